@@ -1,0 +1,62 @@
+#pragma once
+// Every poll of held keys, held mouse buttons and the mouse position goes through here,
+// so tests can replace SFML's live state with a scripted one, frame by frame.
+
+#include <SFML/System/Vector2.hpp>
+#include <SFML/Window/Event.hpp>
+#include <SFML/Window/Keyboard.hpp>
+#include <SFML/Window/Mouse.hpp>
+#include <deque>
+#include <set>
+
+namespace sf { class Window; }
+
+namespace input {
+
+class Source {
+public:
+    virtual ~Source() = default;
+    virtual bool isKeyPressed(sf::Keyboard::Key key) const = 0;
+    virtual bool isButtonPressed(sf::Mouse::Button button) const = 0;
+    virtual sf::Vector2i mousePosition(const sf::Window& window) const = 0;
+    // Window events: the next one if any; waitEvent blocks until one comes (false when
+    // none ever can).
+    virtual bool pollEvent(sf::Window& window, sf::Event& event) const = 0;
+    virtual bool waitEvent(sf::Window& window, sf::Event& event) const = 0;
+};
+
+// A hand-set input state for tests and bots: what is down stays down until released.
+class ScriptedSource final : public Source {
+public:
+    bool isKeyPressed(sf::Keyboard::Key key) const override;
+    bool isButtonPressed(sf::Mouse::Button button) const override;
+    sf::Vector2i mousePosition(const sf::Window& window) const override;
+    // Scripted events come from a queue; an empty queue means nothing will ever come.
+    bool pollEvent(sf::Window& window, sf::Event& event) const override;
+    bool waitEvent(sf::Window& window, sf::Event& event) const override;
+
+    void queueEvent(const sf::Event& event);
+    void press(sf::Keyboard::Key key);
+    void release(sf::Keyboard::Key key);
+    void press(sf::Mouse::Button button);
+    void release(sf::Mouse::Button button);
+    void setMouse(sf::Vector2i pixel);
+    void releaseAll();
+
+private:
+    std::set<int> keys;
+    std::set<int> buttons;
+    sf::Vector2i mouse;
+    mutable std::deque<sf::Event> events;
+};
+
+// Null restores SFML's live state.
+void setSource(const Source* source);
+
+bool isKeyPressed(sf::Keyboard::Key key);
+bool isButtonPressed(sf::Mouse::Button button);
+sf::Vector2i mousePosition(const sf::Window& window);
+bool pollEvent(sf::Window& window, sf::Event& event);
+bool waitEvent(sf::Window& window, sf::Event& event);
+
+} // namespace input

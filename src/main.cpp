@@ -1,0 +1,6 @@
+#include "mainloop.h"
+
+int main()
+{
+    return runGame();
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The abstract screen: the play state and the editor implement it.
+
+namespace sf { class RenderWindow; class Event; }
+
+class State;
+
+enum StateIndex {
+    STATE_GAME = 0,
+    STATE_EDITOR = 1,
+    STATE_QUIT = 3, // one past the table: ends the program
+};
+
+const int STATE_COUNT = 3;
+
+class State {
+public:
+    State(sf::RenderWindow* targetWindow, State** stateTable);
+    // States live for the whole run; the virtual destructor only keeps tests and
+    // sanitizers tidy when they build and drop a table of their own.
+    virtual ~State() = default;
+
+    virtual int update() = 0;
+    virtual void draw() = 0;
+    virtual void enter() = 0;
+    virtual void leave() = 0;
+    virtual void handleEvent(const sf::Event& event);
+
+protected:
+    // The key test both states begin their update with: Escape quits, a fresh F12 press
+    // switches to otherState. Returns -1 when the frame goes on as usual.
+    static int switchKeys(bool& switchLatch, int otherState);
+
+    sf::RenderWindow* window;
+    State** states;
+};

@@ -1,0 +1,206 @@
+#include "input.h"
+#include "mainloop.h"
+#include "state.h"
+#include "testsupport.h"
+
+#include <SFML/Graphics/RenderWindow.hpp>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+// A state that records what the frame loop asked of it.
+class RecordingState final : public State {
+public:
+    RecordingState(sf::RenderWindow* targetWindow, State** table, int nextState)
+        : State(targetWindow, table), next(nextState) {}
+    int update() override { ++updates; return next; }
+    void draw() override { ++draws; }
+    void enter() override { ++enters; }
+    void leave() override { ++leaves; }
+    void handleEvent(const sf::Event& event) override { events.push_back(event.type); }
+
+    int next;
+    int updates = 0, draws = 0, enters = 0, leaves = 0;
+    std::vector<sf::Event::EventType> events;
+};
+
+sf::Event makeEvent(sf::Event::EventType type)
+{
+    sf::Event event{};
+    event.type = type;
+    return event;
+}
+
+class FrameLoopTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::loadTestResources();
+        input::setSource(&script);
+        window = &testsupport::window();
+    }
+    void TearDown() override
+    {
+        input::setSource(nullptr);
+        if (states)
+            destroyStates(states);
+        if (!window->isOpen())
+            createWindow(*window);
+    }
+
+    // The real state table, entered the way main enters it.
+    void startGame()
+    {
+        states = createStates(window);
+        current = STATE_GAME;
+        states[current]->enter();
+    }
+    void frame()
+    {
+        pumpEvents(states, &current, window);
+        stepState(states, &current, window);
+    }
+
+    input::ScriptedSource script;
+    sf::RenderWindow* window = nullptr;
+    State** states = nullptr;
+    int current = STATE_GAME;
+};
+
+TEST_F(FrameLoopTest, StateTableHoldsGameEditorAndNothing)
+{
+    startGame();
+    EXPECT_NE(states[STATE_GAME], nullptr);
+    EXPECT_NE(states[STATE_EDITOR], nullptr);
+    EXPECT_EQ(states[2], nullptr);
+}
+
+TEST_F(FrameLoopTest, HeldF12SwitchesOnceAndAgainAfterRelease)
+{
+    startGame();
+    // The latch starts set: F12 held from the start does nothing until released.
+    script.press(sf::Keyboard::F12);
+    frame();
+    EXPECT_EQ(current, STATE_GAME);
+    script.release(sf::Keyboard::F12);
+    frame();
+    script.press(sf::Keyboard::F12);
+    for (int i = 0; i < 5; ++i)
+        frame();
+    EXPECT_EQ(current, STATE_EDITOR);
+    script.release(sf::Keyboard::F12);
+    frame();
+    EXPECT_EQ(current, STATE_EDITOR);
+    script.press(sf::Keyboard::F12);
+    frame();
+    EXPECT_EQ(current, STATE_GAME);
+    EXPECT_TRUE(window->isOpen());
+}
+
+TEST_F(FrameLoopTest, EscapeClosesInEitherState)
+{
+    startGame();
+    script.press(sf::Keyboard::Escape);
+    frame();
+    EXPECT_FALSE(window->isOpen());
+}
+
+TEST_F(FrameLoopTest, QuitSkipsTheDrawAndSwitchLeavesThenEnters)
+{
+    states = new State*[STATE_COUNT];
+    auto* a = new RecordingState(window, states, STATE_EDITOR);
+    auto* b = new RecordingState(window, states, STATE_QUIT);
+    states[0] = a;
+    states[1] = b;
+    states[2] = nullptr;
+    current = STATE_GAME;
+    stepState(states, &current, window);
+    EXPECT_EQ(a->draws, 1);   // the old state is drawn in its switching frame
+    EXPECT_EQ(a->leaves, 1);
+    EXPECT_EQ(b->enters, 1);
+    EXPECT_EQ(b->updates, 0); // first updated on the following frame
+    EXPECT_EQ(current, STATE_EDITOR);
+    stepState(states, &current, window);
+    EXPECT_EQ(b->updates, 1);
+    EXPECT_EQ(b->draws, 0);
+    EXPECT_FALSE(window->isOpen());
+}
+
+TEST_F(FrameLoopTest, EventsReachTheStateWhilePausedAndFocusResumes)
+{
+    states = new State*[STATE_COUNT];
+    auto* a = new RecordingState(window, states, STATE_GAME);
+    states[0] = a;
+    states[1] = nullptr;
+    states[2] = nullptr;
+    script.queueEvent(makeEvent(sf::Event::LostFocus));
+    script.queueEvent(makeEvent(sf::Event::KeyPressed));
+    script.queueEvent(makeEvent(sf::Event::MouseButtonPressed));
+    script.queueEvent(makeEvent(sf::Event::GainedFocus));
+    script.queueEvent(makeEvent(sf::Event::TextEntered));
+    pumpEvents(states, &current, window);
+    const std::vector<sf::Event::EventType> expected = {sf::Event::KeyPressed, sf::Event::MouseButtonPressed,
+                                                        sf::Event::TextEntered};
+    EXPECT_EQ(a->events, expected);
+    EXPECT_TRUE(window->isOpen());
+}
+
+TEST_F(FrameLoopTest, CloseWhilePausedEndsThePump)
+{
+    states = new State*[STATE_COUNT];
+    states[0] = new RecordingState(window, states, STATE_GAME);
+    states[1] = nullptr;
+    states[2] = nullptr;
+    script.queueEvent(makeEvent(sf::Event::LostFocus));
+    script.queueEvent(makeEvent(sf::Event::Closed));
+    pumpEvents(states, &current, window); // must return, not wait for a focus event
+    EXPECT_FALSE(window->isOpen());
+}
+
+TEST_F(FrameLoopTest, CloseEventStillPlaysTheFrameInProgress)
+{
+    states = new State*[STATE_COUNT];
+    auto* a = new RecordingState(window, states, STATE_GAME);
+    states[0] = a;
+    states[1] = nullptr;
+    states[2] = nullptr;
+    script.queueEvent(makeEvent(sf::Event::Closed));
+    pumpEvents(states, &current, window);
+    stepState(states, &current, window);
+    EXPECT_EQ(a->updates, 1);
+    EXPECT_EQ(a->draws, 1);
+    EXPECT_FALSE(window->isOpen());
+}
+
+// The real binary, started in a directory that lacks one file.
+int runBinaryWithout(const std::string& missing, std::string& output)
+{
+    const std::string dir = testsupport::makeTempDir();
+    testsupport::TreeOptions options;
+    options.omit = {missing};
+    testsupport::writeResourceTree(dir, options);
+    const std::string command = "cd '" + dir + "' && timeout 20 '" MORVANE_BINARY "' 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    char buffer[512];
+    while (pipe && fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+    const int status = pipe ? pclose(pipe) : -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(GameBinary, MissingFontOrMusicExitsWithStatusOne)
+{
+    for (const char* missing : {"resources/font/ADDLG.ttf", "resources/sfx/untitled9.ogg"}) {
+        std::string output;
+        EXPECT_EQ(runBinaryWithout(missing, output), 1) << output;
+        EXPECT_NE(output.find(missing), std::string::npos) << output;
+        EXPECT_EQ(output.find("Assertion"), std::string::npos) << output;
+    }
+}
+
+} // namespace
