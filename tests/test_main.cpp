@@ -1,3 +1,5 @@
+#include "resourcemanager.h"
+
 #include <SFML/System/Err.hpp>
 #include <gtest/gtest.h>
 
@@ -17,5 +19,7 @@ int main(int argc, char** argv)
     sf::err().rdbuf(testsupport::sfErrStream().rdbuf());
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::GTEST_FLAG(death_test_style) = "threadsafe";
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    ResourceManager::unloadResources(); // the leak checker runs after main
+    return result;
 }
