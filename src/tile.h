@@ -1,0 +1,46 @@
+#pragma once
+// One cell of a zone's grid: a ground image, a kind and a zone link.
+
+#include <SFML/Graphics/Sprite.hpp>
+#include <SFML/System/Vector2.hpp>
+#include <iosfwd>
+
+namespace sf { class RenderTarget; }
+
+// A fixed underlying type: files may hold any int here and it must survive a round trip.
+enum TileType : int { TILE_LINKOUT = 0, TILE_LINKIN = 1, TILE_FLOOR = 2, TILE_WALL = 3 };
+
+// Height in pixels of a tile's diamond on screen; it is twice as wide.
+constexpr float TILE_SCREEN_HEIGHT = 64.0f;
+
+class Tile {
+public:
+    int x;
+    int y;
+    int texture;
+    int link;
+    TileType type;
+    bool walkable;
+
+    Tile();
+
+    void setTexture(int i);
+    void setType(TileType typeIn);
+
+    void draw(sf::RenderTarget& target);
+    void drawOutline(sf::RenderTarget& target);
+    void drawInfo(sf::RenderTarget& target);
+
+    void save(std::ostream& out) const;
+    void load(std::istream& in);
+
+    // Screen position of the diamond's top corner.
+    sf::Vector2f anchor() const;
+    // True when texture names a loaded tile image (else image 0 is shown).
+    bool hasOwnImage() const;
+
+private:
+    void showImage(int i);
+
+    sf::Sprite sprite;
+};
