@@ -1,8 +1,13 @@
 #include "entitymanager.h"
 
 #include "binaryio.h"
+#include "clerk.h"
+#include "doodad.h"
 #include "entity.h"
 #include "globals.h"
+#include "malepedestrian.h"
+#include "player.h"
+#include "robber.h"
 #include "zone.h"
 
 #include <algorithm>
@@ -32,16 +37,19 @@ bool fartherFront(const Entity* a, const Entity* b)
 
 Entity* createEntity(int type, EntityManager* manager)
 {
-    (void)manager;
     switch (type) {
+    case Entity::TYPE_PLAYER: return new Player(manager);
+    case Entity::TYPE_MALE_PEDESTRIAN: return new MalePedestrian(manager);
+    case Entity::TYPE_CLERK: return new Clerk(manager);
+    case Entity::TYPE_ROBBER: return new Robber(manager);
+    case Entity::TYPE_DOODAD: return new Doodad(manager, 0);
     default: return nullptr;
     }
 }
 
 Player* asPlayer(Entity* e)
 {
-    (void)e;
-    return nullptr;
+    return e != nullptr && e->getType() == Entity::TYPE_PLAYER ? static_cast<Player*>(e) : nullptr;
 }
 
 EntityManager::EntityManager(ScriptHandler* scriptHandlerIn)
