@@ -8,6 +8,7 @@
 #include "malepedestrian.h"
 #include "player.h"
 #include "robber.h"
+#include "trigger.h"
 #include "zone.h"
 
 #include <algorithm>
@@ -43,6 +44,7 @@ Entity* createEntity(int type, EntityManager* manager)
     case Entity::TYPE_CLERK: return new Clerk(manager);
     case Entity::TYPE_ROBBER: return new Robber(manager);
     case Entity::TYPE_DOODAD: return new Doodad(manager, 0);
+    case Entity::TYPE_TRIGGER: return new Trigger(manager, 1.0f, 1, true, 1);
     default: return nullptr;
     }
 }
