@@ -26,7 +26,7 @@ public:
         TYPE_TRIGGER = 13,
         TYPE_TEST_ENTITY = 14
     };
-    static const int NO_PARENT = 0xFFFFFF;
+    static constexpr int NO_PARENT = 0xFFFFFF;
 
     sf::Vector2f position;
     sf::Vector2f velocity;

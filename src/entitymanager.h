@@ -15,7 +15,7 @@ class Zone;
 
 class EntityManager {
 public:
-    static const int MAX_ENTITIES = 16777215;
+    static constexpr int MAX_ENTITIES = 16777215;
     static constexpr float DAMPING = 0.8f;
 
     ScriptHandler* scriptHandler;

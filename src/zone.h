@@ -12,8 +12,8 @@ class Zone : public EntityManager {
 public:
     static const std::string LEVEL_DIR;
     // Bounds on sizes from files and the editor, so nothing silly gets allocated.
-    static const int MAX_SIDE = 4096;
-    static const int MAX_TILES = 4 * 1024 * 1024;
+    static constexpr int MAX_SIDE = 4096;
+    static constexpr int MAX_TILES = 4 * 1024 * 1024;
 
     int id;
     std::string name;
