@@ -1,0 +1,280 @@
+#include "scripthandler.h"
+
+#include "input.h"
+#include "resourcemanager.h"
+#include "testsupport.h"
+#include "trigger.h"
+#include "unit.h"
+#include "zone.h"
+
+#include <SFML/Audio/SoundBuffer.hpp>
+#include <SFML/Graphics/RenderTexture.hpp>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Tiles want their images loaded before any zone is built.
+struct ResourcesFirst {
+    ResourcesFirst() { testsupport::loadTestResources(); }
+};
+
+// The smallest concrete unit: steers along its path and nothing else.
+class Walker final : public Unit {
+public:
+    Walker(EntityManager* owner, sf::Vector2f at) : Unit(TYPE_CLERK, owner, 0) { position = at; radius = 8.f; }
+    void update(Zone& zone) override
+    {
+        steer(2.f);
+        Unit::update(zone);
+    }
+    void draw(sf::RenderTarget&) override {}
+};
+
+Event dialog(const std::vector<std::string>& texts)
+{
+    Event event;
+    event.type = Event::EVENT_DIALOG;
+    for (const std::string& text : texts) {
+        DialogLine line;
+        line.text = text;
+        event.dialogLines.push_back(line);
+    }
+    return event;
+}
+
+Event walk(int entityId, int column, int row)
+{
+    Event event;
+    event.type = Event::EVENT_MOVE;
+    event.entityId = entityId;
+    event.destX = column;
+    event.destY = row;
+    return event;
+}
+
+class ScriptHandlerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::loadTestResources();
+        input::setSource(&script);
+        // A blip long enough never to finish during a test, so every one stays counted.
+        std::vector<sf::Int16> samples(22050 * 20, 1000);
+        ASSERT_TRUE(longBlip.loadFromSamples(samples.data(), samples.size(), 1, 22050));
+        savedBlip = ResourceManager::soundBuffers[ScriptHandler::TYPING_SOUND];
+        ResourceManager::soundBuffers[ScriptHandler::TYPING_SOUND] = &longBlip;
+        ResourceManager::sounds.clear();
+    }
+    void TearDown() override
+    {
+        ResourceManager::sounds.clear();
+        ResourceManager::soundBuffers[ScriptHandler::TYPING_SOUND] = savedBlip;
+        input::setSource(nullptr);
+    }
+
+    void frames(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            handler.update(zone, zone);
+    }
+    std::size_t blips() const { return ResourceManager::sounds.size(); }
+
+    // Runs the opening fade and checks it takes exactly 61 frames.
+    void open()
+    {
+        frames(60);
+        ASSERT_TRUE(handler.isFading());
+        frames(1);
+        ASSERT_FALSE(handler.isFading());
+        ASSERT_EQ(handler.getOpenness(), 1.f);
+    }
+
+    input::ScriptedSource script;
+    sf::SoundBuffer longBlip;
+    sf::SoundBuffer* savedBlip = nullptr;
+    ResourcesFirst resourcesFirst;
+    ScriptHandler handler;
+    Zone zone{0, 6, 6, &handler};
+};
+
+TEST_F(ScriptHandlerTest, OneLineDialogOpensTypesWaitsScrollsAndCloses)
+{
+    EXPECT_FALSE(handler.isRunning());
+    handler.addEvent(dialog({"Wow."}));
+    handler.addEvent(dialog({"Next"}));
+    EXPECT_TRUE(handler.isRunning());
+    EXPECT_TRUE(handler.isBoxVisible());
+    open();
+
+    // A character every third frame, each with its own blip.
+    for (int c = 1; c <= 4; ++c) {
+        frames(2);
+        EXPECT_EQ(handler.getCharsShown(), c - 1);
+        frames(1);
+        EXPECT_EQ(handler.getCharsShown(), c);
+        EXPECT_EQ(blips(), static_cast<std::size_t>(c));
+    }
+    frames(100); // waits as long as no key is held
+    EXPECT_FALSE(handler.isAdvancing());
+    EXPECT_EQ(blips(), 4u);
+
+    script.press(sf::Keyboard::Space);
+    frames(1);
+    script.release(sf::Keyboard::Space);
+    EXPECT_TRUE(handler.isAdvancing());
+    frames(31);
+    EXPECT_TRUE(handler.isAdvancing());
+    frames(1);
+    EXPECT_FALSE(handler.isAdvancing());
+    EXPECT_TRUE(handler.isFading());
+
+    frames(60);
+    EXPECT_TRUE(handler.isBoxVisible());
+    EXPECT_GT(handler.getOpenness(), 0.f);
+    frames(1);
+    // The next dialog starts in the frame the box has closed.
+    ASSERT_EQ(handler.getQueue().size(), 1u);
+    EXPECT_EQ(handler.getQueue().front().dialogLines[0].text, "Next");
+    EXPECT_TRUE(handler.isBoxVisible());
+    EXPECT_EQ(handler.getOpenness(), 0.f);
+}
+
+TEST_F(ScriptHandlerTest, BlanksAreRevealedWithTheCharacterBeforeThem)
+{
+    handler.addEvent(dialog({"Hi y\nz"}));
+    open();
+    frames(3);
+    EXPECT_EQ(handler.getCharsShown(), 1);
+    frames(3);
+    EXPECT_EQ(handler.getCharsShown(), 3); // i and the space
+    EXPECT_EQ(blips(), 3u);
+    frames(3);
+    EXPECT_EQ(handler.getCharsShown(), 5); // y and the newline
+    frames(3);
+    EXPECT_EQ(handler.getCharsShown(), 6);
+    EXPECT_EQ(blips(), 6u);
+}
+
+TEST_F(ScriptHandlerTest, HeldKeyAdvancesEachLineAsSoonAsItIsTyped)
+{
+    script.press(sf::Keyboard::Return);
+    handler.addEvent(dialog({"ab", "c"}));
+    // open, type 2, wait 1, scroll 32, type 1, wait 1, scroll 32, close
+    const int total = 61 + 6 + 1 + 32 + 3 + 1 + 32 + 61;
+    frames(61 + 6 + 1 + 32);
+    EXPECT_EQ(handler.getLineIndex(), 1);
+    frames(total - 1 - (61 + 6 + 1 + 32));
+    EXPECT_TRUE(handler.isRunning());
+    frames(1);
+    EXPECT_FALSE(handler.isRunning());
+}
+
+TEST_F(ScriptHandlerTest, ContinueTriangleBlinksSixOnSixOff)
+{
+    handler.addEvent(dialog({"a"}));
+    open();
+    frames(3);
+    std::string pattern;
+    for (int i = 0; i < 24; ++i) {
+        frames(1);
+        pattern += handler.isBlinkOn() ? '#' : '.';
+    }
+    EXPECT_EQ(pattern, "######......######......");
+}
+
+TEST_F(ScriptHandlerTest, EventsQueuedWhileOneRunsWaitTheirTurn)
+{
+    handler.addEvent(dialog({"one"}));
+    handler.addEvent(dialog({"two"}));
+    frames(30);
+    EXPECT_EQ(handler.getQueue().size(), 2u);
+    EXPECT_EQ(handler.getQueue().front().dialogLines[0].text, "one");
+}
+
+TEST_F(ScriptHandlerTest, WalkAlreadyOnItsTileEndsAtOnceAndTheNextEventStartsThatFrame)
+{
+    Walker* w = new Walker(&zone, sf::Vector2f(48.f, 80.f));
+    zone.add(w);
+    handler.addEvent(walk(w->getID(), 1, 2));
+    handler.addEvent(dialog({"x"}));
+    EXPECT_TRUE(handler.isWalking());
+    frames(1);
+    EXPECT_FALSE(handler.isWalking());
+    EXPECT_EQ(handler.getOpenness(), ScriptHandler::FADE_STEP);
+}
+
+TEST_F(ScriptHandlerTest, WalkEndsWhenTheUnitStandsOnItsTile)
+{
+    Walker* w = new Walker(&zone, sf::Vector2f(16.f, 16.f));
+    zone.add(w);
+    handler.addEvent(walk(w->getID(), 4, 3));
+    int n = 0;
+    for (; n < 600 && handler.isRunning(); ++n) {
+        handler.update(zone, zone);
+        zone.update(zone, false);
+    }
+    EXPECT_FALSE(handler.isRunning());
+    EXPECT_EQ(static_cast<int>(w->position.x / 32.f), 4);
+    EXPECT_EQ(static_cast<int>(w->position.y / 32.f), 3);
+}
+
+TEST_F(ScriptHandlerTest, UnplayableEventsAreSkippedWithOneLineEach)
+{
+    Walker* w = new Walker(&zone, sf::Vector2f(16.f, 16.f));
+    zone.add(w);
+    Trigger* t = new Trigger(&zone, 5.f, 1, true, 1);
+    zone.add(t);
+    for (int y = 0; y < 6; ++y)
+        zone.getTile(3, y)->setType(TILE_WALL);
+
+    Event odd = dialog({"never"});
+    odd.type = 7;
+    testing::internal::CaptureStdout();
+    handler.addEvent(walk(99, 1, 1));        // no such entity
+    handler.addEvent(walk(t->getID(), 1, 1)); // not a unit
+    handler.addEvent(walk(w->getID(), 5, 5)); // behind a wall
+    handler.addEvent(dialog({}));
+    handler.addEvent(odd);
+    handler.addEvent(dialog({"last"}));
+    frames(3);
+    const std::string out = testing::internal::GetCapturedStdout();
+
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 5) << out;
+    ASSERT_EQ(handler.getQueue().size(), 1u);
+    EXPECT_EQ(handler.getQueue().front().dialogLines[0].text, "last");
+    EXPECT_TRUE(handler.isBoxVisible());
+}
+
+TEST_F(ScriptHandlerTest, PortraitStandsInItsCornerAndOddCornersMeanTopLeft)
+{
+    sf::RenderTexture canvas;
+    ASSERT_TRUE(canvas.create(800, 600));
+    auto pixelsAfterOpening = [&](int portraitPos) {
+        Event event = dialog({"x"});
+        event.dialogLines[0].portraitPos = portraitPos;
+        event.dialogLines[0].portraitId = 9;
+        ScriptHandler h;
+        h.addEvent(event);
+        for (int i = 0; i < 61; ++i)
+            h.update(zone, zone);
+        canvas.clear(sf::Color::Black);
+        h.draw(canvas);
+        canvas.display();
+        return canvas.getTexture().copyToImage();
+    };
+    const sf::Color box(35, 35, 35);
+    // The box spans (80, 60) to (720, 300) once open; test portraits are plain red.
+    sf::Image odd = pixelsAfterOpening(7);
+    EXPECT_EQ(odd.getPixel(85, 65), sf::Color::Red);
+    EXPECT_EQ(odd.getPixel(715, 295), box);
+    EXPECT_EQ(odd.getPixel(40, 40), sf::Color::Black);
+    sf::Image bottomRight = pixelsAfterOpening(3);
+    EXPECT_EQ(bottomRight.getPixel(715, 295), sf::Color::Red);
+    EXPECT_EQ(bottomRight.getPixel(85, 65), box);
+}
+
+} // namespace

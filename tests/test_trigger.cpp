@@ -1,0 +1,269 @@
+#include "trigger.h"
+
+#include "scripthandler.h"
+#include "testsupport.h"
+#include "unit.h"
+#include "zone.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Tiles want their images loaded before any zone is built.
+struct ResourcesFirst {
+    ResourcesFirst() { testsupport::loadTestResources(); }
+};
+
+class Walker final : public Unit {
+public:
+    Walker(EntityManager* owner, int teamValue) : Unit(TYPE_CLERK, owner, teamValue) { radius = 8.f; }
+    void draw(sf::RenderTarget&) override {}
+};
+
+const sf::Vector2f FAR_AWAY(48.f, 48.f);
+const sf::Vector2f CENTRE(160.f, 160.f);
+const sf::Vector2f NEAR_CENTRE(165.f, 160.f);
+
+Event say(const std::string& text)
+{
+    Event event;
+    event.dialogLines.push_back(DialogLine{text, 0, 0});
+    return event;
+}
+
+class TriggerTest : public ::testing::Test {
+protected:
+    void SetUp() override { testsupport::loadTestResources(); }
+
+    Walker* addWalker(int teamValue, sf::Vector2f at = FAR_AWAY)
+    {
+        Walker* w = new Walker(&zone, teamValue);
+        w->position = at;
+        zone.add(w);
+        return w;
+    }
+    Trigger* addTrigger(bool onEnter, int uses, std::vector<Event> events = {say("hello")})
+    {
+        Trigger* t = new Trigger(&zone, 20.f, 1, onEnter, uses);
+        t->position = CENTRE;
+        t->events = events;
+        zone.add(t);
+        return t;
+    }
+    void step() { zone.update(zone, false); }
+    std::size_t queued() const { return handler.getQueue().size(); }
+
+    ResourcesFirst resourcesFirst;
+    ScriptHandler handler;
+    Zone zone{0, 10, 10, &handler};
+};
+
+TEST_F(TriggerTest, OtherTeamsAndNonUnitsSetNothingOff)
+{
+    addWalker(2, NEAR_CENTRE);
+    Trigger* t = addTrigger(true, 5);
+    Trigger* other = addTrigger(true, 5);
+    other->position = NEAR_CENTRE;
+    for (int i = 0; i < 3; ++i)
+        step();
+    EXPECT_TRUE(t->inside.empty());
+    EXPECT_EQ(t->uses, 5);
+    EXPECT_FALSE(handler.isRunning());
+}
+
+TEST_F(TriggerTest, EnteringFiresOnceAndReentryOnlyTracks)
+{
+    Walker* w = addWalker(1);
+    Trigger* t = addTrigger(true, 1);
+    step();
+    EXPECT_TRUE(t->inside.empty());
+
+    w->position = NEAR_CENTRE;
+    step();
+    EXPECT_EQ(t->inside, std::vector<int>{w->getID()});
+    EXPECT_EQ(queued(), 1u);
+    step();
+    EXPECT_EQ(queued(), 1u); // staying inside fires nothing more
+
+    w->position = FAR_AWAY;
+    step();
+    EXPECT_TRUE(t->inside.empty());
+    w->position = NEAR_CENTRE;
+    step();
+    EXPECT_EQ(t->inside.size(), 1u);
+    EXPECT_EQ(queued(), 1u);
+    EXPECT_EQ(t->uses, 0);
+}
+
+TEST_F(TriggerTest, TwoUsesFireOnTheFirstTwoEntries)
+{
+    Walker* w = addWalker(1);
+    addTrigger(true, 2);
+    for (int round = 0; round < 3; ++round) {
+        w->position = NEAR_CENTRE;
+        step();
+        w->position = FAR_AWAY;
+        step();
+    }
+    EXPECT_EQ(queued(), 2u);
+}
+
+TEST_F(TriggerTest, ExitTriggerFiresInTheFrameTheUnitLeaves)
+{
+    Walker* w = addWalker(1, NEAR_CENTRE);
+    Trigger* t = addTrigger(false, 1);
+    for (int i = 0; i < 5; ++i)
+        step();
+    EXPECT_EQ(t->inside.size(), 1u);
+    EXPECT_EQ(queued(), 0u);
+    w->position = FAR_AWAY;
+    step();
+    EXPECT_TRUE(t->inside.empty());
+    EXPECT_EQ(queued(), 1u);
+}
+
+TEST_F(TriggerTest, UnitThatVanishesInsideCountsAsHavingLeft)
+{
+    Walker* w = addWalker(1, NEAR_CENTRE);
+    Trigger* t = addTrigger(false, 1);
+    step();
+    ASSERT_EQ(t->inside.size(), 1u);
+    zone.remove(w->getID(), true);
+    step();
+    EXPECT_TRUE(t->inside.empty());
+    EXPECT_EQ(queued(), 1u);
+}
+
+TEST_F(TriggerTest, TwoTriggersFiringInOneFrameQueueInIdOrder)
+{
+    addWalker(1, NEAR_CENTRE);
+    addTrigger(true, 1, {say("first")});
+    addTrigger(true, 1, {say("second"), say("third")});
+    step();
+    ASSERT_EQ(queued(), 3u);
+    EXPECT_EQ(handler.getQueue()[0].dialogLines[0].text, "first");
+    EXPECT_EQ(handler.getQueue()[1].dialogLines[0].text, "second");
+    EXPECT_EQ(handler.getQueue()[2].dialogLines[0].text, "third");
+    EXPECT_TRUE(handler.isBoxVisible());
+}
+
+TEST_F(TriggerTest, FiringWithoutEventsStillSpendsAUse)
+{
+    addWalker(1, NEAR_CENTRE);
+    Trigger* t = addTrigger(true, 1, {});
+    step();
+    EXPECT_EQ(t->uses, 0);
+    EXPECT_FALSE(handler.isRunning());
+}
+
+TEST_F(TriggerTest, EditingBuildsDialogsAndRefusesMissingEventsOrLines)
+{
+    Trigger t(&zone, 10.f, 1, true, 1);
+    EXPECT_FALSE(t.addDialogLine(0));
+    EXPECT_FALSE(t.setEventEntity(0, 3));
+    t.addEvent();
+    ASSERT_EQ(t.events.size(), 1u);
+    EXPECT_EQ(t.events[0].type, Event::EVENT_DIALOG);
+    EXPECT_TRUE(t.events[0].dialogLines.empty());
+
+    EXPECT_FALSE(t.setDialogText(0, 0, "no line yet"));
+    EXPECT_FALSE(t.setPortraitId(0, 0, 1));
+    EXPECT_FALSE(t.setPortraitPos(0, 0, 1));
+    ASSERT_TRUE(t.addDialogLine(0));
+    EXPECT_FALSE(t.addDialogLine(1));
+    EXPECT_FALSE(t.addDialogLine(-1));
+    EXPECT_FALSE(t.setDialogText(0, 1, "x"));
+    EXPECT_FALSE(t.setPortraitPos(-1, 0, 1));
+
+    EXPECT_TRUE(t.setPortraitId(0, 0, 3));
+    EXPECT_TRUE(t.setPortraitPos(0, 0, 2));
+    EXPECT_TRUE(t.setEventEntity(0, 4));
+    EXPECT_TRUE(t.setEventDestX(0, 5));
+    EXPECT_TRUE(t.setEventDestY(0, 6));
+    const Event& e = t.events[0];
+    EXPECT_EQ(e.dialogLines[0].portraitId, 3);
+    EXPECT_EQ(e.dialogLines[0].portraitPos, 2);
+    EXPECT_EQ(e.entityId, 4);
+    EXPECT_EQ(e.destX, 5);
+    EXPECT_EQ(e.destY, 6);
+
+    const std::pair<std::string, std::string> cases[] = {
+        {"Hi\\nYo", "Hi\nYo"},
+        {"a\\n\\nb", "a\n\nb"},
+        {"keep\\t\\", "keep\\t\\"},
+        {"\\\\n", "\\\n"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(t.setDialogText(0, 0, c.first));
+        EXPECT_EQ(e.dialogLines[0].text, c.second) << c.first;
+    }
+}
+
+std::vector<unsigned char> bytesOf(const std::string& s) { return std::vector<unsigned char>(s.begin(), s.end()); }
+
+const std::vector<unsigned char> SAMPLE_RECORD = {
+    0x0d, 0, 0, 0, 0x02, 0, 0, 0, 0, 0, 0x80, 0x42, 0, 0, 0x80, 0x42, 0, 0, 0, 0x42, // common part
+    0x01, 0x01, 0, 0, 0, 0x01, 0, 0, 0,       // fireOnEnter, uses, team
+    0x01, 0, 0, 0,                            // one event
+    0, 0, 0, 0, 0x01, 0, 0, 0,                // dialog, one line
+    0x02, 0, 0, 0, 0x48, 0x69, 0, 0, 0, 0, 0x02, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,       // entity and destination
+};
+
+TEST_F(TriggerTest, RecordIsWrittenByteForByte)
+{
+    Trigger t(&zone, 32.f, 1, true, 1);
+    t.id = 2;
+    t.position = sf::Vector2f(64.f, 64.f);
+    t.addEvent();
+    t.addDialogLine(0);
+    t.setDialogText(0, 0, "Hi");
+    t.setPortraitPos(0, 0, 2);
+    std::ostringstream out;
+    t.save(out);
+    EXPECT_EQ(bytesOf(out.str()), SAMPLE_RECORD);
+    EXPECT_EQ(SAMPLE_RECORD.size(), 67u);
+}
+
+TEST_F(TriggerTest, RecordLoadsBackAndShortRecordsAreRefused)
+{
+    // The loader has already read the type value.
+    const std::string body(SAMPLE_RECORD.begin() + 4, SAMPLE_RECORD.end());
+    std::istringstream in(body);
+    Trigger t(&zone, 1.f, 7, false, 9);
+    t.load(in);
+    ASSERT_TRUE(in);
+    EXPECT_EQ(t.getID(), 2);
+    EXPECT_EQ(t.radius, 32.f);
+    EXPECT_TRUE(t.fireOnEnter);
+    EXPECT_EQ(t.uses, 1);
+    EXPECT_EQ(t.team, 1);
+    ASSERT_EQ(t.events.size(), 1u);
+    EXPECT_EQ(t.events[0].dialogLines[0].text, "Hi");
+    EXPECT_EQ(t.events[0].dialogLines[0].portraitPos, 2);
+
+    for (std::size_t cut = 17; cut < body.size(); ++cut) {
+        std::istringstream shortIn(body.substr(0, cut));
+        Trigger s(&zone, 1.f, 7, false, 9);
+        s.load(shortIn);
+        EXPECT_FALSE(shortIn) << cut;
+        EXPECT_TRUE(s.events.empty()) << cut;
+        EXPECT_EQ(s.team, 7) << cut;
+    }
+    // A negative event count is refused rather than trusted.
+    std::string negative = body;
+    negative[25] = '\xff';
+    negative[26] = '\xff';
+    negative[27] = '\xff';
+    negative[28] = '\xff';
+    std::istringstream badIn(negative);
+    Trigger b(&zone, 1.f, 7, false, 9);
+    b.load(badIn);
+    EXPECT_FALSE(badIn);
+}
+
+} // namespace
