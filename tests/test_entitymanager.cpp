@@ -1,0 +1,162 @@
+#include "entitymanager.h"
+
+#include "testsupport.h"
+#include "worldprobe.h"
+#include "zone.h"
+
+#include <SFML/Graphics/RenderTexture.hpp>
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+class EntityManagerTest : public ::testing::Test {
+protected:
+    ResourcesLoaded resources;
+    // Large enough that nothing here touches the border.
+    Zone zone{0, 20, 20, nullptr};
+    Log log;
+
+    ProbeEntity* probe(sf::Vector2f at, float r = 5) { return addProbe(zone, at, r, &log); }
+};
+
+TEST_F(EntityManagerTest, IdsStartAtOneAndAreNotReservedUntilAdded)
+{
+    EXPECT_EQ(zone.allocateID(), 1);
+    EXPECT_EQ(zone.allocateID(), 1);
+    probe({100, 100});
+    probe({200, 200});
+    EXPECT_EQ(zone.allocateID(), 3);
+}
+
+TEST_F(EntityManagerTest, DeadEntityIsDroppedDestroyedAndItsIdReused)
+{
+    int destroyed = 0;
+    probe({100, 100});
+    ProbeEntity* doomed = probe({200, 200});
+    doomed->destroyed = &destroyed;
+    doomed->dieOnUpdate = true;
+    zone.update(zone, false);
+    // Still updated in the frame it died, then gone.
+    EXPECT_EQ(log, (Log{"update 1", "update 2"}));
+    EXPECT_EQ(destroyed, 1);
+    EXPECT_EQ(zone.get(2), nullptr);
+    EXPECT_EQ(zone.allocateID(), 2);
+}
+
+TEST_F(EntityManagerTest, StepVisitsEveryOrderedPairInIdOrderBeforeLaterOnesMove)
+{
+    ProbeEntity* a = probe({100, 100});
+    ProbeEntity* b = probe({109, 100});
+    probe({300, 300});
+    // b moves clear away in its own turn, but only after a has seen it.
+    b->velocity = {10, 0};
+    zone.update(zone, false);
+    EXPECT_EQ(log, (Log{"update 1", "collide 1-2", "update 2", "collide 2-1", "update 3"}));
+    EXPECT_FLOAT_EQ(a->lastPush.x, -1.0f);
+    EXPECT_FLOAT_EQ(b->lastPush.x, 1.0f);
+    EXPECT_FLOAT_EQ(b->velocity.x, 8.0f);
+    EXPECT_FLOAT_EQ(b->position.x, 117.0f);
+}
+
+TEST_F(EntityManagerTest, MotionIsDampedThenAppliedThenPushedOutOfWalls)
+{
+    zone.getTile(4, 3)->setType(TILE_WALL);
+    ProbeEntity* e = probe({120, 112}, 10);
+    e->tileCollision = true;
+    e->velocity = {5, 0};
+    zone.update(zone, false);
+    // 120 + 4 overlaps the wall at x = 128: it ends flush at 118.
+    EXPECT_FLOAT_EQ(e->position.x, 118.0f);
+    EXPECT_FLOAT_EQ(e->velocity.x, 4.0f);
+}
+
+TEST_F(EntityManagerTest, FrozenStepOnlyRemovesTheDead)
+{
+    int destroyed = 0;
+    ProbeEntity* a = probe({100, 100});
+    ProbeEntity* b = probe({104, 100});
+    a->velocity = {5, 5};
+    b->dead = true;
+    b->destroyed = &destroyed;
+    zone.update(zone, true);
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(a->position, sf::Vector2f(100, 100));
+    EXPECT_EQ(destroyed, 1);
+    EXPECT_EQ(zone.entities.size(), 1u);
+}
+
+TEST_F(EntityManagerTest, RemoveHandsOverOrDestroys)
+{
+    int destroyed = 0;
+    ProbeEntity* kept = probe({100, 100});
+    kept->destroyed = &destroyed;
+    ProbeEntity* gone = probe({200, 200});
+    gone->destroyed = &destroyed;
+
+    zone.remove(kept->getID(), false);
+    EXPECT_EQ(zone.get(1), nullptr);
+    Zone other(1, 2, 2, nullptr);
+    kept->manager = &other;
+    other.add(kept);
+    EXPECT_EQ(other.get(1), kept);
+
+    zone.remove(gone->getID(), true);
+    EXPECT_EQ(destroyed, 1);
+}
+
+TEST_F(EntityManagerTest, DestroyingTheManagerDestroysWhatItHolds)
+{
+    int destroyed = 0;
+    {
+        Zone doomed(2, 2, 2, nullptr);
+        ProbeEntity* parent = addProbe(doomed, {10, 10}, 1);
+        ProbeEntity* child = addProbe(doomed, {0, 0}, 1);
+        child->setParent(parent);
+        parent->destroyed = &destroyed;
+        child->destroyed = &destroyed;
+    }
+    EXPECT_EQ(destroyed, 2);
+}
+
+TEST_F(EntityManagerTest, LookupsByIdTypeAndPoint)
+{
+    probe({100, 100}, 10);
+    ProbeEntity* b = probe({105, 100}, 10);
+    addProbe(zone, {300, 300}, 1, nullptr, Entity::TYPE_ROBBER);
+    EXPECT_EQ(zone.get(2), b);
+    EXPECT_EQ(zone.get(99), nullptr);
+    EXPECT_EQ(zone.countType(Entity::TYPE_TEST_ENTITY), 2);
+    EXPECT_EQ(zone.countType(Entity::TYPE_ROBBER), 1);
+    EXPECT_EQ(zone.entityAt({104, 100})->getID(), 1);
+    EXPECT_EQ(zone.entityAt({114, 100}), b);
+    EXPECT_EQ(zone.entityAt({0, 0}), nullptr);
+}
+
+TEST_F(EntityManagerTest, DrawsBackToFrontByDepthCountingTheParent)
+{
+    sf::RenderTexture target;
+    ASSERT_TRUE(target.create(8, 8));
+    probe({50, 50});                       // depth 100
+    ProbeEntity* parent = probe({10, 10}); // depth 20
+    ProbeEntity* child = probe({20, 20});  // depth 60 with its parent's offset
+    probe({0, 5});                         // depth 5
+    child->setParent(parent);
+    zone.draw(target, true);
+    EXPECT_EQ(log, (Log{"draw 4", "draw 2", "draw 3", "draw 1"}));
+}
+
+TEST_F(EntityManagerTest, SaveWritesTheCountThenRecordsInIdOrder)
+{
+    addProbe(zone, {1, 2}, 3, nullptr, Entity::TYPE_CLERK);
+    addProbe(zone, {4, 5}, 6, nullptr, Entity::TYPE_ROBBER);
+    std::ostringstream out;
+    zone.EntityManager::save(out);
+    const Bytes expected = Bytes().i32(2).entity(3, 1, 1, 2, 3).entity(4, 2, 4, 5, 6);
+    EXPECT_EQ(hex(out.str()), hex(expected.data));
+}
+
+} // namespace

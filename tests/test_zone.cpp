@@ -1,0 +1,155 @@
+#include "zone.h"
+
+#include "binaryio.h"
+#include "resourcemanager.h"
+#include "tile.h"
+#include "worldprobe.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+class ZoneGridTest : public ::testing::Test {
+protected:
+    ResourcesLoaded resources;
+    Zone zone{4, 3, 2, nullptr};
+
+    // Marks a tile so it can be recognised after the grid moves around.
+    void mark(int x, int y, int linkValue)
+    {
+        Tile* tile = zone.getTile(x, y);
+        tile->setType(TILE_WALL);
+        tile->setTexture(1);
+        tile->link = linkValue;
+    }
+};
+
+TEST_F(ZoneGridTest, DefaultTileIsWalkableFloorWithNoLink)
+{
+    Tile tile;
+    EXPECT_EQ(tile.type, TILE_FLOOR);
+    EXPECT_TRUE(tile.walkable);
+    EXPECT_EQ(tile.texture, 0);
+    EXPECT_EQ(tile.link, -1);
+    tile.setType(TILE_WALL);
+    EXPECT_FALSE(tile.walkable);
+    tile.setType(TILE_LINKIN);
+    EXPECT_TRUE(tile.walkable);
+}
+
+TEST_F(ZoneGridTest, TileAnchorIsTheDiamondsTopCorner)
+{
+    Tile tile;
+    tile.x = 1;
+    EXPECT_EQ(tile.anchor(), sf::Vector2f(64, 32));
+    tile.x = 0;
+    tile.y = 1;
+    EXPECT_EQ(tile.anchor(), sf::Vector2f(-64, 32));
+    tile.x = 1;
+    EXPECT_EQ(tile.anchor(), sf::Vector2f(0, 64));
+}
+
+TEST_F(ZoneGridTest, TileLoadSetsWalkableAndKeepsUnknownImageNumbers)
+{
+    for (int kind : {0, 1, 2, 3}) {
+        Tile tile;
+        std::istringstream in(Bytes().i32(kind).i32(1).i32(5).data);
+        tile.load(in);
+        EXPECT_EQ(tile.walkable, kind != TILE_WALL) << kind;
+        EXPECT_EQ(tile.texture, 1);
+        EXPECT_EQ(tile.link, 5);
+    }
+    Tile tile;
+    const int missing = static_cast<int>(ResourceManager::tileTextures.size()) + 3;
+    std::istringstream in(Bytes().i32(2).i32(missing).i32(-1).data);
+    tile.load(in);
+    EXPECT_EQ(tile.texture, missing);
+    EXPECT_FALSE(tile.hasOwnImage());
+    std::ostringstream out;
+    tile.save(out);
+    EXPECT_EQ(out.str(), Bytes().i32(2).i32(missing).i32(-1).data);
+}
+
+TEST_F(ZoneGridTest, NewZoneHoldsFloorTilesThatKnowTheirPlace)
+{
+    EXPECT_EQ(zone.getWidth(), 3);
+    EXPECT_EQ(zone.getHeight(), 2);
+    EXPECT_EQ(zone.name, "unnamed");
+    for (int x = 0; x < 3; ++x) {
+        for (int y = 0; y < 2; ++y) {
+            const Tile* tile = zone.getTile(x, y);
+            ASSERT_NE(tile, nullptr);
+            EXPECT_EQ(tile->x, x);
+            EXPECT_EQ(tile->y, y);
+            EXPECT_EQ(tile->type, TILE_FLOOR);
+            EXPECT_EQ(tile->link, -1);
+        }
+    }
+    EXPECT_EQ(zone.getTile(3, 0), nullptr);
+    EXPECT_EQ(zone.getTile(-1, 0), nullptr);
+    EXPECT_EQ(zone.getTile(0, 2), nullptr);
+    EXPECT_EQ(zone.getTile(0, -1), nullptr);
+}
+
+TEST_F(ZoneGridTest, ResizeKeepsTheOverlapAndAddsFloorOnTheFarSides)
+{
+    mark(0, 0, 10);
+    mark(1, 1, 11);
+    mark(2, 0, 12);
+    ASSERT_TRUE(zone.resize(2, 4));
+    EXPECT_EQ(zone.getWidth(), 2);
+    EXPECT_EQ(zone.getHeight(), 4);
+    EXPECT_EQ(zone.getTile(0, 0)->link, 10);
+    EXPECT_EQ(zone.getTile(1, 1)->link, 11);
+    EXPECT_EQ(zone.getTile(1, 1)->texture, 1);
+    EXPECT_FALSE(zone.getTile(1, 1)->walkable);
+    EXPECT_EQ(zone.getTile(2, 0), nullptr);
+    const Tile* added = zone.getTile(1, 3);
+    EXPECT_EQ(added->type, TILE_FLOOR);
+    EXPECT_EQ(added->x, 1);
+    EXPECT_EQ(added->y, 3);
+}
+
+TEST_F(ZoneGridTest, ImpossibleSizesAreRefusedWithoutChange)
+{
+    mark(1, 1, 11);
+    const std::pair<int, int> sizes[] = {{0, 2}, {2, 0}, {-3, 2}, {2, -1}, {Zone::MAX_SIDE + 1, 1}, {4096, 4096}};
+    for (auto size : sizes)
+        EXPECT_FALSE(zone.resize(size.first, size.second)) << size.first << " x " << size.second;
+    EXPECT_EQ(zone.getWidth(), 3);
+    EXPECT_EQ(zone.getHeight(), 2);
+    EXPECT_EQ(zone.getTile(1, 1)->link, 11);
+
+    Zone clamped(0, -5, 0, nullptr);
+    EXPECT_EQ(clamped.getWidth(), 1);
+    EXPECT_EQ(clamped.getHeight(), 1);
+}
+
+TEST_F(ZoneGridTest, FindLinkInTakesSmallestColumnThenRow)
+{
+    ASSERT_TRUE(zone.resize(6, 8));
+    zone.getTile(4, 1)->setType(TILE_LINKIN);
+    zone.getTile(4, 1)->link = 5;
+    zone.getTile(2, 7)->setType(TILE_LINKIN);
+    zone.getTile(2, 7)->link = 5;
+    zone.getTile(2, 6)->setType(TILE_LINKOUT); // wrong kind
+    zone.getTile(2, 6)->link = 5;
+    zone.getTile(1, 0)->setType(TILE_LINKIN);  // wrong zone
+    zone.getTile(1, 0)->link = 6;
+    EXPECT_EQ(zone.findLinkIn(5), sf::Vector2f(80, 240));
+    zone.getTile(2, 2)->setType(TILE_LINKIN);
+    zone.getTile(2, 2)->link = 5;
+    EXPECT_EQ(zone.findLinkIn(5), sf::Vector2f(80, 80));
+    EXPECT_EQ(zone.findLinkIn(9), sf::Vector2f(-1, -1));
+}
+
+TEST_F(ZoneGridTest, FileNameFollowsTheId)
+{
+    EXPECT_EQ(Zone::fileName(0), "resources/lvl/0.zn");
+    EXPECT_EQ(Zone::fileName(12), "resources/lvl/12.zn");
+    EXPECT_EQ(Zone::fileName(-1), "resources/lvl/-1.zn");
+}
+
+} // namespace
