@@ -1,0 +1,71 @@
+#pragma once
+// Small helpers for tests that run characters through a real zone, frame by frame.
+
+#include "entity.h"
+#include "testsupport.h"
+#include "tile.h"
+#include "zone.h"
+
+#include <SFML/Graphics/RenderTexture.hpp>
+
+#include <string>
+#include <vector>
+
+namespace charscene {
+
+// Somewhere to draw into: drawing is where characters run their animations and blows.
+inline sf::RenderTexture& canvas()
+{
+    static sf::RenderTexture* target = nullptr;
+    if (!target) {
+        testsupport::window();
+        target = new sf::RenderTexture();
+        target->create(64, 64);
+    }
+    return *target;
+}
+
+// One game frame as the play state runs it: the simulation step, then drawing.
+inline void frame(Zone& zone)
+{
+    zone.update(zone, false);
+    zone.draw(canvas(), false);
+}
+
+inline void frames(Zone& zone, int count)
+{
+    for (int i = 0; i < count; ++i)
+        frame(zone);
+}
+
+// Rows of '.' (floor) and '#' (wall), top row first.
+inline void paint(Zone& zone, const std::vector<std::string>& rows)
+{
+    for (std::size_t y = 0; y < rows.size(); ++y)
+        for (std::size_t x = 0; x < rows[y].size(); ++x)
+            zone.getTile(static_cast<int>(x), static_cast<int>(y))
+                ->setType(rows[y][x] == '#' ? TILE_WALL : TILE_FLOOR);
+}
+
+inline sf::Vector2f tileCentre(int column, int row)
+{
+    return {32.0f * column + 16.0f, 32.0f * row + 16.0f};
+}
+
+// Adds e at p and hands it back typed.
+template <class T>
+T* place(Zone& zone, T* e, sf::Vector2f p)
+{
+    e->position = p;
+    zone.add(e);
+    return e;
+}
+
+// Declared before any zone in a fixture: tiles need the tile images loaded.
+struct Loaded {
+    Loaded() { testsupport::loadTestResources(); }
+};
+
+inline int count(Zone& zone, int type) { return zone.countType(type); }
+
+} // namespace charscene
