@@ -187,7 +187,7 @@ void Song::bass(int step, int length, int midi, float velocity)
         const float raw = 0.6f * synth::sawBlep(phase, dphase) + 0.4f * synth::squareBlep(phase, dphase, 0.5f);
         const float cutoff = 180.0f + 1300.0f * velocity * std::exp(-t / 0.07f);
         const float env = synth::adsr(t, gate, 0.003f, 0.15f, 0.65f, 0.04f);
-        const float s = 0.32f * velocity * env * filter.process(raw, cutoff, 1.3f, RATE).low;
+        const float s = 0.6f * velocity * env * filter.process(raw, cutoff, 1.3f, RATE).low;
         mix.add(frameOf(step) + i, s * 0.7071f, s * 0.7071f);
     }
 }
@@ -214,7 +214,7 @@ void Song::lead(int step, int length, int midi, float velocity, float position)
         const float raw = synth::squareBlep(phaseA, dA, 0.32f) + 0.7f * synth::sawBlep(phaseB, dB);
         const float cutoff = 1600.0f + 2400.0f * std::exp(-t / 0.12f);
         const float env = synth::adsr(t, gate, 0.008f, 0.25f, 0.7f, 0.1f);
-        const float s = 0.11f * velocity * env * filter.process(raw, cutoff, 1.0f, RATE).low;
+        const float s = 0.085f * velocity * env * filter.process(raw, cutoff, 1.0f, RATE).low;
         float l;
         float r;
         pan(s, position, l, r);
@@ -285,7 +285,7 @@ void Song::kick(int step, float velocity)
         const float body = std::sin(TWO_PI * phase) * std::exp(-t / 0.16f);
         const float click = 0.25f * rng.bipolar() * std::exp(-t / 0.003f);
         const float fade = std::min(1.0f, (0.35f - t) / 0.03f);
-        const float s = 0.55f * velocity * fade * std::tanh(1.5f * (body + click));
+        const float s = 0.45f * velocity * fade * std::tanh(1.5f * (body + click));
         mix.add(frameOf(step) + i, s * 0.7071f, s * 0.7071f);
     }
 }
@@ -315,7 +315,7 @@ void Song::hat(int step, float velocity, bool open)
     for (std::size_t i = 0; i < frames; ++i) {
         const float t = static_cast<float>(i) / RATE;
         const float fade = std::min(1.0f, (static_cast<float>(frames - i) / RATE) / 0.01f);
-        const float s = (open ? 0.09f : 0.13f) * velocity * fade * std::exp(-t / decay)
+        const float s = (open ? 0.12f : 0.19f) * velocity * fade * std::exp(-t / decay)
                       * filter.process(rng.bipolar(), 5500.0f, 0.8f, RATE).high;
         float l;
         float r;
