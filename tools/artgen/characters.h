@@ -1,0 +1,34 @@
+#pragma once
+// The cast: how each character is dressed, and the poses of every animation.
+
+#include "figure.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace art {
+
+Style playerStyle();
+Style robberStyle();
+Style pedestrianStyle();
+Style clerkStyle();
+Style elderStyle();
+
+using PoseFn = std::function<Pose(int frame)>;
+
+// One animation: both sheets, frame count and the point of each frame on the ground.
+struct Animation {
+    std::string downPath, upPath;
+    int frames;
+    int originX, originY;
+    PoseFn pose;
+    Style style;
+};
+
+const std::vector<Animation>& animations();
+
+const int FRAME_W = 256;
+const int FRAME_H = 224;
+
+} // namespace art
