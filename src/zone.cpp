@@ -55,18 +55,25 @@ struct ZoneFile {
     std::vector<EntityRecord> entities;
 };
 
-bool readWholeFile(const std::string& file, std::string& bytes)
+// False when there is nothing to read; why is then empty for a missing file.
+bool readWholeFile(const std::string& file, std::string& bytes, std::string& why)
 {
     std::ifstream in(file, std::ios::binary);
     if (!in.is_open())
         return false;
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
-    if (size < 0 || size > MAX_FILE_BYTES)
+    if (size < 0 || size > MAX_FILE_BYTES) {
+        why = "the file is too large to be a zone";
         return false;
+    }
     in.seekg(0, std::ios::beg);
     bytes.assign(static_cast<std::size_t>(size), '\0');
-    return size == 0 || static_cast<bool>(in.read(&bytes[0], size));
+    if (size > 0 && !in.read(&bytes[0], size)) {
+        why = "the file cannot be read";
+        return false;
+    }
+    return true;
 }
 
 // Walks the bytes, checking each count against what is left before believing it.
@@ -76,7 +83,10 @@ public:
 
     std::size_t offset() { return static_cast<std::size_t>(in.tellg()); }
     std::size_t remaining() { return bytes.size() - offset(); }
-    bool fits(long long count, std::size_t each) { return count >= 0 && static_cast<unsigned long long>(count) <= remaining() / each; }
+    bool fits(long long count, std::size_t each)
+    {
+        return count >= 0 && static_cast<unsigned long long>(count) <= remaining() / each;
+    }
 
     bool int32(int32_t& value, const char* what)
     {
@@ -176,7 +186,7 @@ bool checkEntity(Checker& c, ZoneFile& parsed, std::set<int>& ids, int& players)
     if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > MAX_COORDINATE || std::fabs(y) > MAX_COORDINATE
         || !std::isfinite(r) || r < 0 || r > MAX_RADIUS)
         return c.fail("entity " + std::to_string(storedID) + " has an impossible position or radius");
-    // The player always ends up with id 0, whatever was stored; 0 is reserved for it.
+    // The player always ends up with id 0, whatever was stored.
     const int finalID = type == Entity::TYPE_PLAYER ? 0 : storedID;
     if (type == Entity::TYPE_PLAYER && ++players > 1)
         return c.fail("more than one player");
@@ -247,9 +257,10 @@ bool parseZoneFile(const std::string& bytes, ZoneFile& parsed, std::string& why)
     return true;
 }
 
-bool buildTiles(const std::string& bytes, const ZoneFile& parsed, std::vector<std::vector<Tile>>& grid)
+void buildTiles(const std::string& bytes, const ZoneFile& parsed, std::vector<std::vector<Tile>>& grid)
 {
-    std::istringstream in(bytes.substr(parsed.tilesOffset, static_cast<std::size_t>(parsed.width) * parsed.height * TILE_RECORD));
+    const std::size_t tileCount = static_cast<std::size_t>(parsed.width) * static_cast<std::size_t>(parsed.height);
+    std::istringstream in(bytes.substr(parsed.tilesOffset, tileCount * TILE_RECORD));
     grid.assign(static_cast<std::size_t>(parsed.width), std::vector<Tile>(static_cast<std::size_t>(parsed.height)));
     for (int x = 0; x < parsed.width; ++x) {
         for (int y = 0; y < parsed.height; ++y) {
@@ -259,7 +270,6 @@ bool buildTiles(const std::string& bytes, const ZoneFile& parsed, std::vector<st
             tile.load(in);
         }
     }
-    return true;
 }
 
 bool makeEntities(const std::string& bytes, const ZoneFile& parsed, EntityManager* manager,
@@ -283,12 +293,12 @@ bool makeEntities(const std::string& bytes, const ZoneFile& parsed, EntityManage
     }
     if (why.empty())
         return true;
-    for (Entity* e : made) {
+    for (Entity* e : made)
         delete e;
-    }
     made.clear();
     return false;
 }
+
 } // namespace
 
 Zone::Zone(int zoneId, int widthIn, int heightIn, ScriptHandler* scriptHandlerIn)
@@ -420,21 +430,19 @@ Player* Zone::load(int zoneId)
 {
     const std::string file = fileName(zoneId);
     std::string bytes;
-    if (!readWholeFile(file, bytes)) {
-        std::printf(MSG_LOAD_ERROR, file.c_str());
-        return nullptr;
-    }
-
-    ZoneFile parsed;
     std::string why;
-    std::vector<std::vector<Tile>> grid;
+    ZoneFile parsed;
     std::vector<Entity*> made;
-    if (!parseZoneFile(bytes, parsed, why) || !buildTiles(bytes, parsed, grid)
-        || !makeEntities(bytes, parsed, this, made, why)) {
+    const bool accepted = readWholeFile(file, bytes, why) && parseZoneFile(bytes, parsed, why)
+                       && makeEntities(bytes, parsed, this, made, why);
+    if (!accepted) {
         std::printf(MSG_LOAD_ERROR, file.c_str());
-        std::printf(MSG_REASON, why.c_str());
+        if (!why.empty())
+            std::printf(MSG_REASON, why.c_str());
         return nullptr;
     }
+    std::vector<std::vector<Tile>> grid;
+    buildTiles(bytes, parsed, grid);
 
     // Everything checked and built: only now does the zone change.
     if (parsed.missingImages > 0)

@@ -27,31 +27,7 @@ protected:
     }
 };
 
-TEST_F(EntityTest, StartsAtRestWithAFreshIdAndNoParent)
-{
-    ProbeEntity e(&zone, nullptr);
-    EXPECT_EQ(e.getID(), 1);
-    EXPECT_EQ(e.position, ZERO_VECTOR);
-    EXPECT_EQ(e.facing, sf::Vector2f(1, 0));
-    EXPECT_FLOAT_EQ(e.radius, 1.0f);
-    EXPECT_FALSE(e.dead || e.tileCollision || e.interactable);
-    EXPECT_EQ(e.parentID, Entity::NO_PARENT);
-    EXPECT_EQ(e.getParent(), nullptr);
-}
 
-TEST_F(EntityTest, TypeNamesAndUnitRange)
-{
-    EXPECT_EQ(Entity::getTypeName(1), "Player");
-    EXPECT_EQ(Entity::getTypeName(2), "Male Pedestrian");
-    EXPECT_EQ(Entity::getTypeName(3), "Clerk");
-    EXPECT_EQ(Entity::getTypeName(4), "Robber");
-    for (int t : {0, 5, 6, 10, 13, 14, -1})
-        EXPECT_EQ(Entity::getTypeName(t), "Unknown Entity Type") << t;
-    EXPECT_TRUE(Entity::isUnitType(Entity::TYPE_UNIT));
-    EXPECT_TRUE(Entity::isUnitType(Entity::TYPE_ROBBER));
-    EXPECT_FALSE(Entity::isUnitType(Entity::TYPE_UNIT_END));
-    EXPECT_FALSE(Entity::isUnitType(Entity::TYPE_DOODAD));
-}
 
 TEST_F(EntityTest, PushOutSeparatesOverlapsOnly)
 {
@@ -99,12 +75,6 @@ TEST_F(EntityTest, ParentLinksAreListedOnceAndUndoneOnDestruction)
     EXPECT_TRUE(first->children.empty());
 }
 
-TEST_F(EntityTest, ContainsPointIncludesTheRim)
-{
-    ProbeEntity* e = addProbe(zone, {10, 10}, 5);
-    EXPECT_TRUE(e->containsPoint({15, 10}));
-    EXPECT_FALSE(e->containsPoint({15.01f, 10}));
-}
 
 TEST_F(EntityTest, WallPlacesEntityFlushAgainstTheNearSide)
 {

@@ -26,30 +26,7 @@ protected:
     }
 };
 
-TEST_F(ZoneGridTest, DefaultTileIsWalkableFloorWithNoLink)
-{
-    Tile tile;
-    EXPECT_EQ(tile.type, TILE_FLOOR);
-    EXPECT_TRUE(tile.walkable);
-    EXPECT_EQ(tile.texture, 0);
-    EXPECT_EQ(tile.link, -1);
-    tile.setType(TILE_WALL);
-    EXPECT_FALSE(tile.walkable);
-    tile.setType(TILE_LINKIN);
-    EXPECT_TRUE(tile.walkable);
-}
 
-TEST_F(ZoneGridTest, TileAnchorIsTheDiamondsTopCorner)
-{
-    Tile tile;
-    tile.x = 1;
-    EXPECT_EQ(tile.anchor(), sf::Vector2f(64, 32));
-    tile.x = 0;
-    tile.y = 1;
-    EXPECT_EQ(tile.anchor(), sf::Vector2f(-64, 32));
-    tile.x = 1;
-    EXPECT_EQ(tile.anchor(), sf::Vector2f(0, 64));
-}
 
 TEST_F(ZoneGridTest, TileLoadSetsWalkableAndKeepsUnknownImageNumbers)
 {
@@ -145,11 +122,5 @@ TEST_F(ZoneGridTest, FindLinkInTakesSmallestColumnThenRow)
     EXPECT_EQ(zone.findLinkIn(9), sf::Vector2f(-1, -1));
 }
 
-TEST_F(ZoneGridTest, FileNameFollowsTheId)
-{
-    EXPECT_EQ(Zone::fileName(0), "resources/lvl/0.zn");
-    EXPECT_EQ(Zone::fileName(12), "resources/lvl/12.zn");
-    EXPECT_EQ(Zone::fileName(-1), "resources/lvl/-1.zn");
-}
 
 } // namespace
