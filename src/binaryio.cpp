@@ -83,3 +83,62 @@ bool readString(std::istream& in, std::string& value, std::size_t maxLength)
     value.swap(text);
     return true;
 }
+
+ByteChecker::ByteChecker(const std::string& bytesIn) : bytes(bytesIn), in(bytesIn) {}
+
+std::size_t ByteChecker::offset()
+{
+    const std::streamoff at = in.tellg();
+    return at < 0 ? bytes.size() : static_cast<std::size_t>(at);
+}
+
+std::size_t ByteChecker::remaining() { return bytes.size() - offset(); }
+
+bool ByteChecker::fits(long long count, std::size_t each)
+{
+    return count >= 0 && static_cast<unsigned long long>(count) <= remaining() / each;
+}
+
+bool ByteChecker::int32(int32_t& value, const char* what)
+{
+    return readInt32(in, value) || fail(std::string("the file ends inside ") + what);
+}
+
+bool ByteChecker::float32(float& value, const char* what)
+{
+    return readFloat32(in, value) || fail(std::string("the file ends inside ") + what);
+}
+
+bool ByteChecker::bool8(bool& value, const char* what)
+{
+    char c = 0;
+    if (!in.get(c))
+        return fail(std::string("the file ends inside ") + what);
+    // Only 0 and 1 are written; anything else means the record is not what it claims.
+    if (c != 0 && c != 1)
+        return fail(std::string(what) + " holds a flag byte of " + std::to_string(static_cast<unsigned char>(c)));
+    value = c == 1;
+    return true;
+}
+
+bool ByteChecker::string(std::string& value, const char* what)
+{
+    const std::size_t start = offset();
+    const std::size_t left = remaining();
+    if (readString(in, value, left >= 4 ? left - 4 : 0))
+        return true;
+    in.clear();
+    in.seekg(static_cast<std::streamoff>(start));
+    int32_t n = 0;
+    if (!readInt32(in, n))
+        return fail(std::string("the file ends inside ") + what);
+    in.setstate(std::ios::failbit);
+    return fail(std::string(what) + " has length " + std::to_string(n) + ", more than the file holds");
+}
+
+bool ByteChecker::fail(const std::string& reason)
+{
+    if (why.empty())
+        why = reason;
+    return false;
+}

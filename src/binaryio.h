@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <sstream>
 #include <string>
 
 void writeInt32(std::ostream& out, int32_t value);
@@ -19,3 +20,28 @@ bool readBool8(std::istream& in, bool& value);
 // Also false for a negative length or one above maxLength, so a corrupt count never
 // decides how much gets allocated.
 bool readString(std::istream& in, std::string& value, std::size_t maxLength);
+
+// Reads fields from bytes held in memory, checking every count against what is left before
+// it is believed, and keeps the first reason a read failed. Zone files are checked whole
+// with it before anything is built from them.
+class ByteChecker {
+public:
+    explicit ByteChecker(const std::string& bytesIn);
+
+    std::size_t offset();
+    std::size_t remaining();
+    // True when count records of at least each bytes can still follow.
+    bool fits(long long count, std::size_t each);
+
+    // what names the thing being read, for the failure reason.
+    bool int32(int32_t& value, const char* what);
+    bool float32(float& value, const char* what);
+    bool bool8(bool& value, const char* what);
+    bool string(std::string& value, const char* what);
+    // Always false; keeps the first reason given.
+    bool fail(const std::string& reason);
+
+    const std::string& bytes;
+    std::istringstream in;
+    std::string why;
+};

@@ -5,9 +5,11 @@
 #include <SFML/System/Vector2.hpp>
 #include <iosfwd>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace sf { class RenderTarget; }
+class ByteChecker;
 class Entity;
 class Player;
 class ScriptHandler;
@@ -42,6 +44,13 @@ public:
     void save(std::ostream& out) const;
     // Destroys every registered entity; nextID is kept.
     void clear();
+
+    // The entity list of a zone file (the count, then the records), all or nothing: a bad
+    // record or an id already registered here adds nothing, prints why and answers null.
+    Player* load(std::istream& in);
+    // Checks an entity list and makes its entities for this manager without registering
+    // them. On refusal nothing stays made and checker.why says what is wrong.
+    bool makeEntities(ByteChecker& checker, std::vector<Entity*>& made);
 
 private:
     std::vector<Entity*> drawQueue;

@@ -7,11 +7,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <set>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
@@ -30,20 +28,8 @@ const char* MSG_ENTITY_COUNT = "%d entities to load\n";
 const char* MSG_MISSING_IMAGES = "%d tiles of %s name tile images that are not loaded; image 0 stands in\n";
 
 const std::size_t TILE_RECORD = 12;
-const std::size_t ENTITY_COMMON = 20;
-const std::size_t EVENT_MIN = 20;
-const std::size_t LINE_MIN = 12;
 // Far beyond any real level; a bigger file is not read into memory at all.
 const std::streamoff MAX_FILE_BYTES = 256LL * 1024 * 1024;
-// Loaded geometry must stay in a range the simulation can handle.
-const float MAX_COORDINATE = 1.0e6f;
-const float MAX_RADIUS = 4096.0f;
-
-struct EntityRecord {
-    int type;
-    std::size_t offset; // of the type value
-    std::size_t length; // whole record
-};
 
 struct ZoneFile {
     int id = 0;
@@ -52,7 +38,6 @@ struct ZoneFile {
     int height = 0;
     std::size_t tilesOffset = 0;
     int missingImages = 0;
-    std::vector<EntityRecord> entities;
 };
 
 // False when there is nothing to read; why is then empty for a missing file.
@@ -76,160 +61,23 @@ bool readWholeFile(const std::string& file, std::string& bytes, std::string& why
     return true;
 }
 
-// Walks the bytes, checking each count against what is left before believing it.
-class Checker {
-public:
-    explicit Checker(const std::string& bytesIn) : bytes(bytesIn), in(bytesIn) {}
-
-    std::size_t offset() { return static_cast<std::size_t>(in.tellg()); }
-    std::size_t remaining() { return bytes.size() - offset(); }
-    bool fits(long long count, std::size_t each)
-    {
-        return count >= 0 && static_cast<unsigned long long>(count) <= remaining() / each;
-    }
-
-    bool int32(int32_t& value, const char* what)
-    {
-        return readInt32(in, value) || fail(std::string("the file ends inside ") + what);
-    }
-    bool float32(float& value, const char* what)
-    {
-        return readFloat32(in, value) || fail(std::string("the file ends inside ") + what);
-    }
-    bool string(std::string& value, const char* what)
-    {
-        const std::size_t start = offset();
-        if (readString(in, value, remaining() >= 4 ? remaining() - 4 : 0))
-            return true;
-        in.clear();
-        in.seekg(static_cast<std::streamoff>(start));
-        int32_t n = 0;
-        if (!readInt32(in, n))
-            return fail(std::string("the file ends inside ") + what);
-        return fail(std::string(what) + " has length " + std::to_string(n) + ", more than the file holds");
-    }
-    bool fail(const std::string& reason)
-    {
-        if (why.empty())
-            why = reason;
-        return false;
-    }
-
-    const std::string& bytes;
-    std::istringstream in;
-    std::string why;
-};
-
-bool isFactoryType(int type)
+// Header and tiles; the checker is left at the entity list. Nothing of the zone is touched
+// and nothing is allocated from an unchecked count.
+bool parseZoneFile(ByteChecker& c, ZoneFile& parsed)
 {
-    switch (type) {
-    case Entity::TYPE_PLAYER:
-    case Entity::TYPE_MALE_PEDESTRIAN:
-    case Entity::TYPE_CLERK:
-    case Entity::TYPE_ROBBER:
-    case Entity::TYPE_DOODAD:
-    case Entity::TYPE_TRIGGER:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool checkTrigger(Checker& c)
-{
-    char flag = 0;
-    if (!c.in.get(flag))
-        return c.fail("the file ends inside a trigger");
-    if (flag != 0 && flag != 1)
-        return c.fail("a trigger's fireOnEnter byte is " + std::to_string(static_cast<unsigned char>(flag)));
-    int32_t uses = 0, team = 0, eventCount = 0;
-    if (!c.int32(uses, "a trigger") || !c.int32(team, "a trigger") || !c.int32(eventCount, "a trigger"))
-        return false;
-    if (!c.fits(eventCount, EVENT_MIN))
-        return c.fail("trigger event count " + std::to_string(eventCount) + " is more than the file holds");
-    for (int32_t e = 0; e < eventCount; ++e) {
-        int32_t eventType = 0, lineCount = 0;
-        if (!c.int32(eventType, "an event") || !c.int32(lineCount, "an event"))
-            return false;
-        if (eventType != 0 && eventType != 1)
-            return c.fail("unknown event type " + std::to_string(eventType));
-        if (!c.fits(lineCount, LINE_MIN))
-            return c.fail("dialog line count " + std::to_string(lineCount) + " is more than the file holds");
-        for (int32_t l = 0; l < lineCount; ++l) {
-            std::string text;
-            int32_t portraitId = 0, portraitPos = 0;
-            if (!c.string(text, "a dialog line") || !c.int32(portraitId, "a dialog line")
-                || !c.int32(portraitPos, "a dialog line"))
-                return false;
-        }
-        int32_t entityId = 0, destY = 0, destX = 0;
-        if (!c.int32(entityId, "an event") || !c.int32(destY, "an event") || !c.int32(destX, "an event"))
-            return false;
-    }
-    return true;
-}
-
-bool checkEntity(Checker& c, ZoneFile& parsed, std::set<int>& ids, int& players)
-{
-    EntityRecord record{0, c.offset(), 0};
-    int32_t type = 0, storedID = 0;
-    float x = 0, y = 0, r = 0;
-    if (!c.int32(type, "an entity"))
-        return false;
-    if (!isFactoryType(type))
-        return c.fail("unknown entity type " + std::to_string(type));
-    if (!c.int32(storedID, "an entity") || !c.float32(x, "an entity") || !c.float32(y, "an entity")
-        || !c.float32(r, "an entity"))
-        return false;
-    if (storedID < 0 || storedID >= EntityManager::MAX_ENTITIES)
-        return c.fail("entity id " + std::to_string(storedID) + " is out of range");
-    if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > MAX_COORDINATE || std::fabs(y) > MAX_COORDINATE
-        || !std::isfinite(r) || r < 0 || r > MAX_RADIUS)
-        return c.fail("entity " + std::to_string(storedID) + " has an impossible position or radius");
-    // The player always ends up with id 0, whatever was stored.
-    const int finalID = type == Entity::TYPE_PLAYER ? 0 : storedID;
-    if (type == Entity::TYPE_PLAYER && ++players > 1)
-        return c.fail("more than one player");
-    if (!ids.insert(finalID).second)
-        return c.fail("entity id " + std::to_string(finalID) + " is used twice");
-
-    if (type == Entity::TYPE_DOODAD) {
-        int32_t imageIndex = 0;
-        if (!c.int32(imageIndex, "a prop"))
-            return false;
-        if (imageIndex < 0 || static_cast<std::size_t>(imageIndex) >= ResourceManager::doodadTextures.size())
-            return c.fail("prop number " + std::to_string(imageIndex) + " is not loaded");
-    } else if (type == Entity::TYPE_TRIGGER && !checkTrigger(c)) {
-        return false;
-    }
-    record.type = type;
-    record.length = c.offset() - record.offset;
-    parsed.entities.push_back(record);
-    return true;
-}
-
-// Structure only: nothing of the zone is touched, nothing is allocated from an unchecked count.
-bool parseZoneFile(const std::string& bytes, ZoneFile& parsed, std::string& why)
-{
-    Checker c(bytes);
-    int32_t w = 0, h = 0, count = 0;
+    int32_t w = 0, h = 0;
     if (!c.int32(parsed.id, "the header") || !c.string(parsed.name, "the zone name")
-        || !c.int32(w, "the header") || !c.int32(h, "the header")) {
-        why = c.why;
+        || !c.int32(w, "the header") || !c.int32(h, "the header"))
         return false;
-    }
-    if (!Zone::validSize(w, h)) {
-        why = "impossible size " + std::to_string(w) + " x " + std::to_string(h);
-        return false;
-    }
+    if (!Zone::validSize(w, h))
+        return c.fail("impossible size " + std::to_string(w) + " x " + std::to_string(h));
     parsed.width = w;
     parsed.height = h;
-    if (!c.fits(static_cast<long long>(w) * h, TILE_RECORD)) {
-        why = "the file ends inside its tiles";
-        return false;
-    }
+    const long long tileCount = static_cast<long long>(w) * h;
+    if (!c.fits(tileCount, TILE_RECORD))
+        return c.fail("the file ends inside its tiles");
     parsed.tilesOffset = c.offset();
-    for (long long t = 0; t < static_cast<long long>(w) * h; ++t) {
+    for (long long t = 0; t < tileCount; ++t) {
         int32_t kind = 0, texture = 0, link = 0;
         c.int32(kind, "a tile");
         c.int32(texture, "a tile");
@@ -237,23 +85,6 @@ bool parseZoneFile(const std::string& bytes, ZoneFile& parsed, std::string& why)
         if (texture < 0 || static_cast<std::size_t>(texture) >= ResourceManager::tileTextures.size())
             ++parsed.missingImages;
     }
-    if (!c.int32(count, "the entity count")) {
-        why = c.why;
-        return false;
-    }
-    if (!c.fits(count, ENTITY_COMMON)) {
-        why = "entity count " + std::to_string(count) + " is more than the file holds";
-        return false;
-    }
-    std::set<int> ids;
-    int players = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        if (!checkEntity(c, parsed, ids, players)) {
-            why = c.why;
-            return false;
-        }
-    }
-    // Anything after the last record is ignored: older saves could leave stale bytes there.
     return true;
 }
 
@@ -270,33 +101,6 @@ void buildTiles(const std::string& bytes, const ZoneFile& parsed, std::vector<st
             tile.load(in);
         }
     }
-}
-
-bool makeEntities(const std::string& bytes, const ZoneFile& parsed, EntityManager* manager,
-                  std::vector<Entity*>& made, std::string& why)
-{
-    std::set<int> ids;
-    for (const EntityRecord& record : parsed.entities) {
-        Entity* e = createEntity(record.type, manager);
-        if (!e) {
-            why = "entity type " + std::to_string(record.type) + " cannot be made";
-            break;
-        }
-        made.push_back(e);
-        // The type value is already consumed, as the classes expect.
-        std::istringstream in(bytes.substr(record.offset + 4, record.length - 4));
-        e->load(in);
-        if (!ids.insert(e->getID()).second) {
-            why = "entity id " + std::to_string(e->getID()) + " is used twice";
-            break;
-        }
-    }
-    if (why.empty())
-        return true;
-    for (Entity* e : made)
-        delete e;
-    made.clear();
-    return false;
 }
 
 } // namespace
@@ -433,8 +237,12 @@ Player* Zone::load(int zoneId)
     std::string why;
     ZoneFile parsed;
     std::vector<Entity*> made;
-    const bool accepted = readWholeFile(file, bytes, why) && parseZoneFile(bytes, parsed, why)
-                       && makeEntities(bytes, parsed, this, made, why);
+    bool accepted = readWholeFile(file, bytes, why);
+    if (accepted) {
+        ByteChecker checker(bytes);
+        accepted = parseZoneFile(checker, parsed) && makeEntities(checker, made);
+        why = checker.why;
+    }
     if (!accepted) {
         std::printf(MSG_LOAD_ERROR, file.c_str());
         if (!why.empty())

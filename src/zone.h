@@ -38,6 +38,7 @@ public:
     static std::string fileName(int zoneId);
     using EntityManager::save;
     bool save();
+    using EntityManager::load;
     // All or nothing: a refused file leaves the zone as it was and returns null.
     Player* load(int zoneId);
 

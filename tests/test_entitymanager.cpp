@@ -7,6 +7,8 @@
 #include <SFML/Graphics/RenderTexture.hpp>
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 
 namespace {
 
@@ -129,5 +131,24 @@ TEST_F(EntityManagerTest, DrawsBackToFrontByDepthCountingTheParent)
     EXPECT_EQ(log, (Log{"draw 4", "draw 2", "draw 3", "draw 1"}));
 }
 
+
+TEST_F(EntityManagerTest, StreamLoadAddsAWholeListOrNothing)
+{
+    probe({100, 100});
+    std::istringstream clash(Bytes().i32(2).entity(3, 5, 0, 0, 1).entity(4, 1, 0, 0, 1).data);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(zone.load(clash), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Entities not loaded: entity id 1 is already registered\n");
+    EXPECT_EQ(zone.entities.size(), 1u);
+
+    std::istringstream fine(Bytes().i32(2).entity(3, 5, 0, 0, 1).entity(1, 9, 0, 0, 1).data);
+    testing::internal::CaptureStdout();
+    Player* player = zone.load(fine);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "2 entities to load\n");
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(zone.get(0)->getType(), Entity::TYPE_PLAYER);
+    EXPECT_EQ(zone.get(5)->getType(), Entity::TYPE_CLERK);
+    EXPECT_EQ(zone.entities.size(), 3u);
+}
 
 } // namespace
