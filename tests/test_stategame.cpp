@@ -1,0 +1,467 @@
+#include "stategame.h"
+
+#include "doodad.h"
+#include "globals.h"
+#include "input.h"
+#include "malepedestrian.h"
+#include "mainloop.h"
+#include "player.h"
+#include "resourcemanager.h"
+#include "robber.h"
+#include "testsupport.h"
+#include "trigger.h"
+#include "zone.h"
+
+#include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Graphics/Texture.hpp>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+
+namespace {
+
+sf::Vector2f centreOf(int column, int row)
+{
+    return sf::Vector2f(column * TILE_SIZE + TILE_SIZE / 2, row * TILE_SIZE + TILE_SIZE / 2);
+}
+
+void setTile(Zone& z, int column, int row, TileType type, int link = -1)
+{
+    Tile* tile = z.getTile(column, row);
+    tile->setType(type);
+    tile->link = link;
+}
+
+template <typename T> T* place(Zone& z, int column, int row)
+{
+    T* e = new T(&z);
+    e->position = centreOf(column, row);
+    z.add(e);
+    return e;
+}
+
+// Writes resources/lvl/<id>.zn of an 8 x 8 floor zone that fill may change.
+void writeZone(int id, const std::function<void(Zone&)>& fill)
+{
+    Zone z(id, 8, 8, nullptr);
+    fill(z);
+    testing::internal::CaptureStdout();
+    const bool saved = z.save();
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(saved);
+}
+
+// Zone 0: the player on tile (1, 1), a way out to zone 3 on (5, 1), the way back in on (1, 6).
+void writeStartZone(const std::function<void(Zone&)>& more = [](Zone&) {})
+{
+    writeZone(0, [&](Zone& z) {
+        place<Player>(z, 1, 1);
+        setTile(z, 5, 1, TILE_LINKOUT, 3);
+        setTile(z, 1, 6, TILE_LINKIN, 3);
+        more(z);
+    });
+}
+
+// Zone 3: arrivals from zone 0 on (1, 1), the way back on (6, 1).
+void writeZoneThree(const std::function<void(Zone&)>& more)
+{
+    writeZone(3, [&](Zone& z) {
+        setTile(z, 1, 1, TILE_LINKIN, 0);
+        setTile(z, 6, 1, TILE_LINKOUT, 0);
+        more(z);
+    });
+}
+
+class StateGameTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::loadTestResources();
+        for (const auto& entry : std::filesystem::directory_iterator("resources/lvl"))
+            std::filesystem::remove(entry.path());
+        ResourceManager::music.stop();
+        input::setSource(&script);
+        window = &testsupport::window();
+    }
+    void TearDown() override
+    {
+        input::setSource(nullptr);
+        if (states)
+            destroyStates(states);
+        ResourceManager::music.stop();
+        if (!window->isOpen())
+            createWindow(*window);
+    }
+
+    void start()
+    {
+        states = createStates(window);
+        current = STATE_GAME;
+        testing::internal::CaptureStdout();
+        states[current]->enter();
+        startOutput = testing::internal::GetCapturedStdout();
+        game = static_cast<StateGame*>(states[STATE_GAME]);
+        frame(); // the camera's view is in place from here on
+    }
+    void frame()
+    {
+        pumpEvents(states, &current, window);
+        window->clear(sf::Color::Black);
+        stepState(states, &current, window);
+    }
+    void frames(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            frame();
+    }
+    void aimAt(sf::Vector2f world) { script.setMouse(window->mapCoordsToPixel(worldToScreen(world))); }
+    Player* player() const { return game->getPlayer(); }
+    Zone* zone() const { return game->getZone(); }
+    void pressF12()
+    {
+        script.press(sf::Keyboard::F12);
+        frame();
+        script.release(sf::Keyboard::F12);
+        frame();
+    }
+    sf::Color centrePixel()
+    {
+        sf::Texture shot;
+        shot.create(window->getSize().x, window->getSize().y);
+        shot.update(*window);
+        return shot.copyToImage().getPixel(window->getSize().x / 2, window->getSize().y / 2 + 20);
+    }
+    // Stands the player on a link-out tile and runs the whole change of zones.
+    void crossLink(int column, int row)
+    {
+        player()->position = centreOf(column, row);
+        frames(1 + 2 * StateGame::FADE_FRAMES);
+        ASSERT_EQ(game->getFadeInTimer(), 0);
+    }
+
+    input::ScriptedSource script;
+    sf::RenderWindow* window = nullptr;
+    State** states = nullptr;
+    int current = STATE_GAME;
+    StateGame* game = nullptr;
+    std::string startOutput;
+};
+
+TEST_F(StateGameTest, OneFrameClickDoesNotWalkButAHeldButtonDoes)
+{
+    writeStartZone();
+    start();
+    const sf::Vector2f from = player()->position;
+    aimAt(centreOf(4, 4));
+    script.press(sf::Mouse::Left);
+    frame();
+    script.release(sf::Mouse::Left);
+    frames(10);
+    EXPECT_EQ(player()->position, from);
+
+    script.press(sf::Mouse::Left);
+    frame();
+    EXPECT_EQ(player()->position, from);
+    frame();
+    EXPECT_NE(player()->position, from);
+    EXPECT_GT(player()->facing.x, 0.f);
+    EXPECT_GT(player()->facing.y, 0.f);
+}
+
+TEST_F(StateGameTest, HeldRightButtonPunchesOnceAndEachNewPressAgain)
+{
+    writeStartZone();
+    start();
+    aimAt(centreOf(1, 4)); // straight down the world's y axis
+    script.press(sf::Mouse::Right);
+    frame();
+    EXPECT_EQ(player()->actionTimer, 47);
+    EXPECT_NEAR(player()->facing.x, 0.f, 0.01f);
+    EXPECT_NEAR(player()->facing.y, 1.f, 0.01f);
+    frames(120);
+    EXPECT_EQ(player()->actionTimer, 0);
+    script.release(sf::Mouse::Right);
+    frame();
+    script.press(sf::Mouse::Right);
+    frame();
+    EXPECT_EQ(player()->actionTimer, 47);
+}
+
+TEST_F(StateGameTest, RightPressOnThePlayerItselfPunchesWithTheOldFacing)
+{
+    writeStartZone();
+    start();
+    player()->facing = sf::Vector2f(0.f, -1.f);
+    script.setMouse(window->mapCoordsToPixel(worldToScreen(player()->position)));
+    script.press(sf::Mouse::Right);
+    frame();
+    EXPECT_GT(player()->actionTimer, 0);
+    EXPECT_NEAR(player()->facing.y, -1.f, 0.01f);
+}
+
+TEST_F(StateGameTest, LinkFadesSixtyFramesSwitchesAndFadesFiftyNineMore)
+{
+    writeStartZone();
+    writeZoneThree([](Zone& z) { place<Robber>(z, 6, 6); });
+    start();
+    player()->position = centreOf(5, 1);
+    frame();
+    EXPECT_EQ(game->getFadeOutTimer(), 60);
+    EXPECT_EQ(game->getFadeInTimer(), 60);
+    const sf::Vector2f standing = player()->position;
+    frames(60);
+    EXPECT_EQ(zone()->id, 0);
+    EXPECT_EQ(game->getFadeOutTimer(), 0);
+    EXPECT_EQ(player()->position, standing);
+    EXPECT_NE(ResourceManager::music.getStatus(), sf::Music::Playing);
+
+    frame();
+    ASSERT_EQ(zone()->id, 3);
+    EXPECT_EQ(game->getZones().count(3), 1u);
+    EXPECT_EQ(zone()->get(0), player());
+    EXPECT_EQ(player()->manager, zone());
+    EXPECT_EQ(player()->position, centreOf(1, 1));
+    EXPECT_EQ(game->getFadeInTimer(), 59);
+    EXPECT_EQ(ResourceManager::music.getStatus(), sf::Music::Playing);
+
+    const sf::Vector2f robberAt = zone()->get(1)->position;
+    frames(59);
+    EXPECT_EQ(game->getFadeInTimer(), 0);
+    EXPECT_EQ(zone()->get(1)->position, robberAt); // frozen through the fade
+    frame();
+    EXPECT_NE(zone()->get(1)->position, robberAt);
+}
+
+TEST_F(StateGameTest, RevisitedZoneIsAsItWasLeftAndOnlyLeavingZoneZeroStartsTheMusic)
+{
+    int walkerId = 0;
+    writeStartZone();
+    writeZoneThree([&](Zone& z) {
+        place<Robber>(z, 6, 6);
+        walkerId = place<MalePedestrian>(z, 3, 5)->getID();
+    });
+    start();
+    crossLink(5, 1);
+    Zone* three = zone();
+    frames(90);
+    ResourceManager::music.stop();
+    player()->position = centreOf(6, 1);
+    frame(); // the crossing starts; this frame still runs the zone
+    const sf::Vector2f walkerAt = three->get(walkerId)->position;
+    const int robbers = three->countType(Entity::TYPE_ROBBER);
+    frames(2 * StateGame::FADE_FRAMES);
+    EXPECT_EQ(zone()->id, 0);
+    EXPECT_EQ(player()->position, centreOf(1, 6));
+    EXPECT_EQ(ResourceManager::music.getStatus(), sf::Music::Stopped);
+
+    frames(30);
+    crossLink(5, 1);
+    EXPECT_EQ(zone(), three);
+    EXPECT_EQ(three->get(walkerId)->position, walkerAt);
+    EXPECT_EQ(three->countType(Entity::TYPE_ROBBER), robbers);
+    EXPECT_EQ(ResourceManager::music.getStatus(), sf::Music::Playing);
+}
+
+TEST_F(StateGameTest, ZoneWithAPlayerOfItsOwnMakesWayForTheArrivingOne)
+{
+    writeStartZone();
+    writeZoneThree([](Zone& z) {
+        place<Robber>(z, 6, 6);
+        place<Player>(z, 3, 3);
+    });
+    start();
+    testing::internal::CaptureStdout();
+    crossLink(5, 1);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(zone()->countType(Entity::TYPE_PLAYER), 1);
+    EXPECT_EQ(zone()->get(0), player());
+    EXPECT_NE(out.find("player"), std::string::npos) << out;
+}
+
+TEST_F(StateGameTest, StartWithoutAPlayerStandsANewOneOnTheFirstWalkableTile)
+{
+    start(); // no zone file at all
+    ASSERT_NE(player(), nullptr);
+    EXPECT_EQ(player()->position, centreOf(0, 0));
+    EXPECT_EQ(zone()->get(0), player());
+    EXPECT_NE(startOutput.find("player"), std::string::npos) << startOutput;
+    states[current]->leave();
+
+    writeZone(0, [](Zone& z) {
+        for (int row = 0; row < 8; ++row)
+            setTile(z, 0, row, TILE_WALL);
+        setTile(z, 1, 0, TILE_WALL);
+        setTile(z, 1, 1, TILE_WALL);
+    });
+    states[current]->enter();
+    EXPECT_EQ(player()->position, centreOf(1, 2));
+    frames(5);
+}
+
+TEST_F(StateGameTest, LastRobberDyingOutsideZoneThreeDoesNotEndTheGame)
+{
+    writeStartZone([](Zone& z) { place<Robber>(z, 6, 6); });
+    start();
+    static_cast<Robber*>(zone()->get(1))->damage(1000);
+    for (int i = 0; i < 300 && zone()->countType(Entity::TYPE_ROBBER) > 0; ++i)
+        frame();
+    ASSERT_EQ(zone()->countType(Entity::TYPE_ROBBER), 0);
+    frames(5);
+    EXPECT_FALSE(game->isEnding());
+    EXPECT_FALSE(game->getScriptHandler().isRunning());
+}
+
+TEST_F(StateGameTest, ScriptedWalkMovesTheWorldAndDialogsFreezeIt)
+{
+    writeStartZone([](Zone& z) {
+        Trigger* t = new Trigger(&z, 10.f, 1, true, 1);
+        t->position = centreOf(1, 1) + sf::Vector2f(2.f, 0.f);
+        Event walk;
+        walk.type = Event::EVENT_MOVE;
+        walk.entityId = 0;
+        walk.destX = 4;
+        walk.destY = 1;
+        Event talk;
+        talk.dialogLines.push_back(DialogLine{"Hi", 0, 0});
+        t->events = {walk, talk};
+        z.add(t);
+    });
+    start();
+    ASSERT_TRUE(game->getScriptHandler().isWalking());
+    frame();
+    EXPECT_EQ(ResourceManager::music.getVolume(), 50.f);
+    int n = 0;
+    for (; n < 300 && game->getScriptHandler().isWalking(); ++n)
+        frame();
+    ASSERT_FALSE(game->getScriptHandler().isWalking());
+    EXPECT_EQ(static_cast<int>(player()->position.x / TILE_SIZE), 4);
+    EXPECT_TRUE(game->getScriptHandler().isBoxVisible());
+
+    const sf::Vector2f stopped = player()->position;
+    script.press(sf::Keyboard::Return);
+    for (n = 0; n < 400 && game->getScriptHandler().isRunning(); ++n) {
+        frame();
+        ASSERT_EQ(player()->position, stopped);
+    }
+    EXPECT_FALSE(game->getScriptHandler().isRunning());
+    frame();
+    EXPECT_EQ(ResourceManager::music.getVolume(), 100.f);
+}
+
+TEST_F(StateGameTest, LeavingWithAParentedPlayerTouchesNoDestroyedZone)
+{
+    writeStartZone([](Zone& z) {
+        Doodad* prop = new Doodad(&z, 0);
+        prop->position = centreOf(3, 3);
+        z.add(prop);
+    });
+    start();
+    Entity* prop = zone()->get(1);
+    ASSERT_NE(prop, nullptr);
+    prop->setParent(player());
+    // Run under the sanitizers, a destroyed zone used here shows up at once.
+    pressF12();
+    EXPECT_EQ(current, STATE_EDITOR);
+    pressF12();
+    EXPECT_EQ(current, STATE_GAME);
+    EXPECT_EQ(zone()->get(0), player());
+}
+
+TEST_F(StateGameTest, DKeyTogglesTheDebugOverlay)
+{
+    writeStartZone();
+    start();
+    sf::Event press{};
+    press.type = sf::Event::KeyPressed;
+    press.key.code = sf::Keyboard::D;
+    script.queueEvent(press);
+    frame();
+    EXPECT_TRUE(game->isDebugDraw());
+    script.queueEvent(press);
+    frame();
+    EXPECT_FALSE(game->isDebugDraw());
+}
+
+// The whole game from a fresh start: through the link, beat the robber, the closing scene.
+TEST_F(StateGameTest, BeatingTheLastRobberOfZoneThreeEndsTheGameForGood)
+{
+    writeStartZone();
+    writeZoneThree([](Zone& z) { place<Robber>(z, 5, 5); });
+    start();
+
+    script.press(sf::Mouse::Left);
+    for (int i = 0; i < 300 && game->getFadeOutTimer() <= 0; ++i) {
+        aimAt(centreOf(5, 1));
+        frame();
+    }
+    script.release(sf::Mouse::Left);
+    frames(2 * StateGame::FADE_FRAMES);
+    ASSERT_EQ(zone()->id, 3);
+    ASSERT_EQ(game->getFadeInTimer(), 0);
+
+    // Face the robber and punch whenever it is close, one fresh press at a time.
+    for (int i = 0; i < 3000 && zone()->countType(Entity::TYPE_ROBBER) > 0; ++i) {
+        Entity* robber = nullptr;
+        for (auto& entry : zone()->entities)
+            if (entry.second->getType() == Entity::TYPE_ROBBER)
+                robber = entry.second;
+        aimAt(robber->position);
+        if (distance(robber->position, player()->position) < 40.f && i % 2 == 0)
+            script.press(sf::Mouse::Right);
+        else
+            script.release(sf::Mouse::Right);
+        frame();
+    }
+    script.release(sf::Mouse::Right);
+    ASSERT_EQ(zone()->countType(Entity::TYPE_ROBBER), 0);
+    EXPECT_FALSE(player()->defeated);
+
+    frame();
+    ASSERT_TRUE(game->isEnding());
+    const ScriptHandler& script_ = game->getScriptHandler();
+    ASSERT_EQ(script_.getQueue().size(), 1u);
+    const std::vector<DialogLine>& lines = script_.getQueue().front().dialogLines;
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].text, "Wow.");
+    EXPECT_EQ(lines[0].portraitId, 1);
+    EXPECT_EQ(lines[0].portraitPos, 3);
+    EXPECT_EQ(lines[1].text, "I'll take three boxes of the good stuff.");
+    EXPECT_EQ(lines[1].portraitId, 0);
+    EXPECT_EQ(lines[1].portraitPos, 2);
+
+    std::set<std::string> seen;
+    script.press(sf::Keyboard::Return);
+    for (int i = 0; i < 600 && script_.isRunning(); ++i) {
+        if (script_.isBoxVisible() && !script_.isFading())
+            seen.insert(script_.getQueue().front().dialogLines[static_cast<std::size_t>(script_.getLineIndex())].text);
+        frame();
+    }
+    script.release(sf::Keyboard::Return);
+    ASSERT_FALSE(script_.isRunning());
+    EXPECT_EQ(seen.size(), 2u);
+    EXPECT_EQ(game->getFadeOutTimer(), StateGame::ENDING_FRAMES);
+
+    EXPECT_NE(centrePixel(), sf::Color::Black);
+    frames(159);
+    EXPECT_EQ(game->getFadeOutTimer(), 1);
+    frame();
+    EXPECT_EQ(game->getFadeOutTimer(), 0);
+    EXPECT_EQ(centrePixel(), sf::Color::Black);
+
+    // Still black, and still, after a trip to the editor.
+    pressF12();
+    pressF12();
+    ASSERT_EQ(current, STATE_GAME);
+    EXPECT_TRUE(game->isEnding());
+    const sf::Vector2f newcomer = player()->position;
+    script.press(sf::Mouse::Left);
+    aimAt(centreOf(4, 4));
+    frames(10);
+    EXPECT_EQ(player()->position, newcomer);
+    EXPECT_EQ(centrePixel(), sf::Color::Black);
+}
+
+} // namespace
