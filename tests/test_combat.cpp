@@ -34,20 +34,6 @@ protected:
 
 } // namespace
 
-TEST_F(CombatTest, KindsSetLifetimeRadiusAndDamage)
-{
-    const Combat marker(&zone, Combat::COMBAT_MARKER, 1);
-    const Combat hit(&zone, Combat::COMBAT_HIT, 1);
-    const Combat power(&zone, Combat::COMBAT_POWER_HIT, 1);
-    EXPECT_EQ(marker.lifetime, 60);
-    EXPECT_EQ(marker.radius, 10.0f);
-    EXPECT_EQ(hit.lifetime, 16);
-    EXPECT_EQ(hit.radius, 16.0f);
-    EXPECT_EQ(hit.damage, 5);
-    EXPECT_EQ(power.damage, 10);
-    EXPECT_EQ(power.getType(), Entity::TYPE_COMBAT);
-}
-
 TEST_F(CombatTest, OneHitOverlappingTwoEnemiesHurtsBothWithTwoSoundsAndGoesOnce)
 {
     Robber* left = place(zone, new Robber(&zone), {100.0f, 120.0f});
@@ -97,24 +83,20 @@ TEST_F(CombatTest, TheClerkIsHurtByEitherSideAndOneBlowRemovesIt)
     }
 }
 
-TEST_F(CombatTest, AMarkerNeverHurtsAndLastsSixtyPasses)
+TEST_F(CombatTest, AMarkerNeverHurtsAndOutlastsAHitThatTouchedNobody)
 {
     Robber* robber = place(zone, new Robber(&zone), {100.0f, 100.0f});
     blow(Combat::COMBAT_MARKER, 1, {105.0f, 100.0f});
-    frames(zone, 59);
+    blow(Combat::COMBAT_HIT, 1, {200.0f, 200.0f});
+    frames(zone, 15);
+    EXPECT_EQ(count(zone, Entity::TYPE_COMBAT), 2);
+    frame(zone);
+    EXPECT_EQ(count(zone, Entity::TYPE_COMBAT), 1);
+    frames(zone, 43);
     EXPECT_EQ(count(zone, Entity::TYPE_COMBAT), 1);
     frame(zone);
     EXPECT_EQ(count(zone, Entity::TYPE_COMBAT), 0);
     EXPECT_EQ(robber->hitPoints, 50);
-}
-
-TEST_F(CombatTest, AHitThatTouchesNobodyRunsOutAfterSixteenPasses)
-{
-    blow(Combat::COMBAT_HIT, 1, {100.0f, 100.0f});
-    frames(zone, 15);
-    EXPECT_EQ(count(zone, Entity::TYPE_COMBAT), 1);
-    frame(zone);
-    EXPECT_EQ(count(zone, Entity::TYPE_COMBAT), 0);
 }
 
 TEST_F(CombatTest, DustDriftsTwicePerPassAndFadesAfterSixty)

@@ -1,14 +1,15 @@
 #include "charscene.h"
-#include "doodad.h"
 #include "globals.h"
+#include "doodad.h"
 #include "unit.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <random>
+#include <utility>
 
 using namespace charscene;
 
@@ -28,56 +29,41 @@ public:
     float speed;
 };
 
-struct Cell {
-    int row;
-    int column;
-};
+using Cell = std::pair<int, int>; // row, column
 
-bool walkableAt(Zone& zone, int column, int row)
-{
-    const Tile* t = zone.getTile(column, row);
-    return t != nullptr && t->walkable;
-}
-
-bool openOrAbsent(Zone& zone, int column, int row)
+bool walkableOrAbsent(Zone& zone, int row, int column)
 {
     const Tile* t = zone.getTile(column, row);
     return t == nullptr || t->walkable;
 }
 
-// The moves the search may make: into a walkable neighbour, never across a wall corner.
+// Into a walkable neighbour, never across a wall corner.
 bool legalStep(Zone& zone, Cell from, Cell to)
 {
-    const int dr = to.row - from.row;
-    const int dc = to.column - from.column;
-    if ((dr == 0 && dc == 0) || std::abs(dr) > 1 || std::abs(dc) > 1)
+    const int dr = to.first - from.first;
+    const int dc = to.second - from.second;
+    const Tile* target = zone.getTile(to.second, to.first);
+    if ((dr == 0 && dc == 0) || std::abs(dr) > 1 || std::abs(dc) > 1 || !target || !target->walkable)
         return false;
-    if (!walkableAt(zone, to.column, to.row))
-        return false;
-    if (dr != 0 && dc != 0)
-        return openOrAbsent(zone, to.column, from.row) && openOrAbsent(zone, from.column, to.row);
-    return true;
+    return dr == 0 || dc == 0 ||
+           (walkableOrAbsent(zone, from.first, to.second) && walkableOrAbsent(zone, to.first, from.second));
 }
 
 bool reachable(Zone& zone, Cell start, Cell goal)
 {
-    if (start.row == goal.row && start.column == goal.column)
-        return true;
-    const int w = zone.getWidth();
-    const int h = zone.getHeight();
-    std::vector<char> seen(static_cast<std::size_t>(w * h), 0);
+    std::vector<Cell> seen{start};
     std::deque<Cell> queue{start};
     while (!queue.empty()) {
         const Cell c = queue.front();
         queue.pop_front();
         for (int dr = -1; dr <= 1; ++dr)
             for (int dc = -1; dc <= 1; ++dc) {
-                const Cell n{c.row + dr, c.column + dc};
-                if (!legalStep(zone, c, n) || seen[static_cast<std::size_t>(n.row * w + n.column)])
+                const Cell n{c.first + dr, c.second + dc};
+                if (!legalStep(zone, c, n) || std::find(seen.begin(), seen.end(), n) != seen.end())
                     continue;
-                if (n.row == goal.row && n.column == goal.column)
+                if (n == goal)
                     return true;
-                seen[static_cast<std::size_t>(n.row * w + n.column)] = 1;
+                seen.push_back(n);
                 queue.push_back(n);
             }
     }
@@ -88,65 +74,41 @@ std::vector<Cell> cells(const Unit& u)
 {
     std::vector<Cell> out;
     for (const PathNode& n : u.path)
-        out.push_back({n.row, n.column});
+        out.emplace_back(n.row, n.column);
     return out;
 }
 
-} // namespace
-
-class UnitPath : public ::testing::Test {
+class UnitTest : public ::testing::Test {
 protected:
     Loaded loaded;
     Zone zone{0, 6, 6, nullptr};
     Probe* unit = place(zone, new Probe(&zone), tileCentre(1, 1));
 };
 
-TEST_F(UnitPath, StandingOnTheGoalGivesNoPath)
-{
-    unit->path.push_back({3, 3, 0, 0, 0, nullptr});
-    unit->findPath(zone, 1, 1);
-    EXPECT_FALSE(unit->hasPath());
-}
+} // namespace
 
-TEST_F(UnitPath, GoalOnAWallOrOffTheGridGivesNoPath)
+TEST_F(UnitTest, NoPathToItsOwnTileAWallOrOffTheGrid)
 {
     paint(zone, {"......", "......", "....#."});
-    unit->findPath(zone, 2, 4);
-    EXPECT_FALSE(unit->hasPath());
-    unit->findPath(zone, 1, 6);
-    EXPECT_FALSE(unit->hasPath());
-    unit->findPath(zone, -1, 0);
-    EXPECT_FALSE(unit->hasPath());
+    unit->path.push_back({3, 3, 0, 0, 0, nullptr});
+    for (Cell goal : {Cell{1, 1}, Cell{2, 4}, Cell{1, 6}, Cell{-1, 0}}) {
+        unit->findPath(zone, goal.first, goal.second);
+        EXPECT_FALSE(unit->hasPath()) << goal.first << "," << goal.second;
+    }
 }
 
-TEST_F(UnitPath, RunsFromDestinationBackToTheFirstStep)
+TEST_F(UnitTest, PathRunsFromDestinationToFirstStepAndRoundsWallCorners)
 {
     unit->findPath(zone, 1, 4);
-    const std::vector<Cell> path = cells(*unit);
-    ASSERT_EQ(path.size(), 3u);
-    EXPECT_EQ(path.front().column, 4);
-    EXPECT_EQ(path.back().column, 2);
+    EXPECT_EQ(cells(*unit), (std::vector<Cell>{{1, 4}, {1, 3}, {1, 2}}));
     EXPECT_EQ(unit->path.back().parent, nullptr);
-}
-
-TEST_F(UnitPath, AWallCornerForbidsTheDiagonal)
-{
-    paint(zone, {"......", "..#...", "......"});
-    // From (1,1) to (2,2) diagonally would brush the wall at column 2, row 1.
     unit->findPath(zone, 2, 2);
-    const std::vector<Cell> path = cells(*unit);
-    ASSERT_EQ(path.size(), 2u);
-    EXPECT_EQ(path[1].row, 2);
-    EXPECT_EQ(path[1].column, 1);
-    EXPECT_EQ(path[0].row, 2);
-    EXPECT_EQ(path[0].column, 2);
-}
-
-TEST_F(UnitPath, AnOpenDiagonalIsOneStep)
-{
-    unit->findPath(zone, 2, 2);
-    ASSERT_EQ(unit->path.size(), 1u);
+    EXPECT_EQ(cells(*unit), (std::vector<Cell>{{2, 2}}));
     EXPECT_FLOAT_EQ(unit->path[0].g, 1.4142135f);
+    // The same diagonal would brush the wall at row 1, column 2.
+    paint(zone, {"......", "..#..."});
+    unit->findPath(zone, 2, 2);
+    EXPECT_EQ(cells(*unit), (std::vector<Cell>{{2, 2}, {2, 1}}));
 }
 
 TEST(UnitPathRandom, PathsAreLegalAndFoundExactlyWhenTheGoalIsReachable)
@@ -165,27 +127,19 @@ TEST(UnitPathRandom, PathsAreLegalAndFoundExactlyWhenTheGoalIsReachable)
         // The start may be on a wall; the goal may be anywhere, sometimes off the grid.
         const Cell start{static_cast<int>(rng() % h), static_cast<int>(rng() % w)};
         const Cell goal{static_cast<int>(rng() % (h + 1)), static_cast<int>(rng() % (w + 1))};
-        Probe* unit = place(zone, new Probe(&zone), tileCentre(start.column, start.row));
-        unit->findPath(zone, goal.row, goal.column);
+        Probe* unit = place(zone, new Probe(&zone), tileCentre(start.second, start.first));
+        unit->findPath(zone, goal.first, goal.second);
 
         const std::vector<Cell> path = cells(*unit);
-        const bool same = start.row == goal.row && start.column == goal.column;
-        const bool canReach = !same && goal.row < h && goal.column < w && reachable(zone, start, goal);
-        ASSERT_EQ(!path.empty(), canReach) << "round " << round;
-        if (path.empty()) {
-            ++missed;
+        ASSERT_EQ(!path.empty(), start != goal && reachable(zone, start, goal)) << "round " << round;
+        (path.empty() ? missed : found) += 1;
+        if (path.empty())
             continue;
-        }
-        ++found;
-        EXPECT_EQ(path.front().row, goal.row);
-        EXPECT_EQ(path.front().column, goal.column);
+        EXPECT_EQ(path.front(), goal);
         Cell at = start;
-        for (auto it = path.rbegin(); it != path.rend(); ++it) {
+        for (auto it = path.rbegin(); it != path.rend(); at = *it++)
             ASSERT_TRUE(legalStep(zone, at, *it)) << "round " << round;
-            at = *it;
-        }
     }
-    // Both outcomes must actually have been exercised.
     EXPECT_GT(found, 100);
     EXPECT_GT(missed, 50);
 }
@@ -194,10 +148,8 @@ TEST(UnitPathLarge, AnUnreachableGoalInABigZoneEndsPromptly)
 {
     testsupport::loadTestResources();
     Zone zone(0, 256, 256, nullptr);
-    // Wall off the far corner.
-    zone.getTile(254, 255)->setType(TILE_WALL);
-    zone.getTile(255, 254)->setType(TILE_WALL);
-    zone.getTile(254, 254)->setType(TILE_WALL);
+    for (Cell wall : {Cell{255, 254}, Cell{254, 255}, Cell{254, 254}})
+        zone.getTile(wall.second, wall.first)->setType(TILE_WALL);
     Probe* unit = place(zone, new Probe(&zone), tileCentre(0, 0));
     for (int i = 0; i < 3; ++i) {
         unit->findPath(zone, 255, 255);
@@ -207,56 +159,48 @@ TEST(UnitPathLarge, AnUnreachableGoalInABigZoneEndsPromptly)
     EXPECT_TRUE(unit->hasPath());
 }
 
-class UnitSteering : public ::testing::Test {
-protected:
-    Loaded loaded;
-    Zone zone{0, 40, 1, nullptr};
-};
-
-TEST_F(UnitSteering, FollowingAPathHoldsSpeedNearTheGivenOne)
+TEST_F(UnitTest, FollowingAPathHoldsSpeedNearTheGivenOne)
 {
+    Zone corridor(0, 40, 1, nullptr);
     for (float speed : {1.0f, 3.0f}) {
-        Probe* unit = place(zone, new Probe(&zone, speed), tileCentre(0, 0));
-        unit->radius = 15.0f;
-        unit->findPath(zone, 0, 39);
-        float previous = unit->position.x;
+        Probe* walker = place(corridor, new Probe(&corridor, speed), tileCentre(0, 0));
+        walker->radius = 15.0f;
+        walker->findPath(corridor, 0, 39);
         for (int f = 0; f < 60; ++f) {
-            frame(zone);
-            const float step = unit->position.x - previous;
-            previous = unit->position.x;
-            EXPECT_FLOAT_EQ(unit->position.y, 16.0f);
+            const float before = walker->position.x;
+            frame(corridor);
+            const float step = walker->position.x - before;
+            EXPECT_EQ(walker->position.y, 16.0f);
+            // Damping 0.8 against a push of 0.4 * speed while below speed.
             if (f >= 10) {
                 EXPECT_GE(step, 0.8f * speed - 1e-4f) << "frame " << f;
                 EXPECT_LT(step, 1.12f * speed + 1e-4f) << "frame " << f;
             }
         }
-        zone.remove(unit->getID(), true);
+        corridor.remove(walker->getID(), true);
     }
 }
 
-TEST_F(UnitSteering, DirectSteeringAcceleratesGentlyAndFacesTheWay)
+TEST_F(UnitTest, DirectSteeringIgnoresThePathWithoutLosingIt)
 {
-    Probe* unit = place(zone, new Probe(&zone, 3.0f), tileCentre(0, 0));
-    unit->moveDirection = {10.0f, 0.0f};
-    unit->findPath(zone, 0, 5);
-    const std::size_t waypoints = unit->path.size();
-    frames(zone, 40);
-    // 0.1 * speed per frame against damping 0.8 settles at 0.4 * speed.
-    EXPECT_NEAR(unit->velocity.x, 1.2f, 0.01f);
-    EXPECT_EQ(unit->moveDirection, sf::Vector2f(1.0f, 0.0f));
-    EXPECT_EQ(unit->facing, sf::Vector2f(1.0f, 0.0f));
-    EXPECT_EQ(unit->path.size(), waypoints); // ignored, not lost
+    unit->speed = 3.0f;
+    unit->moveDirection = {0.0f, 10.0f};
+    unit->findPath(zone, 1, 5);
+    const std::vector<Cell> path = cells(*unit);
+    frames(zone, 3);
+    EXPECT_EQ(unit->moveDirection, sf::Vector2f(0.0f, 1.0f));
+    EXPECT_EQ(unit->facing, sf::Vector2f(0.0f, 1.0f));
+    EXPECT_EQ(unit->position.x, tileCentre(1, 1).x);
+    EXPECT_EQ(cells(*unit), path);
 }
 
-TEST_F(UnitSteering, AReachedWaypointIsDroppedButStillPulledTowardThatFrame)
+TEST_F(UnitTest, AReachedWaypointIsDroppedButStillPulledTowardThatFrame)
 {
-    Probe* unit = place(zone, new Probe(&zone), tileCentre(2, 0) + sf::Vector2f(-5.0f, 0.0f));
-    unit->path = {{0, 3, 0, 0, 0, nullptr}, {0, 2, 0, 0, 0, nullptr}};
+    unit->position = tileCentre(2, 1) + sf::Vector2f(-5.0f, 0.0f);
+    unit->path = {{1, 3, 0, 0, 0, nullptr}, {1, 2, 0, 0, 0, nullptr}};
     unit->steer(2.0f);
-    ASSERT_EQ(unit->path.size(), 1u);
-    EXPECT_EQ(unit->path[0].column, 3);
+    EXPECT_EQ(cells(*unit), (std::vector<Cell>{{1, 3}}));
     EXPECT_FLOAT_EQ(unit->velocity.x, 0.8f);
-
     // Without a path or a direction nothing happens, facing included.
     unit->path.clear();
     unit->velocity = {};
@@ -266,26 +210,24 @@ TEST_F(UnitSteering, AReachedWaypointIsDroppedButStillPulledTowardThatFrame)
     EXPECT_EQ(unit->facing, sf::Vector2f(0.0f, 1.0f));
 }
 
-TEST_F(UnitSteering, OverkillLeavesNegativeHitPointsAndTheNextUpdateRemovesIt)
+TEST_F(UnitTest, OverkillLeavesNegativeHitPointsAndTheNextUpdateRemovesIt)
 {
-    Probe* unit = place(zone, new Probe(&zone), tileCentre(0, 0));
-    unit->hitPoints = 3;
     EXPECT_EQ(unit->damage(10), 10);
-    EXPECT_EQ(unit->hitPoints, -7);
+    EXPECT_EQ(unit->hitPoints, -9);
     EXPECT_EQ(zone.get(unit->getID()), unit);
     frame(zone);
     EXPECT_EQ(zone.countType(Entity::TYPE_UNIT), 0);
 }
 
-TEST_F(UnitSteering, OverlappingUnitsPushApartButPropsDoNot)
+TEST_F(UnitTest, OverlappingUnitsPushApartButPropsDoNot)
 {
-    Zone open(0, 6, 6, nullptr);
-    Probe* a = place(open, new Probe(&open), {90.0f, 90.0f});
-    Probe* b = place(open, new Probe(&open), {96.0f, 90.0f});
-    a->radius = b->radius = 15.0f;
-    Doodad* lamp = place(open, new Doodad(&open, 0), {80.0f, 90.0f});
-    frame(open);
-    EXPECT_LT(a->position.x, 90.0f);
-    EXPECT_GT(b->position.x, 96.0f);
-    EXPECT_EQ(lamp->position, sf::Vector2f(80.0f, 90.0f));
+    Probe* other = place(zone, new Probe(&zone), unit->position + sf::Vector2f(6.0f, 0.0f));
+    unit->radius = other->radius = 15.0f;
+    Doodad* lamp = place(zone, new Doodad(&zone, 0), unit->position - sf::Vector2f(10.0f, 0.0f));
+    const sf::Vector2f lampAt = lamp->position;
+    const float left = unit->position.x;
+    frame(zone);
+    EXPECT_LT(unit->position.x, left);
+    EXPECT_GT(other->position.x, left + 6.0f);
+    EXPECT_EQ(lamp->position, lampAt);
 }
