@@ -29,8 +29,8 @@ Pose guard()
 {
     Pose p;
     p.drop = 3;
-    p.legL = {14, 7, 14, 0};
-    p.legR = {-12, 7, 10, 0};
+    p.legL = {14, 4, 14, 0};
+    p.legR = {-12, 4, 10, 0};
     p.armL = {48, 12, 108, 26};
     p.armR = {34, 14, 118, 22};
     p.bend = 4;
@@ -148,17 +148,18 @@ Pose hurt(int f)
 Pose death(int f)
 {
     Pose p = relaxed();
-    const std::vector<float> leanK = {-14, -30, -50, -70, -86, -80, -90, -90};
-    const std::vector<float> kneeK = {10, 30, 34, 26, 14, 10, 6, 6};
+    const std::vector<float> leanK = {-14, -30, -50, -70, -86, -80, -88, -88};
+    const std::vector<float> kneeK = {10, 30, 40, 46, 50, 52, 54, 54};
     const float lean = key(leanK, f);
-    const float k = -lean / 90.0f;
+    const float k = -lean / 88.0f;
     p.lean = lean;
     p.headPitch = f < 3 ? -20.0f : (f == 5 ? 10.0f : 0.0f);
-    p.legL = {10 + 14 * k, 8, key(kneeK, f), 0};
-    p.legR = {4 + 8 * k, 12, key(kneeK, f) * 0.7f, 0};
-    p.drop = key(kneeK, f) * 0.35f;
-    // Lift the body so it lies on its back instead of sinking into the ground.
-    p.shift = {0, 6 * k, 15 * k * k + (f == 5 ? 5.0f : 0.0f)};
+    // Knees stay up as the body lands, which keeps the fallen figure compact.
+    p.legL = {10 + 40 * k, 8, key(kneeK, f), 0};
+    p.legR = {4 + 30 * k, 14, key(kneeK, f) * 0.8f, 0};
+    p.drop = key(kneeK, f) * 0.2f;
+    // Slide forward and lift, so the body lies on its back around where it stood.
+    p.shift = {0, 34 * k, 15 * k * k + (f == 5 ? 5.0f : 0.0f)};
     p.armL = {-20 * k - 10, 30 + 40 * k, 30, 0};
     p.armR = {-30 * k - 5, 24 + 50 * k, 20, 0};
     p.eyesClosed = f >= 2;
@@ -337,29 +338,29 @@ const std::vector<Animation>& animations()
         const std::string c = "resources/gfx/clerk/clerk_";
         const Style pl = playerStyle(), rb = robberStyle(), pd = pedestrianStyle(), ck = clerkStyle();
         return std::vector<Animation>{
-            {o + "idle_downright.png", o + "idle_upright.png", 8, 125, 194, playerIdle, pl},
-            {o + "punch_downright.png", o + "punch_upright.png", 12, 123, 197, [](int f) { return punch(f, 14); }, pl},
-            {o + "walk_downright.png", o + "walk_upright.png", 8, 125, 200, [](int f) { return walk(f, 30, 26); }, pl},
-            {o + "spinkick_downright.png", o + "spinkick_upright.png", 12, 123, 197, spinKick, pl},
-            {o + "throw_downright.png", o + "throw_upright.png", 8, 125, 195, throwing, pl},
-            {o + "death_downright.png", o + "death_upright.png", 8, 125, 195, death, pl},
-            {o + "hurt_downright.png", o + "hurt_upright.png", 8, 125, 195, hurt, pl},
-            {r + "idle_downright.png", r + "idle_upright.png", 8, 125, 192, robberIdle, rb},
+            {o + "idle_downright.png", o + "idle_upright.png", 8, 125, 194, playerIdle, pl, FRAME_H},
+            {o + "punch_downright.png", o + "punch_upright.png", 12, 123, 197, [](int f) { return punch(f, 14); }, pl, FRAME_H},
+            {o + "walk_downright.png", o + "walk_upright.png", 8, 125, 200, [](int f) { return walk(f, 30, 26); }, pl, FRAME_H},
+            {o + "spinkick_downright.png", o + "spinkick_upright.png", 12, 123, 197, spinKick, pl, FRAME_H},
+            {o + "throw_downright.png", o + "throw_upright.png", 8, 125, 195, throwing, pl, FRAME_H},
+            {o + "death_downright.png", o + "death_upright.png", 8, 125, 195, death, pl, DEATH_FRAME_H},
+            {o + "hurt_downright.png", o + "hurt_upright.png", 8, 125, 195, hurt, pl, FRAME_H},
+            {r + "idle_downright.png", r + "idle_upright.png", 8, 125, 192, robberIdle, rb, FRAME_H},
             {r + "walking_downright.png", r + "walk_upright.png", 8, 128, 186,
              [](int f) {
                  Pose p = walk(f, 28, 20);
                  p.bend = 6;
                  return p;
              },
-             rb},
-            {r + "punch_downright.png", r + "punch_upright.png", 12, 135, 194, robberPunch, rb},
-            {r + "spin_downright.png", r + "spin_upright.png", 11, 121, 193, [](int f) { return spinAttack(f, 11, false); }, rb},
-            {r + "hurt_downright.png", r + "hurt_upright.png", 8, 121, 193, hurt, rb},
-            {r + "death_downright.png", r + "death_upright.png", 8, 134, 198, death, rb},
-            {m + "spin_downright.png", m + "spin_upright.png", 12, 150, 180, [](int f) { return spinAttack(f, 12, true); }, pd},
-            {m + "throw_downright.png", m + "throw_upright.png", 8, 128, 160, throwing, pd},
-            {m + "walking_downright.png", m + "walking_upright.png", 8, 154, 177, [](int f) { return walk(f, 26, 22); }, pd},
-            {c + "walk_downright.png", c + "walk_upright.png", 8, 130, 200, [](int f) { return walk(f, 22, 18); }, ck},
+             rb, FRAME_H},
+            {r + "punch_downright.png", r + "punch_upright.png", 12, 135, 194, robberPunch, rb, FRAME_H},
+            {r + "spin_downright.png", r + "spin_upright.png", 11, 121, 193, [](int f) { return spinAttack(f, 11, false); }, rb, FRAME_H},
+            {r + "hurt_downright.png", r + "hurt_upright.png", 8, 121, 193, hurt, rb, FRAME_H},
+            {r + "death_downright.png", r + "death_upright.png", 8, 134, 198, death, rb, DEATH_FRAME_H},
+            {m + "spin_downright.png", m + "spin_upright.png", 12, 150, 180, [](int f) { return spinAttack(f, 12, true); }, pd, FRAME_H},
+            {m + "throw_downright.png", m + "throw_upright.png", 8, 128, 160, throwing, pd, FRAME_H},
+            {m + "walking_downright.png", m + "walking_upright.png", 8, 154, 177, [](int f) { return walk(f, 26, 22); }, pd, FRAME_H},
+            {c + "walk_downright.png", c + "walk_upright.png", 8, 130, 200, [](int f) { return walk(f, 22, 18); }, ck, FRAME_H},
         };
     }();
     return list;
@@ -370,15 +371,14 @@ namespace {
 Canvas sheet(const Animation& a, float facing)
 {
     const int rows = (a.frames + 3) / 4;
-    Canvas c(FRAME_W * 4, FRAME_H * rows);
+    Canvas c(FRAME_W * 4, a.frameH * rows);
     for (int f = 0; f < a.frames; ++f) {
         FigureView view;
         view.facing = facing;
-        view.origin = {static_cast<float>((f % 4) * FRAME_W + a.originX), static_cast<float>((f / 4) * FRAME_H + a.originY)};
-        Canvas frame(FRAME_W, FRAME_H);
+        Canvas frame(FRAME_W, a.frameH);
         view.origin = {static_cast<float>(a.originX), static_cast<float>(a.originY)};
         drawFigure(frame, a.style, a.pose(f), view);
-        c.draw(frame, (f % 4) * FRAME_W, (f / 4) * FRAME_H);
+        c.draw(frame, (f % 4) * FRAME_W, (f / 4) * a.frameH);
     }
     return c;
 }

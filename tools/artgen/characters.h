@@ -24,11 +24,13 @@ struct Animation {
     int originX, originY;
     PoseFn pose;
     Style style;
+    int frameH; // deaths get taller frames: a body lying toward the viewer reaches below the feet
 };
 
 const std::vector<Animation>& animations();
 
 const int FRAME_W = 256;
 const int FRAME_H = 224;
+const int DEATH_FRAME_H = 256;
 
 } // namespace art

@@ -255,25 +255,49 @@ void drawArm(Painter& p, int s)
     p.solid(circle(ha, p.r(b.handR)), st.mask ? pal::MASK : st.skin, b.handR);
 }
 
+// Moves the figure over the ground so that the feet carrying its weight are centred on
+// the origin: a stance or a stride then stays put on the point the game places it by.
+void plant(Joints& j)
+{
+    const float lowest = std::min(j.ankle[0].z, j.ankle[1].z);
+    V3 centre;
+    int feet = 0;
+    for (int s = 0; s < 2; ++s)
+        if (j.ankle[s].z < lowest + 10.0f) {
+            centre = centre + (j.ankle[s] + j.toe[s]) * 0.5f;
+            ++feet;
+        }
+    const V3 move{-centre.x / feet, -centre.y / feet, 0};
+    for (V3* q : {&j.pelvis, &j.chestTop, &j.neckTop, &j.head})
+        *q = *q + move;
+    for (int s = 0; s < 2; ++s)
+        for (V3* q : {&j.hip[s], &j.knee[s], &j.ankle[s], &j.toe[s], &j.shoulder[s], &j.elbow[s], &j.hand[s]})
+            *q = *q + move;
+}
+
 } // namespace
 
 void drawFigure(Canvas& canvas, const Style& style, const Pose& pose, const FigureView& view)
 {
-    const Joints j = solve(style.build, pose, view.facing);
+    Joints j = solve(style.build, pose, view.facing);
+    if (view.shadow && pose.lean > -45)
+        plant(j);
     Painter p(canvas, style, pose, j, view);
 
     if (view.shadow) {
-        // One soft shadow under everything that is near the ground.
+        // One soft shadow under the body, kept close to the feet.
         V3 lo{1e9f, 1e9f, 0}, hi{-1e9f, -1e9f, 0};
         for (V3 q : {j.pelvis, j.head, j.ankle[0], j.ankle[1], j.toe[0], j.toe[1], j.chestTop}) {
             lo = {std::min(lo.x, q.x), std::min(lo.y, q.y), 0};
             hi = {std::max(hi.x, q.x), std::max(hi.y, q.y), 0};
         }
-        const Vec2 a = p.at(lo), b2 = p.at(hi), c = p.at((lo + hi) * 0.5f);
-        const Vec2 e1 = p.at({lo.x, hi.y, 0}), e2 = p.at({hi.x, lo.y, 0});
-        const float wx = std::max({std::fabs(a.x - b2.x), std::fabs(e1.x - e2.x)}) * 0.5f;
-        const float wy = std::max({std::fabs(a.y - b2.y), std::fabs(e1.y - e2.y)}) * 0.5f;
-        canvas.softEllipse(c, std::max(p.r(30.0f), wx + p.r(18)), std::max(p.r(12.0f), wy + p.r(8)), pal::SHADOW);
+        Vec2 c = p.at((lo + hi) * 0.5f);
+        c.y = std::min(c.y, view.origin.y + p.r(4));
+        const Vec2 a = p.at(lo), b2 = p.at(hi), e1 = p.at({lo.x, hi.y, 0}), e2 = p.at({hi.x, lo.y, 0});
+        const float wx = std::max(std::fabs(a.x - b2.x), std::fabs(e1.x - e2.x)) * 0.5f;
+        const float wy = std::max(std::fabs(a.y - b2.y), std::fabs(e1.y - e2.y)) * 0.5f;
+        canvas.softEllipse(c, std::min(p.r(64), std::max(p.r(30.0f), wx + p.r(16))),
+                           std::min(p.r(18), std::max(p.r(11.0f), wy + p.r(7))), pal::SHADOW);
     }
 
     std::vector<Part> parts;

@@ -200,7 +200,7 @@ Canvas chair(bool downRight)
 
 Canvas counter()
 {
-    PropCanvas p = start(64, 128, 50, 22);
+    PropCanvas p = start(64, 128, 46, 20);
     const Vec2 o = p.origin;
     auto panel = [](Col c, float u, float z) {
         const float x = std::fmod(u + 200.0f, 20.0f);
@@ -210,8 +210,8 @@ Canvas counter()
             return mix(c, pal::LANE, 0.7f); // a stripe in the shop's colours
         return c;
     };
-    drawBox(p.canvas, o, -28, 28, -28, 28, 0, 46, faces(pal::UNIFORM_RED, panel, panel));
-    drawBox(p.canvas, o, -31, 31, -31, 31, 46, 51, faces(pal::COUNTER_TOP));
+    drawBox(p.canvas, o, -26, 26, -26, 26, 0, 46, faces(pal::UNIFORM_RED, panel, panel));
+    drawBox(p.canvas, o, -29, 29, -29, 29, 46, 51, faces(pal::COUNTER_TOP));
     // Till on top, facing the customers on the down-right side.
     auto till = [](Col c, float u, float z) {
         if (z > 58 && z < 66 && u > 4 && u < 18)

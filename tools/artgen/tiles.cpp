@@ -172,6 +172,14 @@ Canvas wallTile(float height, const FaceShader& face, const std::function<Col(fl
     paint.top = top;
     paint.left = [&](float a, float z) { return face(a, z, false); };
     paint.right = [&](float b, float z) { return face(64.0f - b, z, true); };
+    // The footprint first, with the floors' hard edge, so the block meets its
+    // neighbours without a seam.
+    for (int y = static_cast<int>(height); y < h; ++y)
+        for (int x = 0; x < TILE_W; ++x) {
+            const float sx = x + 0.5f - 64.0f, sy = y + 0.5f - height;
+            if (std::fabs(sx) / 64.0f + std::fabs(sy - 32.0f) / 32.0f <= 1.0f)
+                c.blend(x, y, sx < 0 ? face(sx + 64.0f, 0.5f, false) : face(64.0f - sx, 0.5f, true), 1.0f);
+        }
     // No outline on the vertical silhouette: a row of blocks reads as one wall.
     drawBox(c, o, 0, 64, 0, 64, 0, height, paint, 0.0f);
     const Col edge = pal::OUTLINE;

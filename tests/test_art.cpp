@@ -1,0 +1,255 @@
+// The committed art against what the game expects of it: every file there, sheets that
+// cut into whole frames, feet on the sprite origins, nothing clipped at a frame edge,
+// floors that tile without gaps, opaque portraits, and a generator that repeats itself.
+
+#include "clerk.h"
+#include "malepedestrian.h"
+#include "player.h"
+#include "resourcemanager.h"
+#include "robber.h"
+#include "testsupport.h"
+#include "zone.h"
+
+#include <SFML/Graphics/Image.hpp>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const sf::Uint8 SOLID = 200; // the soft ground shadows stay well below this
+
+struct NamedAnimation {
+    std::string name;
+    const Animation* animation;
+    bool lying; // a death ends on the ground, away from the origin
+};
+
+// Builds the four characters on the committed resources and hands out their animations.
+class Cast {
+public:
+    Cast() : zone(0, 4, 4, nullptr), player(&zone), robber(&zone), pedestrian(&zone), clerk(&zone) {}
+
+    std::vector<NamedAnimation> animations() const
+    {
+        return {{"player idle", &player.idle, false},
+                {"player punch", &player.punchAnimation, false},
+                {"player spin kick", &player.spinKickAnimation, false},
+                {"player walk", &player.walk, false},
+                {"player throw", &player.throwAnimation, false},
+                {"player hurt", &player.hurt, false},
+                {"player death", &player.death, true},
+                {"robber idle", &robber.idle, false},
+                {"robber walk", &robber.walk, false},
+                {"robber punch", &robber.punch, false},
+                {"robber spin", &robber.spin, false},
+                {"robber hurt", &robber.hurt, false},
+                {"robber death", &robber.death, true},
+                {"pedestrian spin", &pedestrian.spin, false},
+                {"pedestrian throw", &pedestrian.throwAnimation, false},
+                {"pedestrian walking", &pedestrian.walking, false},
+                {"clerk walk", &clerk.walk, false}};
+    }
+
+private:
+    Zone zone;
+    Player player;
+    Robber robber;
+    MalePedestrian pedestrian;
+    Clerk clerk;
+};
+
+class ArtTest : public ::testing::Test {
+protected:
+    void SetUp() override { testsupport::loadRepoResources(); }
+};
+
+// Bottom-most row holding a solid pixel inside a rectangle of the image, or -1.
+int lowestSolidRow(const sf::Image& image, const sf::IntRect& r)
+{
+    for (int y = r.top + r.height - 1; y >= r.top; --y)
+        for (int x = r.left; x < r.left + r.width; ++x)
+            if (image.getPixel(x, y).a >= SOLID)
+                return y - r.top;
+    return -1;
+}
+
+// Whether anything visible touches the rectangle's edge (art cut off by its frame).
+bool touchesEdge(const sf::Image& image, const sf::IntRect& r)
+{
+    for (int x = r.left; x < r.left + r.width; ++x)
+        if (image.getPixel(x, r.top).a > 0 || image.getPixel(x, r.top + r.height - 1).a > 0)
+            return true;
+    for (int y = r.top; y < r.top + r.height; ++y)
+        if (image.getPixel(r.left, y).a > 0 || image.getPixel(r.left + r.width - 1, y).a > 0)
+            return true;
+    return false;
+}
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+TEST_F(ArtTest, EveryImageTheGameLoadsIsCommitted)
+{
+    const fs::path root = testsupport::repoDir();
+    for (const std::string& path : ResourceManager::texturePaths()) {
+        EXPECT_TRUE(fs::is_regular_file(root / path)) << path;
+        EXPECT_GT(ResourceManager::getTexture(path).getSize().x, 0u) << path;
+    }
+    ASSERT_EQ(ResourceManager::doodadTextures.size(), 12u);
+    for (const DoodadTexture& prop : ResourceManager::doodadTextures)
+        EXPECT_TRUE(fs::is_regular_file(root / prop.path)) << prop.path;
+    // Grass, roads, paving, shop floors, walls and a hedge at the least.
+    EXPECT_GE(ResourceManager::tileTextures.size(), 12u);
+}
+
+TEST_F(ArtTest, SheetsCutIntoWholeFramesWithMatchingViewsAndOriginsInside)
+{
+    Cast cast;
+    for (const NamedAnimation& named : cast.animations()) {
+        SCOPED_TRACE(named.name);
+        const Animation& a = *named.animation;
+        const sf::Vector2u up = a.upFrames[0].getTexture()->getSize();
+        const sf::Vector2u down = a.downFrames[0].getTexture()->getSize();
+        EXPECT_EQ(up, down);
+        const unsigned rows = static_cast<unsigned>((a.frameCount + 3) / 4);
+        EXPECT_EQ(up.x % 4, 0u);
+        EXPECT_EQ(up.y % rows, 0u);
+        const sf::IntRect last = a.upFrames.back().getTextureRect();
+        EXPECT_EQ(static_cast<unsigned>(last.top + last.height), up.y) << "the last row must end the sheet";
+        const sf::Vector2f origin = a.upFrames[0].getOrigin();
+        EXPECT_GT(origin.x, 0.0f);
+        EXPECT_LT(origin.x, static_cast<float>(last.width));
+        EXPECT_GT(origin.y, 0.0f);
+        EXPECT_LT(origin.y, static_cast<float>(last.height));
+    }
+}
+
+TEST_F(ArtTest, CharactersStandOnTheirOriginsAndNoFrameIsCutOff)
+{
+    Cast cast;
+    for (const NamedAnimation& named : cast.animations()) {
+        const Animation& a = *named.animation;
+        for (const std::vector<sf::Sprite>* frames : {&a.upFrames, &a.downFrames}) {
+            const sf::Image sheet = (*frames)[0].getTexture()->copyToImage();
+            for (int i = 0; i < a.frameCount; ++i) {
+                SCOPED_TRACE(named.name + (frames == &a.upFrames ? " up" : " down") + " frame " + std::to_string(i));
+                const sf::Sprite& frame = (*frames)[static_cast<std::size_t>(i)];
+                const sf::IntRect r = frame.getTextureRect();
+                EXPECT_FALSE(touchesEdge(sheet, r));
+                const int feet = lowestSolidRow(sheet, r);
+                ASSERT_GE(feet, 0) << "empty frame";
+                if (!named.lying) {
+                    // The shoes reach down to the origin, give or take a wide stance or a lifted foot.
+                    EXPECT_NEAR(feet, frame.getOrigin().y, 24.0f);
+                    const sf::IntRect soles(r.left + static_cast<int>(frame.getOrigin().x) - 40, r.top + feet - 1, 80, 2);
+                    EXPECT_GE(lowestSolidRow(sheet, soles), 0) << "feet far from the origin's column";
+                }
+            }
+        }
+    }
+}
+
+TEST_F(ArtTest, PropsStandOnTheirOriginsInsideTheirImages)
+{
+    for (const DoodadTexture& prop : ResourceManager::doodadTextures) {
+        SCOPED_TRACE(prop.path);
+        const sf::Image image = prop.texture.copyToImage();
+        const sf::Vector2u size = image.getSize();
+        ASSERT_LT(static_cast<unsigned>(prop.originX), size.x);
+        ASSERT_LT(static_cast<unsigned>(prop.originY), size.y);
+        EXPECT_FALSE(touchesEdge(image, sf::IntRect(0, 0, static_cast<int>(size.x), static_cast<int>(size.y))));
+        // Something solid stands just above the contact point.
+        const sf::IntRect foot(prop.originX - 24, prop.originY - 24, 48, 40);
+        const int row = lowestSolidRow(image, foot);
+        EXPECT_GE(row, 0);
+        // All props share one size, so a sprite keeping the first prop's rectangle shows any.
+        EXPECT_EQ(size, ResourceManager::doodadTextures[0].texture.getSize());
+    }
+}
+
+TEST_F(ArtTest, FloorsFillTheirDiamondExactlyAndWallsStandOnIt)
+{
+    for (std::size_t n = 0; n < ResourceManager::tileTextures.size(); ++n) {
+        SCOPED_TRACE("tile " + std::to_string(n));
+        const sf::Image image = ResourceManager::tileTextures[n].copyToImage();
+        const sf::Vector2u size = image.getSize();
+        ASSERT_EQ(size.x, 128u);
+        ASSERT_GE(size.y, 64u);
+        const unsigned top = size.y - 64; // the diamond's rows
+        EXPECT_EQ(image.getPixel(64, top + 32).a, 255);
+        EXPECT_EQ(image.getPixel(64, size.y - 1).a, 255);
+        EXPECT_EQ(image.getPixel(0, size.y - 1).a, 0);
+        EXPECT_EQ(image.getPixel(127, size.y - 1).a, 0);
+        if (size.y > 64)
+            continue;
+        // Every pixel whose centre lies in the diamond is solid and every other one clear,
+        // so neighbouring floors meet with neither gaps nor overlaps.
+        int wrong = 0;
+        for (unsigned y = 0; y < 64; ++y)
+            for (unsigned x = 0; x < 128; ++x) {
+                const float dx = std::fabs(x + 0.5f - 64.0f) / 64.0f, dy = std::fabs(y + 0.5f - 32.0f) / 32.0f;
+                const bool inside = dx + dy <= 1.0f;
+                wrong += (image.getPixel(x, y).a == (inside ? 255 : 0)) ? 0 : 1;
+            }
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
+TEST_F(ArtTest, PortraitsAreOpaqueSquaresForTheDialogBox)
+{
+    for (int number = 0; number <= 5; ++number) {
+        SCOPED_TRACE("portrait " + std::to_string(number));
+        const sf::Image image = ResourceManager::getPortrait(number).copyToImage();
+        ASSERT_EQ(image.getSize(), sf::Vector2u(100, 100));
+        int seeThrough = 0;
+        for (unsigned y = 0; y < 100; ++y)
+            for (unsigned x = 0; x < 100; ++x)
+                seeThrough += image.getPixel(x, y).a < 255 ? 1 : 0;
+        EXPECT_EQ(seeThrough, 0) << "the magenta backing would show";
+    }
+    // Six different faces, not one copied six times.
+    std::set<std::string> faces;
+    for (int number = 0; number <= 5; ++number) {
+        const sf::Image image = ResourceManager::getPortrait(number).copyToImage();
+        faces.insert(std::string(reinterpret_cast<const char*>(image.getPixelsPtr()), 100 * 100 * 4));
+    }
+    EXPECT_EQ(faces.size(), 6u);
+}
+
+#ifdef MORVANE_ARTGEN
+TEST(ArtGenerator, PaintsTheSameBytesOnEveryRun)
+{
+    const std::string a = testsupport::makeTempDir(), b = testsupport::makeTempDir();
+    const std::string subset = " tiles/2.png doodads/car_upright portraits/otaku clerk_walk_upright";
+    for (const std::string& dir : {a, b}) {
+        const std::string command = std::string(MORVANE_ARTGEN) + " " + dir + subset + " > /dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    int files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(a)) {
+        if (!entry.is_regular_file())
+            continue;
+        ++files;
+        const fs::path twin = fs::path(b) / fs::relative(entry.path(), a);
+        EXPECT_EQ(readFile(entry.path()), readFile(twin)) << twin;
+    }
+    EXPECT_EQ(files, 4);
+    fs::remove_all(a);
+    fs::remove_all(b);
+}
+#endif
