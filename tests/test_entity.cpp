@@ -1,15 +1,12 @@
 #include "entity.h"
 
-#include "binaryio.h"
 #include "globals.h"
-#include "testsupport.h"
 #include "worldprobe.h"
 #include "zone.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <sstream>
 
 namespace {
 
@@ -143,49 +140,6 @@ TEST_F(EntityTest, OnlyTileCollidersAndOnlyWallsBlock)
     EXPECT_EQ(walker->position, sf::Vector2f(60, 48));
 }
 
-TEST_F(EntityTest, CommonFieldsRoundTripAsLittleEndianBytes)
-{
-    ProbeEntity* e = addProbe(zone, {48, 80}, 16, nullptr, Entity::TYPE_MALE_PEDESTRIAN);
-    std::ostringstream out;
-    e->save(out);
-    EXPECT_EQ(hex(out.str()), "02 00 00 00 01 00 00 00 00 00 40 42 00 00 a0 42 00 00 80 41");
 
-    ProbeEntity copy(&zone, nullptr);
-    std::istringstream in(out.str().substr(4)); // the loader has consumed the type
-    copy.load(in);
-    EXPECT_EQ(copy.getID(), 1);
-    EXPECT_EQ(copy.position, sf::Vector2f(48, 80));
-    EXPECT_FLOAT_EQ(copy.radius, 16.0f);
-}
-
-TEST(BinaryIo, ReadersRefuseShortInputAndBadLengths)
-{
-    std::ostringstream out;
-    writeInt32(out, -2);
-    writeFloat32(out, 1.5f);
-    writeBool8(out, true);
-    writeString(out, "hi\n");
-    EXPECT_EQ(hex(out.str()), "fe ff ff ff 00 00 c0 3f 01 03 00 00 00 68 69 0a");
-
-    std::istringstream in(out.str());
-    int32_t i = 0;
-    float f = 0;
-    bool b = false;
-    std::string s;
-    ASSERT_TRUE(readInt32(in, i) && readFloat32(in, f) && readBool8(in, b) && readString(in, s, 3));
-    EXPECT_EQ(i, -2);
-    EXPECT_EQ(f, 1.5f);
-    EXPECT_TRUE(b);
-    EXPECT_EQ(s, "hi\n");
-    EXPECT_FALSE(readInt32(in, i));
-    EXPECT_EQ(i, -2);
-
-    std::istringstream tooLong(out.str().substr(9));
-    EXPECT_FALSE(readString(tooLong, s, 2));
-    std::istringstream cut(out.str().substr(9, 6));
-    EXPECT_FALSE(readString(cut, s, 100));
-    std::istringstream negative(Bytes().i32(-1).data);
-    EXPECT_FALSE(readString(negative, s, 100));
-}
 
 } // namespace
