@@ -32,5 +32,11 @@ assets: build
 	cd $(CURDIR) && ALSOFT_DRIVERS=null $(WITH_DISPLAY) build/default/tools/audiogen
 	cd $(CURDIR) && $(WITH_DISPLAY) build/default/tools/artgen
 
+levels: deps
+	@cmake --preset default >/dev/null
+	@cmake --build build/default -j$(JOBS) --target zonetool
+	@for f in levels/*.txt; do build/default/tools/zonetool build $$f -o resources/lvl/$$(basename $$f .txt).zn || exit 1; done
+	@build/default/tools/zonetool check resources/lvl/*.zn
+
 clean:
 	rm -rf build
