@@ -1,0 +1,277 @@
+#include "editorcommands.h"
+#include "editortesting.h"
+#include "zone.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+Lines split(const std::string& line, bool* balanced = nullptr)
+{
+    Lines tokens;
+    const bool ok = tokenizeCommand(line, tokens);
+    if (balanced)
+        *balanced = ok;
+    return tokens;
+}
+
+std::string unparsed(const std::string& word)
+{
+    return "Unable to parse command: " + word + "! Check your arguments/spelling!";
+}
+
+TEST(CommandTokenizer, WhiteSpaceSeparatesOnlyOutsideQuotes)
+{
+    EXPECT_EQ(split("  resize \t 20   15 \n"), (Lines{"resize", "20", "15"}));
+    EXPECT_EQ(split("   "), Lines{});
+    EXPECT_EQ(split("dialogtext \"Hi there,  you\""), (Lines{"dialogtext", "Hi there,  you"}));
+    EXPECT_EQ(split("note big\" old \"town"), (Lines{"note", "big old town"}));
+    // A final pair of quotes still makes a word.
+    EXPECT_EQ(split("dialogtext \"\""), (Lines{"dialogtext", ""}));
+    bool balanced = true;
+    split("dialogtext \"open", &balanced);
+    EXPECT_FALSE(balanced);
+}
+
+TEST(CommandTokenizer, NumbersReadLikeAtoiWithoutOverflow)
+{
+    EXPECT_EQ(readWholeNumber("  -7x"), -7);
+    EXPECT_EQ(readWholeNumber("abc"), 0);
+    EXPECT_EQ(readWholeNumber("99999999999999999999"), 2147483647);
+    EXPECT_EQ(readWholeNumber("-99999999999999999999"), -2147483647 - 1);
+    EXPECT_DOUBLE_EQ(readNumber("40.5"), 40.5);
+    EXPECT_DOUBLE_EQ(readNumber("nope"), 0.0);
+}
+
+class EditorCommandTest : public EditorFixture {};
+
+TEST_F(EditorCommandTest, ZoneCommandsAndTheirMessages)
+{
+    EXPECT_EQ(run("id 7"), Lines{"Zone id set to 7!"});
+    EXPECT_EQ(run("resize 20 15"), Lines{"Zone resized from (10, 10) to (20, 15)"});
+    EXPECT_EQ(editor->currZone->getWidth(), 20);
+    EXPECT_EQ(editor->currZone->getHeight(), 15);
+    EXPECT_EQ(run("note \"Corner shop\""), Lines{});
+    EXPECT_EQ(editor->currZone->name, "Corner shop");
+    EXPECT_EQ(run("link 5"), Lines{}); // no tile selected
+    selectTile(2, 1);
+    EXPECT_EQ(run("link 5"), Lines{"Linked selected tile to Zone 5!"});
+    EXPECT_EQ(editor->currZone->getTile(2, 1)->link, 5);
+
+    run("id -1");
+    EXPECT_EQ(run("save"), Lines{"Failed to save!"});
+    run("id 604");
+    EXPECT_EQ(run("save"), Lines{"Saved!"});
+    std::remove("resources/lvl/604.zn");
+}
+
+TEST_F(EditorCommandTest, WrongCountsCapitalsAndUnbalancedQuotesRunNothing)
+{
+    for (const char* line : {"save now", "id", "id 1 2", "resize 4", "note", "load", "link 1 2", "trigger",
+                             "selectevent", "selectdialog", "dialogtext", "portraitid", "portraitpos 1 2",
+                             "evententity 1 2", "eventdest 3", "Save", "frobnicate 1"})
+        EXPECT_EQ(run(line), Lines{unparsed(split(line)[0])}) << line;
+    EXPECT_EQ(run("note \"half open"), Lines{"Unbalanced quotations! Please enter valid syntax."});
+    EXPECT_EQ(run("   "), Lines{});
+    EXPECT_EQ(editor->currZone->id, -1);
+    EXPECT_EQ(editor->currZone->name, "unnamed");
+}
+
+TEST_F(EditorCommandTest, BadSizesAndRadiiAreRefused)
+{
+    for (const char* line : {"resize 0 5", "resize 5 -1", "resize x 5", "resize 5000 5"}) {
+        const Lines out = run(line);
+        ASSERT_EQ(out.size(), 1u) << line;
+        EXPECT_EQ(out[0].rfind("Invalid zone size", 0), 0u) << out[0];
+    }
+    EXPECT_EQ(editor->currZone->getWidth(), 10);
+    for (const char* line : {"trigger 0", "trigger -3", "trigger wide", "trigger nan", "trigger inf"})
+        EXPECT_EQ(run(line), Lines{"Trigger radius must be above 0!"}) << line;
+    EXPECT_TRUE(editor->currZone->entities.empty());
+}
+
+TEST_F(EditorCommandTest, ResizeAndLoadDropSelectionsAndFailedLoadsChangeNothing)
+{
+    selectTile(3, 3);
+    ASSERT_NE(editor->selectedTile, nullptr);
+    run("resize 3 4");
+    EXPECT_EQ(editor->selectedTile, nullptr);
+    run("trigger 10");
+    EXPECT_EQ(run("load 987"), Lines{"Failed to load zone 987!"});
+    {
+        std::ofstream damaged("resources/lvl/653.zn", std::ios::binary);
+        damaged << "not a zone at all";
+    }
+    EXPECT_EQ(run("load 653"), Lines{"Failed to load zone 653!"});
+    std::remove("resources/lvl/653.zn");
+    EXPECT_EQ(editor->currZone->getWidth(), 3);
+    EXPECT_EQ(editor->currZone->entities.size(), 1u);
+
+    run("trigger 10");
+    run("id 631");
+    run("save");
+    run("load 631");
+    std::remove("resources/lvl/631.zn");
+    EXPECT_EQ(editor->selectedEntity, nullptr);
+    EXPECT_EQ(editor->currZone->entities.size(), 2u);
+}
+
+TEST_F(EditorCommandTest, TriggerIsMadeUnderTheMouseSelectedWithOneEvent)
+{
+    pointAt(sf::Vector2f(100.0f, 60.0f));
+    const sf::Vector2f at = editor->mouseWorld();
+    char expected[128];
+    std::snprintf(expected, sizeof expected, "Trigger of radius %f created at %f, %f!", 40.0,
+                  static_cast<double>(at.x), static_cast<double>(at.y));
+    EXPECT_EQ(run("trigger 40"), Lines{expected});
+    Trigger* trigger = selectedTrigger();
+    ASSERT_NE(trigger, nullptr);
+    EXPECT_EQ(trigger->position, at);
+    EXPECT_FLOAT_EQ(trigger->radius, 40.0f);
+    EXPECT_EQ(trigger->team, 1);
+    EXPECT_TRUE(trigger->fireOnEnter);
+    EXPECT_EQ(trigger->uses, 1);
+    ASSERT_EQ(trigger->events.size(), 1u);
+    EXPECT_EQ(trigger->events[0].type, Event::EVENT_DIALOG);
+}
+
+TEST_F(EditorCommandTest, TriggerWordsNeedASelectedTrigger)
+{
+    const char* words[] = {"event", "selectevent 0", "selectdialog 0", "dialogtext hi", "dialog",
+                           "portraitid 1", "portraitpos 1", "eventtype", "evententity 2", "eventdest 1 2"};
+    for (const char* line : words)
+        EXPECT_EQ(run(line), Lines{"No trigger entity selected!"}) << line;
+    stamp(Entity::TYPE_DOODAD, sf::Vector2f(50.0f, 50.0f));
+    click();
+    ASSERT_NE(editor->selectedEntity, nullptr);
+    EXPECT_EQ(run("event"), Lines{"No trigger entity selected!"});
+}
+
+TEST_F(EditorCommandTest, EventsAreAddedSelectedAndEdited)
+{
+    run("trigger 30");
+    Trigger* trigger = selectedTrigger();
+    const std::string id = std::to_string(trigger->getID());
+    EXPECT_EQ(run("event"), Lines{"Added new event to trigger id :" + id + "!"});
+    EXPECT_EQ(editor->selectedEvent, 0);
+    EXPECT_EQ(run("selectevent 5"), Lines{"Invalid event index!"});
+    EXPECT_EQ(run("selectevent -1"), Lines{"Invalid event index!"});
+    EXPECT_EQ(editor->selectedEvent, 0);
+    EXPECT_EQ(run("selectevent 1"), Lines{"Event 1 selected."});
+
+    run("eventtype");
+    EXPECT_EQ(trigger->events[1].type, Event::EVENT_MOVE);
+    run("eventtype with extra words");
+    EXPECT_EQ(trigger->events[1].type, Event::EVENT_DIALOG);
+    run("evententity 3");
+    run("eventdest 5 7");
+    EXPECT_EQ(trigger->events[1].entityId, 3);
+    EXPECT_EQ(trigger->events[1].destX, 5);
+    EXPECT_EQ(trigger->events[1].destY, 7);
+    EXPECT_EQ(trigger->events[0].entityId, 0);
+}
+
+TEST_F(EditorCommandTest, DialogLinesAreWrittenThroughTheSelection)
+{
+    run("trigger 30");
+    const std::vector<DialogLine>& lines = selectedTrigger()->events[0].dialogLines;
+    run("dialog");
+    run("dialog");
+    EXPECT_EQ(editor->selectedLine, 1);
+    EXPECT_EQ(run("dialogtext \"Hi\\nthere\""), Lines{});
+    run("portraitid 2");
+    run("portraitpos 3");
+    run("selectdialog 0");
+    run("dialogtext first");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].text, "first");
+    EXPECT_EQ(lines[0].portraitId, 0);
+    EXPECT_EQ(lines[1].text, "Hi\nthere");
+    EXPECT_EQ(lines[1].portraitId, 2);
+    EXPECT_EQ(lines[1].portraitPos, 3);
+    run("dialogtext \"\"");
+    EXPECT_EQ(lines[0].text, "");
+}
+
+TEST_F(EditorCommandTest, MissingEventsAndLinesAreRefused)
+{
+    run("trigger 30");
+    const Lines noLine{"Event 0 has no dialog line 0! Add one with dialog."};
+    EXPECT_EQ(run("dialogtext hello"), noLine);
+    EXPECT_EQ(run("portraitid 1"), noLine);
+    EXPECT_EQ(run("portraitpos 1"), noLine);
+    EXPECT_EQ(run("selectdialog 0"), Lines{"Invalid dialog line index!"});
+    run("dialog");
+    EXPECT_EQ(run("selectdialog 4"), Lines{"Invalid dialog line index!"});
+    EXPECT_EQ(editor->selectedLine, 0);
+
+    // As a trigger loaded from a file may have no events at all.
+    selectedTrigger()->events.clear();
+    for (const char* line : {"dialog", "eventtype", "evententity 1", "eventdest 1 1", "dialogtext x",
+                             "selectdialog 0"})
+        EXPECT_EQ(run(line), Lines{"Selected trigger has no event 0! Add one with event."}) << line;
+    EXPECT_TRUE(selectedTrigger()->events.empty());
+}
+
+TEST_F(EditorCommandTest, HelpNamesEveryCommandInAFewLines)
+{
+    const Lines out = run("help");
+    std::string all;
+    for (const std::string& line : out)
+        all += line + " ";
+    for (const char* word : {"id", "note", "resize", "save", "load", "link", "trigger", "event", "selectevent",
+                             "eventtype", "evententity", "eventdest", "dialog", "selectdialog", "dialogtext",
+                             "portraitid", "portraitpos"})
+        EXPECT_NE(all.find(std::string(word) + " "), std::string::npos) << word;
+    EXPECT_LE(out.size(), 8u);
+}
+
+std::string fileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST_F(EditorCommandTest, ScriptedZoneSavesAndReadsBackByteForByte)
+{
+    for (const char* line : {"resize 6 5", "note \"Back alley\"", "trigger 40", "dialog",
+                             "dialogtext \"Who goes\\nthere?\"", "portraitid 1", "portraitpos 3", "event",
+                             "selectevent 1", "eventtype", "evententity 3", "eventdest 5 2", "id 641"})
+        run(line);
+    EXPECT_EQ(run("save"), Lines{"Saved!"});
+    const std::string first = fileBytes("resources/lvl/641.zn");
+
+    editor->leave();
+    editor->enter();
+    EXPECT_EQ(run("load 641"), Lines{});
+    EXPECT_EQ(editor->currZone->name, "Back alley");
+    EXPECT_EQ(editor->currZone->getWidth(), 6);
+    ASSERT_EQ(editor->currZone->entities.size(), 1u);
+    const Trigger* trigger = editortesting::asTrigger(editor->currZone->entities.begin()->second);
+    ASSERT_NE(trigger, nullptr);
+    ASSERT_EQ(trigger->events.size(), 2u);
+    ASSERT_EQ(trigger->events[0].dialogLines.size(), 1u);
+    EXPECT_EQ(trigger->events[0].dialogLines[0].text, "Who goes\nthere?");
+    EXPECT_EQ(trigger->events[1].type, Event::EVENT_MOVE);
+    EXPECT_EQ(trigger->events[1].destX, 5);
+
+    run("id 642");
+    run("save");
+    std::string second = fileBytes("resources/lvl/642.zn");
+    std::remove("resources/lvl/641.zn");
+    std::remove("resources/lvl/642.zn");
+    ASSERT_FALSE(first.empty());
+    ASSERT_EQ(second.size(), first.size());
+    second[0] = first[0]; // the id, 641 against 642 little-endian, is all that differs
+    EXPECT_EQ(second, first);
+}
+
+} // namespace
