@@ -194,7 +194,7 @@ Pose robberIdle(int f)
     p.drop = 2 + 1.2f * b;
     p.bend = 8 + 2 * b;
     p.lean = 2;
-    p.headPitch = 4;
+    p.headPitch = -8;
     p.legL = {8, 9, 8, 6};
     p.legR = {-6, 9, 8, 6};
     p.armL = {20, 16, 40 + 4 * b, 10};
@@ -389,8 +389,8 @@ std::vector<Job> characterJobs()
 {
     std::vector<Job> jobs;
     for (const Animation& a : animations()) {
-        jobs.push_back({a.downPath, [&a] { return sheet(a, -90.0f); }});
-        jobs.push_back({a.upPath, [&a] { return sheet(a, 180.0f); }});
+        jobs.push_back({a.downPath, [&a] { return sheet(a, DOWN_RIGHT); }});
+        jobs.push_back({a.upPath, [&a] { return sheet(a, UP_RIGHT); }});
     }
     return jobs;
 }

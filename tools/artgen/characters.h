@@ -29,6 +29,11 @@ struct Animation {
 
 const std::vector<Animation>& animations();
 
+// The two views. The front view is turned 20 degrees toward the camera from the exact
+// diagonal so that faces read; the back view stays on it.
+const float DOWN_RIGHT = -70.0f;
+const float UP_RIGHT = 180.0f;
+
 const int FRAME_W = 256;
 const int FRAME_H = 224;
 const int DEATH_FRAME_H = 256;

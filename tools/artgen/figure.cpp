@@ -90,9 +90,9 @@ Paint headPaint(const Painter& p, float radiusPx)
         if (st.beard)
             base = mix(base, st.hair, std::max(soft(h.z + 0.5f), soft(std::fabs(h.z + 0.3f) - 0.06f) * soft(std::fabs(h.x) - 0.26f)) * clamp01(h.y * 4.0f));
         if (st.hat == Hat::Cap)
-            base = mix(base, st.hatColor, soft(0.22f - h.z));
+            base = mix(base, st.hatColor, soft(0.3f - h.z));
         if (st.hat == Hat::Visor)
-            base = mix(base, st.hatColor, soft(std::fabs(h.z - 0.42f) - 0.13f));
+            base = mix(base, st.hatColor, soft(std::fabs(h.z - 0.48f) - 0.12f));
 
         // Light the sphere like the other surfaces, then lay the face on top.
         const float lx = -0.5f, ly = -0.68f, lz = 0.54f;
@@ -120,7 +120,7 @@ Paint headPaint(const Painter& p, float radiusPx)
             } else if (closed) {
                 col = mix(col, pal::EYE, soft(std::fabs(h.z - eyeZ) - 0.03f) * soft(std::fabs(h.x - s * eyeX) - 0.1f) * soft(0.5f - h.y));
             } else {
-                col = mix(col, pal::EYE, soft(d - 0.085f));
+                col = mix(col, pal::EYE, soft(d - 0.11f));
             }
         }
         if (st.glasses)
@@ -146,8 +146,8 @@ void drawHead(Painter& p)
 
     // The brim goes behind the head when the face is turned away.
     std::vector<Vec2> brim;
-    if (st.hat != Hat::None)
-        brim = {on(-0.62f, 0.62f, 0.3f), on(0.62f, 0.62f, 0.3f), on(0.5f, 1.5f, 0.2f), on(-0.5f, 1.5f, 0.2f)};
+    if (st.hat == Hat::Cap)
+        brim = {on(-0.58f, 0.7f, 0.5f), on(0.58f, 0.7f, 0.5f), on(0.44f, 1.2f, 0.46f), on(-0.44f, 1.2f, 0.46f)};
     const bool brimFront = facingCamera(j, {0, 1, 0.2f}) >= 0;
     if (!brim.empty() && !brimFront)
         p.solid(polygon(brim), scaled(st.hatColor, 0.85f), 3);
@@ -157,7 +157,7 @@ void drawHead(Painter& p)
     auto ear = [&](int s) {
         if (std::fabs(facingCamera(j, {static_cast<float>(s), 0, 0})) < 0.15f || front < -0.8f)
             return;
-        p.solid(circle(on(s * 0.93f, 0.02f, -0.05f), p.r(3.0f)), st.mask ? pal::MASK : st.skin, 3);
+        p.solid(circle(on(s * 0.93f, 0.02f, -0.05f), p.r(2.6f)), st.mask ? pal::MASK : st.skin, 3);
     };
     ear(-nearEar);
     p.canvas.fill(skull, headPaint(p, p.r(R)), p.ow(), pal::OUTLINE);
@@ -183,7 +183,11 @@ void drawTorso(Painter& p)
     const float front = dot(j.chest * V3{0, 1, 0}, toCamera());
     const V3 low = j.pelvis + j.chest * V3{0, 0, 5};
     const V3 high = j.pelvis + j.chest * V3{0, 0, b.torso - 8};
-    const Shape body = capsule(p.at(low), p.at(high), p.r(b.waistR), p.r(b.chestR));
+    // A tapered trunk with a bar across the shoulders, so the chest is broader than deep.
+    const V3 shL = j.pelvis + j.chest * V3{-b.shoulderWidth * 0.8f, 0, b.torso - 7};
+    const V3 shR = j.pelvis + j.chest * V3{b.shoulderWidth * 0.8f, 0, b.torso - 7};
+    const Shape body = unite(capsule(p.at(low), p.at(high), p.r(b.waistR), p.r(b.chestR)),
+                             capsule(p.at(shL), p.at(shR), p.r(b.chestR * 0.62f), p.r(b.chestR * 0.62f)));
 
     auto hood = [&] {
         const V3 h0 = j.pelvis + j.chest * V3{-9, -b.chestR * 0.55f, b.torso + 1};

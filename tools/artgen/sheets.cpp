@@ -106,8 +106,8 @@ bool writeTestScene(const std::string& root, const std::string& out)
     const int W = 800, H = 600;
     Canvas scene(W, H);
     scene.fill(rect(0, 0, W, H), rgb(0, 0, 0));
-    // Camera centred on world (130, 130).
-    const float camX = W / 2.0f - 2.0f * (150 - 150), camY = H / 2.0f - (130 + 130);
+    // Camera centred on world (160, 130).
+    const float camX = W / 2.0f - 2.0f * (160 - 130), camY = H / 2.0f - (160 + 130);
     auto screen = [&](float wx, float wy) { return Vec2{camX + 2 * (wx - wy), camY + wx + wy}; };
 
     // The zone draws its tiles column by column, then the entities by depth.
@@ -131,19 +131,21 @@ bool writeTestScene(const std::string& root, const std::string& out)
         bool mirror;
     };
     const std::vector<Thing> things = {
-        {200, 48, "resources/gfx/doodads/counter.png", 0, 0, 64, 128, false},
-        {240, 112, "resources/gfx/doodads/fridge_downright.png", 0, 0, 112, 196, false},
-        {250, 60, "resources/gfx/doodads/monitor_downright.png", 0, 0, 123, 210, false},
-        {230, 30, "resources/gfx/clerk/clerk_walk_downright.png", 8, 2, 130, 200, false},
-        {40, 140, "resources/gfx/doodads/street_lamp_downright.png", 0, 0, 119, 356, false},
-        {150, 140, "resources/gfx/doodads/trashcan.png", 0, 0, 128, 172, false},
-        {100, 100, "resources/gfx/doodads/chair_downright.png", 0, 0, 119, 207, false},
+        {215, 45, "resources/gfx/doodads/counter.png", 0, 0, 64, 128, false},
+        {296, 112, "resources/gfx/doodads/fridge_downright.png", 0, 0, 112, 196, false},
+        {210, 100, "resources/gfx/doodads/monitor_downright.png", 0, 0, 123, 210, false},
+        {250, 70, "resources/gfx/doodads/chair_upright.png", 0, 0, 119, 207, false},
+        {190, 40, "resources/gfx/clerk/clerk_walk_downright.png", 8, 2, 130, 200, false},
+        {230, 150, "resources/gfx/doodads/street_lamp_downright.png", 0, 0, 119, 356, false},
+        {120, 140, "resources/gfx/doodads/trashcan.png", 0, 0, 128, 172, false},
+        {60, 80, "resources/gfx/doodads/chair_downright.png", 0, 0, 119, 207, false},
         {250, 250, "resources/gfx/doodads/car_downright.png", 0, 0, 90, 170, false},
-        {60, 260, "resources/gfx/doodads/car_upright.png", 0, 0, 166, 170, false},
-        {120, 170, "resources/gfx/otaku/otaku_idle_downright.png", 8, 0, 125, 194, false},
-        {170, 180, "resources/gfx/robber/gangster_idle_downright.png", 8, 0, 125, 192, true},
-        {80, 190, "resources/gfx/male_pedestrian/walking_upright.png", 8, 2, 154, 177, false},
-        {20, 60, "resources/gfx/otaku/otaku_punch_upright.png", 12, 4, 123, 197, true},
+        {40, 250, "resources/gfx/doodads/car_upright.png", 0, 0, 166, 170, false},
+        {150, 170, "resources/gfx/otaku/otaku_punch_downright.png", 12, 4, 123, 197, false},
+        {176, 178, "resources/gfx/robber/gangster_hurt_downright.png", 8, 1, 121, 193, true},
+        {80, 150, "resources/gfx/male_pedestrian/walking_upright.png", 8, 2, 154, 177, false},
+        {30, 110, "resources/gfx/robber/gangster_walking_downright.png", 8, 3, 128, 186, false},
+        {100, 220, "resources/gfx/robber/gangster_death_downright.png", 8, 7, 134, 198, true},
     };
     std::vector<const Thing*> order;
     for (const Thing& t : things)
