@@ -11,9 +11,10 @@
 class Zone : public EntityManager {
 public:
     static const std::string LEVEL_DIR;
-    // Bounds on sizes from files and the editor, so nothing silly gets allocated.
+    // Bounds on sizes from files and the editor: a tile with its sprite is about 300 bytes,
+    // so a million of them is already a third of a gigabyte.
     static constexpr int MAX_SIDE = 4096;
-    static constexpr int MAX_TILES = 4 * 1024 * 1024;
+    static constexpr int MAX_TILES = 1024 * 1024;
 
     int id;
     std::string name;
