@@ -186,15 +186,6 @@ TEST_F(ScriptHandlerTest, ContinueTriangleBlinksSixOnSixOff)
     EXPECT_EQ(pattern, "######......######......");
 }
 
-TEST_F(ScriptHandlerTest, EventsQueuedWhileOneRunsWaitTheirTurn)
-{
-    handler.addEvent(dialog({"one"}));
-    handler.addEvent(dialog({"two"}));
-    frames(30);
-    EXPECT_EQ(handler.getQueue().size(), 2u);
-    EXPECT_EQ(handler.getQueue().front().dialogLines[0].text, "one");
-}
-
 TEST_F(ScriptHandlerTest, WalkAlreadyOnItsTileEndsAtOnceAndTheNextEventStartsThatFrame)
 {
     Walker* w = new Walker(&zone, sf::Vector2f(48.f, 80.f));

@@ -80,8 +80,7 @@ protected:
     void SetUp() override
     {
         testsupport::loadTestResources();
-        for (const auto& entry : std::filesystem::directory_iterator("resources/lvl"))
-            std::filesystem::remove(entry.path());
+        clearLevels();
         ResourceManager::music.stop();
         input::setSource(&script);
         window = &testsupport::window();
@@ -94,6 +93,13 @@ protected:
         ResourceManager::music.stop();
         if (!window->isOpen())
             createWindow(*window);
+        clearLevels(); // later tests start from no levels at all
+    }
+
+    static void clearLevels()
+    {
+        for (const auto& entry : std::filesystem::directory_iterator("resources/lvl"))
+            std::filesystem::remove(entry.path());
     }
 
     void start()
