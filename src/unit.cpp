@@ -82,11 +82,44 @@ void Unit::showAnimation(Animation& animation, sf::RenderTarget& target, bool ad
 
 namespace {
 
+enum : signed char { UNSEEN = 0, OPEN = 1, CLOSED = 2 };
+
 struct SearchNode {
     PathNode node;
     int seq = 0;
-    signed char state = 0; // 0 unseen, 1 open, 2 closed
+    unsigned stamp = 0; // the search that last touched it; older means unseen
+    signed char state = UNSEEN;
 };
+
+// Kept between searches and stamped, so a search costs what it visits, not the zone's size.
+class SearchGrid {
+public:
+    void begin(std::size_t size)
+    {
+        if (nodes.size() < size)
+            nodes.resize(size);
+        if (++generation == 0) {
+            for (SearchNode& n : nodes)
+                n.stamp = 0;
+            generation = 1;
+        }
+    }
+    SearchNode& at(int index)
+    {
+        SearchNode& n = nodes[static_cast<std::size_t>(index)];
+        if (n.stamp != generation) {
+            n.stamp = generation;
+            n.state = UNSEEN;
+        }
+        return n;
+    }
+
+private:
+    std::vector<SearchNode> nodes;
+    unsigned generation = 0;
+};
+
+SearchGrid searchGrid;
 
 struct OpenEntry {
     float f;
@@ -127,7 +160,7 @@ void Unit::findPath(Zone& zone, int row, int column)
 
     // One slot per tile, plus one for a start that lies off the grid.
     const int offGrid = width * height;
-    std::vector<SearchNode> nodes(static_cast<std::size_t>(offGrid) + 1);
+    searchGrid.begin(static_cast<std::size_t>(offGrid) + 1);
     auto indexOf = [&](int r, int c) {
         return (r >= 0 && c >= 0 && r < height && c < width) ? r * width + c : offGrid;
     };
@@ -138,19 +171,19 @@ void Unit::findPath(Zone& zone, int row, int column)
     const int startColumn = static_cast<int>(position.x / TILE_SIZE);
     const float startH = manhattan(startRow, startColumn, row, column);
     {
-        SearchNode& start = nodes[static_cast<std::size_t>(indexOf(startRow, startColumn))];
+        SearchNode& start = searchGrid.at(indexOf(startRow, startColumn));
         start.node = PathNode{startRow, startColumn, startH, 0.0f, startH, nullptr};
         start.seq = nextSeq++;
-        start.state = 1;
+        start.state = OPEN;
         open.push({startH, start.seq, indexOf(startRow, startColumn)});
     }
 
     while (!open.empty()) {
         const OpenEntry entry = open.top();
         open.pop();
-        SearchNode& current = nodes[static_cast<std::size_t>(entry.index)];
+        SearchNode& current = searchGrid.at(entry.index);
         // A node whose g improved is queued again; the outdated entry is skipped here.
-        if (current.state != 1)
+        if (current.state != OPEN)
             continue;
         if (current.node.row == row && current.node.column == column) {
             for (const PathNode* n = &current.node; n->parent != nullptr; n = n->parent) {
@@ -159,7 +192,7 @@ void Unit::findPath(Zone& zone, int row, int column)
             }
             return;
         }
-        current.state = 2;
+        current.state = CLOSED;
         const int r0 = current.node.row;
         const int c0 = current.node.column;
         for (int dr = -1; dr <= 1; ++dr) {
@@ -171,15 +204,15 @@ void Unit::findPath(Zone& zone, int row, int column)
                 const Tile* tile = zone.getTile(c, r);
                 if (tile == nullptr || !tile->walkable)
                     continue;
-                SearchNode& next = nodes[static_cast<std::size_t>(r * width + c)];
-                if (next.state == 2)
+                SearchNode& next = searchGrid.at(r * width + c);
+                if (next.state == CLOSED)
                     continue;
                 const bool diagonal = dr != 0 && dc != 0;
                 // No cutting across a wall corner.
                 if (diagonal && !(openGround(zone, c, r0) && openGround(zone, c0, r)))
                     continue;
                 const float g = current.node.g + (diagonal ? DIAGONAL_COST : STRAIGHT_COST);
-                if (next.state == 1) {
+                if (next.state == OPEN) {
                     if (g < next.node.g) {
                         next.node.g = g;
                         next.node.f = g + next.node.h;
@@ -191,7 +224,7 @@ void Unit::findPath(Zone& zone, int row, int column)
                 const float h = manhattan(r, c, row, column);
                 next.node = PathNode{r, c, g + h, g, h, &current.node};
                 next.seq = nextSeq++;
-                next.state = 1;
+                next.state = OPEN;
                 open.push({next.node.f, next.seq, r * width + c});
             }
         }
