@@ -253,3 +253,124 @@ TEST(ArtGenerator, PaintsTheSameBytesOnEveryRun)
     fs::remove_all(b);
 }
 #endif
+
+#ifdef MORVANE_ARTGEN
+// The generator's own drawing code: the places where a slip would spoil every image.
+
+#include "globals.h"
+#include "noise.h"
+#include "raster.h"
+#include "skeleton.h"
+
+TEST(ArtPainter, ShapesMeasureSignedDistancesInPixels)
+{
+    const art::Shape c = art::circle({10, 10}, 5);
+    EXPECT_FLOAT_EQ(c.sdf({10, 10}), -5.0f);
+    EXPECT_FLOAT_EQ(c.sdf({18, 10}), 3.0f);
+    const art::Shape square = art::rect(0, 0, 10, 10);
+    EXPECT_FLOAT_EQ(square.sdf({5, 5}), -5.0f);
+    EXPECT_FLOAT_EQ(square.sdf({13, 14}), 5.0f);
+    const art::Shape pill = art::capsule({0, 0}, {10, 0}, 2, 2);
+    EXPECT_FLOAT_EQ(pill.sdf({5, 3}), 1.0f);
+    EXPECT_FLOAT_EQ(pill.sdf({-4, 0}), 2.0f);
+    const art::Shape bitten = art::subtract(square, art::circle({10, 10}, 4));
+    EXPECT_GT(bitten.sdf({9, 9}), 0.0f);
+    EXPECT_LT(art::unite(square, c).sdf({14, 10}), 0.0f);
+    // An ellipse keeps a distance, not a ratio, so its edge band stays a pixel wide.
+    EXPECT_NEAR(art::ellipse({0, 0}, 20, 5).sdf({22, 0}), 2.0f, 0.05f);
+    EXPECT_NEAR(art::ellipse({0, 0}, 20, 5).sdf({0, 7}), 2.0f, 0.05f);
+}
+
+TEST(ArtPainter, FillSmoothsEdgesAndRingsShapesWithTheOutline)
+{
+    art::Canvas canvas(40, 20);
+    const art::Col red = art::rgb(255, 0, 0), ink = art::rgb(0, 0, 0);
+    canvas.fill(art::rect(10, 5.5f, 30, 15), red, 2.0f, ink);
+    const sf::Image image = canvas.toImage();
+    EXPECT_EQ(image.getPixel(20, 10), sf::Color(255, 0, 0, 255));  // inside
+    EXPECT_EQ(image.getPixel(8, 10), sf::Color(0, 0, 0, 255));     // in the outline band
+    EXPECT_EQ(image.getPixel(2, 10).a, 0);                         // clear of both
+    const sf::Color edge = image.getPixel(20, 5);                  // half on the fill's edge
+    EXPECT_GT(edge.r, 100);
+    EXPECT_LT(edge.r, 160);
+    EXPECT_EQ(edge.a, 255);
+}
+
+TEST(ArtPainter, TranslucentPaintKeepsItsColourThroughCompositingAndSaving)
+{
+    art::Canvas canvas(4, 4);
+    canvas.blend(1, 1, art::rgb(200, 100, 50, 0.5f), 1.0f);
+    canvas.blend(2, 2, art::rgb(200, 100, 50, 0.5f), 1.0f);
+    canvas.blend(2, 2, art::rgb(200, 100, 50, 0.5f), 1.0f);
+    const sf::Image image = canvas.toImage();
+    EXPECT_EQ(image.getPixel(1, 1), sf::Color(200, 100, 50, 128));
+    EXPECT_EQ(image.getPixel(2, 2), sf::Color(200, 100, 50, 191));
+    const art::Canvas back = art::Canvas::fromImage(image);
+    EXPECT_NEAR(back.at(1, 1).r, 200 / 255.0f, 0.01f);
+    const art::Canvas half = back.downscaled(2);
+    EXPECT_NEAR(half.at(0, 0).a, 0.125f, 0.01f);
+    EXPECT_NEAR(half.at(0, 0).g, 100 / 255.0f, 0.01f);
+}
+
+TEST(ArtPainter, CelShadingIsLitFromTheUpperLeft)
+{
+    art::Canvas canvas(40, 40);
+    canvas.fill(art::circle({20, 20}, 16), art::toon(art::material(art::rgb(120, 120, 200), 16)));
+    const art::Col lit = canvas.at(10, 10), base = canvas.at(20, 20), dark = canvas.at(31, 31);
+    EXPECT_GT(lit.r + lit.g + lit.b, base.r + base.g + base.b);
+    EXPECT_GT(base.r + base.g + base.b, dark.r + dark.g + dark.b);
+    EXPECT_GT(dark.b, dark.r); // shadows lean cool
+}
+
+TEST(ArtPainter, PeriodicNoiseRepeatsSoNeighbouringTilesMeet)
+{
+    for (float x = 0.0f; x < 8.0f; x += 0.37f)
+        for (float y = 0.0f; y < 8.0f; y += 0.53f) {
+            EXPECT_NEAR(art::noise(x, y, 8, 11), art::noise(x + 8, y, 8, 11), 1e-5f);
+            EXPECT_NEAR(art::noise(x, y, 8, 11), art::noise(x, y - 16, 8, 11), 1e-5f);
+        }
+    EXPECT_NE(art::noise(0.5f, 0.5f, 8, 11), art::noise(0.5f, 0.5f, 8, 12));
+}
+
+TEST(ArtSkeleton, LimbsKeepTheirLengthsInAnyPose)
+{
+    const art::Build build;
+    art::Rng rng(7);
+    auto dist = [](art::V3 a, art::V3 b) { return std::sqrt(art::dot(a - b, a - b)); };
+    for (int i = 0; i < 50; ++i) {
+        art::Pose p;
+        p.turn = rng.range(-400, 400);
+        p.lean = rng.range(-90, 30);
+        p.twist = rng.range(-40, 40);
+        p.bend = rng.range(-10, 30);
+        for (art::Limb* l : {&p.armL, &p.armR, &p.legL, &p.legR})
+            *l = {rng.range(-60, 170), rng.range(0, 90), rng.range(0, 130), rng.range(-40, 40)};
+        const art::Joints j = art::solve(build, p, rng.range(-180, 180));
+        for (int s = 0; s < 2; ++s) {
+            EXPECT_NEAR(dist(j.hip[s], j.knee[s]), build.thigh, 1e-3f);
+            EXPECT_NEAR(dist(j.knee[s], j.ankle[s]), build.shin, 1e-3f);
+            EXPECT_NEAR(dist(j.shoulder[s], j.elbow[s]), build.upperArm, 1e-3f);
+            EXPECT_NEAR(dist(j.elbow[s], j.hand[s]), build.foreArm, 1e-3f);
+        }
+    }
+}
+
+TEST(ArtSkeleton, FacingsAndCameraAgreeWithTheGamesProjection)
+{
+    // Facing -90 walks toward world +x, 180 toward world -y; on screen both must run
+    // along the game's own isometric axes.
+    const art::Build build;
+    for (float facing : {-90.0f, 180.0f}) {
+        art::Pose p;
+        const art::Joints j = art::solve(build, p, facing);
+        const art::V3 ahead = j.body * art::V3{0, 1, 0};
+        const art::Vec2 s = art::project(ahead, {0, 0});
+        const sf::Vector2f g = worldToScreen(sf::Vector2f(ahead.x, ahead.y));
+        EXPECT_NEAR(s.x * g.y - s.y * g.x, 0.0f, 1e-4f) << facing;
+        EXPECT_GT(s.x * g.x + s.y * g.y, 0.0f) << facing;
+    }
+    // Heights rise straight up the screen.
+    EXPECT_LT(art::project({0, 0, 10}, {0, 0}).y, 0.0f);
+    EXPECT_FLOAT_EQ(art::project({0, 0, 10}, {0, 0}).x, 0.0f);
+}
+#endif

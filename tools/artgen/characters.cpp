@@ -105,6 +105,10 @@ Pose spinKick(int f)
     p.drop = 4 + 2 * up;
     p.armL = {40, 30 + 30 * up, 80, 10};
     p.armR = {40, 20 + 40 * up, 80, 10};
+    if (f >= 4 && f <= 8) {
+        p.trailLimb = Pose::Trail::RightFoot;
+        p.trail = 60;
+    }
     return p;
 }
 
@@ -124,6 +128,7 @@ Pose throwing(int f)
     p.legL = {18, 6, 10, 0};
     p.legR = {-16, 6, 8, 0};
     p.drop = 2;
+    p.holding = f < 4;
     return p;
 }
 
@@ -184,6 +189,10 @@ Pose spinAttack(int f, int frames, bool bothArms)
     p.legL = {8, 10, 16, 0};
     p.legR = {-8, 10, 16, 0};
     p.drop = 5;
+    if (f >= 4 && f <= frames - 2) {
+        p.trailLimb = bothArms ? Pose::Trail::BothHands : Pose::Trail::RightHand;
+        p.trail = 65;
+    }
     return p;
 }
 

@@ -257,6 +257,12 @@ void drawArm(Painter& p, int s)
         p.detail(intersect(capsule(lerp(el, ha, 0.86f), lerp(el, ha, 0.92f), p.r(b.foreR + 0.6f), p.r(b.foreR + 0.6f)), grow(capsule(el, ha, p.r(b.foreR), p.r(b.foreR)), p.r(0.2f))), scaled(st.sleeve, 0.75f));
     }
     p.solid(circle(ha, p.r(b.handR)), st.mask ? pal::MASK : st.skin, b.handR);
+    if (s == 1 && p.pose.holding) {
+        // A soda can, about to fly.
+        const Vec2 up{0, -p.r(5)};
+        p.solid(capsule(ha - up * 0.2f, ha + up, p.r(3.6f), p.r(3.6f)), pal::SNEAKER_RED, 3);
+        p.detail(capsule(ha + up * 0.55f, ha + up * 0.75f, p.r(3.2f), p.r(3.2f)), pal::WHITE);
+    }
 }
 
 // Moves the figure over the ground so that the feet carrying its weight are centred on
@@ -277,6 +283,39 @@ void plant(Joints& j)
     for (int s = 0; s < 2; ++s)
         for (V3* q : {&j.hip[s], &j.knee[s], &j.ankle[s], &j.toe[s], &j.shoulder[s], &j.elbow[s], &j.hand[s]})
             *q = *q + move;
+}
+
+std::vector<V3> limbEnds(const Joints& j, Pose::Trail limb)
+{
+    switch (limb) {
+    case Pose::Trail::RightFoot: return {j.toe[1]};
+    case Pose::Trail::RightHand: return {j.hand[1]};
+    case Pose::Trail::BothHands: return {j.hand[0], j.hand[1]};
+    default: return {};
+    }
+}
+
+// Pale arcs where the limb has just been, fading toward their tail.
+void drawTrail(Canvas& canvas, const Style& style, const Pose& pose, const FigureView& view)
+{
+    const int steps = 10;
+    std::vector<std::vector<Vec2>> arcs;
+    for (int k = 0; k <= steps; ++k) {
+        Pose q = pose;
+        q.turn -= pose.trail * k / steps;
+        Joints j = solve(style.build, q, view.facing);
+        plant(j);
+        const std::vector<V3> ends = limbEnds(j, pose.trailLimb);
+        arcs.resize(ends.size());
+        for (std::size_t e = 0; e < ends.size(); ++e)
+            arcs[e].push_back(project(ends[e] * view.scale, view.origin));
+    }
+    for (const std::vector<Vec2>& arc : arcs)
+        for (int k = 0; k < steps; ++k) {
+            const float fade = 1.0f - static_cast<float>(k) / steps;
+            canvas.fill(capsule(arc[k], arc[k + 1], view.scale * (1.0f + 4.0f * fade), view.scale * (1.0f + 4.0f * (fade - 0.1f))),
+                        withAlpha(pal::WHITE, 0.5f * fade));
+        }
 }
 
 } // namespace
@@ -303,6 +342,9 @@ void drawFigure(Canvas& canvas, const Style& style, const Pose& pose, const Figu
         canvas.softEllipse(c, std::min(p.r(64), std::max(p.r(30.0f), wx + p.r(16))),
                            std::min(p.r(18), std::max(p.r(11.0f), wy + p.r(7))), pal::SHADOW);
     }
+
+    if (pose.trailLimb != Pose::Trail::None && pose.trail > 0)
+        drawTrail(canvas, style, pose, view);
 
     std::vector<Part> parts;
     const float chestDepth = depthOf((j.pelvis + j.chestTop) * 0.5f);

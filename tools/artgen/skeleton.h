@@ -42,6 +42,11 @@ struct Pose {
     float headPitch = 0, headTurn = 0;
     Limb armL, armR, legL, legR;
     bool eyesClosed = false;
+    bool holding = false; // something in the right hand, ready to throw
+    // A swoosh behind a fast limb: the arc it swept over the last `trail` degrees of turn.
+    enum class Trail { None, RightFoot, RightHand, BothHands };
+    Trail trailLimb = Trail::None;
+    float trail = 0;
 };
 
 // Body measures in skeleton units (about 0.87 screen pixels of height each).
