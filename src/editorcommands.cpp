@@ -7,7 +7,7 @@
 #include "zone.h"
 
 #include <climits>
-#include <cmath>
+#include <cfloat>
 #include <cstdlib>
 
 namespace {
@@ -170,18 +170,20 @@ void StateEditor::commandLoad(int zoneId)
 
 void StateEditor::commandTrigger(const std::string& radiusText)
 {
-    const double r = readNumber(radiusText);
-    if (!(r > 0.0) || !std::isfinite(static_cast<float>(r))) {
+    const double value = readNumber(radiusText);
+    // Checked before narrowing: a double beyond the float range has no float value.
+    const float r = value > 0.0 && value <= FLT_MAX ? static_cast<float>(value) : 0.0f;
+    if (!(r > 0.0f)) {
         console.print("%s", MSG_BAD_RADIUS);
         return;
     }
     const sf::Vector2f at = mouseWorld();
-    Trigger* trigger = new Trigger(currZone, static_cast<float>(r), 1, true, 1);
+    Trigger* trigger = new Trigger(currZone, r, 1, true, 1);
     trigger->position = at;
     currZone->add(trigger);
     trigger->addEvent();
     selectEntity(trigger);
-    console.print(MSG_TRIGGER, r, static_cast<double>(at.x), static_cast<double>(at.y));
+    console.print(MSG_TRIGGER, static_cast<double>(r), static_cast<double>(at.x), static_cast<double>(at.y));
 }
 
 bool StateEditor::requireEvent(const Trigger& trigger)
