@@ -101,6 +101,7 @@ std::string readFile(const fs::path& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+
 } // namespace
 
 TEST_F(ArtTest, EveryImageTheGameLoadsIsCommitted)
@@ -372,5 +373,90 @@ TEST(ArtSkeleton, FacingsAndCameraAgreeWithTheGamesProjection)
     // Heights rise straight up the screen.
     EXPECT_LT(art::project({0, 0, 10}, {0, 0}).y, 0.0f);
     EXPECT_FLOAT_EQ(art::project({0, 0, 10}, {0, 0}).x, 0.0f);
+}
+#endif
+
+#ifdef MORVANE_ARTGEN
+// The poses behind the frames the game acts on.
+
+#include "characters.h"
+
+namespace {
+
+const art::Animation& animationFor(const std::string& pathPart)
+{
+    for (const art::Animation& a : art::animations())
+        if (a.downPath.find(pathPart) != std::string::npos)
+            return a;
+    ADD_FAILURE() << "no animation " << pathPart;
+    return art::animations().front();
+}
+
+art::Joints jointsOf(const art::Animation& a, int frame)
+{
+    return art::solve(a.style.build, a.pose(frame), art::DOWN_RIGHT);
+}
+
+float reach(const art::Joints& j, int side)
+{
+    const art::V3 d = j.hand[side] - j.shoulder[side];
+    return std::sqrt(art::dot(d, d));
+}
+
+float ahead(const art::Joints& j, art::V3 p)
+{
+    const art::V3 forward = art::rotZ(art::DOWN_RIGHT) * art::V3{0, 1, 0};
+    return art::dot(p - j.pelvis, forward);
+}
+
+} // namespace
+
+TEST(ArtPoses, PunchesLandWithTheFistFullyOutOnFramesFourAndSeven)
+{
+    for (const char* who : {"otaku_punch", "gangster_punch"}) {
+        SCOPED_TRACE(who);
+        const art::Animation& a = animationFor(who);
+        const float arm = a.style.build.upperArm + a.style.build.foreArm;
+        const int hitFrame[2] = {7, 4}; // left fist, right fist
+        for (int side = 0; side < 2; ++side) {
+            const art::Joints hit = jointsOf(a, hitFrame[side]);
+            EXPECT_NEAR(reach(hit, side), arm, 0.5f);
+            for (int f = 0; f < a.frames; ++f) {
+                if (f == hitFrame[side])
+                    continue;
+                const art::Joints other = jointsOf(a, f);
+                EXPECT_LT(ahead(other, other.hand[side]), ahead(hit, hit.hand[side])) << "frame " << f;
+            }
+        }
+    }
+}
+
+TEST(ArtPoses, SpinAttacksComeRoundToTheFacingOnFrameEight)
+{
+    for (const char* who : {"gangster_spin", "male_pedestrian/spin"}) {
+        SCOPED_TRACE(who);
+        const art::Animation& a = animationFor(who);
+        const art::Joints j = jointsOf(a, 8);
+        const float arm = a.style.build.upperArm + a.style.build.foreArm;
+        // The leading fist points along the facing, arm out straight.
+        EXPECT_GT(ahead(j, j.hand[1]) - ahead(j, j.shoulder[1]), 0.9f * arm);
+        EXPECT_EQ(a.frames, std::string(who) == "gangster_spin" ? 11 : 12);
+    }
+}
+
+TEST(ArtPoses, DeathsEndLyingAndWalksStandOnFrameTwo)
+{
+    for (const char* who : {"otaku_death", "gangster_death"}) {
+        const art::Animation& a = animationFor(who);
+        const art::Joints last = jointsOf(a, a.frames - 1);
+        EXPECT_LT(last.head.z, 30.0f) << who;
+        EXPECT_LT(last.chestTop.z, 30.0f) << who;
+    }
+    for (const char* who : {"clerk_walk", "male_pedestrian/walking"}) {
+        const art::Joints j = jointsOf(animationFor(who), 2);
+        // The standing frame: both feet down, close together under the hips.
+        EXPECT_NEAR(j.ankle[0].z, j.ankle[1].z, 3.0f) << who;
+        EXPECT_LT(std::fabs(ahead(j, j.ankle[0]) - ahead(j, j.ankle[1])), 8.0f) << who;
+    }
 }
 #endif
