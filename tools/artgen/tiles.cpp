@@ -184,8 +184,11 @@ Canvas wallTile(float height, const FaceShader& face, const std::function<Col(fl
     drawBox(c, o, 0, 64, 0, 64, 0, height, paint, 0.0f);
     const Col edge = pal::OUTLINE;
     const Vec2 t0 = iso(o, 0, 0, height), t1 = iso(o, 64, 0, height), t2 = iso(o, 64, 64, height), t3 = iso(o, 0, 64, height);
-    for (auto [a, b] : {std::pair<Vec2, Vec2>{t0, t1}, {t1, t2}, {t2, t3}, {t3, t0}})
-        c.fill(capsule(a, b, 0.7f, 0.7f), withAlpha(edge, 0.85f));
+    // Light joints: inside a mass of blocks every edge is some neighbour's joint.
+    c.fill(capsule(t1, t2, 0.6f, 0.6f), withAlpha(edge, 0.5f));
+    c.fill(capsule(t2, t3, 0.6f, 0.6f), withAlpha(edge, 0.5f));
+    c.fill(capsule(t0, t1, 0.5f, 0.5f), withAlpha(edge, 0.2f));
+    c.fill(capsule(t3, t0, 0.5f, 0.5f), withAlpha(edge, 0.2f));
     return c;
 }
 
