@@ -4,7 +4,7 @@ XVFB := xvfb-run -a -s "-screen 0 1024x768x24"
 # Tools that draw need a display; use the real one when there is one.
 WITH_DISPLAY := $(if $(DISPLAY),,$(XVFB))
 
-.PHONY: deps run build release test asan bench assets levels clean
+.PHONY: deps run build release test asan fuzz bench assets levels clean
 
 deps:
 	@scripts/install-deps
@@ -27,6 +27,24 @@ asan: deps
 	@cmake --preset asan >/dev/null
 	@cmake --build build/asan -j$(JOBS)
 	cd build/asan && ALSOFT_DRIVERS=null ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp $(XVFB) ctest --output-on-failure -j$(JOBS)
+
+# libFuzzer runs (clang): each target for FUZZ_SECONDS from its committed seeds. New inputs
+# go to build/fuzz/corpus-*, anything that breaks to build/fuzz/crash-*.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := zone editor
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build build/fuzz -j$(JOBS)
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(CURDIR)/build/fuzz/corpus-$$t && \
+	  echo "fuzz_$$t: $(FUZZ_SECONDS) s" && \
+	  log=$(CURDIR)/build/fuzz/fuzz_$$t.log; \
+	  if ! ALSOFT_DRIVERS=null LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp $(XVFB) \
+	    build/fuzz/fuzz/fuzz_$$t $(CURDIR)/build/fuzz/corpus-$$t $(CURDIR)/fuzz/corpus/$$t \
+	    -max_total_time=$(FUZZ_SECONDS) -timeout=30 -rss_limit_mb=4096 -print_final_stats=1 \
+	    -artifact_prefix=$(CURDIR)/build/fuzz/crash-$$t- >$$log 2>&1; then tail -n 60 $$log; exit 1; fi; \
+	  tail -n 12 $$log; \
+	done
 
 assets: build
 	cd $(CURDIR) && ALSOFT_DRIVERS=null $(WITH_DISPLAY) build/default/tools/audiogen
