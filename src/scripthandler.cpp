@@ -21,6 +21,7 @@ const std::string ScriptHandler::TYPING_SOUND = "resources/sfx/confirm.wav";
 namespace {
 const char* MSG_NO_WALKER = "Script walk skipped: entity %d is not a unit in this zone!\n";
 const char* MSG_NO_PATH = "Script walk skipped: entity %d has no path to tile %d, %d!\n";
+const char* MSG_STALLED = "Script walk given up: entity %d has stood on one tile for %d frames!\n";
 const char* MSG_EMPTY_DIALOG = "Script dialog skipped: it has no lines!\n";
 const char* MSG_BAD_EVENT = "Script event skipped: unknown event type %d!\n";
 
@@ -47,7 +48,7 @@ int tileOf(float coordinate)
 ScriptHandler::ScriptHandler()
     : boxVisible(false), fading(true), fadingIn(true), openness(0.f), lineIndex(0), charsShown(0),
       typeTimer(0), advancing(false), advanceProgress(0.f), blinkOn(false), blinkTimer(BLINK_PERIOD),
-      walking(false)
+      walking(false), walkRow(INT_MIN), walkColumn(INT_MIN), walkStill(0)
 {
 }
 
@@ -68,6 +69,9 @@ void ScriptHandler::startEvent()
         const Event& event = queue.front();
         if (event.type == Event::EVENT_MOVE) {
             walking = true;
+            walkRow = INT_MIN;
+            walkColumn = INT_MIN;
+            walkStill = 0;
             return;
         }
         if (event.type == Event::EVENT_DIALOG && !event.dialogLines.empty()) {
@@ -114,7 +118,20 @@ void ScriptHandler::updateWalk(EntityManager& manager, Zone& zone)
         return;
     }
     Unit* u = static_cast<Unit*>(e);
-    if (tileOf(u->position.y) == event.destY && tileOf(u->position.x) == event.destX) {
+    const int row = tileOf(u->position.y);
+    const int column = tileOf(u->position.x);
+    if (row == event.destY && column == event.destX) {
+        walking = false;
+        popEvent();
+        startEvent();
+        return;
+    }
+    walkStill = row == walkRow && column == walkColumn ? walkStill + 1 : 0;
+    walkRow = row;
+    walkColumn = column;
+    if (walkStill >= WALK_STALL_FRAMES) {
+        // Better a skipped step than a script that never hands control back.
+        report(MSG_STALLED, event.entityId, WALK_STALL_FRAMES);
         walking = false;
         popEvent();
         startEvent();

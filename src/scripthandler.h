@@ -18,6 +18,8 @@ public:
     static constexpr float ADVANCE_STEP = 0.032f;
     static constexpr int TYPE_PERIOD = 3;
     static constexpr int BLINK_PERIOD = 6;
+    // A walker that stays on one tile this long is stuck (or busy with a mind of its own).
+    static constexpr int WALK_STALL_FRAMES = 600;
     static const std::string TYPING_SOUND;
 
     ScriptHandler();
@@ -60,4 +62,7 @@ private:
     bool blinkOn;
     int blinkTimer;
     bool walking;
+    int walkRow;
+    int walkColumn;
+    int walkStill;
 };

@@ -213,6 +213,21 @@ TEST_F(ScriptHandlerTest, WalkEndsWhenTheUnitStandsOnItsTile)
     EXPECT_EQ(static_cast<int>(w->position.y / 32.f), 3);
 }
 
+TEST_F(ScriptHandlerTest, WalkerThatNeverLeavesItsTileIsGivenUpOn)
+{
+    Walker* w = new Walker(&zone, sf::Vector2f(16.f, 16.f));
+    zone.add(w);
+    handler.addEvent(walk(w->getID(), 4, 4));
+    // The world never runs here, so the walker never moves.
+    frames(ScriptHandler::WALK_STALL_FRAMES);
+    EXPECT_TRUE(handler.isWalking());
+    testing::internal::CaptureStdout();
+    frames(1);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(handler.isRunning());
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+}
+
 TEST_F(ScriptHandlerTest, UnplayableEventsAreSkippedWithOneLineEach)
 {
     Walker* w = new Walker(&zone, sf::Vector2f(16.f, 16.f));
