@@ -1,0 +1,45 @@
+#pragma once
+// A bot that plays the real game through the input seam, deciding each frame from the
+// play state: walk to the next zone's link, punch robbers in reach, hold Return through
+// dialogs. The playthrough test and the screenshot program both drive it.
+
+#include "input.h"
+
+#include <SFML/System/Vector2.hpp>
+#include <functional>
+#include <vector>
+
+namespace sf { class RenderWindow; }
+class StateGame;
+class Unit;
+class Zone;
+
+namespace playbot {
+
+class Bot {
+public:
+    Bot(input::ScriptedSource& scriptIn, sf::RenderWindow& windowIn);
+
+    // Sets this frame's input from what the play state shows.
+    void decide(const StateGame& game);
+
+    // Robbers farther than this (world units) are left alone outside the last zone.
+    float fightRange = 160.0f;
+
+private:
+    struct Step {
+        int x, y;
+    };
+    Unit* pickTarget(Zone& zone, const sf::Vector2f& from, bool lastZone) const;
+    bool planPath(Zone& zone, const sf::Vector2f& from, const std::function<bool(int, int)>& isGoal,
+                  std::vector<Step>& path) const;
+    void pointAt(const sf::Vector2f& world);
+    void walkTo(const sf::Vector2f& world);
+    void punchAt(const sf::Vector2f& world);
+
+    input::ScriptedSource& script;
+    sf::RenderWindow& window;
+    int frame = 0;
+};
+
+} // namespace playbot

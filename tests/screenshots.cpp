@@ -1,0 +1,186 @@
+// Takes the README's screenshots from the real game: the bot plays from the home street
+// to the closing lines, then the editor is opened on zone 1 in each of its modes.
+//   morvane_screenshots [output dir]     run from the repository root, under Xvfb
+// The output dir defaults to docs/screenshots.
+
+#include "entity.h"
+#include "globals.h"
+#include "input.h"
+#include "mainloop.h"
+#include "playbot.h"
+#include "player.h"
+#include "resourcemanager.h"
+#include "scripthandler.h"
+#include "state.h"
+#include "stategame.h"
+#include "unit.h"
+#include "zone.h"
+
+#include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Graphics/Texture.hpp>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <set>
+#include <string>
+
+namespace {
+
+const int FRAME_LIMIT = 30000;
+
+class Shooter {
+public:
+    Shooter(sf::RenderWindow& windowIn, const std::string& dirIn) : window(windowIn), dir(dirIn) {}
+
+    void save(const std::string& name)
+    {
+        sf::Texture texture;
+        texture.create(window.getSize().x, window.getSize().y);
+        texture.update(window);
+        const std::string path = dir + "/" + name;
+        if (texture.copyToImage().saveToFile(path))
+            std::printf("wrote %s\n", path.c_str());
+        else
+            std::printf("could not write %s\n", path.c_str());
+        taken.insert(name);
+    }
+    bool has(const std::string& name) const { return taken.count(name) > 0; }
+
+private:
+    sf::RenderWindow& window;
+    std::string dir;
+    std::set<std::string> taken;
+};
+
+sf::Event keyEvent(sf::Keyboard::Key code)
+{
+    sf::Event event{};
+    event.type = sf::Event::KeyPressed;
+    event.key.code = code;
+    return event;
+}
+
+void typeLine(input::ScriptedSource& script, const std::string& text)
+{
+    for (char c : text) {
+        if (c >= 'a' && c <= 'z')
+            script.queueEvent(keyEvent(static_cast<sf::Keyboard::Key>(sf::Keyboard::A + (c - 'a'))));
+        else if (c >= '0' && c <= '9')
+            script.queueEvent(keyEvent(static_cast<sf::Keyboard::Key>(sf::Keyboard::Num0 + (c - '0'))));
+        else if (c == ' ')
+            script.queueEvent(keyEvent(sf::Keyboard::Space));
+    }
+    script.queueEvent(keyEvent(sf::Keyboard::Return));
+}
+
+bool lineWaiting(const ScriptHandler& scripts, int line)
+{
+    if (!scripts.isBoxVisible() || scripts.isFading() || scripts.isAdvancing() || scripts.getLineIndex() != line
+        || scripts.getQueue().empty())
+        return false;
+    const Event& event = scripts.getQueue().front();
+    return line < static_cast<int>(event.dialogLines.size())
+        && scripts.getCharsShown() == static_cast<int>(event.dialogLines[static_cast<std::size_t>(line)].text.size());
+}
+
+bool robberInReach(Zone& zone, const Player& player)
+{
+    for (const auto& entry : zone.entities)
+        if (entry.second->getType() == Entity::TYPE_ROBBER
+            && std::hypot(entry.second->position.x - player.position.x, entry.second->position.y - player.position.y) < 48.0f)
+            return true;
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string dir = argc > 1 ? argv[1] : "docs/screenshots";
+    sf::RenderWindow window;
+    createWindow(window);
+    window.setFramerateLimit(0);
+    if (!ResourceManager::loadResources())
+        return 1;
+    input::ScriptedSource script;
+    input::setSource(&script);
+    State** states = createStates(&window);
+    int current = STATE_GAME;
+    states[current]->enter();
+    const StateGame& game = static_cast<const StateGame&>(*states[STATE_GAME]);
+    playbot::Bot bot(script, window);
+    Shooter shots(window, dir);
+
+    // One frame as the game's own loop runs it; the picture is taken before it is shown.
+    auto frame = [&](const std::function<void()>& beforeShow) {
+        pumpEvents(states, &current, &window);
+        window.clear(sf::Color(0, 0, 0, 255));
+        stepState(states, &current, &window);
+        if (beforeShow)
+            beforeShow();
+        window.display();
+    };
+
+    int fightFrames = 0;
+    int zone1Frames = 0;
+    for (int n = 0; n < FRAME_LIMIT && !(game.isEnding() && !game.getScriptHandler().isRunning()); ++n) {
+        bot.decide(game);
+        frame([&] {
+            Zone& zone = *game.getZone();
+            const ScriptHandler& scripts = game.getScriptHandler();
+            if (zone.id == 0 && !shots.has("dialog.png") && lineWaiting(scripts, 3))
+                shots.save("dialog.png");
+            if (zone.id == 1 && !scripts.isRunning() && game.getFadeInTimer() == 0 && ++zone1Frames == 200)
+                shots.save("play.png");
+            if (zone.id >= 1 && !shots.has("fight.png") && robberInReach(zone, *game.getPlayer())
+                && ++fightFrames == 45)
+                shots.save("fight.png");
+            if (zone.id == 3 && !shots.has("shop.png") && lineWaiting(scripts, 1))
+                shots.save("shop.png");
+            if (game.isEnding() && !shots.has("ending.png") && lineWaiting(scripts, 1))
+                shots.save("ending.png");
+        });
+    }
+
+    // The editor, on zone 1.
+    script.releaseAll();
+    frame(nullptr);
+    script.press(sf::Keyboard::F12);
+    frame(nullptr);
+    script.release(sf::Keyboard::F12);
+    script.queueEvent(keyEvent(sf::Keyboard::Tilde));
+    typeLine(script, "load 1");
+    frame(nullptr);
+    frame([&] { shots.save("editor_console.png"); });
+    script.queueEvent(keyEvent(sf::Keyboard::Tilde));
+    frame(nullptr);
+    // Scroll toward the middle of the street.
+    script.press(sf::Keyboard::S);
+    for (int i = 0; i < 40; ++i)
+        frame(nullptr);
+    script.release(sf::Keyboard::S);
+
+    const sf::Keyboard::Key modes[] = {sf::Keyboard::Num1, sf::Keyboard::Num2, sf::Keyboard::Num3};
+    const char* names[] = {"editor_tiles.png", "editor_properties.png", "editor_entities.png"};
+    for (int m = 0; m < 3; ++m) {
+        script.press(modes[m]);
+        frame(nullptr);
+        script.release(modes[m]);
+        // Select something to show in the panel: the tile or the entity at the trigger.
+        script.setMouse(window.mapCoordsToPixel(worldToScreen(sf::Vector2f(336.0f, 272.0f))));
+        if (m > 0) {
+            script.press(sf::Mouse::Left);
+            frame(nullptr);
+            script.release(sf::Mouse::Left);
+        }
+        for (int i = 0; i < 3; ++i)
+            frame(nullptr);
+        frame([&] { shots.save(names[m]); });
+    }
+
+    input::setSource(nullptr);
+    states[current]->leave();
+    destroyStates(states);
+    ResourceManager::unloadResources();
+    return 0;
+}

@@ -1,0 +1,347 @@
+// zonetool's text form and checks, and the shipped levels built with it.
+
+#include "entity.h"
+#include "player.h"
+#include "robber.h"
+#include "testsupport.h"
+#include "tile.h"
+#include "zone.h"
+#include "zonetext.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+using zonetext::EntityRec;
+using zonetext::EventRec;
+using zonetext::ZoneData;
+
+const int SHIPPED_ZONES = 4;
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+std::string shipped(int zone) { return testsupport::repoDir() + "/resources/lvl/" + std::to_string(zone) + ".zn"; }
+
+// Bytes to text and back again must give the very same bytes.
+void expectRoundTrip(const std::string& bytes, const std::string& label)
+{
+    ZoneData decoded, rebuilt;
+    std::string why;
+    ASSERT_TRUE(zonetext::decode(bytes, decoded, why)) << label << ": " << why;
+    const std::string text = zonetext::toText(decoded);
+    ASSERT_TRUE(zonetext::fromText(text, rebuilt, why)) << label << ": " << why << "\n" << text;
+    EXPECT_EQ(zonetext::encode(rebuilt), bytes) << label << "\n" << text;
+}
+
+float fromBits(uint32_t bits)
+{
+    float f = 0;
+    std::memcpy(&f, &bits, 4);
+    return f;
+}
+
+EntityRec entity(int32_t type, int32_t id, float x, float y, float radius)
+{
+    EntityRec e;
+    e.type = type;
+    e.id = id;
+    e.x = x;
+    e.y = y;
+    e.radius = radius;
+    return e;
+}
+
+// Everything the format can hold, including what the game would refuse.
+ZoneData oddZone()
+{
+    ZoneData z;
+    z.id = -7;
+    z.name = std::string("quote \" back \\ tab \t nl \n bell \x07 high \xc3\xa9 nul ", 44) + std::string(1, '\0');
+    z.width = 5;
+    z.height = 3;
+    z.tiles.resize(15);
+    const int32_t kinds[] = {0, 1, 2, 3, 9, -1};
+    for (std::size_t i = 0; i < z.tiles.size(); ++i) {
+        z.tiles[i].type = kinds[i % 6];
+        z.tiles[i].texture = i < 12 ? static_cast<int32_t>(i) : static_cast<int32_t>(100 + i) * (i % 2 ? -1 : 1);
+        z.tiles[i].link = i % 4 == 0 ? -1 : static_cast<int32_t>(i * 1000);
+    }
+    z.entities.push_back(entity(Entity::TYPE_PLAYER, 5, 0.1f, -0.0f, 16));
+    z.entities.push_back(entity(Entity::TYPE_ROBBER, 2, 1e-30f, 3.4e38f, fromBits(0x7fc00001)));
+    z.entities.push_back(entity(Entity::TYPE_MALE_PEDESTRIAN, 3, 123456.789f, -2.5f, fromBits(0x7f800000)));
+    z.entities.push_back(entity(Entity::TYPE_CLERK, 4, 1.0f / 3.0f, 12345678.0f, 15));
+    EntityRec prop = entity(Entity::TYPE_DOODAD, 6, 40, 60, 16);
+    prop.image = 99;
+    z.entities.push_back(prop);
+    EntityRec trigger = entity(Entity::TYPE_TRIGGER, 7, 64, 64, 32);
+    trigger.fireOnEnter = false;
+    trigger.uses = -3;
+    trigger.team = 2;
+    EventRec dialog;
+    dialog.lines.push_back({"Hi\nthere \"you\"", 1, 3});
+    dialog.lines.push_back({"", -4, 9});
+    dialog.entityId = 11;
+    dialog.destX = 12;
+    dialog.destY = 13;
+    EventRec move;
+    move.type = 1;
+    move.entityId = 4;
+    move.destX = 2;
+    move.destY = 1;
+    move.lines.push_back({"kept though unused", 0, 0});
+    EventRec strange;
+    strange.type = 7;
+    trigger.events = {dialog, move, strange};
+    z.entities.push_back(trigger);
+    z.entities.push_back(entity(Entity::TYPE_TRIGGER, 8, 0, 0, 1));
+    z.entities.back().events.push_back(EventRec());
+    z.trailing = std::string("\x01\x00\xff", 3);
+    return z;
+}
+
+TEST(ZoneText, CraftedZonesRoundTripByteForByte)
+{
+    expectRoundTrip(zonetext::encode(oddZone()), "odd zone");
+
+    ZoneData smallest;
+    smallest.tiles.resize(1);
+    const std::string bytes = zonetext::encode(smallest);
+    const unsigned char expected[32] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0,
+                                        2, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff, 0xff, 0xff, 0, 0, 0, 0};
+    EXPECT_EQ(bytes, std::string(reinterpret_cast<const char*>(expected), 32));
+    expectRoundTrip(bytes, "smallest zone");
+
+    // More image numbers than spare legend characters: the rest go to image lines.
+    ZoneData many;
+    many.width = 40;
+    many.height = 3;
+    many.tiles.resize(120);
+    for (std::size_t i = 0; i < many.tiles.size(); ++i)
+        many.tiles[i].texture = static_cast<int32_t>(i * 7);
+    expectRoundTrip(zonetext::encode(many), "many images");
+}
+
+TEST(ZoneText, ReadsTheGamesOwnZoneFilesExactly)
+{
+    testsupport::loadTestResources();
+    Zone zone(42, 3, 2, nullptr);
+    zone.name = "saved by the game";
+    zone.getTile(1, 0)->setType(TILE_LINKOUT);
+    zone.getTile(1, 0)->link = 5;
+    zone.getTile(2, 1)->setType(TILE_WALL);
+    zone.getTile(2, 1)->setTexture(1);
+    Robber* robber = new Robber(&zone);
+    robber->id = 3;
+    robber->position = sf::Vector2f(48.5f, 20.25f);
+    zone.add(robber);
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(zone.save());
+    testing::internal::GetCapturedStdout();
+    const std::string bytes = readFile(Zone::fileName(42));
+    std::remove(Zone::fileName(42).c_str());
+
+    ZoneData decoded;
+    std::string why;
+    ASSERT_TRUE(zonetext::decode(bytes, decoded, why)) << why;
+    EXPECT_EQ(decoded.id, 42);
+    EXPECT_EQ(decoded.name, "saved by the game");
+    EXPECT_EQ(decoded.tile(1, 0).type, TILE_LINKOUT);
+    EXPECT_EQ(decoded.tile(1, 0).link, 5);
+    EXPECT_EQ(decoded.tile(2, 1).texture, 1);
+    ASSERT_EQ(decoded.entities.size(), 1u);
+    EXPECT_EQ(decoded.entities[0].type, Entity::TYPE_ROBBER);
+    EXPECT_FLOAT_EQ(decoded.entities[0].x, 48.5f);
+    expectRoundTrip(bytes, "saved zone");
+}
+
+TEST(ZoneText, DecodeRefusesTruncatedAndImpossibleFiles)
+{
+    const std::string whole = zonetext::encode(oddZone());
+    ZoneData z;
+    std::string why;
+    // Every cut inside the records fails with a reason; a cut after them is trailing data.
+    const std::size_t recordsEnd = whole.size() - 3;
+    for (std::size_t cut = 0; cut < recordsEnd; cut += 7) {
+        EXPECT_FALSE(zonetext::decode(whole.substr(0, cut), z, why)) << cut;
+        EXPECT_NE(why.find("at byte"), std::string::npos) << why;
+    }
+    ZoneData huge;
+    huge.width = 100000;
+    EXPECT_FALSE(zonetext::decode(zonetext::encode(huge), z, why));
+    EXPECT_NE(why.find("impossible size"), std::string::npos) << why;
+}
+
+struct BadText {
+    const char* text;
+    const char* where; // "LINE: start of the reason"
+};
+
+TEST(ZoneText, BuildErrorsNameTheLine)
+{
+    const std::string head = "zone 1\nname \"x\"\nsize 3 2\n";
+    const std::string maps = "kinds\n|...\n|.#.\nimages\nlegend g 0\n|ggg\n|ggg\n";
+    const BadText cases[] = {
+        {"zone one\n", "1: expected a whole number"},
+        {"zone 1\nsize 0 4\n", "2: impossible size"},
+        {"zone 1\nkinds\n", "2: 'size' must come before"},
+        {"zone 1\nsize 3 2\nkinds\n|..\n", "4: the row has 2 tiles"},
+        {"zone 1\nsize 3 2\nkinds\n|.x.\n", "4: 'x' is not a tile kind"},
+        {"zone 1\nsize 3 2\nkinds\n|...\nimages\n", "5: the map has 1 rows"},
+        {"zone 1\nsize 3 2\nkinds\n|...\n|...\n|...\n", "6: more map rows"},
+        {"zone 1\nsize 3 2\nkinds\n|...\n|...\nimages\n|gxg\n", "7: 'g' is not in the image legend"},
+        {"zone 1\nname \"open\nsize 3 2\n", "2: unterminated string"},
+        {"zone 1\nname \"bad \\q\"\n", "2: unknown escape"},
+        {"zone 1\nsize 3 2\nimages\nkinds\n", "4: 'kinds' comes too late"},
+        {"zone 1\nwidth 3\n", "2: unknown keyword 'width'"},
+    };
+    for (const BadText& c : cases) {
+        ZoneData z;
+        std::string why;
+        EXPECT_FALSE(zonetext::fromText(c.text, z, why)) << c.text;
+        EXPECT_EQ(why.rfind(c.where, 0), 0u) << "got '" << why << "' for:\n" << c.text;
+    }
+
+    const BadText late[] = {
+        {"tiles\nlink 3 0 1\n", "12: tile 3 0 is outside"},
+        {"entities\nrobber id 1 at 2 3\n", "12: expected 'radius'"},
+        {"entities\nevent dialog entity 0 dest 0 0\n", "12: an event belongs under a trigger"},
+        {"entities\ntrigger id 1 at 0 0 radius 9 fires sometimes uses 1 team 1\n", "12: a trigger fires on-enter"},
+        {"entities\ntrigger id 1 at 0 0 radius 9 fires on-exit uses 1 team 1\n  line portrait 0 corner 0 \"x\"\n",
+         "13: a line belongs under an event"},
+        {"entities\nghost id 1 at 0 0 radius 1\n", "12: unknown entity 'ghost'"},
+        {"entities\nclerk id 1 at 0 0 radius 1 extra\n", "12: unexpected 'extra'"},
+    };
+    for (const BadText& c : late) {
+        ZoneData z;
+        std::string why;
+        const std::string text = head + maps + c.text;
+        EXPECT_FALSE(zonetext::fromText(text, z, why)) << text;
+        EXPECT_EQ(why.rfind(c.where, 0), 0u) << "got '" << why << "' for:\n" << c.text;
+    }
+    ZoneData ok;
+    std::string why;
+    EXPECT_TRUE(zonetext::fromText(head + maps, ok, why)) << why;
+    EXPECT_EQ(ok.tile(1, 1).type, TILE_WALL);
+}
+
+std::vector<zonetext::NamedZone> shippedZones()
+{
+    std::vector<zonetext::NamedZone> zones;
+    for (int n = 0; n < SHIPPED_ZONES; ++n) {
+        zonetext::NamedZone named{std::to_string(n) + ".zn", ZoneData()};
+        std::string why;
+        EXPECT_TRUE(zonetext::decode(readFile(shipped(n)), named.zone, why)) << named.file << ": " << why;
+        zones.push_back(named);
+    }
+    return zones;
+}
+
+TEST(ZoneCheck, FindsBrokenLinksAndBadRecords)
+{
+    std::vector<zonetext::NamedZone> zones = shippedZones();
+    EXPECT_TRUE(zonetext::checkLinks(zones).empty());
+
+    // Zone 2 loses its way back from the shop.
+    for (zonetext::TileRec& t : zones[2].zone.tiles)
+        if (t.type == TILE_LINKIN && t.link == 3)
+            t.type = TILE_FLOOR;
+    std::vector<std::string> problems = zonetext::checkLinks(zones);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("3.zn: tile 0,6: zone 2 (2.zn) has no link-in tile from zone 3"), std::string::npos)
+        << problems[0];
+
+    // Without the shop, zone 2's exit leads nowhere.
+    zones.pop_back();
+    problems = zonetext::checkLinks(zones);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("2.zn: tile 29,4: links out to zone 3, which is not among the files"), std::string::npos)
+        << problems[0];
+
+    ZoneData odd = oddZone();
+    const std::string all = [&] {
+        std::string joined;
+        for (const std::string& p : zonetext::checkZone(odd, 12))
+            joined += p + "\n";
+        return joined;
+    }();
+    for (const char* expected : {"unknown kind 9", "image 112 does not exist", "prop number 99 does not exist",
+                                 "unknown event type 7", "a dialog without lines", "impossible position or radius",
+                                 "link tile without a zone", "stands outside the grid"})
+        EXPECT_NE(all.find(expected), std::string::npos) << expected << " missing from:\n" << all;
+}
+
+int runTool(const std::string& arguments, std::string& output)
+{
+    const std::string command = "cd '" + testsupport::repoDir() + "' && '" MORVANE_ZONETOOL "' " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    char buffer[512];
+    while (pipe && fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+    const int status = pipe ? pclose(pipe) : -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(ShippedLevels, CommittedFilesAreAFreshBuildOfTheSources)
+{
+    for (int n = 0; n < SHIPPED_ZONES; ++n) {
+        const std::string source = readFile(testsupport::repoDir() + "/levels/" + std::to_string(n) + ".txt");
+        ZoneData built;
+        std::string why;
+        ASSERT_TRUE(zonetext::fromText(source, built, why)) << "levels/" << n << ".txt:" << why;
+        EXPECT_EQ(zonetext::encode(built), readFile(shipped(n))) << "run make levels: zone " << n << " is stale";
+        expectRoundTrip(readFile(shipped(n)), "zone " + std::to_string(n));
+    }
+    std::string output;
+    EXPECT_EQ(runTool("check resources/lvl/0.zn resources/lvl/1.zn resources/lvl/2.zn resources/lvl/3.zn", output), 0)
+        << output;
+    output.clear();
+    const std::string bad = testsupport::makeTempDir() + "/bad.txt";
+    std::ofstream(bad) << "zone 4\nsize 2 2\nkinds\n|..\n|.\n";
+    EXPECT_EQ(runTool("build '" + bad + "' -o /dev/null", output), 1);
+    EXPECT_NE(output.find("bad.txt:5: the row has 1 tiles"), std::string::npos) << output;
+}
+
+TEST(ShippedLevels, LoadInTheGameAndEveryRobberCanReachTheArrivalTile)
+{
+    testsupport::loadRepoResources();
+    for (int n = 0; n < SHIPPED_ZONES; ++n) {
+        Zone zone(0, 1, 1, nullptr);
+        testing::internal::CaptureStdout();
+        Player* player = zone.load(n);
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(out.find("Error"), std::string::npos) << out;
+        EXPECT_EQ(out.find("stands in"), std::string::npos) << out;
+        EXPECT_EQ(player != nullptr, n == 0) << "only the home street holds the player, zone " << n;
+        EXPECT_TRUE(zone.getWidth() >= 16 && zone.getWidth() <= 48 && zone.getHeight() >= 16
+                    && zone.getHeight() <= 48)
+            << "zone " << n << " is " << zone.getWidth() << " x " << zone.getHeight();
+
+        const sf::Vector2f arrival = n == 0 ? player->position : zone.findLinkIn(n - 1);
+        ASSERT_GE(arrival.x, 0.0f) << "zone " << n << " has no arrival tile";
+        const int row = static_cast<int>(arrival.y / 32), column = static_cast<int>(arrival.x / 32);
+        EXPECT_NE(zone.getTile(column, row)->type, TILE_LINKOUT);
+        for (const auto& entry : zone.entities) {
+            if (entry.second->getType() != Entity::TYPE_ROBBER)
+                continue;
+            Robber* robber = static_cast<Robber*>(entry.second);
+            robber->findPath(zone, row, column);
+            EXPECT_TRUE(robber->hasPath()) << "robber " << robber->getID() << " of zone " << n << " is shut away";
+        }
+    }
+}
+
+} // namespace
