@@ -113,10 +113,11 @@ Paint headPaint(const Painter& p, float radiusPx)
             if (portrait) {
                 col = mix(col, pal::WHITE, soft(d - 0.12f));
                 col = mix(col, pal::EYE, soft(angleTo(h, {s * eyeX + 0.03f, eyeY, eyeZ}) - 0.07f));
-                const float browZ = eyeZ + 0.2f;
-                col = mix(col, scaled(st.mask ? pal::MASK : st.hair, 0.8f),
-                          soft(std::fabs(h.z - browZ + 0.04f * s * (h.x - s * eyeX)) - 0.035f) * soft(std::fabs(h.x - s * eyeX) - 0.14f) *
-                              soft(0.5f - h.y));
+                // Brows slant with the mood: inner ends down for a scowl.
+                const float tilt = st.mood == Mood::Angry ? 0.55f : (st.mood == Mood::Smile ? -0.1f : 0.1f);
+                const float browZ = eyeZ + 0.21f + tilt * (std::fabs(h.x) - eyeX);
+                const Col brow = st.mask ? scaled(pal::MASK, 0.6f) : scaled(st.hair, st.hairCut == Hair::Grey ? 0.9f : 0.75f);
+                col = mix(col, brow, soft(std::fabs(h.z - browZ) - 0.04f) * soft(std::fabs(h.x - s * eyeX) - 0.15f) * soft(0.5f - h.y));
             } else if (closed) {
                 col = mix(col, pal::EYE, soft(std::fabs(h.z - eyeZ) - 0.03f) * soft(std::fabs(h.x - s * eyeX) - 0.1f) * soft(0.5f - h.y));
             } else {
@@ -126,7 +127,10 @@ Paint headPaint(const Painter& p, float radiusPx)
         if (st.glasses)
             col = mix(col, pal::GLASSES, soft(std::fabs(h.z - eyeZ) - 0.03f) * soft(std::fabs(h.x) - 0.15f) * soft(0.5f - h.y));
         if (!st.mask) {
-            const float mouth = soft(std::fabs(h.z + 0.42f) - 0.035f) * soft(std::fabs(h.x) - 0.17f) * soft(0.6f - h.y);
+            // A smile lifts the corners; a frown drops them.
+            const float curve = st.mood == Mood::Smile ? 1.6f : (st.mood == Mood::Angry ? -1.0f : 0.0f);
+            const float mouthZ = -0.44f + curve * h.x * h.x;
+            const float mouth = soft(std::fabs(h.z - mouthZ) - 0.035f) * soft(std::fabs(h.x) - 0.17f) * soft(0.6f - h.y);
             col = mix(col, pal::MOUTH, mouth);
             const float nose = soft(angleTo(h, {0.06f, 0.96f, -0.18f}) - 0.09f) * clamp01((h.x - 0.04f) * 8.0f);
             col = mix(col, material(st.skin).shade, nose * 0.8f);
@@ -155,8 +159,8 @@ void drawHead(Painter& p)
     // Far ear first, the near one after the head.
     int nearEar = facingCamera(j, {1, 0, 0}) > 0 ? 1 : -1;
     auto ear = [&](int s) {
-        if (std::fabs(facingCamera(j, {static_cast<float>(s), 0, 0})) < 0.15f || front < -0.8f)
-            return;
+        if (std::fabs(facingCamera(j, {static_cast<float>(s), 0, 0})) < 0.15f || front < -0.8f || st.mask)
+            return; // a balaclava covers the ears
         p.solid(circle(on(s * 0.93f, 0.02f, -0.05f), p.r(2.6f)), st.mask ? pal::MASK : st.skin, 3);
     };
     ear(-nearEar);

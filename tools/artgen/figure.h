@@ -8,6 +8,7 @@ namespace art {
 
 enum class Hair { Messy, Short, Bald, Grey };
 enum class Hat { None, Cap, Visor };
+enum class Mood { Calm, Smile, Angry };
 
 struct Style {
     Build build;
@@ -21,6 +22,7 @@ struct Style {
     bool apron = false;
     bool beard = false;
     bool collar = false;
+    Mood mood = Mood::Calm;
     bool zip = false;
     Col apronColor;
     Col accent; // pocket, zip or print on the top

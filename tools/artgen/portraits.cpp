@@ -12,8 +12,11 @@ namespace {
 
 const int SIZE = 100;
 
-Canvas portrait(const Style& style, Col backdrop, float turn)
+Canvas portrait(Style style, Col backdrop, float turn)
 {
+    // Seen this close, slimmer arms give the shoulders a gentler slope.
+    style.build.armR *= 0.8f;
+    style.build.shoulderWidth *= 0.9f;
     Canvas c(SIZE, SIZE);
     // Backdrop: a soft vertical gradient with a lighter halo behind the head.
     c.fill(rect(0, 0, SIZE, SIZE), [backdrop](Vec2 p, float, const Shape&) {
@@ -73,9 +76,21 @@ std::vector<Job> portraitJobs()
     return {
         job("default_portrait", [] { return portrait(neutralA(), rgb(96, 102, 120), 0); }),
         job("default_portrait2", [] { return portrait(neutralB(), rgb(112, 98, 124), 0); }),
-        job("otaku", [] { return portrait(playerStyle(), rgb(70, 112, 156), -8); }),
-        job("clerk_portrait", [] { return portrait(clerkStyle(), rgb(92, 140, 112), 8); }),
-        job("robber_portrait", [] { return portrait(robberStyle(), rgb(124, 52, 60), -10); }),
+        job("otaku", [] {
+            Style s = playerStyle();
+            s.mood = Mood::Smile;
+            return portrait(s, rgb(70, 112, 156), -8);
+        }),
+        job("clerk_portrait", [] {
+            Style s = clerkStyle();
+            s.mood = Mood::Smile;
+            return portrait(s, rgb(92, 140, 112), 8);
+        }),
+        job("robber_portrait", [] {
+            Style s = robberStyle();
+            s.mood = Mood::Angry;
+            return portrait(s, rgb(124, 52, 60), -10);
+        }),
         job("pell_garrow", [] { return portrait(elderStyle(), rgb(150, 122, 84), 10); }),
     };
 }
