@@ -165,6 +165,39 @@ TEST_F(ArtTest, CharactersStandOnTheirOriginsAndNoFrameIsCutOff)
     }
 }
 
+TEST_F(ArtTest, EveryViewFrameAndTileIsDrawnForItself)
+{
+    // Catches a copied job or a pose that ignores its frame: views differ, frames
+    // move, tiles are all different.
+    auto bytes = [](const sf::Image& image) {
+        return std::string(reinterpret_cast<const char*>(image.getPixelsPtr()), image.getSize().x * image.getSize().y * 4);
+    };
+    Cast cast;
+    for (const NamedAnimation& named : cast.animations()) {
+        const Animation& a = *named.animation;
+        const sf::Image up = a.upFrames[0].getTexture()->copyToImage();
+        EXPECT_NE(bytes(up), bytes(a.downFrames[0].getTexture()->copyToImage())) << named.name;
+        std::set<std::string> frames;
+        for (const sf::Sprite& frame : a.upFrames) {
+            const sf::IntRect r = frame.getTextureRect();
+            sf::Image cut;
+            cut.create(static_cast<unsigned>(r.width), static_cast<unsigned>(r.height));
+            cut.copy(up, 0, 0, r);
+            frames.insert(bytes(cut));
+        }
+        // Idles only breathe, so a few neighbouring frames may match; nothing stands still.
+        EXPECT_GE(frames.size(), static_cast<std::size_t>(a.frameCount) / 2) << named.name;
+    }
+    std::set<std::string> tiles;
+    for (const sf::Texture& tile : ResourceManager::tileTextures)
+        tiles.insert(bytes(tile.copyToImage()));
+    EXPECT_EQ(tiles.size(), ResourceManager::tileTextures.size());
+    std::set<std::string> props;
+    for (const DoodadTexture& prop : ResourceManager::doodadTextures)
+        props.insert(bytes(prop.texture.copyToImage()));
+    EXPECT_EQ(props.size(), ResourceManager::doodadTextures.size());
+}
+
 TEST_F(ArtTest, PropsStandOnTheirOriginsInsideTheirImages)
 {
     for (const DoodadTexture& prop : ResourceManager::doodadTextures) {
@@ -259,6 +292,7 @@ TEST(ArtGenerator, PaintsTheSameBytesOnEveryRun)
 // The generator's own drawing code: the places where a slip would spoil every image.
 
 #include "globals.h"
+#include "iso.h"
 #include "noise.h"
 #include "raster.h"
 #include "skeleton.h"
@@ -321,6 +355,23 @@ TEST(ArtPainter, CelShadingIsLitFromTheUpperLeft)
     EXPECT_GT(lit.r + lit.g + lit.b, base.r + base.g + base.b);
     EXPECT_GT(base.r + base.g + base.b, dark.r + dark.g + dark.b);
     EXPECT_GT(dark.b, dark.r); // shadows lean cool
+}
+
+TEST(ArtPainter, BoxesAreLitOnTopAndDarkestOnTheRight)
+{
+    art::Canvas canvas(80, 80);
+    const art::Vec2 ground{40, 60};
+    art::drawBox(canvas, ground, -16, 16, -16, 16, 0, 30, art::shadedBox(art::rgb(150, 120, 90)));
+    auto brightness = [&](art::Vec2 p) {
+        const art::Col c = canvas.at(static_cast<int>(p.x), static_cast<int>(p.y));
+        return c.r + c.g + c.b;
+    };
+    const float top = brightness(art::iso(ground, 0, 0, 30));
+    const float left = brightness(art::iso(ground, 0, 16, 15));
+    const float right = brightness(art::iso(ground, 16, 0, 15));
+    EXPECT_GT(top, left);
+    EXPECT_GT(left, right);
+    EXPECT_EQ(canvas.at(40, 5).a, 0.0f); // clear above the lid
 }
 
 TEST(ArtPainter, PeriodicNoiseRepeatsSoNeighbouringTilesMeet)
