@@ -78,6 +78,7 @@ const char* const MSG_EVENT_SELECTED = "Event %d selected.";
 const char* const MSG_BAD_EVENT_INDEX = "Invalid event index!";
 const char* const MSG_BAD_LINE_INDEX = "Invalid dialog line index!";
 const char* const MSG_NO_EVENT = "Selected trigger has no event %d! Add one with event.";
+const char* const MSG_TEXT_TOO_LONG = "Dialog text too long! At most %d characters.";
 const char* const MSG_NO_LINE = "Event %d has no dialog line %d! Add one with dialog.";
 
 // Kept short: the log shows about a dozen lines above the input.
@@ -244,7 +245,10 @@ bool StateEditor::executeTriggerCommand(const std::vector<std::string>& tokens)
         else
             console.print("%s", MSG_BAD_LINE_INDEX);
     } else if (word == "dialogtext") {
-        if (requireLine(*trigger))
+        // Longer texts would save into a file that no load accepts.
+        if (tokens[1].size() > Trigger::MAX_TEXT)
+            console.print(MSG_TEXT_TOO_LONG, static_cast<int>(Trigger::MAX_TEXT));
+        else if (requireLine(*trigger))
             trigger->setDialogText(i, j, tokens[1]);
     } else if (word == "dialog") {
         if (requireEvent(*trigger)) {

@@ -199,6 +199,9 @@ TEST_F(EditorCommandTest, DialogLinesAreWrittenThroughTheSelection)
     EXPECT_EQ(lines[1].portraitPos, 3);
     run("dialogtext \"\"");
     EXPECT_EQ(lines[0].text, "");
+    EXPECT_EQ(run("dialogtext " + std::string(Trigger::MAX_TEXT + 1, 'x')),
+              Lines{"Dialog text too long! At most 65536 characters."});
+    EXPECT_EQ(lines[0].text, "");
 }
 
 TEST_F(EditorCommandTest, MissingEventsAndLinesAreRefused)
