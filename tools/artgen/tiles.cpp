@@ -147,6 +147,33 @@ Col carpet(float wx, float wy)
     return c;
 }
 
+Col crosswalk(float wx, float wy)
+{
+    // Broad white bars across the road, worn at the edges.
+    const Col c = asphalt(wx, wy);
+    const float bar = fmodPos(wx, 8.0f);
+    if (bar > 1.5f && bar < 5.5f && wy > 2.0f && wy < 30.0f) {
+        const float wear = noise(wx * 1.2f, wy * 1.2f, 38, 131);
+        return mix(pal::WHITE, c, smoothstep(0.62f, 0.9f, wear) * 0.8f);
+    }
+    return c;
+}
+
+Col flowers(float wx, float wy)
+{
+    Col c = grass(wx, wy);
+    // Flowers on a jittered grid that repeats with the tile.
+    const int cx = static_cast<int>(std::floor(wx / 4)), cy = static_cast<int>(std::floor(wy / 4));
+    const float fx = cx * 4 + 1 + 2 * rnd(wrap(cx, 8), wrap(cy, 8), 141), fy = cy * 4 + 1 + 2 * rnd(wrap(cx, 8), wrap(cy, 8), 142);
+    const float d = std::fabs(wx - fx) + std::fabs(wy - fy);
+    const float pick = rnd(wrap(cx, 8), wrap(cy, 8), 143);
+    if (pick < 0.55f && d < 0.9f) {
+        const Col petals[] = {rgb(236, 216, 96), pal::WHITE, rgb(226, 120, 150), rgb(170, 140, 230)};
+        return d < 0.35f ? rgb(250, 230, 140) : petals[hash3(wrap(cx, 8), wrap(cy, 8), 144) % 4];
+    }
+    return c;
+}
+
 // Wall blocks -------------------------------------------------------------
 
 const float WALL_H = 96.0f;
@@ -273,6 +300,29 @@ Col hedgeTop(float a, float b)
     return mix(pal::HEDGE, pal::GRASS_LIGHT, 0.25f + 0.4f * smoothstep(0.3f, 0.8f, n));
 }
 
+// A picket fence across the middle of a grass tile, running along world x so that a
+// row of these makes one fence.
+Canvas fenceTile()
+{
+    const float height = 40.0f;
+    const int h = static_cast<int>(height) + TILE_H;
+    Canvas c(TILE_W, h);
+    const Canvas ground = floorTile(grass);
+    c.draw(ground, 0, static_cast<int>(height));
+    const Vec2 o{64.0f, height};
+    c.softEllipse(iso(o, 32, 34), 60, 8, withAlpha(pal::SHADOW, 0.25f));
+    const BoxPaint wood = shadedBox(rgb(226, 214, 190));
+    drawBox(c, o, 0, 64, 30, 32, 14, 18, wood, 1.0f);
+    drawBox(c, o, 0, 64, 30, 32, 26, 30, wood, 1.0f);
+    for (float a = 2; a < 64; a += 8) {
+        drawBox(c, o, a, a + 3.5f, 32, 34, 0, 32, wood, 1.0f);
+        const Vec2 tip = iso(o, a + 1.75f, 34, 32);
+        c.fill(polygon({tip + Vec2{-2.2f, 1.0f}, tip + Vec2{0, -3.2f}, tip + Vec2{2.2f, -1.0f}}), material(rgb(226, 214, 190)).light, 1.0f,
+               pal::OUTLINE);
+    }
+    return c;
+}
+
 Job floorJob(int n, FloorShader shader)
 {
     return {"resources/gfx/tiles/" + std::to_string(n) + ".png", [shader] { return floorTile(shader); }};
@@ -300,6 +350,9 @@ std::vector<Job> tileJobs()
         wallJob(9, WALL_H, windowFace, capTop),
         wallJob(10, WALL_H, doorFace, capTop),
         wallJob(11, HEDGE_H, hedgeFace, hedgeTop),
+        floorJob(12, crosswalk),
+        floorJob(13, flowers),
+        {"resources/gfx/tiles/14.png", fenceTile},
     };
 }
 
