@@ -92,6 +92,30 @@ bool robberInReach(Zone& zone, const Player& player)
     return false;
 }
 
+// Holds the editor's scroll keys until the world point shows near the window's middle.
+void scrollTo(input::ScriptedSource& script, sf::RenderWindow& window, const sf::Vector2f& world,
+              const std::function<void(const std::function<void()>&)>& frame)
+{
+    const sf::Keyboard::Key keys[] = {sf::Keyboard::A, sf::Keyboard::D, sf::Keyboard::W, sf::Keyboard::S};
+    for (int i = 0; i < 400; ++i) {
+        const sf::Vector2i at = window.mapCoordsToPixel(worldToScreen(world));
+        const bool want[] = {at.x < 360, at.x > 440, at.y < 260, at.y > 340};
+        bool any = false;
+        for (int k = 0; k < 4; ++k) {
+            if (want[k])
+                script.press(keys[k]);
+            else
+                script.release(keys[k]);
+            any = any || want[k];
+        }
+        if (!any)
+            break;
+        frame(nullptr);
+    }
+    for (sf::Keyboard::Key key : keys)
+        script.release(key);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -123,6 +147,7 @@ int main(int argc, char** argv)
 
     int fightFrames = 0;
     int zone1Frames = 0;
+    int shopFightFrames = 0;
     for (int n = 0; n < FRAME_LIMIT && !(game.isEnding() && !game.getScriptHandler().isRunning()); ++n) {
         bot.decide(game);
         frame([&] {
@@ -135,9 +160,10 @@ int main(int argc, char** argv)
             if (zone.id >= 1 && !shots.has("fight.png") && robberInReach(zone, *game.getPlayer())
                 && ++fightFrames == 45)
                 shots.save("fight.png");
-            if (zone.id == 3 && !shots.has("shop.png") && lineWaiting(scripts, 1))
+            if (zone.id == 3 && !shots.has("shop.png") && !scripts.isRunning() && robberInReach(zone, *game.getPlayer())
+                && ++shopFightFrames == 30)
                 shots.save("shop.png");
-            if (game.isEnding() && !shots.has("ending.png") && lineWaiting(scripts, 1))
+            if (game.isEnding() && !shots.has("ending.png") && lineWaiting(scripts, 0))
                 shots.save("ending.png");
         });
     }
@@ -150,24 +176,24 @@ int main(int argc, char** argv)
     script.release(sf::Keyboard::F12);
     script.queueEvent(keyEvent(sf::Keyboard::Tilde));
     typeLine(script, "load 1");
+    typeLine(script, "help");
     frame(nullptr);
     frame([&] { shots.save("editor_console.png"); });
     script.queueEvent(keyEvent(sf::Keyboard::Tilde));
     frame(nullptr);
-    // Scroll toward the middle of the street.
-    script.press(sf::Keyboard::S);
-    for (int i = 0; i < 40; ++i)
-        frame(nullptr);
-    script.release(sf::Keyboard::S);
-
+    // Mode 1 by the link tiles at the street's west end, mode 2 with one of them selected,
+    // mode 3 with the trigger of the street's scene selected.
+    const sf::Vector2f linkTile(16.0f, 8 * 32.0f + 16.0f);
+    const sf::Vector2f trigger(336.0f, 272.0f);
     const sf::Keyboard::Key modes[] = {sf::Keyboard::Num1, sf::Keyboard::Num2, sf::Keyboard::Num3};
+    const sf::Vector2f* focus[] = {&linkTile, &linkTile, &trigger};
     const char* names[] = {"editor_tiles.png", "editor_properties.png", "editor_entities.png"};
     for (int m = 0; m < 3; ++m) {
         script.press(modes[m]);
         frame(nullptr);
         script.release(modes[m]);
-        // Select something to show in the panel: the tile or the entity at the trigger.
-        script.setMouse(window.mapCoordsToPixel(worldToScreen(sf::Vector2f(336.0f, 272.0f))));
+        scrollTo(script, window, *focus[m], frame);
+        script.setMouse(window.mapCoordsToPixel(worldToScreen(*focus[m])));
         if (m > 0) {
             script.press(sf::Mouse::Left);
             frame(nullptr);
