@@ -28,7 +28,7 @@ inline sf::Event keyEvent(sf::Keyboard::Key code, bool shift = false)
     return event;
 }
 
-// Key presses that type text on the console (letters, digits, space, the few signs used).
+// Key presses that type text on the console: letters, digits, space, quotes, Return.
 inline std::vector<sf::Event> typing(const std::string& text)
 {
     std::vector<sf::Event> events;
@@ -41,8 +41,6 @@ inline std::vector<sf::Event> typing(const std::string& text)
             events.push_back(keyEvent(sf::Keyboard::Space));
         else if (c == '"')
             events.push_back(keyEvent(sf::Keyboard::Quote, true));
-        else if (c == '.')
-            events.push_back(keyEvent(sf::Keyboard::Period));
         else if (c == '\n')
             events.push_back(keyEvent(sf::Keyboard::Return));
         else

@@ -247,25 +247,6 @@ TEST_F(EditorTest, OpenConsoleTakesTheKeysButNotTheMouse)
     EXPECT_TRUE(editor->console.hidden);
 }
 
-TEST_F(EditorTest, EveryModeDraws)
-{
-    for (int mode = 0; mode < 3; ++mode) {
-        chooseMode(mode);
-        editor->draw();
-    }
-    for (const char* line : {"trigger 25", "dialog", "dialogtext \"two\\nlines\"", "event", "selectevent 1",
-                             "eventtype"})
-        run(line);
-    editor->draw();
-    selectTile(0, 0);
-    editor->draw();
-    key(sf::Keyboard::Tilde);
-    type("help\n");
-    editor->mode = 7;
-    editor->draw();
-    EXPECT_STREQ(StateEditor::modeText(7), "Unknown edit mode");
-}
-
 // The whole round trip through the real frame loop: F12 into the editor, build a zone with
 // the mouse, keys and typed commands, save it as zone 0, F12 back and play it.
 class EditorRoundTrip : public ::testing::Test {
@@ -315,12 +296,12 @@ protected:
             script.queueEvent(event);
         frame();
     }
-    void clickAt(int x, int y, sf::Mouse::Button button = sf::Mouse::Left)
+    void clickAt(int x, int y)
     {
         script.setMouse(window->mapCoordsToPixel(worldToScreen(tileCentre(x, y)), window->getView()));
-        script.press(button);
+        script.press(sf::Mouse::Left);
         frame();
-        script.release(button);
+        script.release(sf::Mouse::Left);
         frame();
     }
 
