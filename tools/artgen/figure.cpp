@@ -161,7 +161,7 @@ void drawHead(Painter& p)
     auto ear = [&](int s) {
         if (std::fabs(facingCamera(j, {static_cast<float>(s), 0, 0})) < 0.15f || front < -0.8f || st.mask)
             return; // a balaclava covers the ears
-        p.solid(circle(on(s * 0.93f, 0.02f, -0.05f), p.r(2.6f)), st.mask ? pal::MASK : st.skin, 3);
+        p.solid(circle(on(s * 0.92f, 0.02f, -0.05f), p.r(p.view.scale > 1.5f ? 2.0f : 2.6f)), st.mask ? pal::MASK : st.skin, 3);
     };
     ear(-nearEar);
     p.canvas.fill(skull, headPaint(p, p.r(R)), p.ow(), pal::OUTLINE);
