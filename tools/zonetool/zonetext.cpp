@@ -49,6 +49,7 @@ const ImageChar IMAGES[] = {
     {'g', "grass"},  {'a', "asphalt"},  {'l', "asphalt with lane mark"}, {'p', "paving"},
     {'c', "curb"},   {'n', "linoleum"}, {'w', "wood"},   {'r', "carpet"},
     {'B', "brick wall"}, {'W', "window wall"}, {'D', "door wall"}, {'H', "hedge"},
+    {'x', "crosswalk"},  {'f', "grass with flowers"}, {'F', "picket fence"},
 };
 const int NAMED_IMAGES = static_cast<int>(sizeof(IMAGES) / sizeof(IMAGES[0]));
 // Handed out to other image numbers a zone uses, in this order.
