@@ -3,7 +3,10 @@
 #include <SFML/System/Err.hpp>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
 #include <sstream>
+#include <unistd.h>
 
 namespace testsupport {
 std::stringstream& sfErrStream()
@@ -13,10 +16,26 @@ std::stringstream& sfErrStream()
 }
 } // namespace testsupport
 
+namespace {
+// The media library aborts on some fatal errors after printing to sf::err(), which the
+// tests capture; show what it said before going down, or the abort stays a riddle.
+void dumpMediaErrors(int signal)
+{
+    const std::string text = testsupport::sfErrStream().str();
+    const char header[] = "\n--- media library errors before the abort ---\n";
+    (void)!write(STDERR_FILENO, header, sizeof header - 1);
+    (void)!write(STDERR_FILENO, text.data(), text.size());
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+} // namespace
+
 int main(int argc, char** argv)
 {
     // Expected media errors (missing files on purpose) stay out of the test log.
     sf::err().rdbuf(testsupport::sfErrStream().rdbuf());
+    std::signal(SIGABRT, dumpMediaErrors);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::GTEST_FLAG(death_test_style) = "threadsafe";
     const int result = RUN_ALL_TESTS();
