@@ -139,10 +139,15 @@ void StateEditor::handleMouse()
     const bool right = input::isButtonPressed(sf::Mouse::Right);
 
     if (mode == MODE_TILE_PAINT) {
-        if (tile && left)
-            tile->setTexture(tileBrush);
-        else if (tile && right)
+        // A zone file may name images that are not loaded: those are neither picked nor painted.
+        const bool brushLoaded =
+            tileBrush >= 0 && tileBrush < static_cast<int>(ResourceManager::tileTextures.size());
+        if (tile && left) {
+            if (brushLoaded)
+                tile->setTexture(tileBrush);
+        } else if (tile && right && tile->hasOwnImage()) {
             tileBrush = tile->texture;
+        }
     } else if (mode == MODE_TILE_PROPERTIES) {
         if (left)
             selectedTile = tile;

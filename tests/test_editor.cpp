@@ -76,6 +76,16 @@ TEST_F(EditorTest, PaintPickAndCycleTileImages)
     script.press(sf::Mouse::Right);
     frame();
     EXPECT_EQ(editor->tileBrush, 2);
+
+    // An image number from a file that names an image we lack is not picked up.
+    editor->currZone->getTile(6, 6)->texture = 999;
+    pointAt(tileCentre(6, 6));
+    frame();
+    script.release(sf::Mouse::Right);
+    EXPECT_EQ(editor->tileBrush, 2);
+    editor->tileBrush = -4;
+    click();
+    EXPECT_EQ(editor->currZone->getTile(6, 6)->texture, 999);
 }
 
 TEST_F(EditorTest, KindKeysActOnTheSelectedTileOnly)
