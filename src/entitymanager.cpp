@@ -6,12 +6,14 @@
 #include "entity.h"
 #include "globals.h"
 #include "malepedestrian.h"
+#include "nulltarget.h"
 #include "player.h"
 #include "resourcemanager.h"
 #include "robber.h"
 #include "trigger.h"
 #include "zone.h"
 
+#include <SFML/Graphics/RenderTarget.hpp>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -55,6 +57,58 @@ float depthOf(const Entity* e)
 bool fartherFront(const Entity* a, const Entity* b)
 {
     return depthOf(a) > depthOf(b);
+}
+
+bool nearerBack(const std::pair<float, Entity*>& a, const std::pair<float, Entity*>& b)
+{
+    return a.first > b.first;
+}
+
+// How far from its anchor any sprite can reach: a frame never exceeds its sheet, and
+// every sheet keeps its origin inside the frame.
+float spriteReach()
+{
+    unsigned largest = 0;
+    for (const auto& entry : ResourceManager::textures)
+        if (entry.second != nullptr)
+            largest = std::max({largest, entry.second->getSize().x, entry.second->getSize().y});
+    for (const DoodadTexture& prop : ResourceManager::doodadTextures)
+        largest = std::max({largest, prop.texture.getSize().x, prop.texture.getSize().y});
+    return static_cast<float>(largest);
+}
+
+// The world-to-screen rectangle the target's view shows, as left, top, right, bottom.
+sf::FloatRect viewBounds(const sf::RenderTarget& target)
+{
+    const sf::Transform& inverse = target.getView().getInverseTransform();
+    const sf::Vector2f corners[4] = {inverse.transformPoint(-1.0f, -1.0f), inverse.transformPoint(1.0f, -1.0f),
+                                     inverse.transformPoint(-1.0f, 1.0f), inverse.transformPoint(1.0f, 1.0f)};
+    sf::FloatRect box(corners[0], corners[0]);
+    for (const sf::Vector2f& c : corners) {
+        box.left = std::min(box.left, c.x);
+        box.top = std::min(box.top, c.y);
+        box.width = std::max(box.width, c.x);
+        box.height = std::max(box.height, c.y);
+    }
+    return box;
+}
+
+bool nearView(const sf::FloatRect& box, const sf::Vector2f& screen, float reach)
+{
+    if (!std::isfinite(screen.x) || !std::isfinite(screen.y) || !std::isfinite(reach))
+        return true;
+    return screen.x >= box.left - reach && screen.x <= box.width + reach && screen.y >= box.top - reach
+        && screen.y <= box.height + reach;
+}
+
+// Debug circles are 2.8 radii wide and the id label sits beside the anchor.
+bool mayShow(const Entity& e, const sf::FloatRect& box, float reach)
+{
+    const float own = reach + 4.0f * std::fabs(e.radius) + 128.0f;
+    if (nearView(box, worldToScreen(e.position), own))
+        return true;
+    const Entity* parent = e.getParent();
+    return parent != nullptr && nearView(box, worldToScreen(e.position + parent->position), own);
 }
 
 bool isFactoryType(int type)
@@ -185,6 +239,7 @@ void EntityManager::add(Entity* e)
     MORVANE_ASSERT(entities.size() < MAX_ENTITIES, SOURCE);
     MORVANE_ASSERT(entities.find(e->getID()) == entities.end(), SOURCE);
     entities[e->getID()] = e;
+    ++registryVersion;
 }
 
 void EntityManager::remove(int id, bool destroy)
@@ -194,6 +249,7 @@ void EntityManager::remove(int id, bool destroy)
     Entity* e = it->second;
     // Unregister first so the destructor sees the registry without it.
     entities.erase(it);
+    ++registryVersion;
     if (destroy)
         delete e;
 }
@@ -223,7 +279,18 @@ Entity* EntityManager::entityAt(const sf::Vector2f& point) const
 
 void EntityManager::update(Zone& zone, bool frozen)
 {
+    step(zone, frozen, true);
+}
+
+void EntityManager::updateAllPairs(Zone& zone, bool frozen)
+{
+    step(zone, frozen, false);
+}
+
+void EntityManager::step(Zone& zone, bool frozen, bool useGrid)
+{
     std::vector<std::pair<int, Entity*>> deadOnes;
+    gridValid = false;
     // Stepping by key rather than by iterator lets handlers add or drop entities mid-pass.
     for (auto it = entities.begin(); it != entities.end();) {
         const int currentID = it->first;
@@ -234,19 +301,18 @@ void EntityManager::update(Zone& zone, bool frozen)
                 it = entities.upper_bound(currentID);
                 continue;
             }
-            for (auto o = entities.begin(); o != entities.end();) {
-                const int otherID = o->first;
-                Entity* other = o->second;
-                if (other != e) {
-                    const sf::Vector2f push = e->pushOut(*other);
-                    if (push != ZERO_VECTOR)
-                        e->onCollide(*other, push);
-                }
-                o = entities.upper_bound(otherID);
-            }
+            if (useGrid)
+                collideNearby(zone, e, currentID);
+            else
+                collideFrom(e, entities.begin());
             e->velocity *= DAMPING;
             e->position += e->velocity;
             e->collideTiles(zone);
+            if (gridValid && gridVersion == registryVersion && contactGrid.size() == entities.size()) {
+                const int slot = contactGrid.slotOf(currentID);
+                if (slot >= 0 && contactGrid.at(slot) == e)
+                    contactGrid.moved(slot);
+            }
         }
         if (e->dead)
             deadOnes.emplace_back(currentID, e);
@@ -257,11 +323,94 @@ void EntityManager::update(Zone& zone, bool frozen)
         if (found == entities.end() || found->second != entry.second)
             continue;
         entities.erase(found);
+        ++registryVersion;
         delete entry.second;
     }
 }
 
+void EntityManager::collideFrom(Entity* e, std::map<int, Entity*>::iterator from)
+{
+    for (auto o = from; o != entities.end();) {
+        const int otherID = o->first;
+        Entity* other = o->second;
+        if (other != e) {
+            const sf::Vector2f push = e->pushOut(*other);
+            if (push != ZERO_VECTOR)
+                e->onCollide(*other, push);
+        }
+        o = entities.upper_bound(otherID);
+    }
+}
+
+void EntityManager::collideNearby(Zone& zone, Entity* e, int id)
+{
+    if (!gridValid || gridVersion != registryVersion || contactGrid.size() != entities.size()) {
+        contactGrid.build(entities, zone.getWidth(), zone.getHeight());
+        gridVersion = registryVersion;
+        gridValid = true;
+    }
+    int slot = contactGrid.slotOf(id);
+    if (slot < 0 || contactGrid.at(slot) != e) {
+        contactGrid.build(entities, zone.getWidth(), zone.getHeight());
+        slot = contactGrid.slotOf(id);
+    }
+    // Its own update may have moved it.
+    contactGrid.moved(slot);
+
+    const Entity* parent = e->getParent();
+    const sf::Vector2f at = parent != nullptr ? e->position + parent->position : e->position;
+    const float reach = e->radius;
+    if (!contactGrid.gather(at, reach, nearby)) {
+        collideFrom(e, entities.begin());
+        gridValid = false;
+        return;
+    }
+    for (int s : nearby) {
+        Entity* other = contactGrid.at(s);
+        if (other == e)
+            continue;
+        const sf::Vector2f push = e->pushOut(*other);
+        if (push == ZERO_VECTOR)
+            continue;
+        const sf::Vector2f otherAt = other->position;
+        const float otherReach = other->radius;
+        const int otherID = other->getID();
+        e->onCollide(*other, push);
+        if (otherAt != other->position || otherReach != other->radius)
+            gridValid = false;
+        const Entity* parentNow = e->getParent();
+        const sf::Vector2f atNow = parentNow != nullptr ? e->position + parentNow->position : e->position;
+        // A handler that reshaped the registry or moved this entity: finish the plain way.
+        if (registryVersion != gridVersion || entities.size() != contactGrid.size() || atNow != at || reach != e->radius) {
+            gridValid = false;
+            collideFrom(e, entities.upper_bound(otherID));
+            return;
+        }
+    }
+}
+
 void EntityManager::draw(sf::RenderTarget& target, bool debug)
+{
+    const sf::FloatRect box = viewBounds(target);
+    const float reach = spriteReach();
+    NullTarget offView(target.getSize());
+    // Same heap, same pushes and pops as drawAll, so equal depths come out in the same order.
+    for (const auto& entry : entities) {
+        depthQueue.emplace_back(depthOf(entry.second), entry.second);
+        std::push_heap(depthQueue.begin(), depthQueue.end(), nearerBack);
+    }
+    while (!depthQueue.empty()) {
+        Entity* e = depthQueue.front().second;
+        sf::RenderTarget& into = mayShow(*e, box, reach) ? target : offView;
+        if (debug)
+            e->drawDebug(into, false);
+        e->draw(into);
+        std::pop_heap(depthQueue.begin(), depthQueue.end(), nearerBack);
+        depthQueue.pop_back();
+    }
+}
+
+void EntityManager::drawAll(sf::RenderTarget& target, bool debug)
 {
     for (const auto& entry : entities) {
         drawQueue.push_back(entry.second);
@@ -289,6 +438,7 @@ void EntityManager::clear()
     // Take the map out first: destructors then see an empty registry.
     std::map<int, Entity*> dropped;
     dropped.swap(entities);
+    ++registryVersion;
     for (auto& entry : dropped)
         delete entry.second;
 }

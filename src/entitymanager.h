@@ -2,6 +2,8 @@
 // The registry of one zone's entities: ids, the simulation step, depth-sorted drawing
 // and the entity list of a zone file.
 
+#include "contactgrid.h"
+
 #include <SFML/System/Vector2.hpp>
 #include <iosfwd>
 #include <map>
@@ -38,9 +40,16 @@ public:
     int countType(int typeValue) const;
     Entity* entityAt(const sf::Vector2f& point) const;
 
-    // Dead entities are dropped and destroyed at the end, frozen or not.
+    // Dead entities are dropped and destroyed at the end, frozen or not. Contacts are found
+    // through a grid: an entity's update and contact handlers may move only itself.
     void update(Zone& zone, bool frozen);
+    // The same step testing every ordered pair; the grid is checked against it.
+    void updateAllPairs(Zone& zone, bool frozen);
+    // Entities that cannot touch the view are drawn into a null target: their draw still
+    // runs (it advances animations and throws blows), only the painting is skipped.
     void draw(sf::RenderTarget& target, bool debug);
+    // Every entity painted, none skipped.
+    void drawAll(sf::RenderTarget& target, bool debug);
     void save(std::ostream& out) const;
     // Destroys every registered entity; nextID is kept.
     void clear();
@@ -53,7 +62,18 @@ public:
     bool makeEntities(ByteChecker& checker, std::vector<Entity*>& made);
 
 private:
+    void step(Zone& zone, bool frozen, bool useGrid);
+    void collideFrom(Entity* e, std::map<int, Entity*>::iterator from);
+    void collideNearby(Zone& zone, Entity* e, int id);
+
     std::vector<Entity*> drawQueue;
+    // Bumped by every add and remove, so a pass knows when its grid is stale.
+    unsigned long registryVersion = 0;
+    unsigned long gridVersion = 0;
+    bool gridValid = false;
+    ContactGrid contactGrid;
+    std::vector<int> nearby;
+    std::vector<std::pair<float, Entity*>> depthQueue;
 };
 
 // The level factory: null for a type value no zone file may hold.

@@ -59,8 +59,8 @@ void Robber::chase(Zone& zone)
     const Entity* target = manager->get(0);
     if (target == nullptr || !isUnitType(target->getType()))
         return;
-    findPath(zone, static_cast<int>(target->position.y / TILE_SIZE),
-             static_cast<int>(target->position.x / TILE_SIZE));
+    findPathReusing(zone, static_cast<int>(target->position.y / TILE_SIZE),
+                    static_cast<int>(target->position.x / TILE_SIZE));
     steer(CHASE_SPEED);
 }
 
@@ -69,7 +69,7 @@ void Robber::update(Zone& zone)
     for (int* timer : {&spinTimer, &punchTimer, &hurtTimer})
         if (*timer > 0)
             *timer -= 1;
-    // Replanned every tick: the player keeps moving.
+    // Replanned every tick, the player keeps moving; an unchanged search is remembered.
     if (!isBusy())
         chase(zone);
     Unit::update(zone);

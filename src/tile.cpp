@@ -14,6 +14,8 @@ namespace {
 const char* SOURCE = "src/tile";
 }
 
+unsigned long Tile::layoutVersion = 0;
+
 Tile::Tile()
     : x(0), y(0), texture(0), link(-1), type(TILE_FLOOR), walkable(true)
 {
@@ -40,6 +42,7 @@ void Tile::setType(TileType typeIn)
 {
     type = typeIn;
     walkable = (type != TILE_WALL);
+    ++layoutVersion;
 }
 
 bool Tile::hasOwnImage() const

@@ -22,6 +22,10 @@ public:
     TileType type;
     bool walkable;
 
+    // Bumped whenever any tile's kind changes or a grid is rebuilt, so remembered path
+    // searches know when the ground under them may have changed.
+    static unsigned long layoutVersion;
+
     Tile();
 
     void setTexture(int i);
@@ -38,6 +42,8 @@ public:
     sf::Vector2f anchor() const;
     // True when texture names a loaded tile image (else image 0 is shown).
     bool hasOwnImage() const;
+    // The tile image actually shown.
+    int shownImage() const { return hasOwnImage() ? texture : 0; }
 
 private:
     void showImage(int i);

@@ -150,6 +150,30 @@ bool openGround(Zone& zone, int column, int row)
 
 } // namespace
 
+bool Unit::reusePaths = true;
+
+void Unit::findPathReusing(Zone& zone, int row, int column)
+{
+    const int startRow = static_cast<int>(position.y / TILE_SIZE);
+    const int startColumn = static_cast<int>(position.x / TILE_SIZE);
+    LastSearch& last = lastSearch;
+    if (reusePaths && last.valid && last.zone == &zone && last.layoutVersion == Tile::layoutVersion
+        && last.startRow == startRow && last.startColumn == startColumn && last.row == row && last.column == column) {
+        // Whole again, waypoints steering has since dropped included, as a fresh search gives it.
+        path = last.result;
+        return;
+    }
+    findPath(zone, row, column);
+    last.zone = &zone;
+    last.layoutVersion = Tile::layoutVersion;
+    last.startRow = startRow;
+    last.startColumn = startColumn;
+    last.row = row;
+    last.column = column;
+    last.valid = true;
+    last.result = path;
+}
+
 void Unit::findPath(Zone& zone, int row, int column)
 {
     path.clear();

@@ -40,6 +40,11 @@ public:
     bool hasPath() const;
     void clearPath();
     void findPath(Zone& zone, int row, int column);
+    // findPath, but answered from this unit's last search while its tile, the destination
+    // and the zone's ground are all unchanged: the search depends on nothing else.
+    void findPathReusing(Zone& zone, int row, int column);
+    // Off, findPathReusing searches afresh every time (the reference for tests and benchmarks).
+    static bool reusePaths;
 
     // Walking: an explicit direction, or none and a path to follow.
     bool isMoving() const;
@@ -50,4 +55,17 @@ protected:
     bool facesLeft() const;
     // Positions, mirrors, optionally advances and draws one animation.
     void showAnimation(Animation& animation, sf::RenderTarget& target, bool advance);
+
+private:
+    struct LastSearch {
+        const Zone* zone = nullptr;
+        unsigned long layoutVersion = 0;
+        int startRow = 0;
+        int startColumn = 0;
+        int row = 0;
+        int column = 0;
+        bool valid = false;
+        std::vector<PathNode> result;
+    };
+    LastSearch lastSearch;
 };

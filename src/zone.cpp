@@ -4,6 +4,7 @@
 #include "entity.h"
 #include "globals.h"
 #include "resourcemanager.h"
+#include "tilebatch.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -150,15 +151,22 @@ bool Zone::resize(int w, int h)
     tiles.swap(grown);
     width = w;
     height = h;
+    ++Tile::layoutVersion;
     return true;
 }
 
 void Zone::draw(sf::RenderTarget& target, bool debug)
 {
+    TileBatch::draw(tiles, target);
+    EntityManager::draw(target, debug);
+}
+
+void Zone::drawAll(sf::RenderTarget& target, bool debug)
+{
     for (auto& column : tiles)
         for (auto& tile : column)
             tile.draw(target);
-    EntityManager::draw(target, debug);
+    EntityManager::drawAll(target, debug);
 }
 
 void Zone::drawInfo(sf::RenderTarget& target)
@@ -261,6 +269,7 @@ Player* Zone::load(int zoneId)
     tiles.swap(grid);
     width = parsed.width;
     height = parsed.height;
+    ++Tile::layoutVersion;
     std::printf(MSG_ENTITY_COUNT, static_cast<int>(made.size()));
     Entity* player = nullptr;
     for (Entity* e : made) {

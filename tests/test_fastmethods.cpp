@@ -1,0 +1,302 @@
+// The grid contact step, remembered path searches and the batched ground must give
+// exactly what the plain methods give.
+#include "charscene.h"
+#include "doodad.h"
+#include "globals.h"
+#include "malepedestrian.h"
+#include "particle.h"
+#include "player.h"
+#include "resourcemanager.h"
+#include "robber.h"
+#include "trigger.h"
+#include "unit.h"
+
+#include <SFML/Graphics/Image.hpp>
+#include <SFML/Graphics/RenderTexture.hpp>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <random>
+
+namespace {
+
+struct State {
+    int id;
+    float values[5];
+    int hitPoints;
+};
+
+std::vector<State> snapshot(Zone& zone)
+{
+    std::vector<State> states;
+    for (const auto& entry : zone.entities) {
+        const Entity* e = entry.second;
+        const Unit* u = Entity::isUnitType(e->getType()) ? static_cast<const Unit*>(e) : nullptr;
+        states.push_back({entry.first, {e->position.x, e->position.y, e->velocity.x, e->velocity.y, e->radius},
+                          u != nullptr ? u->hitPoints : 0});
+    }
+    return states;
+}
+
+bool sameBits(const std::vector<State>& a, const std::vector<State>& b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(State)) == 0;
+}
+
+// A crowded random zone: walls, every kind of character, effects riding on parents,
+// triggers small and huge. Built from its own generator, so both runs get the same.
+std::unique_ptr<Zone> randomScene(unsigned seed)
+{
+    std::mt19937 gen(seed);
+    auto uniform = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(gen); };
+    const int side = 12 + static_cast<int>(gen() % 12);
+    auto zone = std::make_unique<Zone>(0, side, side, nullptr);
+    for (int x = 0; x < side; ++x)
+        for (int y = 0; y < side; ++y)
+            if (gen() % 8 == 0)
+                zone->getTile(x, y)->setType(TILE_WALL);
+    const float extent = side * 32.0f;
+    auto somewhere = [&]() { return sf::Vector2f(uniform(-20, extent + 20), uniform(-20, extent + 20)); };
+    Player* player = charscene::place(*zone, new Player(zone.get()), somewhere());
+    player->moveDirection = {uniform(-1, 1), uniform(-1, 1)};
+    std::vector<Entity*> hosts{player};
+    const int count = 20 + static_cast<int>(gen() % 60);
+    for (int i = 0; i < count; ++i) {
+        Entity* e = nullptr;
+        switch (gen() % 7) {
+        case 0: e = new Robber(zone.get()); break;
+        case 1: e = new MalePedestrian(zone.get()); break;
+        case 2: e = new Doodad(zone.get(), 0); break;
+        case 3: e = new Trigger(zone.get(), gen() % 4 == 0 ? uniform(20, 300) : 1.0f, 2, gen() % 2 == 0, 3); break;
+        case 4: e = new Dust(zone.get(), 0, somewhere()); break;
+        default: e = new Combat(zone.get(), Combat::COMBAT_POWER_HIT, gen() % 2 == 0 ? 1 : 3); break;
+        }
+        e->position = somewhere();
+        e->velocity = {uniform(-3, 3), uniform(-3, 3)};
+        zone->add(e);
+        if (e->getType() == Entity::TYPE_COMBAT || (e->getType() == Entity::TYPE_DUST && gen() % 2 == 0)) {
+            e->position = {uniform(-20, 20), uniform(-20, 20)};
+            e->setParent(hosts[gen() % hosts.size()]);
+        } else if (Entity::isUnitType(e->getType())) {
+            hosts.push_back(e);
+        }
+    }
+    return zone;
+}
+
+struct Recording {
+    bool fast;
+    std::vector<std::vector<State>> frames;
+};
+
+void play(Zone& zone, Recording& run, int count)
+{
+    std::srand(1);
+    for (int i = 0; i < count; ++i) {
+        if (run.fast)
+            zone.update(zone, false);
+        else
+            zone.updateAllPairs(zone, false);
+        zone.drawAll(charscene::canvas(), false);
+        run.frames.push_back(snapshot(zone));
+    }
+}
+
+class FastMethodsTest : public ::testing::Test {
+protected:
+    charscene::Loaded loaded;
+    void TearDown() override { Unit::reusePaths = true; }
+};
+
+TEST_F(FastMethodsTest, GridStepMatchesAllPairsBitForBitOverAThousandFrames)
+{
+    int contacts = 0;
+    for (unsigned seed = 1; seed <= 10; ++seed) {
+        Recording plain{false, {}}, fast{true, {}};
+        auto a = randomScene(seed);
+        play(*a, plain, 100);
+        auto b = randomScene(seed);
+        play(*b, fast, 100);
+        for (std::size_t f = 0; f < plain.frames.size(); ++f)
+            ASSERT_TRUE(sameBits(plain.frames[f], fast.frames[f])) << "scene " << seed << ", frame " << f;
+        contacts += static_cast<int>(a->entities.size());
+    }
+    EXPECT_GT(contacts, 0);
+}
+
+TEST_F(FastMethodsTest, GridStepFindsPairsAcrossCellsEdgesAndOutsideTheZone)
+{
+    // Pairs straddling cell borders, beyond the grid, at one shared point and with a child
+    // whose own position is far from where it touches.
+    for (int variant = 0; variant < 2; ++variant) {
+        Zone zone(0, 4, 4, nullptr);
+        auto add = [&](sf::Vector2f p, float r) {
+            Entity* e = new Dust(&zone, 1, p);
+            e->radius = r;
+            zone.add(e);
+            return e;
+        };
+        add({31.9f, 10}, 8);
+        add({32.1f + 15.9f, 10}, 8);
+        add({-500, -500}, 3);
+        add({-497, -500}, 3);
+        add({200, 200}, 5);
+        add({200, 200}, 5);
+        Entity* host = add({100, 30}, 2);
+        Entity* child = add({-90, 0}, 4);
+        child->setParent(host);
+        add({12, 30}, 4);
+        for (int i = 0; i < 5; ++i)
+            variant == 0 ? zone.updateAllPairs(zone, false) : zone.update(zone, false);
+        static std::vector<State> first;
+        if (variant == 0)
+            first = snapshot(zone);
+        else
+            EXPECT_TRUE(sameBits(first, snapshot(zone)));
+    }
+}
+
+TEST_F(FastMethodsTest, RememberedSearchGivesTheFreshPathOnRandomGrids)
+{
+    std::mt19937 gen(7);
+    Zone zone(0, 30, 30, nullptr);
+    Robber fresh(&zone), remembering(&zone);
+    for (int round = 0; round < 200; ++round) {
+        if (round % 20 == 0)
+            for (int x = 0; x < 30; ++x)
+                for (int y = 0; y < 30; ++y)
+                    zone.getTile(x, y)->setType(gen() % 4 == 0 ? TILE_WALL : TILE_FLOOR);
+        // Sometimes only the ground changes under a remembered search.
+        if (round % 7 == 3)
+            zone.getTile(static_cast<int>(gen() % 30), static_cast<int>(gen() % 30))->setType(TILE_WALL);
+        const sf::Vector2f at(static_cast<float>(gen() % 960), static_cast<float>(gen() % 960));
+        const int row = static_cast<int>(gen() % 32) - 1, column = static_cast<int>(gen() % 32) - 1;
+        for (int ask = 0; ask < 2; ++ask) {
+            fresh.position = remembering.position = at;
+            fresh.findPath(zone, row, column);
+            // Steering may have eaten waypoints since the last search.
+            if (!remembering.path.empty())
+                remembering.path.pop_back();
+            remembering.findPathReusing(zone, row, column);
+            ASSERT_EQ(fresh.path.size(), remembering.path.size()) << "round " << round;
+            ASSERT_EQ(0, std::memcmp(fresh.path.data(), remembering.path.data(), fresh.path.size() * sizeof(PathNode)));
+        }
+    }
+}
+
+std::unique_ptr<Zone> chaseScene()
+{
+    auto zone = std::make_unique<Zone>(0, 40, 40, nullptr);
+    for (int x = 4; x < 36; x += 6)
+        for (int y = 2; y < 38; ++y)
+            if (y % 12 != (x / 6) % 12)
+                zone->getTile(x, y)->setType(TILE_WALL);
+    Player* player = charscene::place(*zone, new Player(zone.get()), charscene::tileCentre(20, 20));
+    player->moveDirection = {1.0f, 0.3f};
+    for (int i = 0; i < 12; ++i)
+        charscene::place(*zone, new Robber(zone.get()), charscene::tileCentre(1 + 3 * (i % 2), 3 * i + 1));
+    return zone;
+}
+
+TEST_F(FastMethodsTest, ChaseRunsTheSameWithRememberedPathsAndTheGrid)
+{
+    Recording plain{false, {}}, fast{true, {}};
+    auto turn = [](Zone& zone, int i) {
+        // The player wanders, so the robbers' goal keeps changing.
+        if (Entity* p = zone.get(0))
+            static_cast<Player*>(p)->moveDirection = rotate({1.0f, 0.3f}, static_cast<float>((i / 90) * 97));
+    };
+    Unit::reusePaths = false;
+    auto a = chaseScene();
+    std::srand(1);
+    for (int i = 0; i < 600; ++i) {
+        turn(*a, i);
+        a->updateAllPairs(*a, false);
+        a->drawAll(charscene::canvas(), false);
+        plain.frames.push_back(snapshot(*a));
+    }
+    Unit::reusePaths = true;
+    auto b = chaseScene();
+    std::srand(1);
+    for (int i = 0; i < 600; ++i) {
+        turn(*b, i);
+        b->update(*b, false);
+        b->draw(charscene::canvas(), false);
+        fast.frames.push_back(snapshot(*b));
+    }
+    for (std::size_t f = 0; f < plain.frames.size(); ++f)
+        ASSERT_TRUE(sameBits(plain.frames[f], fast.frames[f])) << "frame " << f;
+}
+
+// Patterned tile images of the game's three heights, so a texel off anywhere shows.
+std::vector<sf::Texture> patternedTiles()
+{
+    std::vector<sf::Texture> images(6);
+    const unsigned heights[6] = {64, 160, 104, 64, 160, 64};
+    for (unsigned i = 0; i < images.size(); ++i) {
+        sf::Image image;
+        image.create(128, heights[i]);
+        for (unsigned y = 0; y < heights[i]; ++y)
+            for (unsigned x = 0; x < 128; ++x)
+                image.setPixel(x, y, sf::Color(static_cast<sf::Uint8>(x * 7 + i * 40), static_cast<sf::Uint8>(y * 13),
+                                               static_cast<sf::Uint8>((x ^ y) * 5), (x + y) % 5 == 0 ? 120 : 255));
+        images[i].loadFromImage(image);
+    }
+    return images;
+}
+
+std::unique_ptr<Zone> paintedZone()
+{
+    std::mt19937 gen(3);
+    auto zone = std::make_unique<Zone>(0, 48, 40, nullptr);
+    for (int x = 0; x < 48; ++x)
+        for (int y = 0; y < 40; ++y)
+            zone->getTile(x, y)->setTexture(static_cast<int>(gen() % 6));
+    for (int i = 0; i < 150; ++i) {
+        const sf::Vector2f at(static_cast<float>(gen() % 1536), static_cast<float>(gen() % 1280));
+        Entity* e = i % 3 == 0 ? static_cast<Entity*>(new Doodad(zone.get(), 0))
+                               : static_cast<Entity*>(new MalePedestrian(zone.get()));
+        charscene::place(*zone, e, at);
+    }
+    return zone;
+}
+
+TEST_F(FastMethodsTest, BatchedGroundAndCulledEntitiesPaintTheSamePixels)
+{
+    std::vector<sf::Texture> ours = patternedTiles();
+    ResourceManager::tileTextures.swap(ours);
+    {
+        auto plainZone = paintedZone();
+        auto fastZone = paintedZone();
+        sf::RenderTexture plainTarget, fastTarget;
+        ASSERT_TRUE(plainTarget.create(800, 600));
+        ASSERT_TRUE(fastTarget.create(800, 600));
+        // Whole, fractional and far-off centres, a zoomed-out view and the debug overlay.
+        const sf::Vector2f centres[] = {{0, 600}, {-700.25f, 900.7f}, {1200, 1400}, {-3000, 5000}, {333.3f, 111.1f}};
+        int shot = 0;
+        for (const sf::Vector2f& c : centres) {
+            for (float zoom : {1.0f, 3.0f}) {
+                sf::View view(c, sf::Vector2f(800 * zoom, 600 * zoom));
+                for (sf::RenderTexture* t : {&plainTarget, &fastTarget}) {
+                    t->setView(view);
+                    t->clear(sf::Color(10, 20, 30));
+                }
+                plainZone->drawAll(plainTarget, shot % 3 == 0);
+                fastZone->draw(fastTarget, shot % 3 == 0);
+                plainTarget.display();
+                fastTarget.display();
+                const sf::Image a = plainTarget.getTexture().copyToImage();
+                const sf::Image b = fastTarget.getTexture().copyToImage();
+                ASSERT_EQ(0, std::memcmp(a.getPixelsPtr(), b.getPixelsPtr(), 800 * 600 * 4)) << "view " << shot;
+                ++shot;
+            }
+        }
+        EXPECT_TRUE(sameBits(snapshot(*plainZone), snapshot(*fastZone)));
+        EXPECT_EQ(plainZone->entities.size(), fastZone->entities.size());
+    }
+    ResourceManager::tileTextures.swap(ours);
+}
+
+} // namespace
