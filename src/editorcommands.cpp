@@ -7,7 +7,6 @@
 #include "zone.h"
 
 #include <climits>
-#include <cfloat>
 #include <cstdlib>
 
 namespace {
@@ -72,7 +71,9 @@ const char* const MSG_SAVE_FAILED = "Failed to save!";
 const char* const MSG_LOAD_FAILED = "Failed to load zone %d!";
 const char* const MSG_LINKED = "Linked selected tile to Zone %d!";
 const char* const MSG_TRIGGER = "Trigger of radius %f created at %f, %f!\n";
-const char* const MSG_BAD_RADIUS = "Trigger radius must be above 0!";
+const char* const MSG_BAD_RADIUS = "Trigger radius must be above 0 and at most %d!";
+// Zone files with larger radii are refused on loading.
+const int MAX_TRIGGER_RADIUS = 4096;
 const char* const MSG_EVENT_ADDED = "Added new event to trigger id :%d!";
 const char* const MSG_EVENT_SELECTED = "Event %d selected.";
 const char* const MSG_BAD_EVENT_INDEX = "Invalid event index!";
@@ -172,10 +173,10 @@ void StateEditor::commandLoad(int zoneId)
 void StateEditor::commandTrigger(const std::string& radiusText)
 {
     const double value = readNumber(radiusText);
-    // Checked before narrowing: a double beyond the float range has no float value.
-    const float r = value > 0.0 && value <= FLT_MAX ? static_cast<float>(value) : 0.0f;
+    // Checked before narrowing, which is only defined within the float range.
+    const float r = value > 0.0 && value <= MAX_TRIGGER_RADIUS ? static_cast<float>(value) : 0.0f;
     if (!(r > 0.0f)) {
-        console.print("%s", MSG_BAD_RADIUS);
+        console.print(MSG_BAD_RADIUS, MAX_TRIGGER_RADIUS);
         return;
     }
     const sf::Vector2f at = mouseWorld();

@@ -93,8 +93,9 @@ TEST_F(EditorCommandTest, BadSizesAndRadiiAreRefused)
         EXPECT_EQ(out[0].rfind("Invalid zone size", 0), 0u) << out[0];
     }
     EXPECT_EQ(editor->currZone->getWidth(), 10);
-    for (const char* line : {"trigger 0", "trigger -3", "trigger wide", "trigger nan", "trigger inf"})
-        EXPECT_EQ(run(line), Lines{"Trigger radius must be above 0!"}) << line;
+    for (const char* line :
+         {"trigger 0", "trigger -3", "trigger wide", "trigger nan", "trigger inf", "trigger 5000", "trigger 1e-50"})
+        EXPECT_EQ(run(line), Lines{"Trigger radius must be above 0 and at most 4096!"}) << line;
     EXPECT_TRUE(editor->currZone->entities.empty());
 }
 
