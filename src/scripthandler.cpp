@@ -27,11 +27,39 @@ const char* MSG_BAD_EVENT = "Script event skipped: unknown event type %d!\n";
 
 const float PORTRAIT_SIZE = 100.f;
 const unsigned TEXT_SIZE = 30;
+const float TEXT_LEFT = 15.f;
 
 void report(const char* format, int a = 0, int b = 0, int c = 0)
 {
     std::printf(format, a, b, c);
     std::fflush(stdout);
+}
+
+// Breaks a line at spaces so it fits the box; the typewriter then reveals the same
+// characters, only some spaces show as line breaks, so words never jump mid-typing.
+std::string wrapToWidth(const std::string& text, float maxWidth)
+{
+    std::string wrapped = text;
+    sf::Text probe("", ResourceManager::dialogFont, TEXT_SIZE);
+    std::size_t lineStart = 0;
+    std::size_t lastSpace = std::string::npos;
+    for (std::size_t i = 0; i <= wrapped.size(); ++i) {
+        const bool end = i == wrapped.size();
+        if (!end && wrapped[i] == '\n') {
+            lineStart = i + 1;
+            lastSpace = std::string::npos;
+            continue;
+        }
+        if (!end && wrapped[i] != ' ')
+            continue;
+        probe.setString(wrapped.substr(lineStart, i - lineStart));
+        if (probe.getLocalBounds().width > maxWidth && lastSpace != std::string::npos) {
+            wrapped[lastSpace] = '\n';
+            lineStart = lastSpace + 1;
+        }
+        lastSpace = end ? std::string::npos : i;
+    }
+    return wrapped;
 }
 
 // Truncates toward zero like the tile lookups do; positions far off any grid map to a
@@ -269,8 +297,9 @@ void ScriptHandler::draw(sf::RenderTarget& target)
     portrait.setPosition(corner);
     target.draw(portrait);
 
-    sf::Text text(line.text.substr(0, static_cast<std::size_t>(charsShown)), ResourceManager::dialogFont, TEXT_SIZE);
-    text.setPosition(15.f, 5.f);
+    const std::string shown = wrapToWidth(line.text, w - 2.f * TEXT_LEFT).substr(0, static_cast<std::size_t>(charsShown));
+    sf::Text text(shown, ResourceManager::dialogFont, TEXT_SIZE);
+    text.setPosition(TEXT_LEFT, 5.f);
     if (advancing) {
         text.move(0.f, -advanceProgress * h);
     } else if (blinkOn) {

@@ -283,4 +283,26 @@ TEST_F(ScriptHandlerTest, PortraitStandsInItsCornerAndOddCornersMeanTopLeft)
     EXPECT_EQ(bottomRight.getPixel(85, 65), box);
 }
 
+TEST_F(ScriptHandlerTest, LongLinesBreakAtSpacesInsideTheBox)
+{
+    sf::RenderTexture canvas;
+    ASSERT_TRUE(canvas.create(800, 600));
+    handler.addEvent(dialog({"I'll take three boxes of the good stuff, and a bag of the crunchy ones too."}));
+    open();
+    frames(400); // typed out in full
+    canvas.clear(sf::Color::Black);
+    handler.draw(canvas);
+    canvas.display();
+    const sf::Image image = canvas.getTexture().copyToImage();
+    // The box clips what does not fit, so a line too long for it must be broken: the
+    // middle of the second text row holds letters.
+    bool secondLine = false;
+    for (unsigned x = 190; x < 700 && !secondLine; ++x)
+        for (unsigned y = 110; y < 125 && !secondLine; ++y) {
+            const sf::Color c = image.getPixel(x, y);
+            secondLine = c.r > 200 && c.g > 200 && c.b > 200;
+        }
+    EXPECT_TRUE(secondLine);
+}
+
 } // namespace
