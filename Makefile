@@ -46,6 +46,12 @@ fuzz: deps
 	  tail -n 12 $$log; \
 	done
 
+# Release build of the benchmark scenarios; prints the table of plain and fast medians.
+bench: deps
+	@cmake --preset release >/dev/null
+	@cmake --build build/release -j$(JOBS) --target morvane_bench
+	cd $(CURDIR) && ALSOFT_DRIVERS=null $(WITH_DISPLAY) build/release/bench/morvane_bench
+
 assets: build
 	cd $(CURDIR) && ALSOFT_DRIVERS=null $(WITH_DISPLAY) build/default/tools/audiogen
 	cd $(CURDIR) && $(WITH_DISPLAY) build/default/tools/artgen

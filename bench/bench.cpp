@@ -1,0 +1,389 @@
+// Timings of the simulation step, path search, drawing and zone files on fixed scenes.
+// Where a fast method replaces a plain one, both run and the table at the end gives
+// their medians and ratio. Run under a display (make bench uses Xvfb).
+#include "doodad.h"
+#include "input.h"
+#include "mainloop.h"
+#include "malepedestrian.h"
+#include "player.h"
+#include "resourcemanager.h"
+#include "robber.h"
+#include "state.h"
+#include "trigger.h"
+#include "zone.h"
+
+#include <SFML/Graphics/RenderTexture.hpp>
+#include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Window/Context.hpp>
+#include <SFML/OpenGL.hpp>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+sf::Vector2f centreOf(int column, int row) { return {32.0f * column + 16.0f, 32.0f * row + 16.0f}; }
+
+// Scattered wall blocks, a tenth of the ground, never on the border rows used for starts.
+void scatterWalls(Zone& zone, std::mt19937& gen, int per)
+{
+    for (int x = 2; x < zone.getWidth() - 2; ++x)
+        for (int y = 2; y < zone.getHeight() - 2; ++y)
+            if (gen() % per == 0)
+                zone.getTile(x, y)->setType(TILE_WALL);
+}
+
+sf::Vector2f openSpot(Zone& zone, std::mt19937& gen)
+{
+    for (;;) {
+        const int x = static_cast<int>(gen() % static_cast<unsigned>(zone.getWidth()));
+        const int y = static_cast<int>(gen() % static_cast<unsigned>(zone.getHeight()));
+        if (zone.getTile(x, y)->walkable)
+            return centreOf(x, y);
+    }
+}
+
+std::unique_ptr<Zone> crowd(int count)
+{
+    std::mt19937 gen(11);
+    std::srand(1);
+    auto zone = std::make_unique<Zone>(0, 64, 64, nullptr);
+    scatterWalls(*zone, gen, 10);
+    for (int i = 0; i < count; ++i) {
+        auto* p = new MalePedestrian(zone.get());
+        p->position = openSpot(*zone, gen);
+        zone->add(p);
+    }
+    // Settle, so the timed steps are steady wandering rather than the first plans.
+    for (int i = 0; i < 30; ++i)
+        zone->update(*zone, false);
+    return zone;
+}
+
+void BM_Crowd(benchmark::State& state, bool fast)
+{
+    auto zone = crowd(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        if (fast)
+            zone->update(*zone, false);
+        else
+            zone->updateAllPairs(*zone, false);
+    }
+    state.counters["entities"] = static_cast<double>(zone->entities.size());
+}
+
+// The player walks a loop around the middle; robbers start along the edges.
+std::unique_ptr<Zone> chase(int robbers)
+{
+    std::mt19937 gen(5);
+    std::srand(1);
+    auto zone = std::make_unique<Zone>(0, 128, 128, nullptr);
+    scatterWalls(*zone, gen, 10);
+    auto* player = new Player(zone.get());
+    player->position = centreOf(64, 64);
+    zone->getTile(64, 64)->setType(TILE_FLOOR);
+    zone->add(player);
+    for (int i = 0; i < robbers; ++i) {
+        auto* r = new Robber(zone.get());
+        const int along = 2 + (i * 123) / std::max(robbers, 1);
+        r->position = i % 2 ? centreOf(1, along) : centreOf(along, 1);
+        zone->add(r);
+    }
+    return zone;
+}
+
+void steerPlayer(Zone& zone, int frame)
+{
+    if (Entity* p = zone.get(0)) {
+        auto* player = static_cast<Player*>(p);
+        const float a = static_cast<float>(frame) * 0.01f;
+        player->moveDirection = {std::cos(a), std::sin(a)};
+        player->hitPoints = 100;
+    }
+}
+
+void BM_Chase(benchmark::State& state, bool fast)
+{
+    auto zone = chase(static_cast<int>(state.range(0)));
+    Unit::reusePaths = fast;
+    int frame = 0;
+    for (auto _ : state) {
+        steerPlayer(*zone, frame++);
+        if (fast)
+            zone->update(*zone, false);
+        else
+            zone->updateAllPairs(*zone, false);
+    }
+    Unit::reusePaths = true;
+}
+
+std::unique_ptr<Zone> searchGround(bool maze)
+{
+    auto zone = std::make_unique<Zone>(0, 256, 256, nullptr);
+    if (maze) {
+        // Long walls with one gap each, alternating ends: the way winds through them all.
+        for (int x = 3; x < 254; x += 4)
+            for (int y = 0; y < 256; ++y)
+                if ((x / 4) % 2 ? y != 255 : y != 0)
+                    zone->getTile(x, y)->setType(TILE_WALL);
+    }
+    return zone;
+}
+
+void BM_Path(benchmark::State& state, bool maze, bool remembered)
+{
+    auto zone = searchGround(maze);
+    Robber walker(zone.get());
+    walker.position = centreOf(0, 0);
+    std::size_t length = 0;
+    walker.findPathReusing(*zone, 255, 255);
+    for (auto _ : state) {
+        if (remembered)
+            walker.findPathReusing(*zone, 255, 255);
+        else
+            walker.findPath(*zone, 255, 255);
+        length = walker.path.size();
+    }
+    state.counters["waypoints"] = static_cast<double>(length);
+}
+
+sf::RenderTexture& drawTarget()
+{
+    static sf::RenderTexture* target = nullptr;
+    if (target == nullptr) {
+        target = new sf::RenderTexture();
+        target->create(800, 600);
+    }
+    return *target;
+}
+
+std::unique_ptr<Zone> drawScene()
+{
+    std::mt19937 gen(9);
+    std::srand(1);
+    auto zone = std::make_unique<Zone>(0, 128, 128, nullptr);
+    const int images = static_cast<int>(ResourceManager::tileTextures.size());
+    for (int x = 0; x < 128; ++x)
+        for (int y = 0; y < 128; ++y)
+            zone->getTile(x, y)->setTexture(static_cast<int>(gen() % static_cast<unsigned>(images)));
+    for (int i = 0; i < 1000; ++i) {
+        Entity* e = i % 4 == 0 ? static_cast<Entity*>(new Doodad(zone.get(), static_cast<int>(gen() % 6)))
+                  : i % 4 == 1 ? static_cast<Entity*>(new Robber(zone.get()))
+                               : static_cast<Entity*>(new MalePedestrian(zone.get()));
+        e->position = openSpot(*zone, gen);
+        zone->add(e);
+    }
+    return zone;
+}
+
+void BM_Draw(benchmark::State& state, bool fast)
+{
+    auto zone = drawScene();
+    sf::RenderTexture& target = drawTarget();
+    target.setView(sf::View(sf::Vector2f(0.0f, 64.0f * 64.0f), sf::Vector2f(800.0f, 600.0f)));
+    for (auto _ : state) {
+        target.clear();
+        if (fast)
+            zone->draw(target, false);
+        else
+            zone->drawAll(target, false);
+        target.display();
+        glFinish();
+    }
+}
+
+std::string scratchDir()
+{
+    static std::string dir;
+    if (dir.empty()) {
+        char pattern[] = "/tmp/morvane-bench-XXXXXX";
+        dir = mkdtemp(pattern);
+        fs::create_directories(dir + "/resources/lvl");
+    }
+    return dir;
+}
+
+std::unique_ptr<Zone> fileScene()
+{
+    std::mt19937 gen(13);
+    auto zone = std::make_unique<Zone>(7, 256, 256, nullptr);
+    scatterWalls(*zone, gen, 10);
+    for (int i = 0; i < 5000; ++i) {
+        Entity* e = nullptr;
+        switch (i % 4) {
+        case 0: e = new Doodad(zone.get(), static_cast<int>(gen() % 6)); break;
+        case 1: e = new Robber(zone.get()); break;
+        case 2: e = new MalePedestrian(zone.get()); break;
+        default: {
+            auto* t = new Trigger(zone.get(), 20.0f, 1, true, 1);
+            t->addEvent();
+            t->events[0].dialogLines.push_back(DialogLine{"Hold it right there.", 1, 0});
+            e = t;
+        }
+        }
+        e->position = openSpot(*zone, gen);
+        zone->add(e);
+    }
+    return zone;
+}
+
+void BM_File(benchmark::State& state, bool save)
+{
+    const std::string back = fs::current_path().string();
+    fs::current_path(scratchDir());
+    auto zone = fileScene();
+    zone->save();
+    // The loader reports each file on standard output; keep the table readable.
+    std::fflush(stdout);
+    const int kept = dup(1);
+    std::FILE* sink = std::fopen("/dev/null", "w");
+    if (sink != nullptr)
+        dup2(fileno(sink), 1);
+    for (auto _ : state) {
+        if (save) {
+            zone->save();
+        } else {
+            auto loaded = std::make_unique<Zone>(0, 1, 1, nullptr);
+            loaded->load(7);
+            benchmark::DoNotOptimize(loaded->entities.size());
+            // Tearing the zone down again is not part of loading it.
+            state.PauseTiming();
+            loaded.reset();
+            state.ResumeTiming();
+        }
+    }
+    std::fflush(stdout);
+    dup2(kept, 1);
+    close(kept);
+    if (sink != nullptr)
+        std::fclose(sink);
+    fs::current_path(back);
+}
+
+// The real game, R held for ten seconds of frames in zone 0: the longest update + draw.
+void BM_HoldR(benchmark::State& state)
+{
+    sf::RenderWindow window;
+    createWindow(window);
+    window.setFramerateLimit(0);
+    window.setVerticalSyncEnabled(false);
+    input::ScriptedSource script;
+    input::setSource(&script);
+    double worst = 0.0, total = 0.0;
+    int frames = 0;
+    for (auto _ : state) {
+        State** states = createStates(&window);
+        int current = STATE_GAME;
+        states[current]->enter();
+        script.press(sf::Keyboard::R);
+        for (int f = 0; f < 600; ++f) {
+            pumpEvents(states, &current, &window);
+            const auto start = std::chrono::steady_clock::now();
+            window.clear();
+            stepState(states, &current, &window);
+            window.display();
+            glFinish();
+            const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            worst = std::max(worst, ms);
+            total += ms;
+            ++frames;
+        }
+        script.releaseAll();
+        destroyStates(states);
+    }
+    input::setSource(nullptr);
+    state.counters["worst_ms"] = worst;
+    state.counters["mean_ms"] = total / std::max(frames, 1);
+}
+
+// Collects the median of each run so the closing table can set fast beside plain.
+class TableReporter final : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                medians[run.run_name.function_name + (run.run_name.args.empty() ? "" : "/") + run.run_name.args] =
+                    run.GetAdjustedRealTime();
+    }
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        std::printf("\n%-34s %14s %14s %9s\n", "scenario (median)", "plain ms", "fast ms", "ratio");
+        for (const auto& entry : medians) {
+            const std::string& name = entry.first;
+            const std::size_t at = name.find("/fast");
+            if (at == std::string::npos)
+                continue;
+            const std::string scenario = name.substr(0, at) + name.substr(at + 5);
+            const auto plain = medians.find(name.substr(0, at) + "/plain" + name.substr(at + 5));
+            if (plain == medians.end()) {
+                std::printf("%-34s %14s %14.4f %9s\n", scenario.c_str(), "-", entry.second, "-");
+                continue;
+            }
+            std::printf("%-34s %14.4f %14.4f %8.1fx\n", scenario.c_str(), plain->second, entry.second,
+                        plain->second / entry.second);
+        }
+    }
+
+private:
+    std::map<std::string, double> medians; // milliseconds
+};
+
+} // namespace
+
+// Each scenario: a fixed number of iterations, five repetitions, medians reported.
+BENCHMARK_CAPTURE(BM_Crowd, fast, true)->Arg(250)->Arg(1000)->Arg(4000)->Iterations(100)->Repetitions(5)
+    ->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Crowd, plain, false)->Arg(250)->Arg(1000)->Arg(4000)->Iterations(2)->Repetitions(3)
+    ->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Chase, fast, true)->Arg(10)->Arg(50)->Iterations(600)->Repetitions(5)
+    ->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Chase, plain, false)->Arg(10)->Arg(50)->Iterations(600)->Repetitions(3)
+    ->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Path, open/fast, false, false)->Iterations(50)->Repetitions(5)->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Path, maze/fast, true, false)->Iterations(20)->Repetitions(5)->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Path, remembered/fast, false, true)->Iterations(1000)->Repetitions(5)
+    ->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Draw, fast, true)->Iterations(100)->Repetitions(5)->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Draw, plain, false)->Iterations(5)->Repetitions(3)->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_File, save/fast, true)->Iterations(5)->Repetitions(5)->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_File, load/fast, false)->Iterations(5)->Repetitions(5)->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HoldR)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    // Resources load from the repository, as the game loads them from its working directory.
+    if (const char* root = std::getenv("MORVANE_ROOT"))
+        fs::current_path(root);
+    else
+        fs::current_path(MORVANE_SOURCE_DIR);
+    sf::Context context;
+    if (!ResourceManager::loadResources()) {
+        std::fprintf(stderr, "resources could not be loaded\n");
+        return 1;
+    }
+    TableReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
