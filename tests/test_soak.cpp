@@ -18,6 +18,7 @@
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <malloc.h>
@@ -34,7 +35,8 @@
 #define MORVANE_SOAK_ASAN 1
 #endif
 #ifdef MORVANE_SOAK_ASAN
-#include <sanitizer/allocator_interface.h>
+// From the sanitizer runtime; gcc ships no header for it.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace {
