@@ -419,5 +419,6 @@ int main(int argc, char** argv)
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    ResourceManager::unloadResources(); // the leak checker of sanitizer builds runs after main
     return 0;
 }
