@@ -25,7 +25,6 @@ const char* MSG_CANNOT_CREATE = "%s!\n\tCould not create file!: %s\n";
 const char* MSG_CREATED = "Successfully created file: %s !\n";
 const char* MSG_LOAD_ERROR = "Error loading level: %s!\n";
 const char* MSG_REASON = "\t%s\n";
-const char* MSG_ENTITY_COUNT = "%d entities to load\n";
 const char* MSG_MISSING_IMAGES = "%d tiles of %s name tile images that are not loaded; image 0 stands in\n";
 
 const std::size_t TILE_RECORD = 12;
@@ -270,13 +269,6 @@ Player* Zone::load(int zoneId)
     width = parsed.width;
     height = parsed.height;
     ++Tile::layoutVersion;
-    std::printf(MSG_ENTITY_COUNT, static_cast<int>(made.size()));
-    Entity* player = nullptr;
-    for (Entity* e : made) {
-        add(e);
-        if (e->getType() == Entity::TYPE_PLAYER)
-            player = e;
-    }
-    return asPlayer(player);
+    return registerMade(made);
 }
 
