@@ -1,39 +1,74 @@
 #include "animation.h"
 
 #include "globals.h"
+#include "spritetrim.h"
 
 #include <SFML/Graphics/RenderTarget.hpp>
+#include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/Texture.hpp>
 #include <cstdio>
+#include <iterator>
+#include <map>
+#include <tuple>
 
 namespace {
 const char* SOURCE = "src/animation";
 const char* MSG_FRAME = "[%d]%d, %d\n";
 } // namespace
 
-Animation::Animation(const sf::Texture& upTexture, const sf::Texture& downTexture, int frames,
-                     int columns, int frameDelay, const sf::Vector2f& origin, bool backAndForth)
-    : frameCount(frames), delay(frameDelay), timer(frameDelay), pingPong(backAndForth)
+std::shared_ptr<const Animation::FrameSet> Animation::cutFrames(const sf::Texture& upTexture,
+                                                                const sf::Texture& downTexture, int frames,
+                                                                int columns, const sf::Vector2f& origin)
 {
-    MORVANE_ASSERT(frames > 0 && columns > 0 && frameDelay >= 0, SOURCE);
+    MORVANE_ASSERT(frames > 0 && columns > 0, SOURCE);
+    // Keyed by the textures' identity and contents' size; the sets die with their last user,
+    // so reloaded textures never meet a stale set.
+    using Key = std::tuple<const sf::Texture*, const sf::Texture*, unsigned, unsigned, unsigned, unsigned, int,
+                           int, float, float>;
+    static std::map<Key, std::weak_ptr<const FrameSet>> cache;
+    const Key key(&upTexture, &downTexture, upTexture.getNativeHandle(), downTexture.getNativeHandle(),
+                  upTexture.getSize().x, upTexture.getSize().y, frames, columns, origin.x, origin.y);
+    auto found = cache.find(key);
+    if (found != cache.end()) {
+        if (std::shared_ptr<const FrameSet> set = found->second.lock())
+            return set;
+    }
+    for (auto it = cache.begin(); it != cache.end();)
+        it = it->second.expired() ? cache.erase(it) : std::next(it);
+
+    auto set = std::make_shared<FrameSet>();
     // The down sheet shares the up sheet's layout; a missing sheet is 0 x 0 and just gives
     // empty frames that draw nothing.
-    const int rows = (frameCount + columns - 1) / columns;
-    frameWidth = static_cast<int>(upTexture.getSize().x) / columns;
-    frameHeight = static_cast<int>(upTexture.getSize().y) / rows;
-    upFrames.reserve(static_cast<std::size_t>(frameCount));
-    downFrames.reserve(static_cast<std::size_t>(frameCount));
-    for (int i = 0; i < frameCount; ++i) {
+    const int rows = (frames + columns - 1) / columns;
+    set->frameWidth = static_cast<int>(upTexture.getSize().x) / columns;
+    set->frameHeight = static_cast<int>(upTexture.getSize().y) / rows;
+    const sf::Image upImage = upTexture.copyToImage();
+    const sf::Image downImage = downTexture.copyToImage();
+    for (int i = 0; i < frames; ++i) {
         const int column = i % columns;
         const int row = i / columns;
-        const sf::IntRect rect(column * frameWidth, row * frameHeight, frameWidth, frameHeight);
-        upFrames.emplace_back(upTexture, rect);
-        upFrames.back().setOrigin(origin);
-        downFrames.emplace_back(downTexture, rect);
-        downFrames.back().setOrigin(origin);
-        if (frameCount == 7)
-            std::printf(MSG_FRAME, i, column, row);
+        const sf::IntRect rect(column * set->frameWidth, row * set->frameHeight, set->frameWidth, set->frameHeight);
+        set->up.emplace_back(upTexture, rect);
+        set->up.back().setOrigin(origin);
+        set->down.emplace_back(downTexture, rect);
+        set->down.back().setOrigin(origin);
+        set->upVisible.push_back(SpriteTrim::visibleBounds(upImage, rect));
+        set->downVisible.push_back(SpriteTrim::visibleBounds(downImage, rect));
     }
+    cache[key] = set;
+    return set;
+}
+
+Animation::Animation(const sf::Texture& upTexture, const sf::Texture& downTexture, int frames,
+                     int columns, int frameDelay, const sf::Vector2f& origin, bool backAndForth)
+    : shared(cutFrames(upTexture, downTexture, frames, columns, origin)),
+      frameCount(frames), upFrames(shared->up), downFrames(shared->down), delay(frameDelay), timer(frameDelay),
+      pingPong(backAndForth)
+{
+    MORVANE_ASSERT(frameDelay >= 0, SOURCE);
+    if (frameCount == 7)
+        for (int i = 0; i < frameCount; ++i)
+            std::printf(MSG_FRAME, i, i % columns, i / columns);
 }
 
 void Animation::update()
@@ -71,10 +106,11 @@ void Animation::restart()
 
 void Animation::draw(sf::RenderTarget& target, bool up)
 {
-    if (frameWidth <= 0 || frameHeight <= 0 || currentFrame < 0 || currentFrame >= frameCount)
+    if (shared->frameWidth <= 0 || shared->frameHeight <= 0 || currentFrame < 0 || currentFrame >= frameCount)
         return;
-    sf::Sprite& sprite = (up ? upFrames : downFrames)[static_cast<std::size_t>(currentFrame)];
+    const std::size_t frame = static_cast<std::size_t>(currentFrame);
+    sf::Sprite sprite = (up ? upFrames : downFrames)[frame];
     sprite.setPosition(position);
     sprite.setScale(mirrored ? -scale.x : scale.x, scale.y);
-    target.draw(sprite);
+    SpriteTrim::draw(target, sprite, (up ? shared->upVisible : shared->downVisible)[frame]);
 }

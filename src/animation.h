@@ -1,8 +1,10 @@
 #pragma once
 // One sequence of character frames cut from an up-right and a down-right sprite sheet.
 
+#include <SFML/Graphics/Rect.hpp>
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/System/Vector2.hpp>
+#include <memory>
 #include <vector>
 
 namespace sf {
@@ -11,6 +13,21 @@ class Texture;
 } // namespace sf
 
 class Animation final {
+    // Every animation cut the same way from the same sheets shares one set of frames, so a
+    // crowd costs one set per kind of character rather than one per character.
+    struct FrameSet {
+        std::vector<sf::Sprite> up;
+        std::vector<sf::Sprite> down;
+        // The visible part of each frame, the only part worth drawing.
+        std::vector<sf::IntRect> upVisible;
+        std::vector<sf::IntRect> downVisible;
+        int frameWidth = 0;
+        int frameHeight = 0;
+    };
+    static std::shared_ptr<const FrameSet> cutFrames(const sf::Texture& upTexture, const sf::Texture& downTexture,
+                                                     int frames, int columns, const sf::Vector2f& origin);
+    std::shared_ptr<const FrameSet> shared;
+
 public:
     // origin is in frame pixels: the point placed at position, normally the feet.
     Animation(const sf::Texture& upTexture, const sf::Texture& downTexture, int frames, int columns,
@@ -31,15 +48,11 @@ public:
     sf::Vector2f scale{1.0f, 1.0f};
     int frameCount;
     int currentFrame = 0;
-    std::vector<sf::Sprite> upFrames;
-    std::vector<sf::Sprite> downFrames;
+    const std::vector<sf::Sprite>& upFrames;
+    const std::vector<sf::Sprite>& downFrames;
     int delay;
     int timer;
     bool loop = true;
     bool pingPong;
     bool forward = true;
-
-private:
-    int frameWidth = 0;
-    int frameHeight = 0;
 };

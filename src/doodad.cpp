@@ -3,6 +3,7 @@
 #include "binaryio.h"
 #include "globals.h"
 #include "resourcemanager.h"
+#include "spritetrim.h"
 
 #include <SFML/Graphics/CircleShape.hpp>
 #include <SFML/Graphics/RenderTarget.hpp>
@@ -44,7 +45,11 @@ void Doodad::onCollide(Entity&, const sf::Vector2f&) {}
 void Doodad::draw(sf::RenderTarget& target)
 {
     sprite.setPosition(worldToScreen(position));
-    target.draw(sprite);
+    if (isValidProp(imageIndex) && static_cast<std::size_t>(imageIndex) < ResourceManager::doodadTextures.size() &&
+        sprite.getTexture() == &ResourceManager::getDoodadTexture(imageIndex).texture)
+        SpriteTrim::draw(target, sprite, ResourceManager::getDoodadTexture(imageIndex).visible);
+    else
+        target.draw(sprite);
 }
 
 void Doodad::save(std::ostream& out) const

@@ -1,6 +1,7 @@
 #include "resourcemanager.h"
 
 #include "globals.h"
+#include "spritetrim.h"
 
 #include <cstdio>
 
@@ -182,8 +183,11 @@ bool ResourceManager::loadDoodadTexture(const std::string& path, int originX, in
 {
     doodadTextures.emplace_back();
     DoodadTexture& record = doodadTextures.back();
-    if (!record.texture.loadFromFile(path))
+    sf::Image image;
+    if (!image.loadFromFile(path) || !record.texture.loadFromImage(image))
         return false;
+    record.visible = SpriteTrim::visibleBounds(image, sf::IntRect(0, 0, static_cast<int>(image.getSize().x),
+                                                                  static_cast<int>(image.getSize().y)));
     record.path = path;
     record.originX = originX;
     record.originY = originY;

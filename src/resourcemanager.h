@@ -15,6 +15,7 @@ struct DoodadTexture {
     std::string path; // doubles as the prop's name in the editor
     int originX = 0;
     int originY = 0;
+    sf::IntRect visible; // the part of the image with anything in it
     sf::Texture texture;
 };
 

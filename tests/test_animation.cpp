@@ -1,4 +1,5 @@
 #include "animation.h"
+#include "spritetrim.h"
 #include "testsupport.h"
 
 #include <SFML/Graphics/Image.hpp>
@@ -6,6 +7,9 @@
 #include <SFML/Graphics/Texture.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -110,4 +114,99 @@ TEST(Animation, AnEmptySheetGivesEmptyFramesThatDrawNothing)
     canvas.display();
     EXPECT_EQ(canvas.getTexture().copyToImage().getPixel(4, 4), sf::Color::Black);
     EXPECT_EQ(a.upFrames[3].getTextureRect(), sf::IntRect(0, 0, 0, 0));
+}
+
+namespace {
+
+// Frames mostly empty, each with a soft-edged blob somewhere else, some frames blank.
+sf::Texture blobSheet(sf::Image& image)
+{
+    testsupport::window();
+    image.create(4 * 40, 2 * 30, sf::Color::Transparent);
+    for (int i = 0; i < 8; ++i) {
+        if (i == 5)
+            continue;
+        const unsigned left = (i % 4) * 40 + 3 + 4 * (i % 3), top = (i / 4) * 30 + 2 + 3 * (i % 4);
+        for (unsigned y = 0; y < 9u + i; ++y)
+            for (unsigned x = 0; x < 7u + 2u * i && left + x < (i % 4 + 1) * 40u; ++x)
+                image.setPixel(left + x, top + y,
+                               sf::Color(static_cast<sf::Uint8>(30 * i), static_cast<sf::Uint8>(7 * x),
+                                         static_cast<sf::Uint8>(11 * y), x == 0 || y == 0 ? 90 : 255));
+    }
+    sf::Texture texture;
+    texture.loadFromImage(image);
+    return texture;
+}
+
+} // namespace
+
+TEST(SpriteTrim, VisibleBoundsHugTheNonTransparentPixelsOfARegion)
+{
+    sf::Image image;
+    blobSheet(image);
+    EXPECT_EQ(SpriteTrim::visibleBounds(image, sf::IntRect(0, 0, 40, 30)), sf::IntRect(3, 2, 7, 9));
+    // A faint pixel counts; a blank frame gives an empty rectangle at its corner.
+    EXPECT_EQ(SpriteTrim::visibleBounds(image, sf::IntRect(40, 0, 40, 30)), sf::IntRect(47, 5, 9, 10));
+    EXPECT_EQ(SpriteTrim::visibleBounds(image, sf::IntRect(40, 30, 40, 30)), sf::IntRect(40, 30, 0, 0));
+    // Regions reaching past the image are cut to it.
+    EXPECT_EQ(SpriteTrim::visibleBounds(image, sf::IntRect(-50, -50, 60, 60)), sf::IntRect(3, 2, 7, 8));
+    EXPECT_EQ(SpriteTrim::visibleBounds(image, sf::IntRect(500, 0, 10, 10)), sf::IntRect(500, 0, 0, 0));
+}
+
+TEST(SpriteTrim, DrawingOnlyTheVisiblePartPaintsTheSamePixelsAsTheWholeFrame)
+{
+    sf::Image image;
+    const sf::Texture sheet = blobSheet(image);
+    Animation a(sheet, sheet, 8, 4, 0, {13.0f, 21.0f}, false);
+    sf::RenderTexture canvas;
+    ASSERT_TRUE(canvas.create(64, 64));
+    auto render = [&](const std::function<void()>& paint) {
+        canvas.clear(sf::Color(20, 40, 60));
+        paint();
+        canvas.display();
+        return canvas.getTexture().copyToImage();
+    };
+    // At the game's own scale. Where a pixel's centre falls within a hair of a texel edge
+    // (scaled, or exactly between two texels) either texel may be taken, and the smaller
+    // quad rounds differently; places here keep clear of that.
+    const sf::Vector2f places[] = {{30.0f, 30.0f}, {30.3f, 29.6f}, {17.7f, 40.1f}, {33.9f, 28.2f}};
+    for (int frame = 0; frame < 8; ++frame)
+        for (const sf::Vector2f& place : places)
+            for (bool mirrored : {false, true})
+                for (float scale : {1.0f}) {
+                    SCOPED_TRACE("frame " + std::to_string(frame) + " at " + std::to_string(place.x) + ", " +
+                                 std::to_string(place.y) + (mirrored ? " mirrored" : "") + " scale " +
+                                 std::to_string(scale));
+                    a.currentFrame = frame;
+                    a.position = place;
+                    a.mirrored = mirrored;
+                    a.scale = {scale, scale};
+                    const sf::Image trimmed = render([&] { a.draw(canvas, true); });
+                    sf::Sprite whole = a.upFrames[static_cast<std::size_t>(frame)];
+                    whole.setPosition(place);
+                    whole.setScale(mirrored ? -scale : scale, scale);
+                    const sf::Image plain = render([&] { canvas.draw(whole); });
+                    EXPECT_TRUE(std::equal(trimmed.getPixelsPtr(), trimmed.getPixelsPtr() + 64 * 64 * 4,
+                                           plain.getPixelsPtr()));
+                }
+}
+
+TEST(Animation, CharactersCutTheSameWayShareOneSetOfFrames)
+{
+    sf::Image image;
+    const sf::Texture sheet = blobSheet(image);
+    const sf::Texture other = blobSheet(image);
+    Animation first(sheet, sheet, 8, 4, 6, {13.0f, 21.0f}, false);
+    Animation second(sheet, sheet, 8, 4, 2, {13.0f, 21.0f}, false);
+    Animation elsewhere(other, other, 8, 4, 6, {13.0f, 21.0f}, false);
+    Animation otherOrigin(sheet, sheet, 8, 4, 6, {12.0f, 21.0f}, false);
+    EXPECT_EQ(&first.upFrames, &second.upFrames);
+    EXPECT_NE(&first.upFrames, &elsewhere.upFrames);
+    EXPECT_NE(&first.upFrames, &otherOrigin.upFrames);
+    // Each keeps its own place in the sequence.
+    second.update();
+    second.update();
+    second.update();
+    EXPECT_EQ(second.currentFrame, 1);
+    EXPECT_EQ(first.currentFrame, 0);
 }
