@@ -42,8 +42,6 @@ std::shared_ptr<const Animation::FrameSet> Animation::cutFrames(const sf::Textur
     const int rows = (frames + columns - 1) / columns;
     set->frameWidth = static_cast<int>(upTexture.getSize().x) / columns;
     set->frameHeight = static_cast<int>(upTexture.getSize().y) / rows;
-    const sf::Image upImage = upTexture.copyToImage();
-    const sf::Image downImage = downTexture.copyToImage();
     for (int i = 0; i < frames; ++i) {
         const int column = i % columns;
         const int row = i / columns;
@@ -52,8 +50,8 @@ std::shared_ptr<const Animation::FrameSet> Animation::cutFrames(const sf::Textur
         set->up.back().setOrigin(origin);
         set->down.emplace_back(downTexture, rect);
         set->down.back().setOrigin(origin);
-        set->upVisible.push_back(SpriteTrim::visibleBounds(upImage, rect));
-        set->downVisible.push_back(SpriteTrim::visibleBounds(downImage, rect));
+        set->upVisible.push_back(SpriteTrim::visibleBounds(upTexture, rect));
+        set->downVisible.push_back(SpriteTrim::visibleBounds(downTexture, rect));
     }
     cache[key] = set;
     return set;

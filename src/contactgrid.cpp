@@ -71,12 +71,10 @@ bool ContactGrid::gather(const sf::Vector2f& point, float radius, std::vector<in
     for (int row = firstRow; row <= lastRow; ++row) {
         const std::size_t base = static_cast<std::size_t>(row) * static_cast<std::size_t>(columns);
         for (int column = firstColumn; column <= lastColumn; ++column) {
-            const std::vector<int>& cell = cells[base + static_cast<std::size_t>(column)];
-            out.insert(out.end(), cell.begin(), cell.end());
+            appendSorted(cells[base + static_cast<std::size_t>(column)], out);
         }
     }
-    out.insert(out.end(), always.begin(), always.end());
-    std::sort(out.begin(), out.end());
+    appendSorted(always, out);
     return true;
 }
 
@@ -100,22 +98,30 @@ int ContactGrid::clampedRow(double y) const
     return r < 0.0 ? 0 : (r >= rows ? rows - 1 : static_cast<int>(r));
 }
 
+void ContactGrid::appendSorted(const std::vector<int>& list, std::vector<int>& out)
+{
+    // Every list is kept ascending, so merging beats sorting the lot: a crowd on one tile
+    // would otherwise be sorted again for each of its members.
+    if (list.empty())
+        return;
+    const std::ptrdiff_t mid = static_cast<std::ptrdiff_t>(out.size());
+    out.insert(out.end(), list.begin(), list.end());
+    std::inplace_merge(out.begin(), out.begin() + mid, out.end());
+}
+
 void ContactGrid::insert(int slot, int cell)
 {
-    if (cell == ALWAYS) {
-        always.push_back(slot);
+    std::vector<int>& list = cell == ALWAYS ? always : cells[static_cast<std::size_t>(cell)];
+    list.insert(std::lower_bound(list.begin(), list.end(), slot), slot);
+    if (cell == ALWAYS)
         return;
-    }
-    cells[static_cast<std::size_t>(cell)].push_back(slot);
     largestRadius = std::max(largestRadius, slots[static_cast<std::size_t>(slot)]->radius);
 }
 
 void ContactGrid::erase(int slot, int cell)
 {
     std::vector<int>& list = cell == ALWAYS ? always : cells[static_cast<std::size_t>(cell)];
-    auto found = std::find(list.begin(), list.end(), slot);
-    if (found != list.end()) {
-        *found = list.back();
-        list.pop_back();
-    }
+    auto found = std::lower_bound(list.begin(), list.end(), slot);
+    if (found != list.end() && *found == slot)
+        list.erase(found);
 }

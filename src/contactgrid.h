@@ -40,6 +40,7 @@ private:
     int clampedRow(double y) const;
     void insert(int slot, int cell);
     void erase(int slot, int cell);
+    static void appendSorted(const std::vector<int>& list, std::vector<int>& out);
 
     int columns = 0;
     int rows = 0;
@@ -47,6 +48,6 @@ private:
     std::vector<Entity*> slots;
     std::vector<int> ids;
     std::vector<int> cellOf;
-    std::vector<std::vector<int>> cells;
-    std::vector<int> always;
+    std::vector<std::vector<int>> cells; // each ascending
+    std::vector<int> always;             // ascending too
 };

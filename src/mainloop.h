@@ -3,7 +3,10 @@
 
 #include <string>
 
-namespace sf { class RenderWindow; }
+namespace sf {
+class RenderTarget;
+class RenderWindow;
+} // namespace sf
 class State;
 
 extern const std::string WINDOW_TITLE;
@@ -11,7 +14,11 @@ extern const std::string WINDOW_TITLE;
 // Opens the game window: 800 x 600 x 32, default style, 60 frames per second.
 void createWindow(sf::RenderWindow& window);
 
-// Allocates the three-slot state table: play state, editor, nothing.
+// Readies a target for play once resources are loaded: compiles the renderer's programs
+// up front and has it skip fully transparent pixels. The picture is the same either way.
+void prepareRenderer(sf::RenderTarget& target);
+
+// Allocates the three-slot state table (and prepares the window's renderer): play state, editor, nothing.
 State** createStates(sf::RenderWindow* window);
 // Frees a table made by createStates (the game itself keeps its table until exit).
 void destroyStates(State** states);

@@ -2,6 +2,7 @@
 
 #include "globals.h"
 #include "spritetrim.h"
+#include "tilebatch.h"
 
 #include <cstdio>
 
@@ -129,6 +130,7 @@ bool ResourceManager::loadResources()
 
     for (const char* path : SOUNDS)
         loadSound(path);
+    TileBatch::prepare();
     return true;
 }
 
@@ -153,6 +155,7 @@ void ResourceManager::unloadResources()
 {
     sounds.clear();
     music.stop();
+    SpriteTrim::forgetAll();
     for (auto& entry : textures)
         delete entry.second;
     textures.clear();
@@ -169,7 +172,10 @@ void ResourceManager::loadTexture(const std::string& path)
 {
     MORVANE_ASSERT(textures.find(path) == textures.end(), SOURCE);
     sf::Texture* texture = new sf::Texture();
-    texture->loadFromFile(path); // a missing sheet stays empty and draws nothing
+    // A missing sheet stays empty and draws nothing.
+    sf::Image image;
+    if (image.loadFromFile(path) && texture->loadFromImage(image))
+        SpriteTrim::remember(*texture, image);
     textures[path] = texture;
 }
 

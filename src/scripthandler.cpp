@@ -78,6 +78,9 @@ ScriptHandler::ScriptHandler()
       typeTimer(0), advancing(false), advanceProgress(0.f), blinkOn(false), blinkTimer(BLINK_PERIOD),
       walking(false), walkRow(INT_MIN), walkColumn(INT_MIN), walkStill(0)
 {
+    // Rasterised now, not by the first line of dialog, which would stall its frame.
+    for (sf::Uint32 c = ' '; c <= '~'; ++c)
+        ResourceManager::dialogFont.getGlyph(c, TEXT_SIZE, false);
 }
 
 void ScriptHandler::addEvent(const Event& event)

@@ -9,6 +9,7 @@ namespace sf {
 class Image;
 class RenderTarget;
 class Sprite;
+class Texture;
 } // namespace sf
 
 class SpriteTrim final {
@@ -16,6 +17,15 @@ public:
     // Smallest rectangle inside region holding every pixel with alpha above 0; an empty
     // rectangle (width and height 0, at region's corner) when there is none.
     static sf::IntRect visibleBounds(const sf::Image& image, const sf::IntRect& region);
+    // The same for a texture. Textures loaded from an image that was remembered are
+    // answered from that; others are read back from the graphics card, which is slow.
+    static sf::IntRect visibleBounds(const sf::Texture& texture, const sf::IntRect& region);
+
+    // Keeps which pixels of texture are visible, from the image it was just loaded from.
+    static void remember(const sf::Texture& texture, const sf::Image& image);
+    // Before textures are destroyed: a later texture at the same address is another image.
+    static void forget(const sf::Texture& texture);
+    static void forgetAll();
 
     // Draws sprite as it stands, but only over visible, a part of its texture rectangle.
     static void draw(sf::RenderTarget& target, const sf::Sprite& sprite, const sf::IntRect& visible);

@@ -5,6 +5,7 @@
 #include "resourcemanager.h"
 
 #include <SFML/Graphics/RenderTarget.hpp>
+#include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/Text.hpp>
 #include <SFML/Graphics/VertexArray.hpp>
 #include <cstdint>
@@ -26,16 +27,15 @@ void Tile::setTexture(int i)
 {
     MORVANE_ASSERT((unsigned int)i < ResourceManager::tileTextures.size(), SOURCE);
     texture = i;
-    showImage(i);
 }
 
-void Tile::showImage(int i)
+sf::Sprite Tile::imageSprite(int i)
 {
     const sf::Texture& image = ResourceManager::tileTextures[static_cast<std::size_t>(i)];
-    sprite = sf::Sprite();
-    sprite.setTexture(image, true);
+    sf::Sprite sprite(image);
     const sf::Vector2u size = image.getSize();
     sprite.setOrigin(static_cast<float>(size.x / 2), static_cast<float>(size.y) - TILE_SCREEN_HEIGHT);
+    return sprite;
 }
 
 void Tile::setType(TileType typeIn)
@@ -57,6 +57,7 @@ sf::Vector2f Tile::anchor() const
 
 void Tile::draw(sf::RenderTarget& target)
 {
+    sf::Sprite sprite = imageSprite(shownImage());
     sprite.setPosition(anchor());
     target.draw(sprite);
 }
@@ -119,5 +120,4 @@ void Tile::load(std::istream& in)
     link = storedLink;
     // An image number we do not have is kept, so saving gives it back; image 0 stands in.
     texture = storedTexture;
-    showImage(hasOwnImage() ? texture : 0);
 }

@@ -1,11 +1,13 @@
 #pragma once
 // One cell of a zone's grid: a ground image, a kind and a zone link.
 
-#include <SFML/Graphics/Sprite.hpp>
 #include <SFML/System/Vector2.hpp>
 #include <iosfwd>
 
-namespace sf { class RenderTarget; }
+namespace sf {
+class RenderTarget;
+class Sprite;
+} // namespace sf
 
 // A fixed underlying type: files may hold any int here and it must survive a round trip.
 enum TileType : int { TILE_LINKOUT = 0, TILE_LINKIN = 1, TILE_FLOOR = 2, TILE_WALL = 3 };
@@ -44,9 +46,8 @@ public:
     bool hasOwnImage() const;
     // The tile image actually shown.
     int shownImage() const { return hasOwnImage() ? texture : 0; }
-
-private:
-    void showImage(int i);
-
-    sf::Sprite sprite;
+    // The sprite that shows image i on a tile, before it is placed: the whole image, its
+    // bottom 64 rows the diamond. Made when needed rather than kept in every tile, where
+    // it would be nine tenths of a big zone's memory.
+    static sf::Sprite imageSprite(int i);
 };

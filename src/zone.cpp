@@ -92,7 +92,11 @@ void buildTiles(const std::string& bytes, const ZoneFile& parsed, std::vector<st
 {
     const std::size_t tileCount = static_cast<std::size_t>(parsed.width) * static_cast<std::size_t>(parsed.height);
     std::istringstream in(bytes.substr(parsed.tilesOffset, tileCount * TILE_RECORD));
-    grid.assign(static_cast<std::size_t>(parsed.width), std::vector<Tile>(static_cast<std::size_t>(parsed.height)));
+    // Built in place: copying a prototype column would touch every tile's bytes twice.
+    grid.clear();
+    grid.resize(static_cast<std::size_t>(parsed.width));
+    for (std::vector<Tile>& column : grid)
+        column.resize(static_cast<std::size_t>(parsed.height));
     for (int x = 0; x < parsed.width; ++x) {
         for (int y = 0; y < parsed.height; ++y) {
             Tile& tile = grid[static_cast<std::size_t>(x)][static_cast<std::size_t>(y)];

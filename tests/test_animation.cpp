@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -151,6 +152,31 @@ TEST(SpriteTrim, VisibleBoundsHugTheNonTransparentPixelsOfARegion)
     // Regions reaching past the image are cut to it.
     EXPECT_EQ(SpriteTrim::visibleBounds(image, sf::IntRect(-50, -50, 60, 60)), sf::IntRect(3, 2, 7, 8));
     EXPECT_EQ(SpriteTrim::visibleBounds(image, sf::IntRect(500, 0, 10, 10)), sf::IntRect(500, 0, 0, 0));
+}
+
+TEST(SpriteTrim, TexturesAnswerFromTheirRememberedImageAsTheImageItselfWould)
+{
+    testsupport::window();
+    // Sparse dots, rows wider than a word of bits and not a multiple of it.
+    std::mt19937 random(5);
+    sf::Image image;
+    image.create(150, 40, sf::Color::Transparent);
+    for (int i = 0; i < 60; ++i)
+        image.setPixel(random() % 150, random() % 40, sf::Color(1, 2, 3, static_cast<sf::Uint8>(1 + random() % 255)));
+    sf::Texture remembered, unknown;
+    ASSERT_TRUE(remembered.loadFromImage(image));
+    ASSERT_TRUE(unknown.loadFromImage(image));
+    SpriteTrim::remember(remembered, image);
+    for (int i = 0; i < 400; ++i) {
+        const sf::IntRect region(static_cast<int>(random() % 170) - 10, static_cast<int>(random() % 50) - 5,
+                                 static_cast<int>(random() % 140), static_cast<int>(random() % 30));
+        const sf::IntRect expected = SpriteTrim::visibleBounds(image, region);
+        ASSERT_EQ(SpriteTrim::visibleBounds(remembered, region), expected);
+        if (i % 40 == 0) { // read back from the card: slow, so only now and then
+            ASSERT_EQ(SpriteTrim::visibleBounds(unknown, region), expected);
+        }
+    }
+    SpriteTrim::forget(remembered);
 }
 
 TEST(SpriteTrim, DrawingOnlyTheVisiblePartPaintsTheSamePixelsAsTheWholeFrame)
