@@ -71,37 +71,9 @@ void Trigger::save(std::ostream& out) const
     writeInt32(out, uses);
     writeInt32(out, team);
     writeInt32(out, static_cast<int32_t>(events.size()));
-    for (const Event& event : events) {
-        writeInt32(out, event.type);
-        writeInt32(out, static_cast<int32_t>(event.dialogLines.size()));
-        for (const DialogLine& line : event.dialogLines) {
-            writeString(out, line.text);
-            writeInt32(out, line.portraitId);
-            writeInt32(out, line.portraitPos);
-        }
-        writeInt32(out, event.entityId);
-        writeInt32(out, event.destY);
-        writeInt32(out, event.destX);
-    }
+    for (const Event& event : events)
+        event.save(out);
 }
-
-namespace {
-// Reads one event; the counts only bound loops, every element must really be there.
-bool readEvent(std::istream& in, Event& event)
-{
-    int32_t lineCount = 0;
-    if (!readInt32(in, event.type) || !readInt32(in, lineCount) || lineCount < 0)
-        return false;
-    for (int32_t j = 0; j < lineCount; ++j) {
-        DialogLine line;
-        if (!readString(in, line.text, Trigger::MAX_TEXT) || !readInt32(in, line.portraitId) ||
-            !readInt32(in, line.portraitPos))
-            return false;
-        event.dialogLines.push_back(std::move(line));
-    }
-    return readInt32(in, event.entityId) && readInt32(in, event.destY) && readInt32(in, event.destX);
-}
-} // namespace
 
 void Trigger::load(std::istream& in)
 {
@@ -115,7 +87,7 @@ void Trigger::load(std::istream& in)
     std::vector<Event> loaded;
     for (int32_t i = 0; ok && i < count; ++i) {
         Event event;
-        ok = readEvent(in, event);
+        ok = event.load(in);
         if (ok)
             loaded.push_back(std::move(event));
     }

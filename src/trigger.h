@@ -1,32 +1,16 @@
 #pragma once
 // Trigger areas and the scripted steps they fire.
 
+#include "entity.h"
+#include "event.h"
+
 #include <string>
 #include <vector>
-
-struct DialogLine {
-    std::string text;
-    int portraitId = 0;
-    int portraitPos = 0;
-};
-
-struct Event {
-    enum { EVENT_DIALOG = 0, EVENT_MOVE = 1 };
-
-    int type = EVENT_DIALOG;
-    std::vector<DialogLine> dialogLines;
-    int entityId = 0;
-    int destY = 0;
-    int destX = 0;
-};
-
-#include "entity.h"
 
 // An invisible circle that fires its events when a unit of its team walks in (or out).
 class Trigger final : public Entity {
 public:
-    // Longest dialog text a zone file may hold, so a corrupt length allocates nothing silly.
-    static const std::size_t MAX_TEXT = 65536;
+    static const std::size_t MAX_TEXT = Event::MAX_TEXT;
 
     // Ids of the matching units now overlapping, in order of entry. Ids, not pointers:
     // a unit that vanishes simply counts as having left.

@@ -21,7 +21,6 @@
 namespace {
 
 using zonetext::EntityRec;
-using zonetext::EventRec;
 using zonetext::ZoneData;
 
 const int SHIPPED_ZONES = 4;
@@ -91,24 +90,24 @@ ZoneData oddZone()
     trigger.fireOnEnter = false;
     trigger.uses = -3;
     trigger.team = 2;
-    EventRec dialog;
-    dialog.lines.push_back({"Hi\nthere \"you\"", 1, 3});
-    dialog.lines.push_back({"", -4, 9});
+    Event dialog;
+    dialog.dialogLines.push_back({"Hi\nthere \"you\"", 1, 3});
+    dialog.dialogLines.push_back({"", -4, 9});
     dialog.entityId = 11;
     dialog.destX = 12;
     dialog.destY = 13;
-    EventRec move;
+    Event move;
     move.type = 1;
     move.entityId = 4;
     move.destX = 2;
     move.destY = 1;
-    move.lines.push_back({"kept though unused", 0, 0});
-    EventRec strange;
+    move.dialogLines.push_back({"kept though unused", 0, 0});
+    Event strange;
     strange.type = 7;
     trigger.events = {dialog, move, strange};
     z.entities.push_back(trigger);
     z.entities.push_back(entity(Entity::TYPE_TRIGGER, 8, 0, 0, 1));
-    z.entities.back().events.push_back(EventRec());
+    z.entities.back().events.push_back(Event());
     z.trailing = std::string("\x01\x00\xff", 3);
     return z;
 }

@@ -91,15 +91,15 @@ bool isUnitType(int32_t type) { return type >= Entity::TYPE_UNIT && type < Entit
 
 std::string at(ByteChecker& c) { return "at byte " + std::to_string(c.offset()) + ": "; }
 
-bool decodeEvent(ByteChecker& c, EventRec& event)
+bool decodeEvent(ByteChecker& c, Event& event)
 {
     int32_t lineCount = 0;
     if (!c.int32(event.type, "an event") || !c.int32(lineCount, "an event"))
         return false;
     if (!c.fits(lineCount, LINE_MIN))
         return c.fail("dialog line count " + std::to_string(lineCount) + " is more than the file holds");
-    event.lines.resize(static_cast<std::size_t>(lineCount));
-    for (LineRec& line : event.lines)
+    event.dialogLines.resize(static_cast<std::size_t>(lineCount));
+    for (DialogLine& line : event.dialogLines)
         if (!c.string(line.text, "a dialog line") || !c.int32(line.portraitId, "a dialog line")
             || !c.int32(line.portraitPos, "a dialog line"))
             return false;
@@ -127,7 +127,7 @@ bool decodeEntity(ByteChecker& c, EntityRec& e)
     if (!c.fits(eventCount, EVENT_MIN))
         return c.fail("trigger event count " + std::to_string(eventCount) + " is more than the file holds");
     e.events.resize(static_cast<std::size_t>(eventCount));
-    for (EventRec& event : e.events)
+    for (Event& event : e.events)
         if (!decodeEvent(c, event))
             return false;
     return true;
@@ -266,7 +266,7 @@ void writeEntity(std::ostringstream& out, const EntityRec& e)
     }
     out << " fires " << (e.fireOnEnter ? "on-enter" : "on-exit") << " uses " << e.uses << " team " << e.team
         << '\n';
-    for (const EventRec& event : e.events) {
+    for (const Event& event : e.events) {
         out << "  event ";
         if (event.type == 0)
             out << "dialog";
@@ -275,7 +275,7 @@ void writeEntity(std::ostringstream& out, const EntityRec& e)
         else
             out << event.type;
         out << " entity " << event.entityId << " dest " << event.destX << ' ' << event.destY << '\n';
-        for (const LineRec& line : event.lines)
+        for (const DialogLine& line : event.dialogLines)
             out << "    line portrait " << line.portraitId << " corner " << line.portraitPos << ' '
                 << quote(line.text) << '\n';
     }
@@ -714,7 +714,7 @@ private:
             why = "an event belongs under a trigger";
             return false;
         }
-        EventRec event;
+        Event event;
         std::string kind;
         if (!f.text(kind, why))
             return false;
@@ -740,12 +740,12 @@ private:
             why = "a line belongs under an event";
             return false;
         }
-        LineRec line;
+        DialogLine line;
         if (!f.word("portrait", why) || !f.integer(line.portraitId, "the portrait", why)
             || !f.word("corner", why) || !f.integer(line.portraitPos, "the corner", why)
             || !f.string(line.text, why) || !f.end(why))
             return false;
-        zone.entities.back().events.back().lines.push_back(line);
+        zone.entities.back().events.back().dialogLines.push_back(line);
         return true;
     }
 
@@ -855,18 +855,8 @@ std::string encode(const ZoneData& zone)
         writeInt32(out, e.uses);
         writeInt32(out, e.team);
         writeInt32(out, static_cast<int32_t>(e.events.size()));
-        for (const EventRec& event : e.events) {
-            writeInt32(out, event.type);
-            writeInt32(out, static_cast<int32_t>(event.lines.size()));
-            for (const LineRec& line : event.lines) {
-                writeString(out, line.text);
-                writeInt32(out, line.portraitId);
-                writeInt32(out, line.portraitPos);
-            }
-            writeInt32(out, event.entityId);
-            writeInt32(out, event.destY);
-            writeInt32(out, event.destX);
-        }
+        for (const Event& event : e.events)
+            event.save(out);
     }
     out << zone.trailing;
     return out.str();
@@ -936,11 +926,11 @@ std::vector<std::string> checkZone(const ZoneData& zone, int tileImages)
         if (e.type == Entity::TYPE_DOODAD && (e.image < 0 || e.image >= PROP_COUNT))
             problems.push_back(who + ": prop number " + std::to_string(e.image) + " does not exist");
         for (std::size_t i = 0; i < e.events.size(); ++i) {
-            const EventRec& event = e.events[i];
+            const Event& event = e.events[i];
             const std::string which = who + " event " + std::to_string(i);
             if (event.type != 0 && event.type != 1)
                 problems.push_back(which + ": unknown event type " + std::to_string(event.type));
-            if (event.type == 0 && event.lines.empty())
+            if (event.type == 0 && event.dialogLines.empty())
                 problems.push_back(which + ": a dialog without lines");
             if (event.type == 1 && !hasUnit(zone, event.entityId))
                 problems.push_back(which + ": walks unit " + std::to_string(event.entityId)

@@ -3,6 +3,8 @@
 // Decoding and encoding follow the game's zone file byte for byte, so a file can be
 // dumped, edited as text and built back.
 
+#include "event.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -19,20 +21,6 @@ struct TileRec {
     int32_t link = -1;
 };
 
-struct LineRec {
-    std::string text;
-    int32_t portraitId = 0;
-    int32_t portraitPos = 0;
-};
-
-struct EventRec {
-    int32_t type = 0;
-    std::vector<LineRec> lines;
-    int32_t entityId = 0;
-    int32_t destY = 0;
-    int32_t destX = 0;
-};
-
 struct EntityRec {
     int32_t type = 0;
     int32_t id = 0;
@@ -41,7 +29,7 @@ struct EntityRec {
     bool fireOnEnter = true;     // triggers
     int32_t uses = 1;
     int32_t team = 1;
-    std::vector<EventRec> events;
+    std::vector<Event> events;   // the game's own event records
 };
 
 struct ZoneData {
