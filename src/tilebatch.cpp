@@ -10,6 +10,7 @@
 
 sf::Texture TileBatch::atlas;
 std::vector<sf::Vector2f> TileBatch::places;
+std::vector<std::vector<sf::Vector2f>> TileBatch::outlines;
 std::vector<unsigned> TileBatch::builtFrom;
 bool TileBatch::atlasUsable = false;
 std::vector<sf::Vertex> TileBatch::vertices;
@@ -40,6 +41,85 @@ void copyWithBorder(sf::Image& into, const sf::Image& image, unsigned left, unsi
             into.setPixel(left + x - BORDER, top + y - BORDER, image.getPixel(sx, sy));
         }
     }
+}
+
+long long cross(const sf::Vector2i& o, const sf::Vector2i& a, const sf::Vector2i& b)
+{
+    return static_cast<long long>(a.x - o.x) * (b.y - o.y) - static_cast<long long>(a.y - o.y) * (b.x - o.x);
+}
+
+// Keeps the part of a convex polygon on the inner side of one edge of the image.
+std::vector<sf::Vector2f> clipSide(const std::vector<sf::Vector2f>& polygon, int axis, float limit, bool below)
+{
+    auto inside = [&](const sf::Vector2f& p) { return below ? (axis == 0 ? p.x : p.y) <= limit
+                                                            : (axis == 0 ? p.x : p.y) >= limit; };
+    std::vector<sf::Vector2f> kept;
+    for (std::size_t i = 0; i < polygon.size(); ++i) {
+        const sf::Vector2f& a = polygon[i];
+        const sf::Vector2f& b = polygon[(i + 1) % polygon.size()];
+        if (inside(a))
+            kept.push_back(a);
+        if (inside(a) != inside(b)) {
+            const float ca = axis == 0 ? a.x : a.y;
+            const float cb = axis == 0 ? b.x : b.y;
+            const float t = (limit - ca) / (cb - ca);
+            sf::Vector2f cut = a + (b - a) * t;
+            (axis == 0 ? cut.x : cut.y) = limit;
+            kept.push_back(cut);
+        }
+    }
+    return kept;
+}
+
+// A convex polygon, in image pixels, around every pixel with alpha above 0. It is grown by
+// a pixel so no sample of a visible pixel can fall on its edge, then kept inside the image,
+// as the image's own rectangle would be.
+std::vector<sf::Vector2f> visibleOutline(const sf::Image& image)
+{
+    const sf::Vector2u size = image.getSize();
+    std::vector<sf::Vector2i> points;
+    for (unsigned y = 0; y < size.y; ++y) {
+        int first = -1, last = -1;
+        for (unsigned x = 0; x < size.x; ++x)
+            if (image.getPixel(x, y).a != 0) {
+                if (first < 0)
+                    first = static_cast<int>(x);
+                last = static_cast<int>(x);
+            }
+        if (first < 0)
+            continue;
+        const int row = static_cast<int>(y);
+        points.emplace_back(first - 1, row - 1);
+        points.emplace_back(last + 2, row - 1);
+        points.emplace_back(first - 1, row + 2);
+        points.emplace_back(last + 2, row + 2);
+    }
+    if (points.empty())
+        return {};
+    std::sort(points.begin(), points.end(),
+              [](const sf::Vector2i& a, const sf::Vector2i& b) { return a.x != b.x ? a.x < b.x : a.y < b.y; });
+    // Monotone chain; collinear points are dropped.
+    std::vector<sf::Vector2i> hull(points.size() * 2);
+    std::size_t k = 0;
+    for (const sf::Vector2i& p : points) {
+        while (k >= 2 && cross(hull[k - 2], hull[k - 1], p) <= 0)
+            --k;
+        hull[k++] = p;
+    }
+    for (std::size_t i = points.size() - 1, lower = k + 1; i-- > 0;) {
+        while (k >= lower && cross(hull[k - 2], hull[k - 1], points[i]) <= 0)
+            --k;
+        hull[k++] = points[i];
+    }
+    hull.resize(k - 1);
+    std::vector<sf::Vector2f> polygon;
+    for (const sf::Vector2i& p : hull)
+        polygon.emplace_back(static_cast<float>(p.x), static_cast<float>(p.y));
+    polygon = clipSide(polygon, 0, 0.0f, false);
+    polygon = clipSide(polygon, 0, static_cast<float>(size.x), true);
+    polygon = clipSide(polygon, 1, 0.0f, false);
+    polygon = clipSide(polygon, 1, static_cast<float>(size.y), true);
+    return polygon.size() >= 3 ? polygon : std::vector<sf::Vector2f>();
 }
 
 // Lowest and highest row of column x that may reach into the box; rows outside cannot.
@@ -82,6 +162,7 @@ bool TileBatch::ensureAtlas()
     builtFrom = handles;
     atlasUsable = false;
     places.clear();
+    outlines.clear();
     const std::vector<sf::Texture>& images = ResourceManager::tileTextures;
     if (images.empty())
         return false;
@@ -114,8 +195,10 @@ bool TileBatch::ensureAtlas()
     sf::Image sheet;
     sheet.create(width, height, sf::Color::Transparent);
     for (std::size_t i = 0; i < images.size(); ++i) {
-        copyWithBorder(sheet, images[i].copyToImage(), spots[i].x, spots[i].y);
+        const sf::Image image = images[i].copyToImage();
+        copyWithBorder(sheet, image, spots[i].x, spots[i].y);
         places.emplace_back(static_cast<float>(spots[i].x), static_cast<float>(spots[i].y));
+        outlines.push_back(visibleOutline(image));
     }
     if (!atlas.loadFromImage(sheet))
         return false;
@@ -137,6 +220,17 @@ void TileBatch::addQuad(const sf::Vector2f& corner, const sf::Vector2f& size, co
     vertices.push_back(v2);
     vertices.push_back(v1);
     vertices.push_back(v3);
+}
+
+void TileBatch::addOutline(const sf::Vector2f& corner, const std::vector<sf::Vector2f>& outline,
+                           const sf::Vector2f& texel)
+{
+    // A fan: the outline is convex.
+    for (std::size_t i = 1; i + 1 < outline.size(); ++i) {
+        vertices.emplace_back(corner + outline[0], texel + outline[0]);
+        vertices.emplace_back(corner + outline[i], texel + outline[i]);
+        vertices.emplace_back(corner + outline[i + 1], texel + outline[i + 1]);
+    }
 }
 
 namespace {
@@ -187,7 +281,7 @@ void TileBatch::draw(std::vector<std::vector<Tile>>& tiles, sf::RenderTarget& ta
             const Tile& tile = column[static_cast<std::size_t>(y)];
             const std::size_t image = static_cast<std::size_t>(tile.shownImage());
             const sf::Vector2u size = images[image].getSize();
-            addQuad(imageCorner(tile, size), sf::Vector2f(size), places[image]);
+            addOutline(imageCorner(tile, size), outlines[image], places[image]);
         }
     }
     target.draw(vertices.data(), vertices.size(), sf::Triangles, sf::RenderStates(&atlas));
