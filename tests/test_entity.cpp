@@ -7,24 +7,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace {
 
 class EntityTest : public ::testing::Test {
 protected:
     ResourcesLoaded resources;
-    // A 4 x 4 floor zone; walls are set per test.
     Zone zone{0, 4, 4, nullptr};
-
-    ProbeEntity* solid(sf::Vector2f at, float r)
-    {
-        ProbeEntity* e = addProbe(zone, at, r);
-        e->tileCollision = true;
-        return e;
-    }
 };
-
-
 
 TEST_F(EntityTest, PushOutSeparatesOverlapsOnly)
 {
@@ -73,73 +65,43 @@ TEST_F(EntityTest, ParentLinksAreListedOnceAndUndoneOnDestruction)
 }
 
 
-TEST_F(EntityTest, WallPlacesEntityFlushAgainstTheNearSide)
+// Each case: walls (or another kind of tile) in an open 4 x 4 zone, a body of radius 10
+// where it stands, and where the tile step leaves it.
+TEST_F(EntityTest, TileStepPushesBodiesOutOfWallsAndTheGridEdge)
 {
-    zone.getTile(2, 1)->setType(TILE_WALL);
-    ProbeEntity* left = solid({60, 48}, 10);
-    left->collideTiles(zone);
-    EXPECT_FLOAT_EQ(left->position.x, 54.0f);
-    EXPECT_FLOAT_EQ(left->position.y, 48.0f);
-
-    ProbeEntity* below = solid({80, 70}, 10);
-    below->collideTiles(zone);
-    EXPECT_FLOAT_EQ(below->position.y, 74.0f);
-    EXPECT_FLOAT_EQ(below->position.x, 80.0f);
+    struct Case {
+        const char* name;
+        std::vector<std::pair<int, int>> walls;
+        sf::Vector2f at;
+        sf::Vector2f expected;
+        bool collides = true;
+        TileType kind = TILE_WALL;
+    };
+    const float corner = 64.0f - 10.0f / std::sqrt(2.0f);
+    const Case cases[] = {
+        {"flush left of a wall", {{2, 1}}, {60, 48}, {54, 48}},
+        {"flush below a wall", {{2, 1}}, {80, 70}, {80, 74}},
+        {"centre inside a wall", {{2, 1}}, {80, 48}, {80, 48}},
+        {"centre on a wall's edge", {{2, 1}}, {64, 48}, {64, 48}},
+        {"wall corner reached", {{2, 2}}, {61, 61}, {corner, corner}}, // 3 * sqrt(2) from (64, 64)
+        {"wall corner out of reach", {{2, 2}}, {56, 56}, {56, 56}},    // 8 * sqrt(2) > 10
+        {"column -1 blocks", {}, {5, 48}, {10, 48}},
+        {"row -1 blocks", {}, {48, 3}, {48, 10}},
+        {"far edge blocks", {}, {125, 48}, {118, 48}},
+        {"no tile collision", {}, {5, 48}, {5, 48}, false},
+        {"a link tile is no wall", {{1, 1}}, {60, 48}, {60, 48}, true, TILE_LINKOUT},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Zone room(0, 4, 4, nullptr);
+        for (const auto& wall : c.walls)
+            room.getTile(wall.first, wall.second)->setType(c.kind);
+        ProbeEntity* e = addProbe(room, c.at, 10);
+        e->tileCollision = c.collides;
+        e->collideTiles(room);
+        EXPECT_NEAR(e->position.x, c.expected.x, 1e-4f);
+        EXPECT_NEAR(e->position.y, c.expected.y, 1e-4f);
+    }
 }
-
-TEST_F(EntityTest, CentreInsideAWallIsLeftAlone)
-{
-    zone.getTile(2, 1)->setType(TILE_WALL);
-    ProbeEntity* e = solid({80, 48}, 10);
-    e->collideTiles(zone);
-    EXPECT_EQ(e->position, sf::Vector2f(80, 48));
-    ProbeEntity* onEdge = solid({64, 48}, 10);
-    onEdge->collideTiles(zone);
-    EXPECT_EQ(onEdge->position, sf::Vector2f(64, 48));
-}
-
-TEST_F(EntityTest, WallCornerPushesAlongTheDiagonalOnlyWhenReached)
-{
-    zone.getTile(2, 2)->setType(TILE_WALL);
-    ProbeEntity* near = solid({61, 61}, 10); // 3 * sqrt(2) from corner (64, 64)
-    near->collideTiles(zone);
-    const float off = 64.0f - 10.0f / std::sqrt(2.0f);
-    EXPECT_NEAR(near->position.x, off, 1e-4);
-    EXPECT_NEAR(near->position.y, off, 1e-4);
-
-    ProbeEntity* far = solid({56, 56}, 10); // 8 * sqrt(2) > 10
-    far->collideTiles(zone);
-    EXPECT_EQ(far->position, sf::Vector2f(56, 56));
-}
-
-TEST_F(EntityTest, OutsideOfTheGridBlocksIncludingColumnMinusOne)
-{
-    ProbeEntity* e = solid({5, 48}, 10);
-    e->collideTiles(zone);
-    EXPECT_FLOAT_EQ(e->position.x, 10.0f);
-    EXPECT_FLOAT_EQ(e->position.y, 48.0f);
-
-    ProbeEntity* top = solid({48, 3}, 10);
-    top->collideTiles(zone);
-    EXPECT_FLOAT_EQ(top->position.y, 10.0f);
-
-    ProbeEntity* farSide = solid({125, 48}, 10);
-    farSide->collideTiles(zone);
-    EXPECT_FLOAT_EQ(farSide->position.x, 118.0f);
-}
-
-TEST_F(EntityTest, OnlyTileCollidersAndOnlyWallsBlock)
-{
-    ProbeEntity* ghost = addProbe(zone, {5, 48}, 10);
-    ghost->collideTiles(zone);
-    EXPECT_EQ(ghost->position, sf::Vector2f(5, 48));
-
-    zone.getTile(1, 1)->setType(TILE_LINKOUT);
-    ProbeEntity* walker = solid({60, 48}, 10);
-    walker->collideTiles(zone);
-    EXPECT_EQ(walker->position, sf::Vector2f(60, 48));
-}
-
-
 
 } // namespace
