@@ -65,20 +65,22 @@ protected:
         pumpEvents(states, &current, window);
         stepState(states, &current, window);
     }
+    // A table of recording states, the first asking for firstNext, the second (if any) for secondNext.
+    RecordingState* fakeTable(int firstNext, int secondNext = -1)
+    {
+        states = new State*[STATE_COUNT]{};
+        states[0] = new RecordingState(window, states, firstNext);
+        if (secondNext >= 0)
+            states[1] = new RecordingState(window, states, secondNext);
+        current = STATE_GAME;
+        return static_cast<RecordingState*>(states[0]);
+    }
 
     input::ScriptedSource script;
     sf::RenderWindow* window = nullptr;
     State** states = nullptr;
     int current = STATE_GAME;
 };
-
-TEST_F(FrameLoopTest, StateTableHoldsGameEditorAndNothing)
-{
-    startGame();
-    EXPECT_NE(states[STATE_GAME], nullptr);
-    EXPECT_NE(states[STATE_EDITOR], nullptr);
-    EXPECT_EQ(states[2], nullptr);
-}
 
 TEST_F(FrameLoopTest, HeldF12SwitchesOnceAndAgainAfterRelease)
 {
@@ -112,13 +114,8 @@ TEST_F(FrameLoopTest, EscapeClosesInEitherState)
 
 TEST_F(FrameLoopTest, QuitSkipsTheDrawAndSwitchLeavesThenEnters)
 {
-    states = new State*[STATE_COUNT];
-    auto* a = new RecordingState(window, states, STATE_EDITOR);
-    auto* b = new RecordingState(window, states, STATE_QUIT);
-    states[0] = a;
-    states[1] = b;
-    states[2] = nullptr;
-    current = STATE_GAME;
+    RecordingState* a = fakeTable(STATE_EDITOR, STATE_QUIT);
+    auto* b = static_cast<RecordingState*>(states[1]);
     stepState(states, &current, window);
     EXPECT_EQ(a->draws, 1);   // the old state is drawn in its switching frame
     EXPECT_EQ(a->leaves, 1);
@@ -133,11 +130,7 @@ TEST_F(FrameLoopTest, QuitSkipsTheDrawAndSwitchLeavesThenEnters)
 
 TEST_F(FrameLoopTest, EventsReachTheStateWhilePausedAndFocusResumes)
 {
-    states = new State*[STATE_COUNT];
-    auto* a = new RecordingState(window, states, STATE_GAME);
-    states[0] = a;
-    states[1] = nullptr;
-    states[2] = nullptr;
+    RecordingState* a = fakeTable(STATE_GAME);
     script.queueEvent(makeEvent(sf::Event::LostFocus));
     script.queueEvent(makeEvent(sf::Event::KeyPressed));
     script.queueEvent(makeEvent(sf::Event::MouseButtonPressed));
@@ -152,10 +145,7 @@ TEST_F(FrameLoopTest, EventsReachTheStateWhilePausedAndFocusResumes)
 
 TEST_F(FrameLoopTest, CloseWhilePausedEndsThePump)
 {
-    states = new State*[STATE_COUNT];
-    states[0] = new RecordingState(window, states, STATE_GAME);
-    states[1] = nullptr;
-    states[2] = nullptr;
+    fakeTable(STATE_GAME);
     script.queueEvent(makeEvent(sf::Event::LostFocus));
     script.queueEvent(makeEvent(sf::Event::Closed));
     pumpEvents(states, &current, window); // must return, not wait for a focus event
@@ -164,11 +154,7 @@ TEST_F(FrameLoopTest, CloseWhilePausedEndsThePump)
 
 TEST_F(FrameLoopTest, CloseEventStillPlaysTheFrameInProgress)
 {
-    states = new State*[STATE_COUNT];
-    auto* a = new RecordingState(window, states, STATE_GAME);
-    states[0] = a;
-    states[1] = nullptr;
-    states[2] = nullptr;
+    RecordingState* a = fakeTable(STATE_GAME);
     script.queueEvent(makeEvent(sf::Event::Closed));
     pumpEvents(states, &current, window);
     stepState(states, &current, window);
