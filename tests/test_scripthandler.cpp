@@ -2,9 +2,9 @@
 
 #include "input.h"
 #include "resourcemanager.h"
-#include "testsupport.h"
 #include "trigger.h"
 #include "unit.h"
+#include "worldprobe.h"
 #include "zone.h"
 
 #include <SFML/Audio/SoundBuffer.hpp>
@@ -16,11 +16,6 @@
 #include <vector>
 
 namespace {
-
-// Tiles want their images loaded before any zone is built.
-struct ResourcesFirst {
-    ResourcesFirst() { testsupport::loadTestResources(); }
-};
 
 // The smallest concrete unit: steers along its path and nothing else.
 class Walker final : public Unit {
@@ -60,7 +55,6 @@ class ScriptHandlerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        testsupport::loadTestResources();
         input::setSource(&script);
         // A blip long enough never to finish during a test, so every one stays counted.
         std::vector<sf::Int16> samples(22050 * 20, 1000);
@@ -82,6 +76,12 @@ protected:
             handler.update(zone, zone);
     }
     std::size_t blips() const { return ResourceManager::sounds.size(); }
+    Walker* addWalker(sf::Vector2f at)
+    {
+        Walker* w = new Walker(&zone, at);
+        zone.add(w);
+        return w;
+    }
 
     // Runs the opening fade and checks it takes exactly 61 frames.
     void open()
@@ -96,7 +96,7 @@ protected:
     input::ScriptedSource script;
     sf::SoundBuffer longBlip;
     sf::SoundBuffer* savedBlip = nullptr;
-    ResourcesFirst resourcesFirst;
+    ResourcesLoaded resources; // before the zone
     ScriptHandler handler;
     Zone zone{0, 6, 6, &handler};
 };
@@ -188,8 +188,7 @@ TEST_F(ScriptHandlerTest, ContinueTriangleBlinksSixOnSixOff)
 
 TEST_F(ScriptHandlerTest, WalkAlreadyOnItsTileEndsAtOnceAndTheNextEventStartsThatFrame)
 {
-    Walker* w = new Walker(&zone, sf::Vector2f(48.f, 80.f));
-    zone.add(w);
+    Walker* w = addWalker(sf::Vector2f(48.f, 80.f));
     handler.addEvent(walk(w->getID(), 1, 2));
     handler.addEvent(dialog({"x"}));
     EXPECT_TRUE(handler.isWalking());
@@ -200,8 +199,7 @@ TEST_F(ScriptHandlerTest, WalkAlreadyOnItsTileEndsAtOnceAndTheNextEventStartsTha
 
 TEST_F(ScriptHandlerTest, WalkEndsWhenTheUnitStandsOnItsTile)
 {
-    Walker* w = new Walker(&zone, sf::Vector2f(16.f, 16.f));
-    zone.add(w);
+    Walker* w = addWalker(sf::Vector2f(16.f, 16.f));
     handler.addEvent(walk(w->getID(), 4, 3));
     int n = 0;
     for (; n < 600 && handler.isRunning(); ++n) {
@@ -215,8 +213,7 @@ TEST_F(ScriptHandlerTest, WalkEndsWhenTheUnitStandsOnItsTile)
 
 TEST_F(ScriptHandlerTest, WalkerThatNeverLeavesItsTileIsGivenUpOn)
 {
-    Walker* w = new Walker(&zone, sf::Vector2f(16.f, 16.f));
-    zone.add(w);
+    Walker* w = addWalker(sf::Vector2f(16.f, 16.f));
     handler.addEvent(walk(w->getID(), 4, 4));
     // The world never runs here, so the walker never moves.
     frames(ScriptHandler::WALK_STALL_FRAMES);
@@ -230,8 +227,7 @@ TEST_F(ScriptHandlerTest, WalkerThatNeverLeavesItsTileIsGivenUpOn)
 
 TEST_F(ScriptHandlerTest, UnplayableEventsAreSkippedWithOneLineEach)
 {
-    Walker* w = new Walker(&zone, sf::Vector2f(16.f, 16.f));
-    zone.add(w);
+    Walker* w = addWalker(sf::Vector2f(16.f, 16.f));
     Trigger* t = new Trigger(&zone, 5.f, 1, true, 1);
     zone.add(t);
     for (int y = 0; y < 6; ++y)
