@@ -82,23 +82,16 @@ TEST_F(ResourceManagerTest, PortraitTableFallsBackToDefault)
         EXPECT_EQ(key(n), base + "default_portrait.png") << n;
 }
 
-TEST_F(ResourceManagerTest, MissingSoundIsReportedAndStartupGoesOn)
+TEST_F(ResourceManagerTest, MissingSoundOrSheetIsReportedAndStartupGoesOn)
 {
     TreeOptions options;
-    options.omit = {"resources/sfx/death.wav"};
+    options.omit = {"resources/sfx/death.wav", "resources/gfx/robber/gangster_walk_upright.png"};
     const LoadResult result = loadTree(options);
     ASSERT_TRUE(result.ok);
     EXPECT_NE(result.out.find("Error loading: resources/sfx/death.wav!\n"), std::string::npos);
     EXPECT_EQ(ResourceManager::soundBuffers.count("resources/sfx/death.wav"), 0u);
     ResourceManager::playSound("resources/sfx/death.wav"); // plays nothing, fails nothing
     EXPECT_TRUE(ResourceManager::sounds.empty());
-}
-
-TEST_F(ResourceManagerTest, MissingSheetLeavesEmptyTextureAndGoesOn)
-{
-    TreeOptions options;
-    options.omit = {"resources/gfx/robber/gangster_walk_upright.png"};
-    ASSERT_TRUE(loadTree(options).ok);
     EXPECT_EQ(ResourceManager::getTexture("resources/gfx/robber/gangster_walk_upright.png").getSize().x, 0u);
 }
 
@@ -116,7 +109,7 @@ TEST_F(ResourceManagerTest, FatalFilesStopStartupWithOneLine)
     }
 }
 
-TEST_F(ResourceManagerTest, StoppedVoicesArePrunedOnTheNextSound)
+TEST_F(ResourceManagerTest, StoppedVoicesArePrunedAndVoicesBeyondTheLimitDropped)
 {
     ASSERT_TRUE(loadTree(TreeOptions()).ok);
     for (int i = 0; i < 3; ++i)
@@ -126,11 +119,7 @@ TEST_F(ResourceManagerTest, StoppedVoicesArePrunedOnTheNextSound)
         voice.stop();
     ResourceManager::playSound("resources/sfx/hit.wav");
     EXPECT_EQ(ResourceManager::sounds.size(), 1u);
-}
 
-TEST_F(ResourceManagerTest, VoicesBeyondTheLimitAreDropped)
-{
-    ASSERT_TRUE(loadTree(TreeOptions()).ok);
     for (std::size_t i = 0; i < ResourceManager::MAX_VOICES + 10; ++i)
         ResourceManager::playSound("resources/sfx/power_hit.wav");
     EXPECT_LE(ResourceManager::sounds.size(), ResourceManager::MAX_VOICES);
