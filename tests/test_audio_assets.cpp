@@ -24,17 +24,13 @@ std::string committed(const std::string& name)
 }
 
 struct Decoded {
+    explicit Decoded(const std::string& path) : loaded(buffer.loadFromFile(path)) {}
     sf::SoundBuffer buffer;
-    bool loaded = false;
+    bool loaded;
     const sf::Int16* samples() const { return buffer.getSamples(); }
     std::size_t count() const { return buffer.getSampleCount(); }
     float seconds() const { return buffer.getDuration().asSeconds(); }
 };
-
-void decode(const std::string& path, Decoded& out)
-{
-    out.loaded = out.buffer.loadFromFile(path);
-}
 
 int peakOf(const Decoded& sound)
 {
@@ -65,8 +61,7 @@ std::string readBytes(const std::string& path)
 TEST(AudioAssets, EverySoundLoadsIsAudibleAndNeverClips)
 {
     for (const char* name : EFFECTS) {
-        Decoded sound;
-        decode(committed(name), sound);
+        const Decoded sound(committed(name));
         ASSERT_TRUE(sound.loaded) << name;
         const int peak = peakOf(sound);
         EXPECT_LT(peak, 32767) << name;
@@ -78,11 +73,8 @@ TEST(AudioAssets, EverySoundLoadsIsAudibleAndNeverClips)
 
 TEST(AudioAssets, EffectLengthsSuitTheirUse)
 {
-    Decoded confirm, hit, powerHit, death;
-    decode(committed("confirm.wav"), confirm);
-    decode(committed("hit.wav"), hit);
-    decode(committed("power_hit.wav"), powerHit);
-    decode(committed("death.wav"), death);
+    const Decoded confirm(committed("confirm.wav")), hit(committed("hit.wav")), powerHit(committed("power_hit.wav")),
+        death(committed("death.wav"));
     // The blip plays once per revealed dialog character.
     EXPECT_LT(confirm.seconds(), 0.060f);
     EXPECT_GT(confirm.seconds(), 0.010f);
@@ -95,8 +87,7 @@ TEST(AudioAssets, EffectLengthsSuitTheirUse)
 
 TEST(AudioAssets, TuneIsALongLevelLoopWithoutAClickAtTheSeam)
 {
-    Decoded tune;
-    decode(committed(TUNE), tune);
+    const Decoded tune(committed(TUNE));
     ASSERT_TRUE(tune.loaded);
     EXPECT_GE(tune.seconds(), 60.0f);
     const unsigned rate = tune.buffer.getSampleRate();
@@ -149,9 +140,7 @@ TEST(AudioAssets, GeneratorGivesTheSameBytesEveryRunAndMatchesTheCommittedFiles)
 
         // Stale assets: the recipe changed but nobody ran `make assets`. Allow a rounding
         // step of slack so another compiler's maths does not count as a change.
-        Decoded fresh, shipped;
-        decode(first + "/" + name, fresh);
-        decode(committed(name), shipped);
+        const Decoded fresh(first + "/" + name), shipped(committed(name));
         ASSERT_EQ(fresh.count(), shipped.count()) << name;
         int worst = 0;
         for (std::size_t i = 0; i < fresh.count(); ++i)

@@ -47,10 +47,7 @@ TEST(VectorMath, BasicOperations)
     EXPECT_NEAR(angleBetween(sf::Vector2f(1, 0), sf::Vector2f(0, 5)), PI / 2, 1e-6);
     EXPECT_FLOAT_EQ(length(normalize(sf::Vector3f(1, 2, 2))), 1.f);
     EXPECT_FLOAT_EQ(distance(sf::Vector3f(1, 2, 2), sf::Vector3f(0, 0, 0)), 3.f);
-}
-
-TEST(VectorMath, PositiveAnglesTurnXTowardY)
-{
+    // Positive angles turn x toward y.
     expectNear(rotate(sf::Vector2f(1, 0), 90.f), sf::Vector2f(0, 1));
     expectNear(rotate(sf::Vector2f(1, 0), -60.f), sf::Vector2f(0.5f, -0.8660254f));
     expectNear(rotate(sf::Vector2f(0, 2), 180.f), sf::Vector2f(0, -2));

@@ -24,8 +24,6 @@ protected:
     }
 };
 
-
-
 TEST_F(ZoneGridTest, OnlyALoadedWallIsNotWalkable)
 {
     for (int kind : {0, 1, 2, 3}) {
@@ -96,20 +94,18 @@ TEST_F(ZoneGridTest, ImpossibleSizesAreRefusedWithoutChange)
 TEST_F(ZoneGridTest, FindLinkInTakesSmallestColumnThenRow)
 {
     ASSERT_TRUE(zone.resize(6, 8));
-    zone.getTile(4, 1)->setType(TILE_LINKIN);
-    zone.getTile(4, 1)->link = 5;
-    zone.getTile(2, 7)->setType(TILE_LINKIN);
-    zone.getTile(2, 7)->link = 5;
-    zone.getTile(2, 6)->setType(TILE_LINKOUT); // wrong kind
-    zone.getTile(2, 6)->link = 5;
-    zone.getTile(1, 0)->setType(TILE_LINKIN);  // wrong zone
-    zone.getTile(1, 0)->link = 6;
+    auto link = [&](int x, int y, TileType kind, int to) {
+        zone.getTile(x, y)->setType(kind);
+        zone.getTile(x, y)->link = to;
+    };
+    link(4, 1, TILE_LINKIN, 5);
+    link(2, 7, TILE_LINKIN, 5);
+    link(2, 6, TILE_LINKOUT, 5); // wrong kind
+    link(1, 0, TILE_LINKIN, 6);  // wrong zone
     EXPECT_EQ(zone.findLinkIn(5), sf::Vector2f(80, 240));
-    zone.getTile(2, 2)->setType(TILE_LINKIN);
-    zone.getTile(2, 2)->link = 5;
+    link(2, 2, TILE_LINKIN, 5);
     EXPECT_EQ(zone.findLinkIn(5), sf::Vector2f(80, 80));
     EXPECT_EQ(zone.findLinkIn(9), sf::Vector2f(-1, -1));
 }
-
 
 } // namespace
