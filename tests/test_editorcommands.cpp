@@ -255,18 +255,9 @@ TEST_F(EditorCommandTest, ScriptedZoneSavesAndReadsBackByteForByte)
 
     editor->leave();
     editor->enter();
+    // Saved again after the load, only the id may differ: the load kept everything.
     EXPECT_EQ(run("load 641"), Lines{});
     EXPECT_EQ(editor->currZone->name, "Back alley");
-    EXPECT_EQ(editor->currZone->getWidth(), 6);
-    ASSERT_EQ(editor->currZone->entities.size(), 1u);
-    const Trigger* trigger = editortesting::asTrigger(editor->currZone->entities.begin()->second);
-    ASSERT_NE(trigger, nullptr);
-    ASSERT_EQ(trigger->events.size(), 2u);
-    ASSERT_EQ(trigger->events[0].dialogLines.size(), 1u);
-    EXPECT_EQ(trigger->events[0].dialogLines[0].text, "Who goes\nthere?");
-    EXPECT_EQ(trigger->events[1].type, Event::EVENT_MOVE);
-    EXPECT_EQ(trigger->events[1].destX, 5);
-
     run("id 642");
     run("save");
     std::string second = fileBytes("resources/lvl/642.zn");

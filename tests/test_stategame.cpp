@@ -177,7 +177,7 @@ TEST_F(StateGameTest, OneFrameClickDoesNotWalkButAHeldButtonDoes)
     EXPECT_GT(player()->facing.y, 0.f);
 }
 
-TEST_F(StateGameTest, HeldRightButtonPunchesOnceAndEachNewPressAgain)
+TEST_F(StateGameTest, HeldRightButtonPunchesOnceEachNewPressAgainAndAPressOnThePlayerKeepsItsFacing)
 {
     writeStartZone();
     start();
@@ -194,17 +194,16 @@ TEST_F(StateGameTest, HeldRightButtonPunchesOnceAndEachNewPressAgain)
     script.press(sf::Mouse::Right);
     frame();
     EXPECT_EQ(player()->actionTimer, 47);
-}
 
-TEST_F(StateGameTest, RightPressOnThePlayerItselfPunchesWithTheOldFacing)
-{
-    writeStartZone();
-    start();
+    // A press on the player itself punches with the old facing.
+    frames(60);
+    script.release(sf::Mouse::Right);
+    frame();
     player()->facing = sf::Vector2f(0.f, -1.f);
-    script.setMouse(window->mapCoordsToPixel(worldToScreen(player()->position)));
+    aimAt(player()->position);
     script.press(sf::Mouse::Right);
     frame();
-    EXPECT_GT(player()->actionTimer, 0);
+    EXPECT_EQ(player()->actionTimer, 47);
     EXPECT_NEAR(player()->facing.y, -1.f, 0.01f);
 }
 
