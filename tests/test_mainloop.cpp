@@ -6,9 +6,6 @@
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace {
@@ -161,32 +158,6 @@ TEST_F(FrameLoopTest, CloseEventStillPlaysTheFrameInProgress)
     EXPECT_EQ(a->updates, 1);
     EXPECT_EQ(a->draws, 1);
     EXPECT_FALSE(window->isOpen());
-}
-
-// The real binary, started in a directory that lacks one file.
-int runBinaryWithout(const std::string& missing, std::string& output)
-{
-    const std::string dir = testsupport::makeTempDir();
-    testsupport::TreeOptions options;
-    options.omit = {missing};
-    testsupport::writeResourceTree(dir, options);
-    const std::string command = "cd '" + dir + "' && timeout 20 '" MORVANE_BINARY "' 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[512];
-    while (pipe && fgets(buffer, sizeof buffer, pipe))
-        output += buffer;
-    const int status = pipe ? pclose(pipe) : -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-TEST(GameBinary, MissingFontOrMusicExitsWithStatusOne)
-{
-    for (const char* missing : {"resources/font/ADDLG.ttf", "resources/sfx/untitled9.ogg"}) {
-        std::string output;
-        EXPECT_EQ(runBinaryWithout(missing, output), 1) << output;
-        EXPECT_NE(output.find(missing), std::string::npos) << output;
-        EXPECT_EQ(output.find("Assertion"), std::string::npos) << output;
-    }
 }
 
 } // namespace
