@@ -127,21 +127,6 @@ TEST_F(CharacterTest, EachActionStrikesOnItsOwnDrawsAndNowhereElse)
 
 // ---- Player ----
 
-TEST_F(CharacterTest, PlayerHasIdZeroEvenAfterLoadingAnother)
-{
-    Player* player = place(zone, new Player(&zone), centre);
-    EXPECT_EQ(player->getID(), 0);
-    player->id = 7;
-    std::stringstream bytes;
-    player->save(bytes);
-    player->id = 0;
-    bytes.seekg(4); // the type is read by the zone loader
-    Player copy(&zone);
-    copy.load(bytes);
-    EXPECT_EQ(copy.getID(), 0);
-    EXPECT_EQ(copy.position, centre);
-}
-
 TEST_F(CharacterTest, PlayerStartsNothingWhileBusyButTurns)
 {
     Player* player = place(zone, new Player(&zone), centre);
