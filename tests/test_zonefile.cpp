@@ -321,7 +321,7 @@ TEST_F(ZoneFileTest, FirstSaveReportsTheNewFileAndAShrunkZoneLeavesNoStaleBytes)
     EXPECT_FALSE(fs::exists(Zone::fileName(FILE_ID) + ".tmp"));
 }
 
-TEST_F(ZoneFileTest, FailedSaveLeavesTheOldFileUntouched)
+TEST_F(ZoneFileTest, FailedSavesSayWhyAndLeaveTheOldFileUntouched)
 {
     Zone zone(FILE_ID, 2, 2, nullptr);
     const std::string old = saveBytes(zone);
@@ -334,14 +334,11 @@ TEST_F(ZoneFileTest, FailedSaveLeavesTheOldFileUntouched)
     fs::remove(Zone::fileName(FILE_ID) + ".tmp");
     EXPECT_NE(out.find("Could not create file!: resources/lvl/900.zn"), std::string::npos) << out;
     EXPECT_EQ(readFile(Zone::fileName(FILE_ID)), old);
-}
 
-TEST_F(ZoneFileTest, SaveFailsCleanlyWhenTheLevelFolderCannotExist)
-{
+    // A plain file stands where the level folder would be made.
     const std::string dir = testsupport::makeTempDir();
     writeFile(dir + "/resources", "not a folder");
     testsupport::ScopedCwd cwd(dir);
-    Zone zone(3, 1, 1, nullptr);
     testing::internal::CaptureStdout();
     EXPECT_FALSE(zone.save());
     EXPECT_NE(testing::internal::GetCapturedStdout().find("Not a directory"), std::string::npos);
