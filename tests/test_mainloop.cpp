@@ -103,10 +103,25 @@ TEST_F(FrameLoopTest, HeldF12SwitchesOnceAndAgainAfterRelease)
 
 TEST_F(FrameLoopTest, EscapeClosesInEitherState)
 {
-    startGame();
-    script.press(sf::Keyboard::Escape);
-    frame();
-    EXPECT_FALSE(window->isOpen());
+    for (int wanted : {STATE_GAME, STATE_EDITOR}) {
+        SCOPED_TRACE(wanted == STATE_GAME ? "in play" : "in the editor");
+        if (states != nullptr)
+            destroyStates(states);
+        if (!window->isOpen())
+            createWindow(*window);
+        script.releaseAll();
+        startGame();
+        frame(); // F12 not held: the latch opens
+        if (wanted == STATE_EDITOR) {
+            script.press(sf::Keyboard::F12);
+            frame();
+            script.release(sf::Keyboard::F12);
+        }
+        ASSERT_EQ(current, wanted);
+        script.press(sf::Keyboard::Escape);
+        frame();
+        EXPECT_FALSE(window->isOpen());
+    }
 }
 
 TEST_F(FrameLoopTest, QuitSkipsTheDrawAndSwitchLeavesThenEnters)
