@@ -1,6 +1,8 @@
 # Thin wrappers; CMake does the building. See README.md.
 JOBS ?= 2
-XVFB := xvfb-run -a -s "-screen 0 1024x768x24"
+# -noreset: by default the server starts over whenever its last client leaves, and a test
+# process connecting during that restart is dropped ("Failed to open X11 display").
+XVFB := xvfb-run -a -s "-screen 0 1024x768x24 -noreset"
 # Tools that draw need a display; use the real one when there is one.
 WITH_DISPLAY := $(if $(DISPLAY),,$(XVFB))
 
@@ -20,10 +22,11 @@ build: deps
 	@cmake --preset default >/dev/null
 	@cmake --build build/default -j$(JOBS)
 
-# Now and then a test process cannot connect to the shared Xvfb server and the media library
-# aborts before the test starts ("Failed to open X11 display"); such a test gets one more run.
+# No reruns: the test processes that could not reach the X server now and then were caught
+# in its restart after the previous process left (see -noreset above). Without it two
+# streams of short-lived clients saw 17 refusals in 600 connections; with it none.
 test: build
-	cd build/default && ALSOFT_DRIVERS=null $(XVFB) ctest --output-on-failure -j$(JOBS) --repeat until-pass:2
+	cd build/default && ALSOFT_DRIVERS=null $(XVFB) ctest --output-on-failure -j$(JOBS)
 
 asan: deps
 	@cmake --preset asan >/dev/null

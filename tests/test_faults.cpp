@@ -22,6 +22,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -287,13 +288,15 @@ private:
             return;
         server = fork();
         if (server == 0) {
+            // A test process killed by a timeout must not leave its server behind.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
             close(fds[0]);
             const int devnull = open("/dev/null", O_WRONLY);
             dup2(devnull, STDOUT_FILENO);
             dup2(devnull, STDERR_FILENO);
             const std::string fd = std::to_string(fds[1]);
             execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                   static_cast<char*>(nullptr));
+                   "-noreset", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);
