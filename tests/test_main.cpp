@@ -16,6 +16,9 @@ std::stringstream& sfErrStream()
 }
 } // namespace testsupport
 
+// Present only in sanitizer builds.
+extern "C" __attribute__((weak)) void __lsan_do_leak_check();
+
 namespace {
 // The media library aborts on some fatal errors after printing to sf::err(), which the
 // tests capture; show what it said before going down, or the abort stays a riddle.
@@ -39,6 +42,10 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::GTEST_FLAG(death_test_style) = "threadsafe";
     const int result = RUN_ALL_TESTS();
-    ResourceManager::unloadResources(); // the leak checker runs after main
+    ResourceManager::unloadResources();
+    // The leak check, here rather than at exit: there it races the GL and audio threads that
+    // static destructors are tearing down, and now and then its own thread crashes.
+    if (__lsan_do_leak_check)
+        __lsan_do_leak_check();
     return result;
 }
