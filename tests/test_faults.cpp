@@ -341,7 +341,7 @@ struct GameRun {
         }
     }
 
-    void start(const std::string& dir, bool checkLeaks = true)
+    void start(const std::string& dir)
     {
         log = dir + "/game.log";
         const std::string display = PrivateDisplay::get().name();
@@ -354,8 +354,6 @@ struct GameRun {
             dup2(out, STDERR_FILENO);
             setenv("DISPLAY", display.c_str(), 1);
             setenv("ALSOFT_DRIVERS", "null", 1);
-            if (!checkLeaks)
-                setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
             execl(MORVANE_BINARY, MORVANE_BINARY, static_cast<char*>(nullptr));
             _exit(127);
         }
@@ -480,10 +478,7 @@ TEST_F(GameBinaryFaultTest, CloseWhileUnfocusedEndsTheGameWhichIdlesMeanwhile)
 {
     Display* x = PrivateDisplay::get().x();
     GameRun game;
-    // After focus changes, window-system code leaves two small blocks whose library is
-    // unloaded by exit, so the leak checker can neither name nor suppress them; the other
-    // runs of the binary keep the check.
-    game.start(tree(), false);
+    game.start(tree());
     const Window w = waitForGameWindow(game, START_SECONDS);
     ASSERT_NE(w, 0u) << game.output();
 
