@@ -15,8 +15,6 @@
 #include "fuzzsupport.h"
 
 #include "console.h"
-#include "entity.h"
-#include "entitymanager.h"
 #include "input.h"
 #include "state.h"
 #include "stateeditor.h"
@@ -171,11 +169,6 @@ private:
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzzsupport::setUp();
-    // A character's cut frames live while one of its kind does. Without one of each kept
-    // here, every input would cut all the sheets again: most of its time went to that.
-    static Zone* keeper = new Zone(-2, 1, 1, nullptr);
-    for (int type : {Entity::TYPE_PLAYER, Entity::TYPE_MALE_PEDESTRIAN, Entity::TYPE_CLERK, Entity::TYPE_ROBBER})
-        keeper->add(createEntity(type, keeper));
     for (int code = 0; code < sf::Keyboard::KeyCount; ++code) {
         for (bool shift : {false, true}) {
             const char c = keyToChar(static_cast<sf::Keyboard::Key>(code), shift);
