@@ -14,15 +14,25 @@
 namespace {
 const char* SOURCE = "src/animation";
 const char* MSG_FRAME = "[%d]%d, %d\n";
+// Sets cut from the loaded game sheets stay until the resources go, so a kind of character
+// that dies out (the last pedestrian of a zone) is not cut again when the next one comes.
+std::vector<std::shared_ptr<const void>>& keptSets()
+{
+    static std::vector<std::shared_ptr<const void>> kept;
+    return kept;
+}
 } // namespace
+
+void Animation::releaseFrames() { keptSets().clear(); }
 
 std::shared_ptr<const Animation::FrameSet> Animation::cutFrames(const sf::Texture& upTexture,
                                                                 const sf::Texture& downTexture, int frames,
                                                                 int columns, const sf::Vector2f& origin)
 {
     MORVANE_ASSERT(frames > 0 && columns > 0, SOURCE);
-    // Keyed by the textures' identity and contents' size; the sets die with their last user,
-    // so reloaded textures never meet a stale set.
+    // Keyed by the textures' identity and contents' size. Sets of textures the game did not
+    // load itself die with their last user, so a later texture at the same address never
+    // meets a stale set.
     using Key = std::tuple<const sf::Texture*, const sf::Texture*, unsigned, unsigned, unsigned, unsigned, int,
                            int, float, float>;
     static std::map<Key, std::weak_ptr<const FrameSet>> cache;
@@ -54,6 +64,8 @@ std::shared_ptr<const Animation::FrameSet> Animation::cutFrames(const sf::Textur
         set->downVisible.push_back(SpriteTrim::visibleBounds(downTexture, rect));
     }
     cache[key] = set;
+    if (SpriteTrim::isRemembered(upTexture) && SpriteTrim::isRemembered(downTexture))
+        keptSets().push_back(set);
     return set;
 }
 

@@ -33,6 +33,9 @@ public:
     Animation(const sf::Texture& upTexture, const sf::Texture& downTexture, int frames, int columns,
               int frameDelay, const sf::Vector2f& origin, bool backAndForth);
 
+    // Lets go of the frame sets kept for the game's own sheets; before those are destroyed.
+    static void releaseFrames();
+
     // One tick: a frame stays up for delay + 1 ticks.
     void update();
     // up picks the up-right sheet; mirrored flips it for left-facing characters.

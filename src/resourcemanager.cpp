@@ -1,5 +1,6 @@
 #include "resourcemanager.h"
 
+#include "animation.h"
 #include "globals.h"
 #include "spritetrim.h"
 #include "tilebatch.h"
@@ -155,6 +156,7 @@ void ResourceManager::unloadResources()
 {
     sounds.clear();
     music.stop();
+    Animation::releaseFrames();
     SpriteTrim::forgetAll();
     for (auto& entry : textures)
         delete entry.second;

@@ -102,12 +102,25 @@ sf::IntRect SpriteTrim::visibleBounds(const sf::Image& image, const sf::IntRect&
     });
 }
 
-sf::IntRect SpriteTrim::visibleBounds(const sf::Texture& texture, const sf::IntRect& region)
+namespace {
+
+const Coverage* coverageOf(const sf::Texture& texture)
 {
     const auto found = remembered().find(&texture);
     if (found != remembered().end() && found->second.handle == texture.getNativeHandle() &&
-        found->second.width == texture.getSize().x && found->second.height == texture.getSize().y) {
-        const Coverage& coverage = found->second;
+        found->second.width == texture.getSize().x && found->second.height == texture.getSize().y)
+        return &found->second;
+    return nullptr;
+}
+
+} // namespace
+
+bool SpriteTrim::isRemembered(const sf::Texture& texture) { return coverageOf(texture) != nullptr; }
+
+sf::IntRect SpriteTrim::visibleBounds(const sf::Texture& texture, const sf::IntRect& region)
+{
+    if (const Coverage* found = coverageOf(texture)) {
+        const Coverage& coverage = *found;
         return bounds(coverage.width, coverage.height, region,
                       [&](int y, int left, int right, int& first, int& last) {
                           return coverage.rowSpan(y, left, right, first, last);

@@ -23,6 +23,8 @@ public:
 
     // Keeps which pixels of texture are visible, from the image it was just loaded from.
     static void remember(const sf::Texture& texture, const sf::Image& image);
+    // True when texture's visible pixels were remembered from the image it holds.
+    static bool isRemembered(const sf::Texture& texture);
     // Before textures are destroyed: a later texture at the same address is another image.
     static void forget(const sf::Texture& texture);
     static void forgetAll();

@@ -235,4 +235,18 @@ TEST(Animation, CharactersCutTheSameWayShareOneSetOfFrames)
     second.update();
     EXPECT_EQ(second.currentFrame, 1);
     EXPECT_EQ(first.currentFrame, 0);
+
+    // Sets of the game's own sheets outlive their last user, until the sheets are released.
+    SpriteTrim::remember(other, image);
+    const std::vector<sf::Sprite>* kept = nullptr;
+    {
+        Animation last(other, other, 8, 4, 6, {1.0f, 2.0f}, false);
+        kept = &last.upFrames;
+    }
+    // Had the set gone, this one would likely take its place in memory.
+    const Animation filler(sheet, sheet, 8, 4, 6, {5.0f, 5.0f}, false);
+    EXPECT_NE(&filler.upFrames, kept);
+    EXPECT_EQ(&Animation(other, other, 8, 4, 6, {1.0f, 2.0f}, false).upFrames, kept);
+    Animation::releaseFrames();
+    SpriteTrim::forget(other);
 }

@@ -52,7 +52,7 @@ double rmsOf(const Decoded& sound, std::size_t firstFrame, std::size_t frames)
     return std::sqrt(sum / static_cast<double>(frames));
 }
 
-std::string readBytes(const std::string& path)
+[[maybe_unused]] std::string readBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
