@@ -4,7 +4,6 @@
 #include "spritetrim.h"
 
 #include <SFML/Graphics/RenderTarget.hpp>
-#include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/Texture.hpp>
 #include <cstdio>
 #include <iterator>
