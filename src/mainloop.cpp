@@ -44,11 +44,12 @@ void prepareRenderer(sf::RenderTarget& target)
     // A software renderer compiles a program for each new kind of draw on first use, which
     // stalled the first frame by tens of milliseconds. One of each kind, drawn and cleared
     // before play: a sprite sheet, the ground batch, smooth font text and plain shapes.
-    const std::vector<std::string>& sheets = ResourceManager::texturePaths();
-    if (!sheets.empty())
-        target.draw(sf::Sprite(ResourceManager::getTexture(sheets.back())));
-    Zone ground(0, 2, 2, nullptr);
-    ground.draw(target, false);
+    if (!ResourceManager::textures.empty())
+        target.draw(sf::Sprite(*ResourceManager::textures.begin()->second));
+    if (!ResourceManager::tileTextures.empty()) {
+        Zone ground(0, 2, 2, nullptr);
+        ground.draw(target, false);
+    }
     target.draw(sf::Text("Warm", ResourceManager::dialogFont, 30));
     target.draw(sf::Text("Warm", ResourceManager::debugFont, 20));
     target.draw(shade);
