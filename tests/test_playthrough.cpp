@@ -73,7 +73,10 @@ Journey playThrough()
             break;
         bot.decide(game);
         pumpEvents(states, &current, &window);
+        window.clear();
         stepState(states, &current, &window);
+        // As the game's loop does: an unfinished frame keeps all its drawing queued.
+        window.display();
     }
     run.hitPointsLeft = game.getPlayer()->hitPoints;
 
