@@ -112,13 +112,21 @@ void writeFile(const std::string& path, const std::string& bytes)
         fail("cannot write " + path);
 }
 
-std::string fingerprint(Zone& zone)
+namespace {
+// The zone's own fields, as its file starts.
+void writeHeader(std::ostream& out, Zone& zone)
 {
-    std::ostringstream out;
     writeInt32(out, zone.id);
     writeString(out, zone.name);
     writeInt32(out, zone.getWidth());
     writeInt32(out, zone.getHeight());
+}
+} // namespace
+
+std::string fingerprint(Zone& zone)
+{
+    std::ostringstream out;
+    writeHeader(out, zone);
     for (int x = 0; x < zone.getWidth(); ++x) {
         for (int y = 0; y < zone.getHeight(); ++y) {
             const Tile* tile = zone.getTile(x, y);
@@ -145,10 +153,7 @@ std::string fingerprint(Zone& zone)
 std::string serialize(Zone& zone)
 {
     std::ostringstream out;
-    writeInt32(out, zone.id);
-    writeString(out, zone.name);
-    writeInt32(out, zone.getWidth());
-    writeInt32(out, zone.getHeight());
+    writeHeader(out, zone);
     for (int x = 0; x < zone.getWidth(); ++x)
         for (int y = 0; y < zone.getHeight(); ++y)
             zone.getTile(x, y)->save(out);

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <map>
 #include <tuple>
+#include <utility>
 
 namespace {
 const char* SOURCE = "src/animation";
@@ -121,5 +122,5 @@ void Animation::draw(sf::RenderTarget& target, bool up)
     sf::Sprite sprite = (up ? upFrames : downFrames)[frame];
     sprite.setPosition(position);
     sprite.setScale(mirrored ? -scale.x : scale.x, scale.y);
-    SpriteTrim::draw(target, sprite, (up ? shared->upVisible : shared->downVisible)[frame]);
+    SpriteTrim::draw(target, std::move(sprite), (up ? shared->upVisible : shared->downVisible)[frame]);
 }

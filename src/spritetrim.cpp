@@ -149,13 +149,12 @@ void SpriteTrim::forget(const sf::Texture& texture) { remembered().erase(&textur
 
 void SpriteTrim::forgetAll() { remembered().clear(); }
 
-void SpriteTrim::draw(sf::RenderTarget& target, const sf::Sprite& sprite, const sf::IntRect& visible)
+void SpriteTrim::draw(sf::RenderTarget& target, sf::Sprite sprite, const sf::IntRect& visible)
 {
     const sf::IntRect whole = sprite.getTextureRect();
-    sf::Sprite part(sprite);
-    part.setTextureRect(visible);
+    sprite.setTextureRect(visible);
     // Keep the visible pixels where they were: the origin moves with the rectangle's corner.
-    part.setOrigin(sprite.getOrigin() - sf::Vector2f(static_cast<float>(visible.left - whole.left),
-                                                     static_cast<float>(visible.top - whole.top)));
-    target.draw(part);
+    sprite.setOrigin(sprite.getOrigin() - sf::Vector2f(static_cast<float>(visible.left - whole.left),
+                                                       static_cast<float>(visible.top - whole.top)));
+    target.draw(sprite);
 }

@@ -30,5 +30,6 @@ public:
     static void forgetAll();
 
     // Draws sprite as it stands, but only over visible, a part of its texture rectangle.
-    static void draw(sf::RenderTarget& target, const sf::Sprite& sprite, const sf::IntRect& visible);
+    // Takes the sprite by value: callers hand over a placed copy, which is cut in place.
+    static void draw(sf::RenderTarget& target, sf::Sprite sprite, const sf::IntRect& visible);
 };
