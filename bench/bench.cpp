@@ -1,16 +1,16 @@
 // Timings of the simulation step, path search, drawing and zone files on fixed scenes.
 // Where a fast method replaces a plain one, both run and the table at the end gives
 // their medians and ratio. Run under a display (make bench uses Xvfb).
-#include "doodad.h"
-#include "input.h"
-#include "mainloop.h"
-#include "malepedestrian.h"
-#include "player.h"
-#include "resourcemanager.h"
-#include "robber.h"
-#include "state.h"
-#include "trigger.h"
-#include "zone.h"
+#include "characters/doodad.h"
+#include "core/input.h"
+#include "app/mainloop.h"
+#include "characters/malepedestrian.h"
+#include "characters/player.h"
+#include "world/resourcemanager.h"
+#include "characters/robber.h"
+#include "core/state.h"
+#include "play/trigger.h"
+#include "world/zone.h"
 
 #include <SFML/Graphics/RenderTexture.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>

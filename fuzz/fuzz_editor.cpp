@@ -14,11 +14,11 @@
 
 #include "fuzzsupport.h"
 
-#include "console.h"
-#include "input.h"
-#include "state.h"
-#include "stateeditor.h"
-#include "zone.h"
+#include "editor/console.h"
+#include "core/input.h"
+#include "core/state.h"
+#include "editor/stateeditor.h"
+#include "world/zone.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 

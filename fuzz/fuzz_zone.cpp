@@ -5,13 +5,13 @@
 
 #include "fuzzsupport.h"
 
-#include "doodad.h"
-#include "entity.h"
-#include "player.h"
-#include "robber.h"
-#include "tile.h"
-#include "trigger.h"
-#include "zone.h"
+#include "characters/doodad.h"
+#include "world/entity.h"
+#include "characters/player.h"
+#include "characters/robber.h"
+#include "world/tile.h"
+#include "play/trigger.h"
+#include "world/zone.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,12 +1,12 @@
 #include "fuzzsupport.h"
 
-#include "binaryio.h"
-#include "entity.h"
-#include "entitymanager.h"
-#include "mainloop.h"
-#include "resourcemanager.h"
-#include "tile.h"
-#include "zone.h"
+#include "core/binaryio.h"
+#include "world/entity.h"
+#include "world/entitymanager.h"
+#include "app/mainloop.h"
+#include "world/resourcemanager.h"
+#include "world/tile.h"
+#include "world/zone.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/System/Err.hpp>

@@ -1,10 +1,10 @@
 #pragma once
 // Small helpers for tests that run characters through a real zone, frame by frame.
 
-#include "entity.h"
+#include "world/entity.h"
 #include "testsupport.h"
-#include "tile.h"
-#include "zone.h"
+#include "world/tile.h"
+#include "world/zone.h"
 
 #include <SFML/Graphics/RenderTexture.hpp>
 

@@ -1,12 +1,12 @@
 #pragma once
 // A fresh editor on the generated resources, driven by scripted input, for the editor tests.
 
-#include "entity.h"
-#include "globals.h"
-#include "input.h"
-#include "stateeditor.h"
+#include "world/entity.h"
+#include "core/globals.h"
+#include "core/input.h"
+#include "editor/stateeditor.h"
 #include "testsupport.h"
-#include "trigger.h"
+#include "play/trigger.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <gtest/gtest.h>

@@ -1,13 +1,13 @@
 #include "playbot.h"
 
-#include "entity.h"
-#include "globals.h"
-#include "player.h"
-#include "scripthandler.h"
-#include "stategame.h"
-#include "tile.h"
-#include "unit.h"
-#include "zone.h"
+#include "world/entity.h"
+#include "core/globals.h"
+#include "characters/player.h"
+#include "play/scripthandler.h"
+#include "play/stategame.h"
+#include "world/tile.h"
+#include "characters/unit.h"
+#include "world/zone.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <cmath>

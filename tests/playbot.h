@@ -3,7 +3,7 @@
 // play state: walk to the next zone's link, punch robbers in reach, hold Return through
 // dialogs. The playthrough test and the screenshot program both drive it.
 
-#include "input.h"
+#include "core/input.h"
 
 #include <SFML/System/Vector2.hpp>
 #include <functional>

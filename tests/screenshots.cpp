@@ -3,18 +3,18 @@
 //   morvane_screenshots [output dir]     run from the repository root, under Xvfb
 // The output dir defaults to docs/screenshots.
 
-#include "entity.h"
-#include "globals.h"
-#include "input.h"
-#include "mainloop.h"
+#include "world/entity.h"
+#include "core/globals.h"
+#include "core/input.h"
+#include "app/mainloop.h"
 #include "playbot.h"
-#include "player.h"
-#include "resourcemanager.h"
-#include "scripthandler.h"
-#include "state.h"
-#include "stategame.h"
-#include "unit.h"
-#include "zone.h"
+#include "characters/player.h"
+#include "world/resourcemanager.h"
+#include "play/scripthandler.h"
+#include "core/state.h"
+#include "play/stategame.h"
+#include "characters/unit.h"
+#include "world/zone.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Texture.hpp>

@@ -1,5 +1,5 @@
-#include "animation.h"
-#include "spritetrim.h"
+#include "core/animation.h"
+#include "core/spritetrim.h"
 #include "testsupport.h"
 
 #include <SFML/Graphics/Image.hpp>

@@ -2,13 +2,13 @@
 // cut into whole frames, feet on the sprite origins, nothing clipped at a frame edge,
 // floors that tile without gaps, opaque portraits, and a generator that repeats itself.
 
-#include "clerk.h"
-#include "malepedestrian.h"
-#include "player.h"
-#include "resourcemanager.h"
-#include "robber.h"
+#include "characters/clerk.h"
+#include "characters/malepedestrian.h"
+#include "characters/player.h"
+#include "world/resourcemanager.h"
+#include "characters/robber.h"
 #include "testsupport.h"
-#include "zone.h"
+#include "world/zone.h"
 
 #include <SFML/Graphics/Image.hpp>
 #include <gtest/gtest.h>
@@ -286,7 +286,7 @@ TEST(ArtGenerator, PaintsTheSameBytesOnEveryRun)
 #ifdef MORVANE_ARTGEN
 // The generator's own drawing code: the places where a slip would spoil every image.
 
-#include "globals.h"
+#include "core/globals.h"
 #include "iso.h"
 #include "noise.h"
 #include "raster.h"

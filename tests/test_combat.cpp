@@ -1,11 +1,11 @@
 #include "charscene.h"
-#include "clerk.h"
-#include "doodad.h"
-#include "globals.h"
-#include "malepedestrian.h"
-#include "particle.h"
-#include "resourcemanager.h"
-#include "robber.h"
+#include "characters/clerk.h"
+#include "characters/doodad.h"
+#include "core/globals.h"
+#include "characters/malepedestrian.h"
+#include "characters/particle.h"
+#include "world/resourcemanager.h"
+#include "characters/robber.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "console.h"
+#include "editor/console.h"
 #include "testsupport.h"
 
 #include <gtest/gtest.h>

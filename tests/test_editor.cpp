@@ -1,10 +1,10 @@
-#include "doodad.h"
+#include "characters/doodad.h"
 #include "editortesting.h"
-#include "mainloop.h"
-#include "resourcemanager.h"
-#include "stategame.h"
-#include "tile.h"
-#include "zone.h"
+#include "app/mainloop.h"
+#include "world/resourcemanager.h"
+#include "play/stategame.h"
+#include "world/tile.h"
+#include "world/zone.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "editorcommands.h"
+#include "editor/editorcommands.h"
 #include "editortesting.h"
-#include "zone.h"
+#include "world/zone.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "entity.h"
+#include "world/entity.h"
 
-#include "globals.h"
+#include "core/globals.h"
 #include "worldprobe.h"
-#include "zone.h"
+#include "world/zone.h"
 
 #include <gtest/gtest.h>
 

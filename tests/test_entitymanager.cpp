@@ -1,8 +1,8 @@
-#include "entitymanager.h"
+#include "world/entitymanager.h"
 
 #include "testsupport.h"
 #include "worldprobe.h"
-#include "zone.h"
+#include "world/zone.h"
 
 #include <SFML/Graphics/RenderTexture.hpp>
 #include <gtest/gtest.h>

@@ -1,15 +1,15 @@
 // The grid contact step, remembered path searches and the batched ground must give
 // exactly what the plain methods give.
 #include "charscene.h"
-#include "doodad.h"
-#include "globals.h"
-#include "malepedestrian.h"
-#include "particle.h"
-#include "player.h"
-#include "resourcemanager.h"
-#include "robber.h"
-#include "trigger.h"
-#include "unit.h"
+#include "characters/doodad.h"
+#include "core/globals.h"
+#include "characters/malepedestrian.h"
+#include "characters/particle.h"
+#include "characters/player.h"
+#include "world/resourcemanager.h"
+#include "characters/robber.h"
+#include "play/trigger.h"
+#include "characters/unit.h"
 
 #include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/RenderTexture.hpp>

@@ -3,12 +3,12 @@
 
 #include "editortesting.h"
 
-#include "mainloop.h"
-#include "player.h"
-#include "resourcemanager.h"
-#include "stategame.h"
-#include "trigger.h"
-#include "zone.h"
+#include "app/mainloop.h"
+#include "characters/player.h"
+#include "world/resourcemanager.h"
+#include "play/stategame.h"
+#include "play/trigger.h"
+#include "world/zone.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

@@ -1,4 +1,4 @@
-#include "resourcemanager.h"
+#include "world/resourcemanager.h"
 
 #include <SFML/System/Err.hpp>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "input.h"
-#include "mainloop.h"
-#include "state.h"
+#include "core/input.h"
+#include "app/mainloop.h"
+#include "core/state.h"
 #include "testsupport.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>

@@ -1,15 +1,15 @@
 // The whole game, played by a bot on the shipped zones and art: from the home street
 // through both streets to the shop, its robbers, the closing lines and the fade to black.
 
-#include "input.h"
-#include "mainloop.h"
-#include "player.h"
+#include "core/input.h"
+#include "app/mainloop.h"
+#include "characters/player.h"
 #include "playbot.h"
-#include "scripthandler.h"
-#include "state.h"
-#include "stategame.h"
+#include "play/scripthandler.h"
+#include "core/state.h"
+#include "play/stategame.h"
 #include "testsupport.h"
-#include "zone.h"
+#include "world/zone.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "resourcemanager.h"
+#include "world/resourcemanager.h"
 #include "testsupport.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
-#include "scripthandler.h"
+#include "play/scripthandler.h"
 
-#include "input.h"
-#include "resourcemanager.h"
-#include "trigger.h"
-#include "unit.h"
+#include "core/input.h"
+#include "world/resourcemanager.h"
+#include "play/trigger.h"
+#include "characters/unit.h"
 #include "worldprobe.h"
-#include "zone.h"
+#include "world/zone.h"
 
 #include <SFML/Audio/SoundBuffer.hpp>
 #include <SFML/Graphics/RenderTexture.hpp>

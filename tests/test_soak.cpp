@@ -7,17 +7,17 @@
 // counter, or malloc's in-use bytes), not the resident size, which also holds memory that
 // was freed but kept by the allocator or the sanitizer's quarantine.
 
-#include "entity.h"
-#include "globals.h"
-#include "input.h"
-#include "mainloop.h"
-#include "player.h"
-#include "resourcemanager.h"
-#include "state.h"
-#include "stategame.h"
+#include "world/entity.h"
+#include "core/globals.h"
+#include "core/input.h"
+#include "app/mainloop.h"
+#include "characters/player.h"
+#include "world/resourcemanager.h"
+#include "core/state.h"
+#include "play/stategame.h"
 #include "testsupport.h"
-#include "tile.h"
-#include "zone.h"
+#include "world/tile.h"
+#include "world/zone.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <gtest/gtest.h>

@@ -1,16 +1,16 @@
-#include "stategame.h"
+#include "play/stategame.h"
 
-#include "doodad.h"
-#include "globals.h"
-#include "input.h"
-#include "malepedestrian.h"
-#include "mainloop.h"
-#include "player.h"
-#include "resourcemanager.h"
-#include "robber.h"
+#include "characters/doodad.h"
+#include "core/globals.h"
+#include "core/input.h"
+#include "characters/malepedestrian.h"
+#include "app/mainloop.h"
+#include "characters/player.h"
+#include "world/resourcemanager.h"
+#include "characters/robber.h"
 #include "testsupport.h"
-#include "trigger.h"
-#include "zone.h"
+#include "play/trigger.h"
+#include "world/zone.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Texture.hpp>

@@ -1,9 +1,9 @@
-#include "trigger.h"
+#include "play/trigger.h"
 
-#include "scripthandler.h"
-#include "unit.h"
+#include "play/scripthandler.h"
+#include "characters/unit.h"
 #include "worldprobe.h"
-#include "zone.h"
+#include "world/zone.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "charscene.h"
-#include "globals.h"
-#include "doodad.h"
-#include "unit.h"
+#include "core/globals.h"
+#include "characters/doodad.h"
+#include "characters/unit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "zone.h"
+#include "world/zone.h"
 
-#include "tile.h"
+#include "world/tile.h"
 #include "worldprobe.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "zone.h"
+#include "world/zone.h"
 
-#include "player.h"
-#include "resourcemanager.h"
+#include "characters/player.h"
+#include "world/resourcemanager.h"
 #include "testsupport.h"
 #include "worldprobe.h"
 

@@ -1,11 +1,11 @@
 // zonetool's text form and checks, and the shipped levels built with it.
 
-#include "entity.h"
-#include "player.h"
-#include "robber.h"
+#include "world/entity.h"
+#include "characters/player.h"
+#include "characters/robber.h"
 #include "testsupport.h"
-#include "tile.h"
-#include "zone.h"
+#include "world/tile.h"
+#include "world/zone.h"
 #include "zonetext.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "testsupport.h"
 
-#include "mainloop.h"
-#include "resourcemanager.h"
+#include "app/mainloop.h"
+#include "world/resourcemanager.h"
 
 #include <SFML/Audio/SoundBuffer.hpp>
 #include <SFML/Graphics/Image.hpp>

@@ -1,8 +1,8 @@
 #pragma once
 // Test-only entities and byte helpers shared by the world-model tests.
 
-#include "entity.h"
-#include "entitymanager.h"
+#include "world/entity.h"
+#include "world/entitymanager.h"
 #include "testsupport.h"
 
 #include <cstdint>

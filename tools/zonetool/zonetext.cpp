@@ -1,10 +1,10 @@
 #include "zonetext.h"
 
-#include "binaryio.h"
-#include "entity.h"
-#include "entitymanager.h"
-#include "tile.h"
-#include "zone.h"
+#include "core/binaryio.h"
+#include "world/entity.h"
+#include "world/entitymanager.h"
+#include "world/tile.h"
+#include "world/zone.h"
 
 #include <cctype>
 #include <cerrno>

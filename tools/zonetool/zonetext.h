@@ -3,7 +3,7 @@
 // Decoding and encoding follow the game's zone file byte for byte, so a file can be
 // dumped, edited as text and built back.
 
-#include "event.h"
+#include "world/event.h"
 
 #include <cstdint>
 #include <map>

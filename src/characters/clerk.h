@@ -1,0 +1,17 @@
+#pragma once
+// The shopkeeper: stands still until a script gives it a path, then walks it slowly.
+
+#include "core/animation.h"
+#include "characters/unit.h"
+
+class Clerk final : public Unit {
+public:
+    static constexpr float WALK_SPEED = 0.5f;
+
+    Animation walk;
+
+    explicit Clerk(EntityManager* owner);
+
+    void update(Zone& zone) override;
+    void draw(sf::RenderTarget& target) override;
+};

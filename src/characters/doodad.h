@@ -1,0 +1,43 @@
+#pragma once
+// Static scenery props, and two entity kinds nothing creates.
+
+#include "world/entity.h"
+
+#include <SFML/Graphics/Sprite.hpp>
+#include <string>
+
+class Doodad final : public Entity {
+public:
+    static const int PROP_COUNT = 12;
+
+    int imageIndex;
+    sf::Sprite sprite;
+
+    // An unknown prop number falls back to prop 0.
+    Doodad(EntityManager* owner, int prop);
+
+    void update(Zone& zone) override;
+    void onCollide(Entity& other, const sf::Vector2f& push) override;
+    void draw(sf::RenderTarget& target) override;
+    void save(std::ostream& out) const override;
+    // A prop number outside the list keeps the current image.
+    void load(std::istream& in) override;
+
+    void applyImage();
+    static bool isValidProp(int prop);
+    static std::string getImagePath(int prop);
+};
+
+class TrashCan : public Entity {
+public:
+    explicit TrashCan(EntityManager* owner);
+};
+
+class TestEntity final : public Entity {
+public:
+    explicit TestEntity(EntityManager* owner);
+
+    void update(Zone& zone) override;
+    void onCollide(Entity& other, const sf::Vector2f& push) override;
+    void draw(sf::RenderTarget& target) override;
+};

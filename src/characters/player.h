@@ -1,0 +1,46 @@
+#pragma once
+// The brawler the user steers: walks, punches, spin-kicks, gets hurt and falls.
+
+#include "core/animation.h"
+#include "characters/unit.h"
+
+class Player final : public Unit {
+public:
+    static constexpr float WALK_SPEED = 3.0f;
+    static constexpr float HIT_REACH = 24.0f;
+    static constexpr float MARKER_REACH = 16.0f;
+
+    Entity* grabCandidate = nullptr;
+    Entity* grabbed = nullptr;
+    int actionTimer = 0;
+    bool attacking = false;
+    bool defeated = false;
+    Animation* currentAnimation;
+
+    Animation idle;
+    Animation punchAnimation;
+    Animation spinKickAnimation;
+    Animation walk;
+    Animation throwAnimation;
+    Animation hurt;
+    Animation death;
+
+    explicit Player(EntityManager* owner);
+
+    void update(Zone& zone) override;
+    void onCollide(Entity& other, const sf::Vector2f& push) override;
+    void draw(sf::RenderTarget& target) override;
+    void load(std::istream& in) override;
+    int damage(int amount) override;
+
+    // Driven by the play state's input step; the caller sets facing before a punch.
+    void punch();
+    void spinKick();
+    // Kept for later: no control calls these yet.
+    void throwGrabbed();
+    void markAndDust();
+
+private:
+    void startAction(Animation& animation);
+    void makePunchHits();
+};

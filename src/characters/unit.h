@@ -1,0 +1,71 @@
+#pragma once
+// Base of every character: team, hit points, steering and A* paths over the zone's tiles.
+
+#include "world/entity.h"
+
+#include <SFML/System/Vector2.hpp>
+#include <vector>
+
+class Animation;
+
+struct PathNode {
+    int row;
+    int column;
+    float f;
+    float g;
+    float h;
+    PathNode* parent; // only meaningful during a search; copies in a path hold null
+};
+
+class Unit : public Entity {
+public:
+    static constexpr float STRAIGHT_COST = 1.0f;
+    static constexpr float DIAGONAL_COST = 1.4142135f;
+    // Closer than this to a waypoint's centre and it counts as reached.
+    static constexpr float WAYPOINT_REACHED = 32.0f / 6.0f;
+
+    int team;
+    int hitPoints = 1;
+    sf::Vector2f moveDirection;
+    // Next waypoint last, destination first.
+    std::vector<PathNode> path;
+
+    Unit(int typeValue, EntityManager* owner, int teamValue);
+
+    void update(Zone& zone) override;
+    void onCollide(Entity& other, const sf::Vector2f& push) override;
+    virtual int damage(int amount);
+    virtual void steer(float speed);
+
+    bool hasPath() const;
+    void clearPath();
+    void findPath(Zone& zone, int row, int column);
+    // findPath, but answered from this unit's last search while its tile, the destination
+    // and the zone's ground are all unchanged: the search depends on nothing else.
+    void findPathReusing(Zone& zone, int row, int column);
+    // Off, findPathReusing searches afresh every time (the reference for tests and benchmarks).
+    static bool reusePaths;
+
+    // Walking: an explicit direction, or none and a path to follow.
+    bool isMoving() const;
+
+protected:
+    // Sheet and mirroring for the current facing, shared by every character's draw.
+    bool facesUp() const;
+    bool facesLeft() const;
+    // Positions, mirrors, optionally advances and draws one animation.
+    void showAnimation(Animation& animation, sf::RenderTarget& target, bool advance);
+
+private:
+    struct LastSearch {
+        const Zone* zone = nullptr;
+        unsigned long layoutVersion = 0;
+        int startRow = 0;
+        int startColumn = 0;
+        int row = 0;
+        int column = 0;
+        bool valid = false;
+        std::vector<PathNode> result;
+    };
+    LastSearch lastSearch;
+};

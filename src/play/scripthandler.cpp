@@ -1,0 +1,318 @@
+#include "play/scripthandler.h"
+
+#include "world/entity.h"
+#include "world/entitymanager.h"
+#include "core/globals.h"
+#include "core/input.h"
+#include "world/resourcemanager.h"
+#include "characters/unit.h"
+#include "world/zone.h"
+
+#include <SFML/Graphics/ConvexShape.hpp>
+#include <SFML/Graphics/RectangleShape.hpp>
+#include <SFML/Graphics/RenderTarget.hpp>
+#include <SFML/Graphics/Sprite.hpp>
+#include <SFML/Graphics/Text.hpp>
+#include <climits>
+#include <cstdio>
+
+const std::string ScriptHandler::TYPING_SOUND = "resources/sfx/confirm.wav";
+
+namespace {
+const char* MSG_NO_WALKER = "Script walk skipped: entity %d is not a unit in this zone!\n";
+const char* MSG_NO_PATH = "Script walk skipped: entity %d has no path to tile %d, %d!\n";
+const char* MSG_STALLED = "Script walk given up: entity %d has stood on one tile for %d frames!\n";
+const char* MSG_EMPTY_DIALOG = "Script dialog skipped: it has no lines!\n";
+const char* MSG_BAD_EVENT = "Script event skipped: unknown event type %d!\n";
+
+const float PORTRAIT_SIZE = 100.f;
+const unsigned TEXT_SIZE = 30;
+const float TEXT_LEFT = 15.f;
+
+void report(const char* format, int a = 0, int b = 0, int c = 0)
+{
+    std::printf(format, a, b, c);
+    std::fflush(stdout);
+}
+
+// Breaks a line at spaces so it fits the box; the typewriter then reveals the same
+// characters, only some spaces show as line breaks, so words never jump mid-typing.
+std::string wrapToWidth(const std::string& text, float maxWidth)
+{
+    std::string wrapped = text;
+    sf::Text probe("", ResourceManager::dialogFont, TEXT_SIZE);
+    std::size_t lineStart = 0;
+    std::size_t lastSpace = std::string::npos;
+    for (std::size_t i = 0; i <= wrapped.size(); ++i) {
+        const bool end = i == wrapped.size();
+        if (!end && wrapped[i] == '\n') {
+            lineStart = i + 1;
+            lastSpace = std::string::npos;
+            continue;
+        }
+        if (!end && wrapped[i] != ' ')
+            continue;
+        probe.setString(wrapped.substr(lineStart, i - lineStart));
+        if (probe.getLocalBounds().width > maxWidth && lastSpace != std::string::npos) {
+            wrapped[lastSpace] = '\n';
+            lineStart = lastSpace + 1;
+        }
+        lastSpace = end ? std::string::npos : i;
+    }
+    return wrapped;
+}
+
+// Truncates toward zero like the tile lookups do; positions far off any grid map to a
+// value no destination can hold.
+int tileOf(float coordinate)
+{
+    const float q = coordinate / TILE_SIZE;
+    if (!(q > -2.0e9f && q < 2.0e9f))
+        return INT_MIN;
+    return static_cast<int>(q);
+}
+} // namespace
+
+ScriptHandler::ScriptHandler()
+    : boxVisible(false), fading(true), fadingIn(true), openness(0.f), lineIndex(0), charsShown(0),
+      typeTimer(0), advancing(false), advanceProgress(0.f), blinkOn(false), blinkTimer(BLINK_PERIOD),
+      walking(false), walkRow(INT_MIN), walkColumn(INT_MIN), walkStill(0)
+{
+    // Rasterised now, not by the first line of dialog, which would stall its frame.
+    for (sf::Uint32 c = ' '; c <= '~'; ++c)
+        ResourceManager::dialogFont.getGlyph(c, TEXT_SIZE, false);
+}
+
+void ScriptHandler::addEvent(const Event& event)
+{
+    const bool wasEmpty = queue.empty();
+    queue.push_back(event);
+    if (wasEmpty)
+        startEvent();
+}
+
+bool ScriptHandler::isRunning() const { return !queue.empty() || boxVisible || walking; }
+
+void ScriptHandler::startEvent()
+{
+    // Events a zone file can hold but nothing can play are dropped, not left to block the queue.
+    while (!queue.empty()) {
+        const Event& event = queue.front();
+        if (event.type == Event::EVENT_MOVE) {
+            walking = true;
+            walkRow = INT_MIN;
+            walkColumn = INT_MIN;
+            walkStill = 0;
+            return;
+        }
+        if (event.type == Event::EVENT_DIALOG && !event.dialogLines.empty()) {
+            boxVisible = true;
+            fading = true;
+            fadingIn = true;
+            openness = 0.f;
+            typeTimer = 0;
+            charsShown = 0;
+            lineIndex = 0;
+            return;
+        }
+        if (event.type == Event::EVENT_DIALOG)
+            report(MSG_EMPTY_DIALOG);
+        else
+            report(MSG_BAD_EVENT, event.type);
+        queue.pop_front();
+    }
+}
+
+void ScriptHandler::popEvent()
+{
+    if (!queue.empty())
+        queue.pop_front();
+}
+
+void ScriptHandler::update(EntityManager& manager, Zone& zone)
+{
+    if (walking)
+        updateWalk(manager, zone);
+    if (boxVisible)
+        updateDialog();
+}
+
+void ScriptHandler::updateWalk(EntityManager& manager, Zone& zone)
+{
+    const Event& event = queue.front();
+    Entity* e = manager.get(event.entityId);
+    if (e == nullptr || !Entity::isUnitType(e->getType())) {
+        report(MSG_NO_WALKER, event.entityId);
+        walking = false;
+        popEvent();
+        startEvent();
+        return;
+    }
+    Unit* u = static_cast<Unit*>(e);
+    const int row = tileOf(u->position.y);
+    const int column = tileOf(u->position.x);
+    if (row == event.destY && column == event.destX) {
+        walking = false;
+        popEvent();
+        startEvent();
+        return;
+    }
+    walkStill = row == walkRow && column == walkColumn ? walkStill + 1 : 0;
+    walkRow = row;
+    walkColumn = column;
+    if (walkStill >= WALK_STALL_FRAMES) {
+        // Better a skipped step than a script that never hands control back.
+        report(MSG_STALLED, event.entityId, WALK_STALL_FRAMES);
+        walking = false;
+        popEvent();
+        startEvent();
+        return;
+    }
+    if (!u->hasPath()) {
+        u->findPath(zone, event.destY, event.destX);
+        if (!u->hasPath()) {
+            report(MSG_NO_PATH, event.entityId, event.destX, event.destY);
+            walking = false;
+            popEvent();
+            startEvent();
+        }
+    }
+}
+
+void ScriptHandler::updateDialog()
+{
+    if (fading) {
+        if (fadingIn) {
+            openness += FADE_STEP;
+            if (openness >= 1.f) {
+                openness = 1.f;
+                fadingIn = false;
+                fading = false;
+            }
+        } else {
+            openness -= FADE_STEP;
+            if (openness <= 0.f) {
+                openness = 0.f;
+                fading = false;
+                fadingIn = true;
+                boxVisible = false;
+                popEvent();
+                startEvent();
+            }
+        }
+        return;
+    }
+    // startEvent only opens the box for a dialog with lines, and nothing else pops it.
+    MORVANE_ASSERT(!queue.empty() && lineIndex < static_cast<int>(queue.front().dialogLines.size()),
+                   "src/scripthandler");
+    const std::vector<DialogLine>& lines = queue.front().dialogLines;
+
+    if (advancing) {
+        advanceProgress += ADVANCE_STEP;
+        if (advanceProgress < 1.f)
+            return;
+        advanceProgress = 1.f;
+        advancing = false;
+        if (lineIndex >= static_cast<int>(lines.size()) - 1) {
+            fading = true;
+        } else {
+            ++lineIndex;
+            typeTimer = 0;
+            charsShown = 0;
+        }
+        return;
+    }
+
+    const std::string& text = lines[static_cast<std::size_t>(lineIndex)].text;
+    if (charsShown < static_cast<int>(text.size())) {
+        typeCharacters(text);
+        return;
+    }
+
+    if (++blinkTimer > BLINK_PERIOD - 1) {
+        blinkTimer = 0;
+        blinkOn = !blinkOn;
+    }
+    if (advanceKeyHeld()) {
+        advancing = true;
+        advanceProgress = 0.f;
+        blinkOn = false;
+    }
+}
+
+void ScriptHandler::typeCharacters(const std::string& text)
+{
+    if (++typeTimer < TYPE_PERIOD)
+        return;
+    typeTimer = 0;
+    // Blanks go out with the character before them, so no frame waits on a space.
+    do {
+        ++charsShown;
+        ResourceManager::playSound(TYPING_SOUND);
+        if (charsShown >= static_cast<int>(text.size()))
+            return;
+    } while (text[static_cast<std::size_t>(charsShown)] == ' ' || text[static_cast<std::size_t>(charsShown)] == '\n');
+}
+
+bool ScriptHandler::advanceKeyHeld()
+{
+    return input::isKeyPressed(sf::Keyboard::Return) || input::isKeyPressed(sf::Keyboard::Space) ||
+           input::isKeyPressed(sf::Keyboard::Z) || input::isKeyPressed(sf::Keyboard::Down);
+}
+
+void ScriptHandler::draw(sf::RenderTarget& target)
+{
+    if (!boxVisible || queue.empty())
+        return;
+    const sf::Vector2f screen = target.getDefaultView().getSize();
+    const float w = 0.8f * screen.x * openness;
+    const float h = 0.4f * screen.y * openness;
+    // A box with no area would give the view a degenerate projection.
+    if (w <= 0.f || h <= 0.f)
+        return;
+    dialogView.reset(sf::FloatRect(0.f, 0.f, w, h));
+    dialogView.setViewport(sf::FloatRect(0.5f - 0.4f * openness, 0.1f, 0.8f * openness, 0.4f));
+    target.setView(dialogView);
+
+    sf::RectangleShape box(sf::Vector2f(w, h));
+    box.setFillColor(sf::Color(35, 35, 35, 255));
+    target.draw(box);
+    if (fading)
+        return;
+
+    const std::vector<DialogLine>& lines = queue.front().dialogLines;
+    if (lineIndex >= static_cast<int>(lines.size()))
+        return;
+    const DialogLine& line = lines[static_cast<std::size_t>(lineIndex)];
+
+    sf::Vector2f corner(0.f, 0.f);
+    switch (line.portraitPos) {
+    case 1: corner = sf::Vector2f(w - PORTRAIT_SIZE, 0.f); break;
+    case 2: corner = sf::Vector2f(0.f, h - PORTRAIT_SIZE); break;
+    case 3: corner = sf::Vector2f(w - PORTRAIT_SIZE, h - PORTRAIT_SIZE); break;
+    default: break;
+    }
+    sf::RectangleShape frame(sf::Vector2f(PORTRAIT_SIZE, PORTRAIT_SIZE));
+    frame.setFillColor(sf::Color::Magenta);
+    frame.setPosition(corner);
+    target.draw(frame);
+    sf::Sprite portrait(ResourceManager::getPortrait(line.portraitId));
+    portrait.setPosition(corner);
+    target.draw(portrait);
+
+    const std::string shown = wrapToWidth(line.text, w - 2.f * TEXT_LEFT).substr(0, static_cast<std::size_t>(charsShown));
+    sf::Text text(shown, ResourceManager::dialogFont, TEXT_SIZE);
+    text.setPosition(TEXT_LEFT, 5.f);
+    if (advancing) {
+        text.move(0.f, -advanceProgress * h);
+    } else if (blinkOn) {
+        sf::ConvexShape triangle(3);
+        triangle.setPoint(0, sf::Vector2f(0.f, 0.f));
+        triangle.setPoint(1, sf::Vector2f(10.f, 20.f));
+        triangle.setPoint(2, sf::Vector2f(20.f, 0.f));
+        triangle.setFillColor(sf::Color::White);
+        triangle.setPosition(0.5f * w - 10.f, h - 20.f);
+        target.draw(triangle);
+    }
+    target.draw(text);
+}

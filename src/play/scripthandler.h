@@ -1,0 +1,68 @@
+#pragma once
+// Plays queued events one after another: dialogs typed into a box, and scripted walks.
+
+#include "play/trigger.h"
+
+#include <SFML/Graphics/View.hpp>
+#include <deque>
+#include <string>
+
+namespace sf { class RenderTarget; }
+class EntityManager;
+class Zone;
+
+class ScriptHandler {
+public:
+    // Slightly under 1/60: the box takes 61 frames to open and 61 to close.
+    static constexpr float FADE_STEP = 0.0166666f;
+    static constexpr float ADVANCE_STEP = 0.032f;
+    static constexpr int TYPE_PERIOD = 3;
+    static constexpr int BLINK_PERIOD = 6;
+    // A walker that stays on one tile this long is stuck (or busy with a mind of its own).
+    static constexpr int WALK_STALL_FRAMES = 600;
+    static const std::string TYPING_SOUND;
+
+    ScriptHandler();
+
+    void addEvent(const Event& event);
+    bool isRunning() const;
+    void update(EntityManager& manager, Zone& zone);
+    void draw(sf::RenderTarget& target);
+
+    // What the play state and tests look at.
+    bool isWalking() const { return walking; }
+    bool isBoxVisible() const { return boxVisible; }
+    bool isFading() const { return fading; }
+    bool isAdvancing() const { return advancing; }
+    bool isBlinkOn() const { return blinkOn; }
+    float getOpenness() const { return openness; }
+    int getLineIndex() const { return lineIndex; }
+    int getCharsShown() const { return charsShown; }
+    const std::deque<Event>& getQueue() const { return queue; }
+
+private:
+    void startEvent();
+    void popEvent();
+    void updateWalk(EntityManager& manager, Zone& zone);
+    void updateDialog();
+    void typeCharacters(const std::string& text);
+    static bool advanceKeyHeld();
+
+    std::deque<Event> queue;
+    sf::View dialogView;
+    bool boxVisible;
+    bool fading;
+    bool fadingIn;
+    float openness;
+    int lineIndex;
+    int charsShown;
+    int typeTimer;
+    bool advancing;
+    float advanceProgress;
+    bool blinkOn;
+    int blinkTimer;
+    bool walking;
+    int walkRow;
+    int walkColumn;
+    int walkStill;
+};

@@ -1,0 +1,246 @@
+#include "play/stategame.h"
+
+#include "world/entity.h"
+#include "core/globals.h"
+#include "core/input.h"
+#include "characters/malepedestrian.h"
+#include "characters/player.h"
+#include "world/resourcemanager.h"
+#include "world/tile.h"
+#include "world/zone.h"
+
+#include <SFML/Graphics/RectangleShape.hpp>
+#include <SFML/Graphics/RenderWindow.hpp>
+#include <climits>
+#include <cstdio>
+
+namespace {
+const char* MSG_NO_START_PLAYER = "Zone 0 gave no player: starting a new one at %.0f, %.0f\n";
+const char* MSG_EXTRA_PLAYER = "Zone %d holds a player of its own: removed, the arriving one takes its place\n";
+
+const char* ENDING_LINE_CLERK = "Wow.";
+const char* ENDING_LINE_PLAYER = "I'll take three boxes of the good stuff.";
+
+// Tile under a world coordinate, truncated toward zero; far-off values stay off the grid.
+int tileOf(float coordinate)
+{
+    const float q = coordinate / TILE_SIZE;
+    if (!(q > -2.0e9f && q < 2.0e9f))
+        return INT_MIN;
+    return static_cast<int>(q);
+}
+
+Event endingDialog()
+{
+    Event event;
+    event.type = Event::EVENT_DIALOG;
+    event.dialogLines.push_back(DialogLine{ENDING_LINE_CLERK, 1, 3});
+    event.dialogLines.push_back(DialogLine{ENDING_LINE_PLAYER, 0, 2});
+    return event;
+}
+} // namespace
+
+StateGame::StateGame(sf::RenderWindow* targetWindow, State** stateTable)
+    : State(targetWindow, stateTable), zone(nullptr), camera(targetWindow), debugDraw(false), player(nullptr),
+      ending(false), leftHeld(false), middleHeld(false), rightHeld(false), switchLatch(true), fadeOutTimer(0),
+      fadeInTimer(0)
+{
+}
+
+StateGame::~StateGame() { release(); }
+
+void StateGame::enter()
+{
+    zone = new Zone(0, 1, 1, &scriptHandler);
+    zones[0] = zone;
+    player = zone->load(0);
+    if (player == nullptr) {
+        // Without a player nothing can be played; a stand-in lets the editor repair the level.
+        player = new Player(zone);
+        player->position = firstWalkableCentre(*zone);
+        std::printf(MSG_NO_START_PLAYER, player->position.x, player->position.y);
+        std::fflush(stdout);
+        addPlayerTo(zone);
+    }
+    ResourceManager::music.setLoop(true);
+}
+
+void StateGame::leave() { release(); }
+
+void StateGame::release()
+{
+    // The player goes first, while the zone it refers to still exists.
+    if (player != nullptr) {
+        if (zone != nullptr && zone->get(player->getID()) == player)
+            zone->remove(player->getID(), false);
+        delete player;
+        player = nullptr;
+    }
+    for (auto& entry : zones)
+        delete entry.second;
+    zones.clear();
+    zone = nullptr;
+}
+
+sf::Vector2f StateGame::firstWalkableCentre(Zone& target)
+{
+    for (int x = 0; x < target.getWidth(); ++x)
+        for (int y = 0; y < target.getHeight(); ++y)
+            if (target.getTile(x, y)->walkable)
+                return sf::Vector2f(x * TILE_SIZE + TILE_SIZE * 0.5f, y * TILE_SIZE + TILE_SIZE * 0.5f);
+    return sf::Vector2f(TILE_SIZE * 0.5f, TILE_SIZE * 0.5f);
+}
+
+void StateGame::addPlayerTo(Zone* target)
+{
+    // Whatever holds the player's id there (a player record of the zone's own file) makes way.
+    if (Entity* occupant = target->get(player->getID())) {
+        std::printf(MSG_EXTRA_PLAYER, target->id);
+        std::fflush(stdout);
+        target->remove(occupant->getID(), true);
+    }
+    player->manager = target;
+    target->add(player);
+}
+
+int StateGame::update()
+{
+    const int next = switchKeys(switchLatch, STATE_EDITOR);
+    if (next >= 0)
+        return next;
+
+    if (scriptHandler.isRunning()) {
+        ResourceManager::music.setVolume(SCRIPT_VOLUME);
+        player->moveDirection = ZERO_VECTOR;
+        scriptHandler.update(*zone, *zone);
+        // A scripted walk needs the world to move; dialogs keep it still.
+        if (scriptHandler.isWalking())
+            zone->update(*zone, false);
+        return STATE_GAME;
+    }
+
+    if (updateTransition())
+        return STATE_GAME;
+
+    ResourceManager::music.setVolume(PLAY_VOLUME);
+    if (!player->defeated)
+        handlePlayerInput();
+
+    if (zone->id == ENDING_ZONE && zone->countType(Entity::TYPE_ROBBER) == 0) {
+        scriptHandler.addEvent(endingDialog());
+        ending = true;
+        fadeOutTimer = ENDING_FRAMES;
+    }
+
+    zone->update(*zone, false);
+    return STATE_GAME;
+}
+
+void StateGame::handlePlayerInput()
+{
+    const sf::Vector2f cursor = screenToWorld(window->mapPixelToCoords(input::mousePosition(*window)));
+    const bool left = input::isButtonPressed(sf::Mouse::Left);
+    const bool right = input::isButtonPressed(sf::Mouse::Right);
+    const bool middle = input::isButtonPressed(sf::Mouse::Middle);
+
+    // A press walks from its second frame on, so a click alone does not.
+    player->moveDirection = leftHeld && left ? cursor - player->position : ZERO_VECTOR;
+
+    if (right && !rightHeld) {
+        const sf::Vector2f aim = cursor - player->position;
+        if (aim != ZERO_VECTOR)
+            player->facing = normalize(aim);
+        player->punch();
+    }
+
+    if (input::isKeyPressed(sf::Keyboard::R))
+        zone->add(new MalePedestrian(zone));
+    if (input::isKeyPressed(sf::Keyboard::Z))
+        player->spinKick();
+
+    leftHeld = left;
+    rightHeld = right;
+    middleHeld = middle;
+}
+
+bool StateGame::updateTransition()
+{
+    if (ending) {
+        if (fadeOutTimer > 0)
+            --fadeOutTimer;
+        return true;
+    }
+    if (fadeOutTimer > 0) {
+        --fadeOutTimer;
+        return true;
+    }
+
+    const Tile* tile = zone->getTile(tileOf(player->position.x), tileOf(player->position.y));
+    if (fadeInTimer > 0) {
+        if (fadeOutTimer == 0) {
+            fadeOutTimer = -1;
+            changeZone(tile);
+        }
+        --fadeInTimer;
+        return true;
+    }
+    if (tile != nullptr && tile->type == TILE_LINKOUT) {
+        fadeInTimer = FADE_FRAMES;
+        fadeOutTimer = FADE_FRAMES;
+    }
+    return false;
+}
+
+void StateGame::changeZone(const Tile* linkTile)
+{
+    const int leftId = zone->id;
+    // Started by the first departure from zone 0; play() again would rewind it.
+    if (leftId == 0 && ResourceManager::music.getStatus() != sf::Music::Playing)
+        ResourceManager::music.play();
+
+    if (zone->get(player->getID()) == player)
+        zone->remove(player->getID(), false);
+
+    const int target = linkTile != nullptr ? linkTile->link : leftId;
+    auto found = zones.find(target);
+    if (found != zones.end()) {
+        zone = found->second;
+    } else {
+        zone = new Zone(0, 1, 1, &scriptHandler);
+        zone->load(target); // a player of its own gives way in addPlayerTo
+        zones[target] = zone;
+    }
+    addPlayerTo(zone);
+    player->position = zone->findLinkIn(leftId);
+}
+
+void StateGame::draw()
+{
+    camera.getView().setCenter(worldToScreen(player->position) + sf::Vector2f(0.f, -CAMERA_RISE));
+    camera.apply();
+    zone->draw(*window, debugDraw);
+    if (scriptHandler.isRunning())
+        scriptHandler.draw(*window);
+
+    float alpha = -1.f;
+    if (ending || fadeOutTimer > 0) {
+        const float frames = ending ? static_cast<float>(ENDING_FRAMES) : static_cast<float>(FADE_FRAMES);
+        alpha = 255.f - (static_cast<float>(fadeOutTimer) / frames) * 255.f;
+    } else if (fadeInTimer > 0) {
+        alpha = (static_cast<float>(fadeInTimer) / FADE_FRAMES) * 255.f;
+    }
+    if (alpha >= 0.f) {
+        camera.setScreenSpace(true);
+        sf::RectangleShape overlay(sf::Vector2f(window->getSize()));
+        overlay.setFillColor(sf::Color(0, 0, 0, static_cast<sf::Uint8>(static_cast<int>(alpha) & 0xFF)));
+        window->draw(overlay);
+    }
+    // The dialog box and the overlay leave their own views behind.
+    camera.setScreenSpace(false);
+}
+
+void StateGame::handleEvent(const sf::Event& event)
+{
+    if (event.type == sf::Event::KeyPressed && event.key.code == sf::Keyboard::D)
+        debugDraw = !debugDraw;
+}

@@ -1,0 +1,65 @@
+#pragma once
+// The play state: runs scripts, zone changes and the world, and draws them.
+
+#include "core/camera.h"
+#include "play/scripthandler.h"
+#include "core/state.h"
+
+#include <SFML/System/Vector2.hpp>
+#include <map>
+
+class Player;
+class Tile;
+class Zone;
+
+class StateGame final : public State {
+public:
+    static constexpr int FADE_FRAMES = 60;
+    static constexpr int ENDING_FRAMES = 160;
+    static constexpr int ENDING_ZONE = 3;
+    static constexpr float PLAY_VOLUME = 100.f;
+    static constexpr float SCRIPT_VOLUME = 50.f;
+    static constexpr float CAMERA_RISE = 32.f;
+
+    StateGame(sf::RenderWindow* targetWindow, State** stateTable);
+    ~StateGame() override;
+    StateGame(const StateGame&) = delete;
+    StateGame& operator=(const StateGame&) = delete;
+
+    int update() override;
+    void draw() override;
+    void enter() override;
+    void leave() override;
+    void handleEvent(const sf::Event& event) override;
+
+    Zone* getZone() const { return zone; }
+    Player* getPlayer() const { return player; }
+    const std::map<int, Zone*>& getZones() const { return zones; }
+    const ScriptHandler& getScriptHandler() const { return scriptHandler; }
+    bool isEnding() const { return ending; }
+    bool isDebugDraw() const { return debugDraw; }
+    int getFadeOutTimer() const { return fadeOutTimer; }
+    int getFadeInTimer() const { return fadeInTimer; }
+
+private:
+    void handlePlayerInput();
+    bool updateTransition();
+    void changeZone(const Tile* linkTile);
+    void addPlayerTo(Zone* target);
+    void release();
+    static sf::Vector2f firstWalkableCentre(Zone& target);
+
+    ScriptHandler scriptHandler;
+    std::map<int, Zone*> zones;
+    Zone* zone;
+    Camera camera;
+    bool debugDraw;
+    Player* player;
+    bool ending;
+    bool leftHeld;
+    bool middleHeld;
+    bool rightHeld;
+    bool switchLatch;
+    int fadeOutTimer;
+    int fadeInTimer;
+};

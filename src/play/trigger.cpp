@@ -1,0 +1,190 @@
+#include "play/trigger.h"
+
+#include "core/binaryio.h"
+#include "world/entitymanager.h"
+#include "core/globals.h"
+#include "play/scripthandler.h"
+#include "characters/unit.h"
+
+#include <istream>
+#include <ostream>
+
+Trigger::Trigger(EntityManager* owner, float triggerRadius, int triggerTeam, bool firesOnEnter, int usesLeft)
+    : Entity(TYPE_TRIGGER, owner), fireOnEnter(firesOnEnter), uses(usesLeft), team(triggerTeam)
+{
+    radius = triggerRadius;
+}
+
+void Trigger::update(Zone&)
+{
+    for (std::size_t k = 0; k < inside.size();) {
+        const Entity* e = manager->get(inside[k]);
+        // Gone, or the id now names something else: either way the unit has left.
+        const bool stillThere = e != nullptr && Entity::isUnitType(e->getType()) &&
+                                static_cast<const Unit*>(e)->team == team && pushOut(*e) != ZERO_VECTOR;
+        if (stillThere)
+            ++k;
+        else
+            leave(k);
+    }
+}
+
+void Trigger::leave(std::size_t index)
+{
+    inside.erase(inside.begin() + static_cast<std::ptrdiff_t>(index));
+    if (!fireOnEnter)
+        fire();
+}
+
+void Trigger::onCollide(Entity& other, const sf::Vector2f&)
+{
+    if (!Entity::isUnitType(other.getType()))
+        return;
+    if (static_cast<const Unit&>(other).team != team)
+        return;
+    for (int unitId : inside)
+        if (unitId == other.getID())
+            return;
+    inside.push_back(other.getID());
+    if (fireOnEnter)
+        fire();
+}
+
+void Trigger::draw(sf::RenderTarget&) {}
+
+void Trigger::fire()
+{
+    if (uses <= 0)
+        return;
+    // The editor's zones have no script handler; they never run collisions anyway.
+    ScriptHandler* handler = manager != nullptr ? manager->scriptHandler : nullptr;
+    if (handler != nullptr)
+        for (const Event& event : events)
+            handler->addEvent(event);
+    --uses;
+}
+
+void Trigger::save(std::ostream& out) const
+{
+    Entity::save(out);
+    writeBool8(out, fireOnEnter);
+    writeInt32(out, uses);
+    writeInt32(out, team);
+    writeInt32(out, static_cast<int32_t>(events.size()));
+    for (const Event& event : events)
+        event.save(out);
+}
+
+void Trigger::load(std::istream& in)
+{
+    Entity::load(in);
+    if (!in)
+        return;
+    bool enter = false;
+    int32_t usesRead = 0, teamRead = 0, count = 0;
+    bool ok = readBool8(in, enter) && readInt32(in, usesRead) && readInt32(in, teamRead) &&
+              readInt32(in, count) && count >= 0;
+    std::vector<Event> loaded;
+    for (int32_t i = 0; ok && i < count; ++i) {
+        Event event;
+        ok = event.load(in);
+        if (ok)
+            loaded.push_back(std::move(event));
+    }
+    if (!ok) {
+        in.setstate(std::ios::failbit);
+        return;
+    }
+    fireOnEnter = enter;
+    uses = usesRead;
+    team = teamRead;
+    for (Event& event : loaded)
+        events.push_back(std::move(event));
+}
+
+void Trigger::addEvent()
+{
+    events.emplace_back();
+}
+
+Event* Trigger::eventAt(int i)
+{
+    if (i < 0 || static_cast<std::size_t>(i) >= events.size())
+        return nullptr;
+    return &events[static_cast<std::size_t>(i)];
+}
+
+DialogLine* Trigger::lineAt(int i, int j)
+{
+    Event* event = eventAt(i);
+    if (event == nullptr || j < 0 || static_cast<std::size_t>(j) >= event->dialogLines.size())
+        return nullptr;
+    return &event->dialogLines[static_cast<std::size_t>(j)];
+}
+
+bool Trigger::addDialogLine(int i)
+{
+    Event* event = eventAt(i);
+    if (event == nullptr)
+        return false;
+    event->dialogLines.emplace_back();
+    return true;
+}
+
+bool Trigger::setDialogText(int i, int j, const std::string& text)
+{
+    DialogLine* line = lineAt(i, j);
+    if (line == nullptr)
+        return false;
+    std::string converted = text;
+    // Typed dialogs spell their line breaks as backslash-n.
+    for (std::size_t pos = converted.find("\\n"); pos != std::string::npos; pos = converted.find("\\n", pos))
+        converted.replace(pos, 2, "\n");
+    line->text = converted;
+    return true;
+}
+
+bool Trigger::setPortraitId(int i, int j, int value)
+{
+    DialogLine* line = lineAt(i, j);
+    if (line == nullptr)
+        return false;
+    line->portraitId = value;
+    return true;
+}
+
+bool Trigger::setPortraitPos(int i, int j, int value)
+{
+    DialogLine* line = lineAt(i, j);
+    if (line == nullptr)
+        return false;
+    line->portraitPos = value;
+    return true;
+}
+
+bool Trigger::setEventEntity(int i, int value)
+{
+    Event* event = eventAt(i);
+    if (event == nullptr)
+        return false;
+    event->entityId = value;
+    return true;
+}
+
+bool Trigger::setEventDestY(int i, int value)
+{
+    Event* event = eventAt(i);
+    if (event == nullptr)
+        return false;
+    event->destY = value;
+    return true;
+}
+
+bool Trigger::setEventDestX(int i, int value)
+{
+    Event* event = eventAt(i);
+    if (event == nullptr)
+        return false;
+    event->destX = value;
+    return true;
+}

@@ -1,0 +1,84 @@
+#pragma once
+// The registry of one zone's entities: ids, the simulation step, depth-sorted drawing
+// and the entity list of a zone file.
+
+#include "world/contactgrid.h"
+
+#include <SFML/System/Vector2.hpp>
+#include <iosfwd>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace sf { class RenderTarget; }
+class ByteChecker;
+class Entity;
+class Player;
+class ScriptHandler;
+class Zone;
+
+class EntityManager {
+public:
+    static constexpr int MAX_ENTITIES = 16777215;
+    static constexpr float DAMPING = 0.8f;
+
+    ScriptHandler* scriptHandler;
+    std::map<int, Entity*> entities;
+    int nextID;
+
+    explicit EntityManager(ScriptHandler* scriptHandlerIn);
+    // Destroys every entity still registered.
+    virtual ~EntityManager();
+    EntityManager(const EntityManager&) = delete;
+    EntityManager& operator=(const EntityManager&) = delete;
+
+    int allocateID();
+    void add(Entity* e);
+    // destroy = false hands the entity over intact (moving the player between zones).
+    void remove(int id, bool destroy);
+    Entity* get(int id) const;
+    int countType(int typeValue) const;
+    Entity* entityAt(const sf::Vector2f& point) const;
+
+    // Dead entities are dropped and destroyed at the end, frozen or not. Contacts are found
+    // through a grid: an entity's update and contact handlers may move only itself.
+    void update(Zone& zone, bool frozen);
+    // The same step testing every ordered pair; the grid is checked against it.
+    void updateAllPairs(Zone& zone, bool frozen);
+    // Entities that cannot touch the view are drawn into a null target: their draw still
+    // runs (it advances animations and throws blows), only the painting is skipped.
+    void draw(sf::RenderTarget& target, bool debug);
+    // Every entity painted, none skipped.
+    void drawAll(sf::RenderTarget& target, bool debug);
+    void save(std::ostream& out) const;
+    // Destroys every registered entity; nextID is kept.
+    void clear();
+
+    // The entity list of a zone file (the count, then the records), all or nothing: a bad
+    // record or an id already registered here adds nothing, prints why and answers null.
+    Player* load(std::istream& in);
+    // Checks an entity list and makes its entities for this manager without registering
+    // them. On refusal nothing stays made and checker.why says what is wrong.
+    bool makeEntities(ByteChecker& checker, std::vector<Entity*>& made);
+    // Registers entities made by makeEntities, says how many, and hands back the player.
+    Player* registerMade(const std::vector<Entity*>& made);
+
+private:
+    void step(Zone& zone, bool frozen, bool useGrid);
+    void collideFrom(Entity* e, std::map<int, Entity*>::iterator from);
+    void collideNearby(Zone& zone, Entity* e, int id);
+
+    std::vector<Entity*> drawQueue;
+    // Bumped by every add and remove, so a pass knows when its grid is stale.
+    unsigned long registryVersion = 0;
+    unsigned long gridVersion = 0;
+    bool gridValid = false;
+    ContactGrid contactGrid;
+    std::vector<int> nearby;
+    std::vector<std::pair<float, Entity*>> depthQueue;
+};
+
+// The level factory: null for a type value no zone file may hold.
+Entity* createEntity(int type, EntityManager* manager);
+// The factory's player as a Player (null when e is not one).
+Player* asPlayer(Entity* e);

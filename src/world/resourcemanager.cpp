@@ -1,0 +1,249 @@
+#include "world/resourcemanager.h"
+
+#include "core/animation.h"
+#include "core/globals.h"
+#include "core/spritetrim.h"
+#include "world/tilebatch.h"
+
+#include <cstdio>
+
+namespace {
+const char* SOURCE = "src/resourcemanager";
+
+const char* MUSIC_PATH = "resources/sfx/untitled9.ogg";
+const char* ARCADE_FONT_PATH = "resources/font/ArcadeClassic.ttf";
+const char* DIALOG_FONT_PATH = "resources/font/Blockstepped.ttf";
+const char* DEBUG_FONT_PATH = "resources/font/ADDLG.ttf";
+const char* TILE_DIR = "resources/gfx/tiles/";
+
+const char* MSG_SOUND_FAILED = "Error loading: %s!\n";
+const char* MSG_TILE_LIST_END = "^ Dont worry about this error message ;)\n";
+const char* MSG_FATAL = "Cannot start: %s could not be loaded!\n";
+const char* MSG_NO_TILES = "Cannot start: %s0.png could not be loaded, so no zone can be built!\n";
+
+struct PropInfo {
+    const char* path;
+    int originX;
+    int originY;
+};
+
+const PropInfo PROPS[] = {
+    {"resources/gfx/doodads/street_lamp_downright.png", 119, 356},
+    {"resources/gfx/doodads/street_lamp_upright.png", 119, 356},
+    {"resources/gfx/doodads/trashcan.png", 128, 172},
+    {"resources/gfx/doodads/car_downright.png", 90, 170},
+    {"resources/gfx/doodads/car_upright.png", 166, 170},
+    {"resources/gfx/doodads/chair_downright.png", 119, 207},
+    {"resources/gfx/doodads/chair_upright.png", 119, 207},
+    {"resources/gfx/doodads/counter.png", 64, 128},
+    {"resources/gfx/doodads/fridge_downright.png", 112, 196},
+    {"resources/gfx/doodads/fridge_upright.png", 112, 196},
+    {"resources/gfx/doodads/monitor_downright.png", 123, 210},
+    {"resources/gfx/doodads/monitor_upright.png", 123, 210},
+};
+
+const char* SOUNDS[] = {
+    "resources/sfx/confirm.wav",
+    "resources/sfx/death.wav",
+    "resources/sfx/hit.wav",
+    "resources/sfx/power_hit.wav",
+};
+
+const char* PORTRAIT_DEFAULT = "resources/gfx/portraits/default_portrait.png";
+const char* PORTRAIT_DEFAULT2 = "resources/gfx/portraits/default_portrait2.png";
+const char* PORTRAIT_PLAYER = "resources/gfx/portraits/otaku.png";
+const char* PORTRAIT_CLERK = "resources/gfx/portraits/clerk_portrait.png";
+const char* PORTRAIT_ROBBER = "resources/gfx/portraits/robber_portrait.png";
+const char* PORTRAIT_ELDER = "resources/gfx/portraits/pell_garrow.png";
+
+std::vector<std::string> buildTexturePaths()
+{
+    std::vector<std::string> paths = {PORTRAIT_DEFAULT, PORTRAIT_DEFAULT2, PORTRAIT_PLAYER,
+                                      PORTRAIT_CLERK, PORTRAIT_ROBBER, PORTRAIT_ELDER};
+    for (const char* name : {"spin_downright.png", "spin_upright.png", "throw_downright.png",
+                             "throw_upright.png", "walking_downright.png", "walking_upright.png"})
+        paths.push_back(std::string("resources/gfx/male_pedestrian/") + name);
+    for (const char* name : {"idle_downright.png", "idle_upright.png", "punch_downright.png",
+                             "punch_upright.png", "walk_downright.png", "walk_upright.png",
+                             "spinkick_downright.png", "spinkick_upright.png", "throw_downright.png",
+                             "throw_upright.png", "death_downright.png", "death_upright.png",
+                             "hurt_downright.png", "hurt_upright.png"})
+        paths.push_back(std::string("resources/gfx/otaku/otaku_") + name);
+    paths.push_back("resources/gfx/clerk/clerk_walk_downright.png");
+    paths.push_back("resources/gfx/clerk/clerk_walk_upright.png");
+    // The robber's two walk sheets really are named differently.
+    for (const char* name : {"idle_downright.png", "idle_upright.png", "walking_downright.png",
+                             "walk_upright.png", "punch_downright.png", "punch_upright.png",
+                             "spin_downright.png", "spin_upright.png", "hurt_downright.png",
+                             "hurt_upright.png", "death_downright.png", "death_upright.png"})
+        paths.push_back(std::string("resources/gfx/robber/gangster_") + name);
+    return paths;
+}
+
+bool fatal(const char* path)
+{
+    std::printf(MSG_FATAL, path);
+    std::fflush(stdout);
+    return false;
+}
+} // namespace
+
+std::map<std::string, sf::Texture*> ResourceManager::textures;
+std::vector<sf::Texture> ResourceManager::tileTextures;
+std::vector<DoodadTexture> ResourceManager::doodadTextures;
+std::map<std::string, sf::SoundBuffer*> ResourceManager::soundBuffers;
+std::list<sf::Sound> ResourceManager::sounds;
+sf::Music ResourceManager::music;
+sf::Font ResourceManager::arcadeFont;
+sf::Font ResourceManager::dialogFont;
+sf::Font ResourceManager::debugFont;
+
+const std::vector<std::string>& ResourceManager::texturePaths()
+{
+    static const std::vector<std::string> paths = buildTexturePaths();
+    return paths;
+}
+
+bool ResourceManager::loadResources()
+{
+    if (!music.openFromFile(MUSIC_PATH))
+        return fatal(MUSIC_PATH);
+    if (!arcadeFont.loadFromFile(ARCADE_FONT_PATH))
+        return fatal(ARCADE_FONT_PATH);
+    if (!dialogFont.loadFromFile(DIALOG_FONT_PATH))
+        return fatal(DIALOG_FONT_PATH);
+    if (!debugFont.loadFromFile(DEBUG_FONT_PATH))
+        return fatal(DEBUG_FONT_PATH);
+
+    if (!loadTileTextures()) {
+        std::printf(MSG_NO_TILES, TILE_DIR);
+        std::fflush(stdout);
+        return false;
+    }
+
+    for (const std::string& path : texturePaths())
+        loadTexture(path);
+
+    doodadTextures.reserve(sizeof(PROPS) / sizeof(PROPS[0]));
+    for (const PropInfo& prop : PROPS)
+        if (!loadDoodadTexture(prop.path, prop.originX, prop.originY))
+            return fatal(prop.path);
+
+    for (const char* path : SOUNDS)
+        loadSound(path);
+    TileBatch::prepare();
+    return true;
+}
+
+bool ResourceManager::loadTileTextures()
+{
+    // Textures are expensive to copy and must not move once handed out.
+    tileTextures.reserve(1024);
+    for (int n = 0; tileTextures.size() < tileTextures.capacity(); ++n) {
+        tileTextures.emplace_back();
+        const std::string path = std::string(TILE_DIR) + std::to_string(n) + ".png";
+        if (!tileTextures.back().loadFromFile(path)) {
+            tileTextures.pop_back();
+            break;
+        }
+    }
+    std::printf("%s", MSG_TILE_LIST_END);
+    std::fflush(stdout);
+    return !tileTextures.empty();
+}
+
+void ResourceManager::unloadResources()
+{
+    sounds.clear();
+    music.stop();
+    Animation::releaseFrames();
+    SpriteTrim::forgetAll();
+    for (auto& entry : textures)
+        delete entry.second;
+    textures.clear();
+    for (auto& entry : soundBuffers)
+        delete entry.second;
+    soundBuffers.clear();
+    tileTextures.clear();
+    tileTextures.shrink_to_fit();
+    doodadTextures.clear();
+    doodadTextures.shrink_to_fit();
+}
+
+void ResourceManager::loadTexture(const std::string& path)
+{
+    MORVANE_ASSERT(textures.find(path) == textures.end(), SOURCE);
+    sf::Texture* texture = new sf::Texture();
+    // A missing sheet stays empty and draws nothing.
+    sf::Image image;
+    if (image.loadFromFile(path) && texture->loadFromImage(image))
+        SpriteTrim::remember(*texture, image);
+    textures[path] = texture;
+}
+
+sf::Texture& ResourceManager::getTexture(const std::string& path)
+{
+    MORVANE_ASSERT(textures.find(path) != textures.end(), SOURCE);
+    return *textures[path];
+}
+
+bool ResourceManager::loadDoodadTexture(const std::string& path, int originX, int originY)
+{
+    doodadTextures.emplace_back();
+    DoodadTexture& record = doodadTextures.back();
+    sf::Image image;
+    if (!image.loadFromFile(path) || !record.texture.loadFromImage(image))
+        return false;
+    record.visible = SpriteTrim::visibleBounds(image, sf::IntRect(0, 0, static_cast<int>(image.getSize().x),
+                                                                  static_cast<int>(image.getSize().y)));
+    record.path = path;
+    record.originX = originX;
+    record.originY = originY;
+    return true;
+}
+
+DoodadTexture& ResourceManager::getDoodadTexture(int index)
+{
+    MORVANE_ASSERT(index >= 0 && static_cast<std::size_t>(index) < doodadTextures.size(), SOURCE);
+    return doodadTextures[static_cast<std::size_t>(index)];
+}
+
+void ResourceManager::loadSound(const std::string& path)
+{
+    sf::SoundBuffer* buffer = new sf::SoundBuffer();
+    if (!buffer->loadFromFile(path)) {
+        std::printf(MSG_SOUND_FAILED, path.c_str());
+        std::fflush(stdout);
+        delete buffer;
+        return;
+    }
+    soundBuffers[path] = buffer;
+}
+
+void ResourceManager::playSound(const std::string& path)
+{
+    for (auto it = sounds.begin(); it != sounds.end();) {
+        if (it->getStatus() == sf::Sound::Stopped)
+            it = sounds.erase(it);
+        else
+            ++it;
+    }
+    auto buffer = soundBuffers.find(path);
+    if (buffer == soundBuffers.end() || sounds.size() >= MAX_VOICES)
+        return;
+    sounds.emplace_back();
+    sounds.back().setBuffer(*buffer->second);
+    sounds.back().play();
+}
+
+sf::Texture& ResourceManager::getPortrait(int number)
+{
+    switch (number) {
+    case 0: return getTexture(PORTRAIT_PLAYER);
+    case 1: return getTexture(PORTRAIT_CLERK);
+    case 2: return getTexture(PORTRAIT_ROBBER);
+    case 3: return getTexture(PORTRAIT_ELDER);
+    case 5: return getTexture(PORTRAIT_DEFAULT2);
+    default: return getTexture(PORTRAIT_DEFAULT);
+    }
+}

@@ -1,0 +1,123 @@
+#include "world/tile.h"
+
+#include "core/binaryio.h"
+#include "core/globals.h"
+#include "world/resourcemanager.h"
+
+#include <SFML/Graphics/RenderTarget.hpp>
+#include <SFML/Graphics/Sprite.hpp>
+#include <SFML/Graphics/Text.hpp>
+#include <SFML/Graphics/VertexArray.hpp>
+#include <cstdint>
+#include <string>
+
+namespace {
+const char* SOURCE = "src/tile";
+}
+
+unsigned long Tile::layoutVersion = 0;
+
+Tile::Tile()
+    : x(0), y(0), texture(0), link(-1), type(TILE_FLOOR), walkable(true)
+{
+    setTexture(0);
+}
+
+void Tile::setTexture(int i)
+{
+    MORVANE_ASSERT((unsigned int)i < ResourceManager::tileTextures.size(), SOURCE);
+    texture = i;
+}
+
+sf::Sprite Tile::imageSprite(int i)
+{
+    const sf::Texture& image = ResourceManager::tileTextures[static_cast<std::size_t>(i)];
+    sf::Sprite sprite(image);
+    const sf::Vector2u size = image.getSize();
+    sprite.setOrigin(static_cast<float>(size.x / 2), static_cast<float>(size.y) - TILE_SCREEN_HEIGHT);
+    return sprite;
+}
+
+void Tile::setType(TileType typeIn)
+{
+    type = typeIn;
+    walkable = (type != TILE_WALL);
+    ++layoutVersion;
+}
+
+bool Tile::hasOwnImage() const
+{
+    return texture >= 0 && static_cast<std::size_t>(texture) < ResourceManager::tileTextures.size();
+}
+
+sf::Vector2f Tile::anchor() const
+{
+    return worldToScreen(sf::Vector2f(x * TILE_SIZE, y * TILE_SIZE));
+}
+
+void Tile::draw(sf::RenderTarget& target)
+{
+    sf::Sprite sprite = imageSprite(shownImage());
+    sprite.setPosition(anchor());
+    target.draw(sprite);
+}
+
+void Tile::drawOutline(sf::RenderTarget& target)
+{
+    const sf::Vector2f p = anchor();
+    const float h = TILE_SCREEN_HEIGHT;
+    sf::VertexArray strip(sf::LineStrip, 5);
+    strip[0] = sf::Vertex(p, sf::Color::White);
+    strip[1] = sf::Vertex(p + sf::Vector2f(h, h * 0.5f), sf::Color::White);
+    strip[2] = sf::Vertex(p + sf::Vector2f(0, h), sf::Color::White);
+    strip[3] = sf::Vertex(p + sf::Vector2f(-h, h * 0.5f), sf::Color::White);
+    strip[4] = sf::Vertex(p, sf::Color::White);
+    target.draw(strip);
+}
+
+void Tile::drawInfo(sf::RenderTarget& target)
+{
+    sf::Color fill;
+    switch (type) {
+    case TILE_LINKOUT: fill = sf::Color(255, 0, 255, 150); break;
+    case TILE_LINKIN: fill = sf::Color(0, 255, 255, 150); break;
+    case TILE_WALL: fill = sf::Color(0, 0, 255, 150); break;
+    case TILE_FLOOR: return;
+    default: fill = sf::Color(0, 0, 0, 255); break;
+    }
+    const sf::Vector2f p = anchor();
+    const float h = TILE_SCREEN_HEIGHT;
+    sf::VertexArray quad(sf::Quads, 4);
+    quad[0] = sf::Vertex(p, fill);
+    quad[1] = sf::Vertex(p + sf::Vector2f(h, h * 0.5f), fill);
+    quad[2] = sf::Vertex(p + sf::Vector2f(0, h), fill);
+    quad[3] = sf::Vertex(p + sf::Vector2f(-h, h * 0.5f), fill);
+    target.draw(quad);
+
+    if (type == TILE_LINKOUT || type == TILE_LINKIN) {
+        sf::Text text(std::to_string(link), ResourceManager::debugFont, 20);
+        text.setFillColor(sf::Color::White);
+        text.setPosition(p + sf::Vector2f(-10, 10));
+        target.draw(text);
+    }
+}
+
+void Tile::save(std::ostream& out) const
+{
+    writeInt32(out, static_cast<int32_t>(type));
+    writeInt32(out, texture);
+    writeInt32(out, link);
+}
+
+void Tile::load(std::istream& in)
+{
+    int32_t storedType = type;
+    int32_t storedTexture = texture;
+    int32_t storedLink = link;
+    if (!readInt32(in, storedType) || !readInt32(in, storedTexture) || !readInt32(in, storedLink))
+        return;
+    setType(static_cast<TileType>(storedType));
+    link = storedLink;
+    // An image number we do not have is kept, so saving gives it back; image 0 stands in.
+    texture = storedTexture;
+}

@@ -1,0 +1,51 @@
+#pragma once
+// One level area: a grid of tiles, the entities on it (a zone is their manager), and its file.
+
+#include "world/entitymanager.h"
+#include "world/tile.h"
+
+#include <SFML/System/Vector2.hpp>
+#include <string>
+#include <vector>
+
+class Zone : public EntityManager {
+public:
+    static const std::string LEVEL_DIR;
+    // Bounds on sizes from files and the editor: a tile with its sprite is about 300 bytes,
+    // so a million of them is already a third of a gigabyte.
+    static constexpr int MAX_SIDE = 4096;
+    static constexpr int MAX_TILES = 1024 * 1024;
+
+    int id;
+    std::string name;
+    int width;
+    int height;
+
+    // Sizes below 1 are clamped to 1; callers pass valid sizes.
+    Zone(int zoneId, int widthIn, int heightIn, ScriptHandler* scriptHandlerIn);
+    ~Zone() override;
+
+    Tile* getTile(int x, int y);
+    int getWidth() const;
+    int getHeight() const;
+    static bool validSize(int w, int h);
+    // False, and nothing changes, for sizes below 1 or above the bounds.
+    bool resize(int w, int h);
+
+    // The ground that can touch the view in one batch, then the entities.
+    void draw(sf::RenderTarget& target, bool debug);
+    // Every tile as its own sprite, then every entity: the reference for draw.
+    void drawAll(sf::RenderTarget& target, bool debug);
+    void drawInfo(sf::RenderTarget& target);
+    sf::Vector2f findLinkIn(int fromId) const;
+
+    static std::string fileName(int zoneId);
+    using EntityManager::save;
+    bool save();
+    using EntityManager::load;
+    // All or nothing: a refused file leaves the zone as it was and returns null.
+    Player* load(int zoneId);
+
+private:
+    std::vector<std::vector<Tile>> tiles;
+};
