@@ -90,6 +90,13 @@ protected:
     }
 
     void key(sf::Keyboard::Key code) { editor->handleEvent(editortesting::keyEvent(code)); }
+    // Answers the editor's question with a key; the console lines that printed, oldest first.
+    std::vector<std::string> answer(sf::Keyboard::Key code)
+    {
+        editor->console.log.clear();
+        key(code);
+        return std::vector<std::string>(editor->console.log.rbegin(), editor->console.log.rend());
+    }
     void type(const std::string& text)
     {
         for (const sf::Event& event : editortesting::typing(text))

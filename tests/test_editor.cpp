@@ -184,9 +184,9 @@ TEST_F(EditorTest, DragMovesTheSelectedEntityByTheMouseWorldMovement)
 TEST_F(EditorTest, RightButtonDeletesOneEntityPerFrame)
 {
     for (int n = 0; n < 3; ++n)
-        stamp(Entity::TYPE_MALE_PEDESTRIAN, tileCentre(4, 4));
+        stamp(Entity::TYPE_MALE_PEDESTRIAN, tileCentre(3, 3));
     stamp(Entity::TYPE_ROBBER, tileCentre(8, 1));
-    pointAt(tileCentre(4, 4));
+    pointAt(tileCentre(3, 3));
     click();
     ASSERT_NE(editor->selectedEntity, nullptr);
     script.press(sf::Mouse::Right);

@@ -75,9 +75,9 @@ TEST_F(EditorCommandTest, ZoneCommandsAndTheirMessages)
     EXPECT_EQ(run("resize 20 15"), Lines{"Zone resized from (10, 10) to (20, 15)"});
     EXPECT_EQ(editor->currZone->getWidth(), 20);
     EXPECT_EQ(editor->currZone->getHeight(), 15);
-    EXPECT_EQ(run("note \"Corner shop\""), Lines{});
+    EXPECT_EQ(run("note \"Corner shop\""), Lines{"Zone name set to \"Corner shop\"."});
     EXPECT_EQ(editor->currZone->name, "Corner shop");
-    EXPECT_EQ(run("link 5"), Lines{}); // no tile selected
+    EXPECT_EQ(run("link 5"), Lines{"No tile selected! Click one in tile properties mode (2) first."});
     selectTile(2, 1);
     EXPECT_EQ(run("link 5"), Lines{"Linked selected tile to Zone 5!"});
     EXPECT_EQ(editor->currZone->getTile(2, 1)->link, 5);
@@ -122,12 +122,15 @@ TEST_F(EditorCommandTest, ResizeAndLoadDropSelectionsAndFailedLoadsChangeNothing
     run("resize 3 4");
     EXPECT_EQ(editor->selectedTile, nullptr);
     run("trigger 10");
-    EXPECT_EQ(run("load 987"), Lines{"Failed to load zone 987!"});
+    const Lines asked{"Unsaved changes to zone -1. Save first? y = save, n = discard, Escape = stay"};
+    EXPECT_EQ(run("load 987"), asked);
+    EXPECT_EQ(answer(sf::Keyboard::N), Lines{"Failed to load zone 987!"});
     {
         std::ofstream damaged("resources/lvl/653.zn", std::ios::binary);
         damaged << "not a zone at all";
     }
-    EXPECT_EQ(run("load 653"), Lines{"Failed to load zone 653!"});
+    EXPECT_EQ(run("load 653"), asked);
+    EXPECT_EQ(answer(sf::Keyboard::N), Lines{"Failed to load zone 653!"});
     std::remove("resources/lvl/653.zn");
     EXPECT_EQ(editor->currZone->getWidth(), 3);
     EXPECT_EQ(editor->currZone->entities.size(), 1u);
@@ -203,7 +206,7 @@ TEST_F(EditorCommandTest, DialogLinesAreWrittenThroughTheSelection)
     run("dialog");
     run("dialog");
     EXPECT_EQ(editor->selectedLine, 1);
-    EXPECT_EQ(run("dialogtext \"Hi\\nthere\""), Lines{});
+    EXPECT_EQ(run("dialogtext \"Hi\\nthere\""), Lines{"Text of dialog line 1 of event 0 set."});
     run("portraitid 2");
     run("portraitpos 3");
     run("selectdialog 0");
@@ -228,7 +231,7 @@ TEST_F(EditorCommandTest, SelectingAMissingLineLeavesNoOtherLineToEdit)
     for (const char* line : {"dialog", "dialogtext first", "dialog", "dialogtext second"})
         run(line);
     for (int j : {3, -1}) {
-        EXPECT_EQ(run("selectdialog " + std::to_string(j)), Lines{});
+        EXPECT_EQ(run("selectdialog " + std::to_string(j)), Lines{"Dialog line " + std::to_string(j) + " selected."});
         EXPECT_EQ(editor->selectedLine, j);
         const Lines noLine{"Event 0 has no dialog line " + std::to_string(j) + "! Add one with dialog."};
         EXPECT_EQ(run("dialogtext changed"), noLine);
@@ -288,7 +291,7 @@ TEST_F(EditorCommandTest, ScriptedZoneSavesAndReadsBackByteForByte)
     editor->leave();
     editor->enter();
     // Saved again after the load, only the id may differ: the load kept everything.
-    EXPECT_EQ(run("load 641"), Lines{});
+    EXPECT_EQ(run("load 641"), Lines{"Loaded zone 641 (Back alley), 6 x 5 tiles."});
     EXPECT_EQ(editor->currZone->name, "Back alley");
     run("id 642");
     run("save");
@@ -339,7 +342,7 @@ TEST_F(EditorCommandTest, NumberWordsThatAreNotPlainNumbersChangeNothing)
     for (const char* line : {"id +5", "id -0", "id 007", "id -2147483648", "id 2147483647"})
         run(line);
     EXPECT_EQ(editor->currZone->id, 2147483647);
-    EXPECT_EQ(run("eventdest -3 +4"), Lines{});
+    EXPECT_EQ(run("eventdest -3 +4"), Lines{"Event 0 walks to column -3, row 4."});
     EXPECT_EQ(selectedTrigger()->events[0].destY, 4);
     for (const char* line : {"trigger .5", "trigger 5.", "trigger 2.5e1", "trigger 1E3"})
         EXPECT_EQ(run(line).size(), 1u) << line;

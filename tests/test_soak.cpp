@@ -212,6 +212,14 @@ private:
         }
         script.releaseAll();
         pressF12();
+        // The painting is unsaved: the editor asks, and n drops it.
+        if (current == STATE_EDITOR) {
+            script.queueEvent(keyEvent(sf::Keyboard::N));
+            step();
+            ++frame;
+            step();
+            ++frame;
+        }
     }
 
     // Entities of the zones already visited at the first checkpoint: a zone seen for the

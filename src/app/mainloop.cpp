@@ -87,7 +87,9 @@ void pumpEvents(State** states, int* current, sf::RenderWindow* window)
         }
         switch (event.type) {
         case sf::Event::Closed:
-            window->close();
+            // The editor may first ask about unsaved work.
+            if (states[*current]->mayClose())
+                window->close();
             break;
         case sf::Event::LostFocus:
             paused = true;

@@ -10,6 +10,7 @@ public:
     explicit Camera(sf::RenderWindow* targetWindow);
 
     sf::View& getView();
+    const sf::View& getView() const { return view; }
     void apply();
     void setScreenSpace(bool screenSpace);
 

@@ -9,15 +9,19 @@ State::State(sf::RenderWindow* targetWindow, State** stateTable)
 
 void State::handleEvent(const sf::Event&) {}
 
+bool State::mayClose() { return true; }
+
+bool State::freshPress(sf::Keyboard::Key key, bool& latch)
+{
+    const bool held = input::isKeyPressed(key);
+    const bool fresh = held && !latch;
+    latch = held;
+    return fresh;
+}
+
 int State::switchKeys(bool& switchLatch, int otherState)
 {
     if (input::isKeyPressed(sf::Keyboard::Escape))
         return STATE_QUIT;
-    const bool f12 = input::isKeyPressed(sf::Keyboard::F12);
-    if (f12 && !switchLatch) {
-        switchLatch = true;
-        return otherState;
-    }
-    switchLatch = f12;
-    return -1;
+    return freshPress(sf::Keyboard::F12, switchLatch) ? otherState : -1;
 }

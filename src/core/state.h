@@ -1,6 +1,8 @@
 #pragma once
 // The abstract screen: the play state and the editor implement it.
 
+#include <SFML/Window/Keyboard.hpp>
+
 namespace sf { class RenderWindow; class Event; }
 
 class State;
@@ -25,11 +27,15 @@ public:
     virtual void enter() = 0;
     virtual void leave() = 0;
     virtual void handleEvent(const sf::Event& event);
+    // The window's close button: true lets the window close now.
+    virtual bool mayClose();
 
 protected:
     // The key test both states begin their update with: Escape quits, a fresh F12 press
     // switches to otherState. Returns -1 when the frame goes on as usual.
     static int switchKeys(bool& switchLatch, int otherState);
+    // True on the first frame a key is held; latch remembers it between frames.
+    static bool freshPress(sf::Keyboard::Key key, bool& latch);
 
     sf::RenderWindow* window;
     State** states;

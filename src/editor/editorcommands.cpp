@@ -32,10 +32,9 @@ const char* const MSG_OUT_OF_RANGE = "Number out of range: \"%s\"!";
 const char* const MSG_ID = "Zone id set to %d!\n";
 const char* const MSG_RESIZED = "Zone resized from (%d, %d) to (%d, %d)\n";
 const char* const MSG_BAD_SIZE = "Invalid zone size (%d, %d)! Sides run from 1 to %d.";
-const char* const MSG_SAVED = "Saved!";
-const char* const MSG_SAVE_FAILED = "Failed to save!";
-const char* const MSG_LOAD_FAILED = "Failed to load zone %d!";
+const char* const MSG_NAMED = "Zone name set to \"%s\".";
 const char* const MSG_LINKED = "Linked selected tile to Zone %d!";
+const char* const MSG_NO_TILE = "No tile selected! Click one in tile properties mode (2) first.";
 const char* const MSG_TRIGGER = "Trigger of radius %f created at %f, %f!\n";
 const char* const MSG_BAD_RADIUS = "Trigger radius must be above 0 and at most %d!";
 // Zone files with larger radii are refused on loading.
@@ -46,8 +45,18 @@ const char* const MSG_BAD_EVENT_INDEX = "Invalid event index!";
 const char* const MSG_NO_EVENT = "Selected trigger has no event %d! Add one with event.";
 const char* const MSG_TEXT_TOO_LONG = "Dialog text too long! At most %d characters.";
 const char* const MSG_NO_LINE = "Event %d has no dialog line %d! Add one with dialog.";
+const char* const MSG_LINE_ADDED = "Added dialog line %d to event %d.";
+const char* const MSG_LINE_SELECTED = "Dialog line %d selected.";
+const char* const MSG_TEXT_SET = "Text of dialog line %d of event %d set.";
+const char* const MSG_PORTRAIT = "Dialog line %d of event %d shows portrait %d.";
+const char* const MSG_PORTRAIT_POS = "Dialog line %d of event %d puts its portrait in corner %d.";
+const char* const MSG_NOW_WALK = "Event %d is now a walk.";
+const char* const MSG_NOW_DIALOG = "Event %d is now a dialog.";
+const char* const MSG_WALKER = "Event %d walks entity %d.";
+const char* const MSG_DEST = "Event %d walks to column %d, row %d.";
+const char* const MSG_RECOVERY_WORD = "Did you mean %s recovery?";
 
-const char* const TOPIC_TITLES[] = {"Zone", "Trigger", "Move event", "Dialog", "Console"};
+const char* const TOPIC_TITLES[] = {"Zone", "Edit", "Trigger", "Move event", "Dialog", "Console"};
 static_assert(sizeof TOPIC_TITLES / sizeof TOPIC_TITLES[0] == static_cast<std::size_t>(CommandTopic::COUNT),
               "one title per help topic");
 const char* const HELP_FOOTER = "Quote words that hold spaces. Commands are lower case.";
@@ -80,44 +89,77 @@ void setId(CommandCall& c)
     console(c).print(MSG_ID, c.zone.id);
 }
 
+bool checkSize(CommandCall& c, int w, int h)
+{
+    if (Zone::validSize(w, h))
+        return true;
+    console(c).print(MSG_BAD_SIZE, w, h, Zone::MAX_SIDE);
+    return false;
+}
+
 void resize(CommandCall& c)
 {
     const int w = c.whole[0];
     const int h = c.whole[1];
     const int oldWidth = c.zone.getWidth();
     const int oldHeight = c.zone.getHeight();
-    if (!Zone::validSize(w, h) || !c.zone.resize(w, h)) {
-        console(c).print(MSG_BAD_SIZE, w, h, Zone::MAX_SIDE);
+    if (!checkSize(c, w, h))
         return;
-    }
+    c.editor.step().noteResize(c.zone, w, h);
+    c.zone.resize(w, h);
     // The grid was rebuilt: the old tile pointer is gone.
     c.editor.selectedTile = nullptr;
     console(c).print(MSG_RESIZED, oldWidth, oldHeight, w, h);
 }
 
-void note(CommandCall& c) { c.zone.name = c.words[1]; }
+void note(CommandCall& c)
+{
+    c.zone.name = c.words[1];
+    console(c).print(MSG_NAMED, c.zone.name.c_str());
+}
 
-void save(CommandCall& c) { console(c).print("%s", c.zone.save() ? MSG_SAVED : MSG_SAVE_FAILED); }
+void save(CommandCall& c) { c.editor.requestSave(); }
 
+bool readArgument(CommandCall& c, CommandArg kind, std::size_t at);
+
+// A zone number, or the word recovery for the recovery file offered.
 void load(CommandCall& c)
 {
-    const int zoneId = c.whole[0];
-    // Tiles and entities may all be replaced; never keep pointers across a load.
-    c.editor.selectedTile = nullptr;
-    c.editor.selectEntity(nullptr);
-    c.editor.dragging = false;
-    // A load returns null for a zone without a player too; only a load that went through
-    // builds a new grid, so the first tile's address tells the two apart.
-    const Tile* before = c.zone.getTile(0, 0);
-    c.zone.load(zoneId);
-    if (c.zone.getTile(0, 0) == before)
-        console(c).print(MSG_LOAD_FAILED, zoneId);
+    if (c.words[1] == "recovery") {
+        c.editor.loadRecovery();
+        return;
+    }
+    if (readArgument(c, CommandArg::WHOLE, 0))
+        c.editor.request(StateEditor::Pending::LOAD, c.whole[0]);
 }
+
+void discard(CommandCall& c)
+{
+    if (c.words[1] == "recovery")
+        c.editor.discardRecovery();
+    else
+        console(c).print(MSG_RECOVERY_WORD, c.words[0].c_str());
+}
+
+void newZone(CommandCall& c)
+{
+    if (checkSize(c, c.whole[0], c.whole[1]))
+        c.editor.request(StateEditor::Pending::NEW, c.whole[0], c.whole[1]);
+}
+
+void undo(CommandCall& c) { c.editor.undo(); }
+
+void redo(CommandCall& c) { c.editor.redo(); }
+
+void play(CommandCall& c) { c.editor.startPlayTest(); }
 
 void link(CommandCall& c)
 {
-    if (!c.editor.selectedTile)
+    if (!c.editor.selectedTile) {
+        console(c).print("%s", MSG_NO_TILE);
         return;
+    }
+    c.editor.step().noteTile(*c.editor.selectedTile);
     c.editor.selectedTile->link = c.whole[0];
     console(c).print(MSG_LINKED, c.whole[0]);
 }
@@ -135,6 +177,7 @@ void makeTrigger(CommandCall& c)
     }
     const sf::Vector2f at = c.editor.mouseWorld();
     Trigger* trigger = new Trigger(&c.zone, r, 1, true, 1);
+    c.editor.step().noteEntity(c.zone, trigger->getID());
     trigger->position = at;
     c.zone.add(trigger);
     trigger->addEvent();
@@ -163,14 +206,18 @@ void switchEventType(CommandCall& c)
 {
     if (!requireEvent(c))
         return;
-    int& type = c.trigger->events[c.editor.selectedEvent].type;
+    const int i = c.editor.selectedEvent;
+    int& type = c.trigger->events[i].type;
     type = type == Event::EVENT_DIALOG ? Event::EVENT_MOVE : Event::EVENT_DIALOG;
+    console(c).print(type == Event::EVENT_MOVE ? MSG_NOW_WALK : MSG_NOW_DIALOG, i);
 }
 
 void setEventEntity(CommandCall& c)
 {
-    if (requireEvent(c))
-        c.trigger->setEventEntity(c.editor.selectedEvent, c.whole[0]);
+    if (!requireEvent(c))
+        return;
+    c.trigger->setEventEntity(c.editor.selectedEvent, c.whole[0]);
+    console(c).print(MSG_WALKER, c.editor.selectedEvent, c.whole[0]);
 }
 
 void setEventDest(CommandCall& c)
@@ -179,21 +226,28 @@ void setEventDest(CommandCall& c)
         return;
     c.trigger->setEventDestX(c.editor.selectedEvent, c.whole[0]);
     c.trigger->setEventDestY(c.editor.selectedEvent, c.whole[1]);
+    console(c).print(MSG_DEST, c.editor.selectedEvent, c.whole[0], c.whole[1]);
 }
 
 // --- dialog lines ---
 
 // Not range-tested: the commands that use the line refuse while it does not exist.
-void selectDialog(CommandCall& c) { c.editor.selectedLine = c.whole[0]; }
+void selectDialog(CommandCall& c)
+{
+    c.editor.selectedLine = c.whole[0];
+    console(c).print(MSG_LINE_SELECTED, c.whole[0]);
+}
 
 void setDialogText(CommandCall& c)
 {
     const std::string& text = c.words[1];
     // Longer texts would save into a file that no load accepts.
-    if (text.size() > Trigger::MAX_TEXT)
+    if (text.size() > Trigger::MAX_TEXT) {
         console(c).print(MSG_TEXT_TOO_LONG, static_cast<int>(Trigger::MAX_TEXT));
-    else if (requireLine(c))
+    } else if (requireLine(c)) {
         c.trigger->setDialogText(c.editor.selectedEvent, c.editor.selectedLine, text);
+        console(c).print(MSG_TEXT_SET, c.editor.selectedLine, c.editor.selectedEvent);
+    }
 }
 
 void addDialog(CommandCall& c)
@@ -203,18 +257,23 @@ void addDialog(CommandCall& c)
     const int i = c.editor.selectedEvent;
     c.trigger->addDialogLine(i);
     c.editor.selectedLine = static_cast<int>(c.trigger->events[i].dialogLines.size()) - 1;
+    console(c).print(MSG_LINE_ADDED, c.editor.selectedLine, i);
 }
 
 void setPortraitId(CommandCall& c)
 {
-    if (requireLine(c))
-        c.trigger->setPortraitId(c.editor.selectedEvent, c.editor.selectedLine, c.whole[0]);
+    if (!requireLine(c))
+        return;
+    c.trigger->setPortraitId(c.editor.selectedEvent, c.editor.selectedLine, c.whole[0]);
+    console(c).print(MSG_PORTRAIT, c.editor.selectedLine, c.editor.selectedEvent, c.whole[0]);
 }
 
 void setPortraitPos(CommandCall& c)
 {
-    if (requireLine(c))
-        c.trigger->setPortraitPos(c.editor.selectedEvent, c.editor.selectedLine, c.whole[0]);
+    if (!requireLine(c))
+        return;
+    c.trigger->setPortraitPos(c.editor.selectedEvent, c.editor.selectedLine, c.whole[0]);
+    console(c).print(MSG_PORTRAIT_POS, c.editor.selectedLine, c.editor.selectedEvent, c.whole[0]);
 }
 
 void help(CommandCall& c);
@@ -223,28 +282,34 @@ using A = CommandArg;
 using T = CommandTopic;
 const unsigned TRIGGER = EditorCommand::NEEDS_TRIGGER;
 const unsigned ANY = EditorCommand::ANY_COUNT;
+const unsigned EDITS = EditorCommand::EDITS;
 
 // Tested in this order. A new command is one row here and its function above. The help
 // lines are kept short: the log shows about a dozen lines.
 const EditorCommand COMMANDS[] = {
-    {"id", {A::WHOLE}, T::ZONE, "id <n>", 0, setId},
-    {"resize", {A::WHOLE_OR_ZERO, A::WHOLE_OR_ZERO}, T::ZONE, "resize <width> <height>", 0, resize},
-    {"note", {A::TEXT}, T::ZONE, "note <name>", 0, note},
+    {"id", {A::WHOLE}, T::ZONE, "id <n>", EDITS, setId},
+    {"resize", {A::WHOLE_OR_ZERO, A::WHOLE_OR_ZERO}, T::ZONE, "resize <width> <height>", EDITS, resize},
+    {"note", {A::TEXT}, T::ZONE, "note <name>", EDITS, note},
     {"save", {}, T::ZONE, "save", 0, save},
-    {"load", {A::WHOLE}, T::ZONE, "load <n>", 0, load},
-    {"link", {A::WHOLE}, T::ZONE, "link <zone>", 0, link},
-    {"trigger", {A::DECIMAL_OR_ZERO}, T::TRIGGER, "trigger <radius> (at the mouse)", 0, makeTrigger},
+    {"load", {A::TEXT}, T::ZONE, "load <n>", 0, load},
+    {"new", {A::WHOLE_OR_ZERO, A::WHOLE_OR_ZERO}, T::ZONE, "new <width> <height>", 0, newZone},
+    {"link", {A::WHOLE}, T::ZONE, "link <zone>", EDITS, link},
+    {"undo", {}, T::EDIT, "undo (Ctrl+Z)", 0, undo},
+    {"redo", {}, T::EDIT, "redo (Ctrl+Y)", 0, redo},
+    {"play", {}, T::EDIT, "play (F5, unsaved)", 0, play},
+    {"discard", {A::TEXT}, T::EDIT, "load recovery | discard recovery", 0, discard},
+    {"trigger", {A::DECIMAL_OR_ZERO}, T::TRIGGER, "trigger <radius> (at the mouse)", EDITS, makeTrigger},
     {"help", {}, T::CONSOLE, "help (this list)", ANY, help},
-    {"event", {}, T::TRIGGER, "event", TRIGGER | ANY, addEvent},
+    {"event", {}, T::TRIGGER, "event", TRIGGER | ANY | EDITS, addEvent},
     {"selectevent", {A::WHOLE}, T::TRIGGER, "selectevent <i>", TRIGGER, selectEvent},
     {"selectdialog", {A::WHOLE}, T::DIALOG, "selectdialog <j>", TRIGGER, selectDialog},
-    {"dialogtext", {A::TEXT}, T::DIALOG, "dialogtext \"<text, \\n breaks>\"", TRIGGER, setDialogText},
-    {"dialog", {}, T::DIALOG, "dialog", TRIGGER | ANY, addDialog},
-    {"portraitid", {A::WHOLE}, T::DIALOG, "portraitid <n>", TRIGGER, setPortraitId},
-    {"portraitpos", {A::WHOLE}, T::DIALOG, "portraitpos <0-3>", TRIGGER, setPortraitPos},
-    {"eventtype", {}, T::TRIGGER, "eventtype (dialog/move)", TRIGGER | ANY, switchEventType},
-    {"evententity", {A::WHOLE}, T::MOVE_EVENT, "evententity <entity id>", TRIGGER, setEventEntity},
-    {"eventdest", {A::WHOLE, A::WHOLE}, T::MOVE_EVENT, "eventdest <column> <row>", TRIGGER, setEventDest},
+    {"dialogtext", {A::TEXT}, T::DIALOG, "dialogtext \"<text, \\n breaks>\"", TRIGGER | EDITS, setDialogText},
+    {"dialog", {}, T::DIALOG, "dialog", TRIGGER | ANY | EDITS, addDialog},
+    {"portraitid", {A::WHOLE}, T::DIALOG, "portraitid <n>", TRIGGER | EDITS, setPortraitId},
+    {"portraitpos", {A::WHOLE}, T::DIALOG, "portraitpos <0-3>", TRIGGER | EDITS, setPortraitPos},
+    {"eventtype", {}, T::TRIGGER, "eventtype (dialog/move)", TRIGGER | ANY | EDITS, switchEventType},
+    {"evententity", {A::WHOLE}, T::MOVE_EVENT, "evententity <entity id>", TRIGGER | EDITS, setEventEntity},
+    {"eventdest", {A::WHOLE, A::WHOLE}, T::MOVE_EVENT, "eventdest <column> <row>", TRIGGER | EDITS, setEventDest},
 };
 
 // One line per topic, the rows in table order.
@@ -281,6 +346,18 @@ bool readArgument(CommandCall& c, CommandArg kind, std::size_t at)
     else
         console(c).print(decimal ? MSG_NOT_DECIMAL : MSG_NOT_WHOLE, word.c_str());
     return false;
+}
+
+// The line as typed, for the undo step's label.
+std::string stepLabel(const Words& words)
+{
+    std::string label;
+    for (const std::string& word : words) {
+        if (!label.empty())
+            label += ' ';
+        label += word.find(' ') != std::string::npos || word.empty() ? "\"" + word + "\"" : word;
+    }
+    return label;
 }
 
 } // namespace
@@ -335,5 +412,13 @@ void StateEditor::executeCommand(const Words& tokens)
         if (!readArgument(call, command->args[at], at))
             return;
     }
+    if (!(command->flags & EditorCommand::EDITS)) {
+        command->run(call);
+        return;
+    }
+    beginStep(stepLabel(tokens));
+    if (call.trigger)
+        step().noteEntity(*currZone, call.trigger->getID());
     command->run(call);
+    endStep();
 }

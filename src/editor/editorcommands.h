@@ -22,13 +22,14 @@ enum class CommandArg : unsigned char {
 };
 
 // The lines of `help`, in this order.
-enum class CommandTopic : unsigned char { ZONE, TRIGGER, MOVE_EVENT, DIALOG, CONSOLE, COUNT };
+enum class CommandTopic : unsigned char { ZONE, EDIT, TRIGGER, MOVE_EVENT, DIALOG, CONSOLE, COUNT };
 
 struct EditorCommand {
     static const std::size_t MAX_ARGS = 2;
     enum Flag : unsigned {
         NEEDS_TRIGGER = 1, // refused unless a trigger is selected
         ANY_COUNT = 2,     // words after the command word are ignored
+        EDITS = 4,         // changes the zone: one undo step
     };
 
     const char* word;

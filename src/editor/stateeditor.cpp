@@ -1,17 +1,16 @@
 #include "editor/stateeditor.h"
 
 #include "characters/doodad.h"
-#include "world/entitymanager.h"
 #include "core/globals.h"
 #include "core/input.h"
+#include "play/trigger.h"
+#include "world/entitymanager.h"
 #include "world/resourcemanager.h"
 #include "world/tile.h"
-#include "play/trigger.h"
 #include "world/zone.h"
 
-#include <SFML/Graphics/RectangleShape.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
-#include <SFML/Graphics/Text.hpp>
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -20,7 +19,8 @@ namespace {
 const int START_WIDTH = 10;
 const int START_HEIGHT = 10;
 const float SCROLL_STEP = 5.0f;
-const sf::Color PANEL_COLOR(70, 70, 100, 200);
+// Four wheel steps double or halve the zoom.
+const float ZOOM_PER_STEP = 1.189207f;
 
 // Tile index of a world coordinate, truncated toward zero; -1 (off the grid) for values no
 // grid could reach, so a wildly scrolled view never overflows the conversion.
@@ -32,13 +32,7 @@ int tileIndex(float world)
     return static_cast<int>(index);
 }
 
-sf::Text makeText(const std::string& string, float x, float y, unsigned size)
-{
-    sf::Text text(string, ResourceManager::debugFont, size);
-    text.setFillColor(sf::Color::White);
-    text.setPosition(x, y);
-    return text;
-}
+bool shiftHeld() { return input::isKeyPressed(sf::Keyboard::LShift) || input::isKeyPressed(sf::Keyboard::RShift); }
 
 } // namespace
 
@@ -57,6 +51,10 @@ StateEditor::StateEditor(sf::RenderWindow* targetWindow, State** stateTable)
       selectedEvent(0),
       selectedLine(0),
       switchLatch(true),
+      source(-1),
+      zoom(1.0f),
+      question(Question::NONE),
+      recoveryTimer(0),
       selectedEntityId(-1),
       panelHeight(-1.0f)
 {
@@ -65,39 +63,84 @@ StateEditor::StateEditor(sf::RenderWindow* targetWindow, State** stateTable)
     console.print("Level editor, version 0.1!");
 }
 
-StateEditor::~StateEditor() { delete currZone; }
+StateEditor::~StateEditor()
+{
+    // The history may hold zones; the current one is ours alone.
+    history.clear();
+    delete currZone;
+}
 
 void StateEditor::enter()
 {
+    if (testing) {
+        returnFromTest();
+        return;
+    }
     delete currZone;
     currZone = new Zone(-1, START_WIDTH, START_HEIGHT, nullptr);
+    source = -1;
+    history.clear();
+    history.markLoaded(EditHistory::FRESH);
     selectedTile = nullptr;
+    regionSet = false;
     selectEntity(nullptr);
     dragging = false;
+    held = Stroke::NONE;
+    exitTo = -1;
+    recoveryTimer = 0;
+    recoveryPlace = 0;
     // The mouse is mapped through the window's view: make it ours from the first frame.
     camera.apply();
+    offerRecovery();
 }
 
 void StateEditor::leave()
 {
+    // A play-test keeps everything as it is for the return.
+    if (testing)
+        return;
+    if (question != Question::NONE)
+        closeQuestion();
+    pending = Pending::NONE;
+    // Whatever was not saved has been given up by now: nothing is left to recover.
+    clearRecovery();
+    history.clear();
     selectedTile = nullptr;
+    regionSet = false;
     selectEntity(nullptr);
     dragging = false;
+    held = Stroke::NONE;
     delete currZone;
     currZone = nullptr;
 }
 
 int StateEditor::update()
 {
-    const int next = switchKeys(switchLatch, STATE_GAME);
-    if (next >= 0)
-        return next;
     MORVANE_ASSERT(currZone, "src/stateeditor");
-    if (console.hidden)
-        handleEditorKeys();
-    handleMouse();
+    const bool escape = freshPress(sf::Keyboard::Escape, escapeLatch);
+    const bool f12 = freshPress(sf::Keyboard::F12, switchLatch);
+    const bool f5 = freshPress(sf::Keyboard::F5, f5Latch);
+    if (question == Question::NONE && exitTo < 0) {
+        if (escape)
+            request(Pending::QUIT);
+        else if (f12)
+            request(Pending::LEAVE);
+        else if (f5)
+            startPlayTest();
+    }
+    if (exitTo >= 0) {
+        const int next = exitTo;
+        exitTo = -1;
+        return next;
+    }
+    if (question == Question::NONE) {
+        if (console.hidden)
+            handleEditorKeys();
+        handleMouse();
+    }
     currZone->update(*currZone, true);
     checkSelection();
+    keepRecovery();
     return STATE_EDITOR;
 }
 
@@ -125,61 +168,209 @@ void StateEditor::handleEditorKeys()
         mode = MODE_ENTITY;
 }
 
+sf::Vector2i StateEditor::mousePixel() const { return input::mousePosition(*window); }
+
 sf::Vector2f StateEditor::mouseWorld() const
 {
-    const sf::Vector2f pixel = window->mapPixelToCoords(input::mousePosition(*window), window->getView());
-    return screenToWorld(pixel);
+    return screenToWorld(window->mapPixelToCoords(mousePixel(), camera.getView()));
+}
+
+Tile* StateEditor::mouseTile() const
+{
+    const sf::Vector2f world = mouseWorld();
+    return currZone->getTile(tileIndex(world.x), tileIndex(world.y));
+}
+
+sf::Vector2f StateEditor::mouseScreen() const
+{
+    return window->mapPixelToCoords(mousePixel(), window->getDefaultView());
+}
+
+void StateEditor::zoomAt(const sf::Vector2i& pixel, float steps)
+{
+    const float wanted = std::min(MAX_ZOOM, std::max(MIN_ZOOM, zoom * std::pow(ZOOM_PER_STEP, steps)));
+    if (!(wanted != zoom))
+        return;
+    // The point under the cursor stays under it.
+    sf::View& view = camera.getView();
+    const sf::Vector2f before = window->mapPixelToCoords(pixel, view);
+    view.setSize(window->getDefaultView().getSize() / wanted);
+    view.move(before - window->mapPixelToCoords(pixel, view));
+    zoom = wanted;
+    camera.apply();
 }
 
 void StateEditor::handleMouse()
 {
-    const sf::Vector2f world = mouseWorld();
-    Tile* tile = currZone->getTile(tileIndex(world.x), tileIndex(world.y));
     const bool left = input::isButtonPressed(sf::Mouse::Left);
     const bool right = input::isButtonPressed(sf::Mouse::Right);
+    const bool pressed = left && !leftHeld;
+    if (!stripMouse(pressed)) {
+        const sf::Vector2f world = mouseWorld();
+        Tile* tile = mouseTile();
+        if (mode == MODE_TILE_PAINT)
+            paintMouse(tile, left, right, pressed);
+        else if (mode == MODE_TILE_PROPERTIES)
+            propertiesMouse(tile, left, pressed);
+        else if (mode == MODE_ENTITY)
+            entityMouse(world, left, right);
+    }
+    leftHeld = left;
+    rightHeld = right;
+    // A stroke lasts while its button does.
+    if ((held == Stroke::PAINT || held == Stroke::FILL || held == Stroke::MOVE) && !left)
+        endStroke();
+    if (held == Stroke::DELETE && !right)
+        endStroke();
+}
 
-    if (mode == MODE_TILE_PAINT) {
-        // A zone file may name images that are not loaded: those are neither picked nor painted.
-        const bool brushLoaded =
-            tileBrush >= 0 && tileBrush < static_cast<int>(ResourceManager::tileTextures.size());
-        if (tile && left) {
-            if (brushLoaded)
-                tile->setTexture(tileBrush);
-        } else if (tile && right && tile->hasOwnImage()) {
-            tileBrush = tile->texture;
-        }
-    } else if (mode == MODE_TILE_PROPERTIES) {
-        if (left)
-            selectedTile = tile;
-    } else if (mode == MODE_ENTITY) {
-        if (left && !dragging) {
-            dragging = true;
-            dragAnchor = world;
-            selectEntity(currZone->entityAt(world));
-            selectedLine = 0;
-            selectedEvent = 0;
-        } else if (left) {
-            if (selectedEntity)
-                selectedEntity->position += world - dragAnchor;
-            dragAnchor = world;
+bool StateEditor::stripMouse(bool pressed)
+{
+    if (mode != MODE_TILE_PAINT && mode != MODE_ENTITY)
+        return false;
+    const sf::Vector2f point = mouseScreen();
+    const std::vector<std::pair<int, int>> choices = stampChoices();
+    const int count = mode == MODE_TILE_PAINT ? static_cast<int>(tilePalette.size()) : static_cast<int>(choices.size());
+    strip.layout(window->getDefaultView().getSize(), count);
+    if (!strip.contains(point))
+        return false;
+    const int cell = strip.cellAt(point);
+    if (pressed && cell >= 0) {
+        if (mode == MODE_TILE_PAINT) {
+            tileBrush = cell;
         } else {
-            dragging = false;
+            stampType = choices[static_cast<std::size_t>(cell)].first;
+            doodadIndex = choices[static_cast<std::size_t>(cell)].second;
         }
-        if (right) {
-            if (Entity* doomed = currZone->entityAt(world)) {
-                selectEntity(nullptr);
-                currZone->remove(doomed->getID(), true);
+    }
+    return true;
+}
+
+void StateEditor::paintMouse(Tile* tile, bool left, bool right, bool pressed)
+{
+    // A zone file may name images that are not loaded: those are neither picked nor painted.
+    const bool brushLoaded = tileBrush >= 0 && tileBrush < static_cast<int>(ResourceManager::tileTextures.size());
+    if (tile && left) {
+        if (pressed && shiftHeld() && brushLoaded) {
+            floodFill(*tile);
+            held = Stroke::FILL;
+        }
+        // The rest of a fill's press paints nothing.
+        if (held == Stroke::FILL || !brushLoaded || tile->texture == tileBrush)
+            return;
+        stroke(Stroke::PAINT, "paint %d tile", "paint %d tiles");
+        step().noteTile(*tile);
+        tile->setTexture(tileBrush);
+    } else if (tile && right && tile->hasOwnImage()) {
+        tileBrush = tile->texture;
+    }
+}
+
+void StateEditor::floodFill(Tile& start)
+{
+    const int from = start.texture;
+    if (from == tileBrush)
+        return;
+    beginStep("fill %d tile", "fill %d tiles");
+    const int w = currZone->getWidth();
+    const int h = currZone->getHeight();
+    std::vector<bool> seen(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), false);
+    std::vector<Tile*> open{&start};
+    seen[static_cast<std::size_t>(start.x) * h + start.y] = true;
+    const int steps[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+    while (!open.empty()) {
+        Tile* tile = open.back();
+        open.pop_back();
+        step().noteTile(*tile);
+        tile->setTexture(tileBrush);
+        for (const auto& d : steps) {
+            Tile* next = currZone->getTile(tile->x + d[0], tile->y + d[1]);
+            if (!next || next->texture != from)
+                continue;
+            const std::size_t slot = static_cast<std::size_t>(next->x) * h + next->y;
+            if (!seen[slot]) {
+                seen[slot] = true;
+                open.push_back(next);
             }
+        }
+    }
+    endStep();
+}
+
+void StateEditor::propertiesMouse(Tile* tile, bool left, bool pressed)
+{
+    if (!left)
+        return;
+    // A drag from a tile selects the rectangle from there to the tile under the mouse.
+    if (pressed) {
+        regionSet = tile != nullptr;
+        if (tile)
+            regionAnchor = sf::Vector2i(tile->x, tile->y);
+    }
+    selectedTile = tile;
+}
+
+std::vector<Tile*> StateEditor::selectedTiles()
+{
+    std::vector<Tile*> tiles;
+    if (!selectedTile)
+        return tiles;
+    if (!regionSet || !currZone->getTile(regionAnchor.x, regionAnchor.y)) {
+        tiles.push_back(selectedTile);
+        return tiles;
+    }
+    const int x0 = std::min(regionAnchor.x, selectedTile->x);
+    const int x1 = std::max(regionAnchor.x, selectedTile->x);
+    const int y0 = std::min(regionAnchor.y, selectedTile->y);
+    const int y1 = std::max(regionAnchor.y, selectedTile->y);
+    for (int x = x0; x <= x1; ++x)
+        for (int y = y0; y <= y1; ++y)
+            tiles.push_back(currZone->getTile(x, y));
+    return tiles;
+}
+
+void StateEditor::entityMouse(const sf::Vector2f& world, bool left, bool right)
+{
+    if (left && !dragging) {
+        dragging = true;
+        dragAnchor = world;
+        selectEntity(currZone->entityAt(world));
+        selectedLine = 0;
+        selectedEvent = 0;
+    } else if (left) {
+        if (selectedEntity && world != dragAnchor) {
+            stroke(Stroke::MOVE, "move entity " + std::to_string(selectedEntity->getID()));
+            step().noteEntity(*currZone, selectedEntity->getID());
+            selectedEntity->position += world - dragAnchor;
+        }
+        dragAnchor = world;
+    } else {
+        dragging = false;
+    }
+    if (right) {
+        if (Entity* doomed = currZone->entityAt(world)) {
+            selectEntity(nullptr);
+            stroke(Stroke::DELETE, "delete %d entity", "delete %d entities");
+            step().noteEntity(*currZone, doomed->getID());
+            currZone->remove(doomed->getID(), true);
         }
     }
 }
 
 void StateEditor::handleEvent(const sf::Event& event)
 {
+    if (event.type == sf::Event::MouseWheelScrolled) {
+        if (question == Question::NONE && currZone && event.mouseWheelScroll.wheel == sf::Mouse::VerticalWheel)
+            zoomAt(mousePixel(), event.mouseWheelScroll.delta);
+        return;
+    }
     if (event.type != sf::Event::KeyPressed)
         return;
-    const sf::Keyboard::Key key = event.key.code;
-    if (key == sf::Keyboard::Tilde) {
+    if (question != Question::NONE) {
+        answer(event.key.code);
+        return;
+    }
+    if (event.key.code == sf::Keyboard::Tilde) {
         console.hidden = !console.hidden;
         return;
     }
@@ -189,7 +380,20 @@ void StateEditor::handleEvent(const sf::Event& event)
     }
     if (!currZone)
         return;
+    // Control with Z or Y is undo or redo and nothing else: never also the Z kind key.
+    if (event.key.control && (event.key.code == sf::Keyboard::Z || event.key.code == sf::Keyboard::Y)) {
+        if (event.key.code == sf::Keyboard::Z && !event.key.shift)
+            undo();
+        else
+            redo();
+        return;
+    }
+    handleKey(event.key);
+}
 
+void StateEditor::handleKey(const sf::Event::KeyEvent& event)
+{
+    const sf::Keyboard::Key key = event.code;
     if (key == sf::Keyboard::Q) {
         if (mode == MODE_TILE_PAINT) {
             if (tileBrush > 0)
@@ -221,13 +425,13 @@ void StateEditor::handleEvent(const sf::Event& event)
 
     if (mode == MODE_TILE_PROPERTIES && selectedTile) {
         if (key == sf::Keyboard::Z)
-            selectedTile->setType(TILE_FLOOR);
+            setKind(TILE_FLOOR, "floor");
         else if (key == sf::Keyboard::X)
-            selectedTile->setType(TILE_WALL);
+            setKind(TILE_WALL, "wall");
         else if (key == sf::Keyboard::C)
-            selectedTile->setType(TILE_LINKOUT);
+            setKind(TILE_LINKOUT, "link out");
         else if (key == sf::Keyboard::V)
-            selectedTile->setType(TILE_LINKIN);
+            setKind(TILE_LINKIN, "link in");
     }
 
     if (mode == MODE_ENTITY) {
@@ -250,26 +454,127 @@ void StateEditor::handleEvent(const sf::Event& event)
     }
 }
 
+void StateEditor::setKind(TileType kind, const char* name)
+{
+    beginStep(std::string("set %d tile to ") + name, std::string("set %d tiles to ") + name);
+    for (Tile* tile : selectedTiles()) {
+        step().noteTile(*tile);
+        tile->setType(kind);
+    }
+    endStep();
+}
+
+std::vector<std::pair<int, int>> StateEditor::stampChoices()
+{
+    std::vector<std::pair<int, int>> choices;
+    for (int type = Entity::TYPE_PLAYER; type <= Entity::TYPE_ROBBER; ++type)
+        choices.emplace_back(type, 0);
+    for (int prop = 0; prop < static_cast<int>(ResourceManager::doodadTextures.size()); ++prop)
+        choices.emplace_back(Entity::TYPE_DOODAD, prop);
+    return choices;
+}
+
 void StateEditor::stampEntity()
 {
-    Entity* e = nullptr;
-    if (stampType == Entity::TYPE_PLAYER) {
-        if (currZone->get(0))
-            return;
-        e = createEntity(stampType, currZone);
-    } else if (stampType >= Entity::TYPE_MALE_PEDESTRIAN && stampType <= Entity::TYPE_ROBBER) {
-        e = createEntity(stampType, currZone);
-    } else if (stampType == Entity::TYPE_DOODAD) {
-        if (!Doodad::isValidProp(doodadIndex) ||
-            doodadIndex >= static_cast<int>(ResourceManager::doodadTextures.size()))
-            return;
-        e = new Doodad(currZone, doodadIndex);
-    }
-    if (!e)
+    const bool unit = stampType >= Entity::TYPE_PLAYER && stampType <= Entity::TYPE_ROBBER;
+    const bool prop = stampType == Entity::TYPE_DOODAD && Doodad::isValidProp(doodadIndex)
+                   && doodadIndex < static_cast<int>(ResourceManager::doodadTextures.size());
+    if ((!unit && !prop) || (stampType == Entity::TYPE_PLAYER && currZone->get(0)))
         return;
-    e->position = mouseWorld();
-    currZone->add(e);
+    // Opened before the entity takes its id, so an undo gives the same id out again.
+    beginStep("stamp " + (prop ? Doodad::getImagePath(doodadIndex) : Entity::getTypeName(stampType)));
+    Entity* e = prop ? new Doodad(currZone, doodadIndex) : createEntity(stampType, currZone);
+    if (e) {
+        step().noteEntity(*currZone, e->getID());
+        e->position = mouseWorld();
+        currZone->add(e);
+    }
+    endStep();
 }
+
+// --- undo steps ---
+
+void StateEditor::beginStep(const std::string& label, const std::string& many)
+{
+    history.begin(*currZone, label, many);
+    held = Stroke::NONE;
+}
+
+void StateEditor::endStep()
+{
+    history.end(*currZone);
+    held = Stroke::NONE;
+}
+
+EditStep& StateEditor::step()
+{
+    if (!history.open())
+        beginStep("change");
+    return *history.open();
+}
+
+void StateEditor::stroke(Stroke kind, const std::string& label, const std::string& many)
+{
+    if (held == kind && history.open())
+        return;
+    beginStep(label, many);
+    held = kind;
+}
+
+void StateEditor::endStroke()
+{
+    if (held != Stroke::NONE)
+        endStep();
+}
+
+void StateEditor::replaceZone(Zone* replacement, int replacementSource, const std::string& label)
+{
+    beginStep(label);
+    history.open()->replaceZone(currZone, source, replacement, replacementSource);
+    endStep();
+    selectedTile = nullptr;
+    regionSet = false;
+    selectEntity(nullptr);
+    dragging = false;
+}
+
+void StateEditor::undo()
+{
+    std::string label;
+    const Tile* before = selectedTile;
+    const sf::Vector2i at = before ? sf::Vector2i(before->x, before->y) : sf::Vector2i(-1, -1);
+    if (!history.undo(currZone, source, label)) {
+        held = Stroke::NONE;
+        console.print("Nothing to undo.");
+        return;
+    }
+    held = Stroke::NONE;
+    reselect(at);
+    console.print("Undid: %s", label.c_str());
+}
+
+void StateEditor::redo()
+{
+    std::string label;
+    const Tile* before = selectedTile;
+    const sf::Vector2i at = before ? sf::Vector2i(before->x, before->y) : sf::Vector2i(-1, -1);
+    if (!history.redo(currZone, source, label)) {
+        held = Stroke::NONE;
+        console.print("Nothing to redo.");
+        return;
+    }
+    held = Stroke::NONE;
+    reselect(at);
+    console.print("Redid: %s", label.c_str());
+}
+
+void StateEditor::reselect(const sf::Vector2i& tile)
+{
+    selectedTile = currZone->getTile(tile.x, tile.y);
+    selectEntity(currZone->get(selectedEntityId));
+}
+
+// --- selection ---
 
 void StateEditor::selectEntity(Entity* e)
 {
@@ -314,184 +619,7 @@ const char* StateEditor::modeText(int editMode)
     }
 }
 
-// --- drawing ---
-
-void StateEditor::draw()
-{
-    camera.apply();
-    MORVANE_ASSERT(currZone, "src/stateeditor");
-    currZone->draw(*window, mode == MODE_ENTITY);
-    if (mode == MODE_TILE_PROPERTIES) {
-        currZone->drawInfo(*window);
-        if (selectedTile)
-            selectedTile->drawOutline(*window);
-    } else if (mode == MODE_ENTITY && selectedEntity) {
-        selectedEntity->drawDebug(*window, true);
-    }
-    drawOverlay();
-    if (!console.hidden)
-        drawConsole();
-}
-
-void StateEditor::drawOverlay()
-{
-    camera.setScreenSpace(true);
-    const sf::Vector2f size = window->getDefaultView().getSize();
-    const unsigned charSize = static_cast<unsigned>(console.charSize);
-
-    sf::RectangleShape bar(sf::Vector2f(size.x, 30.0f));
-    bar.setFillColor(PANEL_COLOR);
-    window->draw(bar);
-    window->draw(makeText(currZone->name, 5.0f, 5.0f, charSize));
-    window->draw(makeText("ID: " + std::to_string(currZone->id), 5.0f, 15.0f, charSize));
-
-    for (int m = 0; m < 3; ++m) {
-        sf::RectangleShape box(sf::Vector2f(30.0f, 30.0f));
-        box.setPosition(2.0f + 30.0f * m, 32.0f);
-        box.setFillColor(PANEL_COLOR);
-        if (m == mode) {
-            box.setOutlineColor(sf::Color::White);
-            box.setOutlineThickness(2.0f);
-        }
-        window->draw(box);
-    }
-
-    if (panelHeight < 0.0f)
-        panelHeight = static_cast<float>(window->getSize().y) - 64.0f;
-    if (mode == MODE_TILE_PAINT)
-        drawTilePalette();
-    else if (mode == MODE_TILE_PROPERTIES)
-        drawTileInfoPanel();
-    else if (mode == MODE_ENTITY)
-        drawEntityPanel();
-
-    window->draw(makeText(modeText(mode), 96.0f, 32.0f, charSize));
-    camera.setScreenSpace(false);
-}
-
-void StateEditor::drawTilePalette()
-{
-    sf::RectangleShape panel(sf::Vector2f(100.0f, panelHeight));
-    panel.setPosition(2.0f, 62.0f);
-    panel.setFillColor(sf::Color(40, 40, 40, 200));
-    window->draw(panel);
-    const float middle = panelHeight / 2.0f + 30.0f;
-    for (int k = -5; k <= 5; ++k) {
-        const int index = tileBrush + k;
-        if (index < 0 || index >= static_cast<int>(tilePalette.size()))
-            continue;
-        sf::Sprite& sprite = tilePalette[index];
-        sprite.setColor(sf::Color(255, 255, 255, static_cast<sf::Uint8>(255 - 30 * std::abs(k))));
-        if (k == 0)
-            sprite.setPosition(20.0f, middle);
-        else
-            sprite.setPosition(-60.0f, middle + 50.0f * k);
-        window->draw(sprite);
-    }
-}
-
-void StateEditor::drawTileInfoPanel()
-{
-    if (!selectedTile)
-        return;
-    std::string info;
-    switch (selectedTile->type) {
-    case TILE_LINKOUT:
-        info = "Link to Zone " + std::to_string(selectedTile->link);
-        break;
-    case TILE_LINKIN:
-        info = "Link from Zone " + std::to_string(selectedTile->link);
-        break;
-    case TILE_FLOOR:
-        info = "Floor";
-        break;
-    case TILE_WALL:
-        info = "Wall";
-        break;
-    }
-    window->draw(makeText(info, 4.0f, 64.0f, static_cast<unsigned>(console.charSize)));
-}
-
-void StateEditor::drawEntityPanel()
-{
-    sf::RectangleShape panel(sf::Vector2f(300.0f, panelHeight));
-    panel.setPosition(2.0f, 62.0f);
-    panel.setFillColor(PANEL_COLOR);
-    window->draw(panel);
-    if (const Trigger* trigger = selectedTrigger())
-        drawTriggerScript(*trigger);
-    else
-        drawStampList();
-}
-
-void StateEditor::drawTriggerScript(const Trigger& trigger)
-{
-    const unsigned charSize = static_cast<unsigned>(console.charSize);
-    float y = 64.0f;
-    for (std::size_t i = 0; i < trigger.events.size(); ++i) {
-        const Event& event = trigger.events[i];
-        sf::Text number = makeText(std::to_string(i), 0.0f, y, charSize);
-        if (static_cast<int>(i) == selectedEvent)
-            number.setFillColor(sf::Color::Green);
-        window->draw(number);
-        y += 10.0f;
-        if (event.type == Event::EVENT_DIALOG) {
-            for (std::size_t j = 0; j < event.dialogLines.size(); ++j) {
-                const DialogLine& line = event.dialogLines[j];
-                window->draw(makeText(line.text, 56.0f, y, charSize));
-                sf::Sprite portrait(ResourceManager::getPortrait(line.portraitId));
-                portrait.setScale(0.25f, 0.25f);
-                sf::Vector2f offset(0.0f, 0.0f);
-                if (line.portraitPos == 1)
-                    offset = sf::Vector2f(25.0f, 0.0f);
-                else if (line.portraitPos == 2)
-                    offset = sf::Vector2f(0.0f, 25.0f);
-                else if (line.portraitPos == 3)
-                    offset = sf::Vector2f(25.0f, 25.0f);
-                portrait.setPosition(sf::Vector2f(4.0f, y) + offset);
-                window->draw(portrait);
-                if (static_cast<int>(j) == selectedLine) {
-                    sf::RectangleShape frame(sf::Vector2f(50.0f, 50.0f));
-                    frame.setPosition(4.0f, y);
-                    frame.setFillColor(sf::Color::Transparent);
-                    frame.setOutlineColor(sf::Color::White);
-                    frame.setOutlineThickness(2.0f);
-                    window->draw(frame);
-                }
-                y += 75.0f;
-            }
-        } else if (event.type == Event::EVENT_MOVE) {
-            const std::string move = "[" + std::to_string(event.entityId) + "] => (" +
-                                     std::to_string(event.destX) + ", " + std::to_string(event.destY) + ")";
-            window->draw(makeText(move, 56.0f, y, charSize));
-            y += 30.0f;
-        }
-    }
-}
-
-void StateEditor::drawStampList()
-{
-    const unsigned charSize = static_cast<unsigned>(console.charSize);
-    float y = 64.0f;
-    for (int t = Entity::TYPE_PLAYER; t <= Entity::TYPE_ROBBER; ++t) {
-        window->draw(makeText(Entity::getTypeName(t), t == stampType ? 20.0f : 4.0f, y, charSize));
-        y += 10.0f;
-    }
-    for (std::size_t p = 0; p < ResourceManager::doodadTextures.size(); ++p) {
-        const bool chosen = stampType == Entity::TYPE_DOODAD && static_cast<int>(p) == doodadIndex;
-        window->draw(makeText(ResourceManager::doodadTextures[p].path, chosen ? 20.0f : 4.0f, y, charSize));
-        y += 10.0f;
-    }
-}
-
 // --- console ---
-
-void StateEditor::drawConsole()
-{
-    camera.setScreenSpace(true);
-    console.draw(*window);
-    camera.setScreenSpace(false);
-}
 
 void StateEditor::consoleKey(const sf::Event::KeyEvent& key)
 {

@@ -16,6 +16,7 @@
 
 namespace {
 const char* MSG_NO_START_PLAYER = "Zone 0 gave no player: starting a new one at %.0f, %.0f\n";
+const char* MSG_TEST_ZONE_REFUSED = "The zone under test did not load: %s\n";
 const char* MSG_EXTRA_PLAYER = "Zone %d holds a player of its own: removed, the arriving one takes its place\n";
 
 const char* ENDING_LINE_CLERK = "Wow.";
@@ -51,6 +52,10 @@ StateGame::~StateGame() { release(); }
 
 void StateGame::enter()
 {
+    if (testPending) {
+        enterTest();
+        return;
+    }
     zone = new Zone(0, 1, 1, &scriptHandler);
     zones[0] = zone;
     player = zone->load(0);
@@ -65,7 +70,92 @@ void StateGame::enter()
     ResourceManager::music.setLoop(true);
 }
 
-void StateGame::leave() { release(); }
+void StateGame::leave()
+{
+    if (testing)
+        leaveTest();
+    else
+        release();
+}
+
+void StateGame::startTest(const PlayTest& run)
+{
+    test = run;
+    testPending = true;
+}
+
+void StateGame::enterTest()
+{
+    testPending = false;
+    testing = true;
+    testF5Latch = true; // the F5 that started the test is still down
+    closeAsked = false;
+    testEnd = TestEnd::NONE;
+    kept.ending = ending;
+    kept.fadeOutTimer = fadeOutTimer;
+    kept.fadeInTimer = fadeInTimer;
+    kept.scriptHandler = scriptHandler;
+    ending = false;
+    fadeOutTimer = 0;
+    fadeInTimer = 0;
+    scriptHandler = ScriptHandler();
+
+    zone = new Zone(0, 1, 1, &scriptHandler);
+    std::string why;
+    if (!zone->loadBytes(test.zoneBytes, why)) {
+        std::printf(MSG_TEST_ZONE_REFUSED, why.c_str());
+        std::fflush(stdout);
+    }
+    test.zoneBytes.clear();
+    zones[zone->id] = zone;
+    player = asPlayer(zone->get(0));
+    if (player == nullptr) {
+        player = new Player(zone);
+        const bool onGrid = zone->getTile(tileOf(test.start.x), tileOf(test.start.y)) != nullptr;
+        player->position = onGrid ? test.start : firstWalkableCentre(*zone);
+        addPlayerTo(zone);
+    }
+}
+
+void StateGame::leaveTest()
+{
+    release();
+    ending = kept.ending;
+    fadeOutTimer = kept.fadeOutTimer;
+    fadeInTimer = kept.fadeInTimer;
+    scriptHandler = kept.scriptHandler;
+    kept.scriptHandler = ScriptHandler();
+    testing = false;
+}
+
+TestEnd StateGame::takeTestEnd()
+{
+    const TestEnd end = testEnd;
+    testEnd = TestEnd::NONE;
+    return end;
+}
+
+bool StateGame::mayClose()
+{
+    if (!testing)
+        return true;
+    // The editor's work is not saved yet: it decides, back in the editor.
+    closeAsked = true;
+    return false;
+}
+
+int StateGame::testKeys()
+{
+    const bool f5 = freshPress(sf::Keyboard::F5, testF5Latch);
+    const bool f12 = freshPress(sf::Keyboard::F12, switchLatch);
+    if (closeAsked || input::isKeyPressed(sf::Keyboard::Escape))
+        testEnd = TestEnd::QUIT;
+    else if (f5 || f12)
+        testEnd = TestEnd::RETURN;
+    else
+        return -1;
+    return STATE_EDITOR;
+}
 
 void StateGame::release()
 {
@@ -105,7 +195,7 @@ void StateGame::addPlayerTo(Zone* target)
 
 int StateGame::update()
 {
-    const int next = switchKeys(switchLatch, STATE_EDITOR);
+    const int next = testing ? testKeys() : switchKeys(switchLatch, STATE_EDITOR);
     if (next >= 0)
         return next;
 

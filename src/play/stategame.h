@@ -2,6 +2,7 @@
 // The play state: runs scripts, zone changes and the world, and draws them.
 
 #include "core/camera.h"
+#include "play/playtest.h"
 #include "play/scripthandler.h"
 #include "core/state.h"
 
@@ -31,6 +32,14 @@ public:
     void enter() override;
     void leave() override;
     void handleEvent(const sf::Event& event) override;
+    bool mayClose() override;
+
+    // The next enter plays this instead of zone 0; leaving after it puts back all that a
+    // run of the game keeps between entries (the ending, the fades, a waiting script).
+    void startTest(const PlayTest& run);
+    bool isTesting() const { return testing; }
+    // How the last test ended; NONE once asked.
+    TestEnd takeTestEnd();
 
     Zone* getZone() const { return zone; }
     Player* getPlayer() const { return player; }
@@ -48,6 +57,17 @@ private:
     void addPlayerTo(Zone* target);
     void release();
     static sf::Vector2f firstWalkableCentre(Zone& target);
+    void enterTest();
+    void leaveTest();
+    int testKeys();
+
+    // What a test run must not change for the game.
+    struct Kept {
+        bool ending = false;
+        int fadeOutTimer = 0;
+        int fadeInTimer = 0;
+        ScriptHandler scriptHandler;
+    };
 
     ScriptHandler scriptHandler;
     std::map<int, Zone*> zones;
@@ -62,4 +82,12 @@ private:
     bool switchLatch;
     int fadeOutTimer;
     int fadeInTimer;
+
+    PlayTest test;
+    bool testPending = false;
+    bool testing = false;
+    bool testF5Latch = true;
+    bool closeAsked = false;
+    TestEnd testEnd = TestEnd::NONE;
+    Kept kept;
 };

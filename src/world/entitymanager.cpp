@@ -496,12 +496,12 @@ Player* EntityManager::load(std::istream& in)
         std::printf(MSG_REFUSED, checker.why.c_str());
         return nullptr;
     }
+    std::printf(MSG_ENTITY_COUNT, static_cast<int>(made.size()));
     return registerMade(made);
 }
 
 Player* EntityManager::registerMade(const std::vector<Entity*>& made)
 {
-    std::printf(MSG_ENTITY_COUNT, static_cast<int>(made.size()));
     Entity* player = nullptr;
     for (Entity* e : made) {
         add(e);

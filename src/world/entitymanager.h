@@ -60,7 +60,7 @@ public:
     // Checks an entity list and makes its entities for this manager without registering
     // them. On refusal nothing stays made and checker.why says what is wrong.
     bool makeEntities(ByteChecker& checker, std::vector<Entity*>& made);
-    // Registers entities made by makeEntities, says how many, and hands back the player.
+    // Registers entities made by makeEntities and hands back the player.
     Player* registerMade(const std::vector<Entity*>& made);
 
 private:

@@ -26,6 +26,7 @@ const char* MSG_CREATED = "Successfully created file: %s !\n";
 const char* MSG_LOAD_ERROR = "Error loading level: %s!\n";
 const char* MSG_REASON = "\t%s\n";
 const char* MSG_MISSING_IMAGES = "%d tiles of %s name tile images that are not loaded; image 0 stands in\n";
+const char* MSG_ENTITY_COUNT = "%d entities to load\n";
 
 const std::size_t TILE_RECORD = 12;
 // Far beyond any real level; a bigger file is not read into memory at all.
@@ -126,6 +127,8 @@ Tile* Zone::getTile(int x, int y)
     return &tiles[static_cast<std::size_t>(x)][static_cast<std::size_t>(y)];
 }
 
+const Tile* Zone::getTile(int x, int y) const { return const_cast<Zone*>(this)->getTile(x, y); }
+
 int Zone::getWidth() const { return width; }
 
 int Zone::getHeight() const { return height; }
@@ -193,13 +196,8 @@ std::string Zone::fileName(int zoneId)
     return LEVEL_DIR + std::to_string(zoneId) + ".zn";
 }
 
-bool Zone::save()
+std::string Zone::encode() const
 {
-    if (id < 0) {
-        std::printf("%s\n", MSG_NO_ID);
-        return false;
-    }
-    const std::string file = fileName(id);
     std::ostringstream out;
     writeInt32(out, id);
     writeString(out, name);
@@ -209,15 +207,35 @@ bool Zone::save()
         for (const auto& tile : column)
             tile.save(out);
     EntityManager::save(out);
-    const std::string bytes = out.str();
+    return out.str();
+}
 
+bool Zone::save()
+{
+    if (id < 0) {
+        std::printf("%s\n", MSG_NO_ID);
+        return false;
+    }
+    const std::string file = fileName(id);
     struct stat info;
     const bool existed = ::stat(file.c_str(), &info) == 0;
-    // Write beside the old file and rename over it, so a failure never leaves half a level.
+    std::string why;
+    if (!writeFileAtomically(file, encode(), why)) {
+        std::printf(MSG_CANNOT_CREATE, why.c_str(), file.c_str());
+        return false;
+    }
+    if (!existed)
+        std::printf(MSG_CREATED, file.c_str());
+    return true;
+}
+
+bool Zone::writeFileAtomically(const std::string& file, const std::string& bytes, std::string& why)
+{
+    // Write beside the old file and rename over it, so a failure never leaves half a file.
     const std::string temp = file + ".tmp";
     std::FILE* f = std::fopen(temp.c_str(), "wb");
     if (!f) {
-        std::printf(MSG_CANNOT_CREATE, std::strerror(errno), file.c_str());
+        why = std::strerror(errno);
         return false;
     }
     bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0
@@ -233,12 +251,15 @@ bool Zone::save()
     }
     if (!written) {
         std::remove(temp.c_str());
-        std::printf(MSG_CANNOT_CREATE, std::strerror(error), file.c_str());
+        why = std::strerror(error);
         return false;
     }
-    if (!existed)
-        std::printf(MSG_CREATED, file.c_str());
     return true;
+}
+
+bool Zone::readFile(const std::string& file, std::string& bytes, std::string& why)
+{
+    return readWholeFile(file, bytes, why);
 }
 
 Player* Zone::load(int zoneId)
@@ -246,26 +267,32 @@ Player* Zone::load(int zoneId)
     const std::string file = fileName(zoneId);
     std::string bytes;
     std::string why;
-    ZoneFile parsed;
-    std::vector<Entity*> made;
-    bool accepted = readWholeFile(file, bytes, why);
-    if (accepted) {
-        ByteChecker checker(bytes);
-        accepted = parseZoneFile(checker, parsed) && makeEntities(checker, made);
-        why = checker.why;
-    }
-    if (!accepted) {
+    if (!readWholeFile(file, bytes, why) || !loadBytes(bytes, why)) {
         std::printf(MSG_LOAD_ERROR, file.c_str());
         if (!why.empty())
             std::printf(MSG_REASON, why.c_str());
         return nullptr;
     }
+    if (missingImages > 0)
+        std::printf(MSG_MISSING_IMAGES, missingImages, file.c_str());
+    std::printf(MSG_ENTITY_COUNT, static_cast<int>(entities.size()));
+    return asPlayer(get(0));
+}
+
+bool Zone::loadBytes(const std::string& bytes, std::string& why)
+{
+    ZoneFile parsed;
+    std::vector<Entity*> made;
+    ByteChecker checker(bytes);
+    if (!parseZoneFile(checker, parsed) || !makeEntities(checker, made)) {
+        why = checker.why;
+        return false;
+    }
     std::vector<std::vector<Tile>> grid;
     buildTiles(bytes, parsed, grid);
 
     // Everything checked and built: only now does the zone change.
-    if (parsed.missingImages > 0)
-        std::printf(MSG_MISSING_IMAGES, parsed.missingImages, file.c_str());
+    missingImages = parsed.missingImages;
     clear();
     id = parsed.id;
     name = parsed.name;
@@ -273,6 +300,6 @@ Player* Zone::load(int zoneId)
     width = parsed.width;
     height = parsed.height;
     ++Tile::layoutVersion;
-    return registerMade(made);
+    registerMade(made);
+    return true;
 }
-

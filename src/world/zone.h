@@ -26,6 +26,7 @@ public:
     ~Zone() override;
 
     Tile* getTile(int x, int y);
+    const Tile* getTile(int x, int y) const;
     int getWidth() const;
     int getHeight() const;
     static bool validSize(int w, int h);
@@ -40,12 +41,24 @@ public:
     sf::Vector2f findLinkIn(int fromId) const;
 
     static std::string fileName(int zoneId);
+    // The zone file's bytes.
+    std::string encode() const;
     using EntityManager::save;
     bool save();
     using EntityManager::load;
     // All or nothing: a refused file leaves the zone as it was and returns null.
     Player* load(int zoneId);
+    // The same from bytes in memory, silently: false with why, and the zone as it was.
+    bool loadBytes(const std::string& bytes, std::string& why);
+
+    // False when there is nothing to read; why is then empty for a missing file.
+    static bool readFile(const std::string& file, std::string& bytes, std::string& why);
+    // Writes beside the file and renames over it, so a failure never leaves half a file;
+    // false with the system's reason.
+    static bool writeFileAtomically(const std::string& file, const std::string& bytes, std::string& why);
 
 private:
     std::vector<std::vector<Tile>> tiles;
+    // Tiles of the last load naming images that are not loaded.
+    int missingImages = 0;
 };

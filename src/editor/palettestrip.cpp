@@ -1,0 +1,118 @@
+#include "editor/palettestrip.h"
+
+#include "characters/doodad.h"
+#include "core/globals.h"
+#include "world/entity.h"
+#include "world/entitymanager.h"
+#include "world/resourcemanager.h"
+#include "world/tile.h"
+
+#include <SFML/Graphics/RectangleShape.hpp>
+#include <SFML/Graphics/RenderTarget.hpp>
+#include <SFML/Graphics/Sprite.hpp>
+#include <SFML/Graphics/View.hpp>
+#include <algorithm>
+
+namespace {
+
+const sf::Color STRIP_COLOR(40, 40, 40, 220);
+const sf::Color HOVER_COLOR(110, 110, 150, 220);
+const float PAD = 3.0f;
+// Characters and props are drawn at this scale: a character fills most of a cell.
+const float ENTITY_SCALE = 0.2f;
+
+} // namespace
+
+PaletteStrip::PaletteStrip() = default;
+PaletteStrip::~PaletteStrip() = default;
+
+void PaletteStrip::layout(const sf::Vector2f& screen, int count)
+{
+    cells = std::max(count, 0);
+    area = sf::FloatRect(0.0f, screen.y - HEIGHT, screen.x, HEIGHT);
+    cellWidth = cells > 0 ? std::min(MAX_CELL, (screen.x - 2 * PAD) / cells) : 0.0f;
+}
+
+bool PaletteStrip::contains(const sf::Vector2f& point) const { return cells > 0 && area.contains(point); }
+
+int PaletteStrip::cellAt(const sf::Vector2f& point) const
+{
+    for (int i = 0; i < cells; ++i)
+        if (cell(i).contains(point))
+            return i;
+    return -1;
+}
+
+sf::FloatRect PaletteStrip::cell(int index) const
+{
+    return sf::FloatRect(PAD + cellWidth * index, area.top + PAD, cellWidth - PAD, HEIGHT - 2 * PAD);
+}
+
+void PaletteStrip::drawCells(sf::RenderTarget& target, int chosen, int hovered)
+{
+    sf::RectangleShape back(sf::Vector2f(area.width, area.height));
+    back.setPosition(area.left, area.top);
+    back.setFillColor(STRIP_COLOR);
+    target.draw(back);
+    for (int i = 0; i < cells; ++i) {
+        const sf::FloatRect box = cell(i);
+        sf::RectangleShape frame(sf::Vector2f(box.width, box.height));
+        frame.setPosition(box.left, box.top);
+        frame.setFillColor(i == hovered ? HOVER_COLOR : sf::Color::Transparent);
+        if (i == chosen) {
+            frame.setOutlineColor(sf::Color::White);
+            frame.setOutlineThickness(2.0f);
+        }
+        target.draw(frame);
+    }
+}
+
+void PaletteStrip::drawTiles(sf::RenderTarget& target, int chosen, int hovered)
+{
+    drawCells(target, chosen, hovered);
+    for (int i = 0; i < cells && i < static_cast<int>(ResourceManager::tileTextures.size()); ++i) {
+        const sf::FloatRect box = cell(i);
+        sf::Sprite sprite = Tile::imageSprite(i);
+        const sf::FloatRect image = sprite.getLocalBounds();
+        const float scale = std::min(box.width / image.width, box.height / image.height) * 0.9f;
+        sprite.setScale(scale, scale);
+        // The origin is the diamond's top corner: centre the whole image in the cell.
+        const float imageTop = (image.height - TILE_SCREEN_HEIGHT) * scale;
+        sprite.setPosition(box.left + box.width / 2, box.top + (box.height - image.height * scale) / 2 + imageTop);
+        target.draw(sprite);
+    }
+}
+
+void PaletteStrip::drawStamps(sf::RenderTarget& target, const std::vector<std::pair<int, int>>& choices,
+                              int chosen, int hovered)
+{
+    drawCells(target, chosen, hovered);
+    if (!samples || sampled != choices) {
+        samples.reset(new EntityManager(nullptr));
+        sampled = choices;
+        sampleOrder.clear();
+        for (const auto& choice : choices) {
+            Entity* e = choice.first == Entity::TYPE_DOODAD ? new Doodad(samples.get(), choice.second)
+                                                           : createEntity(choice.first, samples.get());
+            if (e)
+                samples->add(e);
+            sampleOrder.push_back(e);
+        }
+    }
+    const sf::View screen = target.getView();
+    const sf::Vector2f size = screen.getSize();
+    for (int i = 0; i < cells && i < static_cast<int>(sampleOrder.size()); ++i) {
+        Entity* sample = sampleOrder[static_cast<std::size_t>(i)];
+        if (!sample)
+            continue;
+        const sf::FloatRect box = cell(i);
+        // A view of the world around the entity's feet, shrunk into the cell.
+        sf::View view(sf::Vector2f(0.0f, -box.height * 0.4f / ENTITY_SCALE),
+                      sf::Vector2f(box.width / ENTITY_SCALE, box.height / ENTITY_SCALE));
+        view.setViewport(sf::FloatRect(box.left / size.x, box.top / size.y, box.width / size.x, box.height / size.y));
+        target.setView(view);
+        sample->position = ZERO_VECTOR;
+        sample->draw(target);
+    }
+    target.setView(screen);
+}

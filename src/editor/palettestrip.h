@@ -1,0 +1,48 @@
+#pragma once
+// The strip of choices along the bottom of the editor's screen: every tile image in tile
+// paint mode, every stampable kind and prop in entity mode. A click on a cell chooses it.
+
+#include <SFML/Graphics/Rect.hpp>
+#include <SFML/System/Vector2.hpp>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace sf { class RenderTarget; }
+class Entity;
+class EntityManager;
+
+class PaletteStrip final {
+public:
+    static constexpr float HEIGHT = 56.0f;
+    static constexpr float MAX_CELL = 56.0f;
+
+    PaletteStrip();
+    ~PaletteStrip();
+    PaletteStrip(const PaletteStrip&) = delete;
+    PaletteStrip& operator=(const PaletteStrip&) = delete;
+
+    // Lays count cells across the bottom of a screen of this size (in screen pixels).
+    void layout(const sf::Vector2f& screen, int count);
+    bool contains(const sf::Vector2f& point) const;
+    // The cell under a screen point, or -1.
+    int cellAt(const sf::Vector2f& point) const;
+    sf::FloatRect cell(int index) const;
+
+    // In screen space. The chosen cell is framed; the one under the mouse lit.
+    void drawTiles(sf::RenderTarget& target, int chosen, int hovered);
+    // Stamp choices are (type, prop number) pairs; each cell shows an entity of its kind.
+    void drawStamps(sf::RenderTarget& target, const std::vector<std::pair<int, int>>& choices, int chosen,
+                    int hovered);
+
+private:
+    void drawCells(sf::RenderTarget& target, int chosen, int hovered);
+
+    sf::FloatRect area;
+    int cells = 0;
+    float cellWidth = 0.0f;
+    // One entity of each stamp choice, made on first use, to draw as it would stand.
+    std::unique_ptr<EntityManager> samples;
+    std::vector<std::pair<int, int>> sampled;
+    std::vector<Entity*> sampleOrder; // by choice; null where none could be made
+};

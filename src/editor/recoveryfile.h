@@ -1,0 +1,44 @@
+#pragma once
+// The editor's safety copy of unsaved work: resources/lvl/<id>.zn.recovery (unsaved.zn.recovery
+// while the zone has no id), written atomically beside the levels and never over one, and
+// offered again on the next entry when it is newer than its level.
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+class Zone;
+
+class RecoveryFile final {
+public:
+    static const char* const SUFFIX;
+    static constexpr int NO_ID = -1;
+    // Unsaved work is written at least this often: 60 seconds of frames.
+    static constexpr int INTERVAL_FRAMES = 60 * 60;
+
+    // A recovery file newer than its level (or with no level at all).
+    struct Offer {
+        std::string path;
+        int zoneId;
+        std::time_t written;
+    };
+
+    static std::string pathFor(int zoneId);
+    // Recovery files in the level folder newer than their levels, newest first.
+    static std::vector<Offer> findOffers();
+    // The zone of an offer, new for the caller to own; null with why for a file that does not
+    // load or holds another zone than its name says.
+    static Zone* read(const Offer& offer, std::string& why);
+    // The hour and minute the file was written, as 12:03.
+    static std::string clockTime(std::time_t when);
+
+    // Writes the zone as its recovery file; false with why. The file written before under
+    // another name goes, so one zone never leaves two.
+    bool write(const Zone& zone, std::string& why);
+    // Removes the file this editor wrote last, if any.
+    void remove();
+    const std::string& lastPath() const { return written; }
+
+private:
+    std::string written;
+};
