@@ -217,6 +217,7 @@ void StateEditor::loadOfferedRecovery()
     } else {
         // Not marked as matching any file: it is unsaved work until it is saved.
         replaceZone(recovered, offer.zoneId, "load recovery");
+        recovery.adopt(offer.path);
         console.print(MSG_RECOVERY_LOADED, offer.zoneId, RecoveryFile::clockTime(offer.written).c_str());
     }
     if (!recoveryOffers.empty())

@@ -112,6 +112,13 @@ bool RecoveryFile::write(const Zone& zone, std::string& why)
     return true;
 }
 
+void RecoveryFile::adopt(const std::string& path)
+{
+    if (!written.empty() && written != path)
+        std::remove(written.c_str());
+    written = path;
+}
+
 void RecoveryFile::remove()
 {
     if (written.empty())

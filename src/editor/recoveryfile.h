@@ -35,6 +35,8 @@ public:
     // Writes the zone as its recovery file; false with why. The file written before under
     // another name goes, so one zone never leaves two.
     bool write(const Zone& zone, std::string& why);
+    // Takes a recovery file loaded into the editor as its own, to write and remove.
+    void adopt(const std::string& path);
     // Removes the file this editor wrote last, if any.
     void remove();
     const std::string& lastPath() const { return written; }

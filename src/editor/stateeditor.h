@@ -176,7 +176,7 @@ private:
     bool leftHeld = false;
     bool rightHeld = false;
     bool escapeLatch = false;
-    bool f5Latch = true;
+    bool f5Latch = false;
     bool regionSet = false;
     sf::Vector2i regionAnchor;
     bool testing = false;

@@ -1,0 +1,374 @@
+#include "app/mainloop.h"
+#include "characters/unit.h"
+#include "editortesting.h"
+#include "play/stategame.h"
+#include "world/resourcemanager.h"
+#include "world/zone.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utime.h>
+
+using editortesting::keyEvent;
+using editortesting::tileCentre;
+using Lines = std::vector<std::string>;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string fileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class EditorSafetyTest : public EditorFixture {
+protected:
+    void TearDown() override
+    {
+        EditorFixture::TearDown();
+        for (const auto& entry : fs::directory_iterator("resources/lvl"))
+            if (entry.path().filename().string().rfind("78", 0) == 0 || entry.path().extension() == ".recovery")
+                fs::remove_all(entry.path());
+    }
+
+    // An unsaved change to a zone with an id.
+    void unsavedZone(int id)
+    {
+        run("id " + std::to_string(id));
+        editor->tileBrush = 1;
+        pointAt(tileCentre(0, 0));
+        click();
+        ASSERT_TRUE(editor->isUnsaved());
+    }
+
+    std::string unsavedQuestion() const
+    {
+        return "Unsaved changes to zone " + std::to_string(editor->currZone->id)
+             + ". Save first? y = save, n = discard, Escape = stay";
+    }
+
+    int press(sf::Keyboard::Key key)
+    {
+        script.press(key);
+        const int next = editor->update();
+        script.release(key);
+        editor->update();
+        return next;
+    }
+
+    std::string quietly(const std::function<void()>& act)
+    {
+        testing::internal::CaptureStdout();
+        act();
+        return testing::internal::GetCapturedStdout();
+    }
+};
+
+TEST_F(EditorSafetyTest, UnsavedWorkIsAskedAboutBeforeF12EscapeCloseLoadAndNew)
+{
+    quietly([&] {
+        run("id 781");
+        run("note Kept");
+        run("save");
+    });
+    struct Case {
+        const char* what;
+        std::function<int()> ask;
+        std::function<bool(int next)> done; // given what the frame after the answer returned
+    };
+    const Case cases[] = {
+        {"F12", [&] { return press(sf::Keyboard::F12); }, [](int next) { return next == STATE_GAME; }},
+        {"Escape", [&] { return press(sf::Keyboard::Escape); }, [](int next) { return next == STATE_QUIT; }},
+        {"close", [&] { return editor->mayClose() ? STATE_QUIT : STATE_EDITOR; },
+         [](int next) { return next == STATE_QUIT; }},
+        {"load", [&] { run("load 781"); return STATE_EDITOR; },
+         [&](int) { return editor->currZone->name == "Kept"; }},
+        {"new", [&] { run("new 3 2"); return STATE_EDITOR; },
+         [&](int) { return editor->currZone->getWidth() == 3 && editor->currZone->id == -1; }},
+    };
+    for (const Case& c : cases) {
+        for (sf::Keyboard::Key reply : {sf::Keyboard::Escape, sf::Keyboard::N, sf::Keyboard::Y}) {
+            SCOPED_TRACE(std::string(c.what) + " answered " + (reply == sf::Keyboard::N ? "n" : reply == sf::Keyboard::Y ? "y" : "Escape"));
+            editor->leave();
+            editor->enter();
+            unsavedZone(780);
+            editor->console.log.clear();
+            EXPECT_EQ(c.ask(), STATE_EDITOR);
+            EXPECT_EQ(editor->console.log.front(), unsavedQuestion());
+            EXPECT_FALSE(editor->console.hidden);
+            quietly([&] { answer(reply); });
+            const int next = editor->update();
+            EXPECT_EQ(c.done(next), reply != sf::Keyboard::Escape);
+            EXPECT_EQ(fs::exists(Zone::fileName(780)), reply == sf::Keyboard::Y);
+            EXPECT_TRUE(editor->console.hidden);
+            if (reply == sf::Keyboard::Escape) {
+                EXPECT_EQ(editor->console.log.front(), "Nothing saved, nothing dropped.");
+                EXPECT_TRUE(editor->isUnsaved());
+            }
+            std::remove(Zone::fileName(780).c_str());
+        }
+    }
+}
+
+TEST_F(EditorSafetyTest, SavingOverAnotherZonesFileAsksAndAnUndoPastTheSaveIsUnsavedAgain)
+{
+    quietly([&] {
+        run("id 782");
+        run("note \"Corner Shop\"");
+        run("save");
+    });
+    const std::string shop = fileBytes(Zone::fileName(782));
+    editor->leave();
+    editor->enter();
+    run("id 782");
+    EXPECT_EQ(run("save"), Lines{"Zone 782 exists (Corner Shop). Overwrite? y/n"});
+    EXPECT_EQ(answer(sf::Keyboard::N), Lines{"Not saved."});
+    EXPECT_EQ(fileBytes(Zone::fileName(782)), shop);
+    run("save");
+    EXPECT_EQ(quietly([&] { EXPECT_EQ(answer(sf::Keyboard::Y), Lines{"Saved!"}); }), "");
+    EXPECT_NE(fileBytes(Zone::fileName(782)), shop);
+    EXPECT_FALSE(editor->isUnsaved());
+    run("note Shop");
+    EXPECT_EQ(run("save"), Lines{"Saved!"}); // its own file now
+
+    run("undo");
+    EXPECT_TRUE(editor->isUnsaved());
+    run("redo");
+    EXPECT_FALSE(editor->isUnsaved());
+}
+
+TEST_F(EditorSafetyTest, RecoveryAfterTheProcessIsKilledBetweenAutosaves)
+{
+    unsavedZone(783);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Sixty seconds of frames write the recovery file; the next change is lost with the process.
+        for (int f = 0; f < RecoveryFile::INTERVAL_FRAMES; ++f)
+            editor->update();
+        pointAt(tileCentre(1, 0));
+        click();
+        std::raise(SIGKILL);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    const std::string recovery = "resources/lvl/783.zn.recovery";
+    ASSERT_TRUE(fs::exists(recovery));
+    EXPECT_FALSE(fs::exists(Zone::fileName(783)));
+
+    const std::string autosaved = editor->currZone->encode();
+    editor->leave();
+    ASSERT_TRUE(fs::exists(recovery)) << "a leave removes only the recovery file it wrote itself";
+    editor->console.log.clear();
+    editor->enter();
+    ASSERT_FALSE(editor->console.log.empty());
+    EXPECT_EQ(editor->console.log.front().rfind("Recovered unsaved zone 783 from ", 0), 0u);
+    EXPECT_NE(editor->console.log.front().find(". load recovery / discard recovery"), std::string::npos);
+    EXPECT_EQ(run("load recovery").front().rfind("Loaded the recovery of zone 783", 0), 0u);
+    EXPECT_EQ(editor->currZone->encode(), autosaved);
+    EXPECT_TRUE(editor->isUnsaved());
+    quietly([&] { run("save"); });
+    EXPECT_FALSE(fs::exists(recovery));
+}
+
+TEST_F(EditorSafetyTest, RecoveryFilesThatDoNotLoadAreReportedAndLeftAlone)
+{
+    Zone other(5, 2, 2, nullptr);
+    const std::string zone = other.encode();
+    const struct {
+        const char* file;
+        std::string bytes;
+        const char* why;
+    } cases[] = {
+        {"784.zn.recovery", zone.substr(0, zone.size() - 3), "does not load (the file ends"},
+        {"unsaved.zn.recovery", "#!/bin/sh\necho not a zone\n", "does not load ("},
+        {"785.zn.recovery", zone, "does not load (it holds zone 5, not zone 785)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = std::string("resources/lvl/") + c.file;
+        std::ofstream(path, std::ios::binary) << c.bytes;
+        editor->leave();
+        editor->enter();
+        const Lines said = run("load recovery");
+        ASSERT_EQ(said.size(), 1u);
+        EXPECT_NE(said[0].find(c.why), std::string::npos) << said[0];
+        EXPECT_EQ(fileBytes(path), c.bytes);
+        EXPECT_EQ(editor->currZone->id, -1);
+        fs::remove(path);
+    }
+    // Older than its level: the level was saved after it, nothing to offer.
+    quietly([&] {
+        run("id 786");
+        run("save");
+    });
+    std::ofstream("resources/lvl/786.zn.recovery", std::ios::binary) << zone;
+    utimbuf old{1000, 1000};
+    utime("resources/lvl/786.zn.recovery", &old);
+    editor->leave();
+    editor->enter();
+    EXPECT_EQ(run("load recovery"), Lines{"No recovery file is waiting."});
+}
+
+TEST_F(EditorSafetyTest, AFailedRecoveryWriteIsOneLineAndEditingGoesOn)
+{
+    unsavedZone(787);
+    fs::create_directory("resources/lvl/787.zn.recovery.tmp");
+    editor->console.log.clear();
+    for (int f = 0; f < RecoveryFile::INTERVAL_FRAMES; ++f)
+        editor->update();
+    ASSERT_EQ(editor->console.log.size(), 1u);
+    EXPECT_EQ(editor->console.log.front().rfind("Could not write the recovery file resources/lvl/787.zn.recovery: ", 0), 0u);
+    pointAt(tileCentre(1, 0));
+    click();
+    EXPECT_EQ(editor->currZone->getTile(1, 0)->texture, 1);
+    fs::remove("resources/lvl/787.zn.recovery.tmp");
+    for (int f = 0; f < RecoveryFile::INTERVAL_FRAMES; ++f)
+        editor->update();
+    EXPECT_EQ(editor->console.log.size(), 1u);
+    EXPECT_EQ(fileBytes("resources/lvl/787.zn.recovery"), editor->currZone->encode());
+}
+
+// The real frame loop: a zone built in the editor is played unsaved and left as it was.
+class PlayTestRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::loadTestResources();
+        dir = testsupport::makeTempDir();
+        fs::create_directories(dir + "/resources/lvl");
+        cwd = std::make_unique<testsupport::ScopedCwd>(dir);
+        input::setSource(&script);
+        window = &testsupport::window();
+        states = createStates(window);
+        editor = static_cast<StateEditor*>(states[STATE_EDITOR]);
+        game = static_cast<StateGame*>(states[STATE_GAME]);
+        current = STATE_EDITOR;
+        editor->enter();
+    }
+    void TearDown() override
+    {
+        states[current]->leave();
+        destroyStates(states);
+        input::setSource(nullptr);
+        ResourceManager::music.stop();
+        cwd.reset();
+        fs::remove_all(dir);
+    }
+    void frames(int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            pumpEvents(states, &current, window);
+            window->clear();
+            stepState(states, &current, window);
+        }
+    }
+    void tap(sf::Keyboard::Key key)
+    {
+        script.press(key);
+        frames(1);
+        script.release(key);
+        frames(1);
+    }
+    std::map<std::string, std::string> levelFiles()
+    {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::directory_iterator("resources/lvl"))
+            files[entry.path().filename().string()] = fileBytes(entry.path().string());
+        return files;
+    }
+    void aim(const sf::Vector2f& world)
+    {
+        script.setMouse(window->mapCoordsToPixel(worldToScreen(world), window->getView()));
+    }
+
+    std::string dir;
+    std::unique_ptr<testsupport::ScopedCwd> cwd;
+    input::ScriptedSource script;
+    sf::RenderWindow* window = nullptr;
+    State** states = nullptr;
+    StateEditor* editor = nullptr;
+    StateGame* game = nullptr;
+    int current = STATE_GAME;
+};
+
+TEST_F(PlayTestRun, MovesFightsFiresATriggerAndComesBackToTheSameEditor)
+{
+    testing::internal::CaptureStdout();
+    editor->stampType = Entity::TYPE_PLAYER;
+    editor->mode = StateEditor::MODE_ENTITY;
+    for (const auto& place : {std::make_pair(Entity::TYPE_PLAYER, tileCentre(1, 1)),
+                              std::make_pair(Entity::TYPE_ROBBER, tileCentre(2, 1) + sf::Vector2f(4.0f, 0.0f))}) {
+        editor->stampType = place.first;
+        aim(place.second);
+        editor->handleEvent(keyEvent(sf::Keyboard::Space));
+    }
+    aim(tileCentre(1, 4));
+    for (const char* line : {"trigger 20", "dialog", "dialogtext \"You made it.\"", "id 790", "save"})
+        editor->runCommand(line);
+    editor->runCommand("note \"Unsaved name\"");
+    const std::string before = editor->currZone->encode();
+    const Zone* zone = editor->currZone;
+    const Entity* selected = editor->selectedEntity;
+    const sf::View view = editor->camera.getView();
+    const std::size_t steps = editor->history.undoCount();
+
+    aim(tileCentre(5, 5));
+    tap(sf::Keyboard::F5);
+    // The unsaved name went to the recovery file first; the level itself is as saved.
+    const std::map<std::string, std::string> files = levelFiles();
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files.count("790.zn.recovery"), 1u);
+    ASSERT_EQ(current, STATE_GAME);
+    ASSERT_TRUE(game->isTesting());
+    ASSERT_NE(game->getZone(), zone);
+    Unit* robber = nullptr;
+    for (const auto& entry : game->getZone()->entities)
+        if (entry.second->getType() == Entity::TYPE_ROBBER)
+            robber = static_cast<Unit*>(entry.second);
+    ASSERT_NE(robber, nullptr);
+    const int robberHealth = robber->hitPoints;
+    aim(robber->position);
+    script.press(sf::Mouse::Right);
+    frames(30);
+    script.release(sf::Mouse::Right);
+    aim(tileCentre(1, 5));
+    script.press(sf::Mouse::Left);
+    for (int f = 0; f < 240 && !game->getScriptHandler().isRunning(); ++f)
+        frames(1);
+    script.release(sf::Mouse::Left);
+    EXPECT_LT(robber->hitPoints, robberHealth);
+    EXPECT_TRUE(game->getScriptHandler().isRunning());
+    EXPECT_EQ(levelFiles(), files);
+
+    tap(sf::Keyboard::F5);
+    ASSERT_EQ(current, STATE_EDITOR);
+    EXPECT_FALSE(game->getScriptHandler().isRunning());
+    EXPECT_EQ(editor->currZone, zone);
+    EXPECT_EQ(editor->selectedEntity, selected);
+    EXPECT_EQ(editor->camera.getView().getCenter(), view.getCenter());
+    EXPECT_EQ(editor->history.undoCount(), steps);
+    EXPECT_EQ(editor->currZone->encode(), before);
+    EXPECT_EQ(levelFiles(), files);
+
+    // The close button during a test goes back, where the editor asks about the unsaved name.
+    tap(sf::Keyboard::F5);
+    ASSERT_EQ(current, STATE_GAME);
+    EXPECT_FALSE(game->mayClose());
+    frames(1);
+    ASSERT_EQ(current, STATE_EDITOR);
+    EXPECT_EQ(editor->question, StateEditor::Question::UNSAVED);
+    testing::internal::GetCapturedStdout();
+}
+
+} // namespace
