@@ -1,12 +1,14 @@
 // Editor input as the user gives it: key presses (to the editor or its console), typed and
-// submitted lines, held keys and buttons, mouse moves, frames, draws and editor round
-// trips, in any order. Nothing may crash, assert or touch memory it should not.
+// submitted lines, held keys and buttons, mouse moves and wheel turns, frames, draws, editor
+// round trips and play-tests, in any order. Nothing may crash, assert or touch memory it
+// should not.
 //
 // The input is read line by line; the first character says what the line does:
 //   t<text>   types the text on the console keys and presses Return
 //   :<line>   submits a line straight to the command interpreter
 //   k<bytes>  raw key presses (byte % key count; higher bytes add Shift or Control)
 //   m<x>,<y>  moves the mouse to that window pixel
+//   w<delta>  turns the mouse wheel
 //   p<key>    toggles a held key by number, or L / R / M for the mouse buttons
 //   f<n>      runs n frames (at most 60)
 //   d         draws a frame
@@ -18,6 +20,7 @@
 #include "core/input.h"
 #include "core/state.h"
 #include "editor/stateeditor.h"
+#include "play/stategame.h"
 #include "world/zone.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
@@ -33,6 +36,8 @@
 namespace {
 
 const int MAX_FRAMES_PER_LINE = 60;
+// A play-test runs this many frames at most before it is brought back.
+const int MAX_TEST_FRAMES = 30;
 const int MAX_DRAWS = 3;
 const int MAX_DRAWN_TILES = 64 * 64;
 
@@ -50,8 +55,11 @@ sf::Event keyEvent(sf::Keyboard::Key code, bool shift, bool control)
 
 class Session {
 public:
-    Session() : editor(&fuzzsupport::window(), nullptr)
+    Session()
+        : game(&fuzzsupport::window(), table), editor(&fuzzsupport::window(), table)
     {
+        table[STATE_GAME] = &game;
+        table[STATE_EDITOR] = &editor;
         input::setSource(&script);
         fuzzsupport::window().setView(fuzzsupport::window().getDefaultView());
         editor.enter();
@@ -87,6 +95,14 @@ public:
             break;
         }
         case 'p': toggle(rest); break;
+        case 'w': {
+            sf::Event wheel{};
+            wheel.type = sf::Event::MouseWheelScrolled;
+            wheel.mouseWheelScroll.wheel = sf::Mouse::VerticalWheel;
+            wheel.mouseWheelScroll.delta = static_cast<float>(std::strtol(rest.c_str(), nullptr, 10) % 1000);
+            editor.handleEvent(wheel);
+            break;
+        }
         case 'f': {
             const long n = std::strtol(rest.c_str(), nullptr, 10);
             for (long i = 0; i < n && i < MAX_FRAMES_PER_LINE; ++i)
@@ -150,14 +166,24 @@ private:
     void frame()
     {
         const int next = editor.update();
-        // F12 leaves for the game and a later F12 comes back: a fresh zone each time.
-        if (next == STATE_GAME) {
-            editor.leave();
-            editor.enter();
+        if (next != STATE_GAME)
+            return;
+        // F12 leaves for the game and a later F12 comes back: a fresh zone each time. F5
+        // plays the zone for a few frames on the keys held and comes back to it.
+        const bool test = game.hasTestPending();
+        editor.leave();
+        if (test) {
+            game.enter();
+            for (int i = 0; i < MAX_TEST_FRAMES && game.update() == STATE_GAME; ++i) {
+            }
+            game.leave();
         }
+        editor.enter();
     }
 
     input::ScriptedSource script;
+    State* table[STATE_COUNT] = {nullptr, nullptr, nullptr};
+    StateGame game;
     StateEditor editor;
     std::set<int> keys;
     std::set<int> buttons;

@@ -1,4 +1,5 @@
 #include "app/mainloop.h"
+#include "characters/clerk.h"
 #include "characters/unit.h"
 #include "editortesting.h"
 #include "play/stategame.h"
@@ -368,6 +369,55 @@ TEST_F(PlayTestRun, MovesFightsFiresATriggerAndComesBackToTheSameEditor)
     frames(1);
     ASSERT_EQ(current, STATE_EDITOR);
     EXPECT_EQ(editor->question, StateEditor::Question::UNSAVED);
+    testing::internal::GetCapturedStdout();
+}
+
+// Zones a test cannot make sense of still play, and F5 still comes back from them.
+TEST_F(PlayTestRun, ZonesWithoutGroundPlayerOrPathStillPlayAndReturn)
+{
+    testing::internal::CaptureStdout();
+    const struct {
+        const char* what;
+        std::function<void(Zone&)> build;
+        sf::Vector2f mouse;
+    } cases[] = {
+        {"all walls", [](Zone& z) {
+             for (int x = 0; x < z.getWidth(); ++x)
+                 for (int y = 0; y < z.getHeight(); ++y)
+                     z.getTile(x, y)->setType(TILE_WALL);
+         }, tileCentre(1, 1)},
+        {"no player, mouse off the grid", [](Zone&) {}, sf::Vector2f(-5000.0f, 9000.0f)},
+        {"a walk with no way", [](Zone& z) {
+             for (int y = 0; y < z.getHeight(); ++y)
+                 z.getTile(5, y)->setType(TILE_WALL);
+             auto* clerk = new Clerk(&z);
+             clerk->position = tileCentre(1, 1);
+             z.add(clerk);
+             auto* trigger = new Trigger(&z, 40.0f, 1, true, 1);
+             trigger->position = tileCentre(1, 2);
+             trigger->addEvent();
+             trigger->events[0].type = Event::EVENT_MOVE;
+             trigger->events[0].entityId = clerk->getID();
+             trigger->events[0].destX = 8;
+             trigger->events[0].destY = 8;
+             z.add(trigger);
+         }, tileCentre(1, 2)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        editor->leave();
+        editor->enter();
+        c.build(*editor->currZone);
+        const std::string before = editor->currZone->encode();
+        aim(c.mouse);
+        tap(sf::Keyboard::F5);
+        ASSERT_EQ(current, STATE_GAME);
+        ASSERT_NE(game->getPlayer(), nullptr);
+        frames(120);
+        tap(sf::Keyboard::F5);
+        ASSERT_EQ(current, STATE_EDITOR);
+        EXPECT_EQ(editor->currZone->encode(), before);
+    }
     testing::internal::GetCapturedStdout();
 }
 

@@ -228,7 +228,9 @@ void StateEditor::drawZoneInfo()
     const std::string size = std::to_string(currZone->getWidth()) + " x " + std::to_string(currZone->getHeight());
     window->draw(makeText(size + "   " + file + (history.isUnsaved() ? "   *" : ""), 160.0f, 5.0f, charSize));
 
-    const Tile* under = mouseTile();
+    // Over the strip a click chooses from it: no tile is under the mouse then.
+    const bool overStrip = (mode == MODE_TILE_PAINT || mode == MODE_ENTITY) && strip.contains(mouseScreen());
+    const Tile* under = overStrip ? nullptr : mouseTile();
     char zoomText[32];
     std::snprintf(zoomText, sizeof zoomText, "zoom %.2gx", static_cast<double>(zoom));
     std::string where = "mouse: " + place(under) + "   selected: " + place(selectedTile);

@@ -37,6 +37,7 @@ public:
     // The next enter plays this instead of zone 0; leaving after it puts back all that a
     // run of the game keeps between entries (the ending, the fades, a waiting script).
     void startTest(const PlayTest& run);
+    bool hasTestPending() const { return testPending; }
     bool isTesting() const { return testing; }
     // How the last test ended; NONE once asked.
     TestEnd takeTestEnd();
