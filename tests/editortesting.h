@@ -1,8 +1,10 @@
 #pragma once
 // A fresh editor on the generated resources, driven by scripted input, for the editor tests.
 
+#include "app/mainloop.h"
 #include "world/entity.h"
 #include "core/globals.h"
+#include "world/resourcemanager.h"
 #include "core/input.h"
 #include "editor/stateeditor.h"
 #include "testsupport.h"
@@ -11,6 +13,7 @@
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -144,4 +147,53 @@ protected:
     input::ScriptedSource script;
     sf::RenderWindow* window = nullptr;
     std::unique_ptr<StateEditor> editor;
+};
+
+// The real state table and frame loop, in a scratch working directory with an empty level
+// folder; first is entered at the start.
+class RealStatesFixture : public ::testing::Test {
+protected:
+    explicit RealStatesFixture(int first) : current(first) {}
+
+    void SetUp() override
+    {
+        testsupport::loadTestResources();
+        dir = testsupport::makeTempDir();
+        std::filesystem::create_directories(dir + "/resources/lvl");
+        cwd = std::make_unique<testsupport::ScopedCwd>(dir);
+        input::setSource(&script);
+        window = &testsupport::window();
+        states = createStates(window);
+        states[current]->enter();
+    }
+    void TearDown() override
+    {
+        states[current]->leave();
+        destroyStates(states);
+        input::setSource(nullptr);
+        ResourceManager::music.stop();
+        cwd.reset();
+        std::filesystem::remove_all(dir);
+    }
+    void frame()
+    {
+        pumpEvents(states, &current, window);
+        window->clear();
+        stepState(states, &current, window);
+    }
+    // A key held for one frame, then released for one.
+    void hold(sf::Keyboard::Key key)
+    {
+        script.press(key);
+        frame();
+        script.release(key);
+        frame();
+    }
+
+    std::string dir;
+    std::unique_ptr<testsupport::ScopedCwd> cwd;
+    input::ScriptedSource script;
+    sf::RenderWindow* window = nullptr;
+    State** states = nullptr;
+    int current;
 };

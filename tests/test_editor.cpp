@@ -259,40 +259,12 @@ TEST_F(EditorTest, OpenConsoleTakesTheKeysButNotTheMouse)
 
 // The whole round trip through the real frame loop: F12 into the editor, build a zone with
 // the mouse, keys and typed commands, save it as zone 0, F12 back and play it.
-class EditorRoundTrip : public ::testing::Test {
+class EditorRoundTrip : public RealStatesFixture {
 protected:
+    EditorRoundTrip() : RealStatesFixture(STATE_GAME) {}
     void SetUp() override
     {
-        testsupport::loadTestResources();
-        dir = testsupport::makeTempDir();
-        std::filesystem::create_directories(dir + "/resources/lvl");
-        cwd = std::make_unique<testsupport::ScopedCwd>(dir);
-        input::setSource(&script);
-        window = &testsupport::window();
-        states = createStates(window);
-        states[current]->enter();
-        frame();
-    }
-    void TearDown() override
-    {
-        states[current]->leave();
-        destroyStates(states);
-        input::setSource(nullptr);
-        ResourceManager::music.stop();
-        cwd.reset();
-        std::filesystem::remove_all(dir);
-    }
-    void frame()
-    {
-        pumpEvents(states, &current, window);
-        window->clear();
-        stepState(states, &current, window);
-    }
-    void hold(sf::Keyboard::Key key)
-    {
-        script.press(key);
-        frame();
-        script.release(key);
+        RealStatesFixture::SetUp();
         frame();
     }
     void press(sf::Keyboard::Key key)
@@ -314,13 +286,6 @@ protected:
         script.release(sf::Mouse::Left);
         frame();
     }
-
-    std::string dir;
-    std::unique_ptr<testsupport::ScopedCwd> cwd;
-    input::ScriptedSource script;
-    sf::RenderWindow* window = nullptr;
-    State** states = nullptr;
-    int current = STATE_GAME;
 };
 
 TEST_F(EditorRoundTrip, ZoneBuiltInTheEditorIsPlayedAfterF12)

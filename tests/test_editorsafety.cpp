@@ -241,45 +241,19 @@ TEST_F(EditorSafetyTest, AFailedRecoveryWriteIsOneLineAndEditingGoesOn)
 }
 
 // The real frame loop: a zone built in the editor is played unsaved and left as it was.
-class PlayTestRun : public ::testing::Test {
+class PlayTestRun : public RealStatesFixture {
 protected:
+    PlayTestRun() : RealStatesFixture(STATE_EDITOR) {}
     void SetUp() override
     {
-        testsupport::loadTestResources();
-        dir = testsupport::makeTempDir();
-        fs::create_directories(dir + "/resources/lvl");
-        cwd = std::make_unique<testsupport::ScopedCwd>(dir);
-        input::setSource(&script);
-        window = &testsupport::window();
-        states = createStates(window);
+        RealStatesFixture::SetUp();
         editor = static_cast<StateEditor*>(states[STATE_EDITOR]);
         game = static_cast<StateGame*>(states[STATE_GAME]);
-        current = STATE_EDITOR;
-        editor->enter();
-    }
-    void TearDown() override
-    {
-        states[current]->leave();
-        destroyStates(states);
-        input::setSource(nullptr);
-        ResourceManager::music.stop();
-        cwd.reset();
-        fs::remove_all(dir);
     }
     void frames(int n)
     {
-        for (int i = 0; i < n; ++i) {
-            pumpEvents(states, &current, window);
-            window->clear();
-            stepState(states, &current, window);
-        }
-    }
-    void tap(sf::Keyboard::Key key)
-    {
-        script.press(key);
-        frames(1);
-        script.release(key);
-        frames(1);
+        for (int i = 0; i < n; ++i)
+            frame();
     }
     std::map<std::string, std::string> levelFiles()
     {
@@ -293,14 +267,8 @@ protected:
         script.setMouse(window->mapCoordsToPixel(worldToScreen(world), window->getView()));
     }
 
-    std::string dir;
-    std::unique_ptr<testsupport::ScopedCwd> cwd;
-    input::ScriptedSource script;
-    sf::RenderWindow* window = nullptr;
-    State** states = nullptr;
     StateEditor* editor = nullptr;
     StateGame* game = nullptr;
-    int current = STATE_GAME;
 };
 
 TEST_F(PlayTestRun, MovesFightsFiresATriggerAndComesBackToTheSameEditor)
@@ -325,7 +293,7 @@ TEST_F(PlayTestRun, MovesFightsFiresATriggerAndComesBackToTheSameEditor)
     const std::size_t steps = editor->history.undoCount();
 
     aim(tileCentre(5, 5));
-    tap(sf::Keyboard::F5);
+    hold(sf::Keyboard::F5);
     // The unsaved name went to the recovery file first; the level itself is as saved.
     const std::map<std::string, std::string> files = levelFiles();
     ASSERT_EQ(files.size(), 2u);
@@ -352,7 +320,7 @@ TEST_F(PlayTestRun, MovesFightsFiresATriggerAndComesBackToTheSameEditor)
     EXPECT_TRUE(game->getScriptHandler().isRunning());
     EXPECT_EQ(levelFiles(), files);
 
-    tap(sf::Keyboard::F5);
+    hold(sf::Keyboard::F5);
     ASSERT_EQ(current, STATE_EDITOR);
     EXPECT_FALSE(game->getScriptHandler().isRunning());
     EXPECT_EQ(editor->currZone, zone);
@@ -363,7 +331,7 @@ TEST_F(PlayTestRun, MovesFightsFiresATriggerAndComesBackToTheSameEditor)
     EXPECT_EQ(levelFiles(), files);
 
     // The close button during a test goes back, where the editor asks about the unsaved name.
-    tap(sf::Keyboard::F5);
+    hold(sf::Keyboard::F5);
     ASSERT_EQ(current, STATE_GAME);
     EXPECT_FALSE(game->mayClose());
     frames(1);
@@ -410,11 +378,11 @@ TEST_F(PlayTestRun, ZonesWithoutGroundPlayerOrPathStillPlayAndReturn)
         c.build(*editor->currZone);
         const std::string before = editor->currZone->encode();
         aim(c.mouse);
-        tap(sf::Keyboard::F5);
+        hold(sf::Keyboard::F5);
         ASSERT_EQ(current, STATE_GAME);
         ASSERT_NE(game->getPlayer(), nullptr);
         frames(120);
-        tap(sf::Keyboard::F5);
+        hold(sf::Keyboard::F5);
         ASSERT_EQ(current, STATE_EDITOR);
         EXPECT_EQ(editor->currZone->encode(), before);
     }

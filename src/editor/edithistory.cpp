@@ -46,27 +46,24 @@ void EditHistory::trim()
 
 bool EditHistory::undo(Zone*& zone, int& source, std::string& label)
 {
-    end(*zone);
-    if (done.empty())
-        return false;
-    Kept kept = std::move(done.back());
-    done.pop_back();
-    kept.step->swap(zone, source);
-    label = kept.step->label();
-    undone.push_back(std::move(kept));
-    return true;
+    return travel(done, undone, zone, source, label);
 }
 
 bool EditHistory::redo(Zone*& zone, int& source, std::string& label)
 {
+    return travel(undone, done, zone, source, label);
+}
+
+bool EditHistory::travel(std::deque<Kept>& from, std::deque<Kept>& to, Zone*& zone, int& source, std::string& label)
+{
     end(*zone);
-    if (undone.empty())
+    if (from.empty())
         return false;
-    Kept kept = std::move(undone.back());
-    undone.pop_back();
+    Kept kept = std::move(from.back());
+    from.pop_back();
     kept.step->swap(zone, source);
     label = kept.step->label();
-    done.push_back(std::move(kept));
+    to.push_back(std::move(kept));
     return true;
 }
 

@@ -58,6 +58,8 @@ private:
     };
     void trim();
     void dropRedo();
+    // Swaps the newest step of from into the zone and keeps it on to.
+    bool travel(std::deque<Kept>& from, std::deque<Kept>& to, Zone*& zone, int& source, std::string& label);
 
     std::unique_ptr<EditStep> current;
     std::deque<Kept> done;

@@ -538,34 +538,23 @@ void StateEditor::replaceZone(Zone* replacement, int replacementSource, const st
     dragging = false;
 }
 
-void StateEditor::undo()
-{
-    std::string label;
-    const Tile* before = selectedTile;
-    const sf::Vector2i at = before ? sf::Vector2i(before->x, before->y) : sf::Vector2i(-1, -1);
-    if (!history.undo(currZone, source, label)) {
-        held = Stroke::NONE;
-        console.print("Nothing to undo.");
-        return;
-    }
-    held = Stroke::NONE;
-    reselect(at);
-    console.print("Undid: %s", label.c_str());
-}
+void StateEditor::undo() { travel(true); }
 
-void StateEditor::redo()
+void StateEditor::redo() { travel(false); }
+
+void StateEditor::travel(bool back)
 {
     std::string label;
     const Tile* before = selectedTile;
     const sf::Vector2i at = before ? sf::Vector2i(before->x, before->y) : sf::Vector2i(-1, -1);
-    if (!history.redo(currZone, source, label)) {
-        held = Stroke::NONE;
-        console.print("Nothing to redo.");
+    const bool moved = back ? history.undo(currZone, source, label) : history.redo(currZone, source, label);
+    held = Stroke::NONE;
+    if (!moved) {
+        console.print("%s", back ? "Nothing to undo." : "Nothing to redo.");
         return;
     }
-    held = Stroke::NONE;
     reselect(at);
-    console.print("Redid: %s", label.c_str());
+    console.print(back ? "Undid: %s" : "Redid: %s", label.c_str());
 }
 
 void StateEditor::reselect(const sf::Vector2i& tile)

@@ -142,6 +142,8 @@ private:
     bool stripMouse(bool pressed);
     void floodFill(Tile& start);
     void setKind(TileType kind, const char* label);
+    // Undo (back) or redo, with what it was in the console.
+    void travel(bool back);
     void stroke(Stroke kind, const std::string& label, const std::string& many = std::string());
     void endStroke();
 
