@@ -50,9 +50,29 @@ std::unique_ptr<Zone> bigZone()
 
 double megabytes(std::size_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
 
-// undo true: times the undo of the resize, the redo untimed; false: the other way round.
-void BM_HistoryResize(benchmark::State& state, bool undo)
+// The plain way: every step a copy of the zone's bytes, undone by loading the copy.
+void undoByCopies(benchmark::State& state)
 {
+    auto zone = bigZone();
+    const std::string before = zone->encode();
+    zone->resize(2048, 512);
+    std::string why;
+    for (auto _ : state) {
+        zone->loadBytes(before, why);
+        state.PauseTiming();
+        zone->resize(2048, 512);
+        state.ResumeTiming();
+    }
+    state.counters["history_MB"] = megabytes(before.size());
+}
+
+// undo true: times the undo of the resize, the redo untimed; false: the other way round.
+void BM_HistoryResize(benchmark::State& state, bool undo, bool copies)
+{
+    if (copies) {
+        undoByCopies(state);
+        return;
+    }
     auto owned = bigZone();
     Zone* zone = owned.release();
     int source = zone->id;
@@ -107,12 +127,16 @@ void BM_HistoryStrokes(benchmark::State& state)
         state.counters["history_MB"] = megabytes(history.bytes());
         state.counters["heap_MB"] = heapAfter > heapBefore ? megabytes(heapAfter - heapBefore) : 0.0;
     }
+    // What copies of the zone, one per stroke, would have held.
+    state.counters["copies_MB"] = megabytes(zone->encode().size() * STROKES);
 }
 
 } // namespace
 
-BENCHMARK_CAPTURE(BM_HistoryResize, undo/fast, true)->Iterations(10)->Repetitions(3)->ReportAggregatesOnly(true)
+BENCHMARK_CAPTURE(BM_HistoryResize, undo/fast, true, false)->Iterations(10)->Repetitions(3)->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_HistoryResize, redo/fast, false)->Iterations(10)->Repetitions(3)->ReportAggregatesOnly(true)
+BENCHMARK_CAPTURE(BM_HistoryResize, redo/fast, false, false)->Iterations(10)->Repetitions(3)->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_HistoryResize, undo/plain, true, true)->Iterations(5)->Repetitions(3)->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HistoryStrokes)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
