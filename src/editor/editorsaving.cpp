@@ -100,6 +100,9 @@ void StateEditor::answer(sf::Keyboard::Key key)
     const Question asked = question;
     if (key != sf::Keyboard::Y && key != sf::Keyboard::N && key != sf::Keyboard::Escape)
         return;
+    // The Escape that asked, repeating while still held down, is no answer.
+    if (key == sf::Keyboard::Escape && escapeLatch)
+        return;
     closeQuestion();
     if (key == sf::Keyboard::Escape)
         escapeLatch = true; // the key still down is no fresh request to quit
