@@ -169,11 +169,9 @@ bool StateEditor::writeZone()
 void StateEditor::loadZone(int zoneId)
 {
     Zone* loaded = new Zone(0, 1, 1, nullptr);
-    // A load returns null for a zone without a player too; only a load that went through
-    // builds a new grid, so the first tile's address tells the two apart.
-    const Tile* before = loaded->getTile(0, 0);
-    loaded->load(zoneId);
-    if (loaded->getTile(0, 0) == before) {
+    bool accepted = false;
+    loaded->load(zoneId, &accepted);
+    if (!accepted) {
         delete loaded;
         console.print(MSG_LOAD_FAILED, zoneId);
         return;

@@ -35,7 +35,7 @@ public:
     bool mayClose() override;
 
     // The next enter plays this instead of zone 0; leaving after it puts back all that a
-    // run of the game keeps between entries (the ending, the fades, a waiting script).
+    // run of the game keeps between entries (the ending and the fades).
     void startTest(const PlayTest& run);
     bool hasTestPending() const { return testPending; }
     bool isTesting() const { return testing; }
@@ -54,9 +54,14 @@ public:
 private:
     void handlePlayerInput();
     bool updateTransition();
-    void changeZone(const Tile* linkTile);
+    const Tile* tileUnderPlayer() const;
+    void noteOffLink(const Tile* under);
+    void changeZone();
+    Zone* targetZone(int target);
     void addPlayerTo(Zone* target);
     void release();
+    // Where a player goes when nothing better is known: the centre of the first walkable
+    // tile that leads nowhere, searched as link-ins are.
     static sf::Vector2f firstWalkableCentre(Zone& target);
     void enterTest();
     void leaveTest();
@@ -67,7 +72,6 @@ private:
         bool ending = false;
         int fadeOutTimer = 0;
         int fadeInTimer = 0;
-        ScriptHandler scriptHandler;
     };
 
     ScriptHandler scriptHandler;
@@ -83,6 +87,12 @@ private:
     bool switchLatch;
     int fadeOutTimer;
     int fadeInTimer;
+    // The link the running fade started on: the switch goes there, wherever the player
+    // stands by then.
+    int fadeTarget;
+    // Where the player last stood off every link-out tile in this zone, if anywhere yet.
+    sf::Vector2f offLink;
+    bool offLinkKnown;
 
     PlayTest test;
     bool testPending = false;

@@ -262,12 +262,15 @@ bool Zone::readFile(const std::string& file, std::string& bytes, std::string& wh
     return readWholeFile(file, bytes, why);
 }
 
-Player* Zone::load(int zoneId)
+Player* Zone::load(int zoneId, bool* loaded)
 {
     const std::string file = fileName(zoneId);
     std::string bytes;
     std::string why;
-    if (!readWholeFile(file, bytes, why) || !loadBytes(bytes, why)) {
+    const bool accepted = readWholeFile(file, bytes, why) && loadBytes(bytes, why);
+    if (loaded != nullptr)
+        *loaded = accepted;
+    if (!accepted) {
         std::printf(MSG_LOAD_ERROR, file.c_str());
         if (!why.empty())
             std::printf(MSG_REASON, why.c_str());
