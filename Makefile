@@ -63,10 +63,15 @@ assets: build
 	cd $(CURDIR) && ALSOFT_DRIVERS=null $(WITH_DISPLAY) build/default/tools/audiogen
 	cd $(CURDIR) && $(WITH_DISPLAY) build/default/tools/artgen
 
+# Never over a level changed since its text last built it (levels/built.sums says what that
+# was): each such file gets a line and nothing is built over it. FORCE=1 builds over them.
 levels: deps
 	@cmake --preset default >/dev/null
 	@cmake --build build/default -j$(JOBS) --target zonetool
-	@for f in levels/*.txt; do build/default/tools/zonetool build $$f -o resources/lvl/$$(basename $$f .txt).zn || exit 1; done
+	@status=0; for f in levels/*.txt; do \
+	  build/default/tools/zonetool build $$f -o resources/lvl/$$(basename $$f .txt).zn \
+	    --record levels/built.sums $(if $(FORCE),--force) || status=1; \
+	done; exit $$status
 	@build/default/tools/zonetool check resources/lvl/*.zn
 
 clean:

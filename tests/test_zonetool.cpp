@@ -6,10 +6,12 @@
 #include "testsupport.h"
 #include "world/tile.h"
 #include "world/zone.h"
+#include "buildrecord.h"
 #include "zonetext.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -296,12 +298,16 @@ int runTool(const std::string& arguments, std::string& output)
 
 TEST(ShippedLevels, CommittedFilesAreAFreshBuildOfTheSources)
 {
+    const BuildRecord record(testsupport::repoDir() + "/levels/built.sums");
     for (int n = 0; n < SHIPPED_ZONES; ++n) {
         const std::string source = readFile(testsupport::repoDir() + "/levels/" + std::to_string(n) + ".txt");
         ZoneData built;
         std::string why;
         ASSERT_TRUE(zonetext::fromText(source, built, why)) << "levels/" << n << ".txt:" << why;
         EXPECT_EQ(zonetext::encode(built), readFile(shipped(n))) << "run make levels: zone " << n << " is stale";
+        const std::string level = "resources/lvl/" + std::to_string(n) + ".zn";
+        EXPECT_TRUE(record.unchangedSinceBuilt(level, readFile(shipped(n)), std::string()))
+            << "levels/built.sums does not hold what make levels built into " << level;
         expectRoundTrip(readFile(shipped(n)), "zone " + std::to_string(n));
     }
     std::string output;
@@ -312,6 +318,37 @@ TEST(ShippedLevels, CommittedFilesAreAFreshBuildOfTheSources)
     std::ofstream(bad) << "zone 4\nsize 2 2\nkinds\n|..\n|.\n";
     EXPECT_EQ(runTool("build '" + bad + "' -o /dev/null", output), 1);
     EXPECT_NE(output.find("bad.txt:5: the row has 1 tiles"), std::string::npos) << output;
+}
+
+// A level saved from the editor is never built over quietly: one line says what to do, and
+// the file stays until the text catches up or the build is forced.
+TEST(ZoneToolBuild, NeverBuildsOverALevelChangedSinceItsTextBuiltIt)
+{
+    const std::string dir = testsupport::makeTempDir();
+    const std::string text = dir + "/5.txt", level = dir + "/5.zn", record = " --record '" + dir + "/built.sums'";
+    std::ofstream(text) << readFile(testsupport::repoDir() + "/levels/1.txt");
+    const std::string build = "build '" + text + "' -o '" + level + "'" + record;
+    std::string output;
+    ASSERT_EQ(runTool(build, output), 0) << output;
+    const std::string built = readFile(level);
+
+    std::ofstream(level, std::ios::binary | std::ios::app) << "saved in the editor";
+    const std::string edited = readFile(level);
+    EXPECT_EQ(runTool(build, output), 3);
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
+    EXPECT_NE(output.find(level + ": changed since"), std::string::npos) << output;
+    EXPECT_NE(output.find("zonetool dump"), std::string::npos) << output;
+    EXPECT_EQ(readFile(level), edited);
+    EXPECT_EQ(runTool(build + " --force", output), 0);
+    EXPECT_EQ(readFile(level), built);
+
+    // A changed text is built over what it built last; a file it never built is not.
+    std::ofstream(text) << readFile(testsupport::repoDir() + "/levels/2.txt");
+    EXPECT_EQ(runTool(build, output), 0);
+    EXPECT_NE(readFile(level), built);
+    std::ofstream(dir + "/6.zn") << "not built here";
+    output.clear();
+    EXPECT_EQ(runTool("build '" + text + "' -o '" + dir + "/6.zn'" + record, output), 3) << output;
 }
 
 TEST(ShippedLevels, LoadInTheGameAndEveryRobberCanReachTheArrivalTile)

@@ -1,9 +1,12 @@
 // zonetool: zone files to text and back, and checks of a set of zones.
 //   zonetool dump FILE.zn                 the text form on standard output
-//   zonetool build FILE.txt -o FILE.zn    the exact bytes of a text form
+//   zonetool build FILE.txt -o FILE.zn [--record RECORD [--force]]
+//                                         the exact bytes of a text form; with a record,
+//                                         never over a file changed since it was built
 //   zonetool check [--tiles DIR] FILE.zn ...
 // Needs no display: it works on bytes only.
 
+#include "buildrecord.h"
 #include "zonetext.h"
 
 #include <cstdio>
@@ -17,7 +20,7 @@ namespace {
 
 const char* USAGE =
     "usage: zonetool dump FILE.zn\n"
-    "       zonetool build FILE.txt -o FILE.zn\n"
+    "       zonetool build FILE.txt -o FILE.zn [--record RECORD [--force]]\n"
     "       zonetool check [--tiles DIR] FILE.zn [FILE.zn ...]\n";
 
 bool readFile(const std::string& path, std::string& bytes)
@@ -54,7 +57,10 @@ int dump(const std::string& path)
     return 0;
 }
 
-int build(const std::string& source, const std::string& target)
+const char* MSG_CHANGED = "%s: changed since %s built it (saved from the editor?), not built over; bring the "
+                          "change into the text with `zonetool dump %s > %s`, or build over it with `make levels FORCE=1`\n";
+
+int build(const std::string& source, const std::string& target, const std::string& recordPath, bool force)
 {
     std::string text, why;
     if (!readFile(source, text)) {
@@ -66,11 +72,18 @@ int build(const std::string& source, const std::string& target)
         std::fprintf(stderr, "%s:%s\n", source.c_str(), why.c_str());
         return 1;
     }
+    const std::string bytes = zonetext::encode(zone);
+    BuildRecord record(recordPath);
+    std::string old;
+    if (!recordPath.empty() && !force && readFile(target, old) && !record.unchangedSinceBuilt(target, old, bytes)) {
+        std::fprintf(stderr, MSG_CHANGED, target.c_str(), source.c_str(), target.c_str(), source.c_str());
+        return 3;
+    }
     // Beside the target first, so a failed write leaves the old file whole.
     const std::string temp = target + ".tmp";
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << zonetext::encode(zone);
+        out << bytes;
         if (!out.flush()) {
             std::fprintf(stderr, "%s: cannot be written\n", target.c_str());
             std::remove(temp.c_str());
@@ -80,6 +93,13 @@ int build(const std::string& source, const std::string& target)
     if (std::rename(temp.c_str(), target.c_str()) != 0) {
         std::fprintf(stderr, "%s: cannot be written\n", target.c_str());
         std::remove(temp.c_str());
+        return 1;
+    }
+    if (recordPath.empty())
+        return 0;
+    record.note(target, bytes);
+    if (!record.save()) {
+        std::fprintf(stderr, "%s: cannot be written\n", recordPath.c_str());
         return 1;
     }
     return 0;
@@ -121,8 +141,21 @@ int main(int argc, char** argv)
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 2 && args[0] == "dump")
         return dump(args[1]);
-    if (args.size() == 4 && args[0] == "build" && args[2] == "-o")
-        return build(args[1], args[3]);
+    if (args.size() >= 4 && args[0] == "build" && args[2] == "-o") {
+        std::string record;
+        bool force = false;
+        bool understood = true;
+        for (std::size_t i = 4; i < args.size(); ++i) {
+            if (args[i] == "--record" && i + 1 < args.size())
+                record = args[++i];
+            else if (args[i] == "--force")
+                force = true;
+            else
+                understood = false;
+        }
+        if (understood)
+            return build(args[1], args[3], record, force);
+    }
     if (args.size() >= 2 && args[0] == "check") {
         std::string tileDir = "resources/gfx/tiles";
         std::vector<std::string> files;
