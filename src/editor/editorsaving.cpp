@@ -110,6 +110,8 @@ void StateEditor::answer(sf::Keyboard::Key key)
         if (currZone->id < 0) {
             console.print("%s", MSG_SAVE_FAILED);
             console.print("%s", MSG_NEEDS_ID);
+            // Left open, to read that and type the id.
+            console.hidden = false;
             pending = Pending::NONE;
             return;
         }
@@ -252,7 +254,11 @@ void StateEditor::keepRecovery()
         recoveryTimer = 0;
         return;
     }
-    if (++recoveryTimer >= RecoveryFile::INTERVAL_FRAMES)
+    const auto now = std::chrono::steady_clock::now();
+    if (recoveryTimer++ == 0)
+        recoveryStart = now;
+    // A frame is a sixtieth of a second only while the editor keeps up: the clock decides too.
+    if (recoveryTimer >= RecoveryFile::INTERVAL_FRAMES || now - recoveryStart >= RecoveryFile::INTERVAL)
         writeRecovery();
 }
 

@@ -3,6 +3,7 @@
 // while the zone has no id), written atomically beside the levels and never over one, and
 // offered again on the next entry when it is newer than its level.
 
+#include <chrono>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -13,7 +14,8 @@ class RecoveryFile final {
 public:
     static const char* const SUFFIX;
     static constexpr int NO_ID = -1;
-    // Unsaved work is written at least this often: 60 seconds of frames.
+    // Unsaved work is written at least this often: 60 seconds, or as many frames.
+    static constexpr std::chrono::seconds INTERVAL{60};
     static constexpr int INTERVAL_FRAMES = 60 * 60;
 
     // A recovery file newer than its level (or with no level at all).

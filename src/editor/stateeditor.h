@@ -13,6 +13,7 @@
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/System/Vector2.hpp>
 #include <SFML/Window/Keyboard.hpp>
+#include <chrono>
 #include <string>
 #include <utility>
 #include <vector>
@@ -117,7 +118,7 @@ public:
     Question question;
     RecoveryFile recovery;
     std::vector<RecoveryFile::Offer> recoveryOffers; // newest first
-    int recoveryTimer;
+    int recoveryTimer; // frames with unsaved work the recovery file lacks
 
 private:
     // What the mouse holds down across frames: one undo step each.
@@ -189,4 +190,5 @@ private:
     bool consoleWasHidden = true;
     bool recoveryFailed = false;
     unsigned long recoveryPlace = 0;
+    std::chrono::steady_clock::time_point recoveryStart;
 };
