@@ -20,6 +20,7 @@ public:
     static constexpr float PLAY_VOLUME = 100.f;
     static constexpr float SCRIPT_VOLUME = 50.f;
     static constexpr float CAMERA_RISE = 32.f;
+    static constexpr float PAUSED_MUSIC_SHARE = 0.25f;
 
     StateGame(sf::RenderWindow* targetWindow, State** stateTable);
     ~StateGame() override;
@@ -38,11 +39,17 @@ public:
     const ScriptHandler& getScriptHandler() const { return scriptHandler; }
     bool isEnding() const { return ending; }
     bool isDebugDraw() const { return debugDraw; }
+    void setDebugDraw(bool on) { debugDraw = on; }
+    bool isPaused() const { return paused; }
     int getFadeOutTimer() const { return fadeOutTimer; }
     int getFadeInTimer() const { return fadeInTimer; }
 
 private:
     void handlePlayerInput();
+    void handlePad();
+    // Freezes or thaws the world; the music drops to a quarter meanwhile.
+    void setPaused(bool on);
+    void drawPaused();
     bool updateTransition();
     void changeZone(const Tile* linkTile);
     void addPlayerTo(Zone* target);
@@ -62,4 +69,8 @@ private:
     bool switchLatch;
     int fadeOutTimer;
     int fadeInTimer;
+    bool paused;
+    float volumeBeforePause;
+    bool padPunchHeld;
+    bool padBackHeld;
 };
