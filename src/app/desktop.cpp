@@ -74,15 +74,9 @@ void Desktop::endFrame()
     screen.present();
 }
 
-void Desktop::repaint(State** states, int current)
-{
-    if (!window.isOpen())
-        return;
-    beginFrame(states);
-    states[current]->draw();
-    drawGauge();
-    screen.present();
-}
+void Desktop::holdPicture() { screen.hold(); }
+
+void Desktop::repaint() { screen.showHeld(); }
 
 Settings Desktop::settings(bool overlay) const
 {

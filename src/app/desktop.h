@@ -29,9 +29,11 @@ public:
     void beginFrame(State** states);
     // Adds the sound gauge and shows the picture; one frame of the gauge's time passes.
     void endFrame();
-    // Shows the current state's picture again without advancing anything: for a window
-    // that was resized or uncovered while the game waits for focus.
-    void repaint(State** states, int current);
+    // The game waits for focus: the picture it shows now is the one to show again.
+    void holdPicture();
+    // Shows the held picture again, fitted to the window: for a window resized or uncovered
+    // while the game waits.
+    void repaint();
 
     // The settings in force; overlay is the play state's to say.
     Settings settings(bool overlay) const;

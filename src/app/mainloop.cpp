@@ -121,6 +121,8 @@ void pumpEvents(State** states, int* current, sf::RenderWindow* window, Desktop*
             break;
         case sf::Event::LostFocus:
             paused = true;
+            if (desktop != nullptr)
+                desktop->holdPicture();
             break;
         case sf::Event::GainedFocus:
             paused = false;
@@ -129,9 +131,9 @@ void pumpEvents(State** states, int* current, sf::RenderWindow* window, Desktop*
             if (desktop != nullptr && desktop->handleEvent(event, *states[*current]))
                 break;
             states[*current]->handleEvent(event);
-            // Nothing else would paint a window resized or uncovered while it waits.
+            // Nothing else would paint a window resized while it waits.
             if (paused && desktop != nullptr && event.type == sf::Event::Resized)
-                desktop->repaint(states, *current);
+                desktop->repaint();
             break;
         }
     }

@@ -12,7 +12,7 @@ const char* MSG_NO_OFFSCREEN = "Cannot scale the picture here: it is drawn at 80
 } // namespace
 
 Screen::Screen(sf::RenderWindow& targetWindow)
-    : window(targetWindow), offscreenReady(false), offscreenFailed(false), picture(&targetWindow)
+    : window(targetWindow), offscreenReady(false), offscreenFailed(false), picture(&targetWindow), held(nullptr)
 {
 }
 
@@ -48,19 +48,47 @@ void Screen::present()
 {
     if (!window.isOpen())
         return;
-    if (isScaled()) {
+    compose();
+    window.display();
+}
+
+void Screen::compose()
+{
+    if (window.isOpen() && isScaled()) {
         offscreen.display();
-        const sf::Vector2u size = window.getSize();
-        window.setView(sf::View(sf::FloatRect(0.f, 0.f, static_cast<float>(size.x), static_cast<float>(size.y))));
-        window.clear(sf::Color(0, 0, 0, 255));
-        const sf::IntRect area = Letterbox(size).area();
-        sf::Sprite shown(offscreen.getTexture());
-        shown.setPosition(static_cast<float>(area.left), static_cast<float>(area.top));
-        shown.setScale(static_cast<float>(area.width) / Letterbox::PICTURE.x,
-                       static_cast<float>(area.height) / Letterbox::PICTURE.y);
-        // The picture is opaque: copied, not blended.
-        window.draw(shown, sf::BlendNone);
+        fit(offscreen.getTexture());
     }
+}
+
+void Screen::fit(const sf::Texture& shown)
+{
+    const sf::Vector2u size = window.getSize();
+    window.setView(sf::View(sf::FloatRect(0.f, 0.f, static_cast<float>(size.x), static_cast<float>(size.y))));
+    window.clear(sf::Color(0, 0, 0, 255));
+    const sf::IntRect area = Letterbox(size).area();
+    sf::Sprite sprite(shown);
+    sprite.setPosition(static_cast<float>(area.left), static_cast<float>(area.top));
+    sprite.setScale(static_cast<float>(area.width) / shown.getSize().x,
+                    static_cast<float>(area.height) / shown.getSize().y);
+    // The picture is opaque: copied, not blended.
+    window.draw(sprite, sf::BlendNone);
+}
+
+void Screen::hold()
+{
+    if (isScaled()) {
+        held = &offscreen.getTexture();
+    } else if (heldCopy.create(window.getSize().x, window.getSize().y)) {
+        heldCopy.update(window);
+        held = &heldCopy;
+    }
+}
+
+void Screen::showHeld()
+{
+    if (!window.isOpen() || held == nullptr)
+        return;
+    fit(*held);
     window.display();
 }
 

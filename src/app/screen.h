@@ -18,20 +18,33 @@ public:
     // The target for this frame's picture, cleared to black. A new target takes over the
     // view of the old one, so the mouse maps the same way across the change.
     sf::RenderTarget& beginFrame();
-    // Puts the picture on the window and displays it.
+    // Puts the picture on the window: scaled between bars, or already there.
+    void compose();
+    // compose, then display the window.
     void present();
     // Makes the window anew in another mode (fullscreen and back), keeping the view the
     // picture is drawn with and readying the new window's renderer.
     void recreateWindow(const sf::VideoMode& mode, sf::Uint32 style);
 
+    // Keeps the picture last shown, for showHeld. Drawn offscreen it is simply not cleared;
+    // drawn into the window it is read back from the window's last frame.
+    void hold();
+    // Shows the held picture again, fitted to the window's size now, without drawing anew:
+    // drawing the world advances its animations.
+    void showHeld();
+
     bool isScaled() const { return picture == &offscreen; }
 
 private:
     sf::RenderTarget& choose();
+    // Puts a picture on the whole window, scaled between bars.
+    void fit(const sf::Texture& shown);
 
     sf::RenderWindow& window;
     sf::RenderTexture offscreen;
     bool offscreenReady;
     bool offscreenFailed;
     sf::RenderTarget* picture;
+    sf::Texture heldCopy;
+    const sf::Texture* held;
 };

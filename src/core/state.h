@@ -3,7 +3,7 @@
 
 #include <SFML/System/Vector2.hpp>
 
-namespace sf { class RenderTarget; class RenderWindow; class Event; }
+namespace sf { class RenderTarget; class RenderWindow; class Event; class Texture; }
 
 class State;
 
@@ -41,6 +41,10 @@ protected:
     // The picture pixel under the mouse. Drawn straight into the window, that is the window
     // pixel; drawn offscreen, it is the one the letterbox shows there.
     sf::Vector2i mousePixel() const;
+    // Copies the picture drawn so far this frame, for showing it again later.
+    void copyPicture(sf::Texture& into) const;
+    // Draws a copied picture over the whole picture, in the picture's own pixels.
+    void showPicture(const sf::Texture& copy) const;
 
     sf::RenderWindow* window;
     sf::RenderTarget* picture;

@@ -49,7 +49,7 @@ Event endingDialog()
 StateGame::StateGame(sf::RenderWindow* targetWindow, State** stateTable)
     : State(targetWindow, stateTable), zone(nullptr), debugDraw(false), player(nullptr),
       ending(false), leftHeld(false), middleHeld(false), rightHeld(false), switchLatch(true), fadeOutTimer(0),
-      fadeInTimer(0), paused(false), volumeBeforePause(PLAY_VOLUME), padPunchHeld(false), padBackHeld(false)
+      fadeInTimer(0), paused(false), pauseAsked(false), volumeBeforePause(PLAY_VOLUME), padPunchHeld(false), padBackHeld(false)
 {
 }
 
@@ -121,7 +121,7 @@ int StateGame::update()
 
     const bool back = Gamepad::held(Gamepad::BACK);
     if (back && !padBackHeld)
-        setPaused(!paused);
+        togglePause();
     padBackHeld = back;
     // Nothing moves and no timer counts, so play resumes frame for frame.
     if (paused)
@@ -201,8 +201,17 @@ void StateGame::handlePad()
         player->spinKick();
 }
 
+void StateGame::togglePause()
+{
+    if (paused)
+        setPaused(false);
+    else
+        pauseAsked = !pauseAsked;
+}
+
 void StateGame::setPaused(bool on)
 {
+    pauseAsked = false;
     if (on == paused)
         return;
     paused = on;
@@ -267,6 +276,12 @@ void StateGame::changeZone(const Tile* linkTile)
 
 void StateGame::draw()
 {
+    if (paused) {
+        showPicture(pausedPicture);
+        drawPaused();
+        camera.setScreenSpace(*picture, false);
+        return;
+    }
     camera.getView().setCenter(worldToScreen(player->position) + sf::Vector2f(0.f, -CAMERA_RISE));
     camera.apply(*picture);
     zone->draw(*picture, debugDraw);
@@ -286,8 +301,11 @@ void StateGame::draw()
         overlay.setFillColor(sf::Color(0, 0, 0, static_cast<sf::Uint8>(static_cast<int>(alpha) & 0xFF)));
         picture->draw(overlay);
     }
-    if (paused)
+    if (pauseAsked) {
+        copyPicture(pausedPicture);
+        setPaused(true);
         drawPaused();
+    }
     // The dialog box and the overlay leave their own views behind.
     camera.setScreenSpace(*picture, false);
 }
@@ -312,5 +330,5 @@ void StateGame::handleEvent(const sf::Event& event)
     if (event.key.code == sf::Keyboard::D)
         debugDraw = !debugDraw;
     else if (event.key.code == sf::Keyboard::P)
-        setPaused(!paused);
+        togglePause();
 }

@@ -5,6 +5,7 @@
 #include "play/scripthandler.h"
 #include "core/state.h"
 
+#include <SFML/Graphics/Texture.hpp>
 #include <SFML/System/Vector2.hpp>
 #include <map>
 
@@ -47,6 +48,9 @@ public:
 private:
     void handlePlayerInput();
     void handlePad();
+    // P or the pad's Back: a pause starts once the frame in progress is drawn, so the
+    // picture it keeps showing is that frame's; the world's draw advances animations.
+    void togglePause();
     // Freezes or thaws the world; the music drops to a quarter meanwhile.
     void setPaused(bool on);
     void drawPaused();
@@ -70,6 +74,8 @@ private:
     int fadeOutTimer;
     int fadeInTimer;
     bool paused;
+    bool pauseAsked;
+    sf::Texture pausedPicture;
     float volumeBeforePause;
     bool padPunchHeld;
     bool padBackHeld;
