@@ -344,3 +344,182 @@ TEST(ScaledPicture, IsTheUnscaledPictureScaledPixelForPixel)
 }
 
 } // namespace
+
+namespace {
+
+// Play on a zone 0 of the generated tree: the player, two robbers and a prop, driven the
+// way runGame drives it.
+class PlayTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::loadTestResources();
+        input::setSource(&script);
+        window = &testsupport::window();
+        Zone start(0, 8, 8, nullptr);
+        auto place = [&start](Entity* e, sf::Vector2f at) {
+            e->position = at;
+            start.add(e); // an entity takes its id when made: one at a time
+        };
+        place(new Player(&start), sf::Vector2f(48.f, 48.f));
+        place(new Robber(&start), sf::Vector2f(176.f, 176.f));
+        place(new Robber(&start), sf::Vector2f(208.f, 80.f));
+        testing::internal::CaptureStdout();
+        ASSERT_TRUE(start.save());
+        testing::internal::GetCapturedStdout();
+    }
+    void TearDown() override
+    {
+        input::setSource(nullptr);
+        std::remove(Zone::fileName(0).c_str());
+        ResourceManager::music.stop();
+    }
+    void begin()
+    {
+        std::srand(1); // every run draws the same random numbers
+        states = createStates(window);
+        current = STATE_GAME;
+        testing::internal::CaptureStdout();
+        states[current]->enter();
+        testing::internal::GetCapturedStdout();
+        game = static_cast<StateGame*>(states[STATE_GAME]);
+    }
+    void end()
+    {
+        states[current]->leave();
+        destroyStates(states);
+        script.releaseAll();
+    }
+    void frame()
+    {
+        pumpEvents(states, &current, window);
+        window->clear();
+        stepState(states, &current, window);
+    }
+    // The input of play frame i: walk toward a robber, punch now and then, spawn a few
+    // pedestrians (random walks), kick once.
+    void playInput(int i)
+    {
+        script.setMouse(window->mapCoordsToPixel(worldToScreen(sf::Vector2f(170.f, 160.f))));
+        (i > 5 && i < 120) ? script.press(sf::Mouse::Left) : script.release(sf::Mouse::Left);
+        (i % 40 == 20) ? script.press(sf::Mouse::Right) : script.release(sf::Mouse::Right);
+        (i >= 10 && i < 14) ? script.press(sf::Keyboard::R) : script.release(sf::Keyboard::R);
+        (i == 130) ? script.press(sf::Keyboard::Z) : script.release(sf::Keyboard::Z);
+    }
+    // Everything about the world that a frame can change, but the random numbers.
+    std::vector<std::tuple<int, int, float, float, float, float, int>> world() const
+    {
+        std::vector<std::tuple<int, int, float, float, float, float, int>> all;
+        for (const auto& entry : game->getZone()->entities) {
+            const Entity* e = entry.second;
+            const int hp = Entity::isUnitType(e->getType()) ? static_cast<const Unit*>(e)->hitPoints : 0;
+            all.emplace_back(e->getID(), e->getType(), e->position.x, e->position.y, e->velocity.x, e->velocity.y,
+                             hp);
+        }
+        const Player& player = *game->getPlayer();
+        all.emplace_back(player.actionTimer, player.currentAnimation->currentFrame, player.currentAnimation->timer,
+                         0.f, 0.f, 0.f, 0);
+        return all;
+    }
+
+    input::ScriptedSource script;
+    sf::RenderWindow* window = nullptr;
+    State** states = nullptr;
+    int current = STATE_GAME;
+    StateGame* game = nullptr;
+};
+
+TEST_F(PlayTest, PauseFreezesEverythingAndPlayResumesFrameForFrame)
+{
+    const int total = 160, pauseAt = 60, pausedFrames = 45;
+    begin();
+    for (int i = 0; i < total; ++i) {
+        playInput(i);
+        frame();
+    }
+    const auto straight = world();
+    const int nextRandom = std::rand();
+    end();
+
+    begin();
+    for (int i = 0; i < pauseAt; ++i) {
+        playInput(i);
+        frame();
+    }
+    script.queueEvent(keyEvent(sf::Keyboard::P)); // takes hold once this frame is drawn
+    playInput(pauseAt);
+    frame();
+    ASSERT_TRUE(game->isPaused());
+    const float music = ResourceManager::music.getVolume();
+    const auto frozen = world();
+    for (int i = 0; i < pausedFrames; ++i) {
+        playInput(i * 7); // whatever is pressed meanwhile does nothing
+        frame();
+    }
+    EXPECT_EQ(world(), frozen);
+    script.queueEvent(keyEvent(sf::Keyboard::P));
+    for (int i = pauseAt + 1; i < total; ++i) {
+        playInput(i);
+        frame();
+    }
+    EXPECT_FALSE(game->isPaused());
+    EXPECT_EQ(world(), straight);
+    EXPECT_EQ(std::rand(), nextRandom);
+    EXPECT_FLOAT_EQ(music, StateGame::PLAY_VOLUME * StateGame::PAUSED_MUSIC_SHARE);
+    EXPECT_FLOAT_EQ(ResourceManager::music.getVolume(), StateGame::PLAY_VOLUME);
+    end();
+}
+
+TEST_F(PlayTest, PadStickWalksOnScreenButtonsPunchKickAndPauseAndAPulledPadStops)
+{
+    begin();
+    frame();
+    Player& player = *game->getPlayer();
+    const sf::Vector2f start = player.position;
+    script.plugPad(2); // the first pad plugged in plays, whatever its number
+    script.setPadAxis(2, sf::Joystick::X, 20.f);
+    for (int i = 0; i < 10; ++i)
+        frame();
+    EXPECT_EQ(player.position, start) << "inside the dead zone";
+
+    script.setPadAxis(2, sf::Joystick::X, 100.f);
+    for (int i = 0; i < 10; ++i)
+        frame();
+    const sf::Vector2f moved = worldToScreen(player.position - start);
+    EXPECT_GT(moved.x, 10.f);
+    EXPECT_NEAR(moved.y, 0.f, 0.01f) << "right on the stick is right on the screen";
+
+    script.unplugPad(2);
+    frame();
+    EXPECT_EQ(player.moveDirection, ZERO_VECTOR);
+
+    script.plugPad(0);
+    script.setPadAxis(0, sf::Joystick::Y, -100.f);
+    script.pressPad(0, Gamepad::A);
+    frame();
+    EXPECT_GT(player.actionTimer, 0);
+    EXPECT_LT(worldToScreen(player.facing).y, 0.f) << "punches toward the stick: up the screen";
+    const int punchTimer = player.actionTimer;
+    frame();
+    EXPECT_LT(player.actionTimer, punchTimer) << "a held A punches once";
+    script.releasePad(0, Gamepad::A);
+    while (player.actionTimer > 0)
+        frame();
+    script.pressPad(0, Gamepad::X);
+    frame();
+    EXPECT_EQ(player.currentAnimation, &player.spinKickAnimation);
+    script.releasePad(0, Gamepad::X);
+
+    script.pressPad(0, Gamepad::BACK);
+    frame();
+    frame();
+    EXPECT_TRUE(game->isPaused());
+    script.releasePad(0, Gamepad::BACK);
+    frame();
+    script.pressPad(0, Gamepad::BACK);
+    frame();
+    EXPECT_FALSE(game->isPaused());
+    end();
+}
+
+} // namespace
