@@ -45,11 +45,13 @@ Settings SettingsFile::load()
         say(MSG_MISSING, path);
         return written;
     }
-    std::ifstream in;
-    if (!std::filesystem::is_directory(status))
-        in.open(path, std::ios::binary);
+    if (std::filesystem::is_directory(status)) {
+        say(MSG_UNREADABLE, path, std::strerror(EISDIR));
+        return written;
+    }
+    std::ifstream in(path, std::ios::binary);
     if (!in) {
-        say(MSG_UNREADABLE, path, std::strerror(std::filesystem::is_directory(status) ? EISDIR : errno));
+        say(MSG_UNREADABLE, path, std::strerror(errno));
         return written;
     }
     in.seekg(0, std::ios::end);

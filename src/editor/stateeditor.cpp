@@ -4,6 +4,7 @@
 #include "world/entitymanager.h"
 #include "core/globals.h"
 #include "core/input.h"
+#include "world/levelfolder.h"
 #include "world/resourcemanager.h"
 #include "world/tile.h"
 #include "play/trigger.h"
@@ -21,6 +22,7 @@ const int START_WIDTH = 10;
 const int START_HEIGHT = 10;
 const float SCROLL_STEP = 5.0f;
 const sf::Color PANEL_COLOR(70, 70, 100, 200);
+const char* MSG_USER_ZONES = "The game's zone folder is read-only: zones save to %s";
 
 // Tile index of a world coordinate, truncated toward zero; -1 (off the grid) for values no
 // grid could reach, so a wildly scrolled view never overflows the conversion.
@@ -62,6 +64,8 @@ StateEditor::StateEditor(sf::RenderWindow* targetWindow, State** stateTable)
     for (const sf::Texture& texture : ResourceManager::tileTextures)
         tilePalette.emplace_back(texture);
     console.print("Level editor, version 0.1!");
+    if (!LevelFolder::userFolder().empty())
+        console.print(MSG_USER_ZONES, LevelFolder::userFolder().c_str());
 }
 
 StateEditor::~StateEditor() { delete currZone; }
