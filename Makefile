@@ -6,7 +6,7 @@ XVFB := xvfb-run -a -s "-screen 0 1024x768x24 -noreset"
 # Tools that draw need a display; use the real one when there is one.
 WITH_DISPLAY := $(if $(DISPLAY),,$(XVFB))
 
-.PHONY: deps run build release test asan fuzz bench assets levels clean
+.PHONY: deps run build release package test asan fuzz bench assets levels clean
 
 deps:
 	@scripts/install-deps
@@ -17,6 +17,10 @@ release: deps
 
 run: release
 	./build/release/morvane
+
+# A Debian package of the Release build in build/release/ (see README.md to install it).
+package: release
+	cd build/release && cpack -G DEB
 
 build: deps
 	@cmake --preset default >/dev/null
