@@ -29,7 +29,7 @@ export DISPLAY=":$(cat "$work/display")"
 cp -r "$repo/resources" "$work/"
 rm -f "$work/resources/lvl/9.zn"
 cd "$work"
-ALSOFT_DRIVERS=null "$game" >"$work/game.log" 2>&1 &
+ALSOFT_DRIVERS=null "$game" --no-settings >"$work/game.log" 2>&1 &
 pid=$!
 
 window=$(timeout 120 xdotool search --sync --onlyvisible --name '^MORVANE$' | head -n 1) || fail "no game window"
