@@ -7,17 +7,7 @@
 set -euo pipefail
 
 build=$1
-work=$(mktemp -d)
-chmod 755 "$work"
-xvfb=""
-pid=""
-cleanup() {
-  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; echo "--- game output ---"; cat "$work/game.log" 2>/dev/null || true; exit 1; }
+source "$(dirname "$0")/common.sh"
 
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
 prefix=$work/prefix
@@ -28,12 +18,8 @@ done
 chmod -R a-w "$prefix/share/morvane/resources/lvl"
 mkdir -m 777 "$work/home" "$work/elsewhere"
 
-# Our own display, open to the unprivileged user the game may run as.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -ac 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$work/display")"
+# Open to the unprivileged user the game may run as.
+start_display -ac
 
 as_player=()
 [ "$(id -u)" -eq 0 ] && as_player=(setpriv --reuid=65534 --regid=65534 --clear-groups)
@@ -44,33 +30,14 @@ pid=$!
 
 window=$(timeout 120 xdotool search --sync --onlyvisible --name '^MORVANE$' | head -n 1) || fail "no game window"
 xdotool windowfocus --sync "$window" || true
-hold() { xdotool keydown "$1"; sleep 0.15; xdotool keyup "$1"; sleep 0.15; }
-alive() { kill -0 "$pid" 2>/dev/null || fail "the game ended early"; }
 
-sleep 1
+sleep 2
 alive
 xdotool mousemove --window "$window" 520 360 mousedown 1
 sleep 0.5
 xdotool mouseup 1
-hold F12
-sleep 0.5
-hold grave
-xdotool type --delay 80 "id 9"
-hold Return
-xdotool type --delay 80 "save"
-hold Return
-sleep 0.5
-hold grave
-hold F12
-sleep 0.5
-alive
-hold Escape
-
-for _ in $(seq 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-status=0
-wait "$pid" || status=$?
-pid=""
-[ "$status" -eq 0 ] || fail "exit status $status"
+edit_save_and_quit
+expect_clean_exit
 saved="$work/home/.local/share/morvane/lvl/9.zn"
 [ -f "$saved" ] || fail "the zone was not saved to the player's folder"
 [ -e "$prefix/share/morvane/resources/lvl/9.zn" ] && fail "the zone was saved into the installation"
