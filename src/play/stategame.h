@@ -55,9 +55,14 @@ private:
     void setPaused(bool on);
     void drawPaused();
     bool updateTransition();
-    void changeZone(const Tile* linkTile);
+    const Tile* tileUnderPlayer() const;
+    void noteOffLink(const Tile* under);
+    void changeZone();
+    Zone* targetZone(int target);
     void addPlayerTo(Zone* target);
     void release();
+    // Where a player goes when nothing better is known: the centre of the first walkable
+    // tile that leads nowhere, searched as link-ins are.
     static sf::Vector2f firstWalkableCentre(Zone& target);
 
     ScriptHandler scriptHandler;
@@ -73,6 +78,12 @@ private:
     bool switchLatch;
     int fadeOutTimer;
     int fadeInTimer;
+    // The link the running fade started on: the switch goes there, wherever the player
+    // stands by then.
+    int fadeTarget;
+    // Where the player last stood off every link-out tile in this zone, if anywhere yet.
+    sf::Vector2f offLink;
+    bool offLinkKnown;
     bool paused;
     bool pauseAsked;
     sf::Texture pausedPicture;
