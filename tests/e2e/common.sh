@@ -28,11 +28,23 @@ start_display() {
 hold() { xdotool keydown "$1"; sleep "${2:-0.15}"; xdotool keyup "$1"; sleep 0.15; }
 alive() { kill -0 "$pid" 2>/dev/null || fail "the game ended early"; }
 
+# True while the editor shows: its top bar over the black beyond its fresh zone.
+in_editor() {
+  local pixel
+  pixel=$(import -window "$window" -crop 1x1+400+10 -depth 8 txt:- 2>/dev/null | grep -o 'srgb([0-9,]*)') || return 1
+  [ "$pixel" = "srgb(55,55,78)" ]
+}
+
 # F12 to the editor, "id 9" and "save" typed into its console, back with F12, then Escape.
+# Keys typed before the editor shows would go to the play state: on a busy machine a
+# frame can outlast a held key, so the switch is watched for.
 edit_save_and_quit() {
-  # F12 switches once per press however long it is held; a long hold outlasts a slow frame.
-  hold F12 1
-  sleep 0.5
+  for _ in $(seq 5); do
+    hold F12 0.5
+    for _ in $(seq 20); do in_editor && break; sleep 0.25; done
+    in_editor && break
+  done
+  in_editor || fail "the editor did not open"
   hold grave
   xdotool type --delay 80 "id 9"
   hold Return
@@ -41,10 +53,10 @@ edit_save_and_quit() {
   sleep 0.5
   hold grave
   alive
-  hold F12 0.4
+  hold F12 0.5
   sleep 0.5
   alive
-  hold Escape 0.4
+  hold Escape 0.5
 }
 
 # Waits for the game to end; fails unless its status was 0.
