@@ -37,20 +37,30 @@ in_editor() {
 
 # F12 to the editor, "id 9" and "save" typed into its console, back with F12, then Escape.
 # Keys typed before the editor shows would go to the play state: on a busy machine a
-# frame can outlast a held key, so the switch is watched for.
+# frame can outlast a held key, so the switch is watched for. The zone file the save is
+# expected in is the argument; if it has not appeared after a few seconds the two lines
+# are typed once more (a full suite on two busy cores has lost them, rarely).
 edit_save_and_quit() {
+  local zone=$1 opened=false
   for _ in $(seq 5); do
     hold F12 0.5
-    for _ in $(seq 20); do in_editor && break; sleep 0.25; done
-    in_editor && break
+    for _ in $(seq 20); do
+      if in_editor; then opened=true; break; fi
+      sleep 0.25
+    done
+    $opened && break
   done
-  in_editor || fail "the editor did not open"
+  $opened || fail "the editor did not open"
   hold grave
-  xdotool type --delay 80 "id 9"
-  hold Return
-  xdotool type --delay 80 "save"
-  hold Return
-  sleep 0.5
+  for attempt in 1 2; do
+    xdotool type --delay 80 "id 9"
+    hold Return
+    xdotool type --delay 80 "save"
+    hold Return
+    for _ in $(seq 12); do [ -f "$zone" ] && break; sleep 0.25; done
+    [ -f "$zone" ] && break
+    [ "$attempt" -eq 1 ] && echo "note: the save did not show within 3 s; typing it again"
+  done
   hold grave
   alive
   hold F12 0.5

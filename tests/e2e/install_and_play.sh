@@ -36,7 +36,7 @@ alive
 xdotool mousemove --window "$window" 520 360 mousedown 1
 sleep 0.5
 xdotool mouseup 1
-edit_save_and_quit
+edit_save_and_quit "$work/home/.local/share/morvane/lvl/9.zn"
 expect_clean_exit
 saved="$work/home/.local/share/morvane/lvl/9.zn"
 [ -f "$saved" ] || fail "the zone was not saved to the player's folder"

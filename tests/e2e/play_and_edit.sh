@@ -34,7 +34,7 @@ hold z
 alive
 
 # The editor and its console.
-edit_save_and_quit
+edit_save_and_quit "$work/resources/lvl/9.zn"
 expect_clean_exit
 
 zone="$work/resources/lvl/9.zn"
