@@ -1,8 +1,8 @@
 #pragma once
 // Shows the game's 800 x 600 picture in a window of any size. At exactly 800 x 600 the
 // picture is drawn straight into the window, as it always was; at any other size it is
-// drawn into an offscreen texture of that size and presented scaled, centred, between
-// black bars (see Letterbox).
+// drawn into an 800 x 600 offscreen texture and presented scaled, centred, between black
+// bars (see Letterbox).
 
 #include <SFML/Graphics/RenderTexture.hpp>
 #include <SFML/Window/VideoMode.hpp>
