@@ -1,6 +1,11 @@
 #include "characters/clerk.h"
 
+#include "world/entitymanager.h"
 #include "world/resourcemanager.h"
+
+namespace {
+const KindMaker MAKER(Entity::TYPE_CLERK, [](EntityManager* manager) -> Entity* { return new Clerk(manager); });
+} // namespace
 
 Clerk::Clerk(EntityManager* owner)
     : Unit(TYPE_CLERK, owner, 0),

@@ -10,6 +10,10 @@
 #include <string>
 
 namespace {
+const KindMaker MAKER(Entity::TYPE_MALE_PEDESTRIAN, [](EntityManager* manager) -> Entity* { return new MalePedestrian(manager); });
+} // namespace
+
+namespace {
 const std::string SHEETS = "resources/gfx/male_pedestrian/";
 
 Animation sheetPair(const char* name, int frames, float originX, float originY)
@@ -55,8 +59,7 @@ void MalePedestrian::chooseDestination(Zone& zone)
 
 void MalePedestrian::update(Zone& zone)
 {
-    const Tile* here = zone.getTile(static_cast<int>(position.x / TILE_SIZE),
-                                    static_cast<int>(position.y / TILE_SIZE));
+    const Tile* here = zone.tileAt(position);
     if (here == lastTile) {
         stuckTicks += 1;
     } else {

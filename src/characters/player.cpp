@@ -8,6 +8,10 @@
 #include <string>
 
 namespace {
+const KindMaker MAKER(Entity::TYPE_PLAYER, [](EntityManager* manager) -> Entity* { return new Player(manager); });
+} // namespace
+
+namespace {
 const std::string SHEETS = "resources/gfx/otaku/otaku_";
 
 Animation sheetPair(const char* name, int frames, int delay, float originX, float originY)
@@ -58,9 +62,9 @@ void Player::onCollide(Entity& other, const sf::Vector2f& push)
     Unit::onCollide(other, push);
 }
 
-void Player::load(std::istream& in)
+void Player::load(const zonefile::EntityRecord& record)
 {
-    Unit::load(in);
+    Unit::load(record);
     id = 0;
 }
 

@@ -8,6 +8,10 @@
 #include <string>
 
 namespace {
+const KindMaker MAKER(Entity::TYPE_ROBBER, [](EntityManager* manager) -> Entity* { return new Robber(manager); });
+} // namespace
+
+namespace {
 const std::string SHEETS = "resources/gfx/robber/gangster_";
 
 // The up sheet's name comes first: the two walk sheets are named differently.
@@ -59,8 +63,7 @@ void Robber::chase(Zone& zone)
     const Entity* target = manager->get(0);
     if (target == nullptr || !isUnitType(target->getType()))
         return;
-    findPathReusing(zone, static_cast<int>(target->position.y / TILE_SIZE),
-                    static_cast<int>(target->position.x / TILE_SIZE));
+    findPathReusing(zone, tileIndex(target->position.y), tileIndex(target->position.x));
     steer(CHASE_SPEED);
 }
 

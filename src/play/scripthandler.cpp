@@ -62,15 +62,6 @@ std::string wrapToWidth(const std::string& text, float maxWidth)
     return wrapped;
 }
 
-// Truncates toward zero like the tile lookups do; positions far off any grid map to a
-// value no destination can hold.
-int tileOf(float coordinate)
-{
-    const float q = coordinate / TILE_SIZE;
-    if (!(q > -2.0e9f && q < 2.0e9f))
-        return INT_MIN;
-    return static_cast<int>(q);
-}
 } // namespace
 
 ScriptHandler::ScriptHandler()
@@ -149,8 +140,8 @@ void ScriptHandler::updateWalk(EntityManager& manager, Zone& zone)
         return;
     }
     Unit* u = static_cast<Unit*>(e);
-    const int row = tileOf(u->position.y);
-    const int column = tileOf(u->position.x);
+    const int row = tileIndex(u->position.y);
+    const int column = tileIndex(u->position.x);
     if (row == event.destY && column == event.destX) {
         walking = false;
         popEvent();

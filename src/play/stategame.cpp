@@ -11,7 +11,6 @@
 
 #include <SFML/Graphics/RectangleShape.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
-#include <climits>
 #include <cstdio>
 
 namespace {
@@ -20,15 +19,6 @@ const char* MSG_EXTRA_PLAYER = "Zone %d holds a player of its own: removed, the 
 
 const char* ENDING_LINE_CLERK = "Wow.";
 const char* ENDING_LINE_PLAYER = "I'll take three boxes of the good stuff.";
-
-// Tile under a world coordinate, truncated toward zero; far-off values stay off the grid.
-int tileOf(float coordinate)
-{
-    const float q = coordinate / TILE_SIZE;
-    if (!(q > -2.0e9f && q < 2.0e9f))
-        return INT_MIN;
-    return static_cast<int>(q);
-}
 
 Event endingDialog()
 {
@@ -175,7 +165,7 @@ bool StateGame::updateTransition()
         return true;
     }
 
-    const Tile* tile = zone->getTile(tileOf(player->position.x), tileOf(player->position.y));
+    const Tile* tile = zone->tileAt(player->position);
     if (fadeInTimer > 0) {
         if (fadeOutTimer == 0) {
             fadeOutTimer = -1;
