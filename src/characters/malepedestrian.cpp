@@ -14,12 +14,12 @@ const KindMaker MAKER(Entity::TYPE_MALE_PEDESTRIAN, [](EntityManager* manager) -
 } // namespace
 
 namespace {
-const std::string SHEETS = "resources/gfx/male_pedestrian/";
+std::string sheet(const std::string& name) { return kinds::sheet(Entity::TYPE_MALE_PEDESTRIAN, name); }
 
 Animation sheetPair(const char* name, int frames, float originX, float originY)
 {
-    return Animation(ResourceManager::getTexture(SHEETS + name + "_upright.png"),
-                     ResourceManager::getTexture(SHEETS + name + "_downright.png"), frames, 4, 6,
+    return Animation(ResourceManager::getTexture(sheet(std::string(name) + "_upright")),
+                     ResourceManager::getTexture(sheet(std::string(name) + "_downright")), frames, 4, 6,
                      sf::Vector2f(originX, originY), false);
 }
 } // namespace

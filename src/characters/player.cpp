@@ -12,12 +12,12 @@ const KindMaker MAKER(Entity::TYPE_PLAYER, [](EntityManager* manager) -> Entity*
 } // namespace
 
 namespace {
-const std::string SHEETS = "resources/gfx/otaku/otaku_";
+std::string sheet(const std::string& name) { return kinds::sheet(Entity::TYPE_PLAYER, name); }
 
 Animation sheetPair(const char* name, int frames, int delay, float originX, float originY)
 {
-    return Animation(ResourceManager::getTexture(SHEETS + name + "_upright.png"),
-                     ResourceManager::getTexture(SHEETS + name + "_downright.png"), frames, 4,
+    return Animation(ResourceManager::getTexture(sheet(std::string(name) + "_upright")),
+                     ResourceManager::getTexture(sheet(std::string(name) + "_downright")), frames, 4,
                      delay, sf::Vector2f(originX, originY), false);
 }
 

@@ -12,14 +12,13 @@ const KindMaker MAKER(Entity::TYPE_ROBBER, [](EntityManager* manager) -> Entity*
 } // namespace
 
 namespace {
-const std::string SHEETS = "resources/gfx/robber/gangster_";
+std::string sheet(const char* name) { return kinds::sheet(Entity::TYPE_ROBBER, name); }
 
 // The up sheet's name comes first: the two walk sheets are named differently.
 Animation sheetPair(const char* up, const char* down, int frames, float originX, float originY,
                     bool loops = true)
 {
-    Animation a(ResourceManager::getTexture(SHEETS + up + ".png"),
-                ResourceManager::getTexture(SHEETS + down + ".png"), frames, 4, 6,
+    Animation a(ResourceManager::getTexture(sheet(up)), ResourceManager::getTexture(sheet(down)), frames, 4, 6,
                 sf::Vector2f(originX, originY), false);
     a.loop = loops;
     return a;

@@ -77,6 +77,32 @@ inline constexpr int PROP_COUNT = static_cast<int>(sizeof(PROP_IMAGES) / sizeof(
 
 namespace kinds {
 
+// One row per kind, in type order. The editor lists the kinds it stamps in this order.
+inline const std::vector<Kind> TABLE = {
+    {KindTypes::TYPE_UNIT, nullptr, nullptr, RecordLayout::NONE, true, Stamp::NO, nullptr, {}},
+    {KindTypes::TYPE_PLAYER, "Player", "player", RecordLayout::PLAIN, true, Stamp::BY_KIND, "resources/gfx/otaku/otaku_",
+     {"idle_downright", "idle_upright", "punch_downright", "punch_upright", "walk_downright", "walk_upright",
+      "spinkick_downright", "spinkick_upright", "throw_downright", "throw_upright", "death_downright",
+      "death_upright", "hurt_downright", "hurt_upright"}},
+    {KindTypes::TYPE_MALE_PEDESTRIAN, "Male Pedestrian", "pedestrian", RecordLayout::PLAIN, true, Stamp::BY_KIND,
+     "resources/gfx/male_pedestrian/",
+     {"spin_downright", "spin_upright", "throw_downright", "throw_upright", "walking_downright",
+      "walking_upright"}},
+    {KindTypes::TYPE_CLERK, "Clerk", "clerk", RecordLayout::PLAIN, true, Stamp::BY_KIND, "resources/gfx/clerk/clerk_",
+     {"walk_downright", "walk_upright"}},
+    // The robber's two walk sheets really are named differently.
+    {KindTypes::TYPE_ROBBER, "Robber", "robber", RecordLayout::PLAIN, true, Stamp::BY_KIND,
+     "resources/gfx/robber/gangster_",
+     {"idle_downright", "idle_upright", "walking_downright", "walk_upright", "punch_downright", "punch_upright",
+      "spin_downright", "spin_upright", "hurt_downright", "hurt_upright", "death_downright", "death_upright"}},
+    {KindTypes::TYPE_COMBAT, nullptr, nullptr, RecordLayout::NONE, false, Stamp::NO, nullptr, {}},
+    {KindTypes::TYPE_DUST, nullptr, nullptr, RecordLayout::NONE, false, Stamp::NO, nullptr, {}},
+    {KindTypes::TYPE_DOODAD, nullptr, "prop", RecordLayout::PROP, false, Stamp::BY_PROP, nullptr, {}},
+    {KindTypes::TYPE_TRASHCAN, nullptr, nullptr, RecordLayout::NONE, false, Stamp::NO, nullptr, {}},
+    {KindTypes::TYPE_TRIGGER, nullptr, "trigger", RecordLayout::TRIGGER, false, Stamp::NO, nullptr, {}},
+    {KindTypes::TYPE_TEST_ENTITY, nullptr, nullptr, RecordLayout::NONE, false, Stamp::NO, nullptr, {}},
+};
+
 // Every kind, in type order.
 const std::vector<Kind>& all();
 // Null for a type value no kind has.

@@ -4,7 +4,6 @@
 #include "core/globals.h"
 #include "core/spritetrim.h"
 #include "world/kinds.h"
-#include "world/tilebatch.h"
 
 #include <cstdio>
 
@@ -96,7 +95,6 @@ bool ResourceManager::loadResources()
 
     for (const char* path : SOUNDS)
         loadSound(path);
-    TileBatch::prepare();
     return true;
 }
 

@@ -242,5 +242,7 @@ Player* Zone::load(int zoneId)
     width = data.width;
     height = data.height;
     ++Tile::layoutVersion;
+    // The ground atlas is made while loading rather than in the first frame drawn.
+    TileBatch::prepare();
     return build(data.entities);
 }
