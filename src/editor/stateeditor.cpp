@@ -99,7 +99,7 @@ int StateEditor::update()
     if (console.hidden)
         handleEditorKeys();
     handleMouse();
-    currZone->update(*currZone, true);
+    currZone->update(true);
     checkSelection();
     return STATE_EDITOR;
 }

@@ -105,7 +105,7 @@ int StateGame::update()
         scriptHandler.update(*zone, *zone);
         // A scripted walk needs the world to move; dialogs keep it still.
         if (scriptHandler.isWalking())
-            zone->update(*zone, false);
+            zone->update(false);
         return STATE_GAME;
     }
 
@@ -122,7 +122,7 @@ int StateGame::update()
         fadeOutTimer = ENDING_FRAMES;
     }
 
-    zone->update(*zone, false);
+    zone->update(false);
     return STATE_GAME;
 }
 

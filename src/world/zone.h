@@ -32,6 +32,10 @@ public:
     // False, and nothing changes, for sizes below 1 or above the bounds.
     bool resize(int w, int h);
 
+    // One simulation step of the zone's own entities over its own grid.
+    void update(bool frozen) { EntityManager::update(*this, frozen); }
+    using EntityManager::update;
+
     // The ground that can touch the view in one batch, then the entities.
     void draw(sf::RenderTarget& target, bool debug);
     // Every tile as its own sprite, then every entity: the reference for draw.
