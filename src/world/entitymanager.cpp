@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <istream>
 #include <iterator>
-#include <ostream>
 #include <utility>
 
 namespace {
@@ -21,7 +20,6 @@ namespace {
 const char* SOURCE = "src/entitymanager";
 const char* MSG_ENTITY_COUNT = "%d entities to load\n";
 const char* MSG_REFUSED = "Entities not loaded: %s\n";
-
 
 // Depth of the absolute position: the parent's offset counts, one level only.
 float depthOf(const Entity* e)
