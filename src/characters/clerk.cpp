@@ -18,7 +18,7 @@ Clerk::Clerk(EntityManager* owner)
 
 void Clerk::update(Zone& zone)
 {
-    steer(WALK_SPEED);
+    steer(walkSpeed());
     Unit::update(zone);
 }
 

@@ -33,6 +33,7 @@ public:
     void load(const zonefile::EntityRecord& record) override;
     Player* asPlayer() override { return this; }
     int damage(int amount) override;
+    float walkSpeed() const override;
 
     // Driven by the play state's input step; the caller sets facing before a punch.
     void punch();

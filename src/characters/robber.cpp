@@ -63,7 +63,7 @@ void Robber::chase(Zone& zone)
     if (target == nullptr || !isUnitType(target->getType()))
         return;
     findPathReusing(zone, tileIndex(target->position.y), tileIndex(target->position.x));
-    steer(CHASE_SPEED);
+    steer(walkSpeed());
 }
 
 void Robber::update(Zone& zone)
@@ -115,6 +115,8 @@ int Robber::damage(int amount)
 
 void Robber::makeHits(const Animation& shown)
 {
+    if (manager->holdBlows)
+        return;
     const bool mirrored = facesLeft();
     if (&shown == &punch && punch.timer == 0 &&
         (punch.currentFrame == 4 || punch.currentFrame == 7)) {

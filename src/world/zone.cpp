@@ -214,7 +214,7 @@ zonefile::ZoneData Zone::data() const
     return d;
 }
 
-Player* Zone::load(int zoneId)
+Player* Zone::load(int zoneId, bool* loaded)
 {
     const std::string file = fileName(zoneId);
     std::string bytes;
@@ -222,6 +222,8 @@ Player* Zone::load(int zoneId)
     zonefile::ZoneData data;
     const bool accepted = readWholeFile(file, bytes, why) && zonefile::decode(bytes, data, why)
                        && canBuild(data.entities, why);
+    if (loaded != nullptr)
+        *loaded = accepted;
     if (!accepted) {
         std::printf(MSG_LOAD_ERROR, file.c_str());
         if (!why.empty())
