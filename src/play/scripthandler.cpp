@@ -153,18 +153,18 @@ void ScriptHandler::popEvent()
         queue.pop_front();
 }
 
-void ScriptHandler::update(EntityManager& manager, Zone& zone)
+void ScriptHandler::update(Zone& zone)
 {
     if (walking)
-        updateWalk(manager, zone);
+        updateWalk(zone);
     if (boxVisible)
         updateDialog();
 }
 
-void ScriptHandler::updateWalk(EntityManager& manager, Zone& zone)
+void ScriptHandler::updateWalk(Zone& zone)
 {
     const Event& event = queue.front();
-    Entity* e = manager.get(event.entityId);
+    Entity* e = zone.get(event.entityId);
     if (e == nullptr || !Entity::isUnitType(e->getType())) {
         report(MSG_NO_WALKER, event.entityId);
         endWalk();

@@ -125,7 +125,7 @@ int StateGame::update()
         zone->holdBlows = true;
         ResourceManager::music.setVolume(SCRIPT_VOLUME);
         player->moveDirection = ZERO_VECTOR;
-        scriptHandler.update(*zone, *zone);
+        scriptHandler.update(*zone);
         return STATE_GAME;
     }
     const bool fading = updateTransition();
