@@ -437,7 +437,12 @@ BENCHMARK(BM_HoldR)->Args({800, 600})->Args({1920, 1080})->Iterations(1)->Unit(b
 BENCHMARK(BM_Present)->Args({800, 600})->Args({1280, 720})->Args({1920, 1080})->Iterations(100)->Repetitions(5)->MeasureProcessCPUTime()
     ->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv)
+// Present only in sanitizer builds.
+extern "C" __attribute__((weak)) void __lsan_do_leak_check();
+
+namespace {
+
+int runBenchmarks(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     // Resources load from the repository, as the game loads them from its working directory.
@@ -453,6 +458,18 @@ int main(int argc, char** argv)
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    ResourceManager::unloadResources(); // the leak checker of sanitizer builds runs after main
+    ResourceManager::unloadResources();
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int status = runBenchmarks(argc, argv);
+    // As in the game: the leak check here, not at exit, where it races the GL and audio
+    // threads being torn down and counts their blocks.
+    if (__lsan_do_leak_check)
+        __lsan_do_leak_check();
+    return status;
 }

@@ -29,15 +29,6 @@ const unsigned PAUSED_TEXT_SIZE = 48;
 const char* ENDING_LINE_CLERK = "Wow.";
 const char* ENDING_LINE_PLAYER = "I'll take three boxes of the good stuff.";
 
-// Tile under a world coordinate, truncated toward zero; far-off values stay off the grid.
-int tileOf(float coordinate)
-{
-    const float q = coordinate / TILE_SIZE;
-    if (!(q > -2.0e9f && q < 2.0e9f))
-        return INT_MIN;
-    return static_cast<int>(q);
-}
-
 // Ground a player can be put on without walking into a wall or straight out of the zone.
 bool soundGround(const Tile* tile)
 {
@@ -154,7 +145,7 @@ int StateGame::update()
         zone->holdBlows = true;
         ResourceManager::music.setVolume(SCRIPT_VOLUME);
         player->moveDirection = ZERO_VECTOR;
-        scriptHandler.update(*zone, *zone);
+        scriptHandler.update(*zone);
         return STATE_GAME;
     }
     const bool fading = updateTransition();
@@ -172,7 +163,7 @@ int StateGame::update()
         fadeOutTimer = ENDING_FRAMES;
     }
 
-    zone->update(*zone, false);
+    zone->update(false);
     return STATE_GAME;
 }
 
@@ -277,7 +268,7 @@ bool StateGame::updateTransition()
 
 const Tile* StateGame::tileUnderPlayer() const
 {
-    return zone->getTile(tileOf(player->position.x), tileOf(player->position.y));
+    return zone->tileAt(player->position);
 }
 
 void StateGame::noteOffLink(const Tile* under)
