@@ -1,9 +1,10 @@
 #pragma once
 // The abstract screen: the play state and the editor implement it.
 
+#include <SFML/System/Vector2.hpp>
 #include <SFML/Window/Keyboard.hpp>
 
-namespace sf { class RenderWindow; class Event; }
+namespace sf { class RenderTarget; class RenderWindow; class Event; class Texture; }
 
 class State;
 
@@ -29,6 +30,12 @@ public:
     virtual void handleEvent(const sf::Event& event);
     // The window's close button: true lets the window close now.
     virtual bool mayClose();
+    // True while the state takes typed text, when keys are letters rather than commands.
+    virtual bool isTyping() const;
+
+    // Where the state draws its 800 x 600 picture from now on: the window itself, or an
+    // offscreen texture when the window has another size. The window at first.
+    void setTarget(sf::RenderTarget* target);
 
 protected:
     // The key test both states begin their update with: Escape quits, a fresh F12 press
@@ -36,7 +43,15 @@ protected:
     static int switchKeys(bool& switchLatch, int otherState);
     // True on the first frame a key is held; latch remembers it between frames.
     static bool freshPress(sf::Keyboard::Key key, bool& latch);
+    // The picture pixel under the mouse. Drawn straight into the window, that is the window
+    // pixel; drawn offscreen, it is the one the letterbox shows there.
+    sf::Vector2i mousePixel() const;
+    // Copies the picture drawn so far this frame, for showing it again later.
+    void copyPicture(sf::Texture& into) const;
+    // Draws a copied picture over the whole picture, in the picture's own pixels.
+    void showPicture(const sf::Texture& copy) const;
 
     sf::RenderWindow* window;
+    sf::RenderTarget* picture;
     State** states;
 };

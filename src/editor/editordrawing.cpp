@@ -6,6 +6,7 @@
 #include "core/globals.h"
 #include "play/trigger.h"
 #include "world/entity.h"
+#include "world/levelfolder.h"
 #include "world/resourcemanager.h"
 #include "world/tile.h"
 #include "world/zone.h"
@@ -43,16 +44,16 @@ std::string place(const Tile* tile)
 
 void StateEditor::draw()
 {
-    camera.apply();
+    camera.apply(*picture);
     MORVANE_ASSERT(currZone, "src/stateeditor");
-    currZone->draw(*window, mode == MODE_ENTITY);
+    currZone->draw(*picture, mode == MODE_ENTITY);
     if (mode == MODE_TILE_PROPERTIES) {
-        currZone->drawInfo(*window);
+        currZone->drawInfo(*picture);
         if (selectedTile)
-            selectedTile->drawOutline(*window);
+            selectedTile->drawOutline(*picture);
         drawRegion();
     } else if (mode == MODE_ENTITY && selectedEntity) {
-        selectedEntity->drawDebug(*window, true);
+        selectedEntity->drawDebug(*picture, true);
     }
     if (mode == MODE_ENTITY)
         drawEntityIds();
@@ -63,15 +64,15 @@ void StateEditor::draw()
 
 void StateEditor::drawOverlay()
 {
-    camera.setScreenSpace(true);
-    const sf::Vector2f size = window->getDefaultView().getSize();
+    camera.setScreenSpace(*picture, true);
+    const sf::Vector2f size = Camera::pictureView().getSize();
     const unsigned charSize = static_cast<unsigned>(console.charSize);
 
     sf::RectangleShape bar(sf::Vector2f(size.x, 30.0f));
     bar.setFillColor(PANEL_COLOR);
-    window->draw(bar);
-    window->draw(makeText(currZone->name, 5.0f, 5.0f, charSize));
-    window->draw(makeText("ID: " + std::to_string(currZone->id), 5.0f, 15.0f, charSize));
+    picture->draw(bar);
+    picture->draw(makeText(currZone->name, 5.0f, 5.0f, charSize));
+    picture->draw(makeText("ID: " + std::to_string(currZone->id), 5.0f, 15.0f, charSize));
     drawZoneInfo();
 
     for (int m = 0; m < 3; ++m) {
@@ -82,11 +83,11 @@ void StateEditor::drawOverlay()
             box.setOutlineColor(sf::Color::White);
             box.setOutlineThickness(2.0f);
         }
-        window->draw(box);
+        picture->draw(box);
     }
 
     if (panelHeight < 0.0f)
-        panelHeight = static_cast<float>(window->getSize().y) - 64.0f;
+        panelHeight = static_cast<float>(picture->getSize().y) - 64.0f;
     if (mode == MODE_TILE_PAINT)
         drawTilePalette();
     else if (mode == MODE_TILE_PROPERTIES)
@@ -94,9 +95,9 @@ void StateEditor::drawOverlay()
     else if (mode == MODE_ENTITY)
         drawEntityPanel();
 
-    window->draw(makeText(modeText(mode), 96.0f, 32.0f, charSize));
+    picture->draw(makeText(modeText(mode), 96.0f, 32.0f, charSize));
     drawStrip();
-    camera.setScreenSpace(false);
+    camera.setScreenSpace(*picture, false);
 }
 
 void StateEditor::drawTilePalette()
@@ -104,7 +105,7 @@ void StateEditor::drawTilePalette()
     sf::RectangleShape panel(sf::Vector2f(100.0f, panelHeight));
     panel.setPosition(2.0f, 62.0f);
     panel.setFillColor(sf::Color(40, 40, 40, 200));
-    window->draw(panel);
+    picture->draw(panel);
     const float middle = panelHeight / 2.0f + 30.0f;
     for (int k = -5; k <= 5; ++k) {
         const int index = tileBrush + k;
@@ -116,7 +117,7 @@ void StateEditor::drawTilePalette()
             sprite.setPosition(20.0f, middle);
         else
             sprite.setPosition(-60.0f, middle + 50.0f * k);
-        window->draw(sprite);
+        picture->draw(sprite);
     }
 }
 
@@ -139,7 +140,7 @@ void StateEditor::drawTileInfoPanel()
         info = "Wall";
         break;
     }
-    window->draw(makeText(info, 4.0f, 64.0f, static_cast<unsigned>(console.charSize)));
+    picture->draw(makeText(info, 4.0f, 64.0f, static_cast<unsigned>(console.charSize)));
 }
 
 void StateEditor::drawEntityPanel()
@@ -147,7 +148,7 @@ void StateEditor::drawEntityPanel()
     sf::RectangleShape panel(sf::Vector2f(300.0f, panelHeight));
     panel.setPosition(2.0f, 62.0f);
     panel.setFillColor(PANEL_COLOR);
-    window->draw(panel);
+    picture->draw(panel);
     if (const Trigger* trigger = selectedTrigger())
         drawTriggerScript(*trigger);
     else
@@ -163,12 +164,12 @@ void StateEditor::drawTriggerScript(const Trigger& trigger)
         sf::Text number = makeText(std::to_string(i), 0.0f, y, charSize);
         if (static_cast<int>(i) == selectedEvent)
             number.setFillColor(sf::Color::Green);
-        window->draw(number);
+        picture->draw(number);
         y += 10.0f;
         if (event.type == Event::EVENT_DIALOG) {
             for (std::size_t j = 0; j < event.dialogLines.size(); ++j) {
                 const DialogLine& line = event.dialogLines[j];
-                window->draw(makeText(line.text, 56.0f, y, charSize));
+                picture->draw(makeText(line.text, 56.0f, y, charSize));
                 sf::Sprite portrait(ResourceManager::getPortrait(line.portraitId));
                 portrait.setScale(0.25f, 0.25f);
                 sf::Vector2f offset(0.0f, 0.0f);
@@ -179,21 +180,21 @@ void StateEditor::drawTriggerScript(const Trigger& trigger)
                 else if (line.portraitPos == 3)
                     offset = sf::Vector2f(25.0f, 25.0f);
                 portrait.setPosition(sf::Vector2f(4.0f, y) + offset);
-                window->draw(portrait);
+                picture->draw(portrait);
                 if (static_cast<int>(j) == selectedLine) {
                     sf::RectangleShape frame(sf::Vector2f(50.0f, 50.0f));
                     frame.setPosition(4.0f, y);
                     frame.setFillColor(sf::Color::Transparent);
                     frame.setOutlineColor(sf::Color::White);
                     frame.setOutlineThickness(2.0f);
-                    window->draw(frame);
+                    picture->draw(frame);
                 }
                 y += 75.0f;
             }
         } else if (event.type == Event::EVENT_MOVE) {
             const std::string move = "[" + std::to_string(event.entityId) + "] => (" +
                                      std::to_string(event.destX) + ", " + std::to_string(event.destY) + ")";
-            window->draw(makeText(move, 56.0f, y, charSize));
+            picture->draw(makeText(move, 56.0f, y, charSize));
             y += 30.0f;
         }
     }
@@ -203,13 +204,13 @@ void StateEditor::drawStampList()
 {
     const unsigned charSize = static_cast<unsigned>(console.charSize);
     float y = 64.0f;
-    for (int t = Entity::TYPE_PLAYER; t <= Entity::TYPE_ROBBER; ++t) {
-        window->draw(makeText(Entity::getTypeName(t), t == stampType ? 20.0f : 4.0f, y, charSize));
+    for (int t : stampedKinds()) {
+        picture->draw(makeText(Entity::getTypeName(t), t == stampType ? 20.0f : 4.0f, y, charSize));
         y += 10.0f;
     }
     for (std::size_t p = 0; p < ResourceManager::doodadTextures.size(); ++p) {
         const bool chosen = stampType == Entity::TYPE_DOODAD && static_cast<int>(p) == doodadIndex;
-        window->draw(makeText(ResourceManager::doodadTextures[p].path, chosen ? 20.0f : 4.0f, y, charSize));
+        picture->draw(makeText(ResourceManager::doodadTextures[p].path, chosen ? 20.0f : 4.0f, y, charSize));
         y += 10.0f;
     }
 }
@@ -220,13 +221,13 @@ void StateEditor::drawZoneInfo()
     const unsigned charSize = static_cast<unsigned>(console.charSize);
     std::string file;
     if (currZone->id < 0)
-        file = source >= 0 ? "from " + Zone::fileName(source) + ", no id to save under" : "new, no id to save under";
+        file = source >= 0 ? "from " + LevelFolder::readPath(source) + ", no id to save under" : "new, no id to save under";
     else if (source >= 0 && source != currZone->id)
-        file = Zone::fileName(source) + " -> " + Zone::fileName(currZone->id);
+        file = LevelFolder::readPath(source) + " -> " + LevelFolder::savePath(currZone->id);
     else
-        file = Zone::fileName(currZone->id);
+        file = LevelFolder::savePath(currZone->id);
     const std::string size = std::to_string(currZone->getWidth()) + " x " + std::to_string(currZone->getHeight());
-    window->draw(makeText(size + "   " + file + (history.isUnsaved() ? "   *" : ""), 160.0f, 5.0f, charSize));
+    picture->draw(makeText(size + "   " + file + (history.isUnsaved() ? "   *" : ""), 160.0f, 5.0f, charSize));
 
     // Over the strip a click chooses from it: no tile is under the mouse then.
     const bool overStrip = (mode == MODE_TILE_PAINT || mode == MODE_ENTITY) && strip.contains(mouseScreen());
@@ -237,7 +238,7 @@ void StateEditor::drawZoneInfo()
     const std::vector<Tile*> region = mode == MODE_TILE_PROPERTIES ? selectedTiles() : std::vector<Tile*>();
     if (region.size() > 1)
         where += " (" + std::to_string(region.size()) + " tiles)";
-    window->draw(makeText(where + "   " + zoomText, 160.0f, 15.0f, charSize));
+    picture->draw(makeText(where + "   " + zoomText, 160.0f, 15.0f, charSize));
 }
 
 // The dragged rectangle of tiles, as one outline.
@@ -260,17 +261,17 @@ void StateEditor::drawRegion()
     outline.setFillColor(sf::Color(255, 255, 255, 40));
     outline.setOutlineColor(sf::Color::Yellow);
     outline.setOutlineThickness(2.0f);
-    window->draw(outline);
+    picture->draw(outline);
 }
 
 // Every entity's id on a dark label in screen pixels, readable at any zoom.
 void StateEditor::drawEntityIds()
 {
-    camera.setScreenSpace(true);
-    const sf::Vector2f size = window->getDefaultView().getSize();
+    camera.setScreenSpace(*picture, true);
+    const sf::Vector2f size = Camera::pictureView().getSize();
     for (const auto& entry : currZone->entities) {
-        const sf::Vector2i pixel = window->mapCoordsToPixel(worldToScreen(entry.second->position), camera.getView());
-        const sf::Vector2f at = window->mapPixelToCoords(pixel, window->getDefaultView());
+        const sf::Vector2i pixel = picture->mapCoordsToPixel(worldToScreen(entry.second->position), camera.getView());
+        const sf::Vector2f at = picture->mapPixelToCoords(pixel, Camera::pictureView());
         if (at.x < -40.0f || at.y < -40.0f || at.x > size.x || at.y > size.y)
             continue;
         sf::Text id = makeText(std::to_string(entry.first), at.x + 4.0f, at.y - 2.0f, ID_LABEL_SIZE);
@@ -280,10 +281,10 @@ void StateEditor::drawEntityIds()
         back.setFillColor(LABEL_COLOR);
         back.setOutlineColor(entry.second == selectedEntity ? sf::Color::Red : sf::Color::Green);
         back.setOutlineThickness(1.0f);
-        window->draw(back);
-        window->draw(id);
+        picture->draw(back);
+        picture->draw(id);
     }
-    camera.setScreenSpace(false);
+    camera.setScreenSpace(*picture, false);
 }
 
 // Every tile image in tile paint mode, every stamp choice in entity mode.
@@ -291,22 +292,22 @@ void StateEditor::drawStrip()
 {
     const sf::Vector2f point = mouseScreen();
     if (mode == MODE_TILE_PAINT) {
-        strip.layout(window->getDefaultView().getSize(), static_cast<int>(tilePalette.size()));
-        strip.drawTiles(*window, tileBrush, strip.cellAt(point));
+        strip.layout(Camera::pictureView().getSize(), static_cast<int>(tilePalette.size()));
+        strip.drawTiles(*picture, tileBrush, strip.cellAt(point));
     } else if (mode == MODE_ENTITY) {
         const std::vector<std::pair<int, int>> choices = stampChoices();
         int chosen = -1;
         for (std::size_t i = 0; i < choices.size(); ++i)
             if (choices[i].first == stampType && (stampType != Entity::TYPE_DOODAD || choices[i].second == doodadIndex))
                 chosen = static_cast<int>(i);
-        strip.layout(window->getDefaultView().getSize(), static_cast<int>(choices.size()));
-        strip.drawStamps(*window, choices, chosen, strip.cellAt(point));
+        strip.layout(Camera::pictureView().getSize(), static_cast<int>(choices.size()));
+        strip.drawStamps(*picture, choices, chosen, strip.cellAt(point));
     }
 }
 
 void StateEditor::drawConsole()
 {
-    camera.setScreenSpace(true);
-    console.draw(*window);
-    camera.setScreenSpace(false);
+    camera.setScreenSpace(*picture, true);
+    console.draw(*picture);
+    camera.setScreenSpace(*picture, false);
 }

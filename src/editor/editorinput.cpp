@@ -37,7 +37,7 @@ void StateEditor::handleEditorKeys()
         view.move(0.0f, -SCROLL_STEP);
     // Keep the mouse mapping in step with what the next frame shows.
     if (view.getCenter() != before)
-        camera.apply();
+        camera.apply(*picture);
 
     if (input::isKeyPressed(sf::Keyboard::Num1))
         mode = MODE_TILE_PAINT;
@@ -54,11 +54,11 @@ void StateEditor::zoomAt(const sf::Vector2i& pixel, float steps)
         return;
     // The point under the cursor stays under it.
     sf::View& view = camera.getView();
-    const sf::Vector2f before = window->mapPixelToCoords(pixel, view);
-    view.setSize(window->getDefaultView().getSize() / wanted);
-    view.move(before - window->mapPixelToCoords(pixel, view));
+    const sf::Vector2f before = picture->mapPixelToCoords(pixel, view);
+    view.setSize(Camera::pictureView().getSize() / wanted);
+    view.move(before - picture->mapPixelToCoords(pixel, view));
     zoom = wanted;
-    camera.apply();
+    camera.apply(*picture);
 }
 
 void StateEditor::handleMouse()
@@ -92,7 +92,7 @@ bool StateEditor::stripMouse(bool pressed)
     const sf::Vector2f point = mouseScreen();
     const std::vector<std::pair<int, int>> choices = stampChoices();
     const int count = mode == MODE_TILE_PAINT ? static_cast<int>(tilePalette.size()) : static_cast<int>(choices.size());
-    strip.layout(window->getDefaultView().getSize(), count);
+    strip.layout(Camera::pictureView().getSize(), count);
     if (!strip.contains(point))
         return false;
     const int cell = strip.cellAt(point);
@@ -260,27 +260,14 @@ void StateEditor::handleKey(const sf::Event::KeyEvent& event)
             if (tileBrush > 0)
                 --tileBrush;
         } else if (mode == MODE_ENTITY) {
-            if (stampType == Entity::TYPE_DOODAD) {
-                if (doodadIndex > 0)
-                    --doodadIndex;
-                else
-                    stampType = Entity::TYPE_ROBBER;
-            } else if (stampType > Entity::TYPE_PLAYER) {
-                --stampType;
-            }
+            stepStamp(-1);
         }
     } else if (key == sf::Keyboard::E) {
         if (mode == MODE_TILE_PAINT) {
             if (tileBrush < static_cast<int>(ResourceManager::tileTextures.size()) - 1)
                 ++tileBrush;
         } else if (mode == MODE_ENTITY) {
-            if (stampType >= Entity::TYPE_PLAYER && stampType <= Entity::TYPE_CLERK)
-                ++stampType;
-            else if (stampType == Entity::TYPE_ROBBER)
-                stampType = Entity::TYPE_DOODAD;
-            else if (stampType == Entity::TYPE_DOODAD &&
-                     doodadIndex < static_cast<int>(ResourceManager::doodadTextures.size()) - 1)
-                ++doodadIndex;
+            stepStamp(1);
         }
     }
 

@@ -4,6 +4,7 @@
 #include "editor/stateeditor.h"
 
 #include "play/stategame.h"
+#include "world/levelfolder.h"
 #include "world/zone.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
@@ -45,7 +46,7 @@ std::string zoneNameIn(int zoneId)
     std::string bytes;
     std::string why;
     Zone probe(0, 1, 1, nullptr);
-    if (!Zone::readFile(Zone::fileName(zoneId), bytes, why) || !probe.loadBytes(bytes, why))
+    if (!Zone::readFile(LevelFolder::readPath(zoneId), bytes, why) || !probe.loadBytes(bytes, why))
         return "unreadable";
     return probe.name;
 }
@@ -146,7 +147,7 @@ void StateEditor::perform(Pending what)
 void StateEditor::requestSave()
 {
     const int id = currZone->id;
-    if (id >= 0 && id != source && fileExists(Zone::fileName(id))) {
+    if (id >= 0 && id != source && fileExists(LevelFolder::readPath(id))) {
         ask(Question::OVERWRITE);
         return;
     }
@@ -321,7 +322,7 @@ void StateEditor::returnFromTest()
     f5Latch = true;
     escapeLatch = true;
     leftHeld = true;
-    camera.apply();
+    camera.apply(*picture);
     console.print("%s", MSG_BACK);
     StateGame* play = game();
     if (play && play->takeTestEnd() == TestEnd::QUIT)

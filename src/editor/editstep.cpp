@@ -1,18 +1,15 @@
 #include "editor/editstep.h"
 
-#include "core/binaryio.h"
 #include "world/entity.h"
 #include "world/entitymanager.h"
 #include "world/tile.h"
 #include "world/zone.h"
+#include "world/zonefile.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <sstream>
 
 namespace {
-
-const std::size_t RECORD_TYPE_BYTES = 4;
 
 bool sameTile(const Tile& tile, int32_t type, int32_t texture, int32_t link)
 {
@@ -47,10 +44,10 @@ EditStep::EntityState EditStep::entityState(const Zone& zone, int entityId)
 {
     EntityState state{entityId, false, std::string()};
     if (const Entity* e = zone.get(entityId)) {
-        std::ostringstream out;
-        e->save(out);
+        std::vector<zonefile::EntityRecord> records(1);
+        e->save(records[0]);
         state.present = true;
-        state.record = out.str();
+        state.record = zonefile::encodeEntities(records);
     }
     return state;
 }
@@ -59,15 +56,14 @@ void EditStep::putEntity(Zone& zone, const EntityState& state)
 {
     if (zone.get(state.id))
         zone.remove(state.id, true);
-    if (!state.present || state.record.size() < RECORD_TYPE_BYTES)
+    std::vector<zonefile::EntityRecord> records;
+    std::string why;
+    if (!state.present || !zonefile::decodeEntities(state.record, records, why) || records.size() != 1)
         return;
-    std::istringstream in(state.record);
-    int32_t type = 0;
-    readInt32(in, type);
-    Entity* e = createEntity(type, &zone);
+    Entity* e = createEntity(records[0].type, &zone);
     if (!e)
         return;
-    e->load(in);
+    e->load(records[0]);
     zone.add(e);
 }
 

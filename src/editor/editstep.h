@@ -46,7 +46,7 @@ private:
     struct EntityState {
         int id;
         bool present;
-        std::string record; // as the zone file holds it
+        std::string record; // as a zone file's entity list of one holds it
     };
     struct GridState {
         bool used = false;

@@ -1,10 +1,13 @@
 #include "editor/recoveryfile.h"
 
+#include "core/atomicfile.h"
+#include "world/levelfolder.h"
 #include "world/zone.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <memory>
 #include <sys/stat.h>
@@ -46,24 +49,25 @@ bool idOfName(const std::string& file, int& zoneId)
 std::string RecoveryFile::pathFor(int zoneId)
 {
     const std::string stem = zoneId < 0 ? std::string(UNSAVED_NAME) : std::to_string(zoneId);
-    return Zone::LEVEL_DIR + stem + SUFFIX;
+    return LevelFolder::saveFolder() + stem + SUFFIX;
 }
 
 std::vector<RecoveryFile::Offer> RecoveryFile::findOffers()
 {
     std::vector<Offer> offers;
-    DIR* dir = ::opendir(Zone::LEVEL_DIR.c_str());
+    const std::string folder = LevelFolder::saveFolder();
+    DIR* dir = ::opendir(folder.c_str());
     if (!dir)
         return offers;
     while (const dirent* entry = ::readdir(dir)) {
         int zoneId = 0;
         if (!idOfName(entry->d_name, zoneId))
             continue;
-        Offer offer{Zone::LEVEL_DIR + entry->d_name, zoneId, 0};
+        Offer offer{folder + entry->d_name, zoneId, 0};
         std::time_t level = 0;
         if (!modifiedAt(offer.path, offer.written))
             continue;
-        if (zoneId >= 0 && modifiedAt(Zone::fileName(zoneId), level) && level > offer.written)
+        if (zoneId >= 0 && modifiedAt(LevelFolder::readPath(zoneId), level) && level > offer.written)
             continue;
         offers.push_back(offer);
     }
@@ -103,9 +107,13 @@ std::string RecoveryFile::clockTime(std::time_t when)
 
 bool RecoveryFile::write(const Zone& zone, std::string& why)
 {
+    LevelFolder::writeFolder();
     const std::string path = pathFor(zone.id);
-    if (!Zone::writeFileAtomically(path, zone.encode(), why))
+    int error = 0;
+    if (!writeFileAtomically(path, zone.encode(), error)) {
+        why = std::strerror(error);
         return false;
+    }
     if (!written.empty() && written != path)
         std::remove(written.c_str());
     written = path;

@@ -1,7 +1,7 @@
 #pragma once
-// The editor's safety copy of unsaved work: resources/lvl/<id>.zn.recovery (unsaved.zn.recovery
-// while the zone has no id), written atomically beside the levels and never over one, and
-// offered again on the next entry when it is newer than its level.
+// The editor's safety copy of unsaved work: <id>.zn.recovery (unsaved.zn.recovery while the
+// zone has no id) in the folder zones are saved to, written atomically and never over a
+// level, and offered again on the next entry when it is newer than its level.
 
 #include <chrono>
 #include <ctime>

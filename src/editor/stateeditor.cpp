@@ -5,6 +5,8 @@
 #include "core/input.h"
 #include "play/trigger.h"
 #include "world/entitymanager.h"
+#include "world/kinds.h"
+#include "world/levelfolder.h"
 #include "world/resourcemanager.h"
 #include "world/tile.h"
 #include "world/zone.h"
@@ -18,22 +20,12 @@ namespace {
 
 const int START_WIDTH = 10;
 const int START_HEIGHT = 10;
-
-// Tile index of a world coordinate, truncated toward zero; -1 (off the grid) for values no
-// grid could reach, so a wildly scrolled view never overflows the conversion.
-int tileIndex(float world)
-{
-    const float index = world / TILE_SIZE;
-    if (!(std::fabs(index) < 1.0e8f))
-        return -1;
-    return static_cast<int>(index);
-}
+const char* MSG_USER_ZONES = "The game's zone folder is read-only: zones save to %s";
 
 } // namespace
 
 StateEditor::StateEditor(sf::RenderWindow* targetWindow, State** stateTable)
     : State(targetWindow, stateTable),
-      camera(targetWindow),
       tileBrush(0),
       stampType(Entity::TYPE_PLAYER),
       doodadIndex(0),
@@ -56,6 +48,8 @@ StateEditor::StateEditor(sf::RenderWindow* targetWindow, State** stateTable)
     for (const sf::Texture& texture : ResourceManager::tileTextures)
         tilePalette.emplace_back(texture);
     console.print("Level editor, version 0.1!");
+    if (!LevelFolder::userFolder().empty())
+        console.print(MSG_USER_ZONES, LevelFolder::userFolder().c_str());
 }
 
 StateEditor::~StateEditor()
@@ -84,8 +78,8 @@ void StateEditor::enter()
     exitTo = -1;
     recoveryTimer = 0;
     recoveryPlace = 0;
-    // The mouse is mapped through the window's view: make it ours from the first frame.
-    camera.apply();
+    // The mouse is mapped through the picture's view: make it ours from the first frame.
+    camera.apply(*picture);
     offerRecovery();
 }
 
@@ -133,43 +127,72 @@ int StateEditor::update()
             handleEditorKeys();
         handleMouse();
     }
-    currZone->update(*currZone, true);
+    currZone->update(true);
     checkSelection();
     keepRecovery();
     return STATE_EDITOR;
 }
 
-sf::Vector2i StateEditor::mousePixel() const { return input::mousePosition(*window); }
+// A question takes its answer from the keys as the console does.
+bool StateEditor::isTyping() const { return !console.hidden || question != Question::NONE; }
 
 sf::Vector2f StateEditor::mouseWorld() const
 {
-    return screenToWorld(window->mapPixelToCoords(mousePixel(), camera.getView()));
+    return screenToWorld(picture->mapPixelToCoords(mousePixel(), camera.getView()));
 }
 
-Tile* StateEditor::mouseTile() const
-{
-    const sf::Vector2f world = mouseWorld();
-    return currZone->getTile(tileIndex(world.x), tileIndex(world.y));
-}
+Tile* StateEditor::mouseTile() const { return currZone->tileAt(mouseWorld()); }
 
 sf::Vector2f StateEditor::mouseScreen() const
 {
-    return window->mapPixelToCoords(mousePixel(), window->getDefaultView());
+    return picture->mapPixelToCoords(mousePixel(), Camera::pictureView());
+}
+
+std::vector<int> StateEditor::stampedKinds()
+{
+    std::vector<int> types;
+    for (const Kind& kind : kinds::all())
+        if (kind.stamp == Stamp::BY_KIND)
+            types.push_back(kind.type);
+    return types;
 }
 
 std::vector<std::pair<int, int>> StateEditor::stampChoices()
 {
     std::vector<std::pair<int, int>> choices;
-    for (int type = Entity::TYPE_PLAYER; type <= Entity::TYPE_ROBBER; ++type)
+    for (int type : stampedKinds())
         choices.emplace_back(type, 0);
     for (int prop = 0; prop < static_cast<int>(ResourceManager::doodadTextures.size()); ++prop)
         choices.emplace_back(Entity::TYPE_DOODAD, prop);
     return choices;
 }
 
+void StateEditor::stepStamp(int step)
+{
+    // The list runs through the kinds stamped by kind, in table order, then every prop.
+    const std::vector<int> byKind = stampedKinds();
+    const int at = static_cast<int>(std::find(byKind.begin(), byKind.end(), stampType) - byKind.begin());
+    const int last = static_cast<int>(byKind.size()) - 1;
+    const int props = static_cast<int>(ResourceManager::doodadTextures.size());
+    if (at <= last) {
+        if (at + step >= 0 && at + step <= last)
+            stampType = byKind[static_cast<std::size_t>(at + step)];
+        else if (step > 0)
+            stampType = Entity::TYPE_DOODAD;
+    } else if (step < 0) {
+        if (doodadIndex > 0)
+            --doodadIndex;
+        else if (last >= 0)
+            stampType = byKind[static_cast<std::size_t>(last)];
+    } else if (doodadIndex < props - 1) {
+        ++doodadIndex;
+    }
+}
+
 void StateEditor::stampEntity()
 {
-    const bool unit = stampType >= Entity::TYPE_PLAYER && stampType <= Entity::TYPE_ROBBER;
+    const Kind* kind = kinds::find(stampType);
+    const bool unit = kind != nullptr && kind->stamp == Stamp::BY_KIND;
     const bool prop = stampType == Entity::TYPE_DOODAD && Doodad::isValidProp(doodadIndex)
                    && doodadIndex < static_cast<int>(ResourceManager::doodadTextures.size());
     if ((!unit && !prop) || (stampType == Entity::TYPE_PLAYER && currZone->get(0)))

@@ -43,9 +43,12 @@ public:
     void leave() override;
     void handleEvent(const sf::Event& event) override;
     bool mayClose() override;
+    bool isTyping() const override;
 
     void handleMouse();
     void handleEditorKeys();
+    // Moves the stamp list's choice one line down (1) or up (-1).
+    void stepStamp(int step);
     void stampEntity();
 
     void consoleKey(const sf::Event::KeyEvent& key);
@@ -54,13 +57,11 @@ public:
     void runCommand(const std::string& line);
     void executeCommand(const std::vector<std::string>& tokens);
 
-    // The mouse in window pixels: every editor use of the mouse position starts here.
-    sf::Vector2i mousePixel() const;
     // The world point under the mouse, through the editor's view.
     sf::Vector2f mouseWorld() const;
     // The tile under the mouse, null off the grid.
     Tile* mouseTile() const;
-    // The mouse in screen pixels (the overlay's space).
+    // The mouse in the picture's own pixels (the overlay's space).
     sf::Vector2f mouseScreen() const;
     static const char* modeText(int editMode);
 
@@ -91,6 +92,8 @@ public:
     void zoomAt(const sf::Vector2i& pixel, float steps);
     // The tiles Z X C V set in tile properties mode: the dragged rectangle, else the tile.
     std::vector<Tile*> selectedTiles();
+    // The kinds the stamp list names one by one, in the kind table's order.
+    static std::vector<int> stampedKinds();
     // Every choice of the stamp list, in order: (type, prop number).
     static std::vector<std::pair<int, int>> stampChoices();
 

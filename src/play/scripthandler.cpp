@@ -2,6 +2,7 @@
 
 #include "world/entity.h"
 #include "world/entitymanager.h"
+#include "core/gamepad.h"
 #include "core/globals.h"
 #include "core/input.h"
 #include "world/resourcemanager.h"
@@ -62,16 +63,6 @@ std::string wrapToWidth(const std::string& text, float maxWidth)
         lastSpace = end ? std::string::npos : i;
     }
     return wrapped;
-}
-
-// Truncates toward zero like the tile lookups do; positions far off any grid map to a
-// value no destination can hold.
-int tileOf(float coordinate)
-{
-    const float q = coordinate / TILE_SIZE;
-    if (!(q > -2.0e9f && q < 2.0e9f))
-        return INT_MIN;
-    return static_cast<int>(q);
 }
 
 // The way left along a unit's path: to its next waypoint, then from waypoint to waypoint.
@@ -163,25 +154,25 @@ void ScriptHandler::popEvent()
         queue.pop_front();
 }
 
-void ScriptHandler::update(EntityManager& manager, Zone& zone)
+void ScriptHandler::update(Zone& zone)
 {
     if (walking)
-        updateWalk(manager, zone);
+        updateWalk(zone);
     if (boxVisible)
         updateDialog();
 }
 
-void ScriptHandler::updateWalk(EntityManager& manager, Zone& zone)
+void ScriptHandler::updateWalk(Zone& zone)
 {
     const Event& event = queue.front();
-    Entity* e = manager.get(event.entityId);
+    Entity* e = zone.get(event.entityId);
     if (e == nullptr || !Entity::isUnitType(e->getType())) {
         report(MSG_NO_WALKER, event.entityId);
         endWalk();
         return;
     }
     Unit* u = static_cast<Unit*>(e);
-    if (tileOf(u->position.y) == event.destY && tileOf(u->position.x) == event.destX) {
+    if (tileIndex(u->position.y) == event.destY && tileIndex(u->position.x) == event.destX) {
         endWalk();
         return;
     }
@@ -306,7 +297,8 @@ void ScriptHandler::typeCharacters(const std::string& text)
 bool ScriptHandler::advanceKeyHeld()
 {
     return input::isKeyPressed(sf::Keyboard::Return) || input::isKeyPressed(sf::Keyboard::Space) ||
-           input::isKeyPressed(sf::Keyboard::Z) || input::isKeyPressed(sf::Keyboard::Down);
+           input::isKeyPressed(sf::Keyboard::Z) || input::isKeyPressed(sf::Keyboard::Down) ||
+           Gamepad::held(Gamepad::A) || Gamepad::held(Gamepad::B) || Gamepad::held(Gamepad::START);
 }
 
 void ScriptHandler::draw(sf::RenderTarget& target)

@@ -1,20 +1,19 @@
 #include "world/zone.h"
 
-#include "core/binaryio.h"
+#include "core/atomicfile.h"
 #include "world/entity.h"
+#include "world/levelfolder.h"
 #include "core/globals.h"
 #include "world/resourcemanager.h"
 #include "world/tilebatch.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 
 const std::string Zone::LEVEL_DIR = "resources/lvl/";
 
@@ -26,20 +25,6 @@ const char* MSG_CREATED = "Successfully created file: %s !\n";
 const char* MSG_LOAD_ERROR = "Error loading level: %s!\n";
 const char* MSG_REASON = "\t%s\n";
 const char* MSG_MISSING_IMAGES = "%d tiles of %s name tile images that are not loaded; image 0 stands in\n";
-const char* MSG_ENTITY_COUNT = "%d entities to load\n";
-
-const std::size_t TILE_RECORD = 12;
-// Far beyond any real level; a bigger file is not read into memory at all.
-const std::streamoff MAX_FILE_BYTES = 256LL * 1024 * 1024;
-
-struct ZoneFile {
-    int id = 0;
-    std::string name;
-    int width = 0;
-    int height = 0;
-    std::size_t tilesOffset = 0;
-    int missingImages = 0;
-};
 
 // False when there is nothing to read; why is then empty for a missing file.
 bool readWholeFile(const std::string& file, std::string& bytes, std::string& why)
@@ -49,7 +34,7 @@ bool readWholeFile(const std::string& file, std::string& bytes, std::string& why
         return false;
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
-    if (size < 0 || size > MAX_FILE_BYTES) {
+    if (size < 0 || size > zonefile::MAX_FILE_BYTES) {
         why = "the file is too large to be a zone";
         return false;
     }
@@ -62,50 +47,30 @@ bool readWholeFile(const std::string& file, std::string& bytes, std::string& why
     return true;
 }
 
-// Header and tiles; the checker is left at the entity list. Nothing of the zone is touched
-// and nothing is allocated from an unchecked count.
-bool parseZoneFile(ByteChecker& c, ZoneFile& parsed)
+void buildTiles(const zonefile::ZoneData& data, std::vector<std::vector<Tile>>& grid)
 {
-    int32_t w = 0, h = 0;
-    if (!c.int32(parsed.id, "the header") || !c.string(parsed.name, "the zone name")
-        || !c.int32(w, "the header") || !c.int32(h, "the header"))
-        return false;
-    if (!Zone::validSize(w, h))
-        return c.fail("impossible size " + std::to_string(w) + " x " + std::to_string(h));
-    parsed.width = w;
-    parsed.height = h;
-    const long long tileCount = static_cast<long long>(w) * h;
-    if (!c.fits(tileCount, TILE_RECORD))
-        return c.fail("the file ends inside its tiles");
-    parsed.tilesOffset = c.offset();
-    for (long long t = 0; t < tileCount; ++t) {
-        int32_t kind = 0, texture = 0, link = 0;
-        c.int32(kind, "a tile");
-        c.int32(texture, "a tile");
-        c.int32(link, "a tile");
-        if (texture < 0 || static_cast<std::size_t>(texture) >= ResourceManager::tileTextures.size())
-            ++parsed.missingImages;
-    }
-    return true;
-}
-
-void buildTiles(const std::string& bytes, const ZoneFile& parsed, std::vector<std::vector<Tile>>& grid)
-{
-    const std::size_t tileCount = static_cast<std::size_t>(parsed.width) * static_cast<std::size_t>(parsed.height);
-    std::istringstream in(bytes.substr(parsed.tilesOffset, tileCount * TILE_RECORD));
     // Built in place: copying a prototype column would touch every tile's bytes twice.
     grid.clear();
-    grid.resize(static_cast<std::size_t>(parsed.width));
+    grid.resize(static_cast<std::size_t>(data.width));
     for (std::vector<Tile>& column : grid)
-        column.resize(static_cast<std::size_t>(parsed.height));
-    for (int x = 0; x < parsed.width; ++x) {
-        for (int y = 0; y < parsed.height; ++y) {
+        column.resize(static_cast<std::size_t>(data.height));
+    for (int x = 0; x < data.width; ++x) {
+        for (int y = 0; y < data.height; ++y) {
             Tile& tile = grid[static_cast<std::size_t>(x)][static_cast<std::size_t>(y)];
             tile.x = x;
             tile.y = y;
-            tile.load(in);
+            tile.load(data.tile(x, y));
         }
     }
+}
+
+int countMissingImages(const zonefile::ZoneData& data)
+{
+    int missing = 0;
+    for (const zonefile::TileRecord& t : data.tiles)
+        if (t.texture < 0 || static_cast<std::size_t>(t.texture) >= ResourceManager::tileTextures.size())
+            ++missing;
+    return missing;
 }
 
 } // namespace
@@ -129,15 +94,16 @@ Tile* Zone::getTile(int x, int y)
 
 const Tile* Zone::getTile(int x, int y) const { return const_cast<Zone*>(this)->getTile(x, y); }
 
+Tile* Zone::tileAt(const sf::Vector2f& world)
+{
+    return getTile(tileIndex(world.x), tileIndex(world.y));
+}
+
 int Zone::getWidth() const { return width; }
 
 int Zone::getHeight() const { return height; }
 
-bool Zone::validSize(int w, int h)
-{
-    return w >= 1 && h >= 1 && w <= MAX_SIDE && h <= MAX_SIDE
-        && static_cast<long long>(w) * h <= MAX_TILES;
-}
+bool Zone::validSize(int w, int h) { return zonefile::validSize(w, h); }
 
 bool Zone::resize(int w, int h)
 {
@@ -196,32 +162,20 @@ std::string Zone::fileName(int zoneId)
     return LEVEL_DIR + std::to_string(zoneId) + ".zn";
 }
 
-std::string Zone::encode() const
-{
-    std::ostringstream out;
-    writeInt32(out, id);
-    writeString(out, name);
-    writeInt32(out, width);
-    writeInt32(out, height);
-    for (const auto& column : tiles)
-        for (const auto& tile : column)
-            tile.save(out);
-    EntityManager::save(out);
-    return out.str();
-}
-
 bool Zone::save()
 {
     if (id < 0) {
         std::printf("%s\n", MSG_NO_ID);
         return false;
     }
-    const std::string file = fileName(id);
+    const std::string file = LevelFolder::writePath(id);
+    const std::string bytes = zonefile::encode(data());
+
     struct stat info;
     const bool existed = ::stat(file.c_str(), &info) == 0;
-    std::string why;
-    if (!writeFileAtomically(file, encode(), why)) {
-        std::printf(MSG_CANNOT_CREATE, why.c_str(), file.c_str());
+    int error = 0;
+    if (!writeFileAtomically(file, bytes, error)) {
+        std::printf(MSG_CANNOT_CREATE, std::strerror(error), file.c_str());
         return false;
     }
     if (!existed)
@@ -229,45 +183,31 @@ bool Zone::save()
     return true;
 }
 
-bool Zone::writeFileAtomically(const std::string& file, const std::string& bytes, std::string& why)
-{
-    // Write beside the old file and rename over it, so a failure never leaves half a file.
-    const std::string temp = file + ".tmp";
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) {
-        why = std::strerror(errno);
-        return false;
-    }
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0
-                && ::fsync(fileno(f)) == 0;
-    int error = errno;
-    if (std::fclose(f) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    if (written && std::rename(temp.c_str(), file.c_str()) != 0) {
-        written = false;
-        error = errno;
-    }
-    if (!written) {
-        std::remove(temp.c_str());
-        why = std::strerror(error);
-        return false;
-    }
-    return true;
-}
+std::string Zone::encode() const { return zonefile::encode(data()); }
 
-bool Zone::readFile(const std::string& file, std::string& bytes, std::string& why)
+zonefile::ZoneData Zone::data() const
 {
-    return readWholeFile(file, bytes, why);
+    zonefile::ZoneData d;
+    d.id = id;
+    d.name = name;
+    d.width = width;
+    d.height = height;
+    d.tiles.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (const auto& column : tiles)
+        for (const auto& tile : column)
+            d.tiles.push_back(tile.record());
+    EntityManager::save(d.entities);
+    return d;
 }
 
 Player* Zone::load(int zoneId, bool* loaded)
 {
-    const std::string file = fileName(zoneId);
+    const std::string file = LevelFolder::readPath(zoneId);
     std::string bytes;
     std::string why;
-    const bool accepted = readWholeFile(file, bytes, why) && loadBytes(bytes, why);
+    zonefile::ZoneData data;
+    const bool accepted = readWholeFile(file, bytes, why) && zonefile::decode(bytes, data, why)
+                       && canBuild(data.entities, why);
     if (loaded != nullptr)
         *loaded = accepted;
     if (!accepted) {
@@ -276,33 +216,41 @@ Player* Zone::load(int zoneId, bool* loaded)
             std::printf(MSG_REASON, why.c_str());
         return nullptr;
     }
+    const int missingImages = countMissingImages(data);
     if (missingImages > 0)
         std::printf(MSG_MISSING_IMAGES, missingImages, file.c_str());
-    std::printf(MSG_ENTITY_COUNT, static_cast<int>(entities.size()));
-    return asPlayer(get(0));
+    sayEntityCount(data.entities.size());
+    return adopt(data);
 }
 
 bool Zone::loadBytes(const std::string& bytes, std::string& why)
 {
-    ZoneFile parsed;
-    std::vector<Entity*> made;
-    ByteChecker checker(bytes);
-    if (!parseZoneFile(checker, parsed) || !makeEntities(checker, made)) {
-        why = checker.why;
+    zonefile::ZoneData data;
+    if (!zonefile::decode(bytes, data, why) || !canBuild(data.entities, why))
         return false;
-    }
+    adopt(data);
+    return true;
+}
+
+bool Zone::readFile(const std::string& file, std::string& bytes, std::string& why)
+{
+    return readWholeFile(file, bytes, why);
+}
+
+Player* Zone::adopt(const zonefile::ZoneData& data)
+{
     std::vector<std::vector<Tile>> grid;
-    buildTiles(bytes, parsed, grid);
+    buildTiles(data, grid);
 
     // Everything checked and built: only now does the zone change.
-    missingImages = parsed.missingImages;
     clear();
-    id = parsed.id;
-    name = parsed.name;
+    id = data.id;
+    name = data.name;
     tiles.swap(grid);
-    width = parsed.width;
-    height = parsed.height;
+    width = data.width;
+    height = data.height;
     ++Tile::layoutVersion;
-    registerMade(made);
-    return true;
+    // The ground atlas is made while loading rather than in the first frame drawn.
+    TileBatch::prepare();
+    return build(data.entities);
 }

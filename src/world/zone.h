@@ -11,10 +11,8 @@
 class Zone : public EntityManager {
 public:
     static const std::string LEVEL_DIR;
-    // Bounds on sizes from files and the editor: a tile with its sprite is about 300 bytes,
-    // so a million of them is already a third of a gigabyte.
-    static constexpr int MAX_SIDE = 4096;
-    static constexpr int MAX_TILES = 1024 * 1024;
+    static constexpr int MAX_SIDE = zonefile::MAX_SIDE;
+    static constexpr int MAX_TILES = zonefile::MAX_TILES;
 
     int id;
     std::string name;
@@ -27,11 +25,17 @@ public:
 
     Tile* getTile(int x, int y);
     const Tile* getTile(int x, int y) const;
+    // The tile under a world position; null off the grid.
+    Tile* tileAt(const sf::Vector2f& world);
     int getWidth() const;
     int getHeight() const;
     static bool validSize(int w, int h);
     // False, and nothing changes, for sizes below 1 or above the bounds.
     bool resize(int w, int h);
+
+    // One simulation step of the zone's own entities over its own grid.
+    void update(bool frozen) { EntityManager::update(*this, frozen); }
+    using EntityManager::update;
 
     // The ground that can touch the view in one batch, then the entities.
     void draw(sf::RenderTarget& target, bool debug);
@@ -40,7 +44,10 @@ public:
     void drawInfo(sf::RenderTarget& target);
     sf::Vector2f findLinkIn(int fromId) const;
 
+    // The zone's file beside the resources; LevelFolder chooses what is really read and saved.
     static std::string fileName(int zoneId);
+    // What a save writes.
+    zonefile::ZoneData data() const;
     // The zone file's bytes.
     std::string encode() const;
     using EntityManager::save;
@@ -51,15 +58,12 @@ public:
     Player* load(int zoneId, bool* loaded = nullptr);
     // The same from bytes in memory, silently: false with why, and the zone as it was.
     bool loadBytes(const std::string& bytes, std::string& why);
-
     // False when there is nothing to read; why is then empty for a missing file.
     static bool readFile(const std::string& file, std::string& bytes, std::string& why);
-    // Writes beside the file and renames over it, so a failure never leaves half a file;
-    // false with the system's reason.
-    static bool writeFileAtomically(const std::string& file, const std::string& bytes, std::string& why);
 
 private:
+    // Takes over checked data; canBuild has accepted its entities.
+    Player* adopt(const zonefile::ZoneData& data);
+
     std::vector<std::vector<Tile>> tiles;
-    // Tiles of the last load naming images that are not loaded.
-    int missingImages = 0;
 };
