@@ -87,32 +87,39 @@ void PaletteStrip::drawStamps(sf::RenderTarget& target, const std::vector<std::p
                               int chosen, int hovered)
 {
     drawCells(target, chosen, hovered);
-    if (!samples || sampled != choices) {
-        samples.reset(new EntityManager(nullptr));
-        sampled = choices;
-        sampleOrder.clear();
-        for (const auto& choice : choices) {
-            Entity* e = choice.first == Entity::TYPE_DOODAD ? new Doodad(samples.get(), choice.second)
-                                                           : createEntity(choice.first, samples.get());
-            if (e)
-                samples->add(e);
-            sampleOrder.push_back(e);
-        }
-    }
-    const sf::View screen = target.getView();
-    const sf::Vector2f size = screen.getSize();
-    for (int i = 0; i < cells && i < static_cast<int>(sampleOrder.size()); ++i) {
-        Entity* sample = sampleOrder[static_cast<std::size_t>(i)];
+    if (sampled != choices || sampledWidth != cellWidth)
+        paintSamples(choices);
+    // The picture holds colours already weighed by their cover.
+    sf::Sprite shown(samplePicture.getTexture());
+    shown.setPosition(area.left, area.top);
+    target.draw(shown, sf::BlendMode(sf::BlendMode::One, sf::BlendMode::OneMinusSrcAlpha));
+}
+
+void PaletteStrip::paintSamples(const std::vector<std::pair<int, int>>& choices)
+{
+    sampled = choices;
+    sampledWidth = cellWidth;
+    // Drawn once, standing still: a unit's animation would step on with every draw.
+    if (!samplePicture.create(static_cast<unsigned>(area.width), static_cast<unsigned>(area.height)))
+        return;
+    samplePicture.clear(sf::Color::Transparent);
+    EntityManager samples(nullptr);
+    for (int i = 0; i < cells && i < static_cast<int>(choices.size()); ++i) {
+        const std::pair<int, int>& choice = choices[static_cast<std::size_t>(i)];
+        Entity* sample = choice.first == Entity::TYPE_DOODAD ? new Doodad(&samples, choice.second)
+                                                            : createEntity(choice.first, &samples);
         if (!sample)
             continue;
+        samples.add(sample);
         const sf::FloatRect box = cell(i);
         // A view of the world around the entity's feet, shrunk into the cell.
         sf::View view(sf::Vector2f(0.0f, -box.height * 0.4f / ENTITY_SCALE),
                       sf::Vector2f(box.width / ENTITY_SCALE, box.height / ENTITY_SCALE));
-        view.setViewport(sf::FloatRect(box.left / size.x, box.top / size.y, box.width / size.x, box.height / size.y));
-        target.setView(view);
+        view.setViewport(sf::FloatRect((box.left - area.left) / area.width, (box.top - area.top) / area.height,
+                                       box.width / area.width, box.height / area.height));
+        samplePicture.setView(view);
         sample->position = ZERO_VECTOR;
-        sample->draw(target);
+        sample->draw(samplePicture);
     }
-    target.setView(screen);
+    samplePicture.display();
 }

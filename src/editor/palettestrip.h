@@ -3,14 +3,12 @@
 // paint mode, every stampable kind and prop in entity mode. A click on a cell chooses it.
 
 #include <SFML/Graphics/Rect.hpp>
+#include <SFML/Graphics/RenderTexture.hpp>
 #include <SFML/System/Vector2.hpp>
-#include <memory>
 #include <utility>
 #include <vector>
 
 namespace sf { class RenderTarget; }
-class Entity;
-class EntityManager;
 
 class PaletteStrip final {
 public:
@@ -37,12 +35,13 @@ public:
 
 private:
     void drawCells(sf::RenderTarget& target, int chosen, int hovered);
+    void paintSamples(const std::vector<std::pair<int, int>>& choices);
 
     sf::FloatRect area;
     int cells = 0;
     float cellWidth = 0.0f;
-    // One entity of each stamp choice, made on first use, to draw as it would stand.
-    std::unique_ptr<EntityManager> samples;
+    // One entity of each stamp choice as it would stand, drawn once into the strip's cells.
+    sf::RenderTexture samplePicture;
     std::vector<std::pair<int, int>> sampled;
-    std::vector<Entity*> sampleOrder; // by choice; null where none could be made
+    float sampledWidth = -1.0f;
 };

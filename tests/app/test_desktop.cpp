@@ -301,8 +301,12 @@ TEST(ScaledPicture, IsTheUnscaledPictureScaledPixelForPixel)
     editor.console.hidden = false;
     editor.console.print("help");
     Screen screen(window);
+    // The editor shows where the mouse is: keep it on the same picture pixel at every size.
+    input::ScriptedSource script;
+    input::setSource(&script);
     auto drawAt = [&](sf::Vector2u size) {
         window.setSize(size);
+        script.setMouse(sf::Vector2i(Letterbox(size).area().left, Letterbox(size).area().top));
         // The renderer takes up the new size with the next shown frame.
         for (int pass = 0; pass < 2; ++pass) {
             if (pass == 1)
@@ -341,6 +345,7 @@ TEST(ScaledPicture, IsTheUnscaledPictureScaledPixelForPixel)
     }
     editor.leave();
     destroyStates(states);
+    input::setSource(nullptr);
     window.setSize(fullSize);
 }
 

@@ -224,7 +224,8 @@ TEST_F(EditorSafetyTest, RecoveryFilesThatDoNotLoadAreReportedAndLeftAlone)
 TEST_F(EditorSafetyTest, AFailedRecoveryWriteIsOneLineAndEditingGoesOn)
 {
     unsavedZone(787);
-    fs::create_directory("resources/lvl/787.zn.recovery.tmp");
+    // A folder where the file should go: no way of writing files can put one there.
+    fs::create_directories("resources/lvl/787.zn.recovery/inside");
     editor->console.log.clear();
     for (int f = 0; f < RecoveryFile::INTERVAL_FRAMES; ++f)
         editor->update();
@@ -233,7 +234,7 @@ TEST_F(EditorSafetyTest, AFailedRecoveryWriteIsOneLineAndEditingGoesOn)
     pointAt(tileCentre(1, 0));
     click();
     EXPECT_EQ(editor->currZone->getTile(1, 0)->texture, 1);
-    fs::remove("resources/lvl/787.zn.recovery.tmp");
+    fs::remove_all("resources/lvl/787.zn.recovery");
     for (int f = 0; f < RecoveryFile::INTERVAL_FRAMES; ++f)
         editor->update();
     EXPECT_EQ(editor->console.log.size(), 1u);
