@@ -15,6 +15,7 @@
 #include <SFML/Graphics/RenderTexture.hpp>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -235,7 +236,8 @@ TEST_F(FastMethodsTest, ChaseRunsTheSameWithRememberedPathsAndTheGrid)
         ASSERT_TRUE(sameBits(plain.frames[f], fast.frames[f])) << "frame " << f;
 }
 
-// Patterned tile images of the game's three heights, so a texel off anywhere shows.
+// Patterned tile images of the game's three heights, shaped as the game's are (a diamond,
+// walls rising from it, empty corners), so a texel off anywhere shows.
 std::vector<sf::Texture> patternedTiles()
 {
     std::vector<sf::Texture> images(6);
@@ -243,10 +245,15 @@ std::vector<sf::Texture> patternedTiles()
     for (unsigned i = 0; i < images.size(); ++i) {
         sf::Image image;
         image.create(128, heights[i]);
+        const float middle = static_cast<float>(heights[i]) - 32.5f;
         for (unsigned y = 0; y < heights[i]; ++y)
-            for (unsigned x = 0; x < 128; ++x)
+            for (unsigned x = 0; x < 128; ++x) {
+                const bool shown = y + 64 < heights[i] ? x >= 8 && x < 120
+                                                       : std::abs(x - 63.5f) / 64 + std::abs(y - middle) / 32 <= 1.0f;
                 image.setPixel(x, y, sf::Color(static_cast<sf::Uint8>(x * 7 + i * 40), static_cast<sf::Uint8>(y * 13),
-                                               static_cast<sf::Uint8>((x ^ y) * 5), (x + y) % 5 == 0 ? 120 : 255));
+                                               static_cast<sf::Uint8>((x ^ y) * 5),
+                                               !shown ? 0 : (x + y) % 5 == 0 ? 120 : 255));
+            }
         images[i].loadFromImage(image);
     }
     return images;
@@ -278,12 +285,17 @@ TEST_F(FastMethodsTest, BatchedGroundAndCulledEntitiesPaintTheSamePixels)
         sf::RenderTexture plainTarget, fastTarget;
         ASSERT_TRUE(plainTarget.create(800, 600));
         ASSERT_TRUE(fastTarget.create(800, 600));
-        // Whole, fractional and far-off centres, a zoomed-out view and the debug overlay.
-        const sf::Vector2f centres[] = {{0, 600}, {-700.25f, 900.7f}, {1200, 1400}, {-3000, 5000}, {333.3f, 111.1f}};
+        // Whole, fractional and far-off centres, and centres that put every pixel centre on
+        // texel edges at 1:1 (x.5), 2x (x.75) and 1.25x (x.6); at the game's scale, scaled as
+        // a resized window scales it, and zoomed out; the debug overlay now and then.
+        const sf::Vector2f centres[] = {{0, 600},           {0.5f, 600.5f},       {-700.75f, 900.25f},
+                                        {333.6f, 111.6f},   {1200.3f, 1400.7f},   {-3000, 5000}};
         int shot = 0;
         for (const sf::Vector2f& c : centres) {
-            for (float zoom : {1.0f, 3.0f}) {
-                sf::View view(c, sf::Vector2f(800 * zoom, 600 * zoom));
+            for (float scale : {1.0f, 1.25f, 2.0f, 0.75f, 1.0f / 3}) {
+                SCOPED_TRACE("centre " + std::to_string(c.x) + ", " + std::to_string(c.y) + " scale " +
+                             std::to_string(scale));
+                sf::View view(c, sf::Vector2f(800 / scale, 600 / scale));
                 for (sf::RenderTexture* t : {&plainTarget, &fastTarget}) {
                     t->setView(view);
                     t->clear(sf::Color(10, 20, 30));
@@ -294,7 +306,7 @@ TEST_F(FastMethodsTest, BatchedGroundAndCulledEntitiesPaintTheSamePixels)
                 fastTarget.display();
                 const sf::Image a = plainTarget.getTexture().copyToImage();
                 const sf::Image b = fastTarget.getTexture().copyToImage();
-                ASSERT_EQ(0, std::memcmp(a.getPixelsPtr(), b.getPixelsPtr(), 800 * 600 * 4)) << "view " << shot;
+                ASSERT_EQ(0, std::memcmp(a.getPixelsPtr(), b.getPixelsPtr(), 800 * 600 * 4));
                 ++shot;
             }
         }

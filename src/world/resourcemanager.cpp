@@ -3,7 +3,6 @@
 #include "core/animation.h"
 #include "core/globals.h"
 #include "core/spritetrim.h"
-#include "world/tilebatch.h"
 
 #include <cstdio>
 
@@ -131,7 +130,6 @@ bool ResourceManager::loadResources()
 
     for (const char* path : SOUNDS)
         loadSound(path);
-    TileBatch::prepare();
     return true;
 }
 

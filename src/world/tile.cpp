@@ -33,9 +33,13 @@ sf::Sprite Tile::imageSprite(int i)
 {
     const sf::Texture& image = ResourceManager::tileTextures[static_cast<std::size_t>(i)];
     sf::Sprite sprite(image);
-    const sf::Vector2u size = image.getSize();
-    sprite.setOrigin(static_cast<float>(size.x / 2), static_cast<float>(size.y) - TILE_SCREEN_HEIGHT);
+    sprite.setOrigin(imageOrigin(image.getSize()));
     return sprite;
+}
+
+sf::Vector2f Tile::imageOrigin(const sf::Vector2u& size)
+{
+    return sf::Vector2f(static_cast<float>(size.x / 2), static_cast<float>(size.y) - TILE_SCREEN_HEIGHT);
 }
 
 void Tile::setType(TileType typeIn)

@@ -50,4 +50,7 @@ public:
     // bottom 64 rows the diamond. Made when needed rather than kept in every tile, where
     // it would be nine tenths of a big zone's memory.
     static sf::Sprite imageSprite(int i);
+    // Where on an image of this size the anchor lies: the diamond's top corner, centred in
+    // its bottom 64 rows.
+    static sf::Vector2f imageOrigin(const sf::Vector2u& size);
 };

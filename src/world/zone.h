@@ -32,9 +32,9 @@ public:
     // False, and nothing changes, for sizes below 1 or above the bounds.
     bool resize(int w, int h);
 
-    // The ground that can touch the view in one batch, then the entities.
+    // The ground that can touch the view in runs of one image, then the entities.
     void draw(sf::RenderTarget& target, bool debug);
-    // Every tile as its own sprite, then every entity: the reference for draw.
+    // Every tile as its own sprite, then every entity whole: the reference for draw.
     void drawAll(sf::RenderTarget& target, bool debug);
     void drawInfo(sf::RenderTarget& target);
     sf::Vector2f findLinkIn(int fromId) const;
