@@ -316,4 +316,59 @@ TEST_F(FastMethodsTest, BatchedGroundAndCulledEntitiesPaintTheSamePixels)
     ResourceManager::tileTextures.swap(ours);
 }
 
+// Draws nothing; counts the draw calls that reach it.
+class CountingTarget final : public sf::RenderTarget {
+public:
+    sf::Vector2u getSize() const override { return {800, 600}; }
+    bool setActive(bool active) override
+    {
+        calls += active ? 1 : 0;
+        return false;
+    }
+    int calls = 0;
+};
+
+TEST_F(FastMethodsTest, TileOverlayDrawsOnlyWhatCanTouchTheViewAsTheWholeOverlayWould)
+{
+    // Every kind, links with the longest labels, on a zone far bigger than the view.
+    std::mt19937 gen(5);
+    Zone zone(0, 150, 120, nullptr);
+    for (int x = 0; x < 150; ++x)
+        for (int y = 0; y < 120; ++y) {
+            Tile* tile = zone.getTile(x, y);
+            tile->setType(static_cast<TileType>(gen() % 4));
+            tile->link = gen() % 3 == 0 ? -2147483647 - 1 : static_cast<int>(gen() % 100);
+        }
+    auto everyTile = [&](sf::RenderTarget& target) {
+        for (int x = 0; x < 150; ++x)
+            for (int y = 0; y < 120; ++y)
+                zone.getTile(x, y)->drawInfo(target);
+    };
+    sf::RenderTexture plainTarget, fastTarget;
+    ASSERT_TRUE(plainTarget.create(800, 600));
+    ASSERT_TRUE(fastTarget.create(800, 600));
+    const std::pair<sf::Vector2f, float> views[] = {{{0, 300}, 1.0f},          {{-300.5f, 2000.5f}, 1.25f},
+                                                    {{1500.75f, 4000.25f}, 2.0f}, {{-9000, 4200}, 0.75f},
+                                                    {{400, 5000}, 1.0f / 3},    {{8000.2f, 8000}, 1.0f}};
+    for (const auto& v : views) {
+        SCOPED_TRACE("centre " + std::to_string(v.first.x) + ", " + std::to_string(v.first.y));
+        const sf::View view(v.first, sf::Vector2f(800 / v.second, 600 / v.second));
+        CountingTarget plainCount, fastCount;
+        for (sf::RenderTarget* t : std::initializer_list<sf::RenderTarget*>{&plainTarget, &fastTarget, &plainCount, &fastCount}) {
+            t->setView(view);
+            t->clear(sf::Color(10, 20, 30));
+        }
+        everyTile(plainTarget);
+        zone.drawInfo(fastTarget);
+        plainTarget.display();
+        fastTarget.display();
+        const sf::Image a = plainTarget.getTexture().copyToImage();
+        const sf::Image b = fastTarget.getTexture().copyToImage();
+        ASSERT_EQ(0, std::memcmp(a.getPixelsPtr(), b.getPixelsPtr(), 800 * 600 * 4));
+        everyTile(plainCount);
+        zone.drawInfo(fastCount);
+        EXPECT_LT(fastCount.calls * 10, plainCount.calls);
+    }
+}
+
 } // namespace

@@ -36,6 +36,9 @@ public:
     void draw(sf::RenderTarget& target);
     void drawOutline(sf::RenderTarget& target);
     void drawInfo(sf::RenderTarget& target);
+    // How far to either side of its anchor drawInfo can paint; it paints nothing above the
+    // anchor and nothing more than a diamond's height below it.
+    static float infoHalfWidth();
 
     void save(std::ostream& out) const;
     void load(std::istream& in);

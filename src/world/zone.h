@@ -36,6 +36,7 @@ public:
     void draw(sf::RenderTarget& target, bool debug);
     // Every tile as its own sprite, then every entity whole: the reference for draw.
     void drawAll(sf::RenderTarget& target, bool debug);
+    // The kinds and links of the tiles that can touch the view (the editor's overlay).
     void drawInfo(sf::RenderTarget& target);
     sf::Vector2f findLinkIn(int fromId) const;
 
