@@ -9,16 +9,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
+#include <queue>
+#include <tuple>
 #include <utility>
 
 namespace {
 
 using Tiles = std::vector<std::vector<Tile>>;
-
-// Images further apart along the screen's rows than three half diamonds never meet; while
-// no image is wider, the ground may be placed diagonal by diagonal (further back first),
-// which gathers longer runs than the grid's own order.
-const float DIAGONAL_ORDER_WIDTH = 3.0f * TILE_SCREEN_HEIGHT;
 
 // Where a tile's sprite puts its image, summed as the media library sums a sprite's
 // transform, so that these corners are the sprite's to the last bit.
@@ -37,96 +35,164 @@ bool overlap(const sf::FloatRect& a, const sf::FloatRect& b)
         && b.top < a.top + a.height;
 }
 
-// Which run each visible tile goes into. Runs are drawn in order. A tile joins the latest
-// run of its image, unless a tile placed before it that it overlaps is in a later run;
-// then it opens a new run at the end.
+// The two triangles of a sprite's strip, in the order the strip hands them on.
+void addQuad(std::vector<sf::Vertex>& into, const sf::Vector2f& corner, const sf::Vector2f& size)
+{
+    const sf::Vertex v0(corner, sf::Vector2f(0.0f, 0.0f));
+    const sf::Vertex v1(sf::Vector2f(corner.x, corner.y + size.y), sf::Vector2f(0.0f, size.y));
+    const sf::Vertex v2(sf::Vector2f(corner.x + size.x, corner.y), sf::Vector2f(size.x, 0.0f));
+    const sf::Vertex v3(corner + size, size);
+    into.insert(into.end(), {v0, v1, v2, v2, v1, v3});
+}
+
+// The visible tiles, in an order that keeps every pair that overlaps as the grid has it,
+// cut into runs of one image. A run takes every tile of its image that is free to go (all
+// it overlaps from earlier in the grid already placed), and those that frees in turn. The
+// next run is of the image of the furthest-back tile free to go (the rightmost of a
+// diagonal), so the runs sweep the ground from back to front and a street, a lawn or a
+// wall goes in a few long runs.
 class Runs {
 public:
-    Runs(const Tiles& tilesIn, const VisibleTiles& visible, int topIn, int bottom, float widest, float tallest)
+    Runs(const Tiles& tilesIn, const VisibleTiles& visible, float widest, float tallest)
         : tiles(tilesIn), images(ResourceManager::tileTextures), left(visible.firstColumn),
-          columns(visible.lastColumn - visible.firstColumn + 1), top(topIn), rows(bottom - topIn + 1),
+          columns(visible.lastColumn - visible.firstColumn + 1),
           // Images overlap only this many diagonals across and this many rows of diagonals up.
           across(static_cast<int>(std::ceil(widest / TILE_SCREEN_HEIGHT))),
-          up(static_cast<int>(std::ceil(tallest / (TILE_SCREEN_HEIGHT * 0.5f)))),
-          runAt(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), -1),
-          lastRunOf(images.size(), -1)
+          up(static_cast<int>(std::ceil(tallest / (TILE_SCREEN_HEIGHT * 0.5f))))
     {
-    }
-
-    void place(int x, int y)
-    {
-        const Tile& tile = at(x, y);
-        const sf::FloatRect box = imageBox(tile);
-        int after = -1;
-        const int reach = (across + up + 1) / 2;
-        for (int dx = -reach; dx <= reach; ++dx)
-            for (int dy = -reach; dy <= reach; ++dy) {
-                if (std::abs(dx - dy) > across || std::abs(dx + dy) > up)
-                    continue;
-                const int run = runOf(x + dx, y + dy);
-                if (run > after && overlap(box, imageBox(at(x + dx, y + dy))))
-                    after = run;
-            }
-        int& run = lastRunOf[static_cast<std::size_t>(tile.shownImage())];
-        if (run < 0 || run < after) {
-            run = static_cast<int>(runImages.size());
-            runImages.push_back(tile.shownImage());
+        top = static_cast<int>(tiles[0].size());
+        int bottom = -1;
+        for (int x = visible.firstColumn; x <= visible.lastColumn; ++x) {
+            top = std::min(top, visible.firstRows[static_cast<std::size_t>(x)]);
+            bottom = std::max(bottom, visible.lastRows[static_cast<std::size_t>(x)]);
         }
-        runAt[index(x, y)] = run;
-        placed.emplace_back(&tile, run);
+        rows = bottom - top + 1;
+        slots.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), -1);
+        for (int x = visible.firstColumn; x <= visible.lastColumn; ++x)
+            for (int y = visible.firstRows[static_cast<std::size_t>(x)]; y <= visible.lastRows[static_cast<std::size_t>(x)]; ++y) {
+                slots[slot(x, y)] = static_cast<int>(cells.size());
+                cells.push_back({x, y, &at(x, y), box(at(x, y))});
+            }
+        link();
+        free.resize(images.size());
+        for (std::size_t c = 0; c < cells.size(); ++c)
+            if (waiting[c] == 0)
+                release(static_cast<int>(c));
     }
 
-    std::vector<int> runImages;
-    std::vector<std::pair<const Tile*, int>> placed; // in the order placed, with their runs
+    // The next run's image, and its tiles in drawing order; false when all are placed.
+    bool next(int& image, std::vector<const Tile*>& run)
+    {
+        // Cells already placed by an earlier run are dropped from the front as they come.
+        while (!fronts.empty() && waiting[static_cast<std::size_t>(std::get<2>(fronts.top()))] < 0)
+            fronts.pop();
+        if (fronts.empty())
+            return false;
+        image = cells[static_cast<std::size_t>(std::get<2>(fronts.top()))].tile->shownImage();
+        run.clear();
+        std::vector<int> going;
+        going.swap(free[static_cast<std::size_t>(image)]);
+        for (std::size_t k = 0; k < going.size(); ++k) {
+            const std::size_t c = static_cast<std::size_t>(going[k]);
+            waiting[c] = -1;
+            run.push_back(cells[c].tile);
+            for (std::size_t e = firstAfter[c]; e < firstAfter[c + 1]; ++e) {
+                const std::size_t later = static_cast<std::size_t>(after[e]);
+                if (--waiting[later] > 0)
+                    continue;
+                if (cells[later].tile->shownImage() == image)
+                    going.push_back(after[e]);
+                else
+                    release(after[e]);
+            }
+        }
+        return true;
+    }
 
 private:
+    struct Cell {
+        int x;
+        int y;
+        const Tile* tile;
+        sf::FloatRect box;
+    };
+
     const Tile& at(int x, int y) const { return tiles[static_cast<std::size_t>(x)][static_cast<std::size_t>(y)]; }
 
-    sf::FloatRect imageBox(const Tile& tile) const
+    sf::FloatRect box(const Tile& tile) const
     {
         const sf::Vector2u size = images[static_cast<std::size_t>(tile.shownImage())].getSize();
         return sf::FloatRect(imageCorner(tile, size), sf::Vector2f(size));
     }
 
-    std::size_t index(int x, int y) const
+    std::size_t slot(int x, int y) const
     {
         return static_cast<std::size_t>(x - left) * static_cast<std::size_t>(rows) + static_cast<std::size_t>(y - top);
     }
 
-    // The run of a tile placed already; -1 for one not placed or not visible.
-    int runOf(int x, int y) const
+    // The visible tile at (x, y), or -1.
+    int cellAt(int x, int y) const
     {
         if (x < left || x >= left + columns || y < top || y >= top + rows)
             return -1;
-        return runAt[index(x, y)];
+        return slots[slot(x, y)];
+    }
+
+    // Cell c is free to go.
+    void release(int c)
+    {
+        const Cell& cell = cells[static_cast<std::size_t>(c)];
+        free[static_cast<std::size_t>(cell.tile->shownImage())].push_back(c);
+        fronts.emplace(cell.x + cell.y, cell.y, c);
+    }
+
+    // For every pair that overlaps, the later in the grid waits for the earlier.
+    void link()
+    {
+        std::vector<std::pair<int, int>> pairs; // earlier, later
+        waiting.assign(cells.size(), 0);
+        const int reach = (across + up + 1) / 2;
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            const Cell& cell = cells[c];
+            for (int dx = -reach; dx <= 0; ++dx)
+                for (int dy = -reach; dy <= (dx < 0 ? reach : -1); ++dy) {
+                    const int earlier = cellAt(cell.x + dx, cell.y + dy);
+                    if (earlier >= 0 && std::abs(dx - dy) <= across && std::abs(dx + dy) <= up
+                        && overlap(cell.box, cells[static_cast<std::size_t>(earlier)].box)) {
+                        pairs.emplace_back(earlier, static_cast<int>(c));
+                        ++waiting[c];
+                    }
+                }
+        }
+        firstAfter.assign(cells.size() + 1, 0);
+        for (const auto& p : pairs)
+            ++firstAfter[static_cast<std::size_t>(p.first) + 1];
+        for (std::size_t c = 1; c < firstAfter.size(); ++c)
+            firstAfter[c] += firstAfter[c - 1];
+        after.resize(pairs.size());
+        std::vector<std::size_t> fill(firstAfter.begin(), firstAfter.end() - 1);
+        for (const auto& p : pairs)
+            after[fill[static_cast<std::size_t>(p.first)]++] = p.second;
     }
 
     const Tiles& tiles;
     const std::vector<sf::Texture>& images;
     const int left;
     const int columns;
-    const int top;
-    const int rows;
     const int across;
     const int up;
-    std::vector<int> runAt;     // per tile of the visible window
-    std::vector<int> lastRunOf; // per image
+    int top = 0;
+    int rows = 0;
+    std::vector<int> slots;             // per tile of the visible window, its cell or -1
+    std::vector<Cell> cells;            // the visible tiles in the grid's order
+    std::vector<int> waiting;           // per cell, the earlier overlapping cells not yet placed; -1 once placed
+    std::vector<std::size_t> firstAfter; // per cell, where its later overlapping cells start in after
+    std::vector<int> after;
+    std::vector<std::vector<int>> free; // per image, cells free to go
+    // Cells free to go as (diagonal, row, cell): furthest back, then rightmost, on top.
+    using Front = std::tuple<int, int, int>;
+    std::priority_queue<Front, std::vector<Front>, std::greater<Front>> fronts;
 };
-
-// The two triangles of a sprite's strip, in the order the strip hands them on.
-void putQuad(sf::Vertex* into, const sf::Vector2f& corner, const sf::Vector2f& size)
-{
-    const sf::Vertex v0(corner, sf::Vector2f(0.0f, 0.0f));
-    const sf::Vertex v1(sf::Vector2f(corner.x, corner.y + size.y), sf::Vector2f(0.0f, size.y));
-    const sf::Vertex v2(sf::Vector2f(corner.x + size.x, corner.y), sf::Vector2f(size.x, 0.0f));
-    const sf::Vertex v3(corner + size, size);
-    into[0] = v0;
-    into[1] = v1;
-    into[2] = v2;
-    into[3] = v2;
-    into[4] = v1;
-    into[5] = v3;
-}
 
 } // namespace
 
@@ -144,44 +210,16 @@ void TileBatch::draw(const Tiles& tiles, sf::RenderTarget& target)
                                (widest + 1.0f) * 0.5f, tallest - TILE_SCREEN_HEIGHT, TILE_SCREEN_HEIGHT);
     if (visible.empty())
         return;
-    const auto firstRow = [&](int x) { return visible.firstRows[static_cast<std::size_t>(x)]; };
-    const auto lastRow = [&](int x) { return visible.lastRows[static_cast<std::size_t>(x)]; };
-    int top = firstRow(visible.firstColumn), bottom = lastRow(visible.firstColumn);
-    for (int x = visible.firstColumn; x <= visible.lastColumn; ++x) {
-        top = std::min(top, firstRow(x));
-        bottom = std::max(bottom, lastRow(x));
-    }
-
-    Runs runs(tiles, visible, top, bottom, widest, tallest);
-    if (widest <= DIAGONAL_ORDER_WIDTH) {
-        for (int s = visible.firstColumn + top; s <= visible.lastColumn + bottom; ++s)
-            for (int x = std::max(visible.firstColumn, s - bottom); x <= std::min(visible.lastColumn, s - top); ++x)
-                if (s - x >= firstRow(x) && s - x <= lastRow(x))
-                    runs.place(x, s - x);
-    } else {
-        for (int x = visible.firstColumn; x <= visible.lastColumn; ++x)
-            for (int y = firstRow(x); y <= lastRow(x); ++y)
-                runs.place(x, y);
-    }
-
-    // The quads of each run together, runs in order, tiles within a run in the order placed.
-    std::vector<std::size_t> ends(runs.runImages.size(), 0);
-    for (const auto& p : runs.placed)
-        ends[static_cast<std::size_t>(p.second)] += 6;
-    for (std::size_t r = 1; r < ends.size(); ++r)
-        ends[r] += ends[r - 1];
+    Runs runs(tiles, visible, widest, tallest);
+    static std::vector<const Tile*> run;
     static std::vector<sf::Vertex> vertices;
-    vertices.resize(ends.back());
-    std::vector<std::size_t> next(ends.size(), 0);
-    for (std::size_t r = 1; r < ends.size(); ++r)
-        next[r] = ends[r - 1];
-    for (const auto& p : runs.placed) {
-        const sf::Vector2u size = images[static_cast<std::size_t>(p.first->shownImage())].getSize();
-        std::size_t& at = next[static_cast<std::size_t>(p.second)];
-        putQuad(&vertices[at], imageCorner(*p.first, size), sf::Vector2f(size));
-        at += 6;
+    int image = 0;
+    while (runs.next(image, run)) {
+        const sf::Texture& texture = images[static_cast<std::size_t>(image)];
+        const sf::Vector2f size(texture.getSize());
+        vertices.clear();
+        for (const Tile* tile : run)
+            addQuad(vertices, imageCorner(*tile, texture.getSize()), size);
+        target.draw(vertices.data(), vertices.size(), sf::Triangles, sf::RenderStates(&texture));
     }
-    for (std::size_t r = 0, from = 0; r < ends.size(); from = ends[r++])
-        target.draw(&vertices[from], ends[r] - from, sf::Triangles,
-                    sf::RenderStates(&images[static_cast<std::size_t>(runs.runImages[r])]));
 }
