@@ -1,4 +1,4 @@
-#include "editor/editorcommands.h"
+#include "editor/commandwords.h"
 #include "editortesting.h"
 #include "world/zone.h"
 
@@ -41,14 +41,30 @@ TEST(CommandTokenizer, WhiteSpaceSeparatesOnlyOutsideQuotes)
     EXPECT_FALSE(balanced);
 }
 
-TEST(CommandTokenizer, NumbersReadLikeAtoiWithoutOverflow)
+// Which words are numbers; the editor tests below show what the commands do with each kind.
+TEST(CommandTokenizer, NumberWordsArePlainDecimalWithinRange)
 {
-    EXPECT_EQ(readWholeNumber("  -7x"), -7);
-    EXPECT_EQ(readWholeNumber("abc"), 0);
-    EXPECT_EQ(readWholeNumber("99999999999999999999"), 2147483647);
-    EXPECT_EQ(readWholeNumber("-99999999999999999999"), -2147483647 - 1);
-    EXPECT_DOUBLE_EQ(readNumber("40.5"), 40.5);
-    EXPECT_DOUBLE_EQ(readNumber("nope"), 0.0);
+    using N = NumberWord;
+    const struct {
+        const char* word;
+        N whole, decimal;
+    } cases[] = {
+        {"-0", N::NUMBER, N::NUMBER}, {"+5", N::NUMBER, N::NUMBER}, {"-2147483648", N::NUMBER, N::NUMBER},
+        {"2147483648", N::OUT_OF_RANGE, N::NUMBER}, {"99999999999999999999", N::OUT_OF_RANGE, N::NUMBER},
+        {".5", N::NO_NUMBER, N::NUMBER}, {"5.", N::NOT_PLAIN, N::NUMBER}, {"-2.5E-3", N::NOT_PLAIN, N::NUMBER},
+        {"1e309", N::NOT_PLAIN, N::OUT_OF_RANGE}, {"0x10", N::NOT_PLAIN, N::NOT_PLAIN},
+        {"1e", N::NOT_PLAIN, N::NOT_PLAIN}, {"5 ", N::NOT_PLAIN, N::NOT_PLAIN}, {" 5", N::NO_NUMBER, N::NO_NUMBER},
+        {"", N::NO_NUMBER, N::NO_NUMBER}, {"-", N::NO_NUMBER, N::NO_NUMBER}, {".", N::NO_NUMBER, N::NO_NUMBER},
+        {"inf", N::NO_NUMBER, N::NO_NUMBER}, {"nan", N::NO_NUMBER, N::NO_NUMBER},
+    };
+    for (const auto& c : cases) {
+        int whole = 7;
+        double decimal = 7.0;
+        EXPECT_EQ(readWholeNumber(c.word, whole), c.whole) << c.word;
+        EXPECT_EQ(readDecimalNumber(c.word, decimal), c.decimal) << c.word;
+        EXPECT_TRUE(c.whole == N::NUMBER || whole == 7) << c.word;
+        EXPECT_TRUE(c.decimal == N::NUMBER || decimal == 7.0) << c.word;
+    }
 }
 
 class EditorCommandTest : public EditorFixture {};
@@ -205,6 +221,25 @@ TEST_F(EditorCommandTest, DialogLinesAreWrittenThroughTheSelection)
     EXPECT_EQ(lines[0].text, "");
 }
 
+// A refused selection used to keep the old line, so the next edit went to a line nobody chose.
+TEST_F(EditorCommandTest, SelectingAMissingLineLeavesNoOtherLineToEdit)
+{
+    run("trigger 30");
+    for (const char* line : {"dialog", "dialogtext first", "dialog", "dialogtext second"})
+        run(line);
+    for (int j : {3, -1}) {
+        EXPECT_EQ(run("selectdialog " + std::to_string(j)), Lines{});
+        EXPECT_EQ(editor->selectedLine, j);
+        const Lines noLine{"Event 0 has no dialog line " + std::to_string(j) + "! Add one with dialog."};
+        EXPECT_EQ(run("dialogtext changed"), noLine);
+        EXPECT_EQ(run("portraitid 2"), noLine);
+    }
+    const std::vector<DialogLine>& lines = selectedTrigger()->events[0].dialogLines;
+    EXPECT_EQ(lines[0].text, "first");
+    EXPECT_EQ(lines[1].text, "second");
+    EXPECT_EQ(lines[1].portraitId, 0);
+}
+
 TEST_F(EditorCommandTest, MissingEventsAndLinesAreRefused)
 {
     run("trigger 30");
@@ -212,15 +247,12 @@ TEST_F(EditorCommandTest, MissingEventsAndLinesAreRefused)
     EXPECT_EQ(run("dialogtext hello"), noLine);
     EXPECT_EQ(run("portraitid 1"), noLine);
     EXPECT_EQ(run("portraitpos 1"), noLine);
-    EXPECT_EQ(run("selectdialog 0"), Lines{"Invalid dialog line index!"});
     run("dialog");
-    EXPECT_EQ(run("selectdialog 4"), Lines{"Invalid dialog line index!"});
     EXPECT_EQ(editor->selectedLine, 0);
 
     // As a trigger loaded from a file may have no events at all.
     selectedTrigger()->events.clear();
-    for (const char* line : {"dialog", "eventtype", "evententity 1", "eventdest 1 1", "dialogtext x",
-                             "selectdialog 0"})
+    for (const char* line : {"dialog", "eventtype", "evententity 1", "eventdest 1 1", "dialogtext x"})
         EXPECT_EQ(run(line), Lines{"Selected trigger has no event 0! Add one with event."}) << line;
     EXPECT_TRUE(selectedTrigger()->events.empty());
 }
@@ -267,6 +299,52 @@ TEST_F(EditorCommandTest, ScriptedZoneSavesAndReadsBackByteForByte)
     ASSERT_EQ(second.size(), first.size());
     second[0] = first[0]; // the id, 641 against 642 little-endian, is all that differs
     EXPECT_EQ(second, first);
+}
+
+// A number word is plain decimal within range or refused by name: no misread number may
+// renumber, resize, reload or relink the zone and then be saved over another level.
+TEST_F(EditorCommandTest, NumberWordsThatAreNotPlainNumbersChangeNothing)
+{
+    selectTile(2, 1);
+    for (const char* line : {"trigger 30", "dialog", "id 651", "save"})
+        run(line);
+    const std::string before = fileBytes("resources/lvl/651.zn");
+    const std::string whole = "Not a whole number: \"", decimal = "Not a number: \"",
+                      range = "Number out of range: \"";
+    const struct {
+        const char* line;
+        std::string refusal; // the message, up to the word
+        const char* word;
+    } cases[] = {
+        {"id 0x10", whole, "0x10"}, {"id 1e3", whole, "1e3"}, {"id 5x", whole, "5x"},
+        {"id 1.0", whole, "1.0"}, {"id \"\"", whole, ""}, {"id -", whole, "-"}, {"id +", whole, "+"},
+        {"id \" 5\"", whole, " 5"}, {"id --5", whole, "--5"}, {"id 99999999999", range, "99999999999"},
+        {"id 2147483648", range, "2147483648"}, {"id -2147483649", range, "-2147483649"},
+        {"resize 1e309 1e309", whole, "1e309"}, {"resize 20 15x", whole, "15x"},
+        {"resize 99999999999 5", range, "99999999999"}, {"load 1e3", whole, "1e3"}, {"link 0x10", whole, "0x10"},
+        {"trigger 1e309", range, "1e309"}, {"trigger -1e309", range, "-1e309"}, {"trigger 40x", decimal, "40x"},
+        {"trigger 0x10", decimal, "0x10"}, {"trigger 1e", decimal, "1e"}, {"trigger 1.2.3", decimal, "1.2.3"},
+        {"selectevent 0x1", whole, "0x1"}, {"selectdialog 1e0", whole, "1e0"}, {"portraitid x", whole, "x"},
+        {"portraitpos 3.0", whole, "3.0"}, {"evententity 2e1", whole, "2e1"}, {"eventdest 5 7y", whole, "7y"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(run(c.line), Lines{c.refusal + c.word + "\"!"}) << c.line;
+    EXPECT_EQ(editor->selectedTile, editor->currZone->getTile(2, 1));
+    EXPECT_EQ(editor->selectedLine, 0);
+    EXPECT_EQ(run("save"), Lines{"Saved!"});
+    EXPECT_EQ(fileBytes("resources/lvl/651.zn"), before);
+    std::remove("resources/lvl/651.zn");
+
+    // Their neighbours that are plain numbers go through.
+    for (const char* line : {"id +5", "id -0", "id 007", "id -2147483648", "id 2147483647"})
+        run(line);
+    EXPECT_EQ(editor->currZone->id, 2147483647);
+    EXPECT_EQ(run("eventdest -3 +4"), Lines{});
+    EXPECT_EQ(selectedTrigger()->events[0].destY, 4);
+    for (const char* line : {"trigger .5", "trigger 5.", "trigger 2.5e1", "trigger 1E3"})
+        EXPECT_EQ(run(line).size(), 1u) << line;
+    EXPECT_FLOAT_EQ(selectedTrigger()->radius, 1000.0f);
+    EXPECT_EQ(editor->currZone->entities.size(), 5u);
 }
 
 } // namespace

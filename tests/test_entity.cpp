@@ -32,6 +32,8 @@ TEST_F(EntityTest, PushOutSeparatesOverlapsOnly)
     EXPECT_EQ(a->pushOut(*b), ZERO_VECTOR);
     b->position = {0, 0}; // same point: no direction to push in
     EXPECT_EQ(a->pushOut(*b), ZERO_VECTOR);
+    b->position = {1e-24f, 0}; // distinct, but their distance is zero in floats
+    EXPECT_EQ(a->pushOut(*b), ZERO_VECTOR);
 }
 
 TEST_F(EntityTest, PushOutAddsOwnParentOffsetButNotTheOthers)
@@ -90,6 +92,7 @@ TEST_F(EntityTest, TileStepPushesBodiesOutOfWallsAndTheGridEdge)
         {"far edge blocks", {}, {125, 48}, {118, 48}},
         {"no tile collision", {}, {5, 48}, {5, 48}, false},
         {"a link tile is no wall", {{1, 1}}, {60, 48}, {60, 48}, true, TILE_LINKOUT},
+        {"a hair from the grid's corner", {}, {1e-24f, 1e-24f}, {10, 10}}, // zero distance in floats
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -508,6 +508,7 @@ struct MissingCase {
     std::string path;
     bool fatal;
     std::string report; // a line the game (or the media library) must print
+    std::string absent = {}; // what must not be printed
 };
 
 std::vector<MissingCase> missingCases()
@@ -515,7 +516,7 @@ std::vector<MissingCase> missingCases()
     std::vector<MissingCase> cases;
     for (const char* path : {"resources/sfx/untitled9.ogg", "resources/font/ArcadeClassic.ttf",
                              "resources/font/Blockstepped.ttf", "resources/font/ADDLG.ttf"})
-        cases.push_back({path, true, std::string("Cannot start: ") + path + " could not be loaded!"});
+        cases.push_back({path, true, std::string("\"") + path + "\"", "Cannot start"}); // the media library's text
     cases.push_back({"resources/gfx/tiles/0.png", true, "Cannot start: resources/gfx/tiles/0.png could not be loaded"});
     cases.push_back({"resources/gfx/tiles/2.png", false, "^ Dont worry about this error message ;)"});
     for (const std::string& path : ResourceManager::texturePaths())
@@ -553,6 +554,9 @@ TEST_F(GameBinaryFaultTest, EachResourceMissingInTurnIsFatalWithALineOrReportedA
         }
         const std::string output = game.output();
         EXPECT_NE(output.find(c.report), std::string::npos) << output;
+        if (!c.absent.empty()) {
+            EXPECT_EQ(output.find(c.absent), std::string::npos) << output;
+        }
         EXPECT_EQ(output.find("Assertion"), std::string::npos) << output;
         fs::remove_all(dirs.back());
         dirs.pop_back();

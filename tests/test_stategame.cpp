@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <set>
 #include <string>
@@ -270,6 +271,79 @@ TEST_F(StateGameTest, RevisitedZoneIsAsItWasLeftAndOnlyLeavingZoneZeroStartsTheM
     EXPECT_EQ(ResourceManager::music.getStatus(), sf::Music::Playing);
 }
 
+// The fade remembers its link: a knock-back off the tile in the fade's first frame, or a
+// trip to the editor and back mid-fade (a new player on its start tile), still ends in zone 3.
+TEST_F(StateGameTest, ZoneChangeGoesWhereItsFadeStartedWhereverThePlayerStandsAtTheSwitch)
+{
+    writeStartZone();
+    writeZoneThree([](Zone&) {});
+    start();
+    player()->position = centreOf(5, 1);
+    player()->velocity = sf::Vector2f(0.f, 60.f);
+    frame();
+    ASSERT_EQ(game->getFadeOutTimer(), StateGame::FADE_FRAMES);
+    ASSERT_GT(player()->position.y, 64.f); // off the link tile already
+    frames(2 * StateGame::FADE_FRAMES);
+    EXPECT_EQ(zone()->id, 3);
+    EXPECT_EQ(player()->position, centreOf(1, 1));
+
+    pressF12();
+    pressF12();
+    player()->position = centreOf(5, 1);
+    frames(10);
+    ASSERT_GT(game->getFadeOutTimer(), 0);
+    pressF12();
+    pressF12();
+    ASSERT_EQ(current, STATE_GAME);
+    ASSERT_EQ(player()->position, centreOf(1, 1));
+    frames(2 * StateGame::FADE_FRAMES);
+    EXPECT_EQ(game->getFadeInTimer(), 0);
+    EXPECT_EQ(zone()->id, 3);
+    EXPECT_EQ(player()->position, centreOf(1, 1));
+}
+
+// Zone 2 has no way in from zone 0; zone 5 has no file and zone 6 a refused one.
+TEST_F(StateGameTest, LinksToAZoneWithoutItsLinkInOrThatCannotLoadStrandNobody)
+{
+    writeStartZone([](Zone& z) {
+        setTile(z, 5, 3, TILE_LINKOUT, 2);
+        setTile(z, 2, 6, TILE_LINKIN, 2);
+        setTile(z, 5, 5, TILE_LINKOUT, 5);
+        setTile(z, 5, 7, TILE_LINKOUT, 6);
+    });
+    writeZone(2, [](Zone& z) {
+        for (int row = 0; row < 8; ++row)
+            setTile(z, 0, row, TILE_WALL);
+        setTile(z, 1, 0, TILE_LINKOUT, 0);
+    });
+    { std::ofstream("resources/lvl/6.zn", std::ios::binary) << "not a zone"; }
+    start();
+    testing::internal::CaptureStdout();
+    crossLink(5, 3);
+    std::string out = testing::internal::GetCapturedStdout();
+    ASSERT_EQ(zone()->id, 2);
+    EXPECT_EQ(player()->position, centreOf(1, 1)); // the first walkable tile that leads nowhere
+    EXPECT_NE(out.find("Zone 2 has no link-in from zone 0"), std::string::npos) << out;
+    crossLink(1, 0);
+    ASSERT_EQ(zone()->id, 0);
+    ASSERT_EQ(player()->position, centreOf(2, 6));
+
+    for (int row : {5, 7}) {
+        const int target = row == 5 ? 5 : 6;
+        SCOPED_TRACE(target);
+        const sf::Vector2f before = player()->position;
+        testing::internal::CaptureStdout();
+        crossLink(5, row);
+        out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(zone()->id, 0);
+        EXPECT_EQ(game->getZones().count(target), 0u);
+        EXPECT_EQ(player()->position, before); // back where it stood before the link tile
+        EXPECT_NE(out.find("Zone " + std::to_string(target) + " cannot be loaded"), std::string::npos) << out;
+        frames(5);
+        EXPECT_EQ(game->getFadeInTimer(), 0); // no new fade
+    }
+}
+
 TEST_F(StateGameTest, ZoneWithAPlayerOfItsOwnMakesWayForTheArrivingOne)
 {
     writeStartZone();
@@ -319,7 +393,7 @@ TEST_F(StateGameTest, LastRobberDyingOutsideZoneThreeDoesNotEndTheGame)
     EXPECT_FALSE(game->getScriptHandler().isRunning());
 }
 
-TEST_F(StateGameTest, ScriptedWalkMovesTheWorldAndDialogsFreezeIt)
+TEST_F(StateGameTest, ScriptedWalkMovesThePlayerAndDialogsFreezeIt)
 {
     writeStartZone([](Zone& z) {
         Trigger* t = new Trigger(&z, 10.f, 1, true, 1);
@@ -354,6 +428,65 @@ TEST_F(StateGameTest, ScriptedWalkMovesTheWorldAndDialogsFreezeIt)
     EXPECT_FALSE(game->getScriptHandler().isRunning());
     frame();
     EXPECT_EQ(ResourceManager::music.getVolume(), 100.f);
+}
+
+// A robber in the middle of an attack is walked away: it alone moves, it arrives, and the
+// frozen player beside it is not hurt, then or afterwards.
+TEST_F(StateGameTest, ScriptedRobberWalkEndsAndHurtsNobody)
+{
+    int robberId = 0;
+    int walkerId = 0;
+    writeStartZone([&](Zone& z) {
+        Robber* robber = place<Robber>(z, 1, 1);
+        robber->position.x += 20.f; // touching the player
+        robberId = robber->getID();
+        walkerId = place<MalePedestrian>(z, 6, 3)->getID();
+        Trigger* t = new Trigger(&z, 10.f, 1, true, 1);
+        t->position = centreOf(1, 1);
+        Event walk;
+        walk.type = Event::EVENT_MOVE;
+        walk.entityId = robberId;
+        walk.destX = 6;
+        walk.destY = 6;
+        t->events = {walk};
+        z.add(t);
+    });
+    start();
+    ASSERT_TRUE(game->getScriptHandler().isWalking());
+    const sf::Vector2f playerAt = player()->position;
+    const sf::Vector2f walkerAt = zone()->get(walkerId)->position;
+    for (int n = 0; n < 1300 && game->getScriptHandler().isWalking(); ++n) {
+        frame();
+        ASSERT_EQ(player()->hitPoints, 100) << n;
+        ASSERT_EQ(player()->position, playerAt) << n;
+        ASSERT_EQ(zone()->get(walkerId)->position, walkerAt) << n;
+    }
+    ASSERT_FALSE(game->getScriptHandler().isRunning());
+    const Entity* robber = zone()->get(robberId);
+    EXPECT_EQ(static_cast<int>(robber->position.x / TILE_SIZE), 6);
+    EXPECT_EQ(static_cast<int>(robber->position.y / TILE_SIZE), 6);
+    EXPECT_EQ(zone()->countType(Entity::TYPE_COMBAT), 0); // no blows wait to land
+}
+
+TEST_F(StateGameTest, ReturningFromTheEditorFindsNoScriptRunning)
+{
+    writeStartZone([](Zone& z) {
+        Trigger* t = new Trigger(&z, 10.f, 1, true, 1);
+        t->position = centreOf(3, 3);
+        Event talk;
+        talk.dialogLines.push_back(DialogLine{"Hi", 0, 0});
+        t->events = {talk};
+        z.add(t);
+    });
+    start();
+    player()->position = centreOf(3, 3) + sf::Vector2f(2.f, 0.f);
+    frame();
+    ASSERT_TRUE(game->getScriptHandler().isBoxVisible());
+    pressF12();
+    pressF12();
+    ASSERT_EQ(current, STATE_GAME);
+    EXPECT_FALSE(game->getScriptHandler().isRunning());
+    EXPECT_FALSE(game->getScriptHandler().isBoxVisible());
 }
 
 TEST_F(StateGameTest, LeavingWithAParentedPlayerTouchesNoDestroyedZone)

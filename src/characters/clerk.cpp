@@ -13,7 +13,7 @@ Clerk::Clerk(EntityManager* owner)
 
 void Clerk::update(Zone& zone)
 {
-    steer(WALK_SPEED);
+    steer(walkSpeed());
     Unit::update(zone);
 }
 

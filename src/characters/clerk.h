@@ -14,4 +14,5 @@ public:
 
     void update(Zone& zone) override;
     void draw(sf::RenderTarget& target) override;
+    float walkSpeed() const override { return WALK_SPEED; }
 };

@@ -70,7 +70,7 @@ void MalePedestrian::update(Zone& zone)
             stuckTicks = 0;
             chooseDestination(zone);
         }
-        steer(WALK_SPEED);
+        steer(walkSpeed());
     }
     Unit::update(zone);
 }
@@ -92,7 +92,7 @@ void MalePedestrian::draw(sf::RenderTarget& target)
         showAnimation(walking, target, true);
     } else if (spinTimer > 0) {
         showAnimation(spin, target, true);
-        if (spin.currentFrame == 8 && spin.timer == 0) {
+        if (spin.currentFrame == 8 && spin.timer == 0 && !manager->holdBlows) {
             // Attached, so the blow moves with the pedestrian.
             Combat* hit = new Combat(manager, Combat::COMBAT_POWER_HIT, team);
             hit->position = facing * HIT_REACH;

@@ -26,6 +26,7 @@ public:
     void update(Zone& zone) override;
     void onCollide(Entity& other, const sf::Vector2f& push) override;
     void draw(sf::RenderTarget& target) override;
+    float walkSpeed() const override { return WALK_SPEED; }
 
     void startSpin();
 

@@ -42,9 +42,11 @@ Player::Player(EntityManager* owner)
     id = 0;
 }
 
+float Player::walkSpeed() const { return actionTimer > 0 || defeated ? 0.0f : WALK_SPEED; }
+
 void Player::update(Zone& zone)
 {
-    steer(actionTimer > 0 || defeated ? 0.0f : WALK_SPEED);
+    steer(walkSpeed());
     Unit::update(zone);
     grabCandidate = nullptr;
     // A fallen player stays in the zone; the play state stops its input instead.
@@ -121,7 +123,7 @@ void Player::markAndDust()
 void Player::makePunchHits()
 {
     // Only while the punch is what is shown: a hurt cuts it off mid-swing.
-    if (currentAnimation != &punchAnimation || punchAnimation.timer != 0)
+    if (currentAnimation != &punchAnimation || punchAnimation.timer != 0 || manager->holdBlows)
         return;
     const int frame = punchAnimation.currentFrame;
     if (frame != 4 && frame != 7)

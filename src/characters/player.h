@@ -32,6 +32,7 @@ public:
     void draw(sf::RenderTarget& target) override;
     void load(std::istream& in) override;
     int damage(int amount) override;
+    float walkSpeed() const override;
 
     // Driven by the play state's input step; the caller sets facing before a punch.
     void punch();

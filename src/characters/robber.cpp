@@ -61,7 +61,7 @@ void Robber::chase(Zone& zone)
         return;
     findPathReusing(zone, static_cast<int>(target->position.y / TILE_SIZE),
                     static_cast<int>(target->position.x / TILE_SIZE));
-    steer(CHASE_SPEED);
+    steer(walkSpeed());
 }
 
 void Robber::update(Zone& zone)
@@ -113,6 +113,8 @@ int Robber::damage(int amount)
 
 void Robber::makeHits(const Animation& shown)
 {
+    if (manager->holdBlows)
+        return;
     const bool mirrored = facesLeft();
     if (&shown == &punch && punch.timer == 0 &&
         (punch.currentFrame == 4 || punch.currentFrame == 7)) {

@@ -26,6 +26,7 @@ public:
     void onCollide(Entity& other, const sf::Vector2f& push) override;
     void draw(sf::RenderTarget& target) override;
     int damage(int amount) override;
+    float walkSpeed() const override { return CHASE_SPEED; }
 
     bool isBusy() const;
     void startPunch();

@@ -36,6 +36,8 @@ public:
     void onCollide(Entity& other, const sf::Vector2f& push) override;
     virtual int damage(int amount);
     virtual void steer(float speed);
+    // The speed it steers with when it walks, also when a script walks it.
+    virtual float walkSpeed() const { return 1.0f; }
 
     bool hasPath() const;
     void clearPath();

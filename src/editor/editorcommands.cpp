@@ -1,68 +1,34 @@
 #include "editor/editorcommands.h"
 
-#include "core/globals.h"
+#include "editor/commandwords.h"
 #include "editor/stateeditor.h"
-#include "world/tile.h"
 #include "play/trigger.h"
+#include "world/tile.h"
 #include "world/zone.h"
 
-#include <climits>
-#include <cstdlib>
+#include <string>
+
+// What a command's function works on. Its number arguments are read before it runs.
+struct CommandCall {
+    StateEditor& editor;
+    Zone& zone;
+    const std::vector<std::string>& words; // the command word first
+    Trigger* trigger;                      // the selected trigger, for rows that need one
+    // By argument position (0 is words[1]), for the arguments the row reads as numbers.
+    std::array<int, EditorCommand::MAX_ARGS> whole;
+    std::array<double, EditorCommand::MAX_ARGS> decimal;
+};
 
 namespace {
 
-bool isCommandSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-} // namespace
-
-bool tokenizeCommand(const std::string& line, std::vector<std::string>& tokens)
-{
-    tokens.clear();
-    std::string text = line;
-    trim(text);
-    if (text.empty())
-        return true;
-    bool quoted = false;
-    std::string token;
-    for (char c : text) {
-        if (c == '"') {
-            quoted = !quoted;
-        } else if (isCommandSpace(c) && !quoted) {
-            if (!token.empty()) {
-                tokens.push_back(token);
-                token.clear();
-            }
-        } else {
-            token += c;
-        }
-    }
-    // Kept even when empty: `dialogtext ""` must clear a line, not lose its argument.
-    tokens.push_back(token);
-    return !quoted;
-}
-
-int readWholeNumber(const std::string& text)
-{
-    const long value = std::strtol(text.c_str(), nullptr, 10);
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
-}
-
-double readNumber(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
-
-// --- the commands ---
-
-namespace {
+using Words = std::vector<std::string>;
 
 const char* const MSG_UNBALANCED = "Unbalanced quotations! Please enter valid syntax.";
 const char* const MSG_UNKNOWN = "Unable to parse command: %s! Check your arguments/spelling!";
 const char* const MSG_NO_TRIGGER = "No trigger entity selected!";
+const char* const MSG_NOT_WHOLE = "Not a whole number: \"%s\"!";
+const char* const MSG_NOT_DECIMAL = "Not a number: \"%s\"!";
+const char* const MSG_OUT_OF_RANGE = "Number out of range: \"%s\"!";
 const char* const MSG_ID = "Zone id set to %d!\n";
 const char* const MSG_RESIZED = "Zone resized from (%d, %d) to (%d, %d)\n";
 const char* const MSG_BAD_SIZE = "Invalid zone size (%d, %d)! Sides run from 1 to %d.";
@@ -77,24 +43,272 @@ const int MAX_TRIGGER_RADIUS = 4096;
 const char* const MSG_EVENT_ADDED = "Added new event to trigger id :%d!";
 const char* const MSG_EVENT_SELECTED = "Event %d selected.";
 const char* const MSG_BAD_EVENT_INDEX = "Invalid event index!";
-const char* const MSG_BAD_LINE_INDEX = "Invalid dialog line index!";
 const char* const MSG_NO_EVENT = "Selected trigger has no event %d! Add one with event.";
 const char* const MSG_TEXT_TOO_LONG = "Dialog text too long! At most %d characters.";
 const char* const MSG_NO_LINE = "Event %d has no dialog line %d! Add one with dialog.";
 
-// Kept short: the log shows about a dozen lines above the input.
-const char* const HELP_TEXT =
-    "Zone: id <n> | note <name> | resize <width> <height> | save | load <n> | link <zone>\n"
-    "Trigger: trigger <radius> (at the mouse) | event | selectevent <i> | eventtype (dialog/move)\n"
-    "Move event: evententity <entity id> | eventdest <column> <row>\n"
-    "Dialog: dialog | selectdialog <j> | dialogtext \"<text, \\n breaks>\" | portraitid <n> | portraitpos <0-3>\n"
-    "Quote words that hold spaces. Commands are lower case.";
+const char* const TOPIC_TITLES[] = {"Zone", "Trigger", "Move event", "Dialog", "Console"};
+static_assert(sizeof TOPIC_TITLES / sizeof TOPIC_TITLES[0] == static_cast<std::size_t>(CommandTopic::COUNT),
+              "one title per help topic");
+const char* const HELP_FOOTER = "Quote words that hold spaces. Commands are lower case.";
+
+Console& console(CommandCall& c) { return c.editor.console; }
+
+bool requireEvent(CommandCall& c)
+{
+    if (c.editor.hasEvent(*c.trigger, c.editor.selectedEvent))
+        return true;
+    console(c).print(MSG_NO_EVENT, c.editor.selectedEvent);
+    return false;
+}
+
+bool requireLine(CommandCall& c)
+{
+    if (!requireEvent(c))
+        return false;
+    if (c.editor.hasLine(*c.trigger, c.editor.selectedEvent, c.editor.selectedLine))
+        return true;
+    console(c).print(MSG_NO_LINE, c.editor.selectedEvent, c.editor.selectedLine);
+    return false;
+}
+
+// --- the zone ---
+
+void setId(CommandCall& c)
+{
+    c.zone.id = c.whole[0];
+    console(c).print(MSG_ID, c.zone.id);
+}
+
+void resize(CommandCall& c)
+{
+    const int w = c.whole[0];
+    const int h = c.whole[1];
+    const int oldWidth = c.zone.getWidth();
+    const int oldHeight = c.zone.getHeight();
+    if (!Zone::validSize(w, h) || !c.zone.resize(w, h)) {
+        console(c).print(MSG_BAD_SIZE, w, h, Zone::MAX_SIDE);
+        return;
+    }
+    // The grid was rebuilt: the old tile pointer is gone.
+    c.editor.selectedTile = nullptr;
+    console(c).print(MSG_RESIZED, oldWidth, oldHeight, w, h);
+}
+
+void note(CommandCall& c) { c.zone.name = c.words[1]; }
+
+void save(CommandCall& c) { console(c).print("%s", c.zone.save() ? MSG_SAVED : MSG_SAVE_FAILED); }
+
+void load(CommandCall& c)
+{
+    const int zoneId = c.whole[0];
+    // Tiles and entities may all be replaced; never keep pointers across a load.
+    c.editor.selectedTile = nullptr;
+    c.editor.selectEntity(nullptr);
+    c.editor.dragging = false;
+    // A load returns null for a zone without a player too; only a load that went through
+    // builds a new grid, so the first tile's address tells the two apart.
+    const Tile* before = c.zone.getTile(0, 0);
+    c.zone.load(zoneId);
+    if (c.zone.getTile(0, 0) == before)
+        console(c).print(MSG_LOAD_FAILED, zoneId);
+}
+
+void link(CommandCall& c)
+{
+    if (!c.editor.selectedTile)
+        return;
+    c.editor.selectedTile->link = c.whole[0];
+    console(c).print(MSG_LINKED, c.whole[0]);
+}
+
+// --- triggers and events ---
+
+void makeTrigger(CommandCall& c)
+{
+    const double value = c.decimal[0];
+    // Checked before narrowing, which is only defined within the float range.
+    const float r = value > 0.0 && value <= MAX_TRIGGER_RADIUS ? static_cast<float>(value) : 0.0f;
+    if (!(r > 0.0f)) {
+        console(c).print(MSG_BAD_RADIUS, MAX_TRIGGER_RADIUS);
+        return;
+    }
+    const sf::Vector2f at = c.editor.mouseWorld();
+    Trigger* trigger = new Trigger(&c.zone, r, 1, true, 1);
+    trigger->position = at;
+    c.zone.add(trigger);
+    trigger->addEvent();
+    c.editor.selectEntity(trigger);
+    console(c).print(MSG_TRIGGER, static_cast<double>(r), static_cast<double>(at.x), static_cast<double>(at.y));
+}
+
+void addEvent(CommandCall& c)
+{
+    c.trigger->addEvent();
+    console(c).print(MSG_EVENT_ADDED, c.trigger->getID());
+}
+
+void selectEvent(CommandCall& c)
+{
+    const int i = c.whole[0];
+    if (!c.editor.hasEvent(*c.trigger, i)) {
+        console(c).print("%s", MSG_BAD_EVENT_INDEX);
+        return;
+    }
+    c.editor.selectedEvent = i;
+    console(c).print(MSG_EVENT_SELECTED, i);
+}
+
+void switchEventType(CommandCall& c)
+{
+    if (!requireEvent(c))
+        return;
+    int& type = c.trigger->events[c.editor.selectedEvent].type;
+    type = type == Event::EVENT_DIALOG ? Event::EVENT_MOVE : Event::EVENT_DIALOG;
+}
+
+void setEventEntity(CommandCall& c)
+{
+    if (requireEvent(c))
+        c.trigger->setEventEntity(c.editor.selectedEvent, c.whole[0]);
+}
+
+void setEventDest(CommandCall& c)
+{
+    if (!requireEvent(c))
+        return;
+    c.trigger->setEventDestX(c.editor.selectedEvent, c.whole[0]);
+    c.trigger->setEventDestY(c.editor.selectedEvent, c.whole[1]);
+}
+
+// --- dialog lines ---
+
+// Not range-tested: the commands that use the line refuse while it does not exist.
+void selectDialog(CommandCall& c) { c.editor.selectedLine = c.whole[0]; }
+
+void setDialogText(CommandCall& c)
+{
+    const std::string& text = c.words[1];
+    // Longer texts would save into a file that no load accepts.
+    if (text.size() > Trigger::MAX_TEXT)
+        console(c).print(MSG_TEXT_TOO_LONG, static_cast<int>(Trigger::MAX_TEXT));
+    else if (requireLine(c))
+        c.trigger->setDialogText(c.editor.selectedEvent, c.editor.selectedLine, text);
+}
+
+void addDialog(CommandCall& c)
+{
+    if (!requireEvent(c))
+        return;
+    const int i = c.editor.selectedEvent;
+    c.trigger->addDialogLine(i);
+    c.editor.selectedLine = static_cast<int>(c.trigger->events[i].dialogLines.size()) - 1;
+}
+
+void setPortraitId(CommandCall& c)
+{
+    if (requireLine(c))
+        c.trigger->setPortraitId(c.editor.selectedEvent, c.editor.selectedLine, c.whole[0]);
+}
+
+void setPortraitPos(CommandCall& c)
+{
+    if (requireLine(c))
+        c.trigger->setPortraitPos(c.editor.selectedEvent, c.editor.selectedLine, c.whole[0]);
+}
+
+void help(CommandCall& c);
+
+using A = CommandArg;
+using T = CommandTopic;
+const unsigned TRIGGER = EditorCommand::NEEDS_TRIGGER;
+const unsigned ANY = EditorCommand::ANY_COUNT;
+
+// Tested in this order. A new command is one row here and its function above. The help
+// lines are kept short: the log shows about a dozen lines.
+const EditorCommand COMMANDS[] = {
+    {"id", {A::WHOLE}, T::ZONE, "id <n>", 0, setId},
+    {"resize", {A::WHOLE_OR_ZERO, A::WHOLE_OR_ZERO}, T::ZONE, "resize <width> <height>", 0, resize},
+    {"note", {A::TEXT}, T::ZONE, "note <name>", 0, note},
+    {"save", {}, T::ZONE, "save", 0, save},
+    {"load", {A::WHOLE}, T::ZONE, "load <n>", 0, load},
+    {"link", {A::WHOLE}, T::ZONE, "link <zone>", 0, link},
+    {"trigger", {A::DECIMAL_OR_ZERO}, T::TRIGGER, "trigger <radius> (at the mouse)", 0, makeTrigger},
+    {"help", {}, T::CONSOLE, "help (this list)", ANY, help},
+    {"event", {}, T::TRIGGER, "event", TRIGGER | ANY, addEvent},
+    {"selectevent", {A::WHOLE}, T::TRIGGER, "selectevent <i>", TRIGGER, selectEvent},
+    {"selectdialog", {A::WHOLE}, T::DIALOG, "selectdialog <j>", TRIGGER, selectDialog},
+    {"dialogtext", {A::TEXT}, T::DIALOG, "dialogtext \"<text, \\n breaks>\"", TRIGGER, setDialogText},
+    {"dialog", {}, T::DIALOG, "dialog", TRIGGER | ANY, addDialog},
+    {"portraitid", {A::WHOLE}, T::DIALOG, "portraitid <n>", TRIGGER, setPortraitId},
+    {"portraitpos", {A::WHOLE}, T::DIALOG, "portraitpos <0-3>", TRIGGER, setPortraitPos},
+    {"eventtype", {}, T::TRIGGER, "eventtype (dialog/move)", TRIGGER | ANY, switchEventType},
+    {"evententity", {A::WHOLE}, T::MOVE_EVENT, "evententity <entity id>", TRIGGER, setEventEntity},
+    {"eventdest", {A::WHOLE, A::WHOLE}, T::MOVE_EVENT, "eventdest <column> <row>", TRIGGER, setEventDest},
+};
+
+// One line per topic, the rows in table order.
+void help(CommandCall& c)
+{
+    for (int topic = 0; topic < static_cast<int>(CommandTopic::COUNT); ++topic) {
+        std::string line;
+        for (const EditorCommand& command : COMMANDS) {
+            if (static_cast<int>(command.topic) != topic)
+                continue;
+            line += line.empty() ? std::string(TOPIC_TITLES[topic]) + ": " : " | ";
+            line += command.help;
+        }
+        if (!line.empty())
+            console(c).print("%s", line.c_str());
+    }
+    console(c).print("%s", HELP_FOOTER);
+}
+
+// Reads one argument as its row says; false, with the word named, when it cannot be read.
+bool readArgument(CommandCall& c, CommandArg kind, std::size_t at)
+{
+    if (kind == CommandArg::TEXT)
+        return true;
+    const std::string& word = c.words[at + 1];
+    const bool decimal = kind == CommandArg::DECIMAL_OR_ZERO;
+    const NumberWord read = decimal ? readDecimalNumber(word, c.decimal[at]) : readWholeNumber(word, c.whole[at]);
+    const bool orZero = kind == CommandArg::WHOLE_OR_ZERO || decimal;
+    // The value was left at 0 when the word held no number.
+    if (read == NumberWord::NUMBER || (read == NumberWord::NO_NUMBER && orZero))
+        return true;
+    if (read == NumberWord::OUT_OF_RANGE)
+        console(c).print(MSG_OUT_OF_RANGE, word.c_str());
+    else
+        console(c).print(decimal ? MSG_NOT_DECIMAL : MSG_NOT_WHOLE, word.c_str());
+    return false;
+}
 
 } // namespace
 
+std::size_t EditorCommand::argCount() const
+{
+    std::size_t count = 0;
+    while (count < MAX_ARGS && args[count] != CommandArg::NONE)
+        ++count;
+    return count;
+}
+
+bool EditorCommand::takes(std::size_t words) const { return (flags & ANY_COUNT) || words == argCount() + 1; }
+
+const EditorCommand* findEditorCommand(const Words& words)
+{
+    if (words.empty())
+        return nullptr;
+    for (const EditorCommand& command : COMMANDS) {
+        if (words[0] == command.word && command.takes(words.size()))
+            return &command;
+    }
+    return nullptr;
+}
+
 void StateEditor::runCommand(const std::string& line)
 {
-    std::vector<std::string> tokens;
+    Words tokens;
     if (!tokenizeCommand(line, tokens)) {
         console.print("%s", MSG_UNBALANCED);
         return;
@@ -103,178 +317,23 @@ void StateEditor::runCommand(const std::string& line)
         executeCommand(tokens);
 }
 
-void StateEditor::executeCommand(const std::vector<std::string>& tokens)
+void StateEditor::executeCommand(const Words& tokens)
 {
     if (tokens.empty() || !currZone)
         return;
-    const std::string& word = tokens[0];
-    const std::size_t count = tokens.size();
-    const int a = count > 1 ? readWholeNumber(tokens[1]) : 0;
-    const int b = count > 2 ? readWholeNumber(tokens[2]) : 0;
-
-    if (word == "id" && count == 2) {
-        currZone->id = a;
-        console.print(MSG_ID, a);
-    } else if (word == "resize" && count == 3) {
-        commandResize(a, b);
-    } else if (word == "note" && count == 2) {
-        currZone->name = tokens[1];
-    } else if (word == "save" && count == 1) {
-        console.print("%s", currZone->save() ? MSG_SAVED : MSG_SAVE_FAILED);
-    } else if (word == "load" && count == 2) {
-        commandLoad(a);
-    } else if (word == "link" && count == 2) {
-        if (selectedTile) {
-            selectedTile->link = a;
-            console.print(MSG_LINKED, a);
-        }
-    } else if (word == "trigger" && count == 2) {
-        commandTrigger(tokens[1]);
-    } else if (word == "help") {
-        printHelp();
-    } else if (!executeTriggerCommand(tokens)) {
-        console.print(MSG_UNKNOWN, word.c_str());
-    }
-}
-
-void StateEditor::printHelp() { console.print("%s", HELP_TEXT); }
-
-void StateEditor::commandResize(int w, int h)
-{
-    if (!Zone::validSize(w, h)) {
-        console.print(MSG_BAD_SIZE, w, h, Zone::MAX_SIDE);
+    const EditorCommand* command = findEditorCommand(tokens);
+    if (!command) {
+        console.print(MSG_UNKNOWN, tokens[0].c_str());
         return;
     }
-    const int oldWidth = currZone->getWidth();
-    const int oldHeight = currZone->getHeight();
-    if (!currZone->resize(w, h)) {
-        console.print(MSG_BAD_SIZE, w, h, Zone::MAX_SIDE);
-        return;
-    }
-    // The grid was rebuilt: the old tile pointer is gone.
-    selectedTile = nullptr;
-    console.print(MSG_RESIZED, oldWidth, oldHeight, w, h);
-}
-
-void StateEditor::commandLoad(int zoneId)
-{
-    // Tiles and entities may all be replaced; never keep pointers across a load.
-    selectedTile = nullptr;
-    selectEntity(nullptr);
-    dragging = false;
-    // A load returns null for a zone without a player too; only a load that went through
-    // builds a new grid, so the first tile's address tells the two apart.
-    const Tile* before = currZone->getTile(0, 0);
-    currZone->load(zoneId);
-    if (currZone->getTile(0, 0) == before)
-        console.print(MSG_LOAD_FAILED, zoneId);
-}
-
-void StateEditor::commandTrigger(const std::string& radiusText)
-{
-    const double value = readNumber(radiusText);
-    // Checked before narrowing, which is only defined within the float range.
-    const float r = value > 0.0 && value <= MAX_TRIGGER_RADIUS ? static_cast<float>(value) : 0.0f;
-    if (!(r > 0.0f)) {
-        console.print(MSG_BAD_RADIUS, MAX_TRIGGER_RADIUS);
-        return;
-    }
-    const sf::Vector2f at = mouseWorld();
-    Trigger* trigger = new Trigger(currZone, r, 1, true, 1);
-    trigger->position = at;
-    currZone->add(trigger);
-    trigger->addEvent();
-    selectEntity(trigger);
-    console.print(MSG_TRIGGER, static_cast<double>(r), static_cast<double>(at.x), static_cast<double>(at.y));
-}
-
-bool StateEditor::requireEvent(const Trigger& trigger)
-{
-    if (hasEvent(trigger, selectedEvent))
-        return true;
-    console.print(MSG_NO_EVENT, selectedEvent);
-    return false;
-}
-
-bool StateEditor::requireLine(const Trigger& trigger)
-{
-    if (!requireEvent(trigger))
-        return false;
-    if (hasLine(trigger, selectedEvent, selectedLine))
-        return true;
-    console.print(MSG_NO_LINE, selectedEvent, selectedLine);
-    return false;
-}
-
-// The trigger-editing words; false when the line is none of them.
-bool StateEditor::executeTriggerCommand(const std::vector<std::string>& tokens)
-{
-    const std::string& word = tokens[0];
-    const std::size_t count = tokens.size();
-    const bool anyCount = word == "event" || word == "dialog" || word == "eventtype";
-    const bool twoTokens = word == "selectevent" || word == "selectdialog" || word == "dialogtext" ||
-                           word == "portraitid" || word == "portraitpos" || word == "evententity";
-    const bool threeTokens = word == "eventdest";
-    if (!anyCount && !(twoTokens && count == 2) && !(threeTokens && count == 3))
-        return false;
-
-    Trigger* trigger = selectedTrigger();
-    if (!trigger) {
+    CommandCall call{*this, *currZone, tokens, selectedTrigger(), {}, {}};
+    if ((command->flags & EditorCommand::NEEDS_TRIGGER) && !call.trigger) {
         console.print("%s", MSG_NO_TRIGGER);
-        return true;
+        return;
     }
-    const int a = count > 1 ? readWholeNumber(tokens[1]) : 0;
-    const int b = count > 2 ? readWholeNumber(tokens[2]) : 0;
-    const int i = selectedEvent;
-    const int j = selectedLine;
-
-    if (word == "event") {
-        trigger->addEvent();
-        console.print(MSG_EVENT_ADDED, trigger->getID());
-    } else if (word == "selectevent") {
-        if (hasEvent(*trigger, a)) {
-            selectedEvent = a;
-            console.print(MSG_EVENT_SELECTED, a);
-        } else {
-            console.print("%s", MSG_BAD_EVENT_INDEX);
-        }
-    } else if (word == "selectdialog") {
-        if (!requireEvent(*trigger))
-            return true;
-        if (hasLine(*trigger, i, a))
-            selectedLine = a;
-        else
-            console.print("%s", MSG_BAD_LINE_INDEX);
-    } else if (word == "dialogtext") {
-        // Longer texts would save into a file that no load accepts.
-        if (tokens[1].size() > Trigger::MAX_TEXT)
-            console.print(MSG_TEXT_TOO_LONG, static_cast<int>(Trigger::MAX_TEXT));
-        else if (requireLine(*trigger))
-            trigger->setDialogText(i, j, tokens[1]);
-    } else if (word == "dialog") {
-        if (requireEvent(*trigger)) {
-            trigger->addDialogLine(i);
-            selectedLine = static_cast<int>(trigger->events[i].dialogLines.size()) - 1;
-        }
-    } else if (word == "portraitid") {
-        if (requireLine(*trigger))
-            trigger->setPortraitId(i, j, a);
-    } else if (word == "portraitpos") {
-        if (requireLine(*trigger))
-            trigger->setPortraitPos(i, j, a);
-    } else if (word == "eventtype") {
-        if (requireEvent(*trigger)) {
-            int& type = trigger->events[i].type;
-            type = type == Event::EVENT_DIALOG ? Event::EVENT_MOVE : Event::EVENT_DIALOG;
-        }
-    } else if (word == "evententity") {
-        if (requireEvent(*trigger))
-            trigger->setEventEntity(i, a);
-    } else if (word == "eventdest") {
-        if (requireEvent(*trigger)) {
-            trigger->setEventDestX(i, a);
-            trigger->setEventDestY(i, b);
-        }
+    for (std::size_t at = 0; at < command->argCount(); ++at) {
+        if (!readArgument(call, command->args[at], at))
+            return;
     }
-    return true;
+    command->run(call);
 }

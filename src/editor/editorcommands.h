@@ -1,16 +1,47 @@
 #pragma once
-// The editor's typed command language: the word splitter and number readers it shares with
-// its tests. The commands themselves are StateEditor members (editorcommands.cpp).
+// The editor's command table: one row per typed command. The dispatch, the token-count
+// check and the `help` text are all made from the rows (editorcommands.cpp).
 
+#include <array>
+#include <cstddef>
 #include <string>
 #include <vector>
 
-// Splits a trimmed command line into words. A double quote only switches whether white
-// space separates words, so quoted text keeps its spaces and a line ending in "" gives a
-// final empty word. False when the quotes do not balance; tokens is then unspecified.
-bool tokenizeCommand(const std::string& line, std::vector<std::string>& tokens);
+struct CommandCall;
 
-// Like atoi, but a number too big for an int is clamped instead of being undefined.
-int readWholeNumber(const std::string& text);
-// Like atof.
-double readNumber(const std::string& text);
+// How a word after the command word is read before the command runs. A word the row
+// reads as a number and cannot is refused with a line naming it, and nothing runs.
+enum class CommandArg : unsigned char {
+    NONE,
+    TEXT,  // as typed
+    WHOLE, // a whole number
+    // As WHOLE or DECIMAL, but a word with no number in it reads 0. Only for commands that
+    // refuse 0 themselves, so the 0 can change nothing.
+    WHOLE_OR_ZERO,
+    DECIMAL_OR_ZERO,
+};
+
+// The lines of `help`, in this order.
+enum class CommandTopic : unsigned char { ZONE, TRIGGER, MOVE_EVENT, DIALOG, CONSOLE, COUNT };
+
+struct EditorCommand {
+    static const std::size_t MAX_ARGS = 2;
+    enum Flag : unsigned {
+        NEEDS_TRIGGER = 1, // refused unless a trigger is selected
+        ANY_COUNT = 2,     // words after the command word are ignored
+    };
+
+    const char* word;
+    std::array<CommandArg, MAX_ARGS> args;
+    CommandTopic topic;
+    const char* help;
+    unsigned flags;
+    void (*run)(CommandCall& call);
+
+    std::size_t argCount() const;
+    // Whether a line of this many words (the command word included) is this command.
+    bool takes(std::size_t words) const;
+};
+
+// The first row, in table order, whose word and word count match the line; null if none.
+const EditorCommand* findEditorCommand(const std::vector<std::string>& words);

@@ -45,6 +45,12 @@ public:
     sf::Vector2f mouseWorld() const;
     static const char* modeText(int editMode);
 
+    // Selection helpers, shared with the commands (editorcommands.cpp).
+    void selectEntity(Entity* e);
+    Trigger* selectedTrigger() const;
+    bool hasEvent(const Trigger& trigger, int i) const;
+    bool hasLine(const Trigger& trigger, int i, int j) const;
+
     // Public like the entities' fields: the commands and the tests read them directly.
     std::vector<sf::Sprite> tilePalette;
     Console console;
@@ -71,21 +77,8 @@ private:
     void drawStampList();
     void drawConsole();
 
-    void selectEntity(Entity* e);
     // Drops the selection if its entity has left the zone by any route.
     void checkSelection();
-    Trigger* selectedTrigger() const;
-    bool hasEvent(const Trigger& trigger, int i) const;
-    bool hasLine(const Trigger& trigger, int i, int j) const;
-
-    // Command helpers (editorcommands.cpp).
-    void printHelp();
-    void commandLoad(int zoneId);
-    void commandTrigger(const std::string& radiusText);
-    void commandResize(int w, int h);
-    bool executeTriggerCommand(const std::vector<std::string>& tokens);
-    bool requireEvent(const Trigger& trigger);
-    bool requireLine(const Trigger& trigger);
 
     // Id of selectedEntity, to notice when the pointer has gone stale.
     int selectedEntityId;

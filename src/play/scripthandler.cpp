@@ -13,6 +13,7 @@
 #include <SFML/Graphics/RenderTarget.hpp>
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/Text.hpp>
+#include <cfloat>
 #include <climits>
 #include <cstdio>
 
@@ -21,7 +22,8 @@ const std::string ScriptHandler::TYPING_SOUND = "resources/sfx/confirm.wav";
 namespace {
 const char* MSG_NO_WALKER = "Script walk skipped: entity %d is not a unit in this zone!\n";
 const char* MSG_NO_PATH = "Script walk skipped: entity %d has no path to tile %d, %d!\n";
-const char* MSG_STALLED = "Script walk given up: entity %d has stood on one tile for %d frames!\n";
+const char* MSG_TOO_LONG = "Script walk given up: entity %d has not reached tile %d, %d in %d frames!\n";
+const char* MSG_STALLED = "Script walk given up: entity %d has come no closer to tile %d, %d for %d frames!\n";
 const char* MSG_EMPTY_DIALOG = "Script dialog skipped: it has no lines!\n";
 const char* MSG_BAD_EVENT = "Script event skipped: unknown event type %d!\n";
 
@@ -29,9 +31,9 @@ const float PORTRAIT_SIZE = 100.f;
 const unsigned TEXT_SIZE = 30;
 const float TEXT_LEFT = 15.f;
 
-void report(const char* format, int a = 0, int b = 0, int c = 0)
+void report(const char* format, int a = 0, int b = 0, int c = 0, int d = 0)
 {
-    std::printf(format, a, b, c);
+    std::printf(format, a, b, c, d);
     std::fflush(stdout);
 }
 
@@ -71,16 +73,48 @@ int tileOf(float coordinate)
         return INT_MIN;
     return static_cast<int>(q);
 }
+
+// The way left along a unit's path: to its next waypoint, then from waypoint to waypoint.
+float pathLeft(const Unit& u)
+{
+    float left = 0.f;
+    sf::Vector2f from = u.position;
+    for (auto waypoint = u.path.rbegin(); waypoint != u.path.rend(); ++waypoint) {
+        const sf::Vector2f centre(waypoint->column * TILE_SIZE + TILE_SIZE * 0.5f,
+                                  waypoint->row * TILE_SIZE + TILE_SIZE * 0.5f);
+        left += distance(from, centre);
+        from = centre;
+    }
+    return left;
+}
 } // namespace
 
 ScriptHandler::ScriptHandler()
-    : boxVisible(false), fading(true), fadingIn(true), openness(0.f), lineIndex(0), charsShown(0),
-      typeTimer(0), advancing(false), advanceProgress(0.f), blinkOn(false), blinkTimer(BLINK_PERIOD),
-      walking(false), walkRow(INT_MIN), walkColumn(INT_MIN), walkStill(0)
 {
+    clear();
     // Rasterised now, not by the first line of dialog, which would stall its frame.
     for (sf::Uint32 c = ' '; c <= '~'; ++c)
         ResourceManager::dialogFont.getGlyph(c, TEXT_SIZE, false);
+}
+
+void ScriptHandler::clear()
+{
+    queue.clear();
+    boxVisible = false;
+    fading = true;
+    fadingIn = true;
+    openness = 0.f;
+    lineIndex = 0;
+    charsShown = 0;
+    typeTimer = 0;
+    advancing = false;
+    advanceProgress = 0.f;
+    blinkOn = false;
+    blinkTimer = BLINK_PERIOD;
+    walking = false;
+    walkFrames = 0;
+    walkStill = 0;
+    walkLeft = FLT_MAX;
 }
 
 void ScriptHandler::addEvent(const Event& event)
@@ -100,9 +134,9 @@ void ScriptHandler::startEvent()
         const Event& event = queue.front();
         if (event.type == Event::EVENT_MOVE) {
             walking = true;
-            walkRow = INT_MIN;
-            walkColumn = INT_MIN;
+            walkFrames = 0;
             walkStill = 0;
+            walkLeft = FLT_MAX;
             return;
         }
         if (event.type == Event::EVENT_DIALOG && !event.dialogLines.empty()) {
@@ -143,40 +177,55 @@ void ScriptHandler::updateWalk(EntityManager& manager, Zone& zone)
     Entity* e = manager.get(event.entityId);
     if (e == nullptr || !Entity::isUnitType(e->getType())) {
         report(MSG_NO_WALKER, event.entityId);
-        walking = false;
-        popEvent();
-        startEvent();
+        endWalk();
         return;
     }
     Unit* u = static_cast<Unit*>(e);
-    const int row = tileOf(u->position.y);
-    const int column = tileOf(u->position.x);
-    if (row == event.destY && column == event.destX) {
-        walking = false;
-        popEvent();
-        startEvent();
+    if (tileOf(u->position.y) == event.destY && tileOf(u->position.x) == event.destX) {
+        endWalk();
         return;
     }
-    walkStill = row == walkRow && column == walkColumn ? walkStill + 1 : 0;
-    walkRow = row;
-    walkColumn = column;
-    if (walkStill >= WALK_STALL_FRAMES) {
-        // Better a skipped step than a script that never hands control back.
-        report(MSG_STALLED, event.entityId, WALK_STALL_FRAMES);
-        walking = false;
-        popEvent();
-        startEvent();
+    // Better a skipped step than a script that never hands control back.
+    if (walkFrames >= WALK_FRAMES || walkStill >= WALK_STALL_FRAMES) {
+        const bool tooLong = walkFrames >= WALK_FRAMES;
+        report(tooLong ? MSG_TOO_LONG : MSG_STALLED, event.entityId, event.destX, event.destY,
+               tooLong ? WALK_FRAMES : WALK_STALL_FRAMES);
+        u->clearPath();
+        endWalk();
         return;
     }
     if (!u->hasPath()) {
         u->findPath(zone, event.destY, event.destX);
         if (!u->hasPath()) {
             report(MSG_NO_PATH, event.entityId, event.destX, event.destY);
-            walking = false;
-            popEvent();
-            startEvent();
+            endWalk();
+            return;
         }
+        walkLeft = FLT_MAX;
     }
+    stepWalker(*u, zone);
+}
+
+// The walker alone moves, as the world would move it: no mind of its own, no contacts.
+void ScriptHandler::stepWalker(Unit& walker, Zone& zone)
+{
+    walker.steer(walker.walkSpeed());
+    EntityManager::move(walker, zone);
+    ++walkFrames;
+    const float left = pathLeft(walker);
+    if (left < walkLeft - WALK_PROGRESS) {
+        walkLeft = left;
+        walkStill = 0;
+    } else {
+        ++walkStill;
+    }
+}
+
+void ScriptHandler::endWalk()
+{
+    walking = false;
+    popEvent();
+    startEvent();
 }
 
 void ScriptHandler::updateDialog()

@@ -9,6 +9,7 @@
 
 namespace sf { class RenderTarget; }
 class EntityManager;
+class Unit;
 class Zone;
 
 class ScriptHandler {
@@ -18,12 +19,17 @@ public:
     static constexpr float ADVANCE_STEP = 0.032f;
     static constexpr int TYPE_PERIOD = 3;
     static constexpr int BLINK_PERIOD = 6;
-    // A walker that stays on one tile this long is stuck (or busy with a mind of its own).
-    static constexpr int WALK_STALL_FRAMES = 600;
+    // A walk is given up when it takes longer than this in all, or comes no closer along
+    // its path for this long.
+    static constexpr int WALK_FRAMES = 20 * 60;
+    static constexpr int WALK_STALL_FRAMES = 2 * 60;
+    static constexpr float WALK_PROGRESS = 0.1f;
     static const std::string TYPING_SOUND;
 
     ScriptHandler();
 
+    // As constructed: nothing queued, no box, no walk.
+    void clear();
     void addEvent(const Event& event);
     bool isRunning() const;
     void update(EntityManager& manager, Zone& zone);
@@ -44,6 +50,8 @@ private:
     void startEvent();
     void popEvent();
     void updateWalk(EntityManager& manager, Zone& zone);
+    void stepWalker(Unit& walker, Zone& zone);
+    void endWalk();
     void updateDialog();
     void typeCharacters(const std::string& text);
     static bool advanceKeyHeld();
@@ -62,7 +70,7 @@ private:
     bool blinkOn;
     int blinkTimer;
     bool walking;
-    int walkRow;
-    int walkColumn;
+    int walkFrames;
     int walkStill;
+    float walkLeft; // the shortest way left along the path so far
 };

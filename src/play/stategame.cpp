@@ -17,6 +17,8 @@
 namespace {
 const char* MSG_NO_START_PLAYER = "Zone 0 gave no player: starting a new one at %.0f, %.0f\n";
 const char* MSG_EXTRA_PLAYER = "Zone %d holds a player of its own: removed, the arriving one takes its place\n";
+const char* MSG_NO_LINK_IN = "Zone %d has no link-in from zone %d: the player arrives at %.0f, %.0f instead\n";
+const char* MSG_TARGET_REFUSED = "Zone %d cannot be loaded: the player stays in zone %d\n";
 
 const char* ENDING_LINE_CLERK = "Wow.";
 const char* ENDING_LINE_PLAYER = "I'll take three boxes of the good stuff.";
@@ -29,6 +31,21 @@ int tileOf(float coordinate)
         return INT_MIN;
     return static_cast<int>(q);
 }
+
+// Ground a player can be put on without walking into a wall or straight out of the zone.
+bool soundGround(const Tile* tile)
+{
+    return tile != nullptr && tile->walkable && tile->type != TILE_LINKOUT;
+}
+
+void say(const char* format, int a, int b, float x = 0.f, float y = 0.f)
+{
+    std::printf(format, a, b, x, y);
+    std::fflush(stdout);
+}
+
+// What findLinkIn answers when no link-in names the zone.
+const sf::Vector2f NO_LINK_IN(-1.0f, -1.0f);
 
 Event endingDialog()
 {
@@ -43,7 +60,7 @@ Event endingDialog()
 StateGame::StateGame(sf::RenderWindow* targetWindow, State** stateTable)
     : State(targetWindow, stateTable), zone(nullptr), camera(targetWindow), debugDraw(false), player(nullptr),
       ending(false), leftHeld(false), middleHeld(false), rightHeld(false), switchLatch(true), fadeOutTimer(0),
-      fadeInTimer(0)
+      fadeInTimer(0), fadeTarget(0), offLinkKnown(false)
 {
 }
 
@@ -51,6 +68,8 @@ StateGame::~StateGame() { release(); }
 
 void StateGame::enter()
 {
+    // A dialog or walk left running when the state was left belongs to zones now gone.
+    scriptHandler.clear();
     zone = new Zone(0, 1, 1, &scriptHandler);
     zones[0] = zone;
     player = zone->load(0);
@@ -62,6 +81,8 @@ void StateGame::enter()
         std::fflush(stdout);
         addPlayerTo(zone);
     }
+    offLinkKnown = false;
+    noteOffLink(tileUnderPlayer());
     ResourceManager::music.setLoop(true);
 }
 
@@ -86,7 +107,7 @@ sf::Vector2f StateGame::firstWalkableCentre(Zone& target)
 {
     for (int x = 0; x < target.getWidth(); ++x)
         for (int y = 0; y < target.getHeight(); ++y)
-            if (target.getTile(x, y)->walkable)
+            if (soundGround(target.getTile(x, y)))
                 return sf::Vector2f(x * TILE_SIZE + TILE_SIZE * 0.5f, y * TILE_SIZE + TILE_SIZE * 0.5f);
     return sf::Vector2f(TILE_SIZE * 0.5f, TILE_SIZE * 0.5f);
 }
@@ -109,17 +130,17 @@ int StateGame::update()
     if (next >= 0)
         return next;
 
+    // The world stands still for scripts (a scripted walk moves its walker alone) and fades.
     if (scriptHandler.isRunning()) {
+        zone->holdBlows = true;
         ResourceManager::music.setVolume(SCRIPT_VOLUME);
         player->moveDirection = ZERO_VECTOR;
         scriptHandler.update(*zone, *zone);
-        // A scripted walk needs the world to move; dialogs keep it still.
-        if (scriptHandler.isWalking())
-            zone->update(*zone, false);
         return STATE_GAME;
     }
-
-    if (updateTransition())
+    const bool fading = updateTransition();
+    zone->holdBlows = fading; // set after the fade, which may have changed the zone
+    if (fading)
         return STATE_GAME;
 
     ResourceManager::music.setVolume(PLAY_VOLUME);
@@ -174,44 +195,81 @@ bool StateGame::updateTransition()
         --fadeOutTimer;
         return true;
     }
-
-    const Tile* tile = zone->getTile(tileOf(player->position.x), tileOf(player->position.y));
     if (fadeInTimer > 0) {
         if (fadeOutTimer == 0) {
             fadeOutTimer = -1;
-            changeZone(tile);
+            changeZone();
         }
         --fadeInTimer;
         return true;
     }
+    const Tile* tile = tileUnderPlayer();
     if (tile != nullptr && tile->type == TILE_LINKOUT) {
         fadeInTimer = FADE_FRAMES;
         fadeOutTimer = FADE_FRAMES;
+        fadeTarget = tile->link;
+    } else {
+        noteOffLink(tile);
     }
     return false;
 }
 
-void StateGame::changeZone(const Tile* linkTile)
+const Tile* StateGame::tileUnderPlayer() const
+{
+    return zone->getTile(tileOf(player->position.x), tileOf(player->position.y));
+}
+
+void StateGame::noteOffLink(const Tile* under)
+{
+    if (!soundGround(under))
+        return;
+    offLink = player->position;
+    offLinkKnown = true;
+}
+
+void StateGame::changeZone()
 {
     const int leftId = zone->id;
+    Zone* target = targetZone(fadeTarget);
+    if (target == nullptr) {
+        // Back off the link, or the fade would start again at once.
+        say(MSG_TARGET_REFUSED, fadeTarget, leftId);
+        player->position = offLinkKnown ? offLink : firstWalkableCentre(*zone);
+        player->velocity = ZERO_VECTOR;
+        player->clearPath();
+        return;
+    }
     // Started by the first departure from zone 0; play() again would rewind it.
     if (leftId == 0 && ResourceManager::music.getStatus() != sf::Music::Playing)
         ResourceManager::music.play();
 
     if (zone->get(player->getID()) == player)
         zone->remove(player->getID(), false);
-
-    const int target = linkTile != nullptr ? linkTile->link : leftId;
-    auto found = zones.find(target);
-    if (found != zones.end()) {
-        zone = found->second;
-    } else {
-        zone = new Zone(0, 1, 1, &scriptHandler);
-        zone->load(target); // a player of its own gives way in addPlayerTo
-        zones[target] = zone;
-    }
+    zone = target;
     addPlayerTo(zone);
     player->position = zone->findLinkIn(leftId);
+    if (player->position == NO_LINK_IN) {
+        player->position = firstWalkableCentre(*zone);
+        say(MSG_NO_LINK_IN, fadeTarget, leftId, player->position.x, player->position.y);
+    }
+    offLinkKnown = false;
+    noteOffLink(tileUnderPlayer());
+}
+
+Zone* StateGame::targetZone(int target)
+{
+    auto found = zones.find(target);
+    if (found != zones.end())
+        return found->second;
+    Zone* loaded = new Zone(0, 1, 1, &scriptHandler);
+    bool accepted = false;
+    loaded->load(target, &accepted); // a player of its own gives way in addPlayerTo
+    if (!accepted) {
+        delete loaded;
+        return nullptr;
+    }
+    zones[target] = loaded;
+    return loaded;
 }
 
 void StateGame::draw()

@@ -44,9 +44,14 @@ public:
 private:
     void handlePlayerInput();
     bool updateTransition();
-    void changeZone(const Tile* linkTile);
+    const Tile* tileUnderPlayer() const;
+    void noteOffLink(const Tile* under);
+    void changeZone();
+    Zone* targetZone(int target);
     void addPlayerTo(Zone* target);
     void release();
+    // Where a player goes when nothing better is known: the centre of the first walkable
+    // tile that leads nowhere, searched as link-ins are.
     static sf::Vector2f firstWalkableCentre(Zone& target);
 
     ScriptHandler scriptHandler;
@@ -62,4 +67,10 @@ private:
     bool switchLatch;
     int fadeOutTimer;
     int fadeInTimer;
+    // The link the running fade started on: the switch goes there, wherever the player
+    // stands by then.
+    int fadeTarget;
+    // Where the player last stood off every link-out tile in this zone, if anywhere yet.
+    sf::Vector2f offLink;
+    bool offLinkKnown;
 };

@@ -11,6 +11,7 @@
 #include <SFML/Graphics/RenderTarget.hpp>
 #include <SFML/Graphics/Text.hpp>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace {
@@ -130,10 +131,11 @@ sf::Vector2f Entity::pushOut(const Entity& other) const
     const float s = radius + other.radius;
     if (d > s)
         return ZERO_VECTOR;
-    const sf::Vector2f v = a - other.position;
-    if (v == ZERO_VECTOR)
+    // The distance, not the vector: points a hair apart have a length that rounds to zero.
+    if (d == 0.0f)
         return ZERO_VECTOR;
-    return normalize(v) * (s - d);
+    const sf::Vector2f v = a - other.position;
+    return v / d * (s - d);
 }
 
 void Entity::collideTiles(Zone& zone)
@@ -169,8 +171,11 @@ void Entity::collideTiles(Zone& zone)
             } else {
                 const sf::Vector2f corner(sideX < 0 ? left : right, sideY < 0 ? top : bottom);
                 const float d = distance(position, corner);
-                if (d < r)
-                    position += normalize(position - corner) * (r - d);
+                if (!(d < r))
+                    continue;
+                // A hair from the corner the distance rounds to zero: out along the diagonal.
+                const sf::Vector2f diagonal(sideX / std::sqrt(2.0f), sideY / std::sqrt(2.0f));
+                position += (d > 0.0f ? (position - corner) / d : diagonal) * (r - d);
             }
         }
     }

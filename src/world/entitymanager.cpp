@@ -291,9 +291,7 @@ void EntityManager::step(Zone& zone, bool frozen, bool useGrid)
                 collideNearby(zone, e, currentID);
             else
                 collideFrom(e, entities.begin());
-            e->velocity *= DAMPING;
-            e->position += e->velocity;
-            e->collideTiles(zone);
+            move(*e, zone);
             if (gridValid && gridVersion == registryVersion && contactGrid.size() == entities.size()) {
                 const int slot = contactGrid.slotOf(currentID);
                 if (slot >= 0 && contactGrid.at(slot) == e)
@@ -312,6 +310,13 @@ void EntityManager::step(Zone& zone, bool frozen, bool useGrid)
         ++registryVersion;
         delete entry.second;
     }
+}
+
+void EntityManager::move(Entity& e, Zone& zone)
+{
+    e.velocity *= DAMPING;
+    e.position += e.velocity;
+    e.collideTiles(zone);
 }
 
 void EntityManager::collideFrom(Entity* e, std::map<int, Entity*>::iterator from)

@@ -25,6 +25,9 @@ public:
     ScriptHandler* scriptHandler;
     std::map<int, Entity*> entities;
     int nextID;
+    // Set while the world stands still (a script, a fade) but is still drawn: drawing is
+    // where blows are made, and frozen blows would all land at once when the world runs.
+    bool holdBlows = false;
 
     explicit EntityManager(ScriptHandler* scriptHandlerIn);
     // Destroys every entity still registered.
@@ -51,6 +54,8 @@ public:
     // Every entity painted, none skipped.
     void drawAll(sf::RenderTarget& target, bool debug);
     void save(std::ostream& out) const;
+    // The motion part of a step for one entity: damping, moving, the push out of walls.
+    static void move(Entity& e, Zone& zone);
     // Destroys every registered entity; nextID is kept.
     void clear();
 

@@ -4,6 +4,7 @@
 #include "core/globals.h"
 #include "core/spritetrim.h"
 
+#include <al.h>
 #include <cstdio>
 
 namespace {
@@ -79,6 +80,20 @@ std::vector<std::string> buildTexturePaths()
     return paths;
 }
 
+// Every voice holds one source of the audio device, and the device has only so many.
+// Asked by taking one and giving it back: a voice made without one would be broken.
+bool sourceLeft()
+{
+    ALuint probe = 0;
+    alGenSources(1, &probe);
+    if (probe == 0 || alIsSource(probe) != AL_TRUE) {
+        alGetError(); // the refusal is expected; leave no error behind for others
+        return false;
+    }
+    alDeleteSources(1, &probe);
+    return true;
+}
+
 bool fatal(const char* path)
 {
     std::printf(MSG_FATAL, path);
@@ -105,14 +120,10 @@ const std::vector<std::string>& ResourceManager::texturePaths()
 
 bool ResourceManager::loadResources()
 {
-    if (!music.openFromFile(MUSIC_PATH))
-        return fatal(MUSIC_PATH);
-    if (!arcadeFont.loadFromFile(ARCADE_FONT_PATH))
-        return fatal(ARCADE_FONT_PATH);
-    if (!dialogFont.loadFromFile(DIALOG_FONT_PATH))
-        return fatal(DIALOG_FONT_PATH);
-    if (!debugFont.loadFromFile(DEBUG_FONT_PATH))
-        return fatal(DEBUG_FONT_PATH);
+    // The media library has said which file and why; nothing to add.
+    if (!music.openFromFile(MUSIC_PATH) || !arcadeFont.loadFromFile(ARCADE_FONT_PATH)
+        || !dialogFont.loadFromFile(DIALOG_FONT_PATH) || !debugFont.loadFromFile(DEBUG_FONT_PATH))
+        return false;
 
     if (!loadTileTextures()) {
         std::printf(MSG_NO_TILES, TILE_DIR);
@@ -135,18 +146,26 @@ bool ResourceManager::loadResources()
 
 bool ResourceManager::loadTileTextures()
 {
-    // Textures are expensive to copy and must not move once handed out.
-    tileTextures.reserve(1024);
-    for (int n = 0; tileTextures.size() < tileTextures.capacity(); ++n) {
-        tileTextures.emplace_back();
-        const std::string path = std::string(TILE_DIR) + std::to_string(n) + ".png";
-        if (!tileTextures.back().loadFromFile(path)) {
-            tileTextures.pop_back();
+    // Every image is read before any texture is made: with the count known the textures
+    // are made in place, and a texture handed out must never move.
+    std::list<sf::Image> images;
+    for (int n = 0;; ++n) {
+        images.emplace_back();
+        if (!images.back().loadFromFile(std::string(TILE_DIR) + std::to_string(n) + ".png")) {
+            images.pop_back();
             break;
         }
     }
     std::printf("%s", MSG_TILE_LIST_END);
     std::fflush(stdout);
+    tileTextures.reserve(images.size());
+    for (const sf::Image& image : images) {
+        tileTextures.emplace_back();
+        if (!tileTextures.back().loadFromImage(image)) {
+            tileTextures.pop_back();
+            break;
+        }
+    }
     return !tileTextures.empty();
 }
 
@@ -227,7 +246,7 @@ void ResourceManager::playSound(const std::string& path)
             ++it;
     }
     auto buffer = soundBuffers.find(path);
-    if (buffer == soundBuffers.end() || sounds.size() >= MAX_VOICES)
+    if (buffer == soundBuffers.end() || !sourceLeft())
         return;
     sounds.emplace_back();
     sounds.back().setBuffer(*buffer->second);

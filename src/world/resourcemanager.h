@@ -21,10 +21,6 @@ struct DoodadTexture {
 
 class ResourceManager {
 public:
-    // Beyond this many voices at once new sounds are dropped: the audio device runs
-    // out of sources long before anyone could hear the difference.
-    static constexpr std::size_t MAX_VOICES = 64;
-
     static std::map<std::string, sf::Texture*> textures;
     static std::vector<sf::Texture> tileTextures;
     static std::vector<DoodadTexture> doodadTextures;
@@ -36,7 +32,8 @@ public:
     static sf::Font dialogFont;
     static sf::Font debugFont;
 
-    // False when start-up cannot go on; the reason has been printed.
+    // False when start-up cannot go on; the reason has been printed (by the media library
+    // for the music and the fonts).
     static bool loadResources();
     // Releases everything loadResources made, so a test can load another tree.
     static void unloadResources();
@@ -46,6 +43,7 @@ public:
     static bool loadDoodadTexture(const std::string& path, int originX, int originY);
     static DoodadTexture& getDoodadTexture(int index);
     static void loadSound(const std::string& path);
+    // On a voice of its own while the audio device has a source free; else not at all.
     static void playSound(const std::string& path);
     static sf::Texture& getPortrait(int number);
 

@@ -247,7 +247,7 @@ bool Zone::save()
     return true;
 }
 
-Player* Zone::load(int zoneId)
+Player* Zone::load(int zoneId, bool* loaded)
 {
     const std::string file = fileName(zoneId);
     std::string bytes;
@@ -260,6 +260,8 @@ Player* Zone::load(int zoneId)
         accepted = parseZoneFile(checker, parsed) && makeEntities(checker, made);
         why = checker.why;
     }
+    if (loaded != nullptr)
+        *loaded = accepted;
     if (!accepted) {
         std::printf(MSG_LOAD_ERROR, file.c_str());
         if (!why.empty())

@@ -44,8 +44,9 @@ public:
     using EntityManager::save;
     bool save();
     using EntityManager::load;
-    // All or nothing: a refused file leaves the zone as it was and returns null.
-    Player* load(int zoneId);
+    // All or nothing: a refused file leaves the zone as it was and returns null. A file
+    // without a player returns null too; loaded, when given, tells the two apart.
+    Player* load(int zoneId, bool* loaded = nullptr);
 
 private:
     std::vector<std::vector<Tile>> tiles;
