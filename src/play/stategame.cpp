@@ -11,7 +11,6 @@
 
 #include <SFML/Graphics/RectangleShape.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
-#include <climits>
 #include <cstdio>
 
 namespace {
@@ -22,15 +21,6 @@ const char* MSG_TARGET_REFUSED = "Zone %d cannot be loaded: the player stays in 
 
 const char* ENDING_LINE_CLERK = "Wow.";
 const char* ENDING_LINE_PLAYER = "I'll take three boxes of the good stuff.";
-
-// Tile under a world coordinate, truncated toward zero; far-off values stay off the grid.
-int tileOf(float coordinate)
-{
-    const float q = coordinate / TILE_SIZE;
-    if (!(q > -2.0e9f && q < 2.0e9f))
-        return INT_MIN;
-    return static_cast<int>(q);
-}
 
 // Ground a player can be put on without walking into a wall or straight out of the zone.
 bool soundGround(const Tile* tile)
@@ -135,7 +125,7 @@ int StateGame::update()
         zone->holdBlows = true;
         ResourceManager::music.setVolume(SCRIPT_VOLUME);
         player->moveDirection = ZERO_VECTOR;
-        scriptHandler.update(*zone, *zone);
+        scriptHandler.update(*zone);
         return STATE_GAME;
     }
     const bool fading = updateTransition();
@@ -153,7 +143,7 @@ int StateGame::update()
         fadeOutTimer = ENDING_FRAMES;
     }
 
-    zone->update(*zone, false);
+    zone->update(false);
     return STATE_GAME;
 }
 
@@ -216,7 +206,7 @@ bool StateGame::updateTransition()
 
 const Tile* StateGame::tileUnderPlayer() const
 {
-    return zone->getTile(tileOf(player->position.x), tileOf(player->position.y));
+    return zone->tileAt(player->position);
 }
 
 void StateGame::noteOffLink(const Tile* under)

@@ -233,6 +233,16 @@ TEST(ZoneText, BuildErrorsNameTheLine)
     }
     ZoneData ok;
     std::string why;
+    // The game refuses a dialog line over its limit, and so does the tool, in text and bytes.
+    const std::string longLine = head + maps + "entities\ntrigger id 1 at 0 0 radius 9 fires on-exit uses 1 team 1\n"
+                               + "  event dialog entity 0 dest 0 0\n    line portrait 0 corner 0 \""
+                               + std::string(zonefile::MAX_TEXT + 1, 'w') + "\"\n";
+    EXPECT_FALSE(zonetext::fromText(longLine, ok, why));
+    EXPECT_EQ(why, "14: a dialog line is 65537 bytes long, more than 65536");
+    ZoneData tooLong = oddZone();
+    tooLong.entities[5].events[0].dialogLines[0].text.assign(zonefile::MAX_TEXT + 1, 'w');
+    EXPECT_FALSE(zonetext::decode(zonetext::encode(tooLong), ok, why));
+    EXPECT_NE(why.find("a dialog line is 65537 bytes long"), std::string::npos) << why;
     EXPECT_TRUE(zonetext::fromText(head + maps, ok, why)) << why;
     EXPECT_EQ(ok.tile(1, 1).type, TILE_WALL);
 }
