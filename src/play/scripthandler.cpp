@@ -112,6 +112,8 @@ void ScriptHandler::clear()
     blinkOn = false;
     blinkTimer = BLINK_PERIOD;
     walking = false;
+    keyWasHeld = false;
+    hurried = false;
     walkFrames = 0;
     walkStill = 0;
     walkLeft = FLT_MAX;
@@ -147,6 +149,7 @@ void ScriptHandler::startEvent()
             typeTimer = 0;
             charsShown = 0;
             lineIndex = 0;
+            hurried = false;
             return;
         }
         if (event.type == Event::EVENT_DIALOG)
@@ -230,6 +233,9 @@ void ScriptHandler::endWalk()
 
 void ScriptHandler::updateDialog()
 {
+    const bool held = advanceKeyHeld();
+    const bool pressed = held && !keyWasHeld;
+    keyWasHeld = held;
     if (fading) {
         if (fadingIn) {
             openness += FADE_STEP;
@@ -274,15 +280,28 @@ void ScriptHandler::updateDialog()
 
     const std::string& text = lines[static_cast<std::size_t>(lineIndex)].text;
     if (charsShown < static_cast<int>(text.size())) {
-        typeCharacters(text);
+        if (pressed) {
+            charsShown = static_cast<int>(text.size());
+            hurried = true;
+            ResourceManager::playSound(TYPING_SOUND);
+        } else {
+            typeCharacters(text);
+        }
         return;
     }
+    waitForKey(held);
+}
 
+void ScriptHandler::waitForKey(bool held)
+{
     if (++blinkTimer > BLINK_PERIOD - 1) {
         blinkTimer = 0;
         blinkOn = !blinkOn;
     }
-    if (advanceKeyHeld()) {
+    // A key held since before the line began still advances it the moment it is typed.
+    if (hurried && !held)
+        hurried = false;
+    if (held && !hurried) {
         advancing = true;
         advanceProgress = 0.f;
         blinkOn = false;
