@@ -2,8 +2,10 @@
 // The play state: runs scripts, zone changes and the world, and draws them.
 
 #include "core/camera.h"
-#include "play/scripthandler.h"
 #include "core/state.h"
+#include "play/hud.h"
+#include "play/scripthandler.h"
+#include "play/zonesnapshot.h"
 
 #include <SFML/System/Vector2.hpp>
 #include <map>
@@ -20,6 +22,10 @@ public:
     static constexpr float PLAY_VOLUME = 100.f;
     static constexpr float SCRIPT_VOLUME = 50.f;
     static constexpr float CAMERA_RISE = 32.f;
+    // A retry gives back the hit points the player arrived with, or all of them when that
+    // was too few to stand a chance.
+    static constexpr int RETRY_MIN_HIT_POINTS = 30;
+    static constexpr int FULL_HIT_POINTS = 100;
 
     StateGame(sf::RenderWindow* targetWindow, State** stateTable);
     ~StateGame() override;
@@ -40,6 +46,11 @@ public:
     bool isDebugDraw() const { return debugDraw; }
     int getFadeOutTimer() const { return fadeOutTimer; }
     int getFadeInTimer() const { return fadeInTimer; }
+    const Hud& getHud() const { return hud; }
+    // The death has played out and "try again" is on screen.
+    bool isKnockedOut() const { return knockedOut; }
+    // The closing fade is over and the end card waits for Return.
+    bool showsEndCard() const;
 
 private:
     void handlePlayerInput();
@@ -50,6 +61,12 @@ private:
     Zone* targetZone(int target);
     void addPlayerTo(Zone* target);
     void release();
+    // A zone entered: kept as it is for a retry, its name put up.
+    void arrive();
+    void retry();
+    void newGame();
+    void backOffLink();
+    Hud::Status hudStatus() const;
     // Where a player goes when nothing better is known: the centre of the first walkable
     // tile that leads nowhere, searched as link-ins are.
     static sf::Vector2f firstWalkableCentre(Zone& target);
@@ -73,4 +90,9 @@ private:
     // Where the player last stood off every link-out tile in this zone, if anywhere yet.
     sf::Vector2f offLink;
     bool offLinkKnown;
+    Hud hud;
+    ZoneSnapshot arrival;
+    bool knockedOut;
+    // Return was down in the last update: retry and a new game want a fresh press.
+    bool returnHeld;
 };

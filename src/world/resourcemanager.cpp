@@ -78,6 +78,7 @@ std::vector<std::string> buildTexturePaths()
                              "spin_downright.png", "spin_upright.png", "hurt_downright.png",
                              "hurt_upright.png", "death_downright.png", "death_upright.png"})
         paths.push_back(std::string("resources/gfx/robber/gangster_") + name);
+    paths.push_back(ResourceManager::HEALTH_BAR);
     return paths;
 }
 
@@ -112,6 +113,7 @@ sf::Music ResourceManager::music;
 sf::Font ResourceManager::arcadeFont;
 sf::Font ResourceManager::dialogFont;
 sf::Font ResourceManager::debugFont;
+const std::string ResourceManager::HEALTH_BAR = "resources/gfx/hud/health.png";
 
 const std::vector<std::string>& ResourceManager::texturePaths()
 {
