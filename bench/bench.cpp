@@ -407,7 +407,12 @@ BENCHMARK_CAPTURE(BM_File, load/fast, false)->Iterations(5)->Repetitions(5)->Rep
 BENCHMARK(BM_EmptyFrame)->Iterations(100)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HoldR)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv)
+// Present only in sanitizer builds.
+extern "C" __attribute__((weak)) void __lsan_do_leak_check();
+
+namespace {
+
+int runBenchmarks(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     // Resources load from the repository, as the game loads them from its working directory.
@@ -423,6 +428,18 @@ int main(int argc, char** argv)
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    ResourceManager::unloadResources(); // the leak checker of sanitizer builds runs after main
+    ResourceManager::unloadResources();
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int status = runBenchmarks(argc, argv);
+    // As in the game: the leak check here, not at exit, where it races the GL and audio
+    // threads being torn down and counts their blocks.
+    if (__lsan_do_leak_check)
+        __lsan_do_leak_check();
+    return status;
 }

@@ -2,11 +2,13 @@
 
 #include "core/binaryio.h"
 #include "world/entity.h"
+#include "world/kinds.h"
 #include "world/entitymanager.h"
 #include "app/mainloop.h"
 #include "world/resourcemanager.h"
 #include "world/tile.h"
 #include "world/zone.h"
+#include "world/zonefile.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/System/Err.hpp>
@@ -57,8 +59,9 @@ void setUp()
     // A character's cut frames live while one of its kind does. Without one of each kept
     // here, every input would cut all the sheets again: most of its time went to that.
     static Zone* keeper = new Zone(-2, 1, 1, nullptr);
-    for (int type : {Entity::TYPE_PLAYER, Entity::TYPE_MALE_PEDESTRIAN, Entity::TYPE_CLERK, Entity::TYPE_ROBBER})
-        keeper->add(createEntity(type, keeper));
+    for (const Kind& kind : kinds::all())
+        if (!kind.sheets.empty())
+            keeper->add(createEntity(kind.type, keeper));
     for (int id = 0; fs::exists(Zone::fileName(id)); ++id)
         levels.push_back(readFile(Zone::fileName(id)));
 
@@ -152,13 +155,7 @@ std::string fingerprint(Zone& zone)
 
 std::string serialize(Zone& zone)
 {
-    std::ostringstream out;
-    writeHeader(out, zone);
-    for (int x = 0; x < zone.getWidth(); ++x)
-        for (int y = 0; y < zone.getHeight(); ++y)
-            zone.getTile(x, y)->save(out);
-    zone.EntityManager::save(out);
-    return out.str();
+    return zonefile::encode(zone.data());
 }
 
 void fail(const std::string& what)

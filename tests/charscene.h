@@ -8,6 +8,11 @@
 
 #include <SFML/Graphics/RenderTexture.hpp>
 
+#include "characters/particle.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,5 +72,56 @@ struct Loaded {
 };
 
 inline int count(Zone& zone, int type) { return zone.countType(type); }
+
+// ---- shared by the character tests ----
+// Hit effects are made while drawing and first updated in the next frame, so a fresh one
+// still has its whole lifetime (ids are reused, so they cannot tell).
+inline std::vector<const Combat*> freshBlows(Zone& zone)
+{
+    std::vector<const Combat*> out;
+    for (const auto& entry : zone.entities)
+        if (entry.second->getType() == Entity::TYPE_COMBAT) {
+            const Combat* c = static_cast<const Combat*>(entry.second);
+            if (c->lifetime == (c->kind == Combat::COMBAT_MARKER ? 60 : 16))
+                out.push_back(c);
+        }
+    return out;
+}
+
+// Copies, since effects may be gone by the time the caller looks.
+struct BlowCopy {
+    int draw;
+    int kind;
+    int team;
+    sf::Vector2f position;
+    sf::Vector2f facing;
+    int parentID;
+};
+
+inline std::vector<BlowCopy> runFrames(Zone& zone, int count, const std::function<void(int)>& before = {})
+{
+    std::vector<BlowCopy> blows;
+    for (int f = 1; f <= count; ++f) {
+        if (before)
+            before(f);
+        frame(zone);
+        for (const Combat* c : freshBlows(zone))
+            blows.push_back({f, c->kind, c->ownerTeam, c->position, c->facing, c->parentID});
+    }
+    return blows;
+}
+
+inline void expectNear(sf::Vector2f actual, sf::Vector2f expected)
+{
+    EXPECT_NEAR(actual.x, expected.x, 1e-4f);
+    EXPECT_NEAR(actual.y, expected.y, 1e-4f);
+}
+
+class CharacterTest : public ::testing::Test {
+protected:
+    Loaded loaded;
+    Zone zone{0, 10, 10, nullptr};
+    const sf::Vector2f centre = tileCentre(5, 5);
+};
 
 } // namespace charscene

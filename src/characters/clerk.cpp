@@ -1,11 +1,16 @@
 #include "characters/clerk.h"
 
+#include "world/entitymanager.h"
 #include "world/resourcemanager.h"
+
+namespace {
+const KindMaker MAKER(Entity::TYPE_CLERK, [](EntityManager* manager) -> Entity* { return new Clerk(manager); });
+} // namespace
 
 Clerk::Clerk(EntityManager* owner)
     : Unit(TYPE_CLERK, owner, 0),
-      walk(ResourceManager::getTexture("resources/gfx/clerk/clerk_walk_upright.png"),
-           ResourceManager::getTexture("resources/gfx/clerk/clerk_walk_downright.png"), 8, 4, 6,
+      walk(ResourceManager::getTexture(kinds::sheet(TYPE_CLERK, "walk_upright")),
+           ResourceManager::getTexture(kinds::sheet(TYPE_CLERK, "walk_downright")), 8, 4, 6,
            sf::Vector2f(130.0f, 200.0f), false)
 {
     radius = 15.0f;

@@ -1,13 +1,18 @@
 #include "characters/doodad.h"
 
-#include "core/binaryio.h"
+#include "world/entitymanager.h"
 #include "core/globals.h"
 #include "world/resourcemanager.h"
 #include "core/spritetrim.h"
+#include "world/zonefile.h"
 
 #include <SFML/Graphics/CircleShape.hpp>
 #include <SFML/Graphics/RenderTarget.hpp>
 #include <cstdint>
+
+namespace {
+const KindMaker MAKER(Entity::TYPE_DOODAD, [](EntityManager* manager) -> Entity* { return new Doodad(manager, 0); });
+} // namespace
 
 Doodad::Doodad(EntityManager* owner, int prop)
     : Entity(TYPE_DOODAD, owner), imageIndex(isValidProp(prop) ? prop : 0)
@@ -52,18 +57,17 @@ void Doodad::draw(sf::RenderTarget& target)
         target.draw(sprite);
 }
 
-void Doodad::save(std::ostream& out) const
+void Doodad::save(zonefile::EntityRecord& record) const
 {
-    Entity::save(out);
-    writeInt32(out, imageIndex);
+    Entity::save(record);
+    record.image = imageIndex;
 }
 
-void Doodad::load(std::istream& in)
+void Doodad::load(const zonefile::EntityRecord& record)
 {
-    Entity::load(in);
-    int32_t prop = 0;
-    if (readInt32(in, prop) && isValidProp(prop))
-        imageIndex = prop;
+    Entity::load(record);
+    if (isValidProp(record.image))
+        imageIndex = record.image;
     applyImage();
 }
 

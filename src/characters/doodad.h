@@ -8,7 +8,7 @@
 
 class Doodad final : public Entity {
 public:
-    static const int PROP_COUNT = 12;
+    static const int PROP_COUNT = ::PROP_COUNT;
 
     int imageIndex;
     sf::Sprite sprite;
@@ -19,9 +19,9 @@ public:
     void update(Zone& zone) override;
     void onCollide(Entity& other, const sf::Vector2f& push) override;
     void draw(sf::RenderTarget& target) override;
-    void save(std::ostream& out) const override;
+    void save(zonefile::EntityRecord& record) const override;
     // A prop number outside the list keeps the current image.
-    void load(std::istream& in) override;
+    void load(const zonefile::EntityRecord& record) override;
 
     void applyImage();
     static bool isValidProp(int prop);

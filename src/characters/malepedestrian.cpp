@@ -10,12 +10,16 @@
 #include <string>
 
 namespace {
-const std::string SHEETS = "resources/gfx/male_pedestrian/";
+const KindMaker MAKER(Entity::TYPE_MALE_PEDESTRIAN, [](EntityManager* manager) -> Entity* { return new MalePedestrian(manager); });
+} // namespace
+
+namespace {
+std::string sheet(const std::string& name) { return kinds::sheet(Entity::TYPE_MALE_PEDESTRIAN, name); }
 
 Animation sheetPair(const char* name, int frames, float originX, float originY)
 {
-    return Animation(ResourceManager::getTexture(SHEETS + name + "_upright.png"),
-                     ResourceManager::getTexture(SHEETS + name + "_downright.png"), frames, 4, 6,
+    return Animation(ResourceManager::getTexture(sheet(std::string(name) + "_upright")),
+                     ResourceManager::getTexture(sheet(std::string(name) + "_downright")), frames, 4, 6,
                      sf::Vector2f(originX, originY), false);
 }
 } // namespace
@@ -55,8 +59,7 @@ void MalePedestrian::chooseDestination(Zone& zone)
 
 void MalePedestrian::update(Zone& zone)
 {
-    const Tile* here = zone.getTile(static_cast<int>(position.x / TILE_SIZE),
-                                    static_cast<int>(position.y / TILE_SIZE));
+    const Tile* here = zone.tileAt(position);
     if (here == lastTile) {
         stuckTicks += 1;
     } else {

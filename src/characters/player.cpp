@@ -8,12 +8,16 @@
 #include <string>
 
 namespace {
-const std::string SHEETS = "resources/gfx/otaku/otaku_";
+const KindMaker MAKER(Entity::TYPE_PLAYER, [](EntityManager* manager) -> Entity* { return new Player(manager); });
+} // namespace
+
+namespace {
+std::string sheet(const std::string& name) { return kinds::sheet(Entity::TYPE_PLAYER, name); }
 
 Animation sheetPair(const char* name, int frames, int delay, float originX, float originY)
 {
-    return Animation(ResourceManager::getTexture(SHEETS + name + "_upright.png"),
-                     ResourceManager::getTexture(SHEETS + name + "_downright.png"), frames, 4,
+    return Animation(ResourceManager::getTexture(sheet(std::string(name) + "_upright")),
+                     ResourceManager::getTexture(sheet(std::string(name) + "_downright")), frames, 4,
                      delay, sf::Vector2f(originX, originY), false);
 }
 
@@ -60,9 +64,9 @@ void Player::onCollide(Entity& other, const sf::Vector2f& push)
     Unit::onCollide(other, push);
 }
 
-void Player::load(std::istream& in)
+void Player::load(const zonefile::EntityRecord& record)
 {
-    Unit::load(in);
+    Unit::load(record);
     id = 0;
 }
 

@@ -30,7 +30,8 @@ public:
     void update(Zone& zone) override;
     void onCollide(Entity& other, const sf::Vector2f& push) override;
     void draw(sf::RenderTarget& target) override;
-    void load(std::istream& in) override;
+    void load(const zonefile::EntityRecord& record) override;
+    Player* asPlayer() override { return this; }
     int damage(int amount) override;
     float walkSpeed() const override;
 

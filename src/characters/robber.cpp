@@ -8,14 +8,17 @@
 #include <string>
 
 namespace {
-const std::string SHEETS = "resources/gfx/robber/gangster_";
+const KindMaker MAKER(Entity::TYPE_ROBBER, [](EntityManager* manager) -> Entity* { return new Robber(manager); });
+} // namespace
+
+namespace {
+std::string sheet(const char* name) { return kinds::sheet(Entity::TYPE_ROBBER, name); }
 
 // The up sheet's name comes first: the two walk sheets are named differently.
 Animation sheetPair(const char* up, const char* down, int frames, float originX, float originY,
                     bool loops = true)
 {
-    Animation a(ResourceManager::getTexture(SHEETS + up + ".png"),
-                ResourceManager::getTexture(SHEETS + down + ".png"), frames, 4, 6,
+    Animation a(ResourceManager::getTexture(sheet(up)), ResourceManager::getTexture(sheet(down)), frames, 4, 6,
                 sf::Vector2f(originX, originY), false);
     a.loop = loops;
     return a;
@@ -59,8 +62,7 @@ void Robber::chase(Zone& zone)
     const Entity* target = manager->get(0);
     if (target == nullptr || !isUnitType(target->getType()))
         return;
-    findPathReusing(zone, static_cast<int>(target->position.y / TILE_SIZE),
-                    static_cast<int>(target->position.x / TILE_SIZE));
+    findPathReusing(zone, tileIndex(target->position.y), tileIndex(target->position.x));
     steer(walkSpeed());
 }
 

@@ -154,8 +154,8 @@ bool Unit::reusePaths = true;
 
 void Unit::findPathReusing(Zone& zone, int row, int column)
 {
-    const int startRow = static_cast<int>(position.y / TILE_SIZE);
-    const int startColumn = static_cast<int>(position.x / TILE_SIZE);
+    const int startRow = tileIndex(position.y);
+    const int startColumn = tileIndex(position.x);
     LastSearch& last = lastSearch;
     if (reusePaths && last.valid && last.zone == &zone && last.layoutVersion == Tile::layoutVersion
         && last.startRow == startRow && last.startColumn == startColumn && last.row == row && last.column == column) {
@@ -191,8 +191,8 @@ void Unit::findPath(Zone& zone, int row, int column)
     std::priority_queue<OpenEntry, std::vector<OpenEntry>, LaterEntry> open;
     int nextSeq = 0;
 
-    const int startRow = static_cast<int>(position.y / TILE_SIZE);
-    const int startColumn = static_cast<int>(position.x / TILE_SIZE);
+    const int startRow = tileIndex(position.y);
+    const int startColumn = tileIndex(position.x);
     const float startH = manhattan(startRow, startColumn, row, column);
     {
         SearchNode& start = searchGrid.at(indexOf(startRow, startColumn));

@@ -19,7 +19,6 @@ void assertionFailed(const char* condition, const char* source, int line)
 }
 
 const sf::Vector2f ZERO_VECTOR(0.f, 0.f);
-const float TILE_SIZE = 32.f;
 const float PI = 3.1415927f;
 
 sf::Vector2f worldToScreen(const sf::Vector2f& p)

@@ -1,6 +1,8 @@
 #pragma once
 // Vector math, the isometric projection and small string helpers shared by the whole game.
 
+#include "core/grid.h"
+
 #include <SFML/System/Vector2.hpp>
 #include <SFML/System/Vector3.hpp>
 #include <string>
@@ -12,7 +14,6 @@
     do { if (!(condition)) assertionFailed(#condition, source, __LINE__); } while (0)
 
 extern const sf::Vector2f ZERO_VECTOR;
-extern const float TILE_SIZE;
 extern const float PI;
 
 sf::Vector2f worldToScreen(const sf::Vector2f& p);

@@ -5,6 +5,7 @@
 #include "play/trigger.h"
 #include "world/tile.h"
 #include "world/zone.h"
+#include "world/zonefile.h"
 
 #include <string>
 
@@ -39,7 +40,7 @@ const char* const MSG_LINKED = "Linked selected tile to Zone %d!";
 const char* const MSG_TRIGGER = "Trigger of radius %f created at %f, %f!\n";
 const char* const MSG_BAD_RADIUS = "Trigger radius must be above 0 and at most %d!";
 // Zone files with larger radii are refused on loading.
-const int MAX_TRIGGER_RADIUS = 4096;
+const int MAX_TRIGGER_RADIUS = static_cast<int>(zonefile::MAX_RADIUS);
 const char* const MSG_EVENT_ADDED = "Added new event to trigger id :%d!";
 const char* const MSG_EVENT_SELECTED = "Event %d selected.";
 const char* const MSG_BAD_EVENT_INDEX = "Invalid event index!";

@@ -2,6 +2,7 @@
 
 #include "characters/doodad.h"
 #include "world/entitymanager.h"
+#include "world/kinds.h"
 #include "core/globals.h"
 #include "core/input.h"
 #include "world/resourcemanager.h"
@@ -12,25 +13,27 @@
 #include <SFML/Graphics/RectangleShape.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Text.hpp>
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace {
+
+// The kinds the stamp list names one by one, in the kind table's order.
+std::vector<int> stampedKinds()
+{
+    std::vector<int> types;
+    for (const Kind& kind : kinds::all())
+        if (kind.stamp == Stamp::BY_KIND)
+            types.push_back(kind.type);
+    return types;
+}
 
 const int START_WIDTH = 10;
 const int START_HEIGHT = 10;
 const float SCROLL_STEP = 5.0f;
 const sf::Color PANEL_COLOR(70, 70, 100, 200);
-
-// Tile index of a world coordinate, truncated toward zero; -1 (off the grid) for values no
-// grid could reach, so a wildly scrolled view never overflows the conversion.
-int tileIndex(float world)
-{
-    const float index = world / TILE_SIZE;
-    if (!(std::fabs(index) < 1.0e8f))
-        return -1;
-    return static_cast<int>(index);
-}
 
 sf::Text makeText(const std::string& string, float x, float y, unsigned size)
 {
@@ -96,7 +99,7 @@ int StateEditor::update()
     if (console.hidden)
         handleEditorKeys();
     handleMouse();
-    currZone->update(*currZone, true);
+    currZone->update(true);
     checkSelection();
     return STATE_EDITOR;
 }
@@ -134,7 +137,7 @@ sf::Vector2f StateEditor::mouseWorld() const
 void StateEditor::handleMouse()
 {
     const sf::Vector2f world = mouseWorld();
-    Tile* tile = currZone->getTile(tileIndex(world.x), tileIndex(world.y));
+    Tile* tile = currZone->tileAt(world);
     const bool left = input::isButtonPressed(sf::Mouse::Left);
     const bool right = input::isButtonPressed(sf::Mouse::Right);
 
@@ -195,27 +198,14 @@ void StateEditor::handleEvent(const sf::Event& event)
             if (tileBrush > 0)
                 --tileBrush;
         } else if (mode == MODE_ENTITY) {
-            if (stampType == Entity::TYPE_DOODAD) {
-                if (doodadIndex > 0)
-                    --doodadIndex;
-                else
-                    stampType = Entity::TYPE_ROBBER;
-            } else if (stampType > Entity::TYPE_PLAYER) {
-                --stampType;
-            }
+            stepStamp(-1);
         }
     } else if (key == sf::Keyboard::E) {
         if (mode == MODE_TILE_PAINT) {
             if (tileBrush < static_cast<int>(ResourceManager::tileTextures.size()) - 1)
                 ++tileBrush;
         } else if (mode == MODE_ENTITY) {
-            if (stampType >= Entity::TYPE_PLAYER && stampType <= Entity::TYPE_CLERK)
-                ++stampType;
-            else if (stampType == Entity::TYPE_ROBBER)
-                stampType = Entity::TYPE_DOODAD;
-            else if (stampType == Entity::TYPE_DOODAD &&
-                     doodadIndex < static_cast<int>(ResourceManager::doodadTextures.size()) - 1)
-                ++doodadIndex;
+            stepStamp(1);
         }
     }
 
@@ -250,14 +240,37 @@ void StateEditor::handleEvent(const sf::Event& event)
     }
 }
 
+void StateEditor::stepStamp(int step)
+{
+    // The list runs through the kinds stamped by kind, in table order, then every prop.
+    const std::vector<int> byKind = stampedKinds();
+    const int at = static_cast<int>(std::find(byKind.begin(), byKind.end(), stampType) - byKind.begin());
+    const int last = static_cast<int>(byKind.size()) - 1;
+    const int props = static_cast<int>(ResourceManager::doodadTextures.size());
+    if (at <= last) {
+        if (at + step >= 0 && at + step <= last)
+            stampType = byKind[static_cast<std::size_t>(at + step)];
+        else if (step > 0)
+            stampType = Entity::TYPE_DOODAD;
+    } else if (step < 0) {
+        if (doodadIndex > 0)
+            --doodadIndex;
+        else if (last >= 0)
+            stampType = byKind[static_cast<std::size_t>(last)];
+    } else if (doodadIndex < props - 1) {
+        ++doodadIndex;
+    }
+}
+
 void StateEditor::stampEntity()
 {
     Entity* e = nullptr;
+    const Kind* kind = kinds::find(stampType);
     if (stampType == Entity::TYPE_PLAYER) {
         if (currZone->get(0))
             return;
         e = createEntity(stampType, currZone);
-    } else if (stampType >= Entity::TYPE_MALE_PEDESTRIAN && stampType <= Entity::TYPE_ROBBER) {
+    } else if (kind != nullptr && kind->stamp == Stamp::BY_KIND) {
         e = createEntity(stampType, currZone);
     } else if (stampType == Entity::TYPE_DOODAD) {
         if (!Doodad::isValidProp(doodadIndex) ||
@@ -473,7 +486,7 @@ void StateEditor::drawStampList()
 {
     const unsigned charSize = static_cast<unsigned>(console.charSize);
     float y = 64.0f;
-    for (int t = Entity::TYPE_PLAYER; t <= Entity::TYPE_ROBBER; ++t) {
+    for (int t : stampedKinds()) {
         window->draw(makeText(Entity::getTypeName(t), t == stampType ? 20.0f : 4.0f, y, charSize));
         y += 10.0f;
     }

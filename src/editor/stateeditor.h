@@ -33,6 +33,8 @@ public:
 
     void handleMouse();
     void handleEditorKeys();
+    // Moves the stamp list's choice one line down (1) or up (-1).
+    void stepStamp(int step);
     void stampEntity();
 
     void consoleKey(const sf::Event::KeyEvent& key);

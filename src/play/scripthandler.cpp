@@ -64,16 +64,6 @@ std::string wrapToWidth(const std::string& text, float maxWidth)
     return wrapped;
 }
 
-// Truncates toward zero like the tile lookups do; positions far off any grid map to a
-// value no destination can hold.
-int tileOf(float coordinate)
-{
-    const float q = coordinate / TILE_SIZE;
-    if (!(q > -2.0e9f && q < 2.0e9f))
-        return INT_MIN;
-    return static_cast<int>(q);
-}
-
 // The way left along a unit's path: to its next waypoint, then from waypoint to waypoint.
 float pathLeft(const Unit& u)
 {
@@ -166,25 +156,25 @@ void ScriptHandler::popEvent()
         queue.pop_front();
 }
 
-void ScriptHandler::update(EntityManager& manager, Zone& zone)
+void ScriptHandler::update(Zone& zone)
 {
     if (walking)
-        updateWalk(manager, zone);
+        updateWalk(zone);
     if (boxVisible)
         updateDialog();
 }
 
-void ScriptHandler::updateWalk(EntityManager& manager, Zone& zone)
+void ScriptHandler::updateWalk(Zone& zone)
 {
     const Event& event = queue.front();
-    Entity* e = manager.get(event.entityId);
+    Entity* e = zone.get(event.entityId);
     if (e == nullptr || !Entity::isUnitType(e->getType())) {
         report(MSG_NO_WALKER, event.entityId);
         endWalk();
         return;
     }
     Unit* u = static_cast<Unit*>(e);
-    if (tileOf(u->position.y) == event.destY && tileOf(u->position.x) == event.destX) {
+    if (tileIndex(u->position.y) == event.destY && tileIndex(u->position.x) == event.destX) {
         endWalk();
         return;
     }

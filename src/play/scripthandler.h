@@ -8,7 +8,6 @@
 #include <string>
 
 namespace sf { class RenderTarget; }
-class EntityManager;
 class Unit;
 class Zone;
 
@@ -32,7 +31,7 @@ public:
     void clear();
     void addEvent(const Event& event);
     bool isRunning() const;
-    void update(EntityManager& manager, Zone& zone);
+    void update(Zone& zone);
     void draw(sf::RenderTarget& target);
 
     // What the play state and tests look at.
@@ -49,7 +48,7 @@ public:
 private:
     void startEvent();
     void popEvent();
-    void updateWalk(EntityManager& manager, Zone& zone);
+    void updateWalk(Zone& zone);
     void stepWalker(Unit& walker, Zone& zone);
     void endWalk();
     void updateDialog();

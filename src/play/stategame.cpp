@@ -12,7 +12,6 @@
 
 #include <SFML/Graphics/RectangleShape.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
-#include <climits>
 #include <cstdio>
 
 namespace {
@@ -24,15 +23,6 @@ const char* MSG_RETRY_SHORT = "Zone %d could not be put back whole for the retry
 
 const char* ENDING_LINE_CLERK = "Wow.";
 const char* ENDING_LINE_PLAYER = "I'll take three boxes of the good stuff.";
-
-// Tile under a world coordinate, truncated toward zero; far-off values stay off the grid.
-int tileOf(float coordinate)
-{
-    const float q = coordinate / TILE_SIZE;
-    if (!(q > -2.0e9f && q < 2.0e9f))
-        return INT_MIN;
-    return static_cast<int>(q);
-}
 
 // Ground a player can be put on without walking into a wall or straight out of the zone.
 bool soundGround(const Tile* tile)
@@ -90,9 +80,14 @@ void StateGame::enter()
 
 void StateGame::arrive()
 {
+    arrival.take(*zone, *player);
+    settleIn();
+}
+
+void StateGame::settleIn()
+{
     offLinkKnown = false;
     noteOffLink(tileUnderPlayer());
-    arrival.take(*zone, *player);
     hud.arrive(zone->name);
 }
 
@@ -149,7 +144,7 @@ int StateGame::update()
         zone->holdBlows = true;
         ResourceManager::music.setVolume(SCRIPT_VOLUME);
         player->moveDirection = ZERO_VECTOR;
-        scriptHandler.update(*zone, *zone);
+        scriptHandler.update(*zone);
         hud.tick();
         return STATE_GAME;
     }
@@ -178,7 +173,7 @@ int StateGame::update()
         fadeOutTimer = ENDING_FRAMES;
     }
 
-    zone->update(*zone, false);
+    zone->update(false);
     // Once the fall has played out to its last frame.
     if (player->defeated && player->currentAnimation == &player->death
         && player->death.currentFrame >= player->death.frameCount - 1)
@@ -205,9 +200,7 @@ void StateGame::retry()
     player->attacking = false;
     player->currentAnimation = &player->idle;
     knockedOut = false;
-    offLinkKnown = false;
-    noteOffLink(tileUnderPlayer());
-    hud.arrive(zone->name);
+    settleIn();
 }
 
 void StateGame::newGame()
@@ -279,7 +272,7 @@ bool StateGame::updateTransition()
 
 const Tile* StateGame::tileUnderPlayer() const
 {
-    return zone->getTile(tileOf(player->position.x), tileOf(player->position.y));
+    return zone->tileAt(player->position);
 }
 
 void StateGame::noteOffLink(const Tile* under)

@@ -63,6 +63,8 @@ private:
     void release();
     // A zone entered: kept as it is for a retry, its name put up.
     void arrive();
+    // Where the player now stands is known to be off the links; the zone's name goes up.
+    void settleIn();
     void retry();
     void newGame();
     void backOffLink();

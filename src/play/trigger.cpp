@@ -1,13 +1,14 @@
 #include "play/trigger.h"
 
-#include "core/binaryio.h"
 #include "world/entitymanager.h"
 #include "core/globals.h"
 #include "play/scripthandler.h"
 #include "characters/unit.h"
 
-#include <istream>
-#include <ostream>
+namespace {
+const KindMaker MAKER(Entity::TYPE_TRIGGER, [](EntityManager* manager) -> Entity* { return new Trigger(manager, 1.0f, 1, true, 1); });
+} // namespace
+
 
 Trigger::Trigger(EntityManager* owner, float triggerRadius, int triggerTeam, bool firesOnEnter, int usesLeft)
     : Entity(TYPE_TRIGGER, owner), fireOnEnter(firesOnEnter), uses(usesLeft), team(triggerTeam)
@@ -64,42 +65,22 @@ void Trigger::fire()
     --uses;
 }
 
-void Trigger::save(std::ostream& out) const
+void Trigger::save(zonefile::EntityRecord& record) const
 {
-    Entity::save(out);
-    writeBool8(out, fireOnEnter);
-    writeInt32(out, uses);
-    writeInt32(out, team);
-    writeInt32(out, static_cast<int32_t>(events.size()));
-    for (const Event& event : events)
-        event.save(out);
+    Entity::save(record);
+    record.fireOnEnter = fireOnEnter;
+    record.uses = uses;
+    record.team = team;
+    record.events = events;
 }
 
-void Trigger::load(std::istream& in)
+void Trigger::load(const zonefile::EntityRecord& record)
 {
-    Entity::load(in);
-    if (!in)
-        return;
-    bool enter = false;
-    int32_t usesRead = 0, teamRead = 0, count = 0;
-    bool ok = readBool8(in, enter) && readInt32(in, usesRead) && readInt32(in, teamRead) &&
-              readInt32(in, count) && count >= 0;
-    std::vector<Event> loaded;
-    for (int32_t i = 0; ok && i < count; ++i) {
-        Event event;
-        ok = event.load(in);
-        if (ok)
-            loaded.push_back(std::move(event));
-    }
-    if (!ok) {
-        in.setstate(std::ios::failbit);
-        return;
-    }
-    fireOnEnter = enter;
-    uses = usesRead;
-    team = teamRead;
-    for (Event& event : loaded)
-        events.push_back(std::move(event));
+    Entity::load(record);
+    fireOnEnter = record.fireOnEnter;
+    uses = record.uses;
+    team = record.team;
+    events.insert(events.end(), record.events.begin(), record.events.end());
 }
 
 void Trigger::addEvent()

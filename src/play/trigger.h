@@ -3,6 +3,7 @@
 
 #include "world/entity.h"
 #include "world/event.h"
+#include "world/zonefile.h"
 
 #include <string>
 #include <vector>
@@ -10,7 +11,7 @@
 // An invisible circle that fires its events when a unit of its team walks in (or out).
 class Trigger final : public Entity {
 public:
-    static const std::size_t MAX_TEXT = Event::MAX_TEXT;
+    static constexpr std::size_t MAX_TEXT = zonefile::MAX_TEXT;
 
     // Ids of the matching units now overlapping, in order of entry. Ids, not pointers:
     // a unit that vanishes simply counts as having left.
@@ -25,9 +26,8 @@ public:
     void update(Zone& zone) override;
     void onCollide(Entity& other, const sf::Vector2f& push) override;
     void draw(sf::RenderTarget& target) override;
-    void save(std::ostream& out) const override;
-    // Sets the stream's failbit on a short or nonsensical record.
-    void load(std::istream& in) override;
+    void save(zonefile::EntityRecord& record) const override;
+    void load(const zonefile::EntityRecord& record) override;
 
     void fire();
 

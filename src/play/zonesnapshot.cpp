@@ -1,62 +1,48 @@
 #include "play/zonesnapshot.h"
 
-#include "core/binaryio.h"
 #include "characters/player.h"
 #include "characters/unit.h"
 #include "world/entity.h"
+#include "world/kinds.h"
 #include "world/zone.h"
 
-#include <sstream>
-#include <vector>
-
-namespace {
-// Kinds a zone file holds; anything else (blows, dust) only lives for a moment.
-bool kept(const Entity& e, int playerId)
-{
-    const int type = e.getType();
-    return e.getID() != playerId
-        && (Entity::isUnitType(type) || type == Entity::TYPE_DOODAD || type == Entity::TYPE_TRIGGER);
-}
-} // namespace
+#include <string>
 
 void ZoneSnapshot::take(const Zone& zone, const Player& player)
 {
-    std::vector<const Entity*> chosen;
-    for (const auto& entry : zone.entities)
-        if (kept(*entry.second, player.getID()))
-            chosen.push_back(entry.second);
-    std::ostringstream out;
-    writeInt32(out, static_cast<int32_t>(chosen.size()));
+    records.clear();
     hitPoints.clear();
     facings.clear();
-    for (const Entity* e : chosen) {
-        e->save(out);
-        facings[e->getID()] = e->facing;
-        if (Entity::isUnitType(e->getType()))
-            hitPoints[e->getID()] = static_cast<const Unit*>(e)->hitPoints;
+    for (const auto& entry : zone.entities) {
+        const Entity& e = *entry.second;
+        // Blows and dust live for a moment and no file holds them.
+        if (&e == &player || !kinds::inFiles(e.getType()))
+            continue;
+        records.emplace_back();
+        e.save(records.back());
+        facings[e.getID()] = e.facing;
+        if (Entity::isUnitType(e.getType()))
+            hitPoints[e.getID()] = static_cast<const Unit&>(e).hitPoints;
     }
-    records = out.str();
-    count = chosen.size();
     nextID = zone.nextID;
     playerPosition = player.position;
     playerFacing = player.facing;
     playerHitPoints = player.hitPoints;
-    taken = true;
 }
 
 bool ZoneSnapshot::restore(Zone& zone, const Player& player) const
 {
     std::vector<int> gone;
     for (const auto& entry : zone.entities)
-        if (entry.first != player.getID())
+        if (entry.second != &player)
             gone.push_back(entry.first);
     for (int id : gone)
         zone.remove(id, true);
 
-    std::istringstream in(records);
-    zone.load(in);
-    if (zone.entities.size() != count + 1)
+    std::string why;
+    if (!zone.canBuild(records, why))
         return false;
+    zone.build(records);
     for (auto& entry : zone.entities) {
         Entity* e = entry.second;
         if (e == &player)

@@ -1,11 +1,11 @@
 #include "world/entity.h"
 
-#include "core/binaryio.h"
 #include "world/entitymanager.h"
 #include "core/globals.h"
 #include "world/resourcemanager.h"
 #include "world/tile.h"
 #include "world/zone.h"
+#include "world/zonefile.h"
 
 #include <SFML/Graphics/CircleShape.hpp>
 #include <SFML/Graphics/RenderTarget.hpp>
@@ -17,14 +17,6 @@
 namespace {
 
 const char* SOURCE = "src/entity";
-
-// Float to grid index, truncating toward zero; clamped first so a wild position
-// cannot overflow the conversion.
-int toCell(float v)
-{
-    const float limit = 16777216.0f;
-    return static_cast<int>(std::max(-limit, std::min(limit, v / TILE_SIZE)));
-}
 
 } // namespace
 
@@ -53,47 +45,29 @@ Entity::~Entity()
     }
 }
 
-void Entity::save(std::ostream& out) const
+void Entity::save(zonefile::EntityRecord& record) const
 {
-    writeInt32(out, type);
-    writeInt32(out, id);
-    writeFloat32(out, position.x);
-    writeFloat32(out, position.y);
-    writeFloat32(out, radius);
+    record.type = type;
+    record.id = id;
+    record.x = position.x;
+    record.y = position.y;
+    record.radius = radius;
 }
 
-void Entity::load(std::istream& in)
+void Entity::load(const zonefile::EntityRecord& record)
 {
-    int32_t storedID = id;
-    float x = position.x;
-    float y = position.y;
-    float r = radius;
-    if (!readInt32(in, storedID) || !readFloat32(in, x) || !readFloat32(in, y) || !readFloat32(in, r))
-        return;
-    id = storedID;
-    position = sf::Vector2f(x, y);
-    radius = r;
+    id = record.id;
+    position = sf::Vector2f(record.x, record.y);
+    radius = record.radius;
 }
 
 int Entity::getID() const { return id; }
 
 int Entity::getType() const { return type; }
 
-std::string Entity::getTypeName(int typeValue)
-{
-    switch (typeValue) {
-    case TYPE_PLAYER: return "Player";
-    case TYPE_MALE_PEDESTRIAN: return "Male Pedestrian";
-    case TYPE_CLERK: return "Clerk";
-    case TYPE_ROBBER: return "Robber";
-    default: return "Unknown Entity Type";
-    }
-}
+std::string Entity::getTypeName(int typeValue) { return kinds::name(typeValue); }
 
-bool Entity::isUnitType(int typeValue)
-{
-    return typeValue >= TYPE_UNIT && typeValue < TYPE_UNIT_END;
-}
+bool Entity::isUnitType(int typeValue) { return kinds::isUnit(typeValue); }
 
 Entity* Entity::getParent() const
 {
@@ -143,10 +117,10 @@ void Entity::collideTiles(Zone& zone)
     if (!tileCollision)
         return;
     const float r = radius;
-    const int firstColumn = position.x - r < 0 ? -1 : toCell(position.x - r);
-    const int lastColumn = toCell(position.x + r);
-    const int firstRow = position.y - r < 0 ? -1 : toCell(position.y - r);
-    const int lastRow = toCell(position.y + r);
+    const int firstColumn = position.x - r < 0 ? -1 : tileIndex(position.x - r);
+    const int lastColumn = tileIndex(position.x + r);
+    const int firstRow = position.y - r < 0 ? -1 : tileIndex(position.y - r);
+    const int lastRow = tileIndex(position.y + r);
 
     for (int column = firstColumn; column <= lastColumn; ++column) {
         for (int row = firstRow; row <= lastRow; ++row) {

@@ -1,31 +1,20 @@
 #pragma once
 // Base of everything that lives in a zone besides its tiles.
 
+#include "world/kinds.h"
+
 #include <SFML/System/Vector2.hpp>
-#include <iosfwd>
 #include <string>
 #include <vector>
 
 namespace sf { class RenderTarget; }
+namespace zonefile { struct EntityRecord; }
 class EntityManager;
+class Player;
 class Zone;
 
-class Entity {
+class Entity : public KindTypes {
 public:
-    enum {
-        TYPE_UNIT = 0,
-        TYPE_PLAYER = 1,
-        TYPE_MALE_PEDESTRIAN = 2,
-        TYPE_CLERK = 3,
-        TYPE_ROBBER = 4,
-        TYPE_UNIT_END = 5,
-        TYPE_COMBAT = 7,
-        TYPE_DUST = 8,
-        TYPE_DOODAD = 10,
-        TYPE_TRASHCAN = 11,
-        TYPE_TRIGGER = 13,
-        TYPE_TEST_ENTITY = 14
-    };
     static constexpr int NO_PARENT = 0xFFFFFF;
 
     sf::Vector2f position;
@@ -49,8 +38,11 @@ public:
     virtual void update(Zone& zone) = 0;
     virtual void onCollide(Entity& other, const sf::Vector2f& push) = 0;
     virtual void draw(sf::RenderTarget& target) = 0;
-    virtual void save(std::ostream& out) const;
-    virtual void load(std::istream& in);
+    // The entity's record in a zone file, and back. Only kinds a file holds use them.
+    virtual void save(zonefile::EntityRecord& record) const;
+    virtual void load(const zonefile::EntityRecord& record);
+    // Null for every entity but the player.
+    virtual Player* asPlayer() { return nullptr; }
 
     int getID() const;
     int getType() const;

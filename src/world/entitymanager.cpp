@@ -1,26 +1,18 @@
 #include "world/entitymanager.h"
 
-#include "core/binaryio.h"
-#include "characters/clerk.h"
-#include "characters/doodad.h"
-#include "world/entity.h"
 #include "core/globals.h"
-#include "characters/malepedestrian.h"
 #include "core/nulltarget.h"
-#include "characters/player.h"
+#include "world/entity.h"
 #include "world/resourcemanager.h"
-#include "characters/robber.h"
-#include "play/trigger.h"
 #include "world/zone.h"
+#include "world/zonefile.h"
 
 #include <SFML/Graphics/RenderTarget.hpp>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <istream>
 #include <iterator>
-#include <ostream>
-#include <set>
-#include <sstream>
 #include <utility>
 
 namespace {
@@ -28,21 +20,6 @@ namespace {
 const char* SOURCE = "src/entitymanager";
 const char* MSG_ENTITY_COUNT = "%d entities to load\n";
 const char* MSG_REFUSED = "Entities not loaded: %s\n";
-
-// Smallest sizes of the records, for checking counts against the bytes left.
-const std::size_t ENTITY_COMMON = 20;
-const std::size_t EVENT_MIN = 20;
-const std::size_t LINE_MIN = 12;
-// Loaded geometry must stay in a range the simulation can handle.
-const float MAX_COORDINATE = 1.0e6f;
-const float MAX_RADIUS = 4096.0f;
-
-struct EntityRecord {
-    int type;
-    std::size_t offset; // of the type value
-    std::size_t length; // whole record
-};
-
 
 // Depth of the absolute position: the parent's offset counts, one level only.
 float depthOf(const Entity* e)
@@ -111,108 +88,33 @@ bool mayShow(const Entity& e, const sf::FloatRect& box, float reach)
     return parent != nullptr && nearView(box, worldToScreen(e.position + parent->position), own);
 }
 
-bool isFactoryType(int type)
+// Makers by type value, filled before main by the kinds' own sources.
+std::vector<EntityMaker>& makers()
 {
-    switch (type) {
-    case Entity::TYPE_PLAYER:
-    case Entity::TYPE_MALE_PEDESTRIAN:
-    case Entity::TYPE_CLERK:
-    case Entity::TYPE_ROBBER:
-    case Entity::TYPE_DOODAD:
-    case Entity::TYPE_TRIGGER:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool checkTrigger(ByteChecker& c)
-{
-    bool fireOnEnter = false;
-    int32_t uses = 0, team = 0, eventCount = 0;
-    if (!c.bool8(fireOnEnter, "a trigger") || !c.int32(uses, "a trigger") || !c.int32(team, "a trigger") || !c.int32(eventCount, "a trigger"))
-        return false;
-    if (!c.fits(eventCount, EVENT_MIN))
-        return c.fail("trigger event count " + std::to_string(eventCount) + " is more than the file holds");
-    for (int32_t e = 0; e < eventCount; ++e) {
-        int32_t eventType = 0, lineCount = 0;
-        if (!c.int32(eventType, "an event") || !c.int32(lineCount, "an event"))
-            return false;
-        if (eventType != 0 && eventType != 1)
-            return c.fail("unknown event type " + std::to_string(eventType));
-        if (!c.fits(lineCount, LINE_MIN))
-            return c.fail("dialog line count " + std::to_string(lineCount) + " is more than the file holds");
-        for (int32_t l = 0; l < lineCount; ++l) {
-            std::string text;
-            int32_t portraitId = 0, portraitPos = 0;
-            if (!c.string(text, "a dialog line") || !c.int32(portraitId, "a dialog line")
-                || !c.int32(portraitPos, "a dialog line"))
-                return false;
-        }
-        int32_t entityId = 0, destY = 0, destX = 0;
-        if (!c.int32(entityId, "an event") || !c.int32(destY, "an event") || !c.int32(destX, "an event"))
-            return false;
-    }
-    return true;
-}
-
-bool checkEntity(ByteChecker& c, std::vector<EntityRecord>& records, std::set<int>& ids, int& players)
-{
-    EntityRecord record{0, c.offset(), 0};
-    int32_t type = 0, storedID = 0;
-    float x = 0, y = 0, r = 0;
-    if (!c.int32(type, "an entity"))
-        return false;
-    if (!isFactoryType(type))
-        return c.fail("unknown entity type " + std::to_string(type));
-    if (!c.int32(storedID, "an entity") || !c.float32(x, "an entity") || !c.float32(y, "an entity")
-        || !c.float32(r, "an entity"))
-        return false;
-    if (storedID < 0 || storedID >= EntityManager::MAX_ENTITIES)
-        return c.fail("entity id " + std::to_string(storedID) + " is out of range");
-    if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > MAX_COORDINATE || std::fabs(y) > MAX_COORDINATE
-        || !std::isfinite(r) || r < 0 || r > MAX_RADIUS)
-        return c.fail("entity " + std::to_string(storedID) + " has an impossible position or radius");
-    // The player always ends up with id 0, whatever was stored.
-    const int finalID = type == Entity::TYPE_PLAYER ? 0 : storedID;
-    if (type == Entity::TYPE_PLAYER && ++players > 1)
-        return c.fail("more than one player");
-    if (!ids.insert(finalID).second)
-        return c.fail("entity id " + std::to_string(finalID) + " is used twice");
-
-    if (type == Entity::TYPE_DOODAD) {
-        int32_t imageIndex = 0;
-        if (!c.int32(imageIndex, "a prop"))
-            return false;
-        if (imageIndex < 0 || static_cast<std::size_t>(imageIndex) >= ResourceManager::doodadTextures.size())
-            return c.fail("prop number " + std::to_string(imageIndex) + " is not loaded");
-    } else if (type == Entity::TYPE_TRIGGER && !checkTrigger(c)) {
-        return false;
-    }
-    record.type = type;
-    record.length = c.offset() - record.offset;
-    records.push_back(record);
-    return true;
+    static std::vector<EntityMaker> byType;
+    return byType;
 }
 
 } // namespace
 
-Entity* createEntity(int type, EntityManager* manager)
+KindMaker::KindMaker(int type, EntityMaker make)
 {
-    switch (type) {
-    case Entity::TYPE_PLAYER: return new Player(manager);
-    case Entity::TYPE_MALE_PEDESTRIAN: return new MalePedestrian(manager);
-    case Entity::TYPE_CLERK: return new Clerk(manager);
-    case Entity::TYPE_ROBBER: return new Robber(manager);
-    case Entity::TYPE_DOODAD: return new Doodad(manager, 0);
-    case Entity::TYPE_TRIGGER: return new Trigger(manager, 1.0f, 1, true, 1);
-    default: return nullptr;
-    }
+    MORVANE_ASSERT(type >= 0, SOURCE);
+    std::vector<EntityMaker>& byType = makers();
+    if (static_cast<std::size_t>(type) >= byType.size())
+        byType.resize(static_cast<std::size_t>(type) + 1, nullptr);
+    byType[static_cast<std::size_t>(type)] = make;
 }
 
-Player* asPlayer(Entity* e)
+bool canMake(int type)
 {
-    return e != nullptr && e->getType() == Entity::TYPE_PLAYER ? static_cast<Player*>(e) : nullptr;
+    const std::vector<EntityMaker>& byType = makers();
+    return type >= 0 && static_cast<std::size_t>(type) < byType.size() && byType[static_cast<std::size_t>(type)];
+}
+
+Entity* createEntity(int type, EntityManager* manager)
+{
+    return canMake(type) ? makers()[static_cast<std::size_t>(type)](manager) : nullptr;
 }
 
 EntityManager::EntityManager(ScriptHandler* scriptHandlerIn)
@@ -431,11 +333,12 @@ void EntityManager::drawAll(sf::RenderTarget& target, bool debug)
     }
 }
 
-void EntityManager::save(std::ostream& out) const
+void EntityManager::save(std::vector<zonefile::EntityRecord>& records) const
 {
-    writeInt32(out, static_cast<int32_t>(entities.size()));
+    records.resize(entities.size());
+    std::size_t k = 0;
     for (const auto& entry : entities)
-        entry.second->save(out);
+        entry.second->save(records[k++]);
 }
 
 void EntityManager::clear()
@@ -448,70 +351,49 @@ void EntityManager::clear()
         delete entry.second;
 }
 
-bool EntityManager::makeEntities(ByteChecker& c, std::vector<Entity*>& made)
+bool EntityManager::canBuild(const std::vector<zonefile::EntityRecord>& records, std::string& why) const
 {
-    int32_t count = 0;
-    if (!c.int32(count, "the entity count"))
+    if (!zonefile::check(records, static_cast<int>(ResourceManager::doodadTextures.size()), why))
         return false;
-    if (!c.fits(count, ENTITY_COMMON))
-        return c.fail("entity count " + std::to_string(count) + " is more than the file holds");
-    // Every record is checked before any entity is made.
-    std::vector<EntityRecord> records;
-    std::set<int> ids;
-    int players = 0;
-    for (int32_t i = 0; i < count; ++i)
-        if (!checkEntity(c, records, ids, players))
+    for (const zonefile::EntityRecord& record : records) {
+        if (!canMake(record.type)) {
+            why = "entity type " + std::to_string(record.type) + " cannot be made";
             return false;
-
-    for (const EntityRecord& record : records) {
-        Entity* e = createEntity(record.type, this);
-        if (!e) {
-            c.fail("entity type " + std::to_string(record.type) + " cannot be made");
-            break;
         }
-        made.push_back(e);
-        // The type value is consumed here, as the classes expect.
-        std::istringstream in(c.bytes.substr(record.offset + 4, record.length - 4));
-        e->load(in);
     }
-    if (c.why.empty())
-        return true;
-    for (Entity* e : made)
-        delete e;
-    made.clear();
-    return false;
+    return true;
 }
 
 Player* EntityManager::load(std::istream& in)
 {
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ByteChecker checker(bytes);
-    std::vector<Entity*> made;
-    if (makeEntities(checker, made)) {
-        for (Entity* e : made)
-            if (get(e->getID()))
-                checker.fail("entity id " + std::to_string(e->getID()) + " is already registered");
-        if (!checker.why.empty()) {
-            for (Entity* e : made)
-                delete e;
-            made.clear();
+    std::vector<zonefile::EntityRecord> records;
+    std::string why;
+    bool accepted = zonefile::decodeEntities(bytes, records, why) && canBuild(records, why);
+    for (std::size_t k = 0; accepted && k < records.size(); ++k)
+        if (get(zonefile::finalId(records[k]))) {
+            why = "entity id " + std::to_string(zonefile::finalId(records[k])) + " is already registered";
+            accepted = false;
         }
-    }
-    if (!checker.why.empty()) {
-        std::printf(MSG_REFUSED, checker.why.c_str());
+    if (!accepted) {
+        std::printf(MSG_REFUSED, why.c_str());
         return nullptr;
     }
-    return registerMade(made);
+    return build(records);
 }
 
-Player* EntityManager::registerMade(const std::vector<Entity*>& made)
+Player* EntityManager::build(const std::vector<zonefile::EntityRecord>& records)
 {
-    std::printf(MSG_ENTITY_COUNT, static_cast<int>(made.size()));
-    Entity* player = nullptr;
-    for (Entity* e : made) {
+    std::printf(MSG_ENTITY_COUNT, static_cast<int>(records.size()));
+    // One after another, each made and added before the next: every constructor's id
+    // allocation sees the ids registered so far, which decides where nextID ends.
+    Player* player = nullptr;
+    for (const zonefile::EntityRecord& record : records) {
+        Entity* e = createEntity(record.type, this);
+        e->load(record);
         add(e);
-        if (e->getType() == Entity::TYPE_PLAYER)
-            player = e;
+        if (Player* p = e->asPlayer())
+            player = p;
     }
-    return asPlayer(player);
+    return player;
 }

@@ -3,6 +3,7 @@
 // and the entity list of a zone file.
 
 #include "world/contactgrid.h"
+#include "world/zonefile.h"
 
 #include <SFML/System/Vector2.hpp>
 #include <iosfwd>
@@ -11,7 +12,6 @@
 #include <vector>
 
 namespace sf { class RenderTarget; }
-class ByteChecker;
 class Entity;
 class Player;
 class ScriptHandler;
@@ -19,7 +19,7 @@ class Zone;
 
 class EntityManager {
 public:
-    static constexpr int MAX_ENTITIES = 16777215;
+    static constexpr int MAX_ENTITIES = zonefile::MAX_ENTITIES;
     static constexpr float DAMPING = 0.8f;
 
     ScriptHandler* scriptHandler;
@@ -53,7 +53,8 @@ public:
     void draw(sf::RenderTarget& target, bool debug);
     // Every entity painted, none skipped.
     void drawAll(sf::RenderTarget& target, bool debug);
-    void save(std::ostream& out) const;
+    // Every entity's record, in id order.
+    void save(std::vector<zonefile::EntityRecord>& records) const;
     // The motion part of a step for one entity: damping, moving, the push out of walls.
     static void move(Entity& e, Zone& zone);
     // Destroys every registered entity; nextID is kept.
@@ -62,11 +63,11 @@ public:
     // The entity list of a zone file (the count, then the records), all or nothing: a bad
     // record or an id already registered here adds nothing, prints why and answers null.
     Player* load(std::istream& in);
-    // Checks an entity list and makes its entities for this manager without registering
-    // them. On refusal nothing stays made and checker.why says what is wrong.
-    bool makeEntities(ByteChecker& checker, std::vector<Entity*>& made);
-    // Registers entities made by makeEntities, says how many, and hands back the player.
-    Player* registerMade(const std::vector<Entity*>& made);
+    // False with why when records hold what the game refuses or a kind nobody can make.
+    bool canBuild(const std::vector<zonefile::EntityRecord>& records, std::string& why) const;
+    // Makes and adds the entities of records that canBuild accepted, says how many, and
+    // hands back the player.
+    Player* build(const std::vector<zonefile::EntityRecord>& records);
 
 private:
     void step(Zone& zone, bool frozen, bool useGrid);
@@ -83,7 +84,12 @@ private:
     std::vector<std::pair<float, Entity*>> depthQueue;
 };
 
-// The level factory: null for a type value no zone file may hold.
+// How to make one entity of a kind. Each kind's own source registers its maker with a
+// KindMaker at start-up, so the manager includes none of them.
+using EntityMaker = Entity* (*)(EntityManager* manager);
+struct KindMaker {
+    KindMaker(int type, EntityMaker make);
+};
+bool canMake(int type);
+// The level factory: null for a type value no kind registered.
 Entity* createEntity(int type, EntityManager* manager);
-// The factory's player as a Player (null when e is not one).
-Player* asPlayer(Entity* e);

@@ -1,8 +1,7 @@
 #pragma once
-// One scripted step a trigger fires: a dialog or a walk. Its bytes are shared by the
-// game's zone files and the level tool, which writes them through save too.
+// One scripted step a trigger fires: a dialog or a walk. Other type values have no meaning;
+// they are kept as they are and skipped when they run.
 
-#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -14,16 +13,10 @@ struct DialogLine {
 
 struct Event {
     enum { EVENT_DIALOG = 0, EVENT_MOVE = 1 };
-    // Longest dialog text a zone file may hold, so a corrupt length allocates nothing silly.
-    static const std::size_t MAX_TEXT = 65536;
 
     int type = EVENT_DIALOG;
     std::vector<DialogLine> dialogLines;
     int entityId = 0;
     int destY = 0;
     int destX = 0;
-
-    void save(std::ostream& out) const;
-    // False on a short record; the counts only bound loops, every element must be there.
-    bool load(std::istream& in);
 };

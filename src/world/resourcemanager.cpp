@@ -3,7 +3,7 @@
 #include "core/animation.h"
 #include "core/globals.h"
 #include "core/spritetrim.h"
-#include "world/tilebatch.h"
+#include "world/kinds.h"
 
 #include <al.h>
 #include <cstdio>
@@ -21,27 +21,6 @@ const char* MSG_SOUND_FAILED = "Error loading: %s!\n";
 const char* MSG_TILE_LIST_END = "^ Dont worry about this error message ;)\n";
 const char* MSG_FATAL = "Cannot start: %s could not be loaded!\n";
 const char* MSG_NO_TILES = "Cannot start: %s0.png could not be loaded, so no zone can be built!\n";
-
-struct PropInfo {
-    const char* path;
-    int originX;
-    int originY;
-};
-
-const PropInfo PROPS[] = {
-    {"resources/gfx/doodads/street_lamp_downright.png", 119, 356},
-    {"resources/gfx/doodads/street_lamp_upright.png", 119, 356},
-    {"resources/gfx/doodads/trashcan.png", 128, 172},
-    {"resources/gfx/doodads/car_downright.png", 90, 170},
-    {"resources/gfx/doodads/car_upright.png", 166, 170},
-    {"resources/gfx/doodads/chair_downright.png", 119, 207},
-    {"resources/gfx/doodads/chair_upright.png", 119, 207},
-    {"resources/gfx/doodads/counter.png", 64, 128},
-    {"resources/gfx/doodads/fridge_downright.png", 112, 196},
-    {"resources/gfx/doodads/fridge_upright.png", 112, 196},
-    {"resources/gfx/doodads/monitor_downright.png", 123, 210},
-    {"resources/gfx/doodads/monitor_upright.png", 123, 210},
-};
 
 const char* SOUNDS[] = {
     "resources/sfx/confirm.wav",
@@ -61,23 +40,8 @@ std::vector<std::string> buildTexturePaths()
 {
     std::vector<std::string> paths = {PORTRAIT_DEFAULT, PORTRAIT_DEFAULT2, PORTRAIT_PLAYER,
                                       PORTRAIT_CLERK, PORTRAIT_ROBBER, PORTRAIT_ELDER};
-    for (const char* name : {"spin_downright.png", "spin_upright.png", "throw_downright.png",
-                             "throw_upright.png", "walking_downright.png", "walking_upright.png"})
-        paths.push_back(std::string("resources/gfx/male_pedestrian/") + name);
-    for (const char* name : {"idle_downright.png", "idle_upright.png", "punch_downright.png",
-                             "punch_upright.png", "walk_downright.png", "walk_upright.png",
-                             "spinkick_downright.png", "spinkick_upright.png", "throw_downright.png",
-                             "throw_upright.png", "death_downright.png", "death_upright.png",
-                             "hurt_downright.png", "hurt_upright.png"})
-        paths.push_back(std::string("resources/gfx/otaku/otaku_") + name);
-    paths.push_back("resources/gfx/clerk/clerk_walk_downright.png");
-    paths.push_back("resources/gfx/clerk/clerk_walk_upright.png");
-    // The robber's two walk sheets really are named differently.
-    for (const char* name : {"idle_downright.png", "idle_upright.png", "walking_downright.png",
-                             "walk_upright.png", "punch_downright.png", "punch_upright.png",
-                             "spin_downright.png", "spin_upright.png", "hurt_downright.png",
-                             "hurt_upright.png", "death_downright.png", "death_upright.png"})
-        paths.push_back(std::string("resources/gfx/robber/gangster_") + name);
+    for (const std::string& sheet : kinds::sheetPaths())
+        paths.push_back(sheet);
     paths.push_back(ResourceManager::HEALTH_BAR);
     return paths;
 }
@@ -137,14 +101,13 @@ bool ResourceManager::loadResources()
     for (const std::string& path : texturePaths())
         loadTexture(path);
 
-    doodadTextures.reserve(sizeof(PROPS) / sizeof(PROPS[0]));
-    for (const PropInfo& prop : PROPS)
+    doodadTextures.reserve(PROP_COUNT);
+    for (const PropImage& prop : PROP_IMAGES)
         if (!loadDoodadTexture(prop.path, prop.originX, prop.originY))
             return fatal(prop.path);
 
     for (const char* path : SOUNDS)
         loadSound(path);
-    TileBatch::prepare();
     return true;
 }
 

@@ -1,6 +1,5 @@
 #include "world/tile.h"
 
-#include "core/binaryio.h"
 #include "core/globals.h"
 #include "world/resourcemanager.h"
 
@@ -102,22 +101,19 @@ void Tile::drawInfo(sf::RenderTarget& target)
     }
 }
 
-void Tile::save(std::ostream& out) const
+zonefile::TileRecord Tile::record() const
 {
-    writeInt32(out, static_cast<int32_t>(type));
-    writeInt32(out, texture);
-    writeInt32(out, link);
+    zonefile::TileRecord r;
+    r.type = static_cast<int32_t>(type);
+    r.texture = texture;
+    r.link = link;
+    return r;
 }
 
-void Tile::load(std::istream& in)
+void Tile::load(const zonefile::TileRecord& r)
 {
-    int32_t storedType = type;
-    int32_t storedTexture = texture;
-    int32_t storedLink = link;
-    if (!readInt32(in, storedType) || !readInt32(in, storedTexture) || !readInt32(in, storedLink))
-        return;
-    setType(static_cast<TileType>(storedType));
-    link = storedLink;
+    setType(static_cast<TileType>(r.type));
+    link = r.link;
     // An image number we do not have is kept, so saving gives it back; image 0 stands in.
-    texture = storedTexture;
+    texture = r.texture;
 }

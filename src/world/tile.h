@@ -1,16 +1,14 @@
 #pragma once
 // One cell of a zone's grid: a ground image, a kind and a zone link.
 
+#include "world/zonefile.h"
+
 #include <SFML/System/Vector2.hpp>
-#include <iosfwd>
 
 namespace sf {
 class RenderTarget;
 class Sprite;
 } // namespace sf
-
-// A fixed underlying type: files may hold any int here and it must survive a round trip.
-enum TileType : int { TILE_LINKOUT = 0, TILE_LINKIN = 1, TILE_FLOOR = 2, TILE_WALL = 3 };
 
 // Height in pixels of a tile's diamond on screen; it is twice as wide.
 constexpr float TILE_SCREEN_HEIGHT = 64.0f;
@@ -37,8 +35,9 @@ public:
     void drawOutline(sf::RenderTarget& target);
     void drawInfo(sf::RenderTarget& target);
 
-    void save(std::ostream& out) const;
-    void load(std::istream& in);
+    // The tile's part of a zone file.
+    zonefile::TileRecord record() const;
+    void load(const zonefile::TileRecord& record);
 
     // Screen position of the diamond's top corner.
     sf::Vector2f anchor() const;

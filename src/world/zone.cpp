@@ -1,6 +1,5 @@
 #include "world/zone.h"
 
-#include "core/binaryio.h"
 #include "world/entity.h"
 #include "core/globals.h"
 #include "world/resourcemanager.h"
@@ -27,19 +26,6 @@ const char* MSG_LOAD_ERROR = "Error loading level: %s!\n";
 const char* MSG_REASON = "\t%s\n";
 const char* MSG_MISSING_IMAGES = "%d tiles of %s name tile images that are not loaded; image 0 stands in\n";
 
-const std::size_t TILE_RECORD = 12;
-// Far beyond any real level; a bigger file is not read into memory at all.
-const std::streamoff MAX_FILE_BYTES = 256LL * 1024 * 1024;
-
-struct ZoneFile {
-    int id = 0;
-    std::string name;
-    int width = 0;
-    int height = 0;
-    std::size_t tilesOffset = 0;
-    int missingImages = 0;
-};
-
 // False when there is nothing to read; why is then empty for a missing file.
 bool readWholeFile(const std::string& file, std::string& bytes, std::string& why)
 {
@@ -48,7 +34,7 @@ bool readWholeFile(const std::string& file, std::string& bytes, std::string& why
         return false;
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
-    if (size < 0 || size > MAX_FILE_BYTES) {
+    if (size < 0 || size > zonefile::MAX_FILE_BYTES) {
         why = "the file is too large to be a zone";
         return false;
     }
@@ -61,50 +47,30 @@ bool readWholeFile(const std::string& file, std::string& bytes, std::string& why
     return true;
 }
 
-// Header and tiles; the checker is left at the entity list. Nothing of the zone is touched
-// and nothing is allocated from an unchecked count.
-bool parseZoneFile(ByteChecker& c, ZoneFile& parsed)
+void buildTiles(const zonefile::ZoneData& data, std::vector<std::vector<Tile>>& grid)
 {
-    int32_t w = 0, h = 0;
-    if (!c.int32(parsed.id, "the header") || !c.string(parsed.name, "the zone name")
-        || !c.int32(w, "the header") || !c.int32(h, "the header"))
-        return false;
-    if (!Zone::validSize(w, h))
-        return c.fail("impossible size " + std::to_string(w) + " x " + std::to_string(h));
-    parsed.width = w;
-    parsed.height = h;
-    const long long tileCount = static_cast<long long>(w) * h;
-    if (!c.fits(tileCount, TILE_RECORD))
-        return c.fail("the file ends inside its tiles");
-    parsed.tilesOffset = c.offset();
-    for (long long t = 0; t < tileCount; ++t) {
-        int32_t kind = 0, texture = 0, link = 0;
-        c.int32(kind, "a tile");
-        c.int32(texture, "a tile");
-        c.int32(link, "a tile");
-        if (texture < 0 || static_cast<std::size_t>(texture) >= ResourceManager::tileTextures.size())
-            ++parsed.missingImages;
-    }
-    return true;
-}
-
-void buildTiles(const std::string& bytes, const ZoneFile& parsed, std::vector<std::vector<Tile>>& grid)
-{
-    const std::size_t tileCount = static_cast<std::size_t>(parsed.width) * static_cast<std::size_t>(parsed.height);
-    std::istringstream in(bytes.substr(parsed.tilesOffset, tileCount * TILE_RECORD));
     // Built in place: copying a prototype column would touch every tile's bytes twice.
     grid.clear();
-    grid.resize(static_cast<std::size_t>(parsed.width));
+    grid.resize(static_cast<std::size_t>(data.width));
     for (std::vector<Tile>& column : grid)
-        column.resize(static_cast<std::size_t>(parsed.height));
-    for (int x = 0; x < parsed.width; ++x) {
-        for (int y = 0; y < parsed.height; ++y) {
+        column.resize(static_cast<std::size_t>(data.height));
+    for (int x = 0; x < data.width; ++x) {
+        for (int y = 0; y < data.height; ++y) {
             Tile& tile = grid[static_cast<std::size_t>(x)][static_cast<std::size_t>(y)];
             tile.x = x;
             tile.y = y;
-            tile.load(in);
+            tile.load(data.tile(x, y));
         }
     }
+}
+
+int countMissingImages(const zonefile::ZoneData& data)
+{
+    int missing = 0;
+    for (const zonefile::TileRecord& t : data.tiles)
+        if (t.texture < 0 || static_cast<std::size_t>(t.texture) >= ResourceManager::tileTextures.size())
+            ++missing;
+    return missing;
 }
 
 } // namespace
@@ -126,15 +92,16 @@ Tile* Zone::getTile(int x, int y)
     return &tiles[static_cast<std::size_t>(x)][static_cast<std::size_t>(y)];
 }
 
+Tile* Zone::tileAt(const sf::Vector2f& world)
+{
+    return getTile(tileIndex(world.x), tileIndex(world.y));
+}
+
 int Zone::getWidth() const { return width; }
 
 int Zone::getHeight() const { return height; }
 
-bool Zone::validSize(int w, int h)
-{
-    return w >= 1 && h >= 1 && w <= MAX_SIDE && h <= MAX_SIDE
-        && static_cast<long long>(w) * h <= MAX_TILES;
-}
+bool Zone::validSize(int w, int h) { return zonefile::validSize(w, h); }
 
 bool Zone::resize(int w, int h)
 {
@@ -200,16 +167,7 @@ bool Zone::save()
         return false;
     }
     const std::string file = fileName(id);
-    std::ostringstream out;
-    writeInt32(out, id);
-    writeString(out, name);
-    writeInt32(out, width);
-    writeInt32(out, height);
-    for (const auto& column : tiles)
-        for (const auto& tile : column)
-            tile.save(out);
-    EntityManager::save(out);
-    const std::string bytes = out.str();
+    const std::string bytes = zonefile::encode(data());
 
     struct stat info;
     const bool existed = ::stat(file.c_str(), &info) == 0;
@@ -241,19 +199,29 @@ bool Zone::save()
     return true;
 }
 
+zonefile::ZoneData Zone::data() const
+{
+    zonefile::ZoneData d;
+    d.id = id;
+    d.name = name;
+    d.width = width;
+    d.height = height;
+    d.tiles.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (const auto& column : tiles)
+        for (const auto& tile : column)
+            d.tiles.push_back(tile.record());
+    EntityManager::save(d.entities);
+    return d;
+}
+
 Player* Zone::load(int zoneId, bool* loaded)
 {
     const std::string file = fileName(zoneId);
     std::string bytes;
     std::string why;
-    ZoneFile parsed;
-    std::vector<Entity*> made;
-    bool accepted = readWholeFile(file, bytes, why);
-    if (accepted) {
-        ByteChecker checker(bytes);
-        accepted = parseZoneFile(checker, parsed) && makeEntities(checker, made);
-        why = checker.why;
-    }
+    zonefile::ZoneData data;
+    const bool accepted = readWholeFile(file, bytes, why) && zonefile::decode(bytes, data, why)
+                       && canBuild(data.entities, why);
     if (loaded != nullptr)
         *loaded = accepted;
     if (!accepted) {
@@ -263,18 +231,20 @@ Player* Zone::load(int zoneId, bool* loaded)
         return nullptr;
     }
     std::vector<std::vector<Tile>> grid;
-    buildTiles(bytes, parsed, grid);
+    buildTiles(data, grid);
 
     // Everything checked and built: only now does the zone change.
-    if (parsed.missingImages > 0)
-        std::printf(MSG_MISSING_IMAGES, parsed.missingImages, file.c_str());
+    const int missingImages = countMissingImages(data);
+    if (missingImages > 0)
+        std::printf(MSG_MISSING_IMAGES, missingImages, file.c_str());
     clear();
-    id = parsed.id;
-    name = parsed.name;
+    id = data.id;
+    name = data.name;
     tiles.swap(grid);
-    width = parsed.width;
-    height = parsed.height;
+    width = data.width;
+    height = data.height;
     ++Tile::layoutVersion;
-    return registerMade(made);
+    // The ground atlas is made while loading rather than in the first frame drawn.
+    TileBatch::prepare();
+    return build(data.entities);
 }
-

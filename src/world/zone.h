@@ -11,10 +11,8 @@
 class Zone : public EntityManager {
 public:
     static const std::string LEVEL_DIR;
-    // Bounds on sizes from files and the editor: a tile with its sprite is about 300 bytes,
-    // so a million of them is already a third of a gigabyte.
-    static constexpr int MAX_SIDE = 4096;
-    static constexpr int MAX_TILES = 1024 * 1024;
+    static constexpr int MAX_SIDE = zonefile::MAX_SIDE;
+    static constexpr int MAX_TILES = zonefile::MAX_TILES;
 
     int id;
     std::string name;
@@ -26,11 +24,17 @@ public:
     ~Zone() override;
 
     Tile* getTile(int x, int y);
+    // The tile under a world position; null off the grid.
+    Tile* tileAt(const sf::Vector2f& world);
     int getWidth() const;
     int getHeight() const;
     static bool validSize(int w, int h);
     // False, and nothing changes, for sizes below 1 or above the bounds.
     bool resize(int w, int h);
+
+    // One simulation step of the zone's own entities over its own grid.
+    void update(bool frozen) { EntityManager::update(*this, frozen); }
+    using EntityManager::update;
 
     // The ground that can touch the view in one batch, then the entities.
     void draw(sf::RenderTarget& target, bool debug);
@@ -40,6 +44,8 @@ public:
     sf::Vector2f findLinkIn(int fromId) const;
 
     static std::string fileName(int zoneId);
+    // What a save writes.
+    zonefile::ZoneData data() const;
     using EntityManager::save;
     bool save();
     using EntityManager::load;

@@ -1,10 +1,8 @@
 #include "zonetext.h"
 
-#include "core/binaryio.h"
-#include "world/entity.h"
-#include "world/entitymanager.h"
-#include "world/tile.h"
-#include "world/zone.h"
+#include "core/grid.h"
+#include "world/kinds.h"
+#include "world/zonefile.h"
 
 #include <cctype>
 #include <cerrno>
@@ -20,15 +18,6 @@
 namespace zonetext {
 namespace {
 
-// Smallest record sizes, to test counts against the bytes left before believing them.
-const std::size_t TILE_BYTES = 12;
-const float TILE = 32.0f; // world units per tile side
-const std::size_t ENTITY_MIN = 20;
-const std::size_t EVENT_MIN = 20;
-const std::size_t LINE_MIN = 12;
-// The loader's bounds on geometry.
-const float MAX_COORDINATE = 1.0e6f;
-const float MAX_RADIUS = 4096.0f;
 
 struct KindChar {
     char c;
@@ -55,82 +44,10 @@ const int NAMED_IMAGES = static_cast<int>(sizeof(IMAGES) / sizeof(IMAGES[0]));
 // Handed out to other image numbers a zone uses, in this order.
 const char* SPARE_CHARS = "0123456789ACEFGIJKLMNOPQRSTUVXYZbdefhijkmoqstuvxyz";
 
-const char* PROP_NAMES[PROP_COUNT] = {
-    "street lamp, down-right", "street lamp, up-right", "trash can",
-    "car, down-right",         "car, up-right",         "chair, down-right",
-    "chair, up-right",         "counter",               "fridge, down-right",
-    "fridge, up-right",        "monitor, down-right",   "monitor, up-right",
-};
-
-struct TypeWord {
-    int32_t type;
-    const char* word;
-};
-const TypeWord TYPE_WORDS[] = {
-    {Entity::TYPE_PLAYER, "player"}, {Entity::TYPE_MALE_PEDESTRIAN, "pedestrian"},
-    {Entity::TYPE_CLERK, "clerk"},   {Entity::TYPE_ROBBER, "robber"},
-    {Entity::TYPE_DOODAD, "prop"},   {Entity::TYPE_TRIGGER, "trigger"},
-};
-
 const char* typeWord(int32_t type)
 {
-    for (const TypeWord& t : TYPE_WORDS)
-        if (t.type == type)
-            return t.word;
-    return nullptr;
-}
-
-// The game's own limits, restated here so the tool links none of the game's objects that
-// start audio or need textures.
-bool validSize(long long w, long long h)
-{
-    return w >= 1 && h >= 1 && w <= Zone::MAX_SIDE && h <= Zone::MAX_SIDE && w * h <= Zone::MAX_TILES;
-}
-
-bool isUnitType(int32_t type) { return type >= Entity::TYPE_UNIT && type < Entity::TYPE_UNIT_END; }
-
-std::string at(ByteChecker& c) { return "at byte " + std::to_string(c.offset()) + ": "; }
-
-bool decodeEvent(ByteChecker& c, Event& event)
-{
-    int32_t lineCount = 0;
-    if (!c.int32(event.type, "an event") || !c.int32(lineCount, "an event"))
-        return false;
-    if (!c.fits(lineCount, LINE_MIN))
-        return c.fail("dialog line count " + std::to_string(lineCount) + " is more than the file holds");
-    event.dialogLines.resize(static_cast<std::size_t>(lineCount));
-    for (DialogLine& line : event.dialogLines)
-        if (!c.string(line.text, "a dialog line") || !c.int32(line.portraitId, "a dialog line")
-            || !c.int32(line.portraitPos, "a dialog line"))
-            return false;
-    return c.int32(event.entityId, "an event") && c.int32(event.destY, "an event")
-        && c.int32(event.destX, "an event");
-}
-
-bool decodeEntity(ByteChecker& c, EntityRec& e)
-{
-    if (!c.int32(e.type, "an entity"))
-        return false;
-    if (!typeWord(e.type))
-        return c.fail("entity type " + std::to_string(e.type) + " has no record layout");
-    if (!c.int32(e.id, "an entity") || !c.float32(e.x, "an entity") || !c.float32(e.y, "an entity")
-        || !c.float32(e.radius, "an entity"))
-        return false;
-    if (e.type == Entity::TYPE_DOODAD)
-        return c.int32(e.image, "a prop");
-    if (e.type != Entity::TYPE_TRIGGER)
-        return true;
-    int32_t eventCount = 0;
-    if (!c.bool8(e.fireOnEnter, "a trigger") || !c.int32(e.uses, "a trigger") || !c.int32(e.team, "a trigger")
-        || !c.int32(eventCount, "a trigger"))
-        return false;
-    if (!c.fits(eventCount, EVENT_MIN))
-        return c.fail("trigger event count " + std::to_string(eventCount) + " is more than the file holds");
-    e.events.resize(static_cast<std::size_t>(eventCount));
-    for (Event& event : e.events)
-        if (!decodeEvent(c, event))
-            return false;
-    return true;
+    const Kind* kind = kinds::find(type);
+    return kind != nullptr ? kind->word : nullptr;
 }
 
 // ---- text writing ----
@@ -255,12 +172,12 @@ void writeEntity(std::ostringstream& out, const EntityRec& e)
 {
     out << typeWord(e.type) << " id " << e.id << " at " << formatFloat(e.x) << ' ' << formatFloat(e.y)
         << " radius " << formatFloat(e.radius);
-    if (e.type == Entity::TYPE_DOODAD) {
+    if (e.type == KindTypes::TYPE_DOODAD) {
         out << " image " << e.image;
         if (e.image >= 0 && e.image < PROP_COUNT)
-            out << "   # " << PROP_NAMES[e.image];
+            out << "   # " << PROP_IMAGES[e.image].name;
     }
-    if (e.type != Entity::TYPE_TRIGGER) {
+    if (e.type != KindTypes::TYPE_TRIGGER) {
         out << '\n';
         return;
     }
@@ -544,7 +461,7 @@ private:
             int32_t w = 0, h = 0;
             if (!f.integer(w, "the width", why) || !f.integer(h, "the height", why) || !f.end(why))
                 return false;
-            if (!validSize(w, h)) {
+            if (!zonefile::validSize(w, h)) {
                 why = "impossible size " + std::to_string(w) + " x " + std::to_string(h);
                 return false;
             }
@@ -674,11 +591,10 @@ private:
             return dialogLine(f, why);
         EntityRec e;
         bool known = false;
-        for (const TypeWord& t : TYPE_WORDS)
-            if (key == t.word) {
-                e.type = t.type;
-                known = true;
-            }
+        if (const Kind* kind = kinds::findWord(key)) {
+            e.type = kind->type;
+            known = true;
+        }
         if (!known) {
             why = "unknown entity '" + key + "'";
             return false;
@@ -687,9 +603,9 @@ private:
             || !f.real(e.x, "x", why) || !f.real(e.y, "y", why) || !f.word("radius", why)
             || !f.real(e.radius, "the radius", why))
             return false;
-        if (e.type == Entity::TYPE_DOODAD && (!f.word("image", why) || !f.integer(e.image, "the prop", why)))
+        if (e.type == KindTypes::TYPE_DOODAD && (!f.word("image", why) || !f.integer(e.image, "the prop", why)))
             return false;
-        if (e.type == Entity::TYPE_TRIGGER) {
+        if (e.type == KindTypes::TYPE_TRIGGER) {
             std::string fires;
             if (!f.word("fires", why) || !f.text(fires, why))
                 return false;
@@ -710,7 +626,7 @@ private:
 
     bool eventLine(Fields& f, std::string& why)
     {
-        if (zone.entities.empty() || zone.entities.back().type != Entity::TYPE_TRIGGER) {
+        if (zone.entities.empty() || zone.entities.back().type != KindTypes::TYPE_TRIGGER) {
             why = "an event belongs under a trigger";
             return false;
         }
@@ -743,7 +659,7 @@ private:
         DialogLine line;
         if (!f.word("portrait", why) || !f.integer(line.portraitId, "the portrait", why)
             || !f.word("corner", why) || !f.integer(line.portraitPos, "the corner", why)
-            || !f.string(line.text, why) || !f.end(why))
+            || !f.string(line.text, why) || !f.end(why) || !zonefile::checkDialogText(line.text, why))
             return false;
         zone.entities.back().events.back().dialogLines.push_back(line);
         return true;
@@ -778,7 +694,7 @@ private:
 bool hasUnit(const ZoneData& zone, int32_t id)
 {
     for (const EntityRec& e : zone.entities)
-        if (isUnitType(e.type) && (e.type == Entity::TYPE_PLAYER ? 0 : e.id) == id)
+        if (kinds::isUnit(e.type) && zonefile::finalId(e) == id)
             return true;
     return false;
 }
@@ -789,77 +705,11 @@ std::string tileName(int x, int y) { return "tile " + std::to_string(x) + "," + 
 
 bool decode(const std::string& bytes, ZoneData& zone, std::string& why)
 {
-    ByteChecker c(bytes);
-    ZoneData z;
-    bool ok = c.int32(z.id, "the header") && c.string(z.name, "the zone name") && c.int32(z.width, "the header")
-           && c.int32(z.height, "the header");
-    if (ok && !validSize(z.width, z.height))
-        ok = c.fail("impossible size " + std::to_string(z.width) + " x " + std::to_string(z.height));
-    if (ok && !c.fits(static_cast<long long>(z.width) * z.height, TILE_BYTES))
-        ok = c.fail("the file ends inside its tiles");
-    if (ok) {
-        z.tiles.resize(static_cast<std::size_t>(z.width) * static_cast<std::size_t>(z.height));
-        for (TileRec& t : z.tiles)
-            if (!c.int32(t.type, "a tile") || !c.int32(t.texture, "a tile") || !c.int32(t.link, "a tile")) {
-                ok = false;
-                break;
-            }
-    }
-    int32_t count = 0;
-    ok = ok && c.int32(count, "the entity count");
-    if (ok && !c.fits(count, ENTITY_MIN))
-        ok = c.fail("entity count " + std::to_string(count) + " is more than the file holds");
-    if (ok) {
-        z.entities.resize(static_cast<std::size_t>(count));
-        for (EntityRec& e : z.entities) {
-            const std::string where = at(c);
-            if (!decodeEntity(c, e)) {
-                why = where + c.why;
-                return false;
-            }
-        }
-    }
-    if (!ok) {
-        why = at(c) + c.why;
-        return false;
-    }
-    z.trailing = bytes.substr(c.offset());
-    zone = z;
-    return true;
-}
-
-std::string encode(const ZoneData& zone)
-{
-    std::ostringstream out;
-    writeInt32(out, zone.id);
-    writeString(out, zone.name);
-    writeInt32(out, zone.width);
-    writeInt32(out, zone.height);
-    for (const TileRec& t : zone.tiles) {
-        writeInt32(out, t.type);
-        writeInt32(out, t.texture);
-        writeInt32(out, t.link);
-    }
-    writeInt32(out, static_cast<int32_t>(zone.entities.size()));
-    for (const EntityRec& e : zone.entities) {
-        writeInt32(out, e.type);
-        writeInt32(out, e.id);
-        writeFloat32(out, e.x);
-        writeFloat32(out, e.y);
-        writeFloat32(out, e.radius);
-        if (e.type == Entity::TYPE_DOODAD)
-            writeInt32(out, e.image);
-        if (e.type != Entity::TYPE_TRIGGER)
-            continue;
-        writeBool8(out, e.fireOnEnter);
-        writeInt32(out, e.uses);
-        writeInt32(out, e.team);
-        writeInt32(out, static_cast<int32_t>(e.events.size()));
-        for (const Event& event : e.events)
-            event.save(out);
-    }
-    out << zone.trailing;
-    return out.str();
+    std::size_t at = 0;
+    if (zonefile::decode(bytes, zone, why, &at))
+        return true;
+    why = "at byte " + std::to_string(at) + ": " + why;
+    return false;
 }
 
 std::string toText(const ZoneData& zone)
@@ -913,17 +763,16 @@ std::vector<std::string> checkZone(const ZoneData& zone, int tileImages)
     int players = 0;
     for (const EntityRec& e : zone.entities) {
         const std::string who = std::string(typeWord(e.type)) + " " + std::to_string(e.id);
-        const int32_t id = e.type == Entity::TYPE_PLAYER ? 0 : e.id;
-        if (e.id < 0 || e.id >= EntityManager::MAX_ENTITIES)
+        const int32_t id = zonefile::finalId(e);
+        if (!zonefile::validId(e.id))
             problems.push_back(who + ": id out of range");
         else if (!ids.insert(id).second)
             problems.push_back(who + ": id " + std::to_string(id) + " is used twice");
-        if (e.type == Entity::TYPE_PLAYER && ++players > 1)
+        if (e.type == KindTypes::TYPE_PLAYER && ++players > 1)
             problems.push_back(who + ": more than one player");
-        if (!std::isfinite(e.x) || !std::isfinite(e.y) || std::fabs(e.x) > MAX_COORDINATE
-            || std::fabs(e.y) > MAX_COORDINATE || !std::isfinite(e.radius) || e.radius < 0 || e.radius > MAX_RADIUS)
+        if (!zonefile::validPlace(e))
             problems.push_back(who + ": impossible position or radius");
-        if (e.type == Entity::TYPE_DOODAD && (e.image < 0 || e.image >= PROP_COUNT))
+        if (e.type == KindTypes::TYPE_DOODAD && (e.image < 0 || e.image >= PROP_COUNT))
             problems.push_back(who + ": prop number " + std::to_string(e.image) + " does not exist");
         for (std::size_t i = 0; i < e.events.size(); ++i) {
             const Event& event = e.events[i];
@@ -936,11 +785,11 @@ std::vector<std::string> checkZone(const ZoneData& zone, int tileImages)
                 problems.push_back(which + ": walks unit " + std::to_string(event.entityId)
                                    + ", which is not in the zone");
         }
-        const bool onGrid = e.x >= 0 && e.y >= 0 && e.x < zone.width * TILE && e.y < zone.height * TILE;
-        if (isUnitType(e.type) && !onGrid)
+        const bool onGrid = e.x >= 0 && e.y >= 0 && e.x < zone.width * TILE_SIZE && e.y < zone.height * TILE_SIZE;
+        if (kinds::isUnit(e.type) && !onGrid)
             problems.push_back(who + ": stands outside the grid");
-        else if (isUnitType(e.type)) {
-            const TileRec& under = zone.tile(static_cast<int>(e.x / TILE), static_cast<int>(e.y / TILE));
+        else if (kinds::isUnit(e.type)) {
+            const TileRec& under = zone.tile(tileIndex(e.x), tileIndex(e.y));
             if (under.type == TILE_WALL)
                 problems.push_back(who + ": stands in a wall");
         }
@@ -993,7 +842,7 @@ int countTileImages(const std::string& dir)
 
 std::string propName(int image)
 {
-    return image >= 0 && image < PROP_COUNT ? PROP_NAMES[image] : "unknown prop";
+    return image >= 0 && image < PROP_COUNT ? PROP_IMAGES[image].name : "unknown prop";
 }
 
 } // namespace zonetext

@@ -1,9 +1,8 @@
 #pragma once
-// Zone files as plain data, their readable text form, and the checks zonetool runs.
-// Decoding and encoding follow the game's zone file byte for byte, so a file can be
-// dumped, edited as text and built back.
+// The readable text form of zone files and the checks zonetool runs. The bytes are the
+// game's own codec (world/zonefile), so a file can be dumped, edited as text and built back.
 
-#include "world/event.h"
+#include "world/zonefile.h"
 
 #include <cstdint>
 #include <map>
@@ -12,42 +11,13 @@
 
 namespace zonetext {
 
-// Prop numbers the game loads (lamp, trash can, car, chair, counter, fridge, monitor).
-constexpr int PROP_COUNT = 12;
-
-struct TileRec {
-    int32_t type = 2;
-    int32_t texture = 0;
-    int32_t link = -1;
-};
-
-struct EntityRec {
-    int32_t type = 0;
-    int32_t id = 0;
-    float x = 0, y = 0, radius = 0;
-    int32_t image = 0;           // props
-    bool fireOnEnter = true;     // triggers
-    int32_t uses = 1;
-    int32_t team = 1;
-    std::vector<Event> events;   // the game's own event records
-};
-
-struct ZoneData {
-    int32_t id = 0;
-    std::string name;
-    int32_t width = 1;
-    int32_t height = 1;
-    std::vector<TileRec> tiles; // column-major, as in the file
-    std::vector<EntityRec> entities; // in file order
-    std::string trailing;       // bytes after the last record, kept so dumps stay exact
-
-    TileRec& tile(int x, int y) { return tiles[static_cast<std::size_t>(x) * height + y]; }
-    const TileRec& tile(int x, int y) const { return tiles[static_cast<std::size_t>(x) * height + y]; }
-};
+using TileRec = zonefile::TileRecord;
+using EntityRec = zonefile::EntityRecord;
+using ZoneData = zonefile::ZoneData;
 
 // Bytes to data: false with why (naming the byte offset) when the layout cannot be read.
 bool decode(const std::string& bytes, ZoneData& zone, std::string& why);
-std::string encode(const ZoneData& zone);
+using zonefile::encode;
 
 std::string toText(const ZoneData& zone);
 // Text to data: false with why as "LINE: reason".

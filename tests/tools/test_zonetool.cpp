@@ -233,6 +233,16 @@ TEST(ZoneText, BuildErrorsNameTheLine)
     }
     ZoneData ok;
     std::string why;
+    // The game refuses a dialog line over its limit, and so does the tool, in text and bytes.
+    const std::string longLine = head + maps + "entities\ntrigger id 1 at 0 0 radius 9 fires on-exit uses 1 team 1\n"
+                               + "  event dialog entity 0 dest 0 0\n    line portrait 0 corner 0 \""
+                               + std::string(zonefile::MAX_TEXT + 1, 'w') + "\"\n";
+    EXPECT_FALSE(zonetext::fromText(longLine, ok, why));
+    EXPECT_EQ(why, "14: a dialog line is 65537 bytes long, more than 65536");
+    ZoneData tooLong = oddZone();
+    tooLong.entities[5].events[0].dialogLines[0].text.assign(zonefile::MAX_TEXT + 1, 'w');
+    EXPECT_FALSE(zonetext::decode(zonetext::encode(tooLong), ok, why));
+    EXPECT_NE(why.find("a dialog line is 65537 bytes long"), std::string::npos) << why;
     EXPECT_TRUE(zonetext::fromText(head + maps, ok, why)) << why;
     EXPECT_EQ(ok.tile(1, 1).type, TILE_WALL);
 }
@@ -260,14 +270,14 @@ TEST(ZoneCheck, FindsBrokenLinksAndBadRecords)
             t.type = TILE_FLOOR;
     std::vector<std::string> problems = zonetext::checkLinks(zones);
     ASSERT_EQ(problems.size(), 1u);
-    EXPECT_NE(problems[0].find("3.zn: tile 0,6: zone 2 (2.zn) has no link-in tile from zone 3"), std::string::npos)
+    EXPECT_NE(problems[0].find("3.zn: tile 0,8: zone 2 (2.zn) has no link-in tile from zone 3"), std::string::npos)
         << problems[0];
 
     // Without the shop, zone 2's exit leads nowhere.
     zones.pop_back();
     problems = zonetext::checkLinks(zones);
     ASSERT_EQ(problems.size(), 1u);
-    EXPECT_NE(problems[0].find("2.zn: tile 29,4: links out to zone 3, which is not among the files"), std::string::npos)
+    EXPECT_NE(problems[0].find("2.zn: tile 25,4: links out to zone 3, which is not among the files"), std::string::npos)
         << problems[0];
 
     ZoneData odd = oddZone();

@@ -1,6 +1,7 @@
 #include "world/zone.h"
 
 #include "characters/player.h"
+#include "play/trigger.h"
 #include "world/resourcemanager.h"
 #include "testsupport.h"
 #include "worldprobe.h"
@@ -288,11 +289,67 @@ TEST_F(CorruptZoneFileTest, TriggerRecordsMustBeWhole)
     };
     expectRefused(withEntities(1, trigger(1, 0x7fffffff)), "huge event count");
     expectRefused(withEntities(1, trigger(7, 0)), "bad flag");
-    expectRefused(withEntities(1, trigger(1, 1).i32(5).i32(0).i32(0).i32(0).i32(0)), "event type 5");
     expectRefused(withEntities(1, trigger(1, 1).i32(0).i32(0x10000000)), "huge line count");
     Bytes longLine = trigger(1, 1).i32(0).i32(1).i32(500);
     longLine.data.append(20, 'x');
     expectRefused(withEntities(1, longLine), "line longer than the file");
+}
+
+// A dialog line must reach the game whole or the file is refused: never a trigger that
+// loads without its events while the load reports success.
+TEST_F(CorruptZoneFileTest, DialogLineOverTheLimitRefusesTheFileAndOneAtItLoadsWhole)
+{
+    auto withLine = [](std::size_t length) {
+        Bytes b = Bytes().entity(13, 1, 64, 64, 32).b8(1).i32(1).i32(1).i32(1);
+        b.i32(0).i32(1).str(std::string(length, 'w')).i32(0).i32(2).i32(0).i32(0).i32(0);
+        return withEntities(1, b);
+    };
+    expectRefused(withLine(Trigger::MAX_TEXT + 1), "a line one byte too long");
+    std::string out;
+    loadBytes(keep, withLine(Trigger::MAX_TEXT + 1), out);
+    EXPECT_NE(out.find("a dialog line is 65537 bytes long, more than 65536"), std::string::npos) << out;
+
+    ASSERT_EQ(loadBytes(keep, withLine(Trigger::MAX_TEXT), out), nullptr);
+    const auto* trigger = static_cast<const Trigger*>(keep.get(1));
+    ASSERT_EQ(trigger->events.size(), 1u);
+    EXPECT_EQ(trigger->events[0].dialogLines[0].text.size(), Trigger::MAX_TEXT);
+    EXPECT_EQ(saveBytes(keep), withLine(Trigger::MAX_TEXT));
+    fs::remove(Zone::fileName(1));
+}
+
+// Event types beyond dialog and walk mean nothing yet; a file holding them keeps them.
+TEST_F(ZoneFileTest, UnknownEventTypesLoadAndSaveByteForByte)
+{
+    Bytes b;
+    b.header(FILE_ID, "odd", 1, 1).i32(1).entity(13, 4, 16, 16, 20).b8(0).i32(3).i32(2).i32(2);
+    b.i32(5).i32(1).str("kept").i32(7).i32(1).i32(9).i32(8).i32(6);
+    b.i32(-2).i32(0).i32(1).i32(2).i32(3);
+    Zone zone(0, 1, 1, nullptr);
+    std::string out;
+    loadBytes(zone, b.data, out);
+    EXPECT_EQ(out, "1 entities to load\n");
+    const auto* trigger = static_cast<const Trigger*>(zone.get(4));
+    ASSERT_NE(trigger, nullptr);
+    ASSERT_EQ(trigger->events.size(), 2u);
+    EXPECT_EQ(trigger->events[0].type, 5);
+    EXPECT_EQ(trigger->events[1].type, -2);
+    EXPECT_EQ(hex(saveBytes(zone)), hex(b.data));
+}
+
+// Loading adds the entities one after another, so ids allocated afterwards continue past
+// the last one loaded instead of filling a gap.
+TEST_F(ZoneFileTest, NextIdAfterALoadIsWhereAddingTheRecordsInTurnLeavesIt)
+{
+    Bytes b;
+    b.header(FILE_ID, "ids", 4, 4).i32(17);
+    for (int id = 1; id <= 17; ++id)
+        b.entity(10, id, 16, 16, 16).i32(0);
+    Zone zone(0, 1, 1, nullptr);
+    std::string out;
+    loadBytes(zone, b.data, out);
+    ASSERT_EQ(zone.entities.size(), 17u) << out;
+    zone.remove(3, true);
+    EXPECT_EQ(zone.allocateID(), 18);
 }
 
 // ---- saving ----

@@ -207,6 +207,17 @@ const std::vector<unsigned char> SAMPLE_RECORD = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,       // entity and destination
 };
 
+// The bytes of one entity list holding only this trigger.
+std::string listOf(const Trigger& t)
+{
+    zonefile::ZoneData zone;
+    zone.tiles.resize(1);
+    zone.entities.resize(1);
+    t.save(zone.entities[0]);
+    // Header (16 bytes with an empty name) and one tile go before the list.
+    return zonefile::encode(zone).substr(28);
+}
+
 TEST_F(TriggerTest, RecordIsWrittenByteForByte)
 {
     Trigger t(&zone, 32.f, 1, true, 1);
@@ -216,19 +227,17 @@ TEST_F(TriggerTest, RecordIsWrittenByteForByte)
     t.addDialogLine(0);
     t.setDialogText(0, 0, "Hi");
     t.setPortraitPos(0, 0, 2);
-    std::ostringstream out;
-    t.save(out);
-    EXPECT_EQ(bytesOf(out.str()), SAMPLE_RECORD);
+    EXPECT_EQ(bytesOf(listOf(t).substr(4)), SAMPLE_RECORD);
 }
 
 TEST_F(TriggerTest, RecordLoadsBackAndShortRecordsAreRefused)
 {
-    // The loader has already read the type value.
-    const std::string body(SAMPLE_RECORD.begin() + 4, SAMPLE_RECORD.end());
-    std::istringstream in(body);
+    const std::string list = std::string("\x01\0\0\0", 4) + std::string(SAMPLE_RECORD.begin(), SAMPLE_RECORD.end());
+    std::vector<zonefile::EntityRecord> records;
+    std::string why;
+    ASSERT_TRUE(zonefile::decodeEntities(list, records, why)) << why;
     Trigger t(&zone, 1.f, 7, false, 9);
-    t.load(in);
-    ASSERT_TRUE(in);
+    t.load(records[0]);
     EXPECT_EQ(t.getID(), 2);
     EXPECT_EQ(t.radius, 32.f);
     EXPECT_TRUE(t.fireOnEnter);
@@ -238,21 +247,12 @@ TEST_F(TriggerTest, RecordLoadsBackAndShortRecordsAreRefused)
     EXPECT_EQ(t.events[0].dialogLines[0].text, "Hi");
     EXPECT_EQ(t.events[0].dialogLines[0].portraitPos, 2);
 
-    for (std::size_t cut = 17; cut < body.size(); ++cut) {
-        std::istringstream shortIn(body.substr(0, cut));
-        Trigger s(&zone, 1.f, 7, false, 9);
-        s.load(shortIn);
-        EXPECT_FALSE(shortIn) << cut;
-        EXPECT_TRUE(s.events.empty()) << cut;
-        EXPECT_EQ(s.team, 7) << cut;
-    }
+    for (std::size_t cut = 4 + 17; cut < list.size(); ++cut)
+        EXPECT_FALSE(zonefile::decodeEntities(list.substr(0, cut), records, why)) << cut;
     // A negative event count is refused rather than trusted.
-    std::string negative = body;
-    negative.replace(25, 4, 4, '\xff');
-    std::istringstream badIn(negative);
-    Trigger b(&zone, 1.f, 7, false, 9);
-    b.load(badIn);
-    EXPECT_FALSE(badIn);
+    std::string negative = list;
+    negative.replace(4 + 29, 4, 4, '\xff');
+    EXPECT_FALSE(zonefile::decodeEntities(negative, records, why));
 }
 
 } // namespace

@@ -28,8 +28,7 @@ TEST_F(ZoneGridTest, OnlyALoadedWallIsNotWalkable)
 {
     for (int kind : {0, 1, 2, 3}) {
         Tile tile;
-        std::istringstream in(Bytes().i32(kind).i32(1).i32(5).data);
-        tile.load(in);
+        tile.load(zonefile::TileRecord{kind, 1, 5});
         EXPECT_EQ(tile.walkable, kind != TILE_WALL) << kind;
         EXPECT_EQ(tile.texture, 1);
         EXPECT_EQ(tile.link, 5);

@@ -80,7 +80,7 @@ protected:
     void frames(int n)
     {
         for (int i = 0; i < n; ++i)
-            handler.update(zone, zone);
+            handler.update(zone);
     }
     std::size_t blips() const { return ResourceManager::sounds.size(); }
     Walker* addWalker(sf::Vector2f at, float speed = 2.f)
@@ -312,7 +312,7 @@ TEST_F(ScriptHandlerTest, PortraitStandsInItsCornerAndOddCornersMeanTopLeft)
         ScriptHandler h;
         h.addEvent(event);
         for (int i = 0; i < 61; ++i)
-            h.update(zone, zone);
+            h.update(zone);
         canvas.clear(sf::Color::Black);
         h.draw(canvas);
         canvas.display();
