@@ -35,6 +35,7 @@ public:
     // One frame of the name's time on screen.
     void tick();
     void toggle() { shown = !shown; }
+    void show(bool on) { shown = on; }
     bool isShown() const { return shown; }
     bool showsName() const { return nameFrames > 0; }
 

@@ -1,6 +1,7 @@
 #include "play/stategame.h"
 
 #include "world/entity.h"
+#include "core/gamepad.h"
 #include "core/globals.h"
 #include "core/input.h"
 #include "characters/malepedestrian.h"
@@ -12,6 +13,9 @@
 
 #include <SFML/Graphics/RectangleShape.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Graphics/Text.hpp>
+#include <climits>
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -20,6 +24,9 @@ const char* MSG_EXTRA_PLAYER = "Zone %d holds a player of its own: removed, the 
 const char* MSG_NO_LINK_IN = "Zone %d has no link-in from zone %d: the player arrives at %.0f, %.0f instead\n";
 const char* MSG_TARGET_REFUSED = "Zone %d cannot be loaded: the player stays in zone %d\n";
 const char* MSG_RETRY_SHORT = "Zone %d could not be put back whole for the retry\n";
+
+const char* PAUSED_TEXT = "Paused";
+const unsigned PAUSED_TEXT_SIZE = 48;
 
 const char* ENDING_LINE_CLERK = "Wow.";
 const char* ENDING_LINE_PLAYER = "I'll take three boxes of the good stuff.";
@@ -50,9 +57,10 @@ Event endingDialog()
 } // namespace
 
 StateGame::StateGame(sf::RenderWindow* targetWindow, State** stateTable)
-    : State(targetWindow, stateTable), zone(nullptr), camera(targetWindow), debugDraw(false), player(nullptr),
+    : State(targetWindow, stateTable), zone(nullptr), debugDraw(false), player(nullptr),
       ending(false), leftHeld(false), middleHeld(false), rightHeld(false), switchLatch(true), fadeOutTimer(0),
-      fadeInTimer(0), fadeTarget(0), offLinkKnown(false), knockedOut(false), returnHeld(true)
+      fadeInTimer(0), fadeTarget(0), offLinkKnown(false), knockedOut(false), returnHeld(true), paused(false),
+      pauseAsked(false), volumeBeforePause(PLAY_VOLUME), padPunchHeld(false), padBackHeld(false)
 {
 }
 
@@ -91,7 +99,11 @@ void StateGame::settleIn()
     hud.arrive(zone->name);
 }
 
-void StateGame::leave() { release(); }
+void StateGame::leave()
+{
+    setPaused(false);
+    release();
+}
 
 void StateGame::release()
 {
@@ -135,9 +147,16 @@ int StateGame::update()
     if (next >= 0)
         return next;
 
-    const bool returnNow = input::isKeyPressed(sf::Keyboard::Return);
+    const bool returnNow = input::isKeyPressed(sf::Keyboard::Return) || Gamepad::held(Gamepad::START);
     const bool returnPressed = returnNow && !returnHeld;
     returnHeld = returnNow;
+    const bool back = Gamepad::held(Gamepad::BACK);
+    if (back && !padBackHeld)
+        togglePause();
+    padBackHeld = back;
+    // Nothing moves and no timer counts, so play resumes frame for frame.
+    if (paused)
+        return STATE_GAME;
 
     // The world stands still for scripts (a scripted walk moves its walker alone) and fades.
     if (scriptHandler.isRunning()) {
@@ -214,13 +233,14 @@ void StateGame::newGame()
 
 void StateGame::handlePlayerInput()
 {
-    const sf::Vector2f cursor = screenToWorld(window->mapPixelToCoords(input::mousePosition(*window)));
+    const sf::Vector2f cursor = screenToWorld(picture->mapPixelToCoords(mousePixel()));
     const bool left = input::isButtonPressed(sf::Mouse::Left);
     const bool right = input::isButtonPressed(sf::Mouse::Right);
     const bool middle = input::isButtonPressed(sf::Mouse::Middle);
 
     // A press walks from its second frame on, so a click alone does not.
     player->moveDirection = leftHeld && left ? cursor - player->position : ZERO_VECTOR;
+    handlePad();
 
     if (right && !rightHeld) {
         const sf::Vector2f aim = cursor - player->position;
@@ -237,6 +257,47 @@ void StateGame::handlePlayerInput()
     leftHeld = left;
     rightHeld = right;
     middleHeld = middle;
+}
+
+void StateGame::handlePad()
+{
+    // The stick points on screen; the world plane lies under it at an angle.
+    const sf::Vector2f toward = screenToWorld(Gamepad::stick());
+    const bool walking = toward != ZERO_VECTOR;
+    if (walking)
+        player->moveDirection = toward;
+
+    const bool punch = Gamepad::held(Gamepad::A);
+    if (punch && !padPunchHeld) {
+        if (walking)
+            player->facing = normalize(toward);
+        player->punch();
+    }
+    padPunchHeld = punch;
+    if (Gamepad::held(Gamepad::X))
+        player->spinKick();
+}
+
+void StateGame::togglePause()
+{
+    if (paused)
+        setPaused(false);
+    else
+        pauseAsked = !pauseAsked;
+}
+
+void StateGame::setPaused(bool on)
+{
+    pauseAsked = false;
+    if (on == paused)
+        return;
+    paused = on;
+    if (paused) {
+        volumeBeforePause = ResourceManager::music.getVolume();
+        ResourceManager::music.setVolume(volumeBeforePause * PAUSED_MUSIC_SHARE);
+    } else {
+        ResourceManager::music.setVolume(volumeBeforePause);
+    }
 }
 
 bool StateGame::updateTransition()
@@ -339,11 +400,17 @@ Zone* StateGame::targetZone(int target)
 
 void StateGame::draw()
 {
+    if (paused) {
+        showPicture(pausedPicture);
+        drawPaused();
+        camera.setScreenSpace(*picture, false);
+        return;
+    }
     camera.getView().setCenter(worldToScreen(player->position) + sf::Vector2f(0.f, -CAMERA_RISE));
-    camera.apply();
-    zone->draw(*window, debugDraw);
+    camera.apply(*picture);
+    zone->draw(*picture, debugDraw);
     if (scriptHandler.isRunning())
-        scriptHandler.draw(*window);
+        scriptHandler.draw(*picture);
 
     float alpha = -1.f;
     if (ending || fadeOutTimer > 0) {
@@ -354,19 +421,37 @@ void StateGame::draw()
     }
     // The guidance fades with the world; the closing fade hides it for good.
     if (!ending)
-        hud.draw(*window, hudStatus());
+        hud.draw(*picture, hudStatus());
     if (alpha >= 0.f) {
-        camera.setScreenSpace(true);
-        sf::RectangleShape overlay(sf::Vector2f(window->getSize()));
+        camera.setScreenSpace(*picture, true);
+        sf::RectangleShape overlay(sf::Vector2f(picture->getSize()));
         overlay.setFillColor(sf::Color(0, 0, 0, static_cast<sf::Uint8>(static_cast<int>(alpha) & 0xFF)));
-        window->draw(overlay);
+        picture->draw(overlay);
     }
     if (showsEndCard())
-        Hud::drawEndCard(*window);
+        Hud::drawEndCard(*picture);
     else if (knockedOut)
-        Hud::drawKnockedOut(*window);
+        Hud::drawKnockedOut(*picture);
+    if (pauseAsked) {
+        copyPicture(pausedPicture);
+        setPaused(true);
+        drawPaused();
+    }
     // The dialog box, the overlays and the messages leave their own views behind.
-    camera.setScreenSpace(false);
+    camera.setScreenSpace(*picture, false);
+}
+
+void StateGame::drawPaused()
+{
+    camera.setScreenSpace(*picture, true);
+    sf::Text text(PAUSED_TEXT, ResourceManager::dialogFont, PAUSED_TEXT_SIZE);
+    const sf::FloatRect bounds = text.getLocalBounds();
+    const sf::Vector2f size(picture->getSize());
+    text.setPosition(std::round((size.x - bounds.width) / 2.f - bounds.left),
+                     std::round((size.y - bounds.height) / 2.f - bounds.top));
+    text.setOutlineColor(sf::Color::Black);
+    text.setOutlineThickness(3.f);
+    picture->draw(text);
 }
 
 Hud::Status StateGame::hudStatus() const
@@ -387,4 +472,6 @@ void StateGame::handleEvent(const sf::Event& event)
         debugDraw = !debugDraw;
     else if (event.key.code == sf::Keyboard::F1)
         hud.toggle();
+    else if (event.key.code == sf::Keyboard::P)
+        togglePause();
 }

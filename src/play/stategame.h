@@ -7,6 +7,7 @@
 #include "play/scripthandler.h"
 #include "play/zonesnapshot.h"
 
+#include <SFML/Graphics/Texture.hpp>
 #include <SFML/System/Vector2.hpp>
 #include <map>
 
@@ -26,6 +27,7 @@ public:
     // was too few to stand a chance.
     static constexpr int RETRY_MIN_HIT_POINTS = 30;
     static constexpr int FULL_HIT_POINTS = 100;
+    static constexpr float PAUSED_MUSIC_SHARE = 0.25f;
 
     StateGame(sf::RenderWindow* targetWindow, State** stateTable);
     ~StateGame() override;
@@ -44,9 +46,12 @@ public:
     const ScriptHandler& getScriptHandler() const { return scriptHandler; }
     bool isEnding() const { return ending; }
     bool isDebugDraw() const { return debugDraw; }
+    void setDebugDraw(bool on) { debugDraw = on; }
+    bool isPaused() const { return paused; }
     int getFadeOutTimer() const { return fadeOutTimer; }
     int getFadeInTimer() const { return fadeInTimer; }
     const Hud& getHud() const { return hud; }
+    void setHudShown(bool on) { hud.show(on); }
     // The death has played out and "try again" is on screen.
     bool isKnockedOut() const { return knockedOut; }
     // The closing fade is over and the end card waits for Return.
@@ -54,6 +59,13 @@ public:
 
 private:
     void handlePlayerInput();
+    void handlePad();
+    // P or the pad's Back: a pause starts once the frame in progress is drawn, so the
+    // picture it keeps showing is that frame's; the world's draw advances animations.
+    void togglePause();
+    // Freezes or thaws the world; the music drops to a quarter meanwhile.
+    void setPaused(bool on);
+    void drawPaused();
     bool updateTransition();
     const Tile* tileUnderPlayer() const;
     void noteOffLink(const Tile* under);
@@ -97,4 +109,10 @@ private:
     bool knockedOut;
     // Return was down in the last update: retry and a new game want a fresh press.
     bool returnHeld;
+    bool paused;
+    bool pauseAsked;
+    sf::Texture pausedPicture;
+    float volumeBeforePause;
+    bool padPunchHeld;
+    bool padBackHeld;
 };

@@ -1,19 +1,19 @@
 #include "world/zone.h"
 
+#include "core/atomicfile.h"
 #include "world/entity.h"
+#include "world/levelfolder.h"
 #include "core/globals.h"
 #include "world/resourcemanager.h"
 #include "world/tilebatch.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 
 const std::string Zone::LEVEL_DIR = "resources/lvl/";
 
@@ -166,31 +166,13 @@ bool Zone::save()
         std::printf("%s\n", MSG_NO_ID);
         return false;
     }
-    const std::string file = fileName(id);
+    const std::string file = LevelFolder::writePath(id);
     const std::string bytes = zonefile::encode(data());
 
     struct stat info;
     const bool existed = ::stat(file.c_str(), &info) == 0;
-    // Write beside the old file and rename over it, so a failure never leaves half a level.
-    const std::string temp = file + ".tmp";
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) {
-        std::printf(MSG_CANNOT_CREATE, std::strerror(errno), file.c_str());
-        return false;
-    }
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0
-                && ::fsync(fileno(f)) == 0;
-    int error = errno;
-    if (std::fclose(f) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    if (written && std::rename(temp.c_str(), file.c_str()) != 0) {
-        written = false;
-        error = errno;
-    }
-    if (!written) {
-        std::remove(temp.c_str());
+    int error = 0;
+    if (!writeFileAtomically(file, bytes, error)) {
         std::printf(MSG_CANNOT_CREATE, std::strerror(error), file.c_str());
         return false;
     }
@@ -216,7 +198,7 @@ zonefile::ZoneData Zone::data() const
 
 Player* Zone::load(int zoneId, bool* loaded)
 {
-    const std::string file = fileName(zoneId);
+    const std::string file = LevelFolder::readPath(zoneId);
     std::string bytes;
     std::string why;
     zonefile::ZoneData data;

@@ -43,6 +43,7 @@ public:
     void drawInfo(sf::RenderTarget& target);
     sf::Vector2f findLinkIn(int fromId) const;
 
+    // The zone's file beside the resources; LevelFolder chooses what is really read and saved.
     static std::string fileName(int zoneId);
     // What a save writes.
     zonefile::ZoneData data() const;
