@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <set>
 #include <string>
@@ -85,6 +86,9 @@ public:
     Journey run(const Decide& decide, bool stopAtDefeat)
     {
         input::setSource(&script);
+        // The game's odds from where a fresh program's start: a seed plays the same game
+        // alone or after others.
+        std::srand(1);
         states[current]->enter();
         Journey journey;
         std::set<std::string> heard;
