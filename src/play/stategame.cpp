@@ -282,7 +282,7 @@ void StateGame::togglePause()
 {
     if (paused)
         setPaused(false);
-    else
+    else if (!showsEndCard()) // nothing runs there to pause, and the words would cross
         pauseAsked = !pauseAsked;
 }
 

@@ -31,6 +31,17 @@ sf::Vector2f centreOf(int column, int row)
     return sf::Vector2f(column * TILE_SIZE + TILE_SIZE / 2, row * TILE_SIZE + TILE_SIZE / 2);
 }
 
+// A one-line scene that plays once when someone steps on tile 3,3.
+void addGreeting(Zone& z)
+{
+    Trigger* t = new Trigger(&z, 10.f, 1, true, 1);
+    t->position = centreOf(3, 3);
+    Event talk;
+    talk.dialogLines.push_back(DialogLine{"Hi", 0, 0});
+    t->events = {talk};
+    z.add(t);
+}
+
 void setTile(Zone& z, int column, int row, TileType type, int link = -1)
 {
     Tile* tile = z.getTile(column, row);
@@ -484,14 +495,7 @@ TEST_F(StateGameTest, ScriptedRobberWalkEndsAndHurtsNobody)
 
 TEST_F(StateGameTest, ReturningFromTheEditorFindsNoScriptRunning)
 {
-    writeStartZone([](Zone& z) {
-        Trigger* t = new Trigger(&z, 10.f, 1, true, 1);
-        t->position = centreOf(3, 3);
-        Event talk;
-        talk.dialogLines.push_back(DialogLine{"Hi", 0, 0});
-        t->events = {talk};
-        z.add(t);
-    });
+    writeStartZone(addGreeting);
     start();
     player()->position = centreOf(3, 3) + sf::Vector2f(2.f, 0.f);
     frame();
@@ -641,12 +645,7 @@ TEST_F(StateGameTest, KnockOutOffersTryAgainAndReturnPutsTheZoneBackAsItWasOnArr
     writeZoneThree([](Zone& z) {
         place<Robber>(z, 6, 6);
         place<MalePedestrian>(z, 3, 6);
-        Trigger* t = new Trigger(&z, 10.f, 1, true, 1);
-        t->position = centreOf(3, 3);
-        Event talk;
-        talk.dialogLines.push_back(DialogLine{"Hi", 0, 0});
-        t->events = {talk};
-        z.add(t);
+        addGreeting(z);
     });
     start();
     player()->hitPoints = 80;
@@ -721,14 +720,7 @@ TEST_F(StateGameTest, KnockOutOffersTryAgainAndReturnPutsTheZoneBackAsItWasOnArr
 // Knocked out while a scene plays: the prompt once the scene is over, and the scene again.
 TEST_F(StateGameTest, KnockOutInAFadeOrAScriptEndsInAPlayableZone)
 {
-    writeStartZone([](Zone& z) {
-        Trigger* t = new Trigger(&z, 10.f, 1, true, 1);
-        t->position = centreOf(3, 3);
-        Event talk;
-        talk.dialogLines.push_back(DialogLine{"Hi", 0, 0});
-        t->events = {talk};
-        z.add(t);
-    });
+    writeStartZone(addGreeting);
     writeZoneThree([](Zone&) {});
     start();
     player()->position = centreOf(5, 1);
