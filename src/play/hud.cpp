@@ -22,6 +22,7 @@ enum Cell { HEART, PIP_FULL, PIP_HALF, PIP_EMPTY, CELLS };
 const float CELL = 32.f;
 const float HEART_ADVANCE = 34.f;
 const float PIP_ADVANCE = 18.f;
+const float ROBBERS_GAP = 24.f;
 const unsigned SMALL_TEXT = 20;
 const unsigned NAME_TEXT = 36;
 const unsigned TITLE_TEXT = 64;
@@ -128,11 +129,14 @@ std::vector<Hud::Piece> Hud::place(sf::RenderTarget* target, sf::Vector2f view, 
     }
 
     if (status.robbersLeft > 0) {
+        // Beside the bar, not under it: a dialog box of a scene starts just below.
+        const float left = margin + (HEART_ADVANCE + PIP_ADVANCE * PIPS + ROBBERS_GAP) * s;
         sf::Text robbers = styledText("Robbers left: " + std::to_string(status.robbersLeft), SMALL_TEXT, s,
-                                      view.x - 2.f * margin);
+                                      std::max(1.f, view.x - left - margin));
         const sf::FloatRect local = robbers.getLocalBounds();
-        robbers.setPosition(margin - local.left * robbers.getScale().x,
-                            margin + cell + 4.f * s - local.top * robbers.getScale().y);
+        const sf::Vector2f scale = robbers.getScale();
+        robbers.setPosition(left - local.left * scale.x,
+                            margin + (cell - local.height * scale.y) * 0.5f - local.top * scale.y);
         pieces.push_back({robbers.getGlobalBounds(), "robbers"});
         if (target)
             target->draw(robbers);

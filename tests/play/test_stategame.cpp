@@ -797,7 +797,8 @@ TEST_F(StateGameTest, OverlayNamesEachZoneOnArrivalForTwoSecondsAndF1HidesIt)
     EXPECT_EQ(heartPixel(), sf::Color::Red);
 }
 
-// Whatever the window, the long name or the count, nothing is placed outside the view.
+// Whatever the window, the long name or the count, nothing is placed outside the view,
+// nor under a dialog box.
 TEST(Hud, EveryPieceStaysInsideTheViewAtAnySize)
 {
     testsupport::loadTestResources();
@@ -811,6 +812,12 @@ TEST(Hud, EveryPieceStaysInsideTheViewAtAnySize)
         SCOPED_TRACE(std::to_string(size.x) + " x " + std::to_string(size.y));
         std::vector<Hud::Piece> pieces = hud.layout(size, status);
         EXPECT_EQ(pieces.size(), 1u + Hud::PIPS + 2u);
+        // The bar and the count stay above where a scene's dialog box begins.
+        for (const Hud::Piece& piece : pieces) {
+            if (piece.what != "name") {
+                EXPECT_LE(piece.bounds.top + piece.bounds.height, size.y * 0.1f) << piece.what;
+            }
+        }
         for (const auto& lines : {std::vector<std::string>{Hud::KNOCKED_OUT}, {Hud::THE_END, Hud::END_PROMPT}})
             for (const Hud::Piece& piece : Hud::messageLayout(size, lines))
                 pieces.push_back(piece);
