@@ -315,7 +315,7 @@ void ScriptHandler::typeCharacters(const std::string& text)
 
 bool ScriptHandler::advanceKeyHeld()
 {
-    return input::isKeyPressed(sf::Keyboard::Return) || input::isKeyPressed(sf::Keyboard::Space) ||
+    return input::isReturnPressed() || input::isKeyPressed(sf::Keyboard::Space) ||
            input::isKeyPressed(sf::Keyboard::Z) || input::isKeyPressed(sf::Keyboard::Down) ||
            Gamepad::held(Gamepad::A) || Gamepad::held(Gamepad::B) || Gamepad::held(Gamepad::START);
 }

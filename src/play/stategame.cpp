@@ -147,7 +147,7 @@ int StateGame::update()
     if (next >= 0)
         return next;
 
-    const bool returnNow = input::isKeyPressed(sf::Keyboard::Return) || Gamepad::held(Gamepad::START);
+    const bool returnNow = input::isReturnPressed() || Gamepad::held(Gamepad::START);
     const bool returnPressed = returnNow && !returnHeld;
     returnHeld = returnNow;
     const bool back = Gamepad::held(Gamepad::BACK);

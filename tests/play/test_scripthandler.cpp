@@ -219,6 +219,21 @@ TEST_F(ScriptHandlerTest, FreshPressWhileALineTypesShowsItWholeAndTheNextMovesOn
     }
 }
 
+// Alt+Return is the window's fullscreen key: it neither hurries a line nor advances it.
+TEST_F(ScriptHandlerTest, AltReturnLeavesTheDialogAlone)
+{
+    handler.addEvent(dialog({"Hello there", "x"}));
+    open();
+    frames(3);
+    script.press(sf::Keyboard::LAlt);
+    script.press(sf::Keyboard::Return);
+    frames(1);
+    EXPECT_LT(handler.getCharsShown(), 11);
+    frames(60);
+    EXPECT_EQ(handler.getCharsShown(), 11);
+    EXPECT_FALSE(handler.isAdvancing());
+}
+
 TEST_F(ScriptHandlerTest, ContinueTriangleBlinksSixOnSixOff)
 {
     handler.addEvent(dialog({"a"}));
