@@ -126,6 +126,7 @@ int runGame()
         window.close();
         return 1;
     }
+    Zone::removeLeftoverSaves();
     State** states = createStates(&window);
     int current = STATE_GAME;
     states[current]->enter();

@@ -456,7 +456,7 @@ private:
         if (key == "zone")
             return f.integer(zone.id, "the zone id", why) && f.end(why) && (seenZone = true);
         if (key == "name")
-            return f.string(zone.name, why) && f.end(why);
+            return f.string(zone.name, why) && f.end(why) && zonefile::checkName(zone.name, why);
         if (key == "size") {
             int32_t w = 0, h = 0;
             if (!f.integer(w, "the width", why) || !f.integer(h, "the height", why) || !f.end(why))
