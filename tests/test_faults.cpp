@@ -607,6 +607,37 @@ TEST_F(GameBinaryFaultTest, EachResourceMissingInTurnIsFatalWithALineOrReportedA
     }
 }
 
+// Where a file belongs, something the media library would spin or block on for ever.
+TEST_F(GameBinaryFaultTest, AResourceThatIsNoFileIsReportedAndNeverHandedToTheMediaLibrary)
+{
+    using testsupport::Hostile;
+    struct Case {
+        std::string path;
+        Hostile kind;
+        bool fatal;
+    };
+    const Case cases[] = {
+        {"resources/sfx/untitled9.ogg", Hostile::DIRECTORY, true},
+        {"resources/font/ADDLG.ttf", Hostile::FIFO, true},
+        {"resources/sfx/confirm.wav", Hostile::DIRECTORY, false},
+        {"resources/gfx/robber/gangster_walk_upright.png", Hostile::FIFO, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const std::string dir = tree();
+        testsupport::placeHostile(dir + "/" + c.path, c.kind);
+        GameRun game;
+        game.start(dir);
+        const int status = runToEnd(game, c.fatal);
+        const std::string output = game.output();
+        const char* reason = c.kind == Hostile::FIFO ? "a FIFO, not a file" : "a directory, not a file";
+        EXPECT_NE(output.find("Error loading: " + c.path + "! (" + reason + ")\n"), std::string::npos) << output;
+        EXPECT_EQ(output.find("Error loading: " + c.path + "!\n"), std::string::npos) << output;
+        if (status < 0)
+            break;
+    }
+}
+
 // At start-up the zone is refused and the game goes on; what killed saves left is cleared.
 TEST_F(GameBinaryFaultTest, AStartZoneThatIsNoFileIsRefusedSayingWhatAndTheGameRuns)
 {
