@@ -388,7 +388,7 @@ struct GameRun {
             dup2(out, STDERR_FILENO);
             setenv("DISPLAY", display.c_str(), 1);
             setenv("ALSOFT_DRIVERS", "null", 1);
-            execl(MORVANE_BINARY, MORVANE_BINARY, static_cast<char*>(nullptr));
+            execl(MORVANE_BINARY, MORVANE_BINARY, "--no-settings", static_cast<char*>(nullptr));
             _exit(127);
         }
     }

@@ -1,11 +1,28 @@
 #include "app/mainloop.h"
+#include "app/settingsfile.h"
+
+#include <cstdio>
+#include <cstring>
 
 // Present only in sanitizer builds.
 extern "C" __attribute__((weak)) void __lsan_do_leak_check();
 
-int main()
+namespace {
+const char* NO_SETTINGS = "--no-settings";
+const char* MSG_UNKNOWN_OPTION = "Unknown option %s ignored: the one option is --no-settings\n";
+} // namespace
+
+int main(int argc, char** argv)
 {
-    const int status = runGame();
+    bool useSettings = true;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], NO_SETTINGS) == 0)
+            useSettings = false;
+        else
+            std::printf(MSG_UNKNOWN_OPTION, argv[i]);
+    }
+    std::fflush(stdout);
+    const int status = runGame(useSettings ? SettingsFile::defaultPath() : std::string());
     // The leak check, here rather than at exit: there it races the GL and audio threads that
     // static destructors are tearing down, and now and then its own thread crashes.
     if (__lsan_do_leak_check)

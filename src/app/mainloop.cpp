@@ -1,5 +1,12 @@
 #include "app/mainloop.h"
 
+#include "app/desktop.h"
+#include "app/resourceroot.h"
+#include "app/settingsfile.h"
+#include "core/letterbox.h"
+#include "core/userdirs.h"
+#include "world/levelfolder.h"
+
 #include "core/input.h"
 #include "world/resourcemanager.h"
 #include "core/state.h"
@@ -14,10 +21,32 @@
 #include <SFML/Graphics/Text.hpp>
 #include <SFML/OpenGL.hpp>
 #include <SFML/Window/Event.hpp>
+#include <filesystem>
 
 const std::string WINDOW_TITLE = "MORVANE";
 
+namespace {
+const char* ICON_PATH = "resources/gfx/icon.png";
+
+// The icon is optional: a tree without it (the tests' small ones) shows the desktop's own.
+void setIcon(sf::Window& window)
+{
+    static sf::Image icon;
+    static bool loaded = false;
+    std::error_code ignored;
+    if (!loaded && std::filesystem::exists(ICON_PATH, ignored))
+        loaded = icon.loadFromFile(ICON_PATH);
+    if (loaded)
+        window.setIcon(icon.getSize().x, icon.getSize().y, icon.getPixelsPtr());
+}
+} // namespace
+
 void createWindow(sf::RenderWindow& window)
+{
+    createWindow(window, sf::VideoMode(Letterbox::PICTURE.x, Letterbox::PICTURE.y, 32), sf::Style::Default);
+}
+
+void createWindow(sf::RenderWindow& window, const sf::VideoMode& mode, sf::Uint32 style)
 {
     sf::ContextSettings settings;
     settings.depthBits = 0;
@@ -25,8 +54,9 @@ void createWindow(sf::RenderWindow& window)
     settings.antialiasingLevel = 0;
     settings.majorVersion = 2;
     settings.minorVersion = 0;
-    window.create(sf::VideoMode(800, 600, 32), WINDOW_TITLE, 7, settings);
+    window.create(mode, WINDOW_TITLE, style, settings);
     window.setFramerateLimit(60);
+    setIcon(window);
 }
 
 void prepareRenderer(sf::RenderTarget& target)
@@ -73,7 +103,7 @@ void destroyStates(State** states)
     delete[] states;
 }
 
-void pumpEvents(State** states, int* current, sf::RenderWindow* window)
+void pumpEvents(State** states, int* current, sf::RenderWindow* window, Desktop* desktop)
 {
     bool paused = false;
     sf::Event event;
@@ -91,12 +121,19 @@ void pumpEvents(State** states, int* current, sf::RenderWindow* window)
             break;
         case sf::Event::LostFocus:
             paused = true;
+            if (desktop != nullptr)
+                desktop->holdPicture();
             break;
         case sf::Event::GainedFocus:
             paused = false;
             break;
         default:
+            if (desktop != nullptr && desktop->handleEvent(event, *states[*current]))
+                break;
             states[*current]->handleEvent(event);
+            // Nothing else would paint a window resized while it waits.
+            if (paused && desktop != nullptr && event.type == sf::Event::Resized)
+                desktop->repaint();
             break;
         }
     }
@@ -118,24 +155,35 @@ void stepState(State** states, int* current, sf::RenderWindow* window)
     }
 }
 
-int runGame()
+int runGame(const std::string& settingsPath)
 {
+    if (!resourceroot::enter())
+        return 1;
+    const std::string userZones = userdirs::dataDir();
+    LevelFolder::choose(LevelFolder::resourcesWritable(), userZones.empty() ? userZones : userZones + "lvl/");
+    SettingsFile settingsFile(settingsPath);
+    const Settings settings = settingsFile.load();
+
     sf::RenderWindow window;
-    createWindow(window);
+    Desktop desktop(window, settings);
     if (!ResourceManager::loadResources()) {
         window.close();
         return 1;
     }
-    Zone::removeLeftoverSaves();
+    LevelFolder::removeLeftoverSaves();
     State** states = createStates(&window);
+    StateGame* game = static_cast<StateGame*>(states[STATE_GAME]);
+    game->setDebugDraw(settings.overlay);
     int current = STATE_GAME;
     states[current]->enter();
     while (window.isOpen()) {
-        pumpEvents(states, &current, &window);
-        window.clear(sf::Color(0, 0, 0, 255));
+        pumpEvents(states, &current, &window, &desktop);
+        desktop.beginFrame(states);
         stepState(states, &current, &window);
-        window.display();
+        desktop.endFrame();
+        settingsFile.offer(desktop.settings(game->isDebugDraw()));
     }
+    settingsFile.flush();
     // Not needed by the game, but keeps leak checkers quiet at exit.
     states[current]->leave();
     destroyStates(states);

@@ -1,18 +1,23 @@
 #pragma once
 // The pieces of the frame loop, kept out of main so tests can drive the game frame by frame.
 
+#include <SFML/Config.hpp>
 #include <string>
 
 namespace sf {
 class RenderTarget;
 class RenderWindow;
+class VideoMode;
 } // namespace sf
+class Desktop;
 class State;
 
 extern const std::string WINDOW_TITLE;
 
 // Opens the game window: 800 x 600 x 32, default style, 60 frames per second.
 void createWindow(sf::RenderWindow& window);
+// The same in another mode and style (fullscreen, a remembered size).
+void createWindow(sf::RenderWindow& window, const sf::VideoMode& mode, sf::Uint32 style);
 
 // Readies a target for play once resources are loaded: compiles the renderer's programs
 // up front and has it skip fully transparent pixels. The picture is the same either way.
@@ -24,10 +29,13 @@ State** createStates(sf::RenderWindow* window);
 void destroyStates(State** states);
 
 // Drains the window's events; while the window has no focus it waits here for events.
-void pumpEvents(State** states, int* current, sf::RenderWindow* window);
+// A desktop, when given, takes its window keys first and repaints a window resized while
+// the game waits.
+void pumpEvents(State** states, int* current, sf::RenderWindow* window, Desktop* desktop = nullptr);
 
 // One update and one draw of the current state, then the switch it asked for.
 void stepState(State** states, int* current, sf::RenderWindow* window);
 
-// The whole program: returns the process exit status.
-int runGame();
+// The whole program: returns the process exit status. An empty settingsPath reads and
+// keeps no settings.
+int runGame(const std::string& settingsPath);

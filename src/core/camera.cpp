@@ -1,25 +1,23 @@
 #include "core/camera.h"
 
-#include <SFML/Graphics/RenderWindow.hpp>
+#include "core/letterbox.h"
 
-Camera::Camera(sf::RenderWindow* targetWindow)
-    : window(targetWindow), view(targetWindow->getView()), screenSpace(false)
+#include <SFML/Graphics/RenderTarget.hpp>
+
+sf::View Camera::pictureView()
 {
-    view.setCenter(0.f, 0.f);
+    return sf::View(sf::FloatRect(0.f, 0.f, static_cast<float>(Letterbox::PICTURE.x),
+                                  static_cast<float>(Letterbox::PICTURE.y)));
 }
+
+Camera::Camera() : view(pictureView()), screenSpace(false) { view.setCenter(0.f, 0.f); }
 
 sf::View& Camera::getView() { return view; }
 
-void Camera::apply()
-{
-    if (screenSpace)
-        window->setView(window->getDefaultView());
-    else
-        window->setView(view);
-}
+void Camera::apply(sf::RenderTarget& target) const { target.setView(screenSpace ? pictureView() : view); }
 
-void Camera::setScreenSpace(bool value)
+void Camera::setScreenSpace(sf::RenderTarget& target, bool value)
 {
     screenSpace = value;
-    apply();
+    apply(target);
 }

@@ -10,6 +10,9 @@ public:
     bool isKeyPressed(sf::Keyboard::Key key) const override { return sf::Keyboard::isKeyPressed(key); }
     bool isButtonPressed(sf::Mouse::Button button) const override { return sf::Mouse::isButtonPressed(button); }
     sf::Vector2i mousePosition(const sf::Window& window) const override { return sf::Mouse::getPosition(window); }
+    bool isPadConnected(unsigned pad) const override { return sf::Joystick::isConnected(pad); }
+    float padAxis(unsigned pad, sf::Joystick::Axis axis) const override { return sf::Joystick::getAxisPosition(pad, axis); }
+    bool isPadButtonPressed(unsigned pad, unsigned button) const override { return sf::Joystick::isButtonPressed(pad, button); }
     bool pollEvent(sf::Window& window, sf::Event& event) const override { return window.pollEvent(event); }
     bool waitEvent(sf::Window& window, sf::Event& event) const override { return window.waitEvent(event); }
 };
@@ -22,6 +25,22 @@ const Source* current = &liveSource;
 bool ScriptedSource::isKeyPressed(sf::Keyboard::Key key) const { return keys.count(key) != 0; }
 bool ScriptedSource::isButtonPressed(sf::Mouse::Button button) const { return buttons.count(button) != 0; }
 sf::Vector2i ScriptedSource::mousePosition(const sf::Window&) const { return mouse; }
+bool ScriptedSource::isPadConnected(unsigned pad) const { return pads.count(pad) != 0; }
+
+float ScriptedSource::padAxis(unsigned pad, sf::Joystick::Axis axis) const
+{
+    const auto found = pads.find(pad);
+    if (found == pads.end())
+        return 0.f;
+    const auto value = found->second.axes.find(axis);
+    return value == found->second.axes.end() ? 0.f : value->second;
+}
+
+bool ScriptedSource::isPadButtonPressed(unsigned pad, unsigned button) const
+{
+    const auto found = pads.find(pad);
+    return found != pads.end() && found->second.buttons.count(button) != 0;
+}
 
 bool ScriptedSource::pollEvent(sf::Window&, sf::Event& event) const
 {
@@ -42,16 +61,29 @@ void ScriptedSource::press(sf::Mouse::Button button) { buttons.insert(button); }
 void ScriptedSource::release(sf::Mouse::Button button) { buttons.erase(button); }
 void ScriptedSource::setMouse(sf::Vector2i pixel) { mouse = pixel; }
 
+void ScriptedSource::plugPad(unsigned pad) { pads[pad]; }
+void ScriptedSource::unplugPad(unsigned pad) { pads.erase(pad); }
+void ScriptedSource::setPadAxis(unsigned pad, sf::Joystick::Axis axis, float value) { pads[pad].axes[axis] = value; }
+void ScriptedSource::pressPad(unsigned pad, unsigned button) { pads[pad].buttons.insert(button); }
+void ScriptedSource::releasePad(unsigned pad, unsigned button) { pads[pad].buttons.erase(button); }
+
 void ScriptedSource::releaseAll()
 {
     keys.clear();
     buttons.clear();
+    for (auto& pad : pads) {
+        pad.second.axes.clear();
+        pad.second.buttons.clear();
+    }
 }
 
 void setSource(const Source* source) { current = source ? source : &liveSource; }
 
 bool isKeyPressed(sf::Keyboard::Key key) { return current->isKeyPressed(key); }
 bool isButtonPressed(sf::Mouse::Button button) { return current->isButtonPressed(button); }
+bool isPadConnected(unsigned pad) { return current->isPadConnected(pad); }
+float padAxis(unsigned pad, sf::Joystick::Axis axis) { return current->padAxis(pad, axis); }
+bool isPadButtonPressed(unsigned pad, unsigned button) { return current->isPadButtonPressed(pad, button); }
 sf::Vector2i mousePosition(const sf::Window& window) { return current->mousePosition(window); }
 bool pollEvent(sf::Window& window, sf::Event& event) { return current->pollEvent(window, event); }
 bool waitEvent(sf::Window& window, sf::Event& event) { return current->waitEvent(window, event); }

@@ -4,9 +4,11 @@
 
 #include <SFML/System/Vector2.hpp>
 #include <SFML/Window/Event.hpp>
+#include <SFML/Window/Joystick.hpp>
 #include <SFML/Window/Keyboard.hpp>
 #include <SFML/Window/Mouse.hpp>
 #include <deque>
+#include <map>
 #include <set>
 
 namespace sf { class Window; }
@@ -19,6 +21,10 @@ public:
     virtual bool isKeyPressed(sf::Keyboard::Key key) const = 0;
     virtual bool isButtonPressed(sf::Mouse::Button button) const = 0;
     virtual sf::Vector2i mousePosition(const sf::Window& window) const = 0;
+    // Game pads, numbered as the media library numbers them; axes run from -100 to 100.
+    virtual bool isPadConnected(unsigned pad) const = 0;
+    virtual float padAxis(unsigned pad, sf::Joystick::Axis axis) const = 0;
+    virtual bool isPadButtonPressed(unsigned pad, unsigned button) const = 0;
     // Window events: the next one if any; waitEvent blocks until one comes (false when
     // none ever can).
     virtual bool pollEvent(sf::Window& window, sf::Event& event) const = 0;
@@ -31,6 +37,9 @@ public:
     bool isKeyPressed(sf::Keyboard::Key key) const override;
     bool isButtonPressed(sf::Mouse::Button button) const override;
     sf::Vector2i mousePosition(const sf::Window& window) const override;
+    bool isPadConnected(unsigned pad) const override;
+    float padAxis(unsigned pad, sf::Joystick::Axis axis) const override;
+    bool isPadButtonPressed(unsigned pad, unsigned button) const override;
     // Scripted events come from a queue; an empty queue means nothing will ever come.
     bool pollEvent(sf::Window& window, sf::Event& event) const override;
     bool waitEvent(sf::Window& window, sf::Event& event) const override;
@@ -41,12 +50,23 @@ public:
     void press(sf::Mouse::Button button);
     void release(sf::Mouse::Button button);
     void setMouse(sf::Vector2i pixel);
+    // Unplugging a pad forgets its stick and buttons, as pulling the cable does.
+    void plugPad(unsigned pad);
+    void unplugPad(unsigned pad);
+    void setPadAxis(unsigned pad, sf::Joystick::Axis axis, float value);
+    void pressPad(unsigned pad, unsigned button);
+    void releasePad(unsigned pad, unsigned button);
     void releaseAll();
 
 private:
     std::set<int> keys;
     std::set<int> buttons;
     sf::Vector2i mouse;
+    struct Pad {
+        std::map<int, float> axes;
+        std::set<unsigned> buttons;
+    };
+    std::map<unsigned, Pad> pads;
     mutable std::deque<sf::Event> events;
 };
 
@@ -55,6 +75,9 @@ void setSource(const Source* source);
 
 bool isKeyPressed(sf::Keyboard::Key key);
 bool isButtonPressed(sf::Mouse::Button button);
+bool isPadConnected(unsigned pad);
+float padAxis(unsigned pad, sf::Joystick::Axis axis);
+bool isPadButtonPressed(unsigned pad, unsigned button);
 sf::Vector2i mousePosition(const sf::Window& window);
 bool pollEvent(sf::Window& window, sf::Event& event);
 bool waitEvent(sf::Window& window, sf::Event& event);

@@ -49,18 +49,19 @@ Found unreachable(const std::string& path, int error, std::string& why)
     return error == ENOENT ? Found::MISSING : Found::REFUSED;
 }
 
-bool acceptable(const struct stat& info, long long maxBytes, std::string& why)
+// FILE when info is a regular file within maxBytes; otherwise why says what it is.
+Found acceptable(const struct stat& info, long long maxBytes, std::string& why)
 {
     if (!S_ISREG(info.st_mode)) {
         why = whatIsThere(info.st_mode);
-        return false;
+        return Found::REFUSED;
     }
     if (static_cast<long long>(info.st_size) > maxBytes) {
         why = std::to_string(static_cast<long long>(info.st_size)) + " bytes, more than the "
             + std::to_string(maxBytes) + " it may hold";
-        return false;
+        return Found::TOO_LARGE;
     }
-    return true;
+    return Found::FILE;
 }
 
 // Looks first, then opens only a regular file; the open never blocks, and what was opened
@@ -70,22 +71,26 @@ Found openRegular(const std::string& path, long long maxBytes, std::string& why,
     struct stat info;
     if (::stat(path.c_str(), &info) != 0)
         return unreachable(path, errno, why);
-    if (!acceptable(info, maxBytes, why))
-        return Found::REFUSED;
+    Found found = acceptable(info, maxBytes, why);
+    if (found != Found::FILE)
+        return found;
     fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return unreachable(path, errno, why);
-    if (::fstat(fd, &info) != 0 || !acceptable(info, maxBytes, why)) {
-        if (why.empty())
-            why = systemText(errno);
+    if (::fstat(fd, &info) != 0) {
+        why = systemText(errno);
+        found = Found::REFUSED;
+    } else {
+        found = acceptable(info, maxBytes, why);
+    }
+    if (found != Found::FILE) {
         ::close(fd);
         fd = -1;
-        return Found::REFUSED;
     }
-    return Found::FILE;
+    return found;
 }
 
-bool readAll(int fd, long long maxBytes, std::string& bytes, std::string& why)
+Found readAll(int fd, long long maxBytes, std::string& bytes, std::string& why)
 {
     std::string all;
     char buffer[1 << 16];
@@ -95,19 +100,19 @@ bool readAll(int fd, long long maxBytes, std::string& bytes, std::string& why)
             continue;
         if (got < 0) {
             why = systemText(errno);
-            return false;
+            return Found::REFUSED;
         }
         if (got == 0)
             break;
         // The file may have grown since it was measured.
         if (static_cast<long long>(all.size()) + got > maxBytes) {
             why = "more than the " + std::to_string(maxBytes) + " bytes it may hold";
-            return false;
+            return Found::TOO_LARGE;
         }
         all.append(buffer, static_cast<std::size_t>(got));
     }
     bytes.swap(all);
-    return true;
+    return Found::FILE;
 }
 
 bool writeAll(int fd, const std::string& bytes)
@@ -219,9 +224,9 @@ Found read(const std::string& path, std::string& bytes, std::string& why, long l
     const Found found = openRegular(path, maxBytes, why, fd);
     if (found != Found::FILE)
         return found;
-    const bool ok = readAll(fd, maxBytes, bytes, why);
+    const Found result = readAll(fd, maxBytes, bytes, why);
     ::close(fd);
-    return ok ? Found::FILE : Found::REFUSED;
+    return result;
 }
 
 bool write(const std::string& path, const std::string& bytes, std::string& why)

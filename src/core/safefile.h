@@ -13,6 +13,7 @@ namespace safefile {
 enum class Found {
     FILE,    // a regular file that can be opened for reading, within the size given
     MISSING, // nothing at all at the path; why is the system's text
+    TOO_LARGE, // a regular file over the size given; why says how large
     REFUSED, // why says what is there instead, or the system's reason it cannot be read
 };
 

@@ -5,6 +5,7 @@
 #include "world/kinds.h"
 #include "core/globals.h"
 #include "core/input.h"
+#include "world/levelfolder.h"
 #include "world/resourcemanager.h"
 #include "world/tile.h"
 #include "play/trigger.h"
@@ -34,6 +35,7 @@ const int START_WIDTH = 10;
 const int START_HEIGHT = 10;
 const float SCROLL_STEP = 5.0f;
 const sf::Color PANEL_COLOR(70, 70, 100, 200);
+const char* MSG_USER_ZONES = "The game's zone folder is read-only: zones save to %s";
 
 sf::Text makeText(const std::string& string, float x, float y, unsigned size)
 {
@@ -61,7 +63,6 @@ std::string fitting(const std::string& text, float width, unsigned size)
 
 StateEditor::StateEditor(sf::RenderWindow* targetWindow, State** stateTable)
     : State(targetWindow, stateTable),
-      camera(targetWindow),
       tileBrush(0),
       stampType(Entity::TYPE_PLAYER),
       doodadIndex(0),
@@ -80,6 +81,8 @@ StateEditor::StateEditor(sf::RenderWindow* targetWindow, State** stateTable)
     for (const sf::Texture& texture : ResourceManager::tileTextures)
         tilePalette.emplace_back(texture);
     console.print("Level editor, version 0.1!");
+    if (!LevelFolder::userFolder().empty())
+        console.print(MSG_USER_ZONES, LevelFolder::userFolder().c_str());
 }
 
 StateEditor::~StateEditor() { delete currZone; }
@@ -91,8 +94,8 @@ void StateEditor::enter()
     selectedTile = nullptr;
     selectEntity(nullptr);
     dragging = false;
-    // The mouse is mapped through the window's view: make it ours from the first frame.
-    camera.apply();
+    // The mouse is mapped through the picture's view: make it ours from the first frame.
+    camera.apply(*picture);
 }
 
 void StateEditor::leave()
@@ -132,7 +135,7 @@ void StateEditor::handleEditorKeys()
         view.move(0.0f, -SCROLL_STEP);
     // Keep the mouse mapping in step with what the next frame shows.
     if (view.getCenter() != before)
-        camera.apply();
+        camera.apply(*picture);
 
     if (input::isKeyPressed(sf::Keyboard::Num1))
         mode = MODE_TILE_PAINT;
@@ -144,7 +147,7 @@ void StateEditor::handleEditorKeys()
 
 sf::Vector2f StateEditor::mouseWorld() const
 {
-    const sf::Vector2f pixel = window->mapPixelToCoords(input::mousePosition(*window), window->getView());
+    const sf::Vector2f pixel = picture->mapPixelToCoords(mousePixel(), picture->getView());
     return screenToWorld(pixel);
 }
 
@@ -190,6 +193,8 @@ void StateEditor::handleMouse()
         }
     }
 }
+
+bool StateEditor::isTyping() const { return !console.hidden; }
 
 void StateEditor::handleEvent(const sf::Event& event)
 {
@@ -345,15 +350,15 @@ const char* StateEditor::modeText(int editMode)
 
 void StateEditor::draw()
 {
-    camera.apply();
+    camera.apply(*picture);
     MORVANE_ASSERT(currZone, "src/stateeditor");
-    currZone->draw(*window, mode == MODE_ENTITY);
+    currZone->draw(*picture, mode == MODE_ENTITY);
     if (mode == MODE_TILE_PROPERTIES) {
-        currZone->drawInfo(*window);
+        currZone->drawInfo(*picture);
         if (selectedTile)
-            selectedTile->drawOutline(*window);
+            selectedTile->drawOutline(*picture);
     } else if (mode == MODE_ENTITY && selectedEntity) {
-        selectedEntity->drawDebug(*window, true);
+        selectedEntity->drawDebug(*picture, true);
     }
     drawOverlay();
     if (!console.hidden)
@@ -362,15 +367,15 @@ void StateEditor::draw()
 
 void StateEditor::drawOverlay()
 {
-    camera.setScreenSpace(true);
-    const sf::Vector2f size = window->getDefaultView().getSize();
+    camera.setScreenSpace(*picture, true);
+    const sf::Vector2f size = sf::Vector2f(picture->getSize());
     const unsigned charSize = static_cast<unsigned>(console.charSize);
 
     sf::RectangleShape bar(sf::Vector2f(size.x, 30.0f));
     bar.setFillColor(PANEL_COLOR);
-    window->draw(bar);
-    window->draw(makeText(fitting(currZone->name, size.x - 5.0f, charSize), 5.0f, 5.0f, charSize));
-    window->draw(makeText("ID: " + std::to_string(currZone->id), 5.0f, 15.0f, charSize));
+    picture->draw(bar);
+    picture->draw(makeText(fitting(currZone->name, size.x - 5.0f, charSize), 5.0f, 5.0f, charSize));
+    picture->draw(makeText("ID: " + std::to_string(currZone->id), 5.0f, 15.0f, charSize));
 
     for (int m = 0; m < 3; ++m) {
         sf::RectangleShape box(sf::Vector2f(30.0f, 30.0f));
@@ -380,11 +385,11 @@ void StateEditor::drawOverlay()
             box.setOutlineColor(sf::Color::White);
             box.setOutlineThickness(2.0f);
         }
-        window->draw(box);
+        picture->draw(box);
     }
 
     if (panelHeight < 0.0f)
-        panelHeight = static_cast<float>(window->getSize().y) - 64.0f;
+        panelHeight = static_cast<float>(picture->getSize().y) - 64.0f;
     if (mode == MODE_TILE_PAINT)
         drawTilePalette();
     else if (mode == MODE_TILE_PROPERTIES)
@@ -392,8 +397,8 @@ void StateEditor::drawOverlay()
     else if (mode == MODE_ENTITY)
         drawEntityPanel();
 
-    window->draw(makeText(modeText(mode), 96.0f, 32.0f, charSize));
-    camera.setScreenSpace(false);
+    picture->draw(makeText(modeText(mode), 96.0f, 32.0f, charSize));
+    camera.setScreenSpace(*picture, false);
 }
 
 void StateEditor::drawTilePalette()
@@ -401,7 +406,7 @@ void StateEditor::drawTilePalette()
     sf::RectangleShape panel(sf::Vector2f(100.0f, panelHeight));
     panel.setPosition(2.0f, 62.0f);
     panel.setFillColor(sf::Color(40, 40, 40, 200));
-    window->draw(panel);
+    picture->draw(panel);
     const float middle = panelHeight / 2.0f + 30.0f;
     for (int k = -5; k <= 5; ++k) {
         const int index = tileBrush + k;
@@ -413,7 +418,7 @@ void StateEditor::drawTilePalette()
             sprite.setPosition(20.0f, middle);
         else
             sprite.setPosition(-60.0f, middle + 50.0f * k);
-        window->draw(sprite);
+        picture->draw(sprite);
     }
 }
 
@@ -436,7 +441,7 @@ void StateEditor::drawTileInfoPanel()
         info = "Wall";
         break;
     }
-    window->draw(makeText(info, 4.0f, 64.0f, static_cast<unsigned>(console.charSize)));
+    picture->draw(makeText(info, 4.0f, 64.0f, static_cast<unsigned>(console.charSize)));
 }
 
 void StateEditor::drawEntityPanel()
@@ -444,7 +449,7 @@ void StateEditor::drawEntityPanel()
     sf::RectangleShape panel(sf::Vector2f(300.0f, panelHeight));
     panel.setPosition(2.0f, 62.0f);
     panel.setFillColor(PANEL_COLOR);
-    window->draw(panel);
+    picture->draw(panel);
     if (const Trigger* trigger = selectedTrigger())
         drawTriggerScript(*trigger);
     else
@@ -460,12 +465,12 @@ void StateEditor::drawTriggerScript(const Trigger& trigger)
         sf::Text number = makeText(std::to_string(i), 0.0f, y, charSize);
         if (static_cast<int>(i) == selectedEvent)
             number.setFillColor(sf::Color::Green);
-        window->draw(number);
+        picture->draw(number);
         y += 10.0f;
         if (event.type == Event::EVENT_DIALOG) {
             for (std::size_t j = 0; j < event.dialogLines.size(); ++j) {
                 const DialogLine& line = event.dialogLines[j];
-                window->draw(makeText(line.text, 56.0f, y, charSize));
+                picture->draw(makeText(line.text, 56.0f, y, charSize));
                 sf::Sprite portrait(ResourceManager::getPortrait(line.portraitId));
                 portrait.setScale(0.25f, 0.25f);
                 sf::Vector2f offset(0.0f, 0.0f);
@@ -476,21 +481,21 @@ void StateEditor::drawTriggerScript(const Trigger& trigger)
                 else if (line.portraitPos == 3)
                     offset = sf::Vector2f(25.0f, 25.0f);
                 portrait.setPosition(sf::Vector2f(4.0f, y) + offset);
-                window->draw(portrait);
+                picture->draw(portrait);
                 if (static_cast<int>(j) == selectedLine) {
                     sf::RectangleShape frame(sf::Vector2f(50.0f, 50.0f));
                     frame.setPosition(4.0f, y);
                     frame.setFillColor(sf::Color::Transparent);
                     frame.setOutlineColor(sf::Color::White);
                     frame.setOutlineThickness(2.0f);
-                    window->draw(frame);
+                    picture->draw(frame);
                 }
                 y += 75.0f;
             }
         } else if (event.type == Event::EVENT_MOVE) {
             const std::string move = "[" + std::to_string(event.entityId) + "] => (" +
                                      std::to_string(event.destX) + ", " + std::to_string(event.destY) + ")";
-            window->draw(makeText(move, 56.0f, y, charSize));
+            picture->draw(makeText(move, 56.0f, y, charSize));
             y += 30.0f;
         }
     }
@@ -501,12 +506,12 @@ void StateEditor::drawStampList()
     const unsigned charSize = static_cast<unsigned>(console.charSize);
     float y = 64.0f;
     for (int t : stampedKinds()) {
-        window->draw(makeText(Entity::getTypeName(t), t == stampType ? 20.0f : 4.0f, y, charSize));
+        picture->draw(makeText(Entity::getTypeName(t), t == stampType ? 20.0f : 4.0f, y, charSize));
         y += 10.0f;
     }
     for (std::size_t p = 0; p < ResourceManager::doodadTextures.size(); ++p) {
         const bool chosen = stampType == Entity::TYPE_DOODAD && static_cast<int>(p) == doodadIndex;
-        window->draw(makeText(ResourceManager::doodadTextures[p].path, chosen ? 20.0f : 4.0f, y, charSize));
+        picture->draw(makeText(ResourceManager::doodadTextures[p].path, chosen ? 20.0f : 4.0f, y, charSize));
         y += 10.0f;
     }
 }
@@ -515,9 +520,9 @@ void StateEditor::drawStampList()
 
 void StateEditor::drawConsole()
 {
-    camera.setScreenSpace(true);
-    console.draw(*window);
-    camera.setScreenSpace(false);
+    camera.setScreenSpace(*picture, true);
+    console.draw(*picture);
+    camera.setScreenSpace(*picture, false);
 }
 
 void StateEditor::consoleKey(const sf::Event::KeyEvent& key)

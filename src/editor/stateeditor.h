@@ -30,6 +30,7 @@ public:
     void enter() override;
     void leave() override;
     void handleEvent(const sf::Event& event) override;
+    bool isTyping() const override;
 
     void handleMouse();
     void handleEditorKeys();
@@ -43,7 +44,7 @@ public:
     void runCommand(const std::string& line);
     void executeCommand(const std::vector<std::string>& tokens);
 
-    // The world point under the mouse, through the window's current view.
+    // The world point under the mouse, through the picture's current view.
     sf::Vector2f mouseWorld() const;
     static const char* modeText(int editMode);
 

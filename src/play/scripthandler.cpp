@@ -2,6 +2,7 @@
 
 #include "world/entity.h"
 #include "world/entitymanager.h"
+#include "core/gamepad.h"
 #include "core/globals.h"
 #include "core/input.h"
 #include "world/resourcemanager.h"
@@ -296,7 +297,8 @@ void ScriptHandler::typeCharacters(const std::string& text)
 bool ScriptHandler::advanceKeyHeld()
 {
     return input::isKeyPressed(sf::Keyboard::Return) || input::isKeyPressed(sf::Keyboard::Space) ||
-           input::isKeyPressed(sf::Keyboard::Z) || input::isKeyPressed(sf::Keyboard::Down);
+           input::isKeyPressed(sf::Keyboard::Z) || input::isKeyPressed(sf::Keyboard::Down) ||
+           Gamepad::held(Gamepad::A) || Gamepad::held(Gamepad::B) || Gamepad::held(Gamepad::START);
 }
 
 void ScriptHandler::draw(sf::RenderTarget& target)

@@ -1,6 +1,7 @@
 #include "play/stategame.h"
 
 #include "world/entity.h"
+#include "core/gamepad.h"
 #include "core/globals.h"
 #include "core/input.h"
 #include "characters/malepedestrian.h"
@@ -11,6 +12,9 @@
 
 #include <SFML/Graphics/RectangleShape.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Graphics/Text.hpp>
+#include <climits>
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -18,6 +22,9 @@ const char* MSG_NO_START_PLAYER = "Zone 0 gave no player: starting a new one at 
 const char* MSG_EXTRA_PLAYER = "Zone %d holds a player of its own: removed, the arriving one takes its place\n";
 const char* MSG_NO_LINK_IN = "Zone %d has no link-in from zone %d: the player arrives at %.0f, %.0f instead\n";
 const char* MSG_TARGET_REFUSED = "Zone %d cannot be loaded: the player stays in zone %d\n";
+
+const char* PAUSED_TEXT = "Paused";
+const unsigned PAUSED_TEXT_SIZE = 48;
 
 const char* ENDING_LINE_CLERK = "Wow.";
 const char* ENDING_LINE_PLAYER = "I'll take three boxes of the good stuff.";
@@ -48,9 +55,10 @@ Event endingDialog()
 } // namespace
 
 StateGame::StateGame(sf::RenderWindow* targetWindow, State** stateTable)
-    : State(targetWindow, stateTable), zone(nullptr), camera(targetWindow), debugDraw(false), player(nullptr),
+    : State(targetWindow, stateTable), zone(nullptr), debugDraw(false), player(nullptr),
       ending(false), leftHeld(false), middleHeld(false), rightHeld(false), switchLatch(true), fadeOutTimer(0),
-      fadeInTimer(0), fadeTarget(0), offLinkKnown(false)
+      fadeInTimer(0), fadeTarget(0), offLinkKnown(false), paused(false), pauseAsked(false),
+      volumeBeforePause(PLAY_VOLUME), padPunchHeld(false), padBackHeld(false)
 {
 }
 
@@ -76,7 +84,11 @@ void StateGame::enter()
     ResourceManager::music.setLoop(true);
 }
 
-void StateGame::leave() { release(); }
+void StateGame::leave()
+{
+    setPaused(false);
+    release();
+}
 
 void StateGame::release()
 {
@@ -120,6 +132,14 @@ int StateGame::update()
     if (next >= 0)
         return next;
 
+    const bool back = Gamepad::held(Gamepad::BACK);
+    if (back && !padBackHeld)
+        togglePause();
+    padBackHeld = back;
+    // Nothing moves and no timer counts, so play resumes frame for frame.
+    if (paused)
+        return STATE_GAME;
+
     // The world stands still for scripts (a scripted walk moves its walker alone) and fades.
     if (scriptHandler.isRunning()) {
         zone->holdBlows = true;
@@ -149,13 +169,14 @@ int StateGame::update()
 
 void StateGame::handlePlayerInput()
 {
-    const sf::Vector2f cursor = screenToWorld(window->mapPixelToCoords(input::mousePosition(*window)));
+    const sf::Vector2f cursor = screenToWorld(picture->mapPixelToCoords(mousePixel()));
     const bool left = input::isButtonPressed(sf::Mouse::Left);
     const bool right = input::isButtonPressed(sf::Mouse::Right);
     const bool middle = input::isButtonPressed(sf::Mouse::Middle);
 
     // A press walks from its second frame on, so a click alone does not.
     player->moveDirection = leftHeld && left ? cursor - player->position : ZERO_VECTOR;
+    handlePad();
 
     if (right && !rightHeld) {
         const sf::Vector2f aim = cursor - player->position;
@@ -172,6 +193,47 @@ void StateGame::handlePlayerInput()
     leftHeld = left;
     rightHeld = right;
     middleHeld = middle;
+}
+
+void StateGame::handlePad()
+{
+    // The stick points on screen; the world plane lies under it at an angle.
+    const sf::Vector2f toward = screenToWorld(Gamepad::stick());
+    const bool walking = toward != ZERO_VECTOR;
+    if (walking)
+        player->moveDirection = toward;
+
+    const bool punch = Gamepad::held(Gamepad::A);
+    if (punch && !padPunchHeld) {
+        if (walking)
+            player->facing = normalize(toward);
+        player->punch();
+    }
+    padPunchHeld = punch;
+    if (Gamepad::held(Gamepad::X))
+        player->spinKick();
+}
+
+void StateGame::togglePause()
+{
+    if (paused)
+        setPaused(false);
+    else
+        pauseAsked = !pauseAsked;
+}
+
+void StateGame::setPaused(bool on)
+{
+    pauseAsked = false;
+    if (on == paused)
+        return;
+    paused = on;
+    if (paused) {
+        volumeBeforePause = ResourceManager::music.getVolume();
+        ResourceManager::music.setVolume(volumeBeforePause * PAUSED_MUSIC_SHARE);
+    } else {
+        ResourceManager::music.setVolume(volumeBeforePause);
+    }
 }
 
 bool StateGame::updateTransition()
@@ -264,11 +326,17 @@ Zone* StateGame::targetZone(int target)
 
 void StateGame::draw()
 {
+    if (paused) {
+        showPicture(pausedPicture);
+        drawPaused();
+        camera.setScreenSpace(*picture, false);
+        return;
+    }
     camera.getView().setCenter(worldToScreen(player->position) + sf::Vector2f(0.f, -CAMERA_RISE));
-    camera.apply();
-    zone->draw(*window, debugDraw);
+    camera.apply(*picture);
+    zone->draw(*picture, debugDraw);
     if (scriptHandler.isRunning())
-        scriptHandler.draw(*window);
+        scriptHandler.draw(*picture);
 
     float alpha = -1.f;
     if (ending || fadeOutTimer > 0) {
@@ -278,17 +346,39 @@ void StateGame::draw()
         alpha = (static_cast<float>(fadeInTimer) / FADE_FRAMES) * 255.f;
     }
     if (alpha >= 0.f) {
-        camera.setScreenSpace(true);
-        sf::RectangleShape overlay(sf::Vector2f(window->getSize()));
+        camera.setScreenSpace(*picture, true);
+        sf::RectangleShape overlay(sf::Vector2f(picture->getSize()));
         overlay.setFillColor(sf::Color(0, 0, 0, static_cast<sf::Uint8>(static_cast<int>(alpha) & 0xFF)));
-        window->draw(overlay);
+        picture->draw(overlay);
+    }
+    if (pauseAsked) {
+        copyPicture(pausedPicture);
+        setPaused(true);
+        drawPaused();
     }
     // The dialog box and the overlay leave their own views behind.
-    camera.setScreenSpace(false);
+    camera.setScreenSpace(*picture, false);
+}
+
+void StateGame::drawPaused()
+{
+    camera.setScreenSpace(*picture, true);
+    sf::Text text(PAUSED_TEXT, ResourceManager::dialogFont, PAUSED_TEXT_SIZE);
+    const sf::FloatRect bounds = text.getLocalBounds();
+    const sf::Vector2f size(picture->getSize());
+    text.setPosition(std::round((size.x - bounds.width) / 2.f - bounds.left),
+                     std::round((size.y - bounds.height) / 2.f - bounds.top));
+    text.setOutlineColor(sf::Color::Black);
+    text.setOutlineThickness(3.f);
+    picture->draw(text);
 }
 
 void StateGame::handleEvent(const sf::Event& event)
 {
-    if (event.type == sf::Event::KeyPressed && event.key.code == sf::Keyboard::D)
+    if (event.type != sf::Event::KeyPressed)
+        return;
+    if (event.key.code == sf::Keyboard::D)
         debugDraw = !debugDraw;
+    else if (event.key.code == sf::Keyboard::P)
+        togglePause();
 }

@@ -5,6 +5,7 @@
 #include "play/scripthandler.h"
 #include "core/state.h"
 
+#include <SFML/Graphics/Texture.hpp>
 #include <SFML/System/Vector2.hpp>
 #include <map>
 
@@ -20,6 +21,7 @@ public:
     static constexpr float PLAY_VOLUME = 100.f;
     static constexpr float SCRIPT_VOLUME = 50.f;
     static constexpr float CAMERA_RISE = 32.f;
+    static constexpr float PAUSED_MUSIC_SHARE = 0.25f;
 
     StateGame(sf::RenderWindow* targetWindow, State** stateTable);
     ~StateGame() override;
@@ -38,11 +40,20 @@ public:
     const ScriptHandler& getScriptHandler() const { return scriptHandler; }
     bool isEnding() const { return ending; }
     bool isDebugDraw() const { return debugDraw; }
+    void setDebugDraw(bool on) { debugDraw = on; }
+    bool isPaused() const { return paused; }
     int getFadeOutTimer() const { return fadeOutTimer; }
     int getFadeInTimer() const { return fadeInTimer; }
 
 private:
     void handlePlayerInput();
+    void handlePad();
+    // P or the pad's Back: a pause starts once the frame in progress is drawn, so the
+    // picture it keeps showing is that frame's; the world's draw advances animations.
+    void togglePause();
+    // Freezes or thaws the world; the music drops to a quarter meanwhile.
+    void setPaused(bool on);
+    void drawPaused();
     bool updateTransition();
     const Tile* tileUnderPlayer() const;
     void noteOffLink(const Tile* under);
@@ -73,4 +84,10 @@ private:
     // Where the player last stood off every link-out tile in this zone, if anywhere yet.
     sf::Vector2f offLink;
     bool offLinkKnown;
+    bool paused;
+    bool pauseAsked;
+    sf::Texture pausedPicture;
+    float volumeBeforePause;
+    bool padPunchHeld;
+    bool padBackHeld;
 };

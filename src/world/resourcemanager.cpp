@@ -70,7 +70,8 @@ bool openResource(Asset& asset, const std::string& path, bool (Asset::*load)(con
                   bool* refused = nullptr)
 {
     std::string why;
-    const bool refuse = safefile::check(path, why) == safefile::Found::REFUSED;
+    const safefile::Found found = safefile::check(path, why);
+    const bool refuse = found != safefile::Found::FILE && found != safefile::Found::MISSING;
     if (refused != nullptr)
         *refused = refuse;
     if (refuse) {

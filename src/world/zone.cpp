@@ -1,6 +1,7 @@
 #include "world/zone.h"
 
 #include "world/entity.h"
+#include "world/levelfolder.h"
 #include "core/globals.h"
 #include "core/safefile.h"
 #include "world/resourcemanager.h"
@@ -143,7 +144,7 @@ bool Zone::save()
         std::printf("%s\n", MSG_NO_ID);
         return false;
     }
-    const std::string file = fileName(id);
+    const std::string file = LevelFolder::writePath(id);
     const std::string bytes = zonefile::encode(data());
 
     struct stat info;
@@ -173,11 +174,9 @@ zonefile::ZoneData Zone::data() const
     return d;
 }
 
-void Zone::removeLeftoverSaves() { safefile::removeLeftovers(LEVEL_DIR, FILE_EXTENSION); }
-
 Player* Zone::load(int zoneId, bool* loaded, std::string* refusal)
 {
-    const std::string file = fileName(zoneId);
+    const std::string file = LevelFolder::readPath(zoneId);
     std::string bytes;
     std::string why;
     zonefile::ZoneData data;

@@ -44,6 +44,7 @@ public:
     void drawInfo(sf::RenderTarget& target);
     sf::Vector2f findLinkIn(int fromId) const;
 
+    // The zone's file beside the resources; LevelFolder chooses what is really read and saved.
     static std::string fileName(int zoneId);
     // What a save writes.
     zonefile::ZoneData data() const;
@@ -54,8 +55,6 @@ public:
     // without a player returns null too; loaded, when given, tells the two apart, and
     // refusal gets the file and why it was refused. Only regular files are opened.
     Player* load(int zoneId, bool* loaded = nullptr, std::string* refusal = nullptr);
-    // Removes what saves killed part way left in the level folder.
-    static void removeLeftoverSaves();
 
 private:
     std::vector<std::vector<Tile>> tiles;

@@ -117,11 +117,13 @@ TEST_F(SafeFileTest, ReadsRefuseAnythingButARegularFileWithinTheLimitWithoutBloc
         const std::string path = at("0.zn");
         testsupport::placeHostile(path, c.kind);
         testsupport::FifoRescue rescue(path, 5.0);
+        const safefile::Found refused =
+            c.kind == testsupport::Hostile::OVERSIZED ? safefile::Found::TOO_LARGE : safefile::Found::REFUSED;
         std::string bytes = "kept", why;
-        EXPECT_EQ(safefile::read(path, bytes, why, zonefile::MAX_FILE_BYTES), safefile::Found::REFUSED);
+        EXPECT_EQ(safefile::read(path, bytes, why, zonefile::MAX_FILE_BYTES), refused);
         EXPECT_EQ(why, c.reason);
         EXPECT_EQ(bytes, "kept");
-        EXPECT_EQ(safefile::check(path, why, zonefile::MAX_FILE_BYTES), safefile::Found::REFUSED);
+        EXPECT_EQ(safefile::check(path, why, zonefile::MAX_FILE_BYTES), refused);
         EXPECT_FALSE(rescue.rescued()) << "the read blocked";
     }
     std::string bytes, why;
@@ -130,7 +132,7 @@ TEST_F(SafeFileTest, ReadsRefuseAnythingButARegularFileWithinTheLimitWithoutBloc
     put(at("edge.zn"), "12345");
     EXPECT_EQ(safefile::read(at("edge.zn"), bytes, why, 5), safefile::Found::FILE);
     EXPECT_EQ(bytes, "12345");
-    EXPECT_EQ(safefile::read(at("edge.zn"), bytes, why, 4), safefile::Found::REFUSED);
+    EXPECT_EQ(safefile::read(at("edge.zn"), bytes, why, 4), safefile::Found::TOO_LARGE);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "play/scripthandler.h"
 
+#include "core/gamepad.h"
 #include "core/input.h"
 #include "world/resourcemanager.h"
 #include "play/trigger.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -166,18 +168,28 @@ TEST_F(ScriptHandlerTest, BlanksAreRevealedWithTheCharacterBeforeThem)
     EXPECT_EQ(blips(), 6u);
 }
 
-TEST_F(ScriptHandlerTest, HeldKeyAdvancesEachLineAsSoonAsItIsTyped)
+TEST_F(ScriptHandlerTest, HeldKeyOrPadButtonAdvancesEachLineAsSoonAsItIsTyped)
 {
-    script.press(sf::Keyboard::Return);
-    handler.addEvent(dialog({"ab", "c"}));
-    // open, type 2, wait 1, scroll 32, type 1, wait 1, scroll 32, close
-    const int total = 61 + 6 + 1 + 32 + 3 + 1 + 32 + 61;
-    frames(61 + 6 + 1 + 32);
-    EXPECT_EQ(handler.getLineIndex(), 1);
-    frames(total - 1 - (61 + 6 + 1 + 32));
-    EXPECT_TRUE(handler.isRunning());
-    frames(1);
-    EXPECT_FALSE(handler.isRunning());
+    const std::pair<const char*, std::function<void()>> holds[] = {
+        {"Return", [this] { script.press(sf::Keyboard::Return); }},
+        {"pad A", [this] { script.pressPad(1, Gamepad::A); }},
+        {"pad B", [this] { script.pressPad(1, Gamepad::B); }},
+        {"pad Start", [this] { script.pressPad(1, Gamepad::START); }},
+    };
+    for (const auto& hold : holds) {
+        SCOPED_TRACE(hold.first);
+        script.releaseAll();
+        hold.second();
+        handler.addEvent(dialog({"ab", "c"}));
+        // open, type 2, wait 1, scroll 32, type 1, wait 1, scroll 32, close
+        const int total = 61 + 6 + 1 + 32 + 3 + 1 + 32 + 61;
+        frames(61 + 6 + 1 + 32);
+        EXPECT_EQ(handler.getLineIndex(), 1);
+        frames(total - 1 - (61 + 6 + 1 + 32));
+        EXPECT_TRUE(handler.isRunning());
+        frames(1);
+        EXPECT_FALSE(handler.isRunning());
+    }
 }
 
 TEST_F(ScriptHandlerTest, ContinueTriangleBlinksSixOnSixOff)

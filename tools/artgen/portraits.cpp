@@ -12,17 +12,19 @@ namespace {
 
 const int SIZE = 100;
 
-Canvas portrait(Style style, Col backdrop, float turn)
+// k: pixels per portrait unit; the dialog box's portraits are painted at 1.
+Canvas portrait(Style style, Col backdrop, float turn, float k = 1.0f)
 {
     // Seen this close, slimmer arms give the shoulders a gentler slope.
     style.build.armR *= 0.8f;
     style.build.shoulderWidth *= 0.9f;
-    Canvas c(SIZE, SIZE);
+    const float size = SIZE * k;
+    Canvas c(static_cast<int>(size), static_cast<int>(size));
     // Backdrop: a soft vertical gradient with a lighter halo behind the head.
-    c.fill(rect(0, 0, SIZE, SIZE), [backdrop](Vec2 p, float, const Shape&) {
-        const float t = p.y / SIZE;
+    c.fill(rect(0, 0, size, size), [backdrop, size, k](Vec2 p, float, const Shape&) {
+        const float t = p.y / size;
         Col col = mix(scaled(backdrop, 1.15f), scaled(backdrop, 0.7f), t);
-        const float halo = 1.0f - smoothstep(10.0f, 46.0f, len(p - Vec2{46, 40}));
+        const float halo = 1.0f - smoothstep(10.0f * k, 46.0f * k, len(p - Vec2{46, 40} * k));
         return mix(col, pal::WHITE, 0.18f * halo);
     });
 
@@ -33,19 +35,41 @@ Canvas portrait(Style style, Col backdrop, float turn)
     pose.lean = -30;
     FigureView view;
     view.facing = -45 + turn;
-    view.scale = 1.85f;
-    view.outline = 2.0f;
+    view.scale = 1.85f * k;
+    view.outline = 2.0f * k;
     view.shadow = false;
     const Joints j = solve(style.build, pose, view.facing);
     const Vec2 head = project(j.head * view.scale, {0, 0});
-    view.origin = Vec2{50, 44} - head;
+    view.origin = Vec2{50, 44} * k - head;
     drawFigure(c, style, pose, view);
 
     // Frame: dark edge with a thin light bevel inside.
-    const Shape inner = rect(2.5f, 2.5f, SIZE - 2.5f, SIZE - 2.5f);
-    c.fill(subtract(rect(0, 0, SIZE, SIZE), inner), pal::OUTLINE);
-    c.fill(subtract(inner, rect(3.5f, 3.5f, SIZE - 3.5f, SIZE - 3.5f)), withAlpha(pal::WHITE, 0.35f));
+    const Shape inner = rect(2.5f * k, 2.5f * k, size - 2.5f * k, size - 2.5f * k);
+    c.fill(subtract(rect(0, 0, size, size), inner), pal::OUTLINE);
+    c.fill(subtract(inner, rect(3.5f * k, 3.5f * k, size - 3.5f * k, size - 3.5f * k)), withAlpha(pal::WHITE, 0.35f));
     return c;
+}
+
+Style playerPortraitStyle()
+{
+    Style s = playerStyle();
+    s.mood = Mood::Smile;
+    return s;
+}
+
+const Col PLAYER_BACKDROP = rgb(70, 112, 156);
+
+// The desktop's icon: the player's portrait on a rounded tile, painted at twice its size
+// and scaled down for smooth edges.
+Canvas icon()
+{
+    const int size = 512;
+    const Canvas face = portrait(playerPortraitStyle(), PLAYER_BACKDROP, -8, size / static_cast<float>(SIZE));
+    Canvas c(size, size);
+    const Shape tile = grow(rect(56, 56, size - 56, size - 56), 48);
+    c.fill(tile, [&face](Vec2 p, float, const Shape&) { return face.at(static_cast<int>(p.x), static_cast<int>(p.y)); },
+           12.0f, pal::OUTLINE);
+    return c.downscaled(2);
 }
 
 Style neutralA()
@@ -76,11 +100,7 @@ std::vector<Job> portraitJobs()
     return {
         job("default_portrait", [] { return portrait(neutralA(), rgb(96, 102, 120), 0); }),
         job("default_portrait2", [] { return portrait(neutralB(), rgb(112, 98, 124), 0); }),
-        job("otaku", [] {
-            Style s = playerStyle();
-            s.mood = Mood::Smile;
-            return portrait(s, rgb(70, 112, 156), -8);
-        }),
+        job("otaku", [] { return portrait(playerPortraitStyle(), PLAYER_BACKDROP, -8); }),
         job("clerk_portrait", [] {
             Style s = clerkStyle();
             s.mood = Mood::Smile;
@@ -92,6 +112,7 @@ std::vector<Job> portraitJobs()
             return portrait(s, rgb(124, 52, 60), -10);
         }),
         job("pell_garrow", [] { return portrait(elderStyle(), rgb(150, 122, 84), 10); }),
+        {"resources/gfx/icon.png", icon},
     };
 }
 

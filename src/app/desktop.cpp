@@ -1,0 +1,91 @@
+#include "app/desktop.h"
+
+#include "app/mainloop.h"
+#include "core/camera.h"
+#include "core/state.h"
+
+#include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Window/Event.hpp>
+
+namespace {
+sf::VideoMode windowedMode(sf::Vector2u size) { return sf::VideoMode(size.x, size.y, 32); }
+} // namespace
+
+Desktop::Desktop(sf::RenderWindow& targetWindow, const Settings& settings)
+    : window(targetWindow), screen(targetWindow), sound(settings.volume, settings.muted),
+      fullscreen(settings.fullscreen), windowedSize(settings.width, settings.height), picture(&targetWindow)
+{
+    if (fullscreen)
+        createWindow(window, sf::VideoMode::getDesktopMode(), sf::Style::Fullscreen);
+    else
+        createWindow(window, windowedMode(windowedSize), sf::Style::Default);
+}
+
+bool Desktop::handleEvent(const sf::Event& event, const State& state)
+{
+    if (event.type == sf::Event::Resized) {
+        if (!fullscreen && Settings::validSize(event.size.width, event.size.height))
+            windowedSize = sf::Vector2u(event.size.width, event.size.height);
+        return false;
+    }
+    if (event.type != sf::Event::KeyPressed)
+        return false;
+    const sf::Keyboard::Key key = event.key.code;
+    if (key == sf::Keyboard::F11 || (key == sf::Keyboard::Return && event.key.alt)) {
+        toggleFullscreen();
+        return true;
+    }
+    return !state.isTyping() && sound.handleKey(key);
+}
+
+void Desktop::toggleFullscreen()
+{
+    fullscreen = !fullscreen;
+    if (fullscreen)
+        screen.recreateWindow(sf::VideoMode::getDesktopMode(), sf::Style::Fullscreen);
+    else
+        screen.recreateWindow(windowedMode(windowedSize), sf::Style::Default);
+}
+
+void Desktop::beginFrame(State** states)
+{
+    picture = &screen.beginFrame();
+    for (int i = 0; i < STATE_COUNT; ++i)
+        if (states[i] != nullptr)
+            states[i]->setTarget(picture);
+}
+
+void Desktop::drawGauge()
+{
+    if (!sound.isShowing() || !window.isOpen())
+        return;
+    // Drawn over the state's picture; the view the state left behind maps the next
+    // frame's mouse, so it comes back afterwards.
+    const sf::View kept = picture->getView();
+    picture->setView(Camera::pictureView());
+    sound.draw(*picture);
+    picture->setView(kept);
+}
+
+void Desktop::endFrame()
+{
+    drawGauge();
+    sound.update();
+    screen.present();
+}
+
+void Desktop::holdPicture() { screen.hold(); }
+
+void Desktop::repaint() { screen.showHeld(); }
+
+Settings Desktop::settings(bool overlay) const
+{
+    Settings s;
+    s.volume = sound.getVolume();
+    s.muted = sound.isMuted();
+    s.fullscreen = fullscreen;
+    s.width = windowedSize.x;
+    s.height = windowedSize.y;
+    s.overlay = overlay;
+    return s;
+}

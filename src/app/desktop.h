@@ -1,0 +1,54 @@
+#pragma once
+// The game's window on the desktop: any size (through Screen's letterboxing), fullscreen
+// on F11 or Alt+Return, the sound keys, and what of it the settings file keeps.
+
+#include "app/screen.h"
+#include "app/settings.h"
+#include "core/soundcontrol.h"
+
+#include <SFML/System/Vector2.hpp>
+
+namespace sf {
+class Event;
+class RenderWindow;
+} // namespace sf
+class State;
+
+class Desktop final {
+public:
+    // Opens the window as the settings say (fullscreen, or a window of their size) and sets
+    // the master volume.
+    Desktop(sf::RenderWindow& targetWindow, const Settings& settings);
+
+    // Window keys and sizes. True when the event was the desktop's alone and goes no
+    // further; sizes still reach the state.
+    bool handleEvent(const sf::Event& event, const State& state);
+    void toggleFullscreen();
+
+    // Picks this frame's picture target, hands it to every state and clears it.
+    void beginFrame(State** states);
+    // Adds the sound gauge and shows the picture; one frame of the gauge's time passes.
+    void endFrame();
+    // The game waits for focus: the picture it shows now is the one to show again.
+    void holdPicture();
+    // Shows the held picture again, fitted to the window: for a window resized or uncovered
+    // while the game waits.
+    void repaint();
+
+    // The settings in force; overlay is the play state's to say.
+    Settings settings(bool overlay) const;
+
+    bool isFullscreen() const { return fullscreen; }
+    const SoundControl& getSound() const { return sound; }
+    const Screen& getScreen() const { return screen; }
+
+private:
+    void drawGauge();
+
+    sf::RenderWindow& window;
+    Screen screen;
+    SoundControl sound;
+    bool fullscreen;
+    sf::Vector2u windowedSize;
+    sf::RenderTarget* picture;
+};
