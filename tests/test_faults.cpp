@@ -621,6 +621,7 @@ TEST_F(GameBinaryFaultTest, AResourceThatIsNoFileIsReportedAndNeverHandedToTheMe
         {"resources/font/ADDLG.ttf", Hostile::FIFO, true},
         {"resources/sfx/confirm.wav", Hostile::DIRECTORY, false},
         {"resources/gfx/robber/gangster_walk_upright.png", Hostile::FIFO, false},
+        {"resources/gfx/icon.png", Hostile::FIFO, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);

@@ -189,6 +189,11 @@ void ResourceManager::loadTexture(const std::string& path)
     textures[path] = texture;
 }
 
+bool ResourceManager::loadImage(sf::Image& image, const std::string& path)
+{
+    return openResource(image, path, &sf::Image::loadFromFile);
+}
+
 sf::Texture& ResourceManager::getTexture(const std::string& path)
 {
     MORVANE_ASSERT(textures.find(path) != textures.end(), SOURCE);
