@@ -205,6 +205,35 @@ void BM_Draw(benchmark::State& state, bool fast)
     }
 }
 
+// The editor's tile overlay on a 1,024 x 1,024 zone: walls one tile in ten, a link out or
+// in one in fifty, the view in its middle. Plain: every tile's overlay; fast: the zone's own
+// drawInfo, which leaves out what cannot touch the view.
+void BM_TileInfo(benchmark::State& state, bool fast)
+{
+    std::mt19937 gen(17);
+    Zone zone(0, 1024, 1024, nullptr);
+    scatterWalls(zone, gen, 10);
+    for (int i = 0; i < 1024 * 1024 / 50; ++i) {
+        Tile* tile = zone.getTile(static_cast<int>(gen() % 1024), static_cast<int>(gen() % 1024));
+        tile->setType(i % 2 == 0 ? TILE_LINKOUT : TILE_LINKIN);
+        tile->link = i % 4;
+    }
+    sf::RenderTexture& target = drawTarget();
+    target.setView(sf::View(sf::Vector2f(0.0f, 32.0f * 1024.0f), sf::Vector2f(800.0f, 600.0f)));
+    for (auto _ : state) {
+        target.clear();
+        if (fast) {
+            zone.drawInfo(target);
+        } else {
+            for (int x = 0; x < zone.getWidth(); ++x)
+                for (int y = 0; y < zone.getHeight(); ++y)
+                    zone.getTile(x, y)->drawInfo(target);
+        }
+        target.display();
+        glFinish();
+    }
+}
+
 std::string scratchDir()
 {
     static std::string dir;
@@ -427,6 +456,10 @@ BENCHMARK_CAPTURE(BM_Path, remembered/fast, false, true)->Iterations(1000)->Repe
 BENCHMARK_CAPTURE(BM_Draw, fast, true)->Arg(1000)->Arg(0)->Iterations(100)->Repetitions(5)->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Draw, plain, false)->Arg(1000)->Iterations(5)->Repetitions(3)->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_TileInfo, fast, true)->Iterations(100)->Repetitions(5)->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_TileInfo, plain, false)->Iterations(2)->Repetitions(3)->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_File, save/fast, true)->Iterations(5)->Repetitions(5)->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond);

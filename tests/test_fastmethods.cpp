@@ -15,6 +15,7 @@
 #include <SFML/Graphics/RenderTexture.hpp>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -235,7 +236,8 @@ TEST_F(FastMethodsTest, ChaseRunsTheSameWithRememberedPathsAndTheGrid)
         ASSERT_TRUE(sameBits(plain.frames[f], fast.frames[f])) << "frame " << f;
 }
 
-// Patterned tile images of the game's three heights, so a texel off anywhere shows.
+// Patterned tile images of the game's three heights, shaped as the game's are (a diamond,
+// walls rising from it, empty corners), so a texel off anywhere shows.
 std::vector<sf::Texture> patternedTiles()
 {
     std::vector<sf::Texture> images(6);
@@ -243,10 +245,15 @@ std::vector<sf::Texture> patternedTiles()
     for (unsigned i = 0; i < images.size(); ++i) {
         sf::Image image;
         image.create(128, heights[i]);
+        const float middle = static_cast<float>(heights[i]) - 32.5f;
         for (unsigned y = 0; y < heights[i]; ++y)
-            for (unsigned x = 0; x < 128; ++x)
+            for (unsigned x = 0; x < 128; ++x) {
+                const bool shown = y + 64 < heights[i] ? x >= 8 && x < 120
+                                                       : std::abs(x - 63.5f) / 64 + std::abs(y - middle) / 32 <= 1.0f;
                 image.setPixel(x, y, sf::Color(static_cast<sf::Uint8>(x * 7 + i * 40), static_cast<sf::Uint8>(y * 13),
-                                               static_cast<sf::Uint8>((x ^ y) * 5), (x + y) % 5 == 0 ? 120 : 255));
+                                               static_cast<sf::Uint8>((x ^ y) * 5),
+                                               !shown ? 0 : (x + y) % 5 == 0 ? 120 : 255));
+            }
         images[i].loadFromImage(image);
     }
     return images;
@@ -278,12 +285,17 @@ TEST_F(FastMethodsTest, BatchedGroundAndCulledEntitiesPaintTheSamePixels)
         sf::RenderTexture plainTarget, fastTarget;
         ASSERT_TRUE(plainTarget.create(800, 600));
         ASSERT_TRUE(fastTarget.create(800, 600));
-        // Whole, fractional and far-off centres, a zoomed-out view and the debug overlay.
-        const sf::Vector2f centres[] = {{0, 600}, {-700.25f, 900.7f}, {1200, 1400}, {-3000, 5000}, {333.3f, 111.1f}};
+        // Whole, fractional and far-off centres, and centres that put every pixel centre on
+        // texel edges at 1:1 (x.5), 2x (x.75) and 1.25x (x.6); at the game's scale, scaled as
+        // a resized window scales it, and zoomed out; the debug overlay now and then.
+        const sf::Vector2f centres[] = {{0, 600},           {0.5f, 600.5f},       {-700.75f, 900.25f},
+                                        {333.6f, 111.6f},   {1200.3f, 1400.7f},   {-3000, 5000}};
         int shot = 0;
         for (const sf::Vector2f& c : centres) {
-            for (float zoom : {1.0f, 3.0f}) {
-                sf::View view(c, sf::Vector2f(800 * zoom, 600 * zoom));
+            for (float scale : {1.0f, 1.25f, 2.0f, 0.75f, 1.0f / 3}) {
+                SCOPED_TRACE("centre " + std::to_string(c.x) + ", " + std::to_string(c.y) + " scale " +
+                             std::to_string(scale));
+                sf::View view(c, sf::Vector2f(800 / scale, 600 / scale));
                 for (sf::RenderTexture* t : {&plainTarget, &fastTarget}) {
                     t->setView(view);
                     t->clear(sf::Color(10, 20, 30));
@@ -294,7 +306,7 @@ TEST_F(FastMethodsTest, BatchedGroundAndCulledEntitiesPaintTheSamePixels)
                 fastTarget.display();
                 const sf::Image a = plainTarget.getTexture().copyToImage();
                 const sf::Image b = fastTarget.getTexture().copyToImage();
-                ASSERT_EQ(0, std::memcmp(a.getPixelsPtr(), b.getPixelsPtr(), 800 * 600 * 4)) << "view " << shot;
+                ASSERT_EQ(0, std::memcmp(a.getPixelsPtr(), b.getPixelsPtr(), 800 * 600 * 4));
                 ++shot;
             }
         }
@@ -302,6 +314,61 @@ TEST_F(FastMethodsTest, BatchedGroundAndCulledEntitiesPaintTheSamePixels)
         EXPECT_EQ(plainZone->entities.size(), fastZone->entities.size());
     }
     ResourceManager::tileTextures.swap(ours);
+}
+
+// Draws nothing; counts the draw calls that reach it.
+class CountingTarget final : public sf::RenderTarget {
+public:
+    sf::Vector2u getSize() const override { return {800, 600}; }
+    bool setActive(bool active) override
+    {
+        calls += active ? 1 : 0;
+        return false;
+    }
+    int calls = 0;
+};
+
+TEST_F(FastMethodsTest, TileOverlayDrawsOnlyWhatCanTouchTheViewAsTheWholeOverlayWould)
+{
+    // Every kind, links with the longest labels, on a zone far bigger than the view.
+    std::mt19937 gen(5);
+    Zone zone(0, 150, 120, nullptr);
+    for (int x = 0; x < 150; ++x)
+        for (int y = 0; y < 120; ++y) {
+            Tile* tile = zone.getTile(x, y);
+            tile->setType(static_cast<TileType>(gen() % 4));
+            tile->link = gen() % 3 == 0 ? -2147483647 - 1 : static_cast<int>(gen() % 100);
+        }
+    auto everyTile = [&](sf::RenderTarget& target) {
+        for (int x = 0; x < 150; ++x)
+            for (int y = 0; y < 120; ++y)
+                zone.getTile(x, y)->drawInfo(target);
+    };
+    sf::RenderTexture plainTarget, fastTarget;
+    ASSERT_TRUE(plainTarget.create(800, 600));
+    ASSERT_TRUE(fastTarget.create(800, 600));
+    const std::pair<sf::Vector2f, float> views[] = {{{0, 300}, 1.0f},          {{-300.5f, 2000.5f}, 1.25f},
+                                                    {{1500.75f, 4000.25f}, 2.0f}, {{-9000, 4200}, 0.75f},
+                                                    {{400, 5000}, 1.0f / 3},    {{8000.2f, 8000}, 1.0f}};
+    for (const auto& v : views) {
+        SCOPED_TRACE("centre " + std::to_string(v.first.x) + ", " + std::to_string(v.first.y));
+        const sf::View view(v.first, sf::Vector2f(800 / v.second, 600 / v.second));
+        CountingTarget plainCount, fastCount;
+        for (sf::RenderTarget* t : std::initializer_list<sf::RenderTarget*>{&plainTarget, &fastTarget, &plainCount, &fastCount}) {
+            t->setView(view);
+            t->clear(sf::Color(10, 20, 30));
+        }
+        everyTile(plainTarget);
+        zone.drawInfo(fastTarget);
+        plainTarget.display();
+        fastTarget.display();
+        const sf::Image a = plainTarget.getTexture().copyToImage();
+        const sf::Image b = fastTarget.getTexture().copyToImage();
+        ASSERT_EQ(0, std::memcmp(a.getPixelsPtr(), b.getPixelsPtr(), 800 * 600 * 4));
+        everyTile(plainCount);
+        zone.drawInfo(fastCount);
+        EXPECT_LT(fastCount.calls * 10, plainCount.calls);
+    }
 }
 
 } // namespace

@@ -9,7 +9,6 @@
 #include <iterator>
 #include <map>
 #include <tuple>
-#include <utility>
 
 namespace {
 const char* SOURCE = "src/animation";
@@ -60,8 +59,8 @@ std::shared_ptr<const Animation::FrameSet> Animation::cutFrames(const sf::Textur
         set->up.back().setOrigin(origin);
         set->down.emplace_back(downTexture, rect);
         set->down.back().setOrigin(origin);
-        set->upVisible.push_back(SpriteTrim::visibleBounds(upTexture, rect));
-        set->downVisible.push_back(SpriteTrim::visibleBounds(downTexture, rect));
+        set->upVisible.push_back(SpriteTrim::sampledBounds(upTexture, rect));
+        set->downVisible.push_back(SpriteTrim::sampledBounds(downTexture, rect));
     }
     cache[key] = set;
     if (SpriteTrim::isRemembered(upTexture) && SpriteTrim::isRemembered(downTexture))
@@ -122,5 +121,5 @@ void Animation::draw(sf::RenderTarget& target, bool up)
     sf::Sprite sprite = (up ? upFrames : downFrames)[frame];
     sprite.setPosition(position);
     sprite.setScale(mirrored ? -scale.x : scale.x, scale.y);
-    SpriteTrim::draw(target, std::move(sprite), (up ? shared->upVisible : shared->downVisible)[frame]);
+    SpriteTrim::draw(target, sprite, (up ? shared->upVisible : shared->downVisible)[frame]);
 }

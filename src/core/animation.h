@@ -18,7 +18,7 @@ class Animation final {
     struct FrameSet {
         std::vector<sf::Sprite> up;
         std::vector<sf::Sprite> down;
-        // The visible part of each frame, the only part worth drawing.
+        // The visible pixels each frame can show, the only part worth painting.
         std::vector<sf::IntRect> upVisible;
         std::vector<sf::IntRect> downVisible;
         int frameWidth = 0;

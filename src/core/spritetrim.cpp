@@ -4,7 +4,9 @@
 #include <SFML/Graphics/RenderTarget.hpp>
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/Texture.hpp>
+#include <SFML/OpenGL.hpp>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <vector>
@@ -149,12 +151,70 @@ void SpriteTrim::forget(const sf::Texture& texture) { remembered().erase(&textur
 
 void SpriteTrim::forgetAll() { remembered().clear(); }
 
-void SpriteTrim::draw(sf::RenderTarget& target, sf::Sprite sprite, const sf::IntRect& visible)
+bool SpriteTrim::trimming = true;
+
+namespace {
+
+// The target's pixels, as OpenGL counts them (rows from the bottom), that the part of
+// sprite around visible can cover; false when there are none.
+bool paintedBox(const sf::RenderTarget& target, const sf::Sprite& sprite, const sf::IntRect& visible, GLint box[4])
 {
-    const sf::IntRect whole = sprite.getTextureRect();
-    sprite.setTextureRect(visible);
-    // Keep the visible pixels where they were: the origin moves with the rectangle's corner.
-    sprite.setOrigin(sprite.getOrigin() - sf::Vector2f(static_cast<float>(visible.left - whole.left),
-                                                       static_cast<float>(visible.top - whole.top)));
+    if (visible.width <= 0 || visible.height <= 0)
+        return false;
+    // visible in the sprite's own coordinates, a texel wider all round: a pixel whose
+    // centre lies within a hair of a texel edge may take either texel.
+    const sf::IntRect rect = sprite.getTextureRect();
+    const float left = static_cast<float>(visible.left - rect.left) - 1.0f;
+    const float top = static_cast<float>(visible.top - rect.top) - 1.0f;
+    const float right = left + static_cast<float>(visible.width) + 2.0f;
+    const float bottom = top + static_cast<float>(visible.height) + 2.0f;
+    const sf::View& view = target.getView();
+    const sf::Transform toView = view.getTransform() * sprite.getTransform();
+    const sf::FloatRect port(target.getViewport(view));
+    float minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
+    for (const sf::Vector2f& corner : {sf::Vector2f(left, top), sf::Vector2f(right, top), sf::Vector2f(left, bottom),
+                                       sf::Vector2f(right, bottom)}) {
+        const sf::Vector2f clip = toView.transformPoint(corner);
+        const float x = port.left + (clip.x + 1.0f) * 0.5f * port.width;
+        const float y = port.top + (1.0f - clip.y) * 0.5f * port.height;
+        minX = std::min(minX, x);
+        maxX = std::max(maxX, x);
+        minY = std::min(minY, y);
+        maxY = std::max(maxY, y);
+    }
+    // A pixel more each way: the renderer does this sum its own way and may round apart.
+    const sf::Vector2f size(target.getSize());
+    const float x0 = std::max(0.0f, std::floor(minX) - 1.0f), x1 = std::min(size.x, std::ceil(maxX) + 1.0f);
+    const float y0 = std::max(0.0f, std::floor(minY) - 1.0f), y1 = std::min(size.y, std::ceil(maxY) + 1.0f);
+    if (!(x0 < x1 && y0 < y1))
+        return false;
+    box[0] = static_cast<GLint>(x0);
+    box[1] = static_cast<GLint>(size.y - y1);
+    box[2] = static_cast<GLint>(x1 - x0);
+    box[3] = static_cast<GLint>(y1 - y0);
+    return true;
+}
+
+} // namespace
+
+sf::IntRect SpriteTrim::sampledBounds(const sf::Texture& texture, const sf::IntRect& region)
+{
+    return visibleBounds(texture, sf::IntRect(region.left - 1, region.top - 1, region.width + 2, region.height + 2));
+}
+
+void SpriteTrim::draw(sf::RenderTarget& target, const sf::Sprite& sprite, const sf::IntRect& visible)
+{
+    // Cutting the sprite's rectangle instead would move its triangles, and with them which
+    // texel a pixel centre on a texel edge takes; a scissor box leaves them as they are.
+    if (!trimming || !target.setActive(true)) {
+        target.draw(sprite);
+        return;
+    }
+    GLint box[4];
+    if (!paintedBox(target, sprite, visible, box))
+        return;
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(box[0], box[1], box[2], box[3]);
     target.draw(sprite);
+    glDisable(GL_SCISSOR_TEST);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The part of an image region that holds any visible pixel. Character frames and props
-// are mostly empty margin; drawing only their visible part spares the software
-// rasteriser from blending thousands of transparent pixels, and paints the same picture.
+// are mostly empty margin; painting only the pixels around their visible part spares the
+// software rasteriser from blending thousands of transparent pixels, and paints the same
+// picture.
 
 #include <SFML/Graphics/Rect.hpp>
 
@@ -20,6 +21,9 @@ public:
     // The same for a texture. Textures loaded from an image that was remembered are
     // answered from that; others are read back from the graphics card, which is slow.
     static sf::IntRect visibleBounds(const sf::Texture& texture, const sf::IntRect& region);
+    // The visible pixels a sprite showing region may take: those of region and of the ring
+    // of texels around it, which a pixel centre on region's very edge can take.
+    static sf::IntRect sampledBounds(const sf::Texture& texture, const sf::IntRect& region);
 
     // Keeps which pixels of texture are visible, from the image it was just loaded from.
     static void remember(const sf::Texture& texture, const sf::Image& image);
@@ -29,7 +33,12 @@ public:
     static void forget(const sf::Texture& texture);
     static void forgetAll();
 
-    // Draws sprite as it stands, but only over visible, a part of its texture rectangle.
-    // Takes the sprite by value: callers hand over a placed copy, which is cut in place.
-    static void draw(sf::RenderTarget& target, sf::Sprite sprite, const sf::IntRect& visible);
+    // While false, draw paints every sprite whole: the plain method the trimmed one is held to.
+    static bool trimming;
+
+    // Draws sprite as it stands, painting only the screen pixels around visible (from
+    // sampledBounds, or the visible bounds of a whole texture). The sprite keeps its own
+    // triangles, so every pixel painted takes the very texel the whole sprite gives it, at
+    // any scale and position; the rasteriser is just held to a box of the target.
+    static void draw(sf::RenderTarget& target, const sf::Sprite& sprite, const sf::IntRect& visible);
 };

@@ -2,8 +2,10 @@
 
 #include "core/globals.h"
 #include "core/nulltarget.h"
+#include "core/spritetrim.h"
 #include "world/entity.h"
 #include "world/resourcemanager.h"
+#include "world/visibletiles.h"
 #include "world/zone.h"
 #include "world/zonefile.h"
 
@@ -54,28 +56,12 @@ float spriteReach()
     return static_cast<float>(largest);
 }
 
-// The world-to-screen rectangle the target's view shows, as left, top, right, bottom.
-sf::FloatRect viewBounds(const sf::RenderTarget& target)
-{
-    const sf::Transform& inverse = target.getView().getInverseTransform();
-    const sf::Vector2f corners[4] = {inverse.transformPoint(-1.0f, -1.0f), inverse.transformPoint(1.0f, -1.0f),
-                                     inverse.transformPoint(-1.0f, 1.0f), inverse.transformPoint(1.0f, 1.0f)};
-    sf::FloatRect box(corners[0], corners[0]);
-    for (const sf::Vector2f& c : corners) {
-        box.left = std::min(box.left, c.x);
-        box.top = std::min(box.top, c.y);
-        box.width = std::max(box.width, c.x);
-        box.height = std::max(box.height, c.y);
-    }
-    return box;
-}
-
 bool nearView(const sf::FloatRect& box, const sf::Vector2f& screen, float reach)
 {
     if (!std::isfinite(screen.x) || !std::isfinite(screen.y) || !std::isfinite(reach))
         return true;
-    return screen.x >= box.left - reach && screen.x <= box.width + reach && screen.y >= box.top - reach
-        && screen.y <= box.height + reach;
+    return screen.x >= box.left - reach && screen.x <= box.left + box.width + reach && screen.y >= box.top - reach
+        && screen.y <= box.top + box.height + reach;
 }
 
 // Debug circles are 2.8 radii wide and the id label sits beside the anchor.
@@ -298,7 +284,7 @@ void EntityManager::collideNearby(Zone& zone, Entity* e, int id)
 
 void EntityManager::draw(sf::RenderTarget& target, bool debug)
 {
-    const sf::FloatRect box = viewBounds(target);
+    const sf::FloatRect box = VisibleTiles::viewBox(target);
     const float reach = spriteReach();
     NullTarget offView(target.getSize());
     // Same heap, same pushes and pops as drawAll, so equal depths come out in the same order.
@@ -319,6 +305,9 @@ void EntityManager::draw(sf::RenderTarget& target, bool debug)
 
 void EntityManager::drawAll(sf::RenderTarget& target, bool debug)
 {
+    // The plain picture: every sprite whole.
+    const bool trimming = SpriteTrim::trimming;
+    SpriteTrim::trimming = false;
     for (const auto& entry : entities) {
         drawQueue.push_back(entry.second);
         std::push_heap(drawQueue.begin(), drawQueue.end(), fartherFront);
@@ -331,6 +320,7 @@ void EntityManager::drawAll(sf::RenderTarget& target, bool debug)
         std::pop_heap(drawQueue.begin(), drawQueue.end(), fartherFront);
         drawQueue.pop_back();
     }
+    SpriteTrim::trimming = trimming;
 }
 
 void EntityManager::save(std::vector<zonefile::EntityRecord>& records) const

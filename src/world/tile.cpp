@@ -7,11 +7,15 @@
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/Text.hpp>
 #include <SFML/Graphics/VertexArray.hpp>
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
 namespace {
 const char* SOURCE = "src/tile";
+// A link tile's number, written over its diamond.
+const unsigned LABEL_SIZE = 20;
+const sf::Vector2f LABEL_OFFSET(-10.0f, 10.0f);
 }
 
 unsigned long Tile::layoutVersion = 0;
@@ -32,9 +36,13 @@ sf::Sprite Tile::imageSprite(int i)
 {
     const sf::Texture& image = ResourceManager::tileTextures[static_cast<std::size_t>(i)];
     sf::Sprite sprite(image);
-    const sf::Vector2u size = image.getSize();
-    sprite.setOrigin(static_cast<float>(size.x / 2), static_cast<float>(size.y) - TILE_SCREEN_HEIGHT);
+    sprite.setOrigin(imageOrigin(image.getSize()));
     return sprite;
+}
+
+sf::Vector2f Tile::imageOrigin(const sf::Vector2u& size)
+{
+    return sf::Vector2f(static_cast<float>(size.x / 2), static_cast<float>(size.y) - TILE_SCREEN_HEIGHT);
 }
 
 void Tile::setType(TileType typeIn)
@@ -94,11 +102,18 @@ void Tile::drawInfo(sf::RenderTarget& target)
     target.draw(quad);
 
     if (type == TILE_LINKOUT || type == TILE_LINKIN) {
-        sf::Text text(std::to_string(link), ResourceManager::debugFont, 20);
+        sf::Text text(std::to_string(link), ResourceManager::debugFont, LABEL_SIZE);
         text.setFillColor(sf::Color::White);
-        text.setPosition(p + sf::Vector2f(-10, 10));
+        text.setPosition(p + LABEL_OFFSET);
         target.draw(text);
     }
+}
+
+float Tile::infoHalfWidth()
+{
+    // A label has at most 11 characters ("-2147483648"), digits and a minus sign, each
+    // narrower than the type is tall; it starts left of the anchor and runs right.
+    return std::max(TILE_SCREEN_HEIGHT, LABEL_OFFSET.x + 11.0f * static_cast<float>(LABEL_SIZE));
 }
 
 zonefile::TileRecord Tile::record() const

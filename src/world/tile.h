@@ -34,6 +34,9 @@ public:
     void draw(sf::RenderTarget& target);
     void drawOutline(sf::RenderTarget& target);
     void drawInfo(sf::RenderTarget& target);
+    // How far to either side of its anchor drawInfo can paint; it paints nothing above the
+    // anchor and nothing more than a diamond's height below it.
+    static float infoHalfWidth();
 
     // The tile's part of a zone file.
     zonefile::TileRecord record() const;
@@ -49,4 +52,7 @@ public:
     // bottom 64 rows the diamond. Made when needed rather than kept in every tile, where
     // it would be nine tenths of a big zone's memory.
     static sf::Sprite imageSprite(int i);
+    // Where on an image of this size the anchor lies: the diamond's top corner, centred in
+    // its bottom 64 rows.
+    static sf::Vector2f imageOrigin(const sf::Vector2u& size);
 };

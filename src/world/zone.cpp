@@ -6,6 +6,7 @@
 #include "core/safefile.h"
 #include "world/resourcemanager.h"
 #include "world/tilebatch.h"
+#include "world/visibletiles.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -119,9 +120,14 @@ void Zone::drawAll(sf::RenderTarget& target, bool debug)
 
 void Zone::drawInfo(sf::RenderTarget& target)
 {
-    for (auto& column : tiles)
-        for (auto& tile : column)
-            tile.drawInfo(target);
+    // Only the tiles that can touch the view, in the grid's order: a big zone's every tile
+    // held the editor to a few frames a second.
+    const VisibleTiles visible(target, width, height, Tile::infoHalfWidth(), 0.0f, TILE_SCREEN_HEIGHT);
+    for (int x = visible.firstColumn; x <= visible.lastColumn; ++x) {
+        std::vector<Tile>& column = tiles[static_cast<std::size_t>(x)];
+        for (int y = visible.firstRows[static_cast<std::size_t>(x)]; y <= visible.lastRows[static_cast<std::size_t>(x)]; ++y)
+            column[static_cast<std::size_t>(y)].drawInfo(target);
+    }
 }
 
 sf::Vector2f Zone::findLinkIn(int fromId) const
@@ -209,7 +215,5 @@ Player* Zone::load(int zoneId, bool* loaded, std::string* refusal)
     width = data.width;
     height = data.height;
     ++Tile::layoutVersion;
-    // The ground atlas is made while loading rather than in the first frame drawn.
-    TileBatch::prepare();
     return build(data.entities);
 }

@@ -37,10 +37,11 @@ public:
     void update(bool frozen) { EntityManager::update(*this, frozen); }
     using EntityManager::update;
 
-    // The ground that can touch the view in one batch, then the entities.
+    // The ground that can touch the view in runs of one image, then the entities.
     void draw(sf::RenderTarget& target, bool debug);
-    // Every tile as its own sprite, then every entity: the reference for draw.
+    // Every tile as its own sprite, then every entity whole: the reference for draw.
     void drawAll(sf::RenderTarget& target, bool debug);
+    // The kinds and links of the tiles that can touch the view (the editor's overlay).
     void drawInfo(sf::RenderTarget& target);
     sf::Vector2f findLinkIn(int fromId) const;
 

@@ -183,7 +183,18 @@ TEST(SpriteTrim, DrawingOnlyTheVisiblePartPaintsTheSamePixelsAsTheWholeFrame)
 {
     sf::Image image;
     const sf::Texture sheet = blobSheet(image);
-    Animation a(sheet, sheet, 8, 4, 0, {13.0f, 21.0f}, false);
+    Animation blobs(sheet, sheet, 8, 4, 0, {13.0f, 21.0f}, false);
+    // A blank frame amid opaque ones: a pixel centre on its very edge may take the
+    // neighbouring frame's texel when drawn whole, and must when drawn trimmed.
+    sf::Image ringed;
+    ringed.create(60, 60, sf::Color(200, 30, 30));
+    for (unsigned y = 20; y < 40; ++y)
+        for (unsigned x = 20; x < 40; ++x)
+            ringed.setPixel(x, y, sf::Color::Transparent);
+    sf::Texture ringSheet;
+    ASSERT_TRUE(ringSheet.loadFromImage(ringed));
+    Animation blank(ringSheet, ringSheet, 9, 3, 0, {7.0f, 5.0f}, false);
+
     sf::RenderTexture canvas;
     ASSERT_TRUE(canvas.create(64, 64));
     auto render = [&](const std::function<void()>& paint) {
@@ -192,29 +203,30 @@ TEST(SpriteTrim, DrawingOnlyTheVisiblePartPaintsTheSamePixelsAsTheWholeFrame)
         canvas.display();
         return canvas.getTexture().copyToImage();
     };
-    // At the game's own scale. Where a pixel's centre falls within a hair of a texel edge
-    // (scaled, or exactly between two texels) either texel may be taken, and the smaller
-    // quad rounds differently; places here keep clear of that.
-    const sf::Vector2f places[] = {{30.0f, 30.0f}, {30.3f, 29.6f}, {17.7f, 40.1f}, {33.9f, 28.2f}};
-    for (int frame = 0; frame < 8; ++frame)
-        for (const sf::Vector2f& place : places)
-            for (bool mirrored : {false, true})
-                for (float scale : {1.0f}) {
-                    SCOPED_TRACE("frame " + std::to_string(frame) + " at " + std::to_string(place.x) + ", " +
-                                 std::to_string(place.y) + (mirrored ? " mirrored" : "") + " scale " +
-                                 std::to_string(scale));
-                    a.currentFrame = frame;
-                    a.position = place;
-                    a.mirrored = mirrored;
-                    a.scale = {scale, scale};
-                    const sf::Image trimmed = render([&] { a.draw(canvas, true); });
-                    sf::Sprite whole = a.upFrames[static_cast<std::size_t>(frame)];
-                    whole.setPosition(place);
-                    whole.setScale(mirrored ? -scale : scale, scale);
-                    const sf::Image plain = render([&] { canvas.draw(whole); });
-                    EXPECT_TRUE(std::equal(trimmed.getPixelsPtr(), trimmed.getPixelsPtr() + 64 * 64 * 4,
-                                           plain.getPixelsPtr()));
-                }
+    // Whole, fractional and half-pixel places (every pixel centre on a texel edge), at the
+    // game's scale and scaled as a resized window scales them.
+    const sf::Vector2f places[] = {{30.0f, 30.0f}, {30.3f, 29.6f}, {17.7f, 40.1f}, {33.9f, 28.2f},
+                                   {30.5f, 29.5f}, {20.5f, 41.0f}, {30.25f, 29.75f}, {31.125f, 30.375f}};
+    for (Animation* a : {&blobs, &blank})
+        for (int frame = a == &blank ? 4 : 0; frame < (a == &blank ? 5 : 8); ++frame)
+            for (const sf::Vector2f& place : places)
+                for (bool mirrored : {false, true})
+                    for (float scale : {1.0f, 1.25f, 2.0f, 0.75f}) {
+                        SCOPED_TRACE("frame " + std::to_string(frame) + " at " + std::to_string(place.x) + ", " +
+                                     std::to_string(place.y) + (mirrored ? " mirrored" : "") + " scale " +
+                                     std::to_string(scale));
+                        a->currentFrame = frame;
+                        a->position = place;
+                        a->mirrored = mirrored;
+                        a->scale = {scale, scale};
+                        const sf::Image trimmed = render([&] { a->draw(canvas, true); });
+                        sf::Sprite whole = a->upFrames[static_cast<std::size_t>(frame)];
+                        whole.setPosition(place);
+                        whole.setScale(mirrored ? -scale : scale, scale);
+                        const sf::Image plain = render([&] { canvas.draw(whole); });
+                        EXPECT_TRUE(std::equal(trimmed.getPixelsPtr(), trimmed.getPixelsPtr() + 64 * 64 * 4,
+                                               plain.getPixelsPtr()));
+                    }
 }
 
 TEST(Animation, CharactersCutTheSameWayShareOneSetOfFrames)
