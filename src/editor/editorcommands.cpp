@@ -35,7 +35,7 @@ const char* const MSG_RESIZED = "Zone resized from (%d, %d) to (%d, %d)\n";
 const char* const MSG_BAD_SIZE = "Invalid zone size (%d, %d)! Sides run from 1 to %d.";
 const char* const MSG_SAVED = "Saved!";
 const char* const MSG_SAVE_FAILED = "Failed to save!";
-const char* const MSG_LOAD_FAILED = "Failed to load zone %d!";
+const char* const MSG_LOAD_FAILED = "Failed to load zone %d! (%s)";
 const char* const MSG_LINKED = "Linked selected tile to Zone %d!";
 const char* const MSG_TRIGGER = "Trigger of radius %f created at %f, %f!\n";
 const char* const MSG_BAD_RADIUS = "Trigger radius must be above 0 and at most %d!";
@@ -46,6 +46,7 @@ const char* const MSG_EVENT_SELECTED = "Event %d selected.";
 const char* const MSG_BAD_EVENT_INDEX = "Invalid event index!";
 const char* const MSG_NO_EVENT = "Selected trigger has no event %d! Add one with event.";
 const char* const MSG_TEXT_TOO_LONG = "Dialog text too long! At most %d characters.";
+const char* const MSG_NAME_TOO_LONG = "Zone name too long! At most %d characters.";
 const char* const MSG_NO_LINE = "Event %d has no dialog line %d! Add one with dialog.";
 
 const char* const TOPIC_TITLES[] = {"Zone", "Trigger", "Move event", "Dialog", "Console"};
@@ -96,7 +97,15 @@ void resize(CommandCall& c)
     console(c).print(MSG_RESIZED, oldWidth, oldHeight, w, h);
 }
 
-void note(CommandCall& c) { c.zone.name = c.words[1]; }
+void note(CommandCall& c)
+{
+    // Longer names would save into a file that no load accepts.
+    std::string why;
+    if (zonefile::checkName(c.words[1], why))
+        c.zone.name = c.words[1];
+    else
+        console(c).print(MSG_NAME_TOO_LONG, static_cast<int>(zonefile::MAX_NAME));
+}
 
 void save(CommandCall& c) { console(c).print("%s", c.zone.save() ? MSG_SAVED : MSG_SAVE_FAILED); }
 
@@ -107,12 +116,11 @@ void load(CommandCall& c)
     c.editor.selectedTile = nullptr;
     c.editor.selectEntity(nullptr);
     c.editor.dragging = false;
-    // A load returns null for a zone without a player too; only a load that went through
-    // builds a new grid, so the first tile's address tells the two apart.
-    const Tile* before = c.zone.getTile(0, 0);
-    c.zone.load(zoneId);
-    if (c.zone.getTile(0, 0) == before)
-        console(c).print(MSG_LOAD_FAILED, zoneId);
+    bool loaded = false;
+    std::string why;
+    c.zone.load(zoneId, &loaded, &why);
+    if (!loaded)
+        console(c).print(MSG_LOAD_FAILED, zoneId, why.c_str());
 }
 
 void link(CommandCall& c)

@@ -1,5 +1,6 @@
 #include "world/levelfolder.h"
 
+#include "core/safefile.h"
 #include "world/zone.h"
 
 #include <filesystem>
@@ -23,9 +24,11 @@ const std::string& LevelFolder::userFolder() { return user; }
 std::string LevelFolder::readPath(int zoneId)
 {
     if (!user.empty()) {
+        // Anything there counts, a broken link too: the load then says what is wrong with
+        // the player's copy instead of quietly taking the shipped one.
         std::error_code ignored;
         const std::string own = user + nameOf(zoneId);
-        if (std::filesystem::exists(own, ignored))
+        if (std::filesystem::exists(std::filesystem::symlink_status(own, ignored)))
             return own;
     }
     return Zone::fileName(zoneId);
@@ -38,4 +41,9 @@ std::string LevelFolder::writePath(int zoneId)
     std::error_code ignored;
     std::filesystem::create_directories(user, ignored);
     return user + nameOf(zoneId);
+}
+
+void LevelFolder::removeLeftoverSaves()
+{
+    safefile::removeLeftovers(user.empty() ? Zone::LEVEL_DIR : user, Zone::FILE_EXTENSION);
 }

@@ -17,6 +17,8 @@ public:
     static std::string readPath(int zoneId);
     // Creates the user folder when it is missing; a failure shows when the file is written.
     static std::string writePath(int zoneId);
+    // Clears what killed saves left in the folder zones are written to.
+    static void removeLeftoverSaves();
 
 private:
     static std::string user;

@@ -77,6 +77,9 @@ TEST_F(EditorCommandTest, ZoneCommandsAndTheirMessages)
     EXPECT_EQ(editor->currZone->getHeight(), 15);
     EXPECT_EQ(run("note \"Corner shop\""), Lines{});
     EXPECT_EQ(editor->currZone->name, "Corner shop");
+    // No load would take a longer name back.
+    EXPECT_EQ(run("note " + std::string(zonefile::MAX_NAME + 1, 'n')), Lines{"Zone name too long! At most 256 characters."});
+    EXPECT_EQ(editor->currZone->name, "Corner shop");
     EXPECT_EQ(run("link 5"), Lines{}); // no tile selected
     selectTile(2, 1);
     EXPECT_EQ(run("link 5"), Lines{"Linked selected tile to Zone 5!"});
@@ -122,12 +125,13 @@ TEST_F(EditorCommandTest, ResizeAndLoadDropSelectionsAndFailedLoadsChangeNothing
     run("resize 3 4");
     EXPECT_EQ(editor->selectedTile, nullptr);
     run("trigger 10");
-    EXPECT_EQ(run("load 987"), Lines{"Failed to load zone 987!"});
+    EXPECT_EQ(run("load 987"), Lines{"Failed to load zone 987! (resources/lvl/987.zn: No such file or directory)"});
     {
         std::ofstream damaged("resources/lvl/653.zn", std::ios::binary);
         damaged << "not a zone at all";
     }
-    EXPECT_EQ(run("load 653"), Lines{"Failed to load zone 653!"});
+    EXPECT_EQ(run("load 653"), Lines{"Failed to load zone 653! (resources/lvl/653.zn: the zone name is "
+                                     "1870274657 bytes long, more than 256)"});
     std::remove("resources/lvl/653.zn");
     EXPECT_EQ(editor->currZone->getWidth(), 3);
     EXPECT_EQ(editor->currZone->entities.size(), 1u);

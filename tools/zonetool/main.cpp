@@ -7,10 +7,11 @@
 #include "zonefair.h"
 #include "zonetext.h"
 
+#include "core/safefile.h"
+#include "world/zonefile.h"
+
 #include <cstdio>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,24 +22,21 @@ const char* USAGE =
     "       zonetool build FILE.txt -o FILE.zn\n"
     "       zonetool check [--tiles DIR] FILE.zn [FILE.zn ...]\n";
 
+// Sources and zones alike: nothing larger than the largest zone file is worth reading.
 bool readFile(const std::string& path, std::string& bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream all;
-    all << in.rdbuf();
-    bytes = all.str();
-    return true;
+    std::string why;
+    if (safefile::read(path, bytes, why, zonefile::MAX_FILE_BYTES) == safefile::Found::FILE)
+        return true;
+    std::fprintf(stderr, "%s: cannot be read (%s)\n", path.c_str(), why.c_str());
+    return false;
 }
 
 bool loadZone(const std::string& path, zonetext::ZoneData& zone)
 {
     std::string bytes, why;
-    if (!readFile(path, bytes)) {
-        std::fprintf(stderr, "%s: cannot be read\n", path.c_str());
+    if (!readFile(path, bytes))
         return false;
-    }
     if (!zonetext::decode(bytes, zone, why)) {
         std::fprintf(stderr, "%s: %s\n", path.c_str(), why.c_str());
         return false;
@@ -58,29 +56,15 @@ int dump(const std::string& path)
 int build(const std::string& source, const std::string& target)
 {
     std::string text, why;
-    if (!readFile(source, text)) {
-        std::fprintf(stderr, "%s: cannot be read\n", source.c_str());
+    if (!readFile(source, text))
         return 1;
-    }
     zonetext::ZoneData zone;
     if (!zonetext::fromText(text, zone, why)) {
         std::fprintf(stderr, "%s:%s\n", source.c_str(), why.c_str());
         return 1;
     }
-    // Beside the target first, so a failed write leaves the old file whole.
-    const std::string temp = target + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << zonetext::encode(zone);
-        if (!out.flush()) {
-            std::fprintf(stderr, "%s: cannot be written\n", target.c_str());
-            std::remove(temp.c_str());
-            return 1;
-        }
-    }
-    if (std::rename(temp.c_str(), target.c_str()) != 0) {
-        std::fprintf(stderr, "%s: cannot be written\n", target.c_str());
-        std::remove(temp.c_str());
+    if (!safefile::write(target, zonetext::encode(zone), why)) {
+        std::fprintf(stderr, "%s: cannot be written (%s)\n", target.c_str(), why.c_str());
         return 1;
     }
     return 0;
