@@ -4,6 +4,7 @@
 #include "core/globals.h"
 #include "core/spritetrim.h"
 #include "world/kinds.h"
+#include "world/tilecover.h"
 
 #include <al.h>
 #include <cstdio>
@@ -140,6 +141,7 @@ void ResourceManager::unloadResources()
     music.stop();
     Animation::releaseFrames();
     SpriteTrim::forgetAll();
+    TileCover::forget();
     for (auto& entry : textures)
         delete entry.second;
     textures.clear();
