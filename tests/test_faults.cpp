@@ -13,6 +13,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -501,6 +502,69 @@ TEST_F(GameBinaryFaultTest, CloseWhileUnfocusedEndsTheGameWhichIdlesMeanwhile)
     requestClose(x, w);
     EXPECT_EQ(game.wait(START_SECONDS), 0) << game.output();
     EXPECT_EQ(game.output().find("Assertion"), std::string::npos) << game.output();
+}
+
+// The game window's pixels as the server holds them.
+std::string windowPixels(Display* x, Window w)
+{
+    XWindowAttributes attributes;
+    int left = 0, top = 0;
+    Window child = 0;
+    if (!XGetWindowAttributes(x, w, &attributes)
+        || !XTranslateCoordinates(x, w, DefaultRootWindow(x), 0, 0, &left, &top, &child))
+        return std::string();
+    // Read from the screen, clipped to it: a window partly off screen cannot be read itself.
+    const int width = std::min(attributes.width, DisplayWidth(x, DefaultScreen(x)) - left);
+    const int height = std::min(attributes.height, DisplayHeight(x, DefaultScreen(x)) - top);
+    if (left < 0 || top < 0 || width <= 0 || height <= 0)
+        return std::string();
+    XImage* image = XGetImage(x, DefaultRootWindow(x), left, top, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (!image)
+        return std::string();
+    std::string pixels;
+    for (int y = 0; y < height; ++y)
+        for (int px = 0; px < width; ++px) {
+            const unsigned long value = XGetPixel(image, px, y);
+            pixels.append(reinterpret_cast<const char*>(&value), 3);
+        }
+    XDestroyImage(image);
+    return pixels;
+}
+
+TEST_F(GameBinaryFaultTest, UncoveredWhileUnfocusedShowsItsPictureAgain)
+{
+    Display* x = PrivateDisplay::get().x();
+    GameRun game;
+    game.start(tree());
+    const Window w = waitForGameWindow(game, START_SECONDS);
+    ASSERT_NE(w, 0u) << game.output();
+    XSetInputFocus(x, w, RevertToNone, CurrentTime);
+    XSync(x, False);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    XSetInputFocus(x, None, RevertToNone, CurrentTime);
+    XSync(x, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const std::string before = windowPixels(x, w);
+
+    // Another window over the whole screen, then gone again.
+    const int screen = DefaultScreen(x);
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.background_pixel = WhitePixel(x, screen);
+    const Window cover = XCreateWindow(x, DefaultRootWindow(x), 0, 0, 1024, 768, 0, CopyFromParent, InputOutput,
+                                       CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
+    XMapRaised(x, cover);
+    XSync(x, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    XDestroyWindow(x, cover);
+    XSync(x, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+
+    EXPECT_FALSE(before.empty());
+    EXPECT_TRUE(windowPixels(x, w) == before) << "the window shows something else once uncovered";
+    requestClose(x, w);
+    EXPECT_EQ(game.wait(START_SECONDS), 0) << game.output();
 }
 
 // Every file the game loads at start, and how its absence must be handled.

@@ -45,6 +45,8 @@ void Desktop::toggleFullscreen()
         screen.recreateWindow(sf::VideoMode::getDesktopMode(), sf::Style::Fullscreen);
     else
         screen.recreateWindow(windowedMode(windowedSize), sf::Style::Default);
+    if (exposure)
+        exposure->follow(window.getSystemHandle());
 }
 
 void Desktop::beginFrame(State** states)
@@ -77,6 +79,21 @@ void Desktop::endFrame()
 void Desktop::holdPicture() { screen.hold(); }
 
 void Desktop::repaint() { screen.showHeld(); }
+
+void Desktop::watchExposure()
+{
+    exposure = std::make_unique<ExposeWatch>();
+    exposure->follow(window.getSystemHandle());
+}
+
+bool Desktop::waitForUncovering()
+{
+    if (!exposure || !exposure->isOn())
+        return false;
+    if (exposure->wait(100))
+        repaint();
+    return true;
+}
 
 Settings Desktop::settings(bool overlay) const
 {

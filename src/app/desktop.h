@@ -2,11 +2,13 @@
 // The game's window on the desktop: any size (through Screen's letterboxing), fullscreen
 // on F11 or Alt+Return, the sound keys, and what of it the settings file keeps.
 
+#include "app/exposewatch.h"
 #include "app/screen.h"
 #include "app/settings.h"
 #include "core/soundcontrol.h"
 
 #include <SFML/System/Vector2.hpp>
+#include <memory>
 
 namespace sf {
 class Event;
@@ -34,6 +36,12 @@ public:
     // Shows the held picture again, fitted to the window: for a window resized or uncovered
     // while the game waits.
     void repaint();
+    // Repaints the window whenever it is uncovered while the game waits (the real game's
+    // window only: tests drive their own events).
+    void watchExposure();
+    // Waits up to a tenth of a second for the window to be uncovered, repainting it if it
+    // was; false, at once, when nothing watches.
+    bool waitForUncovering();
 
     // The settings in force; overlay is the play state's to say.
     Settings settings(bool overlay) const;
@@ -51,4 +59,5 @@ private:
     bool fullscreen;
     sf::Vector2u windowedSize;
     sf::RenderTarget* picture;
+    std::unique_ptr<ExposeWatch> exposure;
 };

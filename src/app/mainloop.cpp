@@ -111,7 +111,10 @@ void pumpEvents(State** states, int* current, sf::RenderWindow* window, Desktop*
         if (!input::pollEvent(*window, event)) {
             if (!paused)
                 return;
-            // Without focus nothing advances; block instead of spinning a core.
+            // Without focus nothing advances; block instead of spinning a core, but wake
+            // now and then to repaint a window that was uncovered, which no event reports.
+            if (desktop != nullptr && desktop->waitForUncovering())
+                continue;
             if (!input::waitEvent(*window, event))
                 return;
         }
@@ -166,6 +169,7 @@ int runGame(const std::string& settingsPath)
 
     sf::RenderWindow window;
     Desktop desktop(window, settings);
+    desktop.watchExposure();
     if (!ResourceManager::loadResources()) {
         window.close();
         return 1;
