@@ -4,6 +4,7 @@
 #include "charscene.h"
 #include "world/resourcemanager.h"
 #include "world/tile.h"
+#include "world/tilecover.h"
 #include "worldprobe.h"
 
 #include <SFML/Graphics/Image.hpp>
@@ -166,6 +167,9 @@ TEST(ZoneDrawingTest, AWallBlockHidesWhoStandsBehindItAndNotWhoStandsInFront)
         EXPECT_GT(wallPixelsChanged(front), 1000);
     }
     EXPECT_EQ(0, std::memcmp(wallScene(&behind, true).getPixelsPtr(), wallScene(&behind, false).getPixelsPtr(), 400 * 400 * 4));
+    // The game's brick block hides the paving straight behind it, so that is never painted.
+    for (int block : {8, 9, 10})
+        EXPECT_TRUE(TileCover::hides(block, 3, 1)) << block;
 }
 
 } // namespace
