@@ -59,7 +59,7 @@ bool Tile::hasOwnImage() const
 
 bool Tile::isWallBlock() const
 {
-    return type == TILE_WALL
+    return type == TILE_WALL && !ResourceManager::tileTextures.empty()
         && ResourceManager::tileTextures[static_cast<std::size_t>(shownImage())].getSize().y > TILE_SCREEN_HEIGHT;
 }
 
