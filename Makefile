@@ -8,7 +8,7 @@ WITH_DISPLAY := $(if $(DISPLAY),,$(XVFB))
 # The benchmarks show full-HD windows: a screen that holds them.
 BENCH_DISPLAY := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1920x1080x24 -noreset")
 
-.PHONY: deps run build release package test asan fuzz bench assets levels clean
+.PHONY: deps run build release package test test-long asan fuzz bench assets levels clean
 
 deps:
 	@scripts/install-deps
@@ -33,6 +33,11 @@ build: deps
 # streams of short-lived clients saw 17 refusals in 600 connections; with it none.
 test: build
 	cd build/default && ALSOFT_DRIVERS=null $(XVFB) ctest --output-on-failure -j$(JOBS)
+
+# Ten games played at a person's pace, one after another (several minutes).
+test-long: build
+	cd $(CURDIR) && ALSOFT_DRIVERS=null $(XVFB) build/default/tests/morvane_tests \
+	  --gtest_also_run_disabled_tests --gtest_filter='HumanPlaythroughLong.*'
 
 # The leak check runs at the end of main in the test and game binaries (see tests/test_main.cpp);
 # a hung test fails after 15 minutes instead of holding up CI.

@@ -23,6 +23,9 @@ const float PUNCH_REACH = 40.0f;
 // Pedestrians spin when touched; closer than this they are dealt with.
 const float PEDESTRIAN_THREAT = 56.0f;
 
+
+} // namespace
+
 int tileOf(float coordinate) { return static_cast<int>(coordinate / TILE_SIZE); }
 
 sf::Vector2f centreOf(int x, int y)
@@ -30,9 +33,11 @@ sf::Vector2f centreOf(int x, int y)
     return sf::Vector2f(x * TILE_SIZE + TILE_SIZE * 0.5f, y * TILE_SIZE + TILE_SIZE * 0.5f);
 }
 
-float distance(const sf::Vector2f& a, const sf::Vector2f& b) { return std::hypot(a.x - b.x, a.y - b.y); }
-
-} // namespace
+bool isWayOn(Zone& zone, int x, int y)
+{
+    const Tile* t = zone.getTile(x, y);
+    return t != nullptr && t->type == TILE_LINKOUT && t->link == zone.id + 1;
+}
 
 Bot::Bot(input::ScriptedSource& scriptIn, sf::RenderWindow& windowIn) : script(scriptIn), window(windowIn) {}
 
@@ -77,11 +82,7 @@ void Bot::decide(const StateGame& game)
     }
 
     std::vector<Step> path;
-    const int goalZone = zone->id + 1;
-    auto isExit = [&](int x, int y) {
-        const Tile* t = zone->getTile(x, y);
-        return t->type == TILE_LINKOUT && t->link == goalZone;
-    };
+    auto isExit = [&](int x, int y) { return isWayOn(*zone, x, y); };
     if (!lastZone && planPath(*zone, player->position, isExit, path)) {
         const Step next = path.size() > 1 ? path[1] : path[0];
         walkTo(centreOf(next.x, next.y));
@@ -111,10 +112,8 @@ Unit* Bot::pickTarget(Zone& zone, const sf::Vector2f& from, bool lastZone) const
     return best;
 }
 
-// Dijkstra over walkable tiles, eight ways without cutting wall corners; link-out tiles
-// other than the goal are avoided so the bot never leaves by the wrong door.
-bool Bot::planPath(Zone& zone, const sf::Vector2f& from, const std::function<bool(int, int)>& isGoal,
-                   std::vector<Step>& path) const
+bool planPath(Zone& zone, const sf::Vector2f& from, const std::function<bool(int, int)>& isGoal,
+              std::vector<Step>& path)
 {
     const int w = zone.getWidth(), h = zone.getHeight();
     auto open = [&](int x, int y) {

@@ -16,6 +16,21 @@ class Zone;
 
 namespace playbot {
 
+struct Step {
+    int x, y;
+};
+
+int tileOf(float coordinate);
+sf::Vector2f centreOf(int x, int y);
+
+// Dijkstra over walkable tiles, eight ways without cutting wall corners; link-out tiles
+// other than the goal are avoided so a bot never leaves by the wrong door.
+bool planPath(Zone& zone, const sf::Vector2f& from, const std::function<bool(int, int)>& isGoal,
+              std::vector<Step>& path);
+
+// The tiles of the way out to the next zone, the one the story goes on to.
+bool isWayOn(Zone& zone, int x, int y);
+
 class Bot {
 public:
     Bot(input::ScriptedSource& scriptIn, sf::RenderWindow& windowIn);
@@ -27,12 +42,7 @@ public:
     float fightRange = 160.0f;
 
 private:
-    struct Step {
-        int x, y;
-    };
     Unit* pickTarget(Zone& zone, const sf::Vector2f& from, bool lastZone) const;
-    bool planPath(Zone& zone, const sf::Vector2f& from, const std::function<bool(int, int)>& isGoal,
-                  std::vector<Step>& path) const;
     void pointAt(const sf::Vector2f& world);
     void walkTo(const sf::Vector2f& world);
     void punchAt(const sf::Vector2f& world);

@@ -1,5 +1,7 @@
 // Takes the README's screenshots from the real game: the bot plays from the home street
-// to the closing lines, then the editor is opened on zone 1 in each of its modes.
+// to the closing lines and the end card (in zone 1's first fight it is left with one hit
+// point and stands still until knocked out, then tries again), then the editor is opened on
+// zone 1 in each of its modes.
 //   morvane_screenshots [output dir]     run from the repository root, under Xvfb
 // The output dir defaults to docs/screenshots.
 
@@ -14,6 +16,7 @@
 #include "core/state.h"
 #include "play/stategame.h"
 #include "characters/unit.h"
+#include "world/tile.h"
 #include "world/zone.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
@@ -92,6 +95,17 @@ bool robberInReach(Zone& zone, const Player& player)
     return false;
 }
 
+bool nearWayOut(Zone& zone, const Player& player, float tiles)
+{
+    for (int x = 0; x < zone.getWidth(); ++x)
+        for (int y = 0; y < zone.getHeight(); ++y)
+            if (zone.getTile(x, y)->type == TILE_LINKOUT
+                && std::hypot((x + 0.5f) * 32.0f - player.position.x, (y + 0.5f) * 32.0f - player.position.y)
+                       < tiles * 32.0f)
+                return true;
+    return false;
+}
+
 // Holds the editor's scroll keys until the world point shows near the window's middle.
 void scrollTo(input::ScriptedSource& script, sf::RenderWindow& window, const sf::Vector2f& world,
               const std::function<void(const std::function<void()>&)>& frame)
@@ -131,7 +145,7 @@ int main(int argc, char** argv)
     State** states = createStates(&window);
     int current = STATE_GAME;
     states[current]->enter();
-    const StateGame& game = static_cast<const StateGame&>(*states[STATE_GAME]);
+    StateGame& game = static_cast<StateGame&>(*states[STATE_GAME]);
     playbot::Bot bot(script, window);
     Shooter shots(window, dir);
 
@@ -148,8 +162,20 @@ int main(int argc, char** argv)
     int fightFrames = 0;
     int zone1Frames = 0;
     int shopFightFrames = 0;
+    int standingFrames = -1; // counts while the weakened player waits for the blow
     for (int n = 0; n < FRAME_LIMIT && !(game.isEnding() && !game.getScriptHandler().isRunning()); ++n) {
-        bot.decide(game);
+        if (standingFrames < 0 && shots.has("fight.png") && !shots.has("retry.png")) {
+            game.getPlayer()->hitPoints = 1;
+            standingFrames = 0;
+        }
+        if (standingFrames >= 0 && !shots.has("retry.png") && ++standingFrames < 20 * 60) {
+            script.releaseAll();
+        } else if (game.isKnockedOut()) {
+            script.press(sf::Keyboard::Return);
+        } else {
+            script.release(sf::Keyboard::Return);
+            bot.decide(game);
+        }
         frame([&] {
             Zone& zone = *game.getZone();
             const ScriptHandler& scripts = game.getScriptHandler();
@@ -165,8 +191,22 @@ int main(int argc, char** argv)
                 shots.save("shop.png");
             if (game.isEnding() && !shots.has("ending.png") && lineWaiting(scripts, 0))
                 shots.save("ending.png");
+            if (zone.id == 0 && !shots.has("exit.png") && !scripts.isRunning() && game.getFadeOutTimer() == 0
+                && nearWayOut(zone, *game.getPlayer(), 3.f))
+                shots.save("exit.png");
+            if (game.isKnockedOut() && !shots.has("retry.png"))
+                shots.save("retry.png");
+            if (zone.id == 1 && !shots.has("hud.png") && game.getFadeInTimer() == 0 && game.getHud().showsName()
+                && !scripts.isRunning())
+                shots.save("hud.png");
         });
     }
+
+    // The end card.
+    script.releaseAll();
+    for (int n = 0; n < 10 * 60 && !game.showsEndCard(); ++n)
+        frame(nullptr);
+    frame([&] { shots.save("endcard.png"); });
 
     // The editor, on zone 1.
     script.releaseAll();

@@ -91,11 +91,14 @@ void writeResourceTree(const std::string& dir, const TreeOptions& options)
         if (wanted(path))
             writeImage(root / path, 128, n % 2 ? 96 : 64, sf::Color(40 * n % 255, 120, 80));
     }
-    // Character sheets: 4 columns of 40 x 50 frames, 3 rows (enough for 12 frames).
-    for (const std::string& path : ResourceManager::texturePaths())
+    // Character sheets: 4 columns of 40 x 50 frames, 3 rows (enough for 12 frames); the
+    // health bar a row of four 32-pixel cells.
+    for (const std::string& path : ResourceManager::texturePaths()) {
+        const bool portrait = path.find("portraits") != std::string::npos;
+        const bool bar = path == ResourceManager::HEALTH_BAR;
         if (wanted(path))
-            writeImage(root / path, path.find("portraits") != std::string::npos ? 100 : 160,
-                       path.find("portraits") != std::string::npos ? 100 : 150, sf::Color::Red);
+            writeImage(root / path, bar ? 128 : portrait ? 100 : 160, bar ? 32 : portrait ? 100 : 150, sf::Color::Red);
+    }
     for (const char* path : PROP_PATHS)
         if (wanted(path))
             writeImage(root / path, 256, 400, sf::Color::Blue);

@@ -176,7 +176,7 @@ int runGame(const std::string& settingsPath)
     }
     State** states = createStates(&window);
     StateGame* game = static_cast<StateGame*>(states[STATE_GAME]);
-    game->setDebugDraw(settings.overlay);
+    game->setHudShown(settings.overlay);
     int current = STATE_GAME;
     states[current]->enter();
     while (window.isOpen()) {
@@ -184,7 +184,7 @@ int runGame(const std::string& settingsPath)
         desktop.beginFrame(states);
         stepState(states, &current, &window);
         desktop.endFrame();
-        settingsFile.offer(desktop.settings(game->isDebugDraw()));
+        settingsFile.offer(desktop.settings(game->getHud().isShown()));
     }
     settingsFile.flush();
     // Not needed by the game, but keeps leak checkers quiet at exit.

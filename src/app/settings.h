@@ -7,7 +7,7 @@
 //   fullscreen=0
 //   width=1280
 //   height=720
-//   overlay=0
+//   overlay=1
 
 #include <string>
 
@@ -23,7 +23,8 @@ struct Settings {
     bool fullscreen = false;
     unsigned width = 800;
     unsigned height = 600;
-    bool overlay = false;
+    // The play screen's health bar and guidance (F1).
+    bool overlay = true;
 
     static bool validSize(long long w, long long h);
 

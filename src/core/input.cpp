@@ -80,6 +80,12 @@ void ScriptedSource::releaseAll()
 void setSource(const Source* source) { current = source ? source : &liveSource; }
 
 bool isKeyPressed(sf::Keyboard::Key key) { return current->isKeyPressed(key); }
+
+bool isReturnPressed()
+{
+    return isKeyPressed(sf::Keyboard::Return) && !isKeyPressed(sf::Keyboard::LAlt) &&
+           !isKeyPressed(sf::Keyboard::RAlt);
+}
 bool isButtonPressed(sf::Mouse::Button button) { return current->isButtonPressed(button); }
 bool isPadConnected(unsigned pad) { return current->isPadConnected(pad); }
 float padAxis(unsigned pad, sf::Joystick::Axis axis) { return current->padAxis(pad, axis); }

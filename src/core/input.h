@@ -74,6 +74,8 @@ private:
 void setSource(const Source* source);
 
 bool isKeyPressed(sf::Keyboard::Key key);
+// Return without Alt: Alt+Return is the window's fullscreen key, not the game's.
+bool isReturnPressed();
 bool isButtonPressed(sf::Mouse::Button button);
 bool isPadConnected(unsigned pad);
 float padAxis(unsigned pad, sf::Joystick::Axis axis);

@@ -103,6 +103,8 @@ void ScriptHandler::clear()
     blinkOn = false;
     blinkTimer = BLINK_PERIOD;
     walking = false;
+    keyWasHeld = false;
+    hurried = false;
     walkFrames = 0;
     walkStill = 0;
     walkLeft = FLT_MAX;
@@ -138,6 +140,7 @@ void ScriptHandler::startEvent()
             typeTimer = 0;
             charsShown = 0;
             lineIndex = 0;
+            hurried = false;
             return;
         }
         if (event.type == Event::EVENT_DIALOG)
@@ -221,6 +224,9 @@ void ScriptHandler::endWalk()
 
 void ScriptHandler::updateDialog()
 {
+    const bool held = advanceKeyHeld();
+    const bool pressed = held && !keyWasHeld;
+    keyWasHeld = held;
     if (fading) {
         if (fadingIn) {
             openness += FADE_STEP;
@@ -265,15 +271,28 @@ void ScriptHandler::updateDialog()
 
     const std::string& text = lines[static_cast<std::size_t>(lineIndex)].text;
     if (charsShown < static_cast<int>(text.size())) {
-        typeCharacters(text);
+        if (pressed) {
+            charsShown = static_cast<int>(text.size());
+            hurried = true;
+            ResourceManager::playSound(TYPING_SOUND);
+        } else {
+            typeCharacters(text);
+        }
         return;
     }
+    waitForKey(held);
+}
 
+void ScriptHandler::waitForKey(bool held)
+{
     if (++blinkTimer > BLINK_PERIOD - 1) {
         blinkTimer = 0;
         blinkOn = !blinkOn;
     }
-    if (advanceKeyHeld()) {
+    // A key held since before the line began still advances it the moment it is typed.
+    if (hurried && !held)
+        hurried = false;
+    if (held && !hurried) {
         advancing = true;
         advanceProgress = 0.f;
         blinkOn = false;
@@ -296,7 +315,7 @@ void ScriptHandler::typeCharacters(const std::string& text)
 
 bool ScriptHandler::advanceKeyHeld()
 {
-    return input::isKeyPressed(sf::Keyboard::Return) || input::isKeyPressed(sf::Keyboard::Space) ||
+    return input::isReturnPressed() || input::isKeyPressed(sf::Keyboard::Space) ||
            input::isKeyPressed(sf::Keyboard::Z) || input::isKeyPressed(sf::Keyboard::Down) ||
            Gamepad::held(Gamepad::A) || Gamepad::held(Gamepad::B) || Gamepad::held(Gamepad::START);
 }

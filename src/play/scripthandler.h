@@ -53,6 +53,7 @@ private:
     void endWalk();
     void updateDialog();
     void typeCharacters(const std::string& text);
+    void waitForKey(bool held);
     static bool advanceKeyHeld();
 
     std::deque<Event> queue;
@@ -69,6 +70,10 @@ private:
     bool blinkOn;
     int blinkTimer;
     bool walking;
+    // An advance key was down in the dialog's last frame; a fresh press while a line types
+    // shows it whole, and that press must end before it can advance the line.
+    bool keyWasHeld;
+    bool hurried;
     int walkFrames;
     int walkStill;
     float walkLeft; // the shortest way left along the path so far

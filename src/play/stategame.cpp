@@ -6,6 +6,7 @@
 #include "core/input.h"
 #include "characters/malepedestrian.h"
 #include "characters/player.h"
+#include "characters/unit.h"
 #include "world/resourcemanager.h"
 #include "world/tile.h"
 #include "world/zone.h"
@@ -22,6 +23,7 @@ const char* MSG_NO_START_PLAYER = "Zone 0 gave no player: starting a new one at 
 const char* MSG_EXTRA_PLAYER = "Zone %d holds a player of its own: removed, the arriving one takes its place\n";
 const char* MSG_NO_LINK_IN = "Zone %d has no link-in from zone %d: the player arrives at %.0f, %.0f instead\n";
 const char* MSG_TARGET_REFUSED = "Zone %d cannot be loaded: the player stays in zone %d\n";
+const char* MSG_RETRY_SHORT = "Zone %d could not be put back whole for the retry\n";
 
 const char* PAUSED_TEXT = "Paused";
 const unsigned PAUSED_TEXT_SIZE = 48;
@@ -57,8 +59,8 @@ Event endingDialog()
 StateGame::StateGame(sf::RenderWindow* targetWindow, State** stateTable)
     : State(targetWindow, stateTable), zone(nullptr), debugDraw(false), player(nullptr),
       ending(false), leftHeld(false), middleHeld(false), rightHeld(false), switchLatch(true), fadeOutTimer(0),
-      fadeInTimer(0), fadeTarget(0), offLinkKnown(false), paused(false), pauseAsked(false),
-      volumeBeforePause(PLAY_VOLUME), padPunchHeld(false), padBackHeld(false)
+      fadeInTimer(0), fadeTarget(0), offLinkKnown(false), knockedOut(false), returnHeld(true), paused(false),
+      pauseAsked(false), volumeBeforePause(PLAY_VOLUME), padPunchHeld(false), padBackHeld(false)
 {
 }
 
@@ -79,9 +81,22 @@ void StateGame::enter()
         std::fflush(stdout);
         addPlayerTo(zone);
     }
+    knockedOut = false;
+    arrive();
+    ResourceManager::music.setLoop(true);
+}
+
+void StateGame::arrive()
+{
+    arrival.take(*zone, *player);
+    settleIn();
+}
+
+void StateGame::settleIn()
+{
     offLinkKnown = false;
     noteOffLink(tileUnderPlayer());
-    ResourceManager::music.setLoop(true);
+    hud.arrive(zone->name);
 }
 
 void StateGame::leave()
@@ -132,6 +147,9 @@ int StateGame::update()
     if (next >= 0)
         return next;
 
+    const bool returnNow = input::isReturnPressed() || Gamepad::held(Gamepad::START);
+    const bool returnPressed = returnNow && !returnHeld;
+    returnHeld = returnNow;
     const bool back = Gamepad::held(Gamepad::BACK);
     if (back && !padBackHeld)
         togglePause();
@@ -146,6 +164,12 @@ int StateGame::update()
         ResourceManager::music.setVolume(SCRIPT_VOLUME);
         player->moveDirection = ZERO_VECTOR;
         scriptHandler.update(*zone);
+        hud.tick();
+        return STATE_GAME;
+    }
+    if (showsEndCard()) {
+        if (returnPressed)
+            newGame();
         return STATE_GAME;
     }
     const bool fading = updateTransition();
@@ -153,9 +177,14 @@ int StateGame::update()
     if (fading)
         return STATE_GAME;
 
+    hud.tick();
     ResourceManager::music.setVolume(PLAY_VOLUME);
-    if (!player->defeated)
+    if (!player->defeated) {
         handlePlayerInput();
+    } else if (knockedOut && returnPressed) {
+        retry();
+        return STATE_GAME;
+    }
 
     if (zone->id == ENDING_ZONE && zone->countType(Entity::TYPE_ROBBER) == 0) {
         scriptHandler.addEvent(endingDialog());
@@ -164,7 +193,42 @@ int StateGame::update()
     }
 
     zone->update(false);
+    // Once the fall has played out to its last frame.
+    if (player->defeated && player->currentAnimation == &player->death
+        && player->death.currentFrame >= player->death.frameCount - 1)
+        knockedOut = true;
     return STATE_GAME;
+}
+
+bool StateGame::showsEndCard() const { return ending && fadeOutTimer <= 0 && !scriptHandler.isRunning(); }
+
+void StateGame::retry()
+{
+    scriptHandler.clear();
+    if (!arrival.restore(*zone, *player))
+        say(MSG_RETRY_SHORT, zone->id, 0);
+    player->position = arrival.getPlayerPosition();
+    player->facing = arrival.getPlayerFacing();
+    player->velocity = ZERO_VECTOR;
+    player->moveDirection = ZERO_VECTOR;
+    player->clearPath();
+    const int hitPoints = arrival.getPlayerHitPoints();
+    player->hitPoints = hitPoints < RETRY_MIN_HIT_POINTS ? FULL_HIT_POINTS : hitPoints;
+    player->defeated = false;
+    player->actionTimer = 0;
+    player->attacking = false;
+    player->currentAnimation = &player->idle;
+    knockedOut = false;
+    settleIn();
+}
+
+void StateGame::newGame()
+{
+    release();
+    ending = false;
+    fadeOutTimer = 0;
+    fadeInTimer = 0;
+    enter();
 }
 
 void StateGame::handlePlayerInput()
@@ -218,7 +282,7 @@ void StateGame::togglePause()
 {
     if (paused)
         setPaused(false);
-    else
+    else if (!showsEndCard()) // nothing runs there to pause, and the words would cross
         pauseAsked = !pauseAsked;
 }
 
@@ -256,7 +320,8 @@ bool StateGame::updateTransition()
         return true;
     }
     const Tile* tile = tileUnderPlayer();
-    if (tile != nullptr && tile->type == TILE_LINKOUT) {
+    // A body knocked onto a way out stays: no zone change while defeated.
+    if (tile != nullptr && tile->type == TILE_LINKOUT && !player->defeated) {
         fadeInTimer = FADE_FRAMES;
         fadeOutTimer = FADE_FRAMES;
         fadeTarget = tile->link;
@@ -282,13 +347,15 @@ void StateGame::noteOffLink(const Tile* under)
 void StateGame::changeZone()
 {
     const int leftId = zone->id;
+    // Knocked out in the fade's first frame: the fall is finished here, not there.
+    if (player->defeated) {
+        backOffLink();
+        return;
+    }
     Zone* target = targetZone(fadeTarget);
     if (target == nullptr) {
-        // Back off the link, or the fade would start again at once.
         say(MSG_TARGET_REFUSED, fadeTarget, leftId);
-        player->position = offLinkKnown ? offLink : firstWalkableCentre(*zone);
-        player->velocity = ZERO_VECTOR;
-        player->clearPath();
+        backOffLink();
         return;
     }
     // Started by the first departure from zone 0; play() again would rewind it.
@@ -304,8 +371,15 @@ void StateGame::changeZone()
         player->position = firstWalkableCentre(*zone);
         say(MSG_NO_LINK_IN, fadeTarget, leftId, player->position.x, player->position.y);
     }
-    offLinkKnown = false;
-    noteOffLink(tileUnderPlayer());
+    arrive();
+}
+
+// Back where the player last stood off the links, or the fade would start again at once.
+void StateGame::backOffLink()
+{
+    player->position = offLinkKnown ? offLink : firstWalkableCentre(*zone);
+    player->velocity = ZERO_VECTOR;
+    player->clearPath();
 }
 
 Zone* StateGame::targetZone(int target)
@@ -345,18 +419,25 @@ void StateGame::draw()
     } else if (fadeInTimer > 0) {
         alpha = (static_cast<float>(fadeInTimer) / FADE_FRAMES) * 255.f;
     }
+    // The guidance fades with the world; the closing fade hides it for good.
+    if (!ending)
+        hud.draw(*picture, hudStatus());
     if (alpha >= 0.f) {
         camera.setScreenSpace(*picture, true);
         sf::RectangleShape overlay(sf::Vector2f(picture->getSize()));
         overlay.setFillColor(sf::Color(0, 0, 0, static_cast<sf::Uint8>(static_cast<int>(alpha) & 0xFF)));
         picture->draw(overlay);
     }
+    if (showsEndCard())
+        Hud::drawEndCard(*picture);
+    else if (knockedOut)
+        Hud::drawKnockedOut(*picture);
     if (pauseAsked) {
         copyPicture(pausedPicture);
         setPaused(true);
         drawPaused();
     }
-    // The dialog box and the overlay leave their own views behind.
+    // The dialog box, the overlays and the messages leave their own views behind.
     camera.setScreenSpace(*picture, false);
 }
 
@@ -373,12 +454,24 @@ void StateGame::drawPaused()
     picture->draw(text);
 }
 
+Hud::Status StateGame::hudStatus() const
+{
+    Hud::Status status;
+    status.hitPoints = player->hitPoints;
+    for (const auto& entry : zone->entities)
+        if (entry.second->getType() == Entity::TYPE_ROBBER && static_cast<const Unit*>(entry.second)->hitPoints > 0)
+            ++status.robbersLeft;
+    return status;
+}
+
 void StateGame::handleEvent(const sf::Event& event)
 {
     if (event.type != sf::Event::KeyPressed)
         return;
     if (event.key.code == sf::Keyboard::D)
         debugDraw = !debugDraw;
+    else if (event.key.code == sf::Keyboard::F1)
+        hud.toggle();
     else if (event.key.code == sf::Keyboard::P)
         togglePause();
 }

@@ -2,8 +2,10 @@
 // The play state: runs scripts, zone changes and the world, and draws them.
 
 #include "core/camera.h"
-#include "play/scripthandler.h"
 #include "core/state.h"
+#include "play/hud.h"
+#include "play/scripthandler.h"
+#include "play/zonesnapshot.h"
 
 #include <SFML/Graphics/Texture.hpp>
 #include <SFML/System/Vector2.hpp>
@@ -21,6 +23,10 @@ public:
     static constexpr float PLAY_VOLUME = 100.f;
     static constexpr float SCRIPT_VOLUME = 50.f;
     static constexpr float CAMERA_RISE = 32.f;
+    // A retry gives back the hit points the player arrived with, or all of them when that
+    // was too few to stand a chance.
+    static constexpr int RETRY_MIN_HIT_POINTS = 30;
+    static constexpr int FULL_HIT_POINTS = 100;
     static constexpr float PAUSED_MUSIC_SHARE = 0.25f;
 
     StateGame(sf::RenderWindow* targetWindow, State** stateTable);
@@ -44,6 +50,12 @@ public:
     bool isPaused() const { return paused; }
     int getFadeOutTimer() const { return fadeOutTimer; }
     int getFadeInTimer() const { return fadeInTimer; }
+    const Hud& getHud() const { return hud; }
+    void setHudShown(bool on) { hud.show(on); }
+    // The death has played out and "try again" is on screen.
+    bool isKnockedOut() const { return knockedOut; }
+    // The closing fade is over and the end card waits for Return.
+    bool showsEndCard() const;
 
 private:
     void handlePlayerInput();
@@ -61,6 +73,14 @@ private:
     Zone* targetZone(int target);
     void addPlayerTo(Zone* target);
     void release();
+    // A zone entered: kept as it is for a retry, its name put up.
+    void arrive();
+    // Where the player now stands is known to be off the links; the zone's name goes up.
+    void settleIn();
+    void retry();
+    void newGame();
+    void backOffLink();
+    Hud::Status hudStatus() const;
     // Where a player goes when nothing better is known: the centre of the first walkable
     // tile that leads nowhere, searched as link-ins are.
     static sf::Vector2f firstWalkableCentre(Zone& target);
@@ -84,6 +104,11 @@ private:
     // Where the player last stood off every link-out tile in this zone, if anywhere yet.
     sf::Vector2f offLink;
     bool offLinkKnown;
+    Hud hud;
+    ZoneSnapshot arrival;
+    bool knockedOut;
+    // Return was down in the last update: retry and a new game want a fresh press.
+    bool returnHeld;
     bool paused;
     bool pauseAsked;
     sf::Texture pausedPicture;

@@ -43,6 +43,7 @@ std::vector<std::string> buildTexturePaths()
                                       PORTRAIT_CLERK, PORTRAIT_ROBBER, PORTRAIT_ELDER};
     for (const std::string& sheet : kinds::sheetPaths())
         paths.push_back(sheet);
+    paths.push_back(ResourceManager::HEALTH_BAR);
     return paths;
 }
 
@@ -77,6 +78,7 @@ sf::Music ResourceManager::music;
 sf::Font ResourceManager::arcadeFont;
 sf::Font ResourceManager::dialogFont;
 sf::Font ResourceManager::debugFont;
+const std::string ResourceManager::HEALTH_BAR = "resources/gfx/hud/health.png";
 
 const std::vector<std::string>& ResourceManager::texturePaths()
 {

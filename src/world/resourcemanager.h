@@ -31,6 +31,8 @@ public:
     static sf::Font arcadeFont;
     static sf::Font dialogFont;
     static sf::Font debugFont;
+    // The play screen's health bar: a row of square cells.
+    static const std::string HEALTH_BAR;
 
     // False when start-up cannot go on; the reason has been printed (by the media library
     // for the music and the fonts).

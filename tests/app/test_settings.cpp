@@ -52,7 +52,7 @@ TEST(SettingsFile, BadFilesGiveDefaultsForWhatIsBadAndOneLineAndKeepWhatIsValid)
     tuned.muted = true;
     tuned.width = 1280;
     tuned.height = 720;
-    tuned.overlay = true;
+    tuned.overlay = false; // not the default
     struct Case {
         const char* what;
         std::string text;
@@ -66,11 +66,11 @@ TEST(SettingsFile, BadFilesGiveDefaultsForWhatIsBadAndOneLineAndKeepWhatIsValid)
     sizeIgnored.height = 600;
     const Case cases[] = {
         {"written by the game", tuned.toText(), tuned, ""},
-        {"volume loud", "volume=loud\r\nmute=yes\nwidth=1280\nheight=720\noverlay=on\n", loudIgnored, "bad line 1"},
-        {"negative size", "[morvane]\nvolume=70\nmute=1\nwidth=-1280\nheight=720\noverlay=1\n", sizeIgnored,
+        {"volume loud", "volume=loud\r\nmute=yes\nwidth=1280\nheight=720\noverlay=off\n", loudIgnored, "bad line 1"},
+        {"negative size", "[morvane]\nvolume=70\nmute=1\nwidth=-1280\nheight=720\noverlay=0\n", sizeIgnored,
          "bad window size -1280 x 720"},
-        {"size too small", "volume=70\nmute=1\nwidth=1\nheight=1\noverlay=1\n", sizeIgnored, "bad window size 1 x 1"},
-        {"garbage", std::string("\x01\xff no equals sign\n") + "volume=70\nmute=1\nwidth=1280\nheight=720\noverlay=1",
+        {"size too small", "volume=70\nmute=1\nwidth=1\nheight=1\noverlay=0\n", sizeIgnored, "bad window size 1 x 1"},
+        {"garbage", std::string("\x01\xff no equals sign\n") + "volume=70\nmute=1\nwidth=1280\nheight=720\noverlay=0",
          tuned, "bad line 1"},
         {"10 MB", std::string(10 * 1024 * 1024, 'x'), Settings(), "larger than 64 KB"},
     };

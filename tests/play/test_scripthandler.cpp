@@ -192,6 +192,48 @@ TEST_F(ScriptHandlerTest, HeldKeyOrPadButtonAdvancesEachLineAsSoonAsItIsTyped)
     }
 }
 
+// A fresh press of any advance key while a line types shows it whole; held on, it moves
+// nothing, and the next press moves on. (A key held from before the line is no press.)
+TEST_F(ScriptHandlerTest, FreshPressWhileALineTypesShowsItWholeAndTheNextMovesOn)
+{
+    for (sf::Keyboard::Key key : {sf::Keyboard::Return, sf::Keyboard::Space, sf::Keyboard::Z, sf::Keyboard::Down}) {
+        SCOPED_TRACE(key);
+        handler.clear();
+        handler.addEvent(dialog({"Hello there", "x"}));
+        open();
+        frames(3);
+        ASSERT_EQ(handler.getCharsShown(), 1);
+        script.press(key);
+        frames(1);
+        EXPECT_EQ(handler.getCharsShown(), 11);
+        frames(30);
+        EXPECT_FALSE(handler.isAdvancing());
+        script.release(key);
+        frames(1);
+        EXPECT_FALSE(handler.isAdvancing());
+        script.press(key);
+        frames(1);
+        script.release(key);
+        EXPECT_TRUE(handler.isAdvancing());
+        EXPECT_EQ(handler.getLineIndex(), 0);
+    }
+}
+
+// Alt+Return is the window's fullscreen key: it neither hurries a line nor advances it.
+TEST_F(ScriptHandlerTest, AltReturnLeavesTheDialogAlone)
+{
+    handler.addEvent(dialog({"Hello there", "x"}));
+    open();
+    frames(3);
+    script.press(sf::Keyboard::LAlt);
+    script.press(sf::Keyboard::Return);
+    frames(1);
+    EXPECT_LT(handler.getCharsShown(), 11);
+    frames(60);
+    EXPECT_EQ(handler.getCharsShown(), 11);
+    EXPECT_FALSE(handler.isAdvancing());
+}
+
 TEST_F(ScriptHandlerTest, ContinueTriangleBlinksSixOnSixOff)
 {
     handler.addEvent(dialog({"a"}));

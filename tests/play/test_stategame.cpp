@@ -9,6 +9,7 @@
 #include "world/resourcemanager.h"
 #include "characters/robber.h"
 #include "testsupport.h"
+#include "play/hud.h"
 #include "play/trigger.h"
 #include "world/zone.h"
 
@@ -19,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 
@@ -27,6 +29,17 @@ namespace {
 sf::Vector2f centreOf(int column, int row)
 {
     return sf::Vector2f(column * TILE_SIZE + TILE_SIZE / 2, row * TILE_SIZE + TILE_SIZE / 2);
+}
+
+// A one-line scene that plays once when someone steps on tile 3,3.
+void addGreeting(Zone& z)
+{
+    Trigger* t = new Trigger(&z, 10.f, 1, true, 1);
+    t->position = centreOf(3, 3);
+    Event talk;
+    talk.dialogLines.push_back(DialogLine{"Hi", 0, 0});
+    t->events = {talk};
+    z.add(t);
 }
 
 void setTile(Zone& z, int column, int row, TileType type, int link = -1)
@@ -134,12 +147,24 @@ protected:
         script.release(sf::Keyboard::F12);
         frame();
     }
-    sf::Color centrePixel()
+    sf::Image screenshot()
     {
         sf::Texture shot;
         shot.create(window->getSize().x, window->getSize().y);
         shot.update(*window);
-        return shot.copyToImage().getPixel(window->getSize().x / 2, window->getSize().y / 2 + 20);
+        return shot.copyToImage();
+    }
+    sf::Color centrePixel() { return screenshot().getPixel(window->getSize().x / 2, window->getSize().y / 2 + 20); }
+    // The middle of the health bar's heart, which the test tree paints plain red.
+    sf::Color heartPixel() { return screenshot().getPixel(26, 26); }
+    int litPixels(const sf::FloatRect& area)
+    {
+        const sf::Image shot = screenshot();
+        int lit = 0;
+        for (int y = static_cast<int>(area.top); y < static_cast<int>(area.top + area.height); ++y)
+            for (int x = static_cast<int>(area.left); x < static_cast<int>(area.left + area.width); ++x)
+                lit += shot.getPixel(static_cast<unsigned>(x), static_cast<unsigned>(y)).r > 128 ? 1 : 0;
+        return lit;
     }
     // Stands the player on a link-out tile and runs the whole change of zones.
     void crossLink(int column, int row)
@@ -470,14 +495,7 @@ TEST_F(StateGameTest, ScriptedRobberWalkEndsAndHurtsNobody)
 
 TEST_F(StateGameTest, ReturningFromTheEditorFindsNoScriptRunning)
 {
-    writeStartZone([](Zone& z) {
-        Trigger* t = new Trigger(&z, 10.f, 1, true, 1);
-        t->position = centreOf(3, 3);
-        Event talk;
-        talk.dialogLines.push_back(DialogLine{"Hi", 0, 0});
-        t->events = {talk};
-        z.add(t);
-    });
+    writeStartZone(addGreeting);
     start();
     player()->position = centreOf(3, 3) + sf::Vector2f(2.f, 0.f);
     frame();
@@ -523,8 +541,9 @@ TEST_F(StateGameTest, DKeyTogglesTheDebugOverlay)
     EXPECT_FALSE(game->isDebugDraw());
 }
 
-// The whole game from a fresh start: through the link, beat the robber, the closing scene.
-TEST_F(StateGameTest, BeatingTheLastRobberOfZoneThreeEndsTheGameForGood)
+// The whole game from a fresh start: through the link, beat the robber, the closing scene,
+// the end card; Return plays again from zone 0.
+TEST_F(StateGameTest, BeatingTheLastRobberOfZoneThreeEndsWithTheEndCardAndReturnPlaysAgain)
 {
     writeStartZone();
     writeZoneThree([](Zone& z) { place<Robber>(z, 5, 5); });
@@ -556,9 +575,11 @@ TEST_F(StateGameTest, BeatingTheLastRobberOfZoneThreeEndsTheGameForGood)
     script.release(sf::Mouse::Right);
     ASSERT_EQ(zone()->countType(Entity::TYPE_ROBBER), 0);
     EXPECT_FALSE(player()->defeated);
+    EXPECT_EQ(heartPixel(), sf::Color::Red);
 
     frame();
     ASSERT_TRUE(game->isEnding());
+    EXPECT_NE(heartPixel(), sf::Color::Red) << "the overlay stays hidden from the closing lines on";
     const ScriptHandler& script_ = game->getScriptHandler();
     ASSERT_EQ(script_.getQueue().size(), 1u);
     const std::vector<DialogLine>& lines = script_.getQueue().front().dialogLines;
@@ -577,29 +598,236 @@ TEST_F(StateGameTest, BeatingTheLastRobberOfZoneThreeEndsTheGameForGood)
             seen.insert(script_.getQueue().front().dialogLines[static_cast<std::size_t>(script_.getLineIndex())].text);
         frame();
     }
-    script.release(sf::Keyboard::Return);
     ASSERT_FALSE(script_.isRunning());
     EXPECT_EQ(seen.size(), 2u);
     EXPECT_EQ(game->getFadeOutTimer(), StateGame::ENDING_FRAMES);
 
     EXPECT_NE(centrePixel(), sf::Color::Black);
     frames(159);
-    EXPECT_EQ(game->getFadeOutTimer(), 1);
+    EXPECT_FALSE(game->showsEndCard());
     frame();
-    EXPECT_EQ(game->getFadeOutTimer(), 0);
-    EXPECT_EQ(centrePixel(), sf::Color::Black);
+    EXPECT_TRUE(game->showsEndCard());
+    EXPECT_EQ(screenshot().getPixel(4, 596), sf::Color::Black);
+    EXPECT_GT(litPixels(Hud::messageLayout(sf::Vector2f(800.f, 600.f), {Hud::THE_END, Hud::END_PROMPT})[0].bounds), 0);
 
-    // Still black, and still, after a trip to the editor.
+    // Return held since the closing lines does not count; nor does a trip to the editor.
+    frames(5);
+    EXPECT_TRUE(game->showsEndCard());
+    script.release(sf::Keyboard::Return);
     pressF12();
     pressF12();
     ASSERT_EQ(current, STATE_GAME);
-    EXPECT_TRUE(game->isEnding());
+    EXPECT_TRUE(game->showsEndCard());
     const sf::Vector2f newcomer = player()->position;
     script.press(sf::Mouse::Left);
     aimAt(centreOf(4, 4));
     frames(10);
     EXPECT_EQ(player()->position, newcomer);
-    EXPECT_EQ(centrePixel(), sf::Color::Black);
+
+    script.press(sf::Keyboard::Return);
+    frame();
+    script.release(sf::Keyboard::Return);
+    EXPECT_FALSE(game->isEnding());
+    EXPECT_FALSE(game->showsEndCard());
+    EXPECT_EQ(zone()->id, 0);
+    EXPECT_EQ(player()->position, centreOf(1, 1));
+    EXPECT_EQ(game->getZones().size(), 1u);
+    frames(3);
+    EXPECT_NE(player()->position, centreOf(1, 1)) << "a new game plays";
+}
+
+// Knocked out in zone 3, whose file has gone meanwhile: the zone comes back from memory as
+// it was on arrival, with the hit points the player came with; back in zone 0 with too few
+// of them, the retry gives all of them.
+TEST_F(StateGameTest, KnockOutOffersTryAgainAndReturnPutsTheZoneBackAsItWasOnArrival)
+{
+    writeStartZone();
+    writeZoneThree([](Zone& z) {
+        place<Robber>(z, 6, 6);
+        place<MalePedestrian>(z, 3, 6);
+        addGreeting(z);
+    });
+    start();
+    player()->hitPoints = 80;
+    crossLink(5, 1);
+    ASSERT_EQ(zone()->id, 3);
+    std::map<int, int> arrivedKinds;
+    for (const auto& entry : zone()->entities)
+        arrivedKinds[entry.first] = entry.second->getType();
+    Robber* robber = static_cast<Robber*>(zone()->get(1));
+    const sf::Vector2f robberAt = robber->position;
+
+    // Change what can change: the trigger spent, a robber hurt, a pedestrian more.
+    player()->position = centreOf(3, 3) + sf::Vector2f(2.f, 0.f);
+    script.press(sf::Keyboard::Return);
+    for (int i = 0; i < 600 && (i < 2 || game->getScriptHandler().isRunning()); ++i)
+        frame();
+    script.release(sf::Keyboard::Return);
+    ASSERT_EQ(static_cast<Trigger*>(zone()->get(3))->uses, 0);
+    robber->damage(20);
+    script.press(sf::Keyboard::R);
+    frame();
+    script.release(sf::Keyboard::R);
+    std::filesystem::remove("resources/lvl/3.zn");
+
+    player()->damage(1000);
+    frame();
+    EXPECT_FALSE(game->isKnockedOut()) << "the fall plays out first";
+    script.press(sf::Keyboard::Return);
+    for (int i = 0; i < 120 && !game->isKnockedOut(); ++i)
+        frame();
+    ASSERT_TRUE(game->isKnockedOut());
+    EXPECT_GT(litPixels(Hud::messageLayout(sf::Vector2f(800.f, 600.f), {Hud::KNOCKED_OUT})[1].bounds), 0);
+    // A body on a way out goes nowhere, and a Return held from before is no answer.
+    player()->position = centreOf(6, 1);
+    frames(5);
+    EXPECT_EQ(game->getFadeOutTimer(), -1);
+    EXPECT_TRUE(game->isKnockedOut());
+    script.release(sf::Keyboard::Return);
+    frame();
+    script.press(sf::Keyboard::Return);
+    frame();
+    script.release(sf::Keyboard::Return);
+
+    EXPECT_FALSE(game->isKnockedOut());
+    EXPECT_FALSE(player()->defeated);
+    EXPECT_EQ(player()->hitPoints, 80);
+    EXPECT_EQ(player()->position, centreOf(1, 1));
+    EXPECT_TRUE(game->getHud().showsName());
+    std::map<int, int> nowKinds;
+    for (const auto& entry : zone()->entities)
+        nowKinds[entry.first] = entry.second->getType();
+    EXPECT_EQ(nowKinds, arrivedKinds);
+    EXPECT_EQ(zone()->get(1)->position, robberAt);
+    EXPECT_EQ(static_cast<Robber*>(zone()->get(1))->hitPoints, 50);
+    EXPECT_EQ(static_cast<Trigger*>(zone()->get(3))->uses, 1);
+    EXPECT_EQ(zone()->get(0), player());
+
+    // Arriving with too few hit points to stand a chance gives all of them back.
+    player()->hitPoints = 20;
+    crossLink(6, 1);
+    ASSERT_EQ(zone()->id, 0);
+    player()->damage(1000);
+    for (int i = 0; i < 120 && !game->isKnockedOut(); ++i)
+        frame();
+    script.press(sf::Keyboard::Return);
+    frame();
+    EXPECT_EQ(player()->hitPoints, StateGame::FULL_HIT_POINTS);
+    EXPECT_EQ(player()->position, centreOf(1, 6));
+}
+
+// Knocked out in the first frame of a fade: no zone change, the prompt once it is over.
+// Knocked out while a scene plays: the prompt once the scene is over, and the scene again.
+TEST_F(StateGameTest, KnockOutInAFadeOrAScriptEndsInAPlayableZone)
+{
+    writeStartZone(addGreeting);
+    writeZoneThree([](Zone&) {});
+    start();
+    player()->position = centreOf(5, 1);
+    frame();
+    ASSERT_EQ(game->getFadeOutTimer(), StateGame::FADE_FRAMES);
+    player()->damage(1000);
+    frames(2 * StateGame::FADE_FRAMES);
+    EXPECT_EQ(zone()->id, 0);
+    EXPECT_EQ(game->getZones().count(3), 0u);
+    EXPECT_EQ(player()->position, centreOf(1, 1)); // where it stood before the link
+    for (int i = 0; i < 120 && !game->isKnockedOut(); ++i)
+        frame();
+    ASSERT_TRUE(game->isKnockedOut());
+    script.press(sf::Keyboard::Return);
+    frame();
+    script.release(sf::Keyboard::Return);
+    ASSERT_FALSE(player()->defeated);
+
+    player()->position = centreOf(3, 3) + sf::Vector2f(2.f, 0.f);
+    frame();
+    ASSERT_TRUE(game->getScriptHandler().isBoxVisible());
+    player()->damage(1000);
+    frames(120);
+    EXPECT_FALSE(game->isKnockedOut()) << "the scene holds the world, and the prompt waits";
+    script.press(sf::Keyboard::Space);
+    for (int i = 0; i < 600 && game->getScriptHandler().isRunning(); ++i)
+        frame();
+    script.release(sf::Keyboard::Space);
+    for (int i = 0; i < 120 && !game->isKnockedOut(); ++i)
+        frame();
+    ASSERT_TRUE(game->isKnockedOut());
+    script.press(sf::Keyboard::Return);
+    frame();
+    EXPECT_FALSE(player()->defeated);
+    EXPECT_EQ(player()->position, centreOf(1, 1));
+    frame();
+    player()->position = centreOf(3, 3) + sf::Vector2f(2.f, 0.f);
+    frame();
+    EXPECT_TRUE(game->getScriptHandler().isBoxVisible()) << "the trigger has its use back";
+}
+
+// The overlay: the zone's name for two seconds after each arrival (not counting the fade),
+// the health bar until F1 hides it.
+TEST_F(StateGameTest, OverlayNamesEachZoneOnArrivalForTwoSecondsAndF1HidesIt)
+{
+    writeStartZone();
+    writeZoneThree([](Zone& z) {
+        z.name = "Three";
+        place<Robber>(z, 6, 6);
+    });
+    start();
+    EXPECT_TRUE(game->getHud().showsName());
+    EXPECT_EQ(heartPixel(), sf::Color::Red);
+    frames(Hud::NAME_FRAMES - 2);
+    EXPECT_TRUE(game->getHud().showsName());
+    frame();
+    EXPECT_FALSE(game->getHud().showsName());
+
+    crossLink(5, 1);
+    EXPECT_TRUE(game->getHud().showsName());
+    frames(Hud::NAME_FRAMES - 2);
+    EXPECT_TRUE(game->getHud().showsName()) << "the fade-in does not count";
+
+    sf::Event f1{};
+    f1.type = sf::Event::KeyPressed;
+    f1.key.code = sf::Keyboard::F1;
+    script.queueEvent(f1);
+    frame();
+    EXPECT_FALSE(game->getHud().isShown());
+    EXPECT_NE(heartPixel(), sf::Color::Red);
+    script.queueEvent(f1);
+    frame();
+    EXPECT_TRUE(game->getHud().isShown());
+    EXPECT_EQ(heartPixel(), sf::Color::Red);
+}
+
+// Whatever the window, the long name or the count, nothing is placed outside the view,
+// nor under a dialog box.
+TEST(Hud, EveryPieceStaysInsideTheViewAtAnySize)
+{
+    testsupport::loadTestResources();
+    Hud hud;
+    hud.arrive(std::string(200, 'W'));
+    Hud::Status status;
+    status.hitPoints = 35;
+    status.robbersLeft = 123456;
+    const sf::Vector2f sizes[] = {{800.f, 600.f}, {1920.f, 1080.f}, {320.f, 240.f}, {60.f, 45.f}, {1000.f, 90.f}};
+    for (const sf::Vector2f& size : sizes) {
+        SCOPED_TRACE(std::to_string(size.x) + " x " + std::to_string(size.y));
+        std::vector<Hud::Piece> pieces = hud.layout(size, status);
+        EXPECT_EQ(pieces.size(), 1u + Hud::PIPS + 2u);
+        // The bar and the count stay above where a scene's dialog box begins.
+        for (const Hud::Piece& piece : pieces) {
+            if (piece.what != "name") {
+                EXPECT_LE(piece.bounds.top + piece.bounds.height, size.y * 0.1f) << piece.what;
+            }
+        }
+        for (const auto& lines : {std::vector<std::string>{Hud::KNOCKED_OUT}, {Hud::THE_END, Hud::END_PROMPT}})
+            for (const Hud::Piece& piece : Hud::messageLayout(size, lines))
+                pieces.push_back(piece);
+        for (const Hud::Piece& piece : pieces) {
+            const sf::FloatRect& r = piece.bounds;
+            EXPECT_TRUE(r.left >= 0.f && r.top >= 0.f && r.left + r.width <= size.x + 0.01f
+                        && r.top + r.height <= size.y + 0.01f)
+                << piece.what << " at " << r.left << ", " << r.top << " size " << r.width << " x " << r.height;
+        }
+    }
 }
 
 } // namespace

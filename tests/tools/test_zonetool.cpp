@@ -2,10 +2,12 @@
 
 #include "world/entity.h"
 #include "characters/player.h"
+#include "core/grid.h"
 #include "characters/robber.h"
 #include "testsupport.h"
 #include "world/tile.h"
 #include "world/zone.h"
+#include "zonefair.h"
 #include "zonetext.h"
 
 #include <gtest/gtest.h>
@@ -270,14 +272,14 @@ TEST(ZoneCheck, FindsBrokenLinksAndBadRecords)
             t.type = TILE_FLOOR;
     std::vector<std::string> problems = zonetext::checkLinks(zones);
     ASSERT_EQ(problems.size(), 1u);
-    EXPECT_NE(problems[0].find("3.zn: tile 0,6: zone 2 (2.zn) has no link-in tile from zone 3"), std::string::npos)
+    EXPECT_NE(problems[0].find("3.zn: tile 0,8: zone 2 (2.zn) has no link-in tile from zone 3"), std::string::npos)
         << problems[0];
 
     // Without the shop, zone 2's exit leads nowhere.
     zones.pop_back();
     problems = zonetext::checkLinks(zones);
     ASSERT_EQ(problems.size(), 1u);
-    EXPECT_NE(problems[0].find("2.zn: tile 29,4: links out to zone 3, which is not among the files"), std::string::npos)
+    EXPECT_NE(problems[0].find("2.zn: tile 25,4: links out to zone 3, which is not among the files"), std::string::npos)
         << problems[0];
 
     ZoneData odd = oddZone();
@@ -302,6 +304,52 @@ int runTool(const std::string& arguments, std::string& output)
         output += buffer;
     const int status = pipe ? pclose(pipe) : -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A 14 x 3 street: the arrival at 0,1, a way out and a robber further along the middle row.
+ZoneData street(int exitColumn, float robberTiles, bool startRecord)
+{
+    ZoneData z;
+    z.width = 14;
+    z.height = 3;
+    z.tiles.resize(42);
+    z.tile(0, 1).type = TILE_LINKIN;
+    z.tile(exitColumn, 1).type = TILE_LINKOUT;
+    const float arrival = 0.5f * TILE_SIZE;
+    if (startRecord)
+        z.entities.push_back(entity(Entity::TYPE_PLAYER, 1, 13.5f * TILE_SIZE, 1.5f * TILE_SIZE, 16));
+    z.entities.push_back(entity(Entity::TYPE_ROBBER, 2, arrival + robberTiles * TILE_SIZE, 1.5f * TILE_SIZE, 15));
+    return z;
+}
+
+TEST(ZoneCheck, RefusesArrivalsNearAWayOutOrARobber)
+{
+    struct Case {
+        ZoneData zone;
+        const char* problem; // empty when fair
+    };
+    const Case cases[] = {
+        {street(3, 6.f, false), ""},
+        {street(2, 6.f, false), "tile 0,1: link-in 2.0 tiles from the link-out at tile 2,1, under 3.0"},
+        {street(13, 5.9f, false), "robber 2: 5.9 tiles from the arrival at tile 0,1, under 6.0"},
+        {street(3, 12.f, true), "robber 2: 1.0 tiles from the arrival at the player's start, under 6.0"},
+    };
+    for (const Case& c : cases) {
+        const std::vector<std::string> problems = zonefair::check(c.zone);
+        SCOPED_TRACE(c.problem);
+        if (*c.problem == '\0') {
+            EXPECT_TRUE(problems.empty()) << problems.front();
+        } else {
+            ASSERT_EQ(problems.size(), 1u);
+            EXPECT_EQ(problems[0], c.problem);
+        }
+    }
+    // The tool refuses such a zone as it refuses a broken one.
+    const std::string file = testsupport::makeTempDir() + "/unfair.zn";
+    std::ofstream(file, std::ios::binary) << zonetext::encode(street(2, 6.f, false));
+    std::string output;
+    EXPECT_EQ(runTool("check '" + file + "'", output), 1);
+    EXPECT_NE(output.find("unfair.zn: tile 0,1: link-in 2.0 tiles"), std::string::npos) << output;
 }
 
 TEST(ShippedLevels, CommittedFilesAreAFreshBuildOfTheSources)

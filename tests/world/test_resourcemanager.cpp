@@ -52,7 +52,7 @@ TEST_F(ResourceManagerTest, LoadsEveryKeyPropAndSound)
 {
     const LoadResult result = loadTree(TreeOptions());
     ASSERT_TRUE(result.ok);
-    EXPECT_EQ(ResourceManager::textures.size(), 40u);
+    EXPECT_EQ(ResourceManager::textures.size(), 41u);
     for (const std::string& path : ResourceManager::texturePaths())
         EXPECT_EQ(ResourceManager::getTexture(path).getSize().x > 0, true) << path;
     ASSERT_EQ(ResourceManager::doodadTextures.size(), 12u);

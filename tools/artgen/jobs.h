@@ -19,5 +19,6 @@ std::vector<Job> tileJobs();
 std::vector<Job> propJobs();
 std::vector<Job> portraitJobs();
 std::vector<Job> characterJobs();
+std::vector<Job> hudJobs();
 
 } // namespace art

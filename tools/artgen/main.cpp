@@ -20,7 +20,7 @@ int main(int argc, char** argv)
     std::vector<std::string> filters(argv + std::min(argc, 2), argv + argc);
 
     std::vector<art::Job> jobs;
-    for (auto&& group : {art::tileJobs(), art::propJobs(), art::portraitJobs(), art::characterJobs()})
+    for (auto&& group : {art::tileJobs(), art::propJobs(), art::portraitJobs(), art::characterJobs(), art::hudJobs()})
         jobs.insert(jobs.end(), group.begin(), group.end());
 
     int failures = 0, written = 0;

@@ -47,6 +47,7 @@ inline const Col LINO_A = rgb(226, 218, 192);
 inline const Col LINO_B = rgb(128, 176, 168);
 inline const Col WOOD = rgb(160, 108, 66);
 inline const Col CARPET = rgb(96, 44, 64);
+inline const Col MAT = rgb(150, 108, 62);
 
 // Buildings and things
 inline const Col BRICK = rgb(158, 76, 58);

@@ -174,6 +174,65 @@ Col flowers(float wx, float wy)
     return c;
 }
 
+// Ways out ---------------------------------------------------------------
+// Marks painted on the ground where a zone is left: an arrow along the road, a doormat at
+// a shop door, a crossing under a warm light.
+
+// Inside an arrow along world x, pointing to +x: a shaft and a head, in tile units.
+bool inArrow(float wx, float wy)
+{
+    const float across = std::fabs(wy - 16.0f);
+    if (wx > 5.0f && wx < 19.0f && across < 3.0f)
+        return true;
+    return wx >= 17.0f && wx < 28.0f && across < (28.0f - wx) * 0.85f;
+}
+
+Col arrowOn(Col ground, float wx, float wy, bool forward)
+{
+    const float ax = forward ? wx : 32.0f - wx;
+    if (!inArrow(ax, wy))
+        return ground;
+    const float wear = noise(wx * 1.5f, wy * 1.5f, 48, 151);
+    return mix(pal::WHITE, ground, smoothstep(0.62f, 0.92f, wear) * 0.6f);
+}
+
+Col arrowAhead(float wx, float wy) { return arrowOn(asphalt(wx, wy), wx, wy, true); }
+Col arrowBack(float wx, float wy) { return arrowOn(asphalt(wx, wy), wx, wy, false); }
+
+Col doormatOn(Col ground, float wx, float wy)
+{
+    const float u = std::fabs(wx - 16.0f), v = std::fabs(wy - 16.0f);
+    if (u > 13.0f || v > 10.0f)
+        return ground;
+    if (u > 12.0f || v > 9.0f)
+        return scaled(pal::MAT, 0.55f); // the rubber rim
+    // Coir bristles, with a darker band and the shop's stripe across the middle.
+    const float bristle = rnd(wrap(static_cast<int>(wx * 4), 128), wrap(static_cast<int>(wy * 4), 128), 161);
+    Col c = scaled(pal::MAT, 0.88f + 0.2f * bristle);
+    if (u > 10.0f || v > 7.0f)
+        c = scaled(c, 0.8f);
+    else if (v < 1.6f)
+        c = mix(c, pal::LANE, 0.75f);
+    return c;
+}
+
+Col pavingDoormat(float wx, float wy) { return doormatOn(paving(wx, wy), wx, wy); }
+Col linoleumDoormat(float wx, float wy) { return doormatOn(linoleum(wx, wy), wx, wy); }
+
+Col litCrossing(float wx, float wy)
+{
+    // A pool of lamp light, brightest in the middle, warming the bars and the road alike.
+    const float d = std::sqrt((wx - 16.0f) * (wx - 16.0f) + (wy - 16.0f) * (wy - 16.0f));
+    const float light = 1.0f - smoothstep(4.0f, 22.0f, d);
+    Col c = crosswalk(wx, wy);
+    c = mix(c, pal::LAMP_LIGHT, 0.6f * light);
+    // Studs along both kerbs glow amber.
+    const float stud = std::fabs(fmodPos(wx, 8.0f) - 4.0f) + std::fabs(std::fabs(wy - 16.0f) - 15.0f);
+    if (stud < 1.8f)
+        return mix(rgb(255, 190, 80), pal::WHITE, 0.6f * (1.8f - stud));
+    return c;
+}
+
 // Wall blocks -------------------------------------------------------------
 
 const float WALL_H = 96.0f;
@@ -353,6 +412,11 @@ std::vector<Job> tileJobs()
         floorJob(12, crosswalk),
         floorJob(13, flowers),
         {"resources/gfx/tiles/14.png", fenceTile},
+        floorJob(15, arrowAhead),
+        floorJob(16, arrowBack),
+        floorJob(17, pavingDoormat),
+        floorJob(18, linoleumDoormat),
+        floorJob(19, litCrossing),
     };
 }
 

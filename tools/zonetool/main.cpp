@@ -4,6 +4,7 @@
 //   zonetool check [--tiles DIR] FILE.zn ...
 // Needs no display: it works on bytes only.
 
+#include "zonefair.h"
 #include "zonetext.h"
 
 #include <cstdio>
@@ -99,7 +100,10 @@ int check(const std::vector<std::string>& files, const std::string& tileDir)
             ++problems;
             continue;
         }
-        for (const std::string& p : zonetext::checkZone(named.zone, tileImages)) {
+        std::vector<std::string> found = zonetext::checkZone(named.zone, tileImages);
+        const std::vector<std::string> unfair = zonefair::check(named.zone);
+        found.insert(found.end(), unfair.begin(), unfair.end());
+        for (const std::string& p : found) {
             std::fprintf(stderr, "%s: %s\n", file.c_str(), p.c_str());
             ++problems;
         }

@@ -1,0 +1,207 @@
+#include "play/hud.h"
+
+#include "world/resourcemanager.h"
+
+#include <SFML/Graphics/RectangleShape.hpp>
+#include <SFML/Graphics/RenderTarget.hpp>
+#include <SFML/Graphics/Sprite.hpp>
+#include <SFML/Graphics/Text.hpp>
+#include <algorithm>
+
+const std::string Hud::KNOCKED_OUT = "Knocked out. Return: try again";
+const std::string Hud::THE_END = "The End";
+const std::string Hud::END_PROMPT = "Return: play again. Escape: quit";
+
+namespace {
+
+// Laid out for the game's 800 x 600 view; smaller views shrink it all alike.
+const sf::Vector2f DESIGN(800.f, 600.f);
+const float MARGIN = 12.f;
+// The health image is a row of square cells: heart, full pip, half pip, empty pip.
+enum Cell { HEART, PIP_FULL, PIP_HALF, PIP_EMPTY, CELLS };
+const float CELL = 32.f;
+const float HEART_ADVANCE = 34.f;
+const float PIP_ADVANCE = 18.f;
+const float ROBBERS_GAP = 24.f;
+const unsigned SMALL_TEXT = 20;
+const unsigned NAME_TEXT = 36;
+const unsigned TITLE_TEXT = 64;
+const unsigned MESSAGE_TEXT = 28;
+// The name fades over its last half second.
+const int NAME_FADE_FRAMES = 30;
+
+const sf::Color TEXT_COLOUR(244, 240, 232);
+const sf::Color OUTLINE_COLOUR(30, 24, 38);
+const sf::Color BAND_COLOUR(30, 24, 38, 170);
+
+float scaleFor(sf::Vector2f view) { return std::min({1.f, view.x / DESIGN.x, view.y / DESIGN.y}); }
+
+// A text of the game's style, shrunk further when it would not fit the width given.
+sf::Text styledText(const std::string& string, unsigned size, float scale, float maxWidth)
+{
+    sf::Text text(string, ResourceManager::dialogFont, size);
+    text.setFillColor(TEXT_COLOUR);
+    text.setOutlineColor(OUTLINE_COLOUR);
+    text.setOutlineThickness(2.f);
+    const float width = text.getLocalBounds().width * scale;
+    if (width > maxWidth && width > 0.f)
+        scale *= maxWidth / width;
+    text.setScale(scale, scale);
+    return text;
+}
+
+// Moves the text so its visible box has its top centre at (x, top), kept inside the view.
+void centreText(sf::Text& text, float x, float top, sf::Vector2f view)
+{
+    const sf::FloatRect local = text.getLocalBounds();
+    const sf::Vector2f scale = text.getScale();
+    float left = x - local.width * scale.x * 0.5f;
+    left = std::max(0.f, std::min(left, view.x - local.width * scale.x));
+    top = std::max(0.f, std::min(top, view.y - local.height * scale.y));
+    text.setPosition(left - local.left * scale.x, top - local.top * scale.y);
+}
+
+int pipCell(int pip, int hitPoints)
+{
+    const int from = pip * Hud::PIP_HIT_POINTS;
+    if (hitPoints >= from + Hud::PIP_HIT_POINTS)
+        return PIP_FULL;
+    if (hitPoints >= from + Hud::PIP_HIT_POINTS / 2)
+        return PIP_HALF;
+    return PIP_EMPTY;
+}
+
+void drawCell(sf::RenderTarget& target, int cell, const sf::FloatRect& at)
+{
+    const sf::Texture& image = ResourceManager::getTexture(ResourceManager::HEALTH_BAR);
+    const int side = static_cast<int>(image.getSize().y);
+    // A missing or foreign image has no cells to show.
+    if (side <= 0 || static_cast<int>(image.getSize().x) < side * CELLS)
+        return;
+    sf::Sprite sprite(image, sf::IntRect(cell * side, 0, side, side));
+    sprite.setPosition(at.left, at.top);
+    sprite.setScale(at.width / static_cast<float>(side), at.height / static_cast<float>(side));
+    target.draw(sprite);
+}
+
+} // namespace
+
+void Hud::arrive(const std::string& zoneName)
+{
+    name = zoneName;
+    nameFrames = NAME_FRAMES;
+}
+
+void Hud::tick()
+{
+    if (nameFrames > 0)
+        --nameFrames;
+}
+
+void Hud::draw(sf::RenderTarget& target, const Status& status) const
+{
+    if (!shown)
+        return;
+    target.setView(target.getDefaultView());
+    place(&target, target.getDefaultView().getSize(), status);
+}
+
+std::vector<Hud::Piece> Hud::layout(sf::Vector2f viewSize, const Status& status) const
+{
+    return place(nullptr, viewSize, status);
+}
+
+std::vector<Hud::Piece> Hud::place(sf::RenderTarget* target, sf::Vector2f view, const Status& status) const
+{
+    std::vector<Piece> pieces;
+    const float s = scaleFor(view);
+    const float margin = MARGIN * s;
+    const float cell = CELL * s;
+    const sf::FloatRect heart(margin, margin, cell, cell);
+    pieces.push_back({heart, "heart"});
+    if (target)
+        drawCell(*target, HEART, heart);
+    for (int pip = 0; pip < PIPS; ++pip) {
+        const sf::FloatRect at(margin + (HEART_ADVANCE + PIP_ADVANCE * static_cast<float>(pip)) * s, margin, cell, cell);
+        pieces.push_back({at, "pip"});
+        if (target)
+            drawCell(*target, pipCell(pip, status.hitPoints), at);
+    }
+
+    if (status.robbersLeft > 0) {
+        // Beside the bar, not under it: a dialog box of a scene starts just below.
+        const float left = margin + (HEART_ADVANCE + PIP_ADVANCE * PIPS + ROBBERS_GAP) * s;
+        sf::Text robbers = styledText("Robbers left: " + std::to_string(status.robbersLeft), SMALL_TEXT, s,
+                                      std::max(1.f, view.x - left - margin));
+        const sf::FloatRect local = robbers.getLocalBounds();
+        const sf::Vector2f scale = robbers.getScale();
+        robbers.setPosition(left - local.left * scale.x,
+                            margin + (cell - local.height * scale.y) * 0.5f - local.top * scale.y);
+        pieces.push_back({robbers.getGlobalBounds(), "robbers"});
+        if (target)
+            target->draw(robbers);
+    }
+
+    if (nameFrames > 0) {
+        sf::Text title = styledText(name, NAME_TEXT, s, view.x - 2.f * margin);
+        // Low on the screen: the dialog box of an arrival scene takes the top.
+        centreText(title, view.x * 0.5f, view.y * 0.8f, view);
+        const float fade = std::min(1.f, static_cast<float>(nameFrames) / NAME_FADE_FRAMES);
+        const sf::Uint8 alpha = static_cast<sf::Uint8>(255.f * fade);
+        title.setFillColor(sf::Color(TEXT_COLOUR.r, TEXT_COLOUR.g, TEXT_COLOUR.b, alpha));
+        title.setOutlineColor(sf::Color(OUTLINE_COLOUR.r, OUTLINE_COLOUR.g, OUTLINE_COLOUR.b, alpha));
+        pieces.push_back({title.getGlobalBounds(), "name"});
+        if (target)
+            target->draw(title);
+    }
+    return pieces;
+}
+
+void Hud::drawKnockedOut(sf::RenderTarget& target)
+{
+    target.setView(target.getDefaultView());
+    placeMessage(&target, target.getDefaultView().getSize(), {KNOCKED_OUT});
+}
+
+void Hud::drawEndCard(sf::RenderTarget& target)
+{
+    target.setView(target.getDefaultView());
+    placeMessage(&target, target.getDefaultView().getSize(), {THE_END, END_PROMPT});
+}
+
+std::vector<Hud::Piece> Hud::messageLayout(sf::Vector2f viewSize, const std::vector<std::string>& lines)
+{
+    return placeMessage(nullptr, viewSize, lines);
+}
+
+// One line is a prompt low over the scene; two are a title and its prompt in the middle.
+std::vector<Hud::Piece> Hud::placeMessage(sf::RenderTarget* target, sf::Vector2f view,
+                                          const std::vector<std::string>& lines)
+{
+    std::vector<Piece> pieces;
+    const float s = scaleFor(view);
+    const float width = view.x - 2.f * MARGIN * s;
+    const bool titled = lines.size() > 1;
+    float top = titled ? view.y * 0.36f : view.y * 0.7f;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        sf::Text text = styledText(lines[i], titled && i == 0 ? TITLE_TEXT : MESSAGE_TEXT, s, width);
+        centreText(text, view.x * 0.5f, top, view);
+        const sf::FloatRect bounds = text.getGlobalBounds();
+        if (!titled) {
+            // A band behind a prompt that stands over the world.
+            const float pad = 10.f * s;
+            const float height = std::min(view.y, bounds.height + 2.f * pad);
+            sf::RectangleShape band(sf::Vector2f(view.x, height));
+            band.setPosition(0.f, std::max(0.f, std::min(bounds.top - pad, view.y - height)));
+            band.setFillColor(BAND_COLOUR);
+            pieces.push_back({band.getGlobalBounds(), "band"});
+            if (target)
+                target->draw(band);
+        }
+        pieces.push_back({bounds, lines[i]});
+        if (target)
+            target->draw(text);
+        top = bounds.top + bounds.height + 28.f * s;
+    }
+    return pieces;
+}

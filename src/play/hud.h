@@ -1,0 +1,60 @@
+#pragma once
+// What the screen tells the player over the world: health, the robbers left, the zone's
+// name on arrival, and the two messages that wait for Return (knocked out, the end).
+
+#include <SFML/Graphics/Rect.hpp>
+#include <SFML/System/Vector2.hpp>
+#include <string>
+#include <vector>
+
+namespace sf { class RenderTarget; }
+
+class Hud {
+public:
+    static const std::string KNOCKED_OUT;
+    static const std::string THE_END;
+    static const std::string END_PROMPT;
+    // How long the zone's name stays up after an arrival.
+    static constexpr int NAME_FRAMES = 2 * 60;
+    // One pip of the health bar; a half pip shows half of it.
+    static constexpr int PIP_HIT_POINTS = 10;
+    static constexpr int PIPS = 10;
+
+    struct Status {
+        int hitPoints = 0;
+        int robbersLeft = 0;
+    };
+
+    // Every part drawn, in the coordinates of the view it is drawn in.
+    struct Piece {
+        sf::FloatRect bounds;
+        std::string what;
+    };
+
+    void arrive(const std::string& zoneName);
+    // One frame of the name's time on screen.
+    void tick();
+    void toggle() { shown = !shown; }
+    void show(bool on) { shown = on; }
+    bool isShown() const { return shown; }
+    bool showsName() const { return nameFrames > 0; }
+
+    // In the target's default view, which maps onto the whole window; the caller sets its
+    // own view again afterwards. Nothing is placed outside that view, whatever its size.
+    void draw(sf::RenderTarget& target, const Status& status) const;
+    static void drawKnockedOut(sf::RenderTarget& target);
+    static void drawEndCard(sf::RenderTarget& target);
+
+    // What draw would place for a view of this size, without drawing it.
+    std::vector<Piece> layout(sf::Vector2f viewSize, const Status& status) const;
+    static std::vector<Piece> messageLayout(sf::Vector2f viewSize, const std::vector<std::string>& lines);
+
+private:
+    std::vector<Piece> place(sf::RenderTarget* target, sf::Vector2f viewSize, const Status& status) const;
+    static std::vector<Piece> placeMessage(sf::RenderTarget* target, sf::Vector2f viewSize,
+                                           const std::vector<std::string>& lines);
+
+    bool shown = true;
+    std::string name;
+    int nameFrames = 0;
+};

@@ -1,0 +1,59 @@
+#include "play/zonesnapshot.h"
+
+#include "characters/player.h"
+#include "characters/unit.h"
+#include "world/entity.h"
+#include "world/kinds.h"
+#include "world/zone.h"
+
+#include <string>
+
+void ZoneSnapshot::take(const Zone& zone, const Player& player)
+{
+    records.clear();
+    hitPoints.clear();
+    facings.clear();
+    for (const auto& entry : zone.entities) {
+        const Entity& e = *entry.second;
+        // Blows and dust live for a moment and no file holds them.
+        if (&e == &player || !kinds::inFiles(e.getType()))
+            continue;
+        records.emplace_back();
+        e.save(records.back());
+        facings[e.getID()] = e.facing;
+        if (Entity::isUnitType(e.getType()))
+            hitPoints[e.getID()] = static_cast<const Unit&>(e).hitPoints;
+    }
+    nextID = zone.nextID;
+    playerPosition = player.position;
+    playerFacing = player.facing;
+    playerHitPoints = player.hitPoints;
+}
+
+bool ZoneSnapshot::restore(Zone& zone, const Player& player) const
+{
+    std::vector<int> gone;
+    for (const auto& entry : zone.entities)
+        if (entry.second != &player)
+            gone.push_back(entry.first);
+    for (int id : gone)
+        zone.remove(id, true);
+
+    std::string why;
+    if (!zone.canBuild(records, why))
+        return false;
+    zone.build(records);
+    for (auto& entry : zone.entities) {
+        Entity* e = entry.second;
+        if (e == &player)
+            continue;
+        auto facing = facings.find(e->getID());
+        if (facing != facings.end())
+            e->facing = facing->second;
+        auto hp = hitPoints.find(e->getID());
+        if (hp != hitPoints.end())
+            static_cast<Unit*>(e)->hitPoints = hp->second;
+    }
+    zone.nextID = nextID;
+    return true;
+}
