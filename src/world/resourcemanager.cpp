@@ -5,6 +5,7 @@
 #include "core/safefile.h"
 #include "core/spritetrim.h"
 #include "world/kinds.h"
+#include "world/tilecover.h"
 
 #include <al.h>
 #include <cstdio>
@@ -168,6 +169,7 @@ void ResourceManager::unloadResources()
     music.stop();
     Animation::releaseFrames();
     SpriteTrim::forgetAll();
+    TileCover::forget();
     for (auto& entry : textures)
         delete entry.second;
     textures.clear();

@@ -106,16 +106,27 @@ bool Zone::resize(int w, int h)
 
 void Zone::draw(sf::RenderTarget& target, bool debug)
 {
-    TileBatch::draw(tiles, target);
-    EntityManager::draw(target, debug);
+    TileBatch batch(tiles, target);
+    batch.drawGround(target);
+    EntityManager::draw(target, debug, [&](float depth) { batch.drawWalls(target, depth); });
 }
 
 void Zone::drawAll(sf::RenderTarget& target, bool debug)
 {
+    std::vector<Tile*> walls;
     for (auto& column : tiles)
-        for (auto& tile : column)
-            tile.draw(target);
-    EntityManager::drawAll(target, debug);
+        for (auto& tile : column) {
+            if (tile.isWallBlock())
+                walls.push_back(&tile);
+            else
+                tile.draw(target);
+        }
+    std::sort(walls.begin(), walls.end(), TileBatch::wallBefore);
+    std::size_t next = 0;
+    EntityManager::drawAll(target, debug, [&](float depth) {
+        for (; next < walls.size() && walls[next]->depth() <= depth; ++next)
+            walls[next]->draw(target);
+    });
 }
 
 void Zone::drawInfo(sf::RenderTarget& target)
