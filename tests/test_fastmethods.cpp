@@ -1,5 +1,5 @@
-// The grid contact step, remembered path searches and the batched ground must give
-// exactly what the plain methods give.
+// The grid contact step, remembered path searches and the batched ground (with the walls
+// among the entities and hidden floors left out) must give exactly what the plain methods give.
 #include "charscene.h"
 #include "characters/doodad.h"
 #include "core/globals.h"
@@ -9,6 +9,7 @@
 #include "world/resourcemanager.h"
 #include "characters/robber.h"
 #include "play/trigger.h"
+#include "world/tilecover.h"
 #include "characters/unit.h"
 
 #include <SFML/Graphics/Image.hpp>
@@ -236,8 +237,16 @@ TEST_F(FastMethodsTest, ChaseRunsTheSameWithRememberedPathsAndTheGrid)
         ASSERT_TRUE(sameBits(plain.frames[f], fast.frames[f])) << "frame " << f;
 }
 
+// An opaque block as the game's walls are: a top diamond, sides straight down, a bottom
+// diamond; it hides the whole floor straight behind it.
+bool inBlock(unsigned x, unsigned y)
+{
+    const float across = std::abs(x - 63.5f) / 64;
+    return across + std::abs(y - 31.5f) / 32 <= 1.0f || (y >= 32 && y < 128) || across + std::abs(y - 127.5f) / 32 <= 1.0f;
+}
+
 // Patterned tile images of the game's three heights, shaped as the game's are (a diamond,
-// walls rising from it, empty corners), so a texel off anywhere shows.
+// walls rising from it, empty corners), so a texel off anywhere shows; image 4 is a block.
 std::vector<sf::Texture> patternedTiles()
 {
     std::vector<sf::Texture> images(6);
@@ -250,22 +259,26 @@ std::vector<sf::Texture> patternedTiles()
             for (unsigned x = 0; x < 128; ++x) {
                 const bool shown = y + 64 < heights[i] ? x >= 8 && x < 120
                                                        : std::abs(x - 63.5f) / 64 + std::abs(y - middle) / 32 <= 1.0f;
+                const sf::Uint8 alpha = i == 4 ? (inBlock(x, y) ? 255 : 0) : !shown ? 0 : (x + y) % 5 == 0 ? 120 : 255;
                 image.setPixel(x, y, sf::Color(static_cast<sf::Uint8>(x * 7 + i * 40), static_cast<sf::Uint8>(y * 13),
-                                               static_cast<sf::Uint8>((x ^ y) * 5),
-                                               !shown ? 0 : (x + y) % 5 == 0 ? 120 : 255));
+                                               static_cast<sf::Uint8>((x ^ y) * 5), alpha));
             }
         images[i].loadFromImage(image);
     }
     return images;
 }
 
+// Walls one tile in three, whatever their image: flat walls, tall floors and blocks.
 std::unique_ptr<Zone> paintedZone()
 {
     std::mt19937 gen(3);
     auto zone = std::make_unique<Zone>(0, 48, 40, nullptr);
     for (int x = 0; x < 48; ++x)
-        for (int y = 0; y < 40; ++y)
+        for (int y = 0; y < 40; ++y) {
             zone->getTile(x, y)->setTexture(static_cast<int>(gen() % 6));
+            if (gen() % 3 == 0)
+                zone->getTile(x, y)->setType(TILE_WALL);
+        }
     for (int i = 0; i < 150; ++i) {
         const sf::Vector2f at(static_cast<float>(gen() % 1536), static_cast<float>(gen() % 1280));
         Entity* e = i % 3 == 0 ? static_cast<Entity*>(new Doodad(zone.get(), 0))
@@ -312,6 +325,9 @@ TEST_F(FastMethodsTest, BatchedGroundAndCulledEntitiesPaintTheSamePixels)
         }
         EXPECT_TRUE(sameBits(snapshot(*plainZone), snapshot(*fastZone)));
         EXPECT_EQ(plainZone->entities.size(), fastZone->entities.size());
+        // The block hid the floors behind it from the fast path; the tall frame hides nothing.
+        EXPECT_TRUE(TileCover::hides(4, 0, 1) && TileCover::hides(4, 3, 1) && TileCover::hides(4, 5, 1));
+        EXPECT_FALSE(TileCover::hides(4, 2, 1) || TileCover::hides(1, 0, 1) || TileCover::hides(4, 0, 2));
     }
     ResourceManager::tileTextures.swap(ours);
 }

@@ -64,6 +64,17 @@ protected:
 
 using Lines = std::vector<std::string>;
 
+// Whatever a killed or failed save of file left beside it.
+std::vector<std::string> leftovers(const std::string& file)
+{
+    std::vector<std::string> found;
+    const fs::path path(file);
+    for (const auto& entry : fs::directory_iterator(path.parent_path()))
+        if (entry.path().filename().string().rfind(path.filename().string() + ".tmp", 0) == 0)
+            found.push_back(entry.path().string());
+    return found;
+}
+
 TEST_F(SaveFaultTest, UnwritableLevelDirectoryFailsAndKeepsTheOldFile)
 {
     ASSERT_EQ(quiet("id 41"), Lines{"Zone id set to 41!"});
@@ -72,11 +83,13 @@ TEST_F(SaveFaultTest, UnwritableLevelDirectoryFailsAndKeepsTheOldFile)
     const std::string old = readBytes(file);
     quiet("resize 3 4");
 
-    // The temporary file's name taken by a directory: the write itself cannot start.
-    fs::create_directory(file + ".tmp");
+    // The level's own name taken by a directory: nothing is put in its place.
+    fs::rename(file, file + ".kept");
+    fs::create_directory(file);
     EXPECT_EQ(quiet("save"), Lines{"Failed to save!"});
-    EXPECT_EQ(readBytes(file), old);
-    fs::remove(file + ".tmp");
+    EXPECT_TRUE(fs::is_directory(file));
+    fs::remove(file);
+    fs::rename(file + ".kept", file);
 
     // A plain file where the level directory should be.
     fs::rename("resources/lvl", "resources/lvl.moved");
@@ -89,8 +102,29 @@ TEST_F(SaveFaultTest, UnwritableLevelDirectoryFailsAndKeepsTheOldFile)
     // Once the disk behaves again, saving works and leaves nothing behind.
     EXPECT_EQ(quiet("save"), Lines{"Saved!"});
     EXPECT_NE(readBytes(file), old);
-    EXPECT_FALSE(fs::exists(file + ".tmp"));
+    EXPECT_EQ(leftovers(file), std::vector<std::string>{});
     fs::remove(file);
+}
+
+// Each is refused at once, saying what it is, where before a FIFO blocked for ever.
+TEST_F(SaveFaultTest, HostileZoneFilesAreRefusedAtOnceSayingWhatTheyAre)
+{
+    const std::string file = Zone::fileName(77);
+    for (const testsupport::HostileCase& c : testsupport::HOSTILE_CASES) {
+        SCOPED_TRACE(c.reason);
+        testsupport::placeHostile(file, c.kind);
+        testsupport::FifoRescue rescue(file, 5.0);
+        testing::internal::CaptureStdout();
+        const auto start = Clock::now();
+        const Lines console = run("load 77");
+        const std::chrono::duration<double> took = Clock::now() - start;
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(console, Lines{"Failed to load zone 77! (" + file + ": " + c.reason + ")"});
+        EXPECT_EQ(out, "Error loading level: " + file + "! (" + c.reason + ")\n");
+        EXPECT_LT(took.count(), 1.0);
+        EXPECT_FALSE(rescue.rescued()) << "the load blocked on the FIFO";
+    }
+    fs::remove_all(file);
 }
 
 // A zone whose file is megabytes long, so a kill lands inside the write.
@@ -149,7 +183,7 @@ TEST_F(SaveFaultTest, SaveKilledPartWayLeavesTheOldFileOrTheNewOneNeverAMix)
     EXPECT_TRUE(newZone->save());
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(readBytes(file), newBytes);
-    EXPECT_FALSE(fs::exists(file + ".tmp"));
+    EXPECT_EQ(leftovers(file), std::vector<std::string>{});
     fs::remove(file);
     std::printf("killed saves: %d kept the old file, %d had finished\n", keptOld, gotNew);
 }
@@ -472,6 +506,25 @@ protected:
             fs::remove_all(dir);
     }
 
+    // A game that must stop by itself with 1, or else start and be closed; its exit status,
+    // or -1 if it hung.
+    static int runToEnd(GameRun& game, bool fatal)
+    {
+        if (fatal) {
+            const int status = game.wait(START_SECONDS);
+            EXPECT_EQ(status, 1);
+            return status;
+        }
+        const Window w = waitForGameWindow(game, START_SECONDS);
+        EXPECT_NE(w, 0u) << game.output();
+        if (w == 0)
+            return -1;
+        requestClose(PrivateDisplay::get().x(), w);
+        const int status = game.wait(START_SECONDS);
+        EXPECT_EQ(status, 0);
+        return status;
+    }
+
     std::vector<std::string> dirs;
 };
 
@@ -600,22 +653,11 @@ std::vector<MissingCase> missingCases()
 
 TEST_F(GameBinaryFaultTest, EachResourceMissingInTurnIsFatalWithALineOrReportedAndTolerated)
 {
-    Display* x = PrivateDisplay::get().x();
     for (const MissingCase& c : missingCases()) {
         SCOPED_TRACE(c.path);
         GameRun game;
         game.start(tree(c.path));
-        int status = -1;
-        if (c.fatal) {
-            status = game.wait(START_SECONDS);
-            EXPECT_EQ(status, 1);
-        } else {
-            const Window w = waitForGameWindow(game, START_SECONDS);
-            ASSERT_NE(w, 0u) << game.output();
-            requestClose(x, w);
-            status = game.wait(START_SECONDS);
-            EXPECT_EQ(status, 0);
-        }
+        const int status = runToEnd(game, c.fatal);
         const std::string output = game.output();
         EXPECT_NE(output.find(c.report), std::string::npos) << output;
         if (!c.absent.empty()) {
@@ -626,6 +668,63 @@ TEST_F(GameBinaryFaultTest, EachResourceMissingInTurnIsFatalWithALineOrReportedA
         dirs.pop_back();
         if (status < 0)
             break; // one hung game is enough to report
+    }
+}
+
+// Where a file belongs, something the media library would spin or block on for ever.
+TEST_F(GameBinaryFaultTest, AResourceThatIsNoFileIsReportedAndNeverHandedToTheMediaLibrary)
+{
+    using testsupport::Hostile;
+    struct Case {
+        std::string path;
+        Hostile kind;
+        bool fatal;
+    };
+    const Case cases[] = {
+        {"resources/sfx/untitled9.ogg", Hostile::DIRECTORY, true},
+        {"resources/font/ADDLG.ttf", Hostile::FIFO, true},
+        {"resources/sfx/confirm.wav", Hostile::DIRECTORY, false},
+        {"resources/gfx/robber/gangster_walk_upright.png", Hostile::FIFO, false},
+        {"resources/gfx/icon.png", Hostile::FIFO, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const std::string dir = tree();
+        testsupport::placeHostile(dir + "/" + c.path, c.kind);
+        GameRun game;
+        game.start(dir);
+        const int status = runToEnd(game, c.fatal);
+        const std::string output = game.output();
+        const char* reason = c.kind == Hostile::FIFO ? "a FIFO, not a file" : "a directory, not a file";
+        EXPECT_NE(output.find("Error loading: " + c.path + "! (" + reason + ")\n"), std::string::npos) << output;
+        EXPECT_EQ(output.find("Error loading: " + c.path + "!\n"), std::string::npos) << output;
+        if (status < 0)
+            break;
+    }
+}
+
+// At start-up the zone is refused and the game goes on; what killed saves left is cleared.
+TEST_F(GameBinaryFaultTest, AStartZoneThatIsNoFileIsRefusedSayingWhatAndTheGameRuns)
+{
+    for (const testsupport::HostileCase& c : testsupport::HOSTILE_CASES) {
+        if (c.kind != testsupport::Hostile::FIFO && c.kind != testsupport::Hostile::DIRECTORY
+            && c.kind != testsupport::Hostile::OVERSIZED)
+            continue;
+        SCOPED_TRACE(c.reason);
+        const std::string dir = tree();
+        testsupport::placeHostile(dir + "/resources/lvl/0.zn", c.kind);
+        const std::string leftover = dir + "/resources/lvl/3.zn.tmp.Zz9Yy8";
+        writeBytes(leftover, "left by a killed save");
+        GameRun game;
+        game.start(dir);
+        const int status = runToEnd(game, false);
+        const std::string output = game.output();
+        EXPECT_NE(output.find(std::string("Error loading level: resources/lvl/0.zn! (") + c.reason + ")\n"),
+                  std::string::npos)
+            << output;
+        EXPECT_FALSE(fs::exists(leftover));
+        if (status < 0)
+            break;
     }
 }
 

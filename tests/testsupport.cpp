@@ -2,17 +2,21 @@
 
 #include "app/mainloop.h"
 #include "world/resourcemanager.h"
+#include "world/zonefile.h"
 
 #include <SFML/Audio/SoundBuffer.hpp>
 #include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -163,5 +167,56 @@ sf::RenderWindow& window()
 std::string sfErrors() { return sfErrStream().str(); }
 
 void clearSfErrors() { sfErrStream().str(""); }
+
+void placeHostile(const std::string& path, Hostile kind)
+{
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+    switch (kind) {
+    case Hostile::FIFO:
+        EXPECT_EQ(mkfifo(path.c_str(), 0644), 0) << path;
+        break;
+    case Hostile::DIRECTORY:
+        EXPECT_TRUE(fs::create_directory(path)) << path;
+        break;
+    case Hostile::OVERSIZED:
+        std::ofstream(path, std::ios::binary).put('x');
+        fs::resize_file(path, zonefile::MAX_FILE_BYTES + 1); // sparse: takes no room on disk
+        break;
+    case Hostile::LINK_LOOP:
+        fs::create_symlink(fs::path(path).filename(), path);
+        break;
+    case Hostile::DANGLING_LINK:
+        fs::create_symlink("nowhere.zn", path);
+        break;
+    case Hostile::DEVICE:
+        fs::create_symlink("/dev/zero", path);
+        break;
+    }
+}
+
+FifoRescue::FifoRescue(const std::string& fifo, double seconds)
+{
+    thread = std::thread([this, fifo, seconds] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        while (!stop) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (std::chrono::steady_clock::now() < deadline)
+                continue;
+            // Succeeds only while someone has the FIFO open for reading.
+            const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                used = true;
+                close(fd);
+            }
+        }
+    });
+}
+
+FifoRescue::~FifoRescue()
+{
+    stop = true;
+    thread.join();
+}
 
 } // namespace testsupport

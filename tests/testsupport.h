@@ -2,8 +2,10 @@
 // Shared scaffolding for the tests: generated resource trees, working directories,
 // a window for tests that draw, and captured media-library errors.
 
+#include <atomic>
 #include <set>
 #include <string>
+#include <thread>
 
 namespace sf { class RenderWindow; }
 
@@ -50,5 +52,37 @@ std::string sfErrors();
 void clearSfErrors();
 
 std::string repoDir();
+
+// What may stand where the game expects a file, and the reason the game gives for each.
+enum class Hostile { FIFO, DIRECTORY, OVERSIZED, LINK_LOOP, DANGLING_LINK, DEVICE };
+struct HostileCase {
+    Hostile kind;
+    const char* reason;
+};
+// All of them; OVERSIZED is a sparse file one byte over the largest zone file.
+const HostileCase HOSTILE_CASES[] = {
+    {Hostile::FIFO, "a FIFO, not a file"},
+    {Hostile::DIRECTORY, "a directory, not a file"},
+    {Hostile::OVERSIZED, "268435457 bytes, more than the 268435456 it may hold"},
+    {Hostile::LINK_LOOP, "Too many levels of symbolic links"},
+    {Hostile::DANGLING_LINK, "a link to a missing file"},
+    {Hostile::DEVICE, "a device, not a file"},
+};
+// Puts one at path in place of whatever was there.
+void placeHostile(const std::string& path, Hostile kind);
+
+// Opens a FIFO for writing after a while, so a reader stuck on it is let go and the test
+// fails where it would otherwise hang.
+class FifoRescue {
+public:
+    FifoRescue(const std::string& fifo, double seconds);
+    ~FifoRescue();
+    bool rescued() const { return used; }
+
+private:
+    std::atomic<bool> stop{false};
+    std::atomic<bool> used{false};
+    std::thread thread;
+};
 
 } // namespace testsupport

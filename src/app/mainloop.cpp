@@ -29,13 +29,14 @@ namespace {
 const char* ICON_PATH = "resources/gfx/icon.png";
 
 // The icon is optional: a tree without it (the tests' small ones) shows the desktop's own.
+// Anything at its path, a broken link too, is opened the checked way and reported if bad.
 void setIcon(sf::Window& window)
 {
     static sf::Image icon;
     static bool loaded = false;
     std::error_code ignored;
-    if (!loaded && std::filesystem::exists(ICON_PATH, ignored))
-        loaded = icon.loadFromFile(ICON_PATH);
+    if (!loaded && std::filesystem::exists(std::filesystem::symlink_status(ICON_PATH, ignored)))
+        loaded = ResourceManager::loadImage(icon, ICON_PATH);
     if (loaded)
         window.setIcon(icon.getSize().x, icon.getSize().y, icon.getPixelsPtr());
 }
@@ -176,6 +177,7 @@ int runGame(const std::string& settingsPath)
         window.close();
         return 1;
     }
+    LevelFolder::removeLeftoverSaves();
     State** states = createStates(&window);
     StateGame* game = static_cast<StateGame*>(states[STATE_GAME]);
     game->setHudShown(settings.overlay);

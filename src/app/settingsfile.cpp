@@ -1,14 +1,10 @@
 #include "app/settingsfile.h"
 
-#include "core/atomicfile.h"
+#include "core/safefile.h"
 #include "core/userdirs.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 const char* const SettingsFile::NAME = "settings.ini";
 
@@ -39,31 +35,22 @@ Settings SettingsFile::load()
     written = pending = Settings();
     if (path.empty())
         return written;
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (!std::filesystem::exists(status)) {
+    std::string text, why;
+    switch (safefile::read(path, text, why, MAX_BYTES)) {
+    case safefile::Found::FILE:
+        break;
+    case safefile::Found::MISSING:
         say(MSG_MISSING, path);
         return written;
-    }
-    if (std::filesystem::is_directory(status)) {
-        say(MSG_UNREADABLE, path, std::strerror(EISDIR));
-        return written;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        say(MSG_UNREADABLE, path, std::strerror(errno));
-        return written;
-    }
-    in.seekg(0, std::ios::end);
-    if (static_cast<long long>(in.tellg()) > MAX_BYTES) {
+    case safefile::Found::TOO_LARGE:
         say(MSG_TOO_LARGE, path);
         return written;
+    case safefile::Found::REFUSED:
+        say(MSG_UNREADABLE, path, why);
+        return written;
     }
-    in.seekg(0);
-    std::ostringstream text;
-    text << in.rdbuf();
     std::string problem;
-    written = pending = Settings::fromText(text.str(), problem);
+    written = pending = Settings::fromText(text, problem);
     if (!problem.empty())
         say(MSG_MALFORMED, path, problem);
     return written;
@@ -94,11 +81,11 @@ bool SettingsFile::save(const Settings& settings)
 {
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
-    int error = 0;
-    if (writeFileAtomically(path, settings.toText(), error))
+    std::string why;
+    if (safefile::write(path, settings.toText(), why))
         return true;
     if (!failureReported)
-        say(MSG_CANNOT_SAVE, path, std::strerror(error));
+        say(MSG_CANNOT_SAVE, path, why.c_str());
     failureReported = true;
     return false;
 }

@@ -1,5 +1,6 @@
 #include "core/binaryio.h"
 
+#include <algorithm>
 #include <cstring>
 #include <istream>
 #include <ostream>
@@ -84,6 +85,11 @@ bool readString(std::istream& in, std::string& value, std::size_t maxLength)
     return true;
 }
 
+std::string tooLong(const std::string& what, long long length, std::size_t most)
+{
+    return what + " is " + std::to_string(length) + " bytes long, more than " + std::to_string(most);
+}
+
 ByteChecker::ByteChecker(const std::string& bytesIn) : bytes(bytesIn), in(bytesIn) {}
 
 std::size_t ByteChecker::offset()
@@ -121,11 +127,11 @@ bool ByteChecker::bool8(bool& value, const char* what)
     return true;
 }
 
-bool ByteChecker::string(std::string& value, const char* what)
+bool ByteChecker::string(std::string& value, const char* what, std::size_t most)
 {
     const std::size_t start = offset();
     const std::size_t left = remaining();
-    if (readString(in, value, left >= 4 ? left - 4 : 0))
+    if (readString(in, value, std::min(most, left >= 4 ? left - 4 : 0)))
         return true;
     in.clear();
     in.seekg(static_cast<std::streamoff>(start));
@@ -133,6 +139,8 @@ bool ByteChecker::string(std::string& value, const char* what)
     if (!readInt32(in, n))
         return fail(std::string("the file ends inside ") + what);
     in.setstate(std::ios::failbit);
+    if (n >= 0 && static_cast<std::size_t>(n) > most)
+        return fail(tooLong(what, n, most));
     return fail(std::string(what) + " has length " + std::to_string(n) + ", more than the file holds");
 }
 

@@ -21,6 +21,9 @@ bool readBool8(std::istream& in, bool& value);
 // decides how much gets allocated.
 bool readString(std::istream& in, std::string& value, std::size_t maxLength);
 
+// The reason given for a text of length bytes where at most most are allowed.
+std::string tooLong(const std::string& what, long long length, std::size_t most);
+
 // Reads fields from bytes held in memory, checking every count against what is left before
 // it is believed, and keeps the first reason a read failed. Zone files are checked whole
 // with it before anything is built from them.
@@ -37,7 +40,8 @@ public:
     bool int32(int32_t& value, const char* what);
     bool float32(float& value, const char* what);
     bool bool8(bool& value, const char* what);
-    bool string(std::string& value, const char* what);
+    // Refused before any of it is copied when longer than most.
+    bool string(std::string& value, const char* what, std::size_t most = SIZE_MAX);
     // Always false; keeps the first reason given.
     bool fail(const std::string& reason);
 

@@ -45,6 +45,7 @@ const char* const MSG_EVENT_SELECTED = "Event %d selected.";
 const char* const MSG_BAD_EVENT_INDEX = "Invalid event index!";
 const char* const MSG_NO_EVENT = "Selected trigger has no event %d! Add one with event.";
 const char* const MSG_TEXT_TOO_LONG = "Dialog text too long! At most %d characters.";
+const char* const MSG_NAME_TOO_LONG = "Zone name too long! At most %d characters.";
 const char* const MSG_NO_LINE = "Event %d has no dialog line %d! Add one with dialog.";
 const char* const MSG_LINE_ADDED = "Added dialog line %d to event %d.";
 const char* const MSG_LINE_SELECTED = "Dialog line %d selected.";
@@ -115,6 +116,12 @@ void resize(CommandCall& c)
 
 void note(CommandCall& c)
 {
+    // Longer names would save into a file that no load accepts.
+    std::string why;
+    if (!zonefile::checkName(c.words[1], why)) {
+        console(c).print(MSG_NAME_TOO_LONG, static_cast<int>(zonefile::MAX_NAME));
+        return;
+    }
     c.zone.name = c.words[1];
     console(c).print(MSG_NAMED, c.zone.name.c_str());
 }

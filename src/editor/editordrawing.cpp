@@ -33,6 +33,20 @@ sf::Text makeText(const std::string& string, float x, float y, unsigned size)
     return text;
 }
 
+// The start of a text that fits in width on one line: the name is drawn every frame, and
+// a long one must not cost the frame more than the bar shows.
+std::string fitting(const std::string& text, float width, unsigned size)
+{
+    float used = 0.0f;
+    std::size_t n = 0;
+    for (; n < text.size() && text[n] != '\n'; ++n) {
+        used += ResourceManager::debugFont.getGlyph(static_cast<unsigned char>(text[n]), size, false).advance;
+        if (used > width)
+            break;
+    }
+    return text.substr(0, n);
+}
+
 std::string place(const Tile* tile)
 {
     if (!tile)
@@ -71,7 +85,7 @@ void StateEditor::drawOverlay()
     sf::RectangleShape bar(sf::Vector2f(size.x, 30.0f));
     bar.setFillColor(PANEL_COLOR);
     picture->draw(bar);
-    picture->draw(makeText(currZone->name, 5.0f, 5.0f, charSize));
+    picture->draw(makeText(fitting(currZone->name, size.x - 5.0f, charSize), 5.0f, 5.0f, charSize));
     picture->draw(makeText("ID: " + std::to_string(currZone->id), 5.0f, 15.0f, charSize));
     drawZoneInfo();
 

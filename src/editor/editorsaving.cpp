@@ -20,7 +20,7 @@ const char* const MSG_UNSAVED = "Unsaved changes to zone %d. Save first? y = sav
 const char* const MSG_OVERWRITE = "Zone %d exists (%s). Overwrite? y/n";
 const char* const MSG_NOT_SAVED = "Not saved.";
 const char* const MSG_STAYED = "Nothing saved, nothing dropped.";
-const char* const MSG_LOAD_FAILED = "Failed to load zone %d!";
+const char* const MSG_LOAD_FAILED = "Failed to load zone %d! (%s)";
 const char* const MSG_LOADED = "Loaded zone %d (%s), %d x %d tiles.";
 const char* const MSG_NEW = "New zone (%d, %d)";
 const char* const MSG_RECOVERY_OFFER = "Recovered unsaved zone %d from %s. load recovery / discard recovery";
@@ -173,10 +173,11 @@ void StateEditor::loadZone(int zoneId)
 {
     Zone* loaded = new Zone(0, 1, 1, nullptr);
     bool accepted = false;
-    loaded->load(zoneId, &accepted);
+    std::string why;
+    loaded->load(zoneId, &accepted, &why);
     if (!accepted) {
         delete loaded;
-        console.print(MSG_LOAD_FAILED, zoneId);
+        console.print(MSG_LOAD_FAILED, zoneId, why.c_str());
         return;
     }
     replaceZone(loaded, zoneId, "load " + std::to_string(zoneId));

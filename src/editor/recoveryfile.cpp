@@ -1,6 +1,6 @@
 #include "editor/recoveryfile.h"
 
-#include "core/atomicfile.h"
+#include "core/safefile.h"
 #include "world/levelfolder.h"
 #include "world/zone.h"
 
@@ -109,11 +109,8 @@ bool RecoveryFile::write(const Zone& zone, std::string& why)
 {
     LevelFolder::writeFolder();
     const std::string path = pathFor(zone.id);
-    int error = 0;
-    if (!writeFileAtomically(path, zone.encode(), error)) {
-        why = std::strerror(error);
+    if (!safefile::write(path, zone.encode(), why))
         return false;
-    }
     if (!written.empty() && written != path)
         std::remove(written.c_str());
     written = path;

@@ -282,7 +282,7 @@ void EntityManager::collideNearby(Zone& zone, Entity* e, int id)
     }
 }
 
-void EntityManager::draw(sf::RenderTarget& target, bool debug)
+void EntityManager::draw(sf::RenderTarget& target, bool debug, const DrawUpTo& upTo)
 {
     const sf::FloatRect box = VisibleTiles::viewBox(target);
     const float reach = spriteReach();
@@ -294,16 +294,21 @@ void EntityManager::draw(sf::RenderTarget& target, bool debug)
     }
     while (!depthQueue.empty()) {
         Entity* e = depthQueue.front().second;
-        sf::RenderTarget& into = mayShow(*e, box, reach) ? target : offView;
+        const bool shows = mayShow(*e, box, reach);
+        if (shows && upTo)
+            upTo(depthQueue.front().first);
+        sf::RenderTarget& into = shows ? target : offView;
         if (debug)
             e->drawDebug(into, false);
         e->draw(into);
         std::pop_heap(depthQueue.begin(), depthQueue.end(), nearerBack);
         depthQueue.pop_back();
     }
+    if (upTo)
+        upTo(INFINITY);
 }
 
-void EntityManager::drawAll(sf::RenderTarget& target, bool debug)
+void EntityManager::drawAll(sf::RenderTarget& target, bool debug, const DrawUpTo& upTo)
 {
     // The plain picture: every sprite whole.
     const bool trimming = SpriteTrim::trimming;
@@ -314,12 +319,16 @@ void EntityManager::drawAll(sf::RenderTarget& target, bool debug)
     }
     while (!drawQueue.empty()) {
         Entity* e = drawQueue.front();
+        if (upTo)
+            upTo(depthOf(e));
         if (debug)
             e->drawDebug(target, false);
         e->draw(target);
         std::pop_heap(drawQueue.begin(), drawQueue.end(), fartherFront);
         drawQueue.pop_back();
     }
+    if (upTo)
+        upTo(INFINITY);
     SpriteTrim::trimming = trimming;
 }
 

@@ -6,6 +6,7 @@
 #include "world/zonefile.h"
 
 #include <SFML/System/Vector2.hpp>
+#include <functional>
 #include <iosfwd>
 #include <map>
 #include <string>
@@ -48,11 +49,15 @@ public:
     void update(Zone& zone, bool frozen);
     // The same step testing every ordered pair; the grid is checked against it.
     void updateAllPairs(Zone& zone, bool frozen);
+    // What is drawn among the entities by depth: called with an entity's depth before it is
+    // painted, and with infinity at the end.
+    using DrawUpTo = std::function<void(float depth)>;
     // Entities that cannot touch the view are drawn into a null target: their draw still
-    // runs (it advances animations and throws blows), only the painting is skipped.
-    void draw(sf::RenderTarget& target, bool debug);
-    // Every entity painted, none skipped.
-    void drawAll(sf::RenderTarget& target, bool debug);
+    // runs (it advances animations and throws blows), only the painting is skipped, and
+    // upTo is called only before the entities that paint.
+    void draw(sf::RenderTarget& target, bool debug, const DrawUpTo& upTo = nullptr);
+    // Every entity painted, none skipped, upTo called before each.
+    void drawAll(sf::RenderTarget& target, bool debug, const DrawUpTo& upTo = nullptr);
     // Every entity's record, in id order.
     void save(std::vector<zonefile::EntityRecord>& records) const;
     // The motion part of a step for one entity: damping, moving, the push out of walls.

@@ -1,5 +1,6 @@
 #include "world/levelfolder.h"
 
+#include "core/safefile.h"
 #include "world/zone.h"
 
 #include <filesystem>
@@ -23,9 +24,11 @@ const std::string& LevelFolder::userFolder() { return user; }
 std::string LevelFolder::readPath(int zoneId)
 {
     if (!user.empty()) {
+        // Anything there counts, a broken link too: the load then says what is wrong with
+        // the player's copy instead of quietly taking the shipped one.
         std::error_code ignored;
         const std::string own = user + nameOf(zoneId);
-        if (std::filesystem::exists(own, ignored))
+        if (std::filesystem::exists(std::filesystem::symlink_status(own, ignored)))
             return own;
     }
     return Zone::fileName(zoneId);
@@ -45,3 +48,8 @@ std::string LevelFolder::writeFolder()
 std::string LevelFolder::savePath(int zoneId) { return saveFolder() + nameOf(zoneId); }
 
 std::string LevelFolder::saveFolder() { return user.empty() ? Zone::LEVEL_DIR : user; }
+
+void LevelFolder::removeLeftoverSaves()
+{
+    safefile::removeLeftovers(saveFolder(), Zone::FILE_EXTENSION);
+}

@@ -22,6 +22,8 @@ public:
     // The folder saves go to, with its final slash; writeFolder also creates it.
     static std::string saveFolder();
     static std::string writeFolder();
+    // Clears what killed saves left in the folder zones are written to.
+    static void removeLeftoverSaves();
 
 private:
     static std::string user;

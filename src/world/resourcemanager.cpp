@@ -2,8 +2,10 @@
 
 #include "core/animation.h"
 #include "core/globals.h"
+#include "core/safefile.h"
 #include "core/spritetrim.h"
 #include "world/kinds.h"
+#include "world/tilecover.h"
 
 #include <al.h>
 #include <cstdio>
@@ -18,6 +20,7 @@ const char* DEBUG_FONT_PATH = "resources/font/ADDLG.ttf";
 const char* TILE_DIR = "resources/gfx/tiles/";
 
 const char* MSG_SOUND_FAILED = "Error loading: %s!\n";
+const char* MSG_REFUSED = "Error loading: %s! (%s)\n";
 const char* MSG_TILE_LIST_END = "^ Dont worry about this error message ;)\n";
 const char* MSG_FATAL = "Cannot start: %s could not be loaded!\n";
 const char* MSG_NO_TILES = "Cannot start: %s0.png could not be loaded, so no zone can be built!\n";
@@ -60,6 +63,27 @@ bool sourceLeft()
     return true;
 }
 
+// Every resource is opened here. The path is looked at first: a directory or a FIFO handed
+// to the media library made its decoder spin, or its open block, for ever. A file that is
+// simply missing is left to the library, which names it as it always has. A refused path
+// gets a line naming it and why; refused, when given, says whether it was.
+template <typename Asset>
+bool openResource(Asset& asset, const std::string& path, bool (Asset::*load)(const std::string&),
+                  bool* refused = nullptr)
+{
+    std::string why;
+    const safefile::Found found = safefile::check(path, why);
+    const bool refuse = found != safefile::Found::FILE && found != safefile::Found::MISSING;
+    if (refused != nullptr)
+        *refused = refuse;
+    if (refuse) {
+        std::printf(MSG_REFUSED, path.c_str(), why.c_str());
+        std::fflush(stdout);
+        return false;
+    }
+    return (asset.*load)(path);
+}
+
 bool fatal(const char* path)
 {
     std::printf(MSG_FATAL, path);
@@ -87,9 +111,11 @@ const std::vector<std::string>& ResourceManager::texturePaths()
 
 bool ResourceManager::loadResources()
 {
-    // The media library has said which file and why; nothing to add.
-    if (!music.openFromFile(MUSIC_PATH) || !arcadeFont.loadFromFile(ARCADE_FONT_PATH)
-        || !dialogFont.loadFromFile(DIALOG_FONT_PATH) || !debugFont.loadFromFile(DEBUG_FONT_PATH))
+    // Each failure has been reported, by openResource or by the media library; nothing to add.
+    if (!openResource(music, MUSIC_PATH, &sf::Music::openFromFile)
+        || !openResource(arcadeFont, ARCADE_FONT_PATH, &sf::Font::loadFromFile)
+        || !openResource(dialogFont, DIALOG_FONT_PATH, &sf::Font::loadFromFile)
+        || !openResource(debugFont, DEBUG_FONT_PATH, &sf::Font::loadFromFile))
         return false;
 
     if (!loadTileTextures()) {
@@ -118,7 +144,8 @@ bool ResourceManager::loadTileTextures()
     std::list<sf::Image> images;
     for (int n = 0;; ++n) {
         images.emplace_back();
-        if (!images.back().loadFromFile(std::string(TILE_DIR) + std::to_string(n) + ".png")) {
+        const std::string path = std::string(TILE_DIR) + std::to_string(n) + ".png";
+        if (!openResource(images.back(), path, &sf::Image::loadFromFile)) {
             images.pop_back();
             break;
         }
@@ -142,6 +169,7 @@ void ResourceManager::unloadResources()
     music.stop();
     Animation::releaseFrames();
     SpriteTrim::forgetAll();
+    TileCover::forget();
     for (auto& entry : textures)
         delete entry.second;
     textures.clear();
@@ -160,9 +188,14 @@ void ResourceManager::loadTexture(const std::string& path)
     sf::Texture* texture = new sf::Texture();
     // A missing sheet stays empty and draws nothing.
     sf::Image image;
-    if (image.loadFromFile(path) && texture->loadFromImage(image))
+    if (openResource(image, path, &sf::Image::loadFromFile) && texture->loadFromImage(image))
         SpriteTrim::remember(*texture, image);
     textures[path] = texture;
+}
+
+bool ResourceManager::loadImage(sf::Image& image, const std::string& path)
+{
+    return openResource(image, path, &sf::Image::loadFromFile);
 }
 
 sf::Texture& ResourceManager::getTexture(const std::string& path)
@@ -176,7 +209,7 @@ bool ResourceManager::loadDoodadTexture(const std::string& path, int originX, in
     doodadTextures.emplace_back();
     DoodadTexture& record = doodadTextures.back();
     sf::Image image;
-    if (!image.loadFromFile(path) || !record.texture.loadFromImage(image))
+    if (!openResource(image, path, &sf::Image::loadFromFile) || !record.texture.loadFromImage(image))
         return false;
     record.visible = SpriteTrim::visibleBounds(image, sf::IntRect(0, 0, static_cast<int>(image.getSize().x),
                                                                   static_cast<int>(image.getSize().y)));
@@ -195,9 +228,12 @@ DoodadTexture& ResourceManager::getDoodadTexture(int index)
 void ResourceManager::loadSound(const std::string& path)
 {
     sf::SoundBuffer* buffer = new sf::SoundBuffer();
-    if (!buffer->loadFromFile(path)) {
-        std::printf(MSG_SOUND_FAILED, path.c_str());
-        std::fflush(stdout);
+    bool refused = false;
+    if (!openResource(*buffer, path, &sf::SoundBuffer::loadFromFile, &refused)) {
+        if (!refused) {
+            std::printf(MSG_SOUND_FAILED, path.c_str());
+            std::fflush(stdout);
+        }
         delete buffer;
         return;
     }

@@ -5,6 +5,7 @@
 #include <SFML/Audio/Sound.hpp>
 #include <SFML/Audio/SoundBuffer.hpp>
 #include <SFML/Graphics/Font.hpp>
+#include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/Texture.hpp>
 #include <list>
 #include <map>
@@ -41,6 +42,8 @@ public:
     static void unloadResources();
 
     static void loadTexture(const std::string& path);
+    // An image outside the store (the window's icon), checked like every resource.
+    static bool loadImage(sf::Image& image, const std::string& path);
     static sf::Texture& getTexture(const std::string& path);
     static bool loadDoodadTexture(const std::string& path, int originX, int originY);
     static DoodadTexture& getDoodadTexture(int index);

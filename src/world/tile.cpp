@@ -57,6 +57,17 @@ bool Tile::hasOwnImage() const
     return texture >= 0 && static_cast<std::size_t>(texture) < ResourceManager::tileTextures.size();
 }
 
+bool Tile::isWallBlock() const
+{
+    return type == TILE_WALL && !ResourceManager::tileTextures.empty()
+        && ResourceManager::tileTextures[static_cast<std::size_t>(shownImage())].getSize().y > TILE_SCREEN_HEIGHT;
+}
+
+float Tile::depth() const
+{
+    return (x + 1) * TILE_SIZE + (y + 1) * TILE_SIZE;
+}
+
 sf::Vector2f Tile::anchor() const
 {
     return worldToScreen(sf::Vector2f(x * TILE_SIZE, y * TILE_SIZE));

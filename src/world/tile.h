@@ -48,6 +48,11 @@ public:
     bool hasOwnImage() const;
     // The tile image actually shown.
     int shownImage() const { return hasOwnImage() ? texture : 0; }
+    // A wall whose image rises above its diamond: drawn among the entities by depth, so it
+    // hides what stands behind it. A flat wall is ground: a prop may stand on it.
+    bool isWallBlock() const;
+    // Where a wall block sorts among the entities: the depth of its tile's near corner.
+    float depth() const;
     // The sprite that shows image i on a tile, before it is placed: the whole image, its
     // bottom 64 rows the diamond. Made when needed rather than kept in every tile, where
     // it would be nine tenths of a big zone's memory.

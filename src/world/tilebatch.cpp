@@ -2,6 +2,7 @@
 
 #include "world/resourcemanager.h"
 #include "world/tile.h"
+#include "world/tilecover.h"
 #include "world/visibletiles.h"
 
 #include <SFML/Graphics/RenderTarget.hpp>
@@ -27,6 +28,13 @@ sf::Vector2f imageCorner(const Tile& tile, const sf::Vector2u& size)
     return sf::Vector2f(-origin.x + p.x, -origin.y + p.y);
 }
 
+// The rectangle a tile's image covers on the screen plane.
+sf::FloatRect imageBox(const Tile& tile)
+{
+    const sf::Vector2u size = ResourceManager::tileTextures[static_cast<std::size_t>(tile.shownImage())].getSize();
+    return sf::FloatRect(imageCorner(tile, size), sf::Vector2f(size));
+}
+
 // Rectangles that only share an edge share no pixel: the rasteriser gives a pixel centre
 // on that edge to one side only.
 bool overlap(const sf::FloatRect& a, const sf::FloatRect& b)
@@ -45,6 +53,22 @@ void addQuad(std::vector<sf::Vertex>& into, const sf::Vector2f& corner, const sf
     into.insert(into.end(), {v0, v1, v2, v2, v1, v3});
 }
 
+const Tile& at(const Tiles& tiles, int x, int y) { return tiles[static_cast<std::size_t>(x)][static_cast<std::size_t>(y)]; }
+
+// A tile drawn in the ground: not a wall block, which goes among the entities, and not
+// hidden whole by a tile straight in front of it, which is drawn later either way.
+bool isGround(const Tiles& tiles, int x, int y)
+{
+    const Tile& tile = at(tiles, x, y);
+    if (tile.isWallBlock())
+        return false;
+    const int width = static_cast<int>(tiles.size()), height = static_cast<int>(tiles[0].size());
+    for (int s = 1; s <= TileCover::reach() && x + s < width && y + s < height; ++s)
+        if (TileCover::hides(at(tiles, x + s, y + s).shownImage(), tile.shownImage(), s))
+            return false;
+    return true;
+}
+
 // The visible tiles, in an order that keeps every pair that overlaps as the grid has it,
 // cut into runs of one image. A run takes every tile of its image that is free to go (all
 // it overlaps from earlier in the grid already placed), and those that frees in turn. The
@@ -53,6 +77,7 @@ void addQuad(std::vector<sf::Vertex>& into, const sf::Vector2f& corner, const sf
 // wall goes in a few long runs.
 class Runs {
 public:
+    // The ground tiles among the visible ones (see isGround).
     Runs(const Tiles& tilesIn, const VisibleTiles& visible, float widest, float tallest)
         : tiles(tilesIn), images(ResourceManager::tileTextures), left(visible.firstColumn),
           columns(visible.lastColumn - visible.firstColumn + 1),
@@ -70,8 +95,10 @@ public:
         slots.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), -1);
         for (int x = visible.firstColumn; x <= visible.lastColumn; ++x)
             for (int y = visible.firstRows[static_cast<std::size_t>(x)]; y <= visible.lastRows[static_cast<std::size_t>(x)]; ++y) {
+                if (!isGround(tiles, x, y))
+                    continue;
                 slots[slot(x, y)] = static_cast<int>(cells.size());
-                cells.push_back({x, y, &at(x, y), box(at(x, y))});
+                cells.push_back({x, y, &at(x, y), imageBox(at(x, y))});
             }
         link();
         free.resize(images.size());
@@ -118,12 +145,6 @@ private:
     };
 
     const Tile& at(int x, int y) const { return tiles[static_cast<std::size_t>(x)][static_cast<std::size_t>(y)]; }
-
-    sf::FloatRect box(const Tile& tile) const
-    {
-        const sf::Vector2u size = images[static_cast<std::size_t>(tile.shownImage())].getSize();
-        return sf::FloatRect(imageCorner(tile, size), sf::Vector2f(size));
-    }
 
     std::size_t slot(int x, int y) const
     {
@@ -194,32 +215,98 @@ private:
     std::priority_queue<Front, std::vector<Front>, std::greater<Front>> fronts;
 };
 
+// One draw call: tiles of one image, each the two triangles of its own sprite.
+void drawRun(sf::RenderTarget& target, int image, const std::vector<const Tile*>& run)
+{
+    const sf::Texture& texture = ResourceManager::tileTextures[static_cast<std::size_t>(image)];
+    const sf::Vector2f size(texture.getSize());
+    static std::vector<sf::Vertex> vertices;
+    vertices.clear();
+    for (const Tile* tile : run)
+        addQuad(vertices, imageCorner(*tile, texture.getSize()), size);
+    target.draw(vertices.data(), vertices.size(), sf::Triangles, sf::RenderStates(&texture));
+}
+
 } // namespace
 
-void TileBatch::draw(const Tiles& tiles, sf::RenderTarget& target)
+TileBatch::TileBatch(const Tiles& tilesIn, const sf::RenderTarget& target)
+    : tiles(tilesIn), visible(target, static_cast<int>(tiles.size()), tiles.empty() ? 0 : static_cast<int>(tiles[0].size()),
+                              (widest() + 1.0f) * 0.5f, tallest() - TILE_SCREEN_HEIGHT, TILE_SCREEN_HEIGHT)
+{
+    if (ResourceManager::tileTextures.empty())
+        return;
+    TileCover::refresh(ResourceManager::tileTextures);
+    for (int x = visible.firstColumn; x <= visible.lastColumn; ++x)
+        for (int y = visible.firstRows[static_cast<std::size_t>(x)]; y <= visible.lastRows[static_cast<std::size_t>(x)]; ++y)
+            if (at(tiles, x, y).isWallBlock())
+                walls.push_back(&at(tiles, x, y));
+    std::sort(walls.begin(), walls.end(), wallBefore);
+}
+
+bool TileBatch::wallBefore(const Tile* a, const Tile* b)
+{
+    // Along one diagonal the grid's order: a column before the next.
+    return a->depth() < b->depth() || (a->depth() == b->depth() && a->x < b->x);
+}
+
+float TileBatch::widest()
+{
+    float w = 0.0f;
+    for (const sf::Texture& t : ResourceManager::tileTextures)
+        w = std::max(w, static_cast<float>(t.getSize().x));
+    return w;
+}
+
+float TileBatch::tallest()
+{
+    float h = 0.0f;
+    for (const sf::Texture& t : ResourceManager::tileTextures)
+        h = std::max(h, static_cast<float>(t.getSize().y));
+    return h;
+}
+
+void TileBatch::drawGround(sf::RenderTarget& target)
 {
     const std::vector<sf::Texture>& images = ResourceManager::tileTextures;
-    if (tiles.empty() || tiles[0].empty() || images.empty())
+    if (visible.empty() || images.empty())
         return;
-    float widest = 0.0f, tallest = 0.0f;
-    for (const sf::Texture& t : images) {
-        widest = std::max(widest, static_cast<float>(t.getSize().x));
-        tallest = std::max(tallest, static_cast<float>(t.getSize().y));
-    }
-    const VisibleTiles visible(target, static_cast<int>(tiles.size()), static_cast<int>(tiles[0].size()),
-                               (widest + 1.0f) * 0.5f, tallest - TILE_SCREEN_HEIGHT, TILE_SCREEN_HEIGHT);
-    if (visible.empty())
-        return;
-    Runs runs(tiles, visible, widest, tallest);
+    Runs runs(tiles, visible, widest(), tallest());
     static std::vector<const Tile*> run;
-    static std::vector<sf::Vertex> vertices;
     int image = 0;
-    while (runs.next(image, run)) {
-        const sf::Texture& texture = images[static_cast<std::size_t>(image)];
-        const sf::Vector2f size(texture.getSize());
-        vertices.clear();
-        for (const Tile* tile : run)
-            addQuad(vertices, imageCorner(*tile, texture.getSize()), size);
-        target.draw(vertices.data(), vertices.size(), sf::Triangles, sf::RenderStates(&texture));
+    while (runs.next(image, run))
+        drawRun(target, image, run);
+}
+
+void TileBatch::drawWalls(sf::RenderTarget& target, float upTo)
+{
+    // The walls due, in runs of one image: a wall goes ahead of earlier ones still waiting
+    // only when it overlaps none of them, so every pair that meets keeps its order.
+    std::size_t end = next;
+    while (end < walls.size() && walls[end]->depth() <= upTo)
+        ++end;
+    static std::vector<const Tile*> run;
+    static std::vector<sf::FloatRect> waiting;
+    while (next < end) {
+        const int image = walls[next]->shownImage();
+        run.clear();
+        waiting.clear();
+        std::size_t kept = next;
+        for (std::size_t k = next; k < end; ++k) {
+            const Tile* wall = walls[k];
+            const sf::FloatRect box = imageBox(*wall);
+            const bool blocked = std::any_of(waiting.begin(), waiting.end(),
+                                             [&](const sf::FloatRect& w) { return overlap(w, box); });
+            if (wall->shownImage() == image && !blocked) {
+                run.push_back(wall);
+            } else {
+                waiting.push_back(box);
+                walls[kept++] = wall;
+            }
+        }
+        drawRun(target, image, run);
+        // Those left wait for the next run, in their order.
+        std::move_backward(walls.begin() + static_cast<std::ptrdiff_t>(next), walls.begin() + static_cast<std::ptrdiff_t>(kept),
+                           walls.begin() + static_cast<std::ptrdiff_t>(end));
+        next = end - (kept - next);
     }
 }

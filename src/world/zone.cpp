@@ -1,22 +1,21 @@
 #include "world/zone.h"
 
-#include "core/atomicfile.h"
 #include "world/entity.h"
 #include "world/levelfolder.h"
 #include "core/globals.h"
+#include "core/safefile.h"
 #include "world/resourcemanager.h"
 #include "world/tilebatch.h"
 #include "world/visibletiles.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
 
 const std::string Zone::LEVEL_DIR = "resources/lvl/";
+const std::string Zone::FILE_EXTENSION = ".zn";
 
 namespace {
 
@@ -24,29 +23,8 @@ const char* MSG_NO_ID = "Cannot save Zone until valid id is set! (id >= 0)";
 const char* MSG_CANNOT_CREATE = "%s!\n\tCould not create file!: %s\n";
 const char* MSG_CREATED = "Successfully created file: %s !\n";
 const char* MSG_LOAD_ERROR = "Error loading level: %s!\n";
-const char* MSG_REASON = "\t%s\n";
+const char* MSG_LOAD_REFUSED = "Error loading level: %s! (%s)\n";
 const char* MSG_MISSING_IMAGES = "%d tiles of %s name tile images that are not loaded; image 0 stands in\n";
-
-// False when there is nothing to read; why is then empty for a missing file.
-bool readWholeFile(const std::string& file, std::string& bytes, std::string& why)
-{
-    std::ifstream in(file, std::ios::binary);
-    if (!in.is_open())
-        return false;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || size > zonefile::MAX_FILE_BYTES) {
-        why = "the file is too large to be a zone";
-        return false;
-    }
-    in.seekg(0, std::ios::beg);
-    bytes.assign(static_cast<std::size_t>(size), '\0');
-    if (size > 0 && !in.read(&bytes[0], size)) {
-        why = "the file cannot be read";
-        return false;
-    }
-    return true;
-}
 
 void buildTiles(const zonefile::ZoneData& data, std::vector<std::vector<Tile>>& grid)
 {
@@ -130,16 +108,27 @@ bool Zone::resize(int w, int h)
 
 void Zone::draw(sf::RenderTarget& target, bool debug)
 {
-    TileBatch::draw(tiles, target);
-    EntityManager::draw(target, debug);
+    TileBatch batch(tiles, target);
+    batch.drawGround(target);
+    EntityManager::draw(target, debug, [&](float depth) { batch.drawWalls(target, depth); });
 }
 
 void Zone::drawAll(sf::RenderTarget& target, bool debug)
 {
+    std::vector<Tile*> walls;
     for (auto& column : tiles)
-        for (auto& tile : column)
-            tile.draw(target);
-    EntityManager::drawAll(target, debug);
+        for (auto& tile : column) {
+            if (tile.isWallBlock())
+                walls.push_back(&tile);
+            else
+                tile.draw(target);
+        }
+    std::sort(walls.begin(), walls.end(), TileBatch::wallBefore);
+    std::size_t next = 0;
+    EntityManager::drawAll(target, debug, [&](float depth) {
+        for (; next < walls.size() && walls[next]->depth() <= depth; ++next)
+            walls[next]->draw(target);
+    });
 }
 
 void Zone::drawInfo(sf::RenderTarget& target)
@@ -165,7 +154,7 @@ sf::Vector2f Zone::findLinkIn(int fromId) const
 
 std::string Zone::fileName(int zoneId)
 {
-    return LEVEL_DIR + std::to_string(zoneId) + ".zn";
+    return LEVEL_DIR + std::to_string(zoneId) + FILE_EXTENSION;
 }
 
 bool Zone::save()
@@ -179,9 +168,9 @@ bool Zone::save()
 
     struct stat info;
     const bool existed = ::stat(file.c_str(), &info) == 0;
-    int error = 0;
-    if (!writeFileAtomically(file, bytes, error)) {
-        std::printf(MSG_CANNOT_CREATE, std::strerror(error), file.c_str());
+    std::string why;
+    if (!safefile::write(file, bytes, why)) {
+        std::printf(MSG_CANNOT_CREATE, why.c_str(), file.c_str());
         return false;
     }
     if (!existed)
@@ -206,20 +195,25 @@ zonefile::ZoneData Zone::data() const
     return d;
 }
 
-Player* Zone::load(int zoneId, bool* loaded)
+Player* Zone::load(int zoneId, bool* loaded, std::string* refusal)
 {
     const std::string file = LevelFolder::readPath(zoneId);
     std::string bytes;
     std::string why;
     zonefile::ZoneData data;
-    const bool accepted = readWholeFile(file, bytes, why) && zonefile::decode(bytes, data, why)
+    const safefile::Found found = safefile::read(file, bytes, why, zonefile::MAX_FILE_BYTES);
+    const bool accepted = found == safefile::Found::FILE && zonefile::decode(bytes, data, why)
                        && canBuild(data.entities, why);
     if (loaded != nullptr)
         *loaded = accepted;
     if (!accepted) {
-        std::printf(MSG_LOAD_ERROR, file.c_str());
-        if (!why.empty())
-            std::printf(MSG_REASON, why.c_str());
+        // Nothing there at all needs no reason; anything else says what it is or why not.
+        if (found == safefile::Found::MISSING)
+            std::printf(MSG_LOAD_ERROR, file.c_str());
+        else
+            std::printf(MSG_LOAD_REFUSED, file.c_str(), why.c_str());
+        if (refusal != nullptr)
+            *refusal = file + ": " + why;
         return nullptr;
     }
     const int missingImages = countMissingImages(data);
@@ -240,7 +234,10 @@ bool Zone::loadBytes(const std::string& bytes, std::string& why)
 
 bool Zone::readFile(const std::string& file, std::string& bytes, std::string& why)
 {
-    return readWholeFile(file, bytes, why);
+    const safefile::Found found = safefile::read(file, bytes, why, zonefile::MAX_FILE_BYTES);
+    if (found == safefile::Found::MISSING)
+        why.clear();
+    return found == safefile::Found::FILE;
 }
 
 Player* Zone::adopt(const zonefile::ZoneData& data)

@@ -11,6 +11,7 @@
 class Zone : public EntityManager {
 public:
     static const std::string LEVEL_DIR;
+    static const std::string FILE_EXTENSION;
     static constexpr int MAX_SIDE = zonefile::MAX_SIDE;
     static constexpr int MAX_TILES = zonefile::MAX_TILES;
 
@@ -55,8 +56,9 @@ public:
     bool save();
     using EntityManager::load;
     // All or nothing: a refused file leaves the zone as it was and returns null. A file
-    // without a player returns null too; loaded, when given, tells the two apart.
-    Player* load(int zoneId, bool* loaded = nullptr);
+    // without a player returns null too; loaded, when given, tells the two apart, and
+    // refusal gets the file and why it was refused. Only regular files are opened.
+    Player* load(int zoneId, bool* loaded = nullptr, std::string* refusal = nullptr);
     // The same from bytes in memory, silently: false with why, and the zone as it was.
     bool loadBytes(const std::string& bytes, std::string& why);
     // False when there is nothing to read; why is then empty for a missing file.

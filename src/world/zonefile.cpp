@@ -16,6 +16,18 @@ const std::size_t ENTITY_MIN = 20;
 const std::size_t EVENT_MIN = 20;
 const std::size_t LINE_MIN = 12;
 
+// What the texts are called in the reasons for refusing them.
+const char* const NAME = "the zone name";
+const char* const LINE = "a dialog line";
+
+bool checkLength(const std::string& text, std::size_t most, const char* what, std::string& why)
+{
+    if (text.size() <= most)
+        return true;
+    why = tooLong(what, static_cast<long long>(text.size()), most);
+    return false;
+}
+
 bool decodeEvent(ByteChecker& c, Event& event)
 {
     int32_t lineCount = 0;
@@ -26,11 +38,8 @@ bool decodeEvent(ByteChecker& c, Event& event)
     event.dialogLines.resize(static_cast<std::size_t>(lineCount));
     for (DialogLine& line : event.dialogLines) {
         int32_t portraitId = 0, portraitPos = 0;
-        if (!c.string(line.text, "a dialog line"))
+        if (!c.string(line.text, LINE, MAX_TEXT))
             return false;
-        std::string why;
-        if (!checkDialogText(line.text, why))
-            return c.fail(why);
         if (!c.int32(portraitId, "a dialog line") || !c.int32(portraitPos, "a dialog line"))
             return false;
         line.portraitId = portraitId;
@@ -136,13 +145,9 @@ bool validPlace(const EntityRecord& e)
         && std::fabs(e.y) <= MAX_COORDINATE && std::isfinite(e.radius) && e.radius >= 0 && e.radius <= MAX_RADIUS;
 }
 
-bool checkDialogText(const std::string& text, std::string& why)
-{
-    if (text.size() <= MAX_TEXT)
-        return true;
-    why = "a dialog line is " + std::to_string(text.size()) + " bytes long, more than " + std::to_string(MAX_TEXT);
-    return false;
-}
+bool checkDialogText(const std::string& text, std::string& why) { return checkLength(text, MAX_TEXT, LINE, why); }
+
+bool checkName(const std::string& name, std::string& why) { return checkLength(name, MAX_NAME, NAME, why); }
 
 int32_t finalId(const EntityRecord& e) { return e.type == KindTypes::TYPE_PLAYER ? 0 : e.id; }
 
@@ -151,7 +156,7 @@ bool decode(const std::string& bytes, ZoneData& zone, std::string& why, std::siz
     ByteChecker c(bytes);
     ZoneData z;
     std::size_t failedAt = 0;
-    bool ok = c.int32(z.id, "the header") && c.string(z.name, "the zone name") && c.int32(z.width, "the header")
+    bool ok = c.int32(z.id, "the header") && c.string(z.name, NAME, MAX_NAME) && c.int32(z.width, "the header")
            && c.int32(z.height, "the header");
     if (ok && !validSize(z.width, z.height))
         ok = c.fail("impossible size " + std::to_string(z.width) + " x " + std::to_string(z.height));

@@ -26,10 +26,13 @@ constexpr int MAX_TILES = 1024 * 1024;
 constexpr int MAX_ENTITIES = 16777215;
 // Longest dialog line, in bytes.
 constexpr std::size_t MAX_TEXT = 65536;
+// Longest zone name, in bytes: real names are a few words, and the editor shows it every frame.
+constexpr std::size_t MAX_NAME = 256;
 // Loaded geometry must stay in a range the simulation can handle.
 constexpr float MAX_COORDINATE = 1.0e6f;
 constexpr float MAX_RADIUS = 4096.0f;
-// Far beyond any real level; a bigger file is not read into memory at all.
+// The largest zone file accepted, far beyond any real level (the largest grid alone is
+// 12 MB); a bigger file is refused before any of it is read.
 constexpr long long MAX_FILE_BYTES = 256LL * 1024 * 1024;
 
 struct TileRecord {
@@ -82,6 +85,8 @@ bool validId(long long id);
 bool validPlace(const EntityRecord& e);
 // False with a reason for a dialog line longer than MAX_TEXT.
 bool checkDialogText(const std::string& text, std::string& why);
+// False with a reason for a zone name longer than MAX_NAME.
+bool checkName(const std::string& name, std::string& why);
 // The id an entity gets in the game: the player's is always 0.
 int32_t finalId(const EntityRecord& e);
 

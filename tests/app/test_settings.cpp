@@ -93,6 +93,11 @@ TEST(SettingsFile, BadFilesGiveDefaultsForWhatIsBadAndOneLineAndKeepWhatIsValid)
     fs::create_directory(path); // not a file at all
     EXPECT_EQ(loadFrom(path, output), Settings());
     EXPECT_NE(output.find("cannot read"), std::string::npos);
+    testsupport::placeHostile(path, testsupport::Hostile::FIFO); // once blocked start-up for ever
+    testsupport::FifoRescue rescue(path, 5.0);
+    EXPECT_EQ(loadFrom(path, output), Settings());
+    EXPECT_NE(output.find("(a FIFO, not a file)"), std::string::npos) << output;
+    EXPECT_FALSE(rescue.rescued()) << "the load blocked on the FIFO";
     fs::remove_all(dir);
 }
 
@@ -216,6 +221,15 @@ TEST(LevelFolder, ReadOnlyResourcesSendSavesToTheUsersFolderReadFirstAndTheEdito
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(reread.width, 5) << "the game reads the user's zone first";
     EXPECT_EQ(Zone(7, 3, 3, nullptr).width, 3);
+    // Start-up clears what killed saves left where saves go; a broken copy of the player's
+    // is named by the load rather than quietly passed over for the shipped one.
+    const std::string leftover = user + "7.zn.tmp.Ab3x9Q";
+    std::ofstream(leftover) << "left by a killed save";
+    LevelFolder::removeLeftoverSaves();
+    EXPECT_FALSE(fs::exists(leftover));
+    fs::remove(user + "7.zn");
+    fs::create_symlink("gone.zn", user + "7.zn");
+    EXPECT_EQ(LevelFolder::readPath(7), user + "7.zn");
     LevelFolder::choose(true, "");
     fs::remove(Zone::fileName(7));
     fs::remove_all(fs::path(user).parent_path().parent_path());

@@ -77,6 +77,9 @@ TEST_F(EditorCommandTest, ZoneCommandsAndTheirMessages)
     EXPECT_EQ(editor->currZone->getHeight(), 15);
     EXPECT_EQ(run("note \"Corner shop\""), Lines{"Zone name set to \"Corner shop\"."});
     EXPECT_EQ(editor->currZone->name, "Corner shop");
+    // No load would take a longer name back.
+    EXPECT_EQ(run("note " + std::string(zonefile::MAX_NAME + 1, 'n')), Lines{"Zone name too long! At most 256 characters."});
+    EXPECT_EQ(editor->currZone->name, "Corner shop");
     EXPECT_EQ(run("link 5"), Lines{"No tile selected! Click one in tile properties mode (2) first."});
     selectTile(2, 1);
     EXPECT_EQ(run("link 5"), Lines{"Linked selected tile to Zone 5!"});
@@ -124,13 +127,14 @@ TEST_F(EditorCommandTest, ResizeAndLoadDropSelectionsAndFailedLoadsChangeNothing
     run("trigger 10");
     const Lines asked{"Unsaved changes to zone -1. Save first? y = save, n = discard, Escape = stay"};
     EXPECT_EQ(run("load 987"), asked);
-    EXPECT_EQ(answer(sf::Keyboard::N), Lines{"Failed to load zone 987!"});
+    EXPECT_EQ(answer(sf::Keyboard::N), Lines{"Failed to load zone 987! (resources/lvl/987.zn: No such file or directory)"});
     {
         std::ofstream damaged("resources/lvl/653.zn", std::ios::binary);
         damaged << "not a zone at all";
     }
     EXPECT_EQ(run("load 653"), asked);
-    EXPECT_EQ(answer(sf::Keyboard::N), Lines{"Failed to load zone 653!"});
+    EXPECT_EQ(answer(sf::Keyboard::N), Lines{"Failed to load zone 653! (resources/lvl/653.zn: the zone name is "
+                                             "1870274657 bytes long, more than 256)"});
     std::remove("resources/lvl/653.zn");
     EXPECT_EQ(editor->currZone->getWidth(), 3);
     EXPECT_EQ(editor->currZone->entities.size(), 1u);

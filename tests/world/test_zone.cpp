@@ -1,10 +1,17 @@
 #include "world/zone.h"
 
+#include "characters/malepedestrian.h"
+#include "charscene.h"
+#include "world/resourcemanager.h"
 #include "world/tile.h"
+#include "world/tilecover.h"
 #include "worldprobe.h"
 
+#include <SFML/Graphics/Image.hpp>
+#include <SFML/Graphics/RenderTexture.hpp>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 
 namespace {
@@ -107,4 +114,63 @@ TEST_F(ZoneGridTest, FindLinkInTakesSmallestColumnThenRow)
     EXPECT_EQ(zone.findLinkIn(9), sf::Vector2f(-1, -1));
 }
 
+// The game's own paving around a brick wall block at (2, 2), with a pedestrian standing
+// where given (or nobody), drawn the fast way or the plain one.
+sf::Image wallScene(const sf::Vector2f* standing, bool plain)
+{
+    static sf::RenderTexture target;
+    if (target.getSize().x == 0)
+        target.create(400, 400);
+    Zone zone(0, 5, 5, nullptr);
+    for (int x = 0; x < 5; ++x)
+        for (int y = 0; y < 5; ++y)
+            zone.getTile(x, y)->setTexture(3);
+    zone.getTile(2, 2)->setType(TILE_WALL);
+    zone.getTile(2, 2)->setTexture(8);
+    if (standing != nullptr)
+        charscene::place(zone, new MalePedestrian(&zone), *standing);
+    target.setView(sf::View(sf::Vector2f(0, 128), sf::Vector2f(400, 400)));
+    target.clear();
+    if (plain)
+        zone.drawAll(target, false);
+    else
+        zone.draw(target, false);
+    target.display();
+    return target.getTexture().copyToImage();
+}
+
+TEST(ZoneDrawingTest, AWallBlockHidesWhoStandsBehindItAndNotWhoStandsInFront)
+{
+    testsupport::loadRepoResources();
+    const sf::Image wall = ResourceManager::tileTextures[8].copyToImage();
+    ASSERT_EQ(wall.getSize(), sf::Vector2u(128, 160));
+    const sf::Vector2f behind = charscene::tileCentre(1, 1), inFront = charscene::tileCentre(3, 3);
+    const sf::Image empty = wallScene(nullptr, false);
+    // The wall's image starts at (-64, 32) on the screen plane, (136, 104) in the picture.
+    auto wallPixelsChanged = [&](const sf::Image& shot) {
+        int changed = 0;
+        for (unsigned v = 0; v < wall.getSize().y; ++v)
+            for (unsigned u = 0; u < wall.getSize().x; ++u)
+                if (wall.getPixel(u, v).a == 255 && shot.getPixel(136 + u, 104 + v) != empty.getPixel(136 + u, 104 + v))
+                    ++changed;
+        return changed;
+    };
+    auto anyChange = [&](const sf::Image& shot) {
+        return std::memcmp(shot.getPixelsPtr(), empty.getPixelsPtr(), 400 * 400 * 4) != 0;
+    };
+    for (bool plain : {false, true}) {
+        SCOPED_TRACE(plain ? "plain" : "fast");
+        const sf::Image back = wallScene(&behind, plain), front = wallScene(&inFront, plain);
+        // Behind: his head shows over the wall's top, the rest of him not at all.
+        EXPECT_TRUE(anyChange(back));
+        EXPECT_EQ(wallPixelsChanged(back), 0);
+        EXPECT_GT(wallPixelsChanged(front), 1000);
+    }
+    EXPECT_EQ(0, std::memcmp(wallScene(&behind, true).getPixelsPtr(), wallScene(&behind, false).getPixelsPtr(), 400 * 400 * 4));
+    // The game's brick block hides the paving straight behind it, so that is never painted.
+    for (int block : {8, 9, 10})
+        EXPECT_TRUE(TileCover::hides(block, 3, 1)) << block;
+}
+
 } // namespace
+

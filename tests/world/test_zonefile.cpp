@@ -225,8 +225,8 @@ protected:
     {
         std::string out;
         EXPECT_EQ(loadBytes(keep, bytes, out), nullptr) << label;
-        EXPECT_EQ(out.rfind("Error loading level: resources/lvl/900.zn!\n", 0), 0u) << label << ": " << out;
-        EXPECT_EQ(countLines(out), 2u) << label << ": " << out;
+        EXPECT_EQ(out.rfind("Error loading level: resources/lvl/900.zn! (", 0), 0u) << label << ": " << out;
+        EXPECT_EQ(countLines(out), 1u) << label << ": " << out;
         EXPECT_EQ(keep.id, 42) << label;
         EXPECT_EQ(keep.name, "keep") << label;
         EXPECT_EQ(keep.getWidth(), 3) << label;
@@ -317,6 +317,18 @@ TEST_F(CorruptZoneFileTest, DialogLineOverTheLimitRefusesTheFileAndOneAtItLoadsW
     fs::remove(Zone::fileName(1));
 }
 
+// A 16 MB name once made every editor frame take seconds.
+TEST_F(CorruptZoneFileTest, NameOverTheLimitIsRefusedAndOneAtItLoads)
+{
+    const std::string atLimit(zonefile::MAX_NAME, 'n');
+    std::string out;
+    loadBytes(keep, Bytes().header(1, atLimit + "n", 1, 1).i32(0).data, out);
+    EXPECT_EQ(out, "Error loading level: resources/lvl/900.zn! (the zone name is 257 bytes long, more than 256)\n");
+    expectRefused(Bytes().i32(1).i32(16 << 20).data + std::string(16 << 20, 'n'), "a 16 MB name");
+    ASSERT_EQ(loadBytes(keep, Bytes().header(1, atLimit, 1, 1).i32(0).data, out), nullptr);
+    EXPECT_EQ(keep.name, atLimit);
+}
+
 // Event types beyond dialog and walk mean nothing yet; a file holding them keeps them.
 TEST_F(ZoneFileTest, UnknownEventTypesLoadAndSaveByteForByte)
 {
@@ -381,16 +393,14 @@ TEST_F(ZoneFileTest, FirstSaveReportsTheNewFileAndAShrunkZoneLeavesNoStaleBytes)
 TEST_F(ZoneFileTest, FailedSavesSayWhyAndLeaveTheOldFileUntouched)
 {
     Zone zone(FILE_ID, 2, 2, nullptr);
-    const std::string old = saveBytes(zone);
-    // A directory where the temporary file would go makes the write fail.
-    fs::create_directory(Zone::fileName(FILE_ID) + ".tmp");
-    zone.name = "changed";
+    // A directory where the level is: it stays, and the save says what is in the way.
+    fs::create_directory(Zone::fileName(FILE_ID));
     testing::internal::CaptureStdout();
     EXPECT_FALSE(zone.save());
     const std::string out = testing::internal::GetCapturedStdout();
-    fs::remove(Zone::fileName(FILE_ID) + ".tmp");
-    EXPECT_NE(out.find("Could not create file!: resources/lvl/900.zn"), std::string::npos) << out;
-    EXPECT_EQ(readFile(Zone::fileName(FILE_ID)), old);
+    EXPECT_TRUE(fs::is_directory(Zone::fileName(FILE_ID)));
+    fs::remove(Zone::fileName(FILE_ID));
+    EXPECT_EQ(out, "a directory, not a file!\n\tCould not create file!: resources/lvl/900.zn\n");
 
     // A plain file stands where the level folder would be made.
     const std::string dir = testsupport::makeTempDir();

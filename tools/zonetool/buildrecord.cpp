@@ -1,5 +1,7 @@
 #include "buildrecord.h"
 
+#include "core/safefile.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -42,17 +44,13 @@ void BuildRecord::note(const std::string& file, const std::string& bytes) { buil
 
 bool BuildRecord::save() const
 {
-    const std::string temp = path + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::trunc);
-        out << "# What zonetool last built into each level; make levels reads it before writing.\n";
-        for (const auto& entry : built) {
-            char hex[17];
-            std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(entry.second));
-            out << entry.first << ' ' << hex << '\n';
-        }
-        if (!out.flush())
-            return false;
+    std::ostringstream out;
+    out << "# What zonetool last built into each level; make levels reads it before writing.\n";
+    for (const auto& entry : built) {
+        char hex[17];
+        std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(entry.second));
+        out << entry.first << ' ' << hex << '\n';
     }
-    return std::rename(temp.c_str(), path.c_str()) == 0;
+    std::string why;
+    return safefile::write(path, out.str(), why);
 }

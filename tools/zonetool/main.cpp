@@ -10,10 +10,11 @@
 #include "zonefair.h"
 #include "zonetext.h"
 
+#include "core/safefile.h"
+#include "world/zonefile.h"
+
 #include <cstdio>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,24 +25,21 @@ const char* USAGE =
     "       zonetool build FILE.txt -o FILE.zn [--record RECORD [--force]]\n"
     "       zonetool check [--tiles DIR] FILE.zn [FILE.zn ...]\n";
 
+// Sources and zones alike: nothing larger than the largest zone file is worth reading.
 bool readFile(const std::string& path, std::string& bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream all;
-    all << in.rdbuf();
-    bytes = all.str();
-    return true;
+    std::string why;
+    if (safefile::read(path, bytes, why, zonefile::MAX_FILE_BYTES) == safefile::Found::FILE)
+        return true;
+    std::fprintf(stderr, "%s: cannot be read (%s)\n", path.c_str(), why.c_str());
+    return false;
 }
 
 bool loadZone(const std::string& path, zonetext::ZoneData& zone)
 {
     std::string bytes, why;
-    if (!readFile(path, bytes)) {
-        std::fprintf(stderr, "%s: cannot be read\n", path.c_str());
+    if (!readFile(path, bytes))
         return false;
-    }
     if (!zonetext::decode(bytes, zone, why)) {
         std::fprintf(stderr, "%s: %s\n", path.c_str(), why.c_str());
         return false;
@@ -64,10 +62,8 @@ const char* MSG_CHANGED = "%s: changed since %s built it (saved from the editor?
 int build(const std::string& source, const std::string& target, const std::string& recordPath, bool force)
 {
     std::string text, why;
-    if (!readFile(source, text)) {
-        std::fprintf(stderr, "%s: cannot be read\n", source.c_str());
+    if (!readFile(source, text))
         return 1;
-    }
     zonetext::ZoneData zone;
     if (!zonetext::fromText(text, zone, why)) {
         std::fprintf(stderr, "%s:%s\n", source.c_str(), why.c_str());
@@ -75,25 +71,15 @@ int build(const std::string& source, const std::string& target, const std::strin
     }
     const std::string bytes = zonetext::encode(zone);
     BuildRecord record(recordPath);
-    std::string old;
-    if (!recordPath.empty() && !force && readFile(target, old) && !record.unchangedSinceBuilt(target, old, bytes)) {
+    std::string old, ignored;
+    if (!recordPath.empty() && !force
+        && safefile::read(target, old, ignored, zonefile::MAX_FILE_BYTES) == safefile::Found::FILE
+        && !record.unchangedSinceBuilt(target, old, bytes)) {
         std::fprintf(stderr, MSG_CHANGED, target.c_str(), source.c_str(), target.c_str(), source.c_str());
         return 3;
     }
-    // Beside the target first, so a failed write leaves the old file whole.
-    const std::string temp = target + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << bytes;
-        if (!out.flush()) {
-            std::fprintf(stderr, "%s: cannot be written\n", target.c_str());
-            std::remove(temp.c_str());
-            return 1;
-        }
-    }
-    if (std::rename(temp.c_str(), target.c_str()) != 0) {
-        std::fprintf(stderr, "%s: cannot be written\n", target.c_str());
-        std::remove(temp.c_str());
+    if (!safefile::write(target, bytes, why)) {
+        std::fprintf(stderr, "%s: cannot be written (%s)\n", target.c_str(), why.c_str());
         return 1;
     }
     if (recordPath.empty())

@@ -1,6 +1,7 @@
 #include "zonetext.h"
 
 #include "core/grid.h"
+#include "core/safefile.h"
 #include "world/kinds.h"
 #include "world/zonefile.h"
 
@@ -11,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -456,7 +456,7 @@ private:
         if (key == "zone")
             return f.integer(zone.id, "the zone id", why) && f.end(why) && (seenZone = true);
         if (key == "name")
-            return f.string(zone.name, why) && f.end(why);
+            return f.string(zone.name, why) && f.end(why) && zonefile::checkName(zone.name, why);
         if (key == "size") {
             int32_t w = 0, h = 0;
             if (!f.integer(w, "the width", why) || !f.integer(h, "the height", why) || !f.end(why))
@@ -834,8 +834,10 @@ std::vector<std::string> checkLinks(const std::vector<NamedZone>& zones)
 
 int countTileImages(const std::string& dir)
 {
+    // As the game counts them: the first number that is not a readable file ends the list.
     int n = 0;
-    while (std::ifstream(dir + "/" + std::to_string(n) + ".png").good())
+    std::string why;
+    while (safefile::check(dir + "/" + std::to_string(n) + ".png", why) == safefile::Found::FILE)
         ++n;
     return n;
 }

@@ -1,0 +1,138 @@
+// Files that may be anything, in a scratch folder: what a write may never go through, and
+// what a read must refuse without blocking or reading it whole.
+
+#include "core/safefile.h"
+#include "testsupport.h"
+#include "world/zonefile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class SafeFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { dir = testsupport::makeTempDir(); }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string at(const std::string& name) const { return dir + "/" + name; }
+
+    static std::string bytesOf(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream out;
+        out << in.rdbuf();
+        return out.str();
+    }
+    static void put(const std::string& path, const std::string& bytes)
+    {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    std::set<std::string> names() const
+    {
+        std::set<std::string> all;
+        for (const auto& entry : fs::directory_iterator(dir))
+            all.insert(entry.path().filename().string());
+        return all;
+    }
+    bool write(const std::string& name, const std::string& bytes)
+    {
+        std::string why;
+        const bool ok = safefile::write(at(name), bytes, why);
+        EXPECT_TRUE(ok) << why;
+        return ok;
+    }
+
+    std::string dir;
+};
+
+TEST_F(SafeFileTest, StaleTemporariesAreNeverWrittenThroughAndAreRemoved)
+{
+    put(at("0.zn"), "zone 0");
+    put(at("5.zn"), "old 5");
+    // What killed saves left: links into another level, plain files, under old and new names.
+    fs::create_symlink("0.zn", at("5.zn.tmp"));
+    fs::create_symlink("0.zn", at("5.zn.tmp.Ab3x9Q"));
+    put(at("5.zn.tmp.q1w2e3"), std::string(1000, 'k'));
+    // Not ours, or not a leftover: kept.
+    fs::create_directory(at("6.zn.tmp"));
+    put(at("5.zn.tmp.toolong7"), "x");
+    put(at("notes.tmp"), "x");
+
+    ASSERT_TRUE(write("5.zn", "new 5"));
+    EXPECT_EQ(bytesOf(at("0.zn")), "zone 0");
+    EXPECT_EQ(bytesOf(at("5.zn")), "new 5");
+    EXPECT_EQ(names(), (std::set<std::string>{"0.zn", "5.zn", "6.zn.tmp", "5.zn.tmp.toolong7", "notes.tmp"}));
+
+    // At start-up: the leftovers of every level, not only of the one saved.
+    put(at("7.zn.tmp"), "x");
+    put(at("8.zn.tmp.ZZZZZZ"), "x");
+    put(at("9.png.tmp.ZZZZZZ"), "x");
+    safefile::removeLeftovers(dir, ".zn");
+    EXPECT_EQ(names(),
+              (std::set<std::string>{"0.zn", "5.zn", "6.zn.tmp", "5.zn.tmp.toolong7", "notes.tmp", "9.png.tmp.ZZZZZZ"}));
+}
+
+TEST_F(SafeFileTest, ALinkedLevelReplacesWhatItPointsToAndKeepsItsPermissions)
+{
+    fs::create_directory(at("real"));
+    put(at("real/5.zn"), "old");
+    ::chmod(at("real/5.zn").c_str(), 0640);
+    fs::create_symlink("real/5.zn", at("5.zn"));
+
+    ASSERT_TRUE(write("5.zn", "new"));
+    EXPECT_TRUE(fs::is_symlink(at("5.zn")));
+    EXPECT_EQ(bytesOf(at("real/5.zn")), "new");
+    struct stat info;
+    ASSERT_EQ(::stat(at("real/5.zn").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(names(), (std::set<std::string>{"5.zn", "real"}));
+
+    // A new file gets what the process would give any file it creates.
+    const mode_t mask = ::umask(022);
+    ASSERT_TRUE(write("fresh.zn", "new"));
+    ::umask(mask);
+    ASSERT_EQ(::stat(at("fresh.zn").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
+
+    // Nothing to replace and nowhere sensible to create it: refused, nothing made.
+    fs::create_symlink("gone/5.zn", at("dangling.zn"));
+    std::string why;
+    EXPECT_FALSE(safefile::write(at("dangling.zn"), "new", why));
+    EXPECT_EQ(why, "a link to a missing file");
+    EXPECT_FALSE(fs::exists(at("gone")));
+}
+
+TEST_F(SafeFileTest, ReadsRefuseAnythingButARegularFileWithinTheLimitWithoutBlocking)
+{
+    for (const testsupport::HostileCase& c : testsupport::HOSTILE_CASES) {
+        SCOPED_TRACE(c.reason);
+        const std::string path = at("0.zn");
+        testsupport::placeHostile(path, c.kind);
+        testsupport::FifoRescue rescue(path, 5.0);
+        const safefile::Found refused =
+            c.kind == testsupport::Hostile::OVERSIZED ? safefile::Found::TOO_LARGE : safefile::Found::REFUSED;
+        std::string bytes = "kept", why;
+        EXPECT_EQ(safefile::read(path, bytes, why, zonefile::MAX_FILE_BYTES), refused);
+        EXPECT_EQ(why, c.reason);
+        EXPECT_EQ(bytes, "kept");
+        EXPECT_EQ(safefile::check(path, why, zonefile::MAX_FILE_BYTES), refused);
+        EXPECT_FALSE(rescue.rescued()) << "the read blocked";
+    }
+    std::string bytes, why;
+    EXPECT_EQ(safefile::read(at("missing.zn"), bytes, why), safefile::Found::MISSING);
+    EXPECT_EQ(why, "No such file or directory");
+    put(at("edge.zn"), "12345");
+    EXPECT_EQ(safefile::read(at("edge.zn"), bytes, why, 5), safefile::Found::FILE);
+    EXPECT_EQ(bytes, "12345");
+    EXPECT_EQ(safefile::read(at("edge.zn"), bytes, why, 4), safefile::Found::TOO_LARGE);
+}
+
+} // namespace
