@@ -525,6 +525,13 @@ protected:
         return status;
     }
 
+    // Gives the window the focus, or takes it from every window with None.
+    static void focus(Display* x, Window w)
+    {
+        XSetInputFocus(x, w, RevertToNone, CurrentTime);
+        XSync(x, False);
+    }
+
     std::vector<std::string> dirs;
 };
 
@@ -536,15 +543,13 @@ TEST_F(GameBinaryFaultTest, CloseWhileUnfocusedEndsTheGameWhichIdlesMeanwhile)
     const Window w = waitForGameWindow(game, START_SECONDS);
     ASSERT_NE(w, 0u) << game.output();
 
-    XSetInputFocus(x, w, RevertToNone, CurrentTime);
-    XSync(x, False);
+    focus(x, w);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const double focusedStart = game.cpuSeconds();
     std::this_thread::sleep_for(std::chrono::seconds(1));
     const double focused = game.cpuSeconds() - focusedStart;
 
-    XSetInputFocus(x, None, RevertToNone, CurrentTime);
-    XSync(x, False);
+    focus(x, None);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const double idleStart = game.cpuSeconds();
     std::this_thread::sleep_for(std::chrono::seconds(1));
@@ -592,11 +597,9 @@ TEST_F(GameBinaryFaultTest, UncoveredWhileUnfocusedShowsItsPictureAgain)
     game.start(tree());
     const Window w = waitForGameWindow(game, START_SECONDS);
     ASSERT_NE(w, 0u) << game.output();
-    XSetInputFocus(x, w, RevertToNone, CurrentTime);
-    XSync(x, False);
+    focus(x, w);
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    XSetInputFocus(x, None, RevertToNone, CurrentTime);
-    XSync(x, False);
+    focus(x, None);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const std::string before = windowPixels(x, w);
 
