@@ -18,8 +18,9 @@ struct Cover {
 
 Cover& cover()
 {
-    static Cover c;
-    return c;
+    // Never destroyed: resources may be unloaded from an exit handler, after the statics.
+    static Cover* const c = new Cover;
+    return *c;
 }
 
 std::vector<std::pair<const sf::Texture*, unsigned>> identities(const std::vector<sf::Texture>& images)
