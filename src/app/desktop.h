@@ -49,6 +49,7 @@ public:
     bool isFullscreen() const { return fullscreen; }
     const SoundControl& getSound() const { return sound; }
     const Screen& getScreen() const { return screen; }
+    Screen& getScreen() { return screen; }
 
 private:
     void drawGauge();

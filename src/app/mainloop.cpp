@@ -26,6 +26,8 @@
 const std::string WINDOW_TITLE = "MORVANE";
 
 namespace {
+// The game steps once a frame: this is its speed.
+const unsigned FRAMES_PER_SECOND = 60;
 const char* ICON_PATH = "resources/gfx/icon.png";
 
 // The icon is optional: a tree without it (the tests' small ones) shows the desktop's own.
@@ -56,7 +58,6 @@ void createWindow(sf::RenderWindow& window, const sf::VideoMode& mode, sf::Uint3
     settings.majorVersion = 2;
     settings.minorVersion = 0;
     window.create(mode, WINDOW_TITLE, style, settings);
-    window.setFramerateLimit(60);
     setIcon(window);
 }
 
@@ -172,6 +173,7 @@ int runGame(const std::string& settingsPath)
 
     sf::RenderWindow window;
     Desktop desktop(window, settings);
+    desktop.getScreen().limitFrames(FRAMES_PER_SECOND);
     desktop.watchExposure();
     if (!ResourceManager::loadResources()) {
         window.close();

@@ -14,7 +14,7 @@ class State;
 
 extern const std::string WINDOW_TITLE;
 
-// Opens the game window: 800 x 600 x 32, default style, 60 frames per second.
+// Opens the game window: 800 x 600 x 32, default style (Screen keeps the frame rate).
 void createWindow(sf::RenderWindow& window);
 // The same in another mode and style (fullscreen, a remembered size).
 void createWindow(sf::RenderWindow& window, const sf::VideoMode& mode, sf::Uint32 style);

@@ -5,14 +5,19 @@
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Sprite.hpp>
+#include <SFML/OpenGL.hpp>
+#include <SFML/System/Sleep.hpp>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 const char* MSG_NO_OFFSCREEN = "Cannot scale the picture here: it is drawn at 800 x 600 in the window's corner\n";
 } // namespace
 
-Screen::Screen(sf::RenderWindow& targetWindow)
-    : window(targetWindow), offscreenReady(false), offscreenFailed(false), picture(&targetWindow), held(nullptr)
+Screen::Screen(sf::RenderWindow& targetWindow, Scaling how)
+    : window(targetWindow), offscreenReady(false), offscreenFailed(false), picture(&targetWindow), held(nullptr),
+      scaling(how), followed(0), pixels(static_cast<std::size_t>(Letterbox::PICTURE.x) * Letterbox::PICTURE.y),
+      pixelsHeld(false), putDirectly(false)
 {
 }
 
@@ -44,20 +49,59 @@ sf::RenderTarget& Screen::beginFrame()
     return *picture;
 }
 
+bool Screen::direct()
+{
+    if (scaling != BY_PROCESSOR_WHERE_POSSIBLE || !window.isOpen())
+        return false;
+    // A window made anew (fullscreen and back) is another X window.
+    const sf::WindowHandle handle = window.getSystemHandle();
+    if (handle != followed) {
+        followed = handle;
+        windowImage.follow(handle);
+    }
+    return windowImage.isOn();
+}
+
+void Screen::readBack(sf::RenderTarget& from)
+{
+    if (!from.setActive(true))
+        return;
+    // BGRA bytes are the X server's pixels as they stand, and the renderer's cheapest read.
+    glReadPixels(0, 0, static_cast<GLsizei>(Letterbox::PICTURE.x), static_cast<GLsizei>(Letterbox::PICTURE.y), GL_BGRA,
+                 GL_UNSIGNED_BYTE, pixels.data());
+}
+
 void Screen::present()
 {
     if (!window.isOpen())
         return;
     compose();
-    window.display();
+    if (!putDirectly)
+        window.display();
+    if (frameTime != sf::Time::Zero) {
+        sf::sleep(frameTime - frameClock.getElapsedTime());
+        frameClock.restart();
+    }
+}
+
+void Screen::limitFrames(unsigned perSecond)
+{
+    frameTime = perSecond == 0 ? sf::Time::Zero : sf::seconds(1.f / static_cast<float>(perSecond));
 }
 
 void Screen::compose()
 {
-    if (window.isOpen() && isScaled()) {
-        offscreen.display();
-        fit(offscreen.getTexture());
+    putDirectly = false;
+    if (!window.isOpen() || !isScaled())
+        return;
+    offscreen.display();
+    if (direct()) {
+        readBack(offscreen);
+        putDirectly = windowImage.show(pixels.data(), window.getSize());
+        if (putDirectly)
+            return;
     }
+    fit(offscreen.getTexture());
 }
 
 void Screen::fit(const sf::Texture& shown)
@@ -76,17 +120,45 @@ void Screen::fit(const sf::Texture& shown)
 
 void Screen::hold()
 {
+    held = nullptr;
+    pixelsHeld = false;
     if (isScaled()) {
-        held = &offscreen.getTexture();
-    } else if (heldCopy.create(window.getSize().x, window.getSize().y)) {
-        heldCopy.update(window);
-        held = &heldCopy;
+        // Drawn offscreen, the last picture was read back to be shown, or is still there.
+        pixelsHeld = direct();
+        if (!pixelsHeld)
+            held = &offscreen.getTexture();
+        return;
     }
+    if (!heldCopy.create(window.getSize().x, window.getSize().y))
+        return;
+    // Copied from the window's last frame (reading the window's pixels straight back
+    // crashes the software renderer when the window has just been resized).
+    heldCopy.update(window);
+    held = &heldCopy;
+    if (!direct() || heldCopy.getSize() != Letterbox::PICTURE)
+        return;
+    // The copy comes RGBA, top row first; the processor's scaling takes BGRA, bottom first.
+    const sf::Image copy = heldCopy.copyToImage();
+    const sf::Uint8* rgba = copy.getPixelsPtr();
+    for (std::size_t y = 0; y < Letterbox::PICTURE.y; ++y) {
+        std::uint32_t* row = &pixels[(Letterbox::PICTURE.y - 1 - y) * Letterbox::PICTURE.x];
+        for (std::size_t x = 0; x < Letterbox::PICTURE.x; ++x, rgba += 4)
+            row[x] = static_cast<std::uint32_t>(rgba[3]) << 24 | static_cast<std::uint32_t>(rgba[0]) << 16 |
+                     static_cast<std::uint32_t>(rgba[1]) << 8 | rgba[2];
+    }
+    pixelsHeld = true;
 }
 
 void Screen::showHeld()
 {
-    if (!window.isOpen() || held == nullptr)
+    if (!window.isOpen())
+        return;
+    if (pixelsHeld) {
+        if (direct())
+            windowImage.show(pixels.data(), window.getSize());
+        return;
+    }
+    if (held == nullptr)
         return;
     fit(*held);
     window.display();

@@ -2,16 +2,24 @@
 // Shows the game's 800 x 600 picture in a window of any size. At exactly 800 x 600 the
 // picture is drawn straight into the window, as it always was; at any other size it is
 // drawn into an 800 x 600 offscreen texture and presented scaled, centred, between black
-// bars (see Letterbox).
+// bars (see Letterbox): read back once and put on the window by the processor where the
+// X server allows (WindowImage), else scaled by the renderer. It also keeps the frame rate.
+
+#include "app/windowimage.h"
 
 #include <SFML/Graphics/RenderTexture.hpp>
+#include <SFML/System/Clock.hpp>
 #include <SFML/Window/VideoMode.hpp>
+#include <cstdint>
+#include <vector>
 
 namespace sf { class RenderWindow; }
 
 class Screen final {
 public:
-    explicit Screen(sf::RenderWindow& targetWindow);
+    enum Scaling { BY_PROCESSOR_WHERE_POSSIBLE, BY_RENDERER };
+
+    explicit Screen(sf::RenderWindow& targetWindow, Scaling scaling = BY_PROCESSOR_WHERE_POSSIBLE);
     Screen(const Screen&) = delete;
     Screen& operator=(const Screen&) = delete;
 
@@ -20,31 +28,50 @@ public:
     sf::RenderTarget& beginFrame();
     // Puts the picture on the window: scaled between bars, or already there.
     void compose();
-    // compose, then display the window.
+    // compose, then display the window where the renderer drew into it, then wait out the
+    // rest of the frame when frames are limited.
     void present();
+    // Frames shown per second at most; 0 for as fast as they come.
+    void limitFrames(unsigned perSecond);
     // Makes the window anew in another mode (fullscreen and back), keeping the view the
     // picture is drawn with and readying the new window's renderer.
     void recreateWindow(const sf::VideoMode& mode, sf::Uint32 style);
 
-    // Keeps the picture last shown, for showHeld. Drawn offscreen it is simply not cleared;
-    // drawn into the window it is read back from the window's last frame.
+    // Keeps the picture last shown, for showHeld.
     void hold();
     // Shows the held picture again, fitted to the window's size now, without drawing anew:
     // drawing the world advances its animations.
     void showHeld();
 
     bool isScaled() const { return picture == &offscreen; }
+    // The last picture went on the window without the renderer: the window's own buffer
+    // does not hold it.
+    bool wasPutDirectly() const { return putDirectly; }
 
 private:
     sf::RenderTarget& choose();
-    // Puts a picture on the whole window, scaled between bars.
+    // Puts a picture on the whole window by the renderer, scaled between bars.
     void fit(const sf::Texture& shown);
+    // Reads the 800 x 600 picture in `from` into `pixels`.
+    void readBack(sf::RenderTarget& from);
+    // The processor's way is on for the window as it is now.
+    bool direct();
 
     sf::RenderWindow& window;
     sf::RenderTexture offscreen;
     bool offscreenReady;
     bool offscreenFailed;
     sf::RenderTarget* picture;
+    // The renderer's way: a texture of the held picture.
     sf::Texture heldCopy;
     const sf::Texture* held;
+    // The processor's way: the last picture read back, 0xAARRGGBB, bottom row first.
+    Scaling scaling;
+    WindowImage windowImage;
+    sf::WindowHandle followed;
+    std::vector<std::uint32_t> pixels;
+    bool pixelsHeld;
+    bool putDirectly;
+    sf::Time frameTime;
+    sf::Clock frameClock;
 };

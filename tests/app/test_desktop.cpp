@@ -14,6 +14,7 @@
 #include "editor/stateeditor.h"
 #include "play/stategame.h"
 #include "testsupport.h"
+#include "windowcapture.h"
 #include "world/resourcemanager.h"
 #include "world/zone.h"
 
@@ -23,6 +24,7 @@
 #include <SFML/Graphics/Texture.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -58,10 +60,7 @@ sf::Vector2i windowPixelShowing(sf::Vector2i picture, const sf::IntRect& area)
 
 sf::Image capture(const sf::RenderWindow& window)
 {
-    sf::Texture shot;
-    shot.create(window.getSize().x, window.getSize().y);
-    shot.update(window);
-    return shot.copyToImage();
+    return testsupport::captureWindow(window.getSystemHandle(), window.getSize());
 }
 
 TEST(Letterbox, ScalesByTheLargestFitCentresAndMapsBarsToTheNearestEdge)
@@ -100,6 +99,8 @@ protected:
         testsupport::loadTestResources();
         input::setSource(&script);
         desktop = std::make_unique<Desktop>(window, Settings());
+        // Wholly on the screen at the sizes below, so the server holds all its pixels.
+        window.setPosition(sf::Vector2i(0, 0));
         window.setFramerateLimit(0);
         testing::internal::CaptureStdout();
         states = createStates(&window);
@@ -255,6 +256,7 @@ TEST_F(DesktopTest, WindowResizedWhileWaitingForFocusShowsItsLastPictureWithoutD
     EXPECT_EQ(waiting.updates, 1);
     EXPECT_EQ(waiting.draws, 1); // drawing advances animations: the held picture is shown instead
     const sf::Image shown = capture(window);
+    ASSERT_EQ(shown.getSize(), sf::Vector2u(1000, 500)) << "the server gave no pixels";
     EXPECT_EQ(shown.getPixel(500, 250), sf::Color::Red);
     EXPECT_EQ(shown.getPixel(100, 250), sf::Color::Black);
     window.setSize(Letterbox::PICTURE);
@@ -280,14 +282,19 @@ TEST_F(DesktopTest, F11AndAltReturnToggleFullscreenAndBackToTheWindowedSize)
 }
 
 // The editor (a prop-filled zone, its panels and console text) drawn straight into an
-// 800 x 600 window and through the offscreen picture at other sizes: inside the bars,
-// every pixel is the one the scaled picture puts there; the bars are black. (The play
-// state's drawing advances its animations, so it cannot be drawn twice the same.)
+// 800 x 600 window and through the offscreen picture at other sizes, scaled by the
+// processor and by the renderer: as the server shows it, each pixel inside the bars is the
+// picture pixel Letterbox maps it to, exactly, and the bars are black. (The play state's
+// drawing advances its animations, so it cannot be drawn twice the same.)
 TEST(ScaledPicture, IsTheUnscaledPictureScaledPixelForPixel)
 {
     testsupport::loadRepoResources();
     sf::RenderWindow& window = testsupport::window();
     const sf::Vector2u fullSize = window.getSize();
+    const sf::Vector2i place = window.getPosition();
+    // Shown, and wholly on the 1024 x 768 screen at every size below.
+    window.setPosition(sf::Vector2i(0, 0));
+    window.setVisible(true);
     State** states = createStates(&window);
     const int current = STATE_EDITOR;
     StateEditor& editor = *static_cast<StateEditor*>(states[current]);
@@ -300,53 +307,59 @@ TEST(ScaledPicture, IsTheUnscaledPictureScaledPixelForPixel)
     editor.mode = StateEditor::MODE_ENTITY;
     editor.console.hidden = false;
     editor.console.print("help");
-    Screen screen(window);
     // The editor shows where the mouse is: keep it on the same picture pixel at every size.
     input::ScriptedSource script;
     input::setSource(&script);
-    auto drawAt = [&](sf::Vector2u size) {
+    auto drawAt = [&](Screen& screen, sf::Vector2u size) {
         window.setSize(size);
         script.setMouse(sf::Vector2i(Letterbox(size).area().left, Letterbox(size).area().top));
         // The renderer takes up the new size with the next shown frame.
         for (int pass = 0; pass < 2; ++pass) {
-            if (pass == 1)
-                window.display();
             states[current]->setTarget(&screen.beginFrame());
             states[current]->draw();
-            screen.compose();
+            screen.present();
         }
         return capture(window);
     };
-    const sf::Image reference = drawAt(Letterbox::PICTURE);
-    for (const sf::Vector2u size : {sf::Vector2u(1000, 750), sf::Vector2u(1024, 700), sf::Vector2u(900, 680)}) {
-        SCOPED_TRACE(testing::Message() << size.x << " x " << size.y);
-        const sf::Image shown = drawAt(size);
-        const sf::IntRect area = Letterbox(size).area();
-        int wrong = 0;
-        for (unsigned y = 0; y < size.y; ++y) {
-            for (unsigned x = 0; x < size.x; ++x) {
-                const sf::Color got = shown.getPixel(x, y);
-                if (!area.contains(static_cast<int>(x), static_cast<int>(y))) {
-                    wrong += got != sf::Color::Black;
-                    continue;
+    for (const Screen::Scaling scaling : {Screen::BY_PROCESSOR_WHERE_POSSIBLE, Screen::BY_RENDERER}) {
+        SCOPED_TRACE(scaling == Screen::BY_RENDERER ? "by the renderer" : "by the processor");
+        Screen screen(window, scaling);
+        const sf::Image reference = drawAt(screen, Letterbox::PICTURE);
+        ASSERT_EQ(reference.getSize(), Letterbox::PICTURE) << "the server gave no pixels";
+        for (const sf::Vector2u size : {sf::Vector2u(1000, 750), sf::Vector2u(1024, 700), sf::Vector2u(900, 680)}) {
+            SCOPED_TRACE(testing::Message() << size.x << " x " << size.y);
+            const sf::Image shown = drawAt(screen, size);
+            ASSERT_EQ(shown.getSize(), size) << "the server gave no pixels";
+            EXPECT_EQ(screen.wasPutDirectly(), scaling == Screen::BY_PROCESSOR_WHERE_POSSIBLE);
+            const Letterbox box(size);
+            int wrong = 0;
+            for (unsigned y = 0; y < size.y; ++y) {
+                for (unsigned x = 0; x < size.x; ++x) {
+                    const sf::Color got = shown.getPixel(x, y);
+                    const sf::Vector2i at(static_cast<int>(x), static_cast<int>(y));
+                    if (!box.area().contains(at)) {
+                        wrong += got != sf::Color::Black;
+                        continue;
+                    }
+                    const sf::Vector2i p = box.toPicture(at);
+                    bool match = got == reference.getPixel(static_cast<unsigned>(p.x), static_cast<unsigned>(p.y));
+                    // The renderer's sampling may take a neighbour at a seam between picture pixels.
+                    for (int dy = -1; dy <= 1 && scaling == Screen::BY_RENDERER; ++dy)
+                        for (int dx = -1; dx <= 1; ++dx)
+                            match = match || got == reference.getPixel(static_cast<unsigned>(std::clamp(p.x + dx, 0, 799)),
+                                                                       static_cast<unsigned>(std::clamp(p.y + dy, 0, 599)));
+                    wrong += !match;
                 }
-                // Pixel centres that fall on a seam between two picture pixels may take either.
-                const double u = (x - area.left + 0.5) * Letterbox::PICTURE.x / area.width;
-                const double v = (y - area.top + 0.5) * Letterbox::PICTURE.y / area.height;
-                bool match = false;
-                for (double du : {0.0, -1e-3, 1e-3})
-                    for (double dv : {0.0, -1e-3, 1e-3})
-                        match = match || got == reference.getPixel(static_cast<unsigned>(std::min(799.0, u + du)),
-                                                                   static_cast<unsigned>(std::min(599.0, v + dv)));
-                wrong += !match;
             }
+            EXPECT_EQ(wrong, 0);
         }
-        EXPECT_EQ(wrong, 0);
     }
     editor.leave();
     destroyStates(states);
     input::setSource(nullptr);
     window.setSize(fullSize);
+    window.setPosition(place);
+    window.setVisible(false);
 }
 
 } // namespace

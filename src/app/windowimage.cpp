@@ -1,0 +1,194 @@
+#include "app/windowimage.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+const char* MSG_OFF = "The picture is scaled by the renderer from now on: %s\n";
+
+// X reports errors through one handler for the whole process, and its default one ends
+// the program. Each request here that the server may refuse runs with this one in place,
+// and is waited for, so a refusal is only remembered.
+bool refused = false;
+int remember(Display*, XErrorEvent*)
+{
+    refused = true;
+    return 0;
+}
+
+class Trap final {
+public:
+    explicit Trap(Display* d) : display(d), kept(XSetErrorHandler(remember)) { refused = false; }
+    ~Trap() { XSetErrorHandler(kept); }
+    // Waits for the server to answer everything asked so far; true if nothing was refused.
+    bool settled()
+    {
+        XSync(display, False);
+        return !refused;
+    }
+
+private:
+    Display* display;
+    int (*kept)(Display*, XErrorEvent*);
+};
+} // namespace
+
+// The window-sized image and, when the server shares memory with us, its segment.
+struct WindowImage::Buffer {
+    Display* display = nullptr;
+    XImage* image = nullptr;
+    XShmSegmentInfo segment{};
+    bool shared = false;
+
+    ~Buffer()
+    {
+        if (image == nullptr)
+            return;
+        if (shared) {
+            XShmDetach(display, &segment);
+            XSync(display, False);
+            shmdt(segment.shmaddr);
+            image->data = nullptr;
+        }
+        XDestroyImage(image);
+    }
+};
+
+WindowImage::WindowImage()
+    : display(XOpenDisplay(nullptr)), target(0), visual(nullptr), depth(0), gc(nullptr), shareable(false), barsPainted(false)
+{
+    if (display != nullptr)
+        shareable = XShmQueryExtension(display) == True;
+}
+
+WindowImage::~WindowImage()
+{
+    buffer.reset();
+    if (gc != nullptr)
+        XFreeGC(display, static_cast<GC>(gc));
+    if (display != nullptr)
+        XCloseDisplay(display);
+}
+
+void WindowImage::turnOff(const char* why)
+{
+    if (target != 0) {
+        std::printf(MSG_OFF, why);
+        std::fflush(stdout);
+    }
+    buffer.reset();
+    target = 0;
+}
+
+bool WindowImage::follow(sf::WindowHandle window)
+{
+    buffer.reset();
+    target = 0;
+    if (display == nullptr || window == 0)
+        return false;
+    XWindowAttributes attributes{};
+    Trap trap(display);
+    const bool known = XGetWindowAttributes(display, window, &attributes) != 0;
+    if (!trap.settled() || !known)
+        return false;
+    const Visual* kind = attributes.visual;
+    // The scaler writes 0x00RRGGBB into 32-bit pixels: anything else is the renderer's.
+    if (kind == nullptr || kind->c_class != TrueColor || (attributes.depth != 24 && attributes.depth != 32) ||
+        kind->red_mask != 0xff0000 || kind->green_mask != 0xff00 || kind->blue_mask != 0xff)
+        return false;
+    // A GC serves drawables of one depth: the new window's may differ.
+    if (gc != nullptr)
+        XFreeGC(display, static_cast<GC>(gc));
+    gc = XCreateGC(display, window, 0, nullptr);
+    if (!trap.settled())
+        return false;
+    visual = attributes.visual;
+    depth = static_cast<unsigned>(attributes.depth);
+    target = window;
+    return true;
+}
+
+bool WindowImage::makeBuffer(sf::Vector2u size)
+{
+    if (buffer && buffer->image->width == static_cast<int>(size.x) && buffer->image->height == static_cast<int>(size.y))
+        return true;
+    buffer.reset();
+    Visual* kind = static_cast<Visual*>(visual);
+    auto made = std::make_unique<Buffer>();
+    made->display = display;
+    if (shareable) {
+        made->image = XShmCreateImage(display, kind, depth, ZPixmap,
+                                      nullptr, &made->segment, size.x, size.y);
+        if (made->image != nullptr) {
+            const std::size_t bytes = static_cast<std::size_t>(made->image->bytes_per_line) * size.y;
+            made->segment.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+            void* at = made->segment.shmid < 0 ? reinterpret_cast<void*>(-1) : shmat(made->segment.shmid, nullptr, 0);
+            if (at != reinterpret_cast<void*>(-1)) {
+                made->segment.shmaddr = made->image->data = static_cast<char*>(at);
+                made->segment.readOnly = False;
+                Trap trap(display);
+                const bool attached = XShmAttach(display, &made->segment) != 0;
+                made->shared = trap.settled() && attached;
+                if (!made->shared) {
+                    // A server elsewhere cannot share memory with us: send the image instead.
+                    shmdt(at);
+                    made->image->data = nullptr;
+                    shareable = false;
+                }
+            }
+            // Marked for removal now, so the segment goes with the last process using it.
+            if (made->segment.shmid >= 0)
+                shmctl(made->segment.shmid, IPC_RMID, nullptr);
+            if (!made->shared) {
+                XDestroyImage(made->image);
+                made->image = nullptr;
+            }
+        }
+    }
+    if (made->image == nullptr) {
+        made->image = XCreateImage(display, kind, depth, ZPixmap, 0,
+                                   nullptr, size.x, size.y, 32, 0);
+        if (made->image == nullptr)
+            return false;
+        made->image->data = static_cast<char*>(std::malloc(static_cast<std::size_t>(made->image->bytes_per_line) * size.y));
+        if (made->image->data == nullptr)
+            return false;
+    }
+    if (made->image->bits_per_pixel != 32 || made->image->byte_order != LSBFirst)
+        return false;
+    buffer = std::move(made);
+    barsPainted = false;
+    return true;
+}
+
+bool WindowImage::show(const std::uint32_t* picture, sf::Vector2u windowSize)
+{
+    if (!isOn())
+        return false;
+    if (windowSize.x == 0 || windowSize.y == 0)
+        return true;
+    if (!makeBuffer(windowSize)) {
+        turnOff("no image of the window's size can be made");
+        return false;
+    }
+    Trap trap(display);
+    XImage* image = buffer->image;
+    scaler.scale(picture, windowSize, reinterpret_cast<std::uint32_t*>(image->data),
+                 static_cast<std::size_t>(image->bytes_per_line) / 4, !barsPainted);
+    barsPainted = true;
+    if (buffer->shared)
+        XShmPutImage(display, target, static_cast<GC>(gc), image, 0, 0, 0, 0, windowSize.x, windowSize.y, False);
+    else
+        XPutImage(display, target, static_cast<GC>(gc), image, 0, 0, 0, 0, windowSize.x, windowSize.y);
+    // Waited for: the next frame writes into the same memory.
+    if (!trap.settled()) {
+        turnOff("the window refused the picture");
+        return false;
+    }
+    return true;
+}

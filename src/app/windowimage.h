@@ -1,0 +1,46 @@
+#pragma once
+// Puts the game's picture, scaled between bars, straight onto the window through the X
+// server, without the renderer. A software renderer paints a window-sized textured quad
+// pixel by pixel; scaling on the processor and handing the server one image (through
+// shared memory where it can) costs a fraction of that. Without a server, or with a window
+// whose pixels are not 32-bit true colour, it stays off and the renderer scales instead.
+
+#include "core/picturescaler.h"
+
+#include <SFML/System/Vector2.hpp>
+#include <SFML/Window/WindowHandle.hpp>
+#include <cstdint>
+#include <memory>
+
+struct _XDisplay;
+
+class WindowImage final {
+public:
+    WindowImage();
+    ~WindowImage();
+    WindowImage(const WindowImage&) = delete;
+    WindowImage& operator=(const WindowImage&) = delete;
+
+    // Puts pictures on this window from now on; false, and off, if it cannot.
+    bool follow(sf::WindowHandle window);
+    bool isOn() const { return display != nullptr && target != 0; }
+    // Puts the picture (0xAARRGGBB, bottom row first) on the window of the given size, and waits
+    // until the server has it. False, and off from now on, if the server refused.
+    bool show(const std::uint32_t* picture, sf::Vector2u windowSize);
+
+private:
+    struct Buffer;
+
+    bool makeBuffer(sf::Vector2u size);
+    void turnOff(const char* why);
+
+    _XDisplay* display;
+    sf::WindowHandle target;
+    void* visual; // the window's, for images made to its size
+    unsigned depth;
+    void* gc;
+    bool shareable;
+    std::unique_ptr<Buffer> buffer;
+    bool barsPainted;
+    PictureScaler scaler;
+};

@@ -1,0 +1,65 @@
+#include "core/picturescaler.h"
+
+#include "core/letterbox.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+const std::uint32_t BLACK = 0xff000000u;
+const std::uint32_t OPAQUE = 0xff000000u;
+} // namespace
+
+void PictureScaler::map(sf::Vector2u windowSize)
+{
+    if (windowSize == mapped && !rows.empty())
+        return;
+    mapped = windowSize;
+    // Letterbox alone says which picture pixel a window pixel shows, so the mouse and the
+    // picture can never disagree.
+    const Letterbox box(windowSize);
+    const sf::IntRect& area = box.area();
+    left = static_cast<std::size_t>(area.left);
+    columns.resize(static_cast<std::size_t>(area.width));
+    rows.assign(windowSize.y, -1);
+    for (int x = 0; x < area.width; ++x)
+        columns[static_cast<std::size_t>(x)] = box.toPicture(sf::Vector2i(area.left + x, area.top)).x;
+    for (int y = area.top; y < area.top + area.height; ++y)
+        rows[static_cast<std::size_t>(y)] =
+            static_cast<int>(Letterbox::PICTURE.y) - 1 - box.toPicture(sf::Vector2i(area.left, y)).y;
+}
+
+void PictureScaler::scale(const std::uint32_t* picture, sf::Vector2u windowSize, std::uint32_t* out,
+                          std::size_t stride, bool bars)
+{
+    map(windowSize);
+    const std::size_t width = windowSize.x;
+    const std::size_t shown = columns.size();
+    int lastRow = -1;
+    const std::uint32_t* lastLine = nullptr;
+    for (std::size_t y = 0; y < windowSize.y; ++y) {
+        std::uint32_t* line = out + y * stride;
+        const int row = rows[y];
+        if (row < 0) {
+            if (bars)
+                std::fill(line, line + width, BLACK);
+            continue;
+        }
+        if (bars) {
+            std::fill(line, line + left, BLACK);
+            std::fill(line + left + shown, line + width, BLACK);
+        }
+        line += left;
+        // A picture row shown on several window rows is worked out once.
+        if (row == lastRow) {
+            std::memcpy(line, lastLine, shown * sizeof(std::uint32_t));
+            continue;
+        }
+        const std::uint32_t* source = picture + static_cast<std::size_t>(row) * Letterbox::PICTURE.x;
+        const int* column = columns.data();
+        for (std::size_t x = 0; x < shown; ++x)
+            line[x] = source[column[x]] | OPAQUE;
+        lastRow = row;
+        lastLine = line;
+    }
+}

@@ -1,0 +1,37 @@
+#include "windowcapture.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace testsupport {
+
+namespace {
+int ignoreError(Display*, XErrorEvent*) { return 0; }
+} // namespace
+
+sf::Image captureWindow(sf::WindowHandle window, sf::Vector2u size)
+{
+    static Display* x = XOpenDisplay(nullptr);
+    sf::Image shot;
+    if (x == nullptr || size.x == 0 || size.y == 0)
+        return shot;
+    const auto kept = XSetErrorHandler(ignoreError);
+    XSync(x, False);
+    XImage* image = XGetImage(x, window, 0, 0, size.x, size.y, AllPlanes, ZPixmap);
+    XSync(x, False);
+    XSetErrorHandler(kept);
+    if (image == nullptr)
+        return shot;
+    shot.create(size.x, size.y);
+    for (unsigned y = 0; y < size.y; ++y)
+        for (unsigned px = 0; px < size.x; ++px) {
+            const unsigned long value = XGetPixel(image, static_cast<int>(px), static_cast<int>(y));
+            shot.setPixel(px, y,
+                          sf::Color(static_cast<sf::Uint8>(value >> 16), static_cast<sf::Uint8>(value >> 8),
+                                    static_cast<sf::Uint8>(value)));
+        }
+    XDestroyImage(image);
+    return shot;
+}
+
+} // namespace testsupport
