@@ -84,6 +84,12 @@ void Screen::present()
     }
 }
 
+void Screen::finish()
+{
+    if (putDirectly)
+        windowImage.finish();
+}
+
 void Screen::limitFrames(unsigned perSecond)
 {
     frameTime = perSecond == 0 ? sf::Time::Zero : sf::seconds(1.f / static_cast<float>(perSecond));
@@ -154,8 +160,9 @@ void Screen::showHeld()
     if (!window.isOpen())
         return;
     if (pixelsHeld) {
-        if (direct())
-            windowImage.show(pixels.data(), window.getSize());
+        // On the window before the game goes back to waiting.
+        if (direct() && windowImage.show(pixels.data(), window.getSize()))
+            windowImage.finish();
         return;
     }
     if (held == nullptr)

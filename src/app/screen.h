@@ -31,6 +31,9 @@ public:
     // compose, then display the window where the renderer drew into it, then wait out the
     // rest of the frame when frames are limited.
     void present();
+    // Waits until the picture put on the window is there (the X server copies it while the
+    // next frame is made).
+    void finish();
     // Frames shown per second at most; 0 for as fast as they come.
     void limitFrames(unsigned perSecond);
     // Makes the window anew in another mode (fullscreen and back), keeping the view the

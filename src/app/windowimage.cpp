@@ -12,8 +12,8 @@ namespace {
 const char* MSG_OFF = "The picture is scaled by the renderer from now on: %s\n";
 
 // X reports errors through one handler for the whole process, and its default one ends
-// the program. Each request here that the server may refuse runs with this one in place,
-// and is waited for, so a refusal is only remembered.
+// the program. This connection's answers are read only here, always with this one in
+// place, so a refusal is only remembered.
 bool refused = false;
 int remember(Display*, XErrorEvent*)
 {
@@ -21,7 +21,9 @@ int remember(Display*, XErrorEvent*)
     return 0;
 }
 
-class Trap final {
+} // namespace
+
+class WindowImage::Trap final {
 public:
     explicit Trap(Display* d) : display(d), kept(XSetErrorHandler(remember)) { refused = false; }
     ~Trap() { XSetErrorHandler(kept); }
@@ -36,7 +38,6 @@ private:
     Display* display;
     int (*kept)(Display*, XErrorEvent*);
 };
-} // namespace
 
 // The window-sized image and, when the server shares memory with us, its segment.
 struct WindowImage::Buffer {
@@ -60,7 +61,8 @@ struct WindowImage::Buffer {
 };
 
 WindowImage::WindowImage()
-    : display(XOpenDisplay(nullptr)), target(0), visual(nullptr), depth(0), gc(nullptr), shareable(false), barsPainted(false)
+    : display(XOpenDisplay(nullptr)), target(0), visual(nullptr), depth(0), gc(nullptr), shareable(false), barsPainted(false),
+      pending(false)
 {
     if (display != nullptr)
         shareable = XShmQueryExtension(display) == True;
@@ -68,7 +70,12 @@ WindowImage::WindowImage()
 
 WindowImage::~WindowImage()
 {
-    buffer.reset();
+    if (display != nullptr) {
+        // The window may be gone already: what it refuses now is of no account.
+        Trap trap(display);
+        XSync(display, False);
+        buffer.reset();
+    }
     if (gc != nullptr)
         XFreeGC(display, static_cast<GC>(gc));
     if (display != nullptr)
@@ -87,12 +94,16 @@ void WindowImage::turnOff(const char* why)
 
 bool WindowImage::follow(sf::WindowHandle window)
 {
-    buffer.reset();
     target = 0;
-    if (display == nullptr || window == 0)
+    if (display == nullptr)
+        return false;
+    Trap trap(display);
+    trap.settled();
+    pending = false;
+    buffer.reset();
+    if (window == 0)
         return false;
     XWindowAttributes attributes{};
-    Trap trap(display);
     const bool known = XGetWindowAttributes(display, window, &attributes) != 0;
     if (!trap.settled() || !known)
         return false;
@@ -166,9 +177,24 @@ bool WindowImage::makeBuffer(sf::Vector2u size)
     return true;
 }
 
+bool WindowImage::settle(Trap& trap)
+{
+    if (!pending)
+        return true;
+    pending = false;
+    if (trap.settled())
+        return true;
+    turnOff("the window refused the picture");
+    return false;
+}
+
 bool WindowImage::show(const std::uint32_t* picture, sf::Vector2u windowSize)
 {
     if (!isOn())
+        return false;
+    Trap trap(display);
+    // The last picture's memory is written again only once the server is done with it.
+    if (!settle(trap))
         return false;
     if (windowSize.x == 0 || windowSize.y == 0)
         return true;
@@ -176,7 +202,6 @@ bool WindowImage::show(const std::uint32_t* picture, sf::Vector2u windowSize)
         turnOff("no image of the window's size can be made");
         return false;
     }
-    Trap trap(display);
     XImage* image = buffer->image;
     scaler.scale(picture, windowSize, reinterpret_cast<std::uint32_t*>(image->data),
                  static_cast<std::size_t>(image->bytes_per_line) / 4, !barsPainted);
@@ -185,10 +210,17 @@ bool WindowImage::show(const std::uint32_t* picture, sf::Vector2u windowSize)
         XShmPutImage(display, target, static_cast<GC>(gc), image, 0, 0, 0, 0, windowSize.x, windowSize.y, False);
     else
         XPutImage(display, target, static_cast<GC>(gc), image, 0, 0, 0, 0, windowSize.x, windowSize.y);
-    // Waited for: the next frame writes into the same memory.
-    if (!trap.settled()) {
-        turnOff("the window refused the picture");
-        return false;
-    }
+    // Not waited for: the server copies the picture while the game goes on to the next
+    // frame (or sleeps until it is due).
+    XFlush(display);
+    pending = true;
     return true;
+}
+
+bool WindowImage::finish()
+{
+    if (!isOn())
+        return false;
+    Trap trap(display);
+    return settle(trap);
 }

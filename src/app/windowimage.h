@@ -24,15 +24,21 @@ public:
     // Puts pictures on this window from now on; false, and off, if it cannot.
     bool follow(sf::WindowHandle window);
     bool isOn() const { return display != nullptr && target != 0; }
-    // Puts the picture (0xAARRGGBB, bottom row first) on the window of the given size, and waits
-    // until the server has it. False, and off from now on, if the server refused.
+    // Puts the picture (0xAARRGGBB, bottom row first) on the window of the given size. The
+    // server finishes the copy on its own time; a refusal is found by the next call, and
+    // then the way is off and the call false.
     bool show(const std::uint32_t* picture, sf::Vector2u windowSize);
+    // Waits until the server has put the last picture on the window.
+    bool finish();
 
 private:
     struct Buffer;
+    class Trap;
 
     bool makeBuffer(sf::Vector2u size);
     void turnOff(const char* why);
+    // Waits for the last picture; false, and off, if the server refused it.
+    bool settle(Trap& trap);
 
     _XDisplay* display;
     sf::WindowHandle target;
@@ -42,5 +48,6 @@ private:
     bool shareable;
     std::unique_ptr<Buffer> buffer;
     bool barsPainted;
+    bool pending; // a picture put and not yet known to be on the window
     PictureScaler scaler;
 };

@@ -319,6 +319,7 @@ TEST(ScaledPicture, IsTheUnscaledPictureScaledPixelForPixel)
             states[current]->draw();
             screen.present();
         }
+        screen.finish();
         return capture(window);
     };
     for (const Screen::Scaling scaling : {Screen::BY_PROCESSOR_WHERE_POSSIBLE, Screen::BY_RENDERER}) {
