@@ -27,11 +27,14 @@ class WindowImage::Trap final {
 public:
     explicit Trap(Display* d) : display(d), kept(XSetErrorHandler(remember)) { refused = false; }
     ~Trap() { XSetErrorHandler(kept); }
-    // Waits for the server to answer everything asked so far; true if nothing was refused.
+    // Waits for the server to answer everything asked so far; true if nothing was refused
+    // since the last time.
     bool settled()
     {
         XSync(display, False);
-        return !refused;
+        const bool clean = !refused;
+        refused = false;
+        return clean;
     }
 
 private:

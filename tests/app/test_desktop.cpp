@@ -262,6 +262,32 @@ TEST_F(DesktopTest, WindowResizedWhileWaitingForFocusShowsItsLastPictureWithoutD
     window.setSize(Letterbox::PICTURE);
 }
 
+// Sizes from one pixel to far beyond the screen, changed every frame, and fullscreen
+// toggled fifty times: each frame still goes on the window the processor's way (a refusal
+// from the server would turn it off with a line), and the game goes on.
+TEST_F(DesktopTest, WindowResizedAndToggledEveryFrameKeepsShowingThePicture)
+{
+    testing::internal::CaptureStdout();
+    const sf::Vector2u sizes[] = {{1, 1}, {4000, 3000}, {1000, 750}, {801, 601}, {1920, 1080}, {333, 1000}};
+    int direct = 0, scaled = 0;
+    for (int i = 0; i < 100; ++i) {
+        if (i % 2 == 0)
+            script.queueEvent(keyEvent(sf::Keyboard::F11));
+        else
+            resize(sizes[i / 2 % 6].x, sizes[i / 2 % 6].y);
+        frame();
+        scaled += desktop->getScreen().isScaled();
+        direct += desktop->getScreen().wasPutDirectly();
+    }
+    const std::string said = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(desktop->isFullscreen());
+    EXPECT_GT(scaled, 90);
+    EXPECT_EQ(direct, scaled);
+    EXPECT_EQ(said.find("renderer"), std::string::npos) << said;
+    EXPECT_TRUE(window.isOpen());
+    resize(Letterbox::PICTURE.x, Letterbox::PICTURE.y);
+}
+
 TEST_F(DesktopTest, F11AndAltReturnToggleFullscreenAndBackToTheWindowedSize)
 {
     resize(1000, 750);
