@@ -2,16 +2,40 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <unistd.h>
 
 namespace testsupport {
 
 namespace {
 int ignoreError(Display*, XErrorEvent*) { return 0; }
+
+Display* connection()
+{
+    static Display* x = XOpenDisplay(nullptr);
+    return x;
+}
 } // namespace
+
+bool waitForWindowSize(sf::WindowHandle window, sf::Vector2u size)
+{
+    Display* x = connection();
+    if (x == nullptr)
+        return false;
+    for (int tries = 0; tries < 200; ++tries) {
+        const auto kept = XSetErrorHandler(ignoreError);
+        XWindowAttributes attributes{};
+        const bool known = XGetWindowAttributes(x, window, &attributes) != 0;
+        XSetErrorHandler(kept);
+        if (known && attributes.width == static_cast<int>(size.x) && attributes.height == static_cast<int>(size.y))
+            return true;
+        usleep(10000);
+    }
+    return false;
+}
 
 sf::Image captureWindow(sf::WindowHandle window, sf::Vector2u size)
 {
-    static Display* x = XOpenDisplay(nullptr);
+    Display* x = connection();
     sf::Image shot;
     if (x == nullptr || size.x == 0 || size.y == 0)
         return shot;

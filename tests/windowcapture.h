@@ -12,4 +12,8 @@ namespace testsupport {
 // Empty (0 x 0) when the server gave nothing.
 sf::Image captureWindow(sf::WindowHandle window, sf::Vector2u size);
 
+// Waits (up to two seconds) until the server has the window at this size: a size asked for
+// on the game's connection may not have been made yet when a picture arrives on another.
+bool waitForWindowSize(sf::WindowHandle window, sf::Vector2u size);
+
 } // namespace testsupport

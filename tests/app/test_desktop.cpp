@@ -251,6 +251,7 @@ TEST_F(DesktopTest, WindowResizedWhileWaitingForFocusShowsItsLastPictureWithoutD
     lost.type = sf::Event::LostFocus;
     script.queueEvent(lost);
     window.setSize(sf::Vector2u(1000, 500));
+    ASSERT_TRUE(testsupport::waitForWindowSize(window.getSystemHandle(), sf::Vector2u(1000, 500)));
     script.queueEvent(sizeEvent(1000, 500));
     pumpEvents(table, &at, &window, desktop.get());
     EXPECT_EQ(waiting.updates, 1);
@@ -338,6 +339,7 @@ TEST(ScaledPicture, IsTheUnscaledPictureScaledPixelForPixel)
     input::setSource(&script);
     auto drawAt = [&](Screen& screen, sf::Vector2u size) {
         window.setSize(size);
+        EXPECT_TRUE(testsupport::waitForWindowSize(window.getSystemHandle(), size));
         script.setMouse(sf::Vector2i(Letterbox(size).area().left, Letterbox(size).area().top));
         // The renderer takes up the new size with the next shown frame.
         for (int pass = 0; pass < 2; ++pass) {
