@@ -23,8 +23,8 @@ int main(int argc, char** argv)
     }
     std::fflush(stdout);
     const int status = runGame(useSettings ? SettingsFile::defaultPath() : std::string());
-    // The leak check, here rather than at exit: there it races the GL and audio threads that
-    // static destructors are tearing down, and now and then its own thread crashes.
+    // The leak check, here rather than at exit: our own resources are released by now, and
+    // the static destructors still to run are the media libraries' own.
     if (__lsan_do_leak_check)
         __lsan_do_leak_check();
     return status;
