@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 const std::uint32_t BLACK = 0xff000000u;
@@ -57,7 +60,17 @@ void PictureScaler::scale(const std::uint32_t* picture, sf::Vector2u windowSize,
         }
         const std::uint32_t* source = picture + static_cast<std::size_t>(row) * Letterbox::PICTURE.x;
         const int* column = columns.data();
-        for (std::size_t x = 0; x < shown; ++x)
+        std::size_t x = 0;
+#ifdef __SSE2__
+        // Four pixels a store: the loop is most of a scaled frame's cost.
+        const __m128i opaque = _mm_set1_epi32(static_cast<int>(OPAQUE));
+        for (; x + 4 <= shown; x += 4) {
+            const __m128i four = _mm_set_epi32(static_cast<int>(source[column[x + 3]]), static_cast<int>(source[column[x + 2]]),
+                                               static_cast<int>(source[column[x + 1]]), static_cast<int>(source[column[x]]));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(line + x), _mm_or_si128(four, opaque));
+        }
+#endif
+        for (; x < shown; ++x)
             line[x] = source[column[x]] | OPAQUE;
         lastRow = row;
         lastLine = line;
