@@ -331,6 +331,7 @@ void BM_HoldR(benchmark::State& state)
     for (auto _ : state) {
         State** states = createStates(&window);
         Screen screen(window);
+        screen.prepare();
         int current = STATE_GAME;
         states[current]->enter();
         script.press(sf::Keyboard::R);
@@ -386,6 +387,7 @@ void BM_Present(benchmark::State& state)
     createWindow(window, sf::VideoMode(static_cast<unsigned>(state.range(0)), static_cast<unsigned>(state.range(1)), 32),
                  sf::Style::Default);
     Screen screen(window, state.range(2) == 0 ? Screen::BY_PROCESSOR_WHERE_POSSIBLE : Screen::BY_RENDERER);
+    screen.prepare();
     for (auto _ : state) {
         state.PauseTiming();
         screen.beginFrame();

@@ -26,6 +26,7 @@ bool Desktop::handleEvent(const sf::Event& event, const State& state)
     if (event.type == sf::Event::Resized) {
         if (!fullscreen && Settings::validSize(event.size.width, event.size.height))
             windowedSize = sf::Vector2u(event.size.width, event.size.height);
+        screen.prepare();
         return false;
     }
     if (event.type != sf::Event::KeyPressed)
@@ -45,6 +46,7 @@ void Desktop::toggleFullscreen()
         screen.recreateWindow(sf::VideoMode::getDesktopMode(), sf::Style::Fullscreen);
     else
         screen.recreateWindow(windowedMode(windowedSize), sf::Style::Default);
+    screen.prepare();
     if (exposure)
         exposure->follow(window.getSystemHandle());
 }

@@ -180,6 +180,8 @@ int runGame(const std::string& settingsPath)
         return 1;
     }
     LevelFolder::removeLeftoverSaves();
+    // After the resources: readying an offscreen picture draws with them.
+    desktop.getScreen().prepare();
     State** states = createStates(&window);
     StateGame* game = static_cast<StateGame*>(states[STATE_GAME]);
     game->setHudShown(settings.overlay);

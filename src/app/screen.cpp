@@ -84,6 +84,14 @@ void Screen::present()
     }
 }
 
+void Screen::prepare()
+{
+    if (!window.isOpen() || &choose() == &window)
+        return;
+    if (direct())
+        windowImage.prepare(window.getSize());
+}
+
 void Screen::finish()
 {
     if (putDirectly)

@@ -34,6 +34,9 @@ public:
     // Waits until the picture put on the window is there (the X server copies it while the
     // next frame is made).
     void finish();
+    // Readies what the window's size needs (the offscreen picture, the window's image), so
+    // that the first frame at a new size costs no more than the others.
+    void prepare();
     // Frames shown per second at most; 0 for as fast as they come.
     void limitFrames(unsigned perSecond);
     // Makes the window anew in another mode (fullscreen and back), keeping the view the

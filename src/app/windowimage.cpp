@@ -6,6 +6,7 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -65,10 +66,12 @@ struct WindowImage::Buffer {
 
 WindowImage::WindowImage()
     : display(XOpenDisplay(nullptr)), target(0), visual(nullptr), depth(0), gc(nullptr), shareable(false), barsPainted(false),
-      pending(false)
+      pending(false), completionEvent(-1)
 {
-    if (display != nullptr)
-        shareable = XShmQueryExtension(display) == True;
+    if (display != nullptr && XShmQueryExtension(display) == True) {
+        shareable = true;
+        completionEvent = XShmGetEventBase(display) + ShmCompletion;
+    }
 }
 
 WindowImage::~WindowImage()
@@ -185,7 +188,17 @@ bool WindowImage::settle(Trap& trap)
     if (!pending)
         return true;
     pending = false;
-    if (trap.settled())
+    XEvent done;
+    // Mostly the server said it was done long ago: no round trip then. Reading its answers
+    // also brings any refusal to the trap.
+    bool clean = true;
+    if (!(buffer && buffer->shared && XCheckTypedEvent(display, completionEvent, &done) == True)) {
+        clean = trap.settled();
+        // Whatever else came is old news: the next completion is the next picture's.
+        while (XCheckTypedEvent(display, completionEvent, &done) == True) {
+        }
+    }
+    if (clean && !refused)
         return true;
     turnOff("the window refused the picture");
     return false;
@@ -210,7 +223,7 @@ bool WindowImage::show(const std::uint32_t* picture, sf::Vector2u windowSize)
                  static_cast<std::size_t>(image->bytes_per_line) / 4, !barsPainted);
     barsPainted = true;
     if (buffer->shared)
-        XShmPutImage(display, target, static_cast<GC>(gc), image, 0, 0, 0, 0, windowSize.x, windowSize.y, False);
+        XShmPutImage(display, target, static_cast<GC>(gc), image, 0, 0, 0, 0, windowSize.x, windowSize.y, True);
     else
         XPutImage(display, target, static_cast<GC>(gc), image, 0, 0, 0, 0, windowSize.x, windowSize.y);
     // Not waited for: the server copies the picture while the game goes on to the next
@@ -226,4 +239,23 @@ bool WindowImage::finish()
         return false;
     Trap trap(display);
     return settle(trap);
+}
+
+void WindowImage::prepare(sf::Vector2u windowSize)
+{
+    if (!isOn() || windowSize.x == 0 || windowSize.y == 0)
+        return;
+    Trap trap(display);
+    if (!settle(trap))
+        return;
+    if (!makeBuffer(windowSize)) {
+        turnOff("no image of the window's size can be made");
+        return;
+    }
+    if (barsPainted)
+        return;
+    XImage* image = buffer->image;
+    std::fill_n(reinterpret_cast<std::uint32_t*>(image->data),
+                static_cast<std::size_t>(image->bytes_per_line) / 4 * windowSize.y, 0xff000000u);
+    barsPainted = true;
 }

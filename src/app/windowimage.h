@@ -30,6 +30,9 @@ public:
     bool show(const std::uint32_t* picture, sf::Vector2u windowSize);
     // Waits until the server has put the last picture on the window.
     bool finish();
+    // Makes the image for a window of this size now, black, so the first picture put at
+    // this size costs no more than any other.
+    void prepare(sf::Vector2u windowSize);
 
 private:
     struct Buffer;
@@ -49,5 +52,6 @@ private:
     std::unique_ptr<Buffer> buffer;
     bool barsPainted;
     bool pending; // a picture put and not yet known to be on the window
+    int completionEvent; // the server's word that a shared picture is on the window
     PictureScaler scaler;
 };

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
+#include <thread>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -11,6 +13,8 @@
 namespace {
 const std::uint32_t BLACK = 0xff000000u;
 const std::uint32_t OPAQUE = 0xff000000u;
+// Below this a second thread costs more than it saves.
+const unsigned MIN_ROWS_TO_SHARE = 200;
 } // namespace
 
 void PictureScaler::map(sf::Vector2u windowSize)
@@ -36,11 +40,31 @@ void PictureScaler::scale(const std::uint32_t* picture, sf::Vector2u windowSize,
                           std::size_t stride, bool bars)
 {
     map(windowSize);
-    const std::size_t width = windowSize.x;
+    // The other processor is idle while the picture is shown: it takes the top half.
+    const std::size_t half = windowSize.y / 2;
+    if (windowSize.y < MIN_ROWS_TO_SHARE) {
+        scaleRows(picture, windowSize.x, out, stride, bars, 0, windowSize.y);
+        return;
+    }
+    std::thread top;
+    try {
+        top = std::thread([&] { scaleRows(picture, windowSize.x, out, stride, bars, 0, half); });
+    } catch (const std::system_error&) {
+        // No thread to be had: this one does it all.
+        scaleRows(picture, windowSize.x, out, stride, bars, 0, half);
+    }
+    scaleRows(picture, windowSize.x, out, stride, bars, half, windowSize.y);
+    if (top.joinable())
+        top.join();
+}
+
+void PictureScaler::scaleRows(const std::uint32_t* picture, std::size_t width, std::uint32_t* out, std::size_t stride,
+                              bool bars, std::size_t from, std::size_t to) const
+{
     const std::size_t shown = columns.size();
     int lastRow = -1;
     const std::uint32_t* lastLine = nullptr;
-    for (std::size_t y = 0; y < windowSize.y; ++y) {
+    for (std::size_t y = from; y < to; ++y) {
         std::uint32_t* line = out + y * stride;
         const int row = rows[y];
         if (row < 0) {

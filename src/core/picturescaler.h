@@ -19,6 +19,9 @@ public:
 
 private:
     void map(sf::Vector2u windowSize);
+    // Window rows [from, to).
+    void scaleRows(const std::uint32_t* picture, std::size_t width, std::uint32_t* out, std::size_t stride, bool bars,
+                   std::size_t from, std::size_t to) const;
 
     sf::Vector2u mapped;
     std::vector<int> columns; // picture column under each window column of the picture's area
