@@ -16,6 +16,19 @@ Display* connection()
 }
 } // namespace
 
+void keepPixels(sf::WindowHandle window)
+{
+    Display* x = connection();
+    if (x == nullptr)
+        return;
+    XSetWindowAttributes attributes{};
+    attributes.backing_store = Always;
+    const auto kept = XSetErrorHandler(ignoreError);
+    XChangeWindowAttributes(x, window, CWBackingStore, &attributes);
+    XSync(x, False);
+    XSetErrorHandler(kept);
+}
+
 bool waitForWindowSize(sf::WindowHandle window, sf::Vector2u size)
 {
     Display* x = connection();

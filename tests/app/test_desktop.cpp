@@ -101,6 +101,7 @@ protected:
         desktop = std::make_unique<Desktop>(window, Settings());
         // Wholly on the screen at the sizes below, so the server holds all its pixels.
         window.setPosition(sf::Vector2i(0, 0));
+        testsupport::keepPixels(window.getSystemHandle());
         window.setFramerateLimit(0);
         testing::internal::CaptureStdout();
         states = createStates(&window);
@@ -322,6 +323,7 @@ TEST(ScaledPicture, IsTheUnscaledPictureScaledPixelForPixel)
     // Shown, and wholly on the 1024 x 768 screen at every size below.
     window.setPosition(sf::Vector2i(0, 0));
     window.setVisible(true);
+    testsupport::keepPixels(window.getSystemHandle());
     State** states = createStates(&window);
     const int current = STATE_EDITOR;
     StateEditor& editor = *static_cast<StateEditor*>(states[current]);
