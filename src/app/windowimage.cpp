@@ -1,5 +1,7 @@
 #include "app/windowimage.h"
 
+#include "core/letterbox.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
@@ -66,7 +68,7 @@ struct WindowImage::Buffer {
 
 WindowImage::WindowImage()
     : display(XOpenDisplay(nullptr)), target(0), visual(nullptr), depth(0), gc(nullptr), shareable(false), barsPainted(false),
-      pending(false), completionEvent(-1)
+      barsPut(false), pending(false), completionEvent(-1)
 {
     if (display != nullptr && XShmQueryExtension(display) == True) {
         shareable = true;
@@ -122,6 +124,7 @@ bool WindowImage::follow(sf::WindowHandle window)
     if (gc != nullptr)
         XFreeGC(display, static_cast<GC>(gc));
     gc = XCreateGC(display, window, 0, nullptr);
+    XSetWindowBackground(display, window, BlackPixel(display, DefaultScreen(display)));
     if (!trap.settled())
         return false;
     visual = attributes.visual;
@@ -180,6 +183,7 @@ bool WindowImage::makeBuffer(sf::Vector2u size)
         return false;
     buffer = std::move(made);
     barsPainted = false;
+    barsPut = false;
     return true;
 }
 
@@ -222,10 +226,18 @@ bool WindowImage::show(const std::uint32_t* picture, sf::Vector2u windowSize)
     scaler.scale(picture, windowSize, reinterpret_cast<std::uint32_t*>(image->data),
                  static_cast<std::size_t>(image->bytes_per_line) / 4, !barsPainted);
     barsPainted = true;
+    // The bars go once with a new image; after that the picture's area alone, and the
+    // window's black background fills any bar the server has to repaint.
+    sf::IntRect part(0, 0, static_cast<int>(windowSize.x), static_cast<int>(windowSize.y));
+    if (barsPut)
+        part = Letterbox(windowSize).area();
+    barsPut = true;
     if (buffer->shared)
-        XShmPutImage(display, target, static_cast<GC>(gc), image, 0, 0, 0, 0, windowSize.x, windowSize.y, True);
+        XShmPutImage(display, target, static_cast<GC>(gc), image, part.left, part.top, part.left, part.top,
+                     static_cast<unsigned>(part.width), static_cast<unsigned>(part.height), True);
     else
-        XPutImage(display, target, static_cast<GC>(gc), image, 0, 0, 0, 0, windowSize.x, windowSize.y);
+        XPutImage(display, target, static_cast<GC>(gc), image, part.left, part.top, part.left, part.top,
+                  static_cast<unsigned>(part.width), static_cast<unsigned>(part.height));
     // Not waited for: the server copies the picture while the game goes on to the next
     // frame (or sleeps until it is due).
     XFlush(display);

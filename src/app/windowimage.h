@@ -50,7 +50,8 @@ private:
     void* gc;
     bool shareable;
     std::unique_ptr<Buffer> buffer;
-    bool barsPainted;
+    bool barsPainted; // in the image
+    bool barsPut;     // on the window
     bool pending; // a picture put and not yet known to be on the window
     int completionEvent; // the server's word that a shared picture is on the window
     PictureScaler scaler;
