@@ -62,9 +62,9 @@ bool Screen::direct()
     return windowImage.isOn();
 }
 
-void Screen::readBack(sf::RenderTarget& from)
+void Screen::readBack()
 {
-    if (!from.setActive(true))
+    if (!offscreen.setActive(true))
         return;
     // BGRA bytes are the X server's pixels as they stand, and the renderer's cheapest read.
     glReadPixels(0, 0, static_cast<GLsizei>(Letterbox::PICTURE.x), static_cast<GLsizei>(Letterbox::PICTURE.y), GL_BGRA,
@@ -110,7 +110,7 @@ void Screen::compose()
         return;
     offscreen.display();
     if (direct()) {
-        readBack(offscreen);
+        readBack();
         putDirectly = windowImage.show(pixels.data(), window.getSize());
         if (putDirectly)
             return;
@@ -137,10 +137,9 @@ void Screen::hold()
     held = nullptr;
     pixelsHeld = false;
     if (isScaled()) {
-        // Drawn offscreen, the last picture was read back to be shown, or is still there.
+        // Drawn offscreen, the last picture is still there, and was read back to be shown.
+        held = &offscreen.getTexture();
         pixelsHeld = direct();
-        if (!pixelsHeld)
-            held = &offscreen.getTexture();
         return;
     }
     if (!heldCopy.create(window.getSize().x, window.getSize().y))
@@ -167,10 +166,9 @@ void Screen::showHeld()
 {
     if (!window.isOpen())
         return;
-    if (pixelsHeld) {
-        // On the window before the game goes back to waiting.
-        if (direct() && windowImage.show(pixels.data(), window.getSize()))
-            windowImage.finish();
+    // On the window before the game goes back to waiting.
+    if (pixelsHeld && direct() && windowImage.show(pixels.data(), window.getSize())) {
+        windowImage.finish();
         return;
     }
     if (held == nullptr)

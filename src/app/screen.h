@@ -58,8 +58,8 @@ private:
     sf::RenderTarget& choose();
     // Puts a picture on the whole window by the renderer, scaled between bars.
     void fit(const sf::Texture& shown);
-    // Reads the 800 x 600 picture in `from` into `pixels`.
-    void readBack(sf::RenderTarget& from);
+    // Reads the offscreen picture into `pixels`.
+    void readBack();
     // The processor's way is on for the window as it is now.
     bool direct();
 
@@ -68,7 +68,7 @@ private:
     bool offscreenReady;
     bool offscreenFailed;
     sf::RenderTarget* picture;
-    // The renderer's way: a texture of the held picture.
+    // The held picture as a texture, for the renderer's way.
     sf::Texture heldCopy;
     const sf::Texture* held;
     // The processor's way: the last picture read back, 0xAARRGGBB, bottom row first.

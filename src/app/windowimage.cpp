@@ -116,7 +116,7 @@ bool WindowImage::follow(sf::WindowHandle window)
     if (!trap.settled() || !known)
         return false;
     const Visual* kind = attributes.visual;
-    // The scaler writes 0x00RRGGBB into 32-bit pixels: anything else is the renderer's.
+    // The scaler writes opaque 0xAARRGGBB into 32-bit pixels: anything else is the renderer's.
     if (kind == nullptr || kind->c_class != TrueColor || (attributes.depth != 24 && attributes.depth != 32) ||
         kind->red_mask != 0xff0000 || kind->green_mask != 0xff00 || kind->blue_mask != 0xff)
         return false;
