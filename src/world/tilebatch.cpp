@@ -5,7 +5,10 @@
 #include "world/tilecover.h"
 #include "world/visibletiles.h"
 
+#include "core/spritetrim.h"
+
 #include <SFML/Graphics/RenderTarget.hpp>
+#include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/Vertex.hpp>
 #include <algorithm>
 #include <cmath>
@@ -218,6 +221,8 @@ private:
 // One draw call: tiles of one image, each the two triangles of its own sprite.
 void drawRun(sf::RenderTarget& target, int image, const std::vector<const Tile*>& run)
 {
+    if (run.empty())
+        return;
     const sf::Texture& texture = ResourceManager::tileTextures[static_cast<std::size_t>(image)];
     const sf::Vector2f size(texture.getSize());
     static std::vector<sf::Vertex> vertices;
@@ -225,6 +230,40 @@ void drawRun(sf::RenderTarget& target, int image, const std::vector<const Tile*>
     for (const Tile* tile : run)
         addQuad(vertices, imageCorner(*tile, texture.getSize()), size);
     target.draw(vertices.data(), vertices.size(), sf::Triangles, sf::RenderStates(&texture));
+}
+
+// The image of the wall block at (x, y), or -1 where there is none.
+int wallImageAt(const Tiles& tiles, int x, int y)
+{
+    if (x >= static_cast<int>(tiles.size()) || y >= static_cast<int>(tiles[0].size()))
+        return -1;
+    const Tile& tile = at(tiles, x, y);
+    return tile.isWallBlock() ? tile.shownImage() : -1;
+}
+
+// A run of wall blocks, in its order. Of a block that the blocks in front partly hide only
+// the part that shows is painted, as a sprite of its own held to that part; the others
+// still go together.
+void drawWallRun(sf::RenderTarget& target, const Tiles& tiles, int image, const std::vector<const Tile*>& run)
+{
+    static std::vector<const Tile*> whole;
+    whole.clear();
+    const sf::Vector2u size = ResourceManager::tileTextures[static_cast<std::size_t>(image)].getSize();
+    for (const Tile* wall : run) {
+        const sf::IntRect shows = TileCover::showing(image, wallImageAt(tiles, wall->x + 1, wall->y),
+                                                     wallImageAt(tiles, wall->x, wall->y + 1),
+                                                     wallImageAt(tiles, wall->x + 1, wall->y + 1));
+        if (shows == sf::IntRect(0, 0, static_cast<int>(size.x), static_cast<int>(size.y))) {
+            whole.push_back(wall);
+            continue;
+        }
+        drawRun(target, image, whole);
+        whole.clear();
+        sf::Sprite sprite = Tile::imageSprite(image);
+        sprite.setPosition(wall->anchor());
+        SpriteTrim::draw(target, sprite, shows);
+    }
+    drawRun(target, image, whole);
 }
 
 } // namespace
@@ -303,7 +342,7 @@ void TileBatch::drawWalls(sf::RenderTarget& target, float upTo)
                 walls[kept++] = wall;
             }
         }
-        drawRun(target, image, run);
+        drawWallRun(target, tiles, image, run);
         // Those left wait for the next run, in their order.
         std::move_backward(walls.begin() + static_cast<std::ptrdiff_t>(next), walls.begin() + static_cast<std::ptrdiff_t>(kept),
                            walls.begin() + static_cast<std::ptrdiff_t>(end));

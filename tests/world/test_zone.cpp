@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
 namespace {
@@ -170,6 +171,54 @@ TEST(ZoneDrawingTest, AWallBlockHidesWhoStandsBehindItAndNotWhoStandsInFront)
     // The game's brick block hides the paving straight behind it, so that is never painted.
     for (int block : {8, 9, 10})
         EXPECT_TRUE(TileCover::hides(block, 3, 1)) << block;
+}
+
+TEST(ZoneDrawingTest, ABuildingPaintsOnlyWhatItsFrontBlocksLeaveShowingAndTheSamePicture)
+{
+    testsupport::loadRepoResources();
+    // A building three blocks deep of the game's bricks, windows and doors, with a hedge
+    // and a pedestrian in front, on paving.
+    Zone plain(0, 8, 7, nullptr), fast(0, 8, 7, nullptr);
+    for (Zone* zone : {&plain, &fast}) {
+        for (int x = 0; x < 8; ++x)
+            for (int y = 0; y < 7; ++y) {
+                zone->getTile(x, y)->setTexture(3);
+                if (x >= 1 && x <= 6 && y >= 1 && y <= 3) {
+                    zone->getTile(x, y)->setType(TILE_WALL);
+                    zone->getTile(x, y)->setTexture(8 + (x * 5 + y * 3) % 3);
+                }
+            }
+        zone->getTile(3, 5)->setType(TILE_WALL);
+        zone->getTile(3, 5)->setTexture(11);
+        charscene::place(*zone, new MalePedestrian(zone), charscene::tileCentre(4, 4));
+    }
+    sf::RenderTexture a, b;
+    ASSERT_TRUE(a.create(500, 400) && b.create(500, 400));
+    for (const sf::Vector2f& centre : {sf::Vector2f(0, 200), sf::Vector2f(-20.75f, 230.25f), sf::Vector2f(40.6f, 150.6f)})
+        for (float scale : {1.0f, 2.0f, 1.25f, 0.75f, 1.0f / 3}) {
+            SCOPED_TRACE(std::to_string(centre.x) + " scale " + std::to_string(scale));
+            for (sf::RenderTexture* t : {&a, &b}) {
+                t->setView(sf::View(centre, sf::Vector2f(500 / scale, 400 / scale)));
+                t->clear(sf::Color(10, 20, 30));
+            }
+            plain.drawAll(a, false);
+            fast.draw(b, false);
+            a.display();
+            b.display();
+            ASSERT_EQ(0, std::memcmp(a.getTexture().copyToImage().getPixelsPtr(),
+                                     b.getTexture().copyToImage().getPixelsPtr(), 500 * 400 * 4));
+        }
+    // Behind a row of blocks only a block's top shows, with a texel's ring: about a third
+    // of its image. A block with nothing in front is painted whole.
+    for (int block : {8, 9, 10}) {
+        const sf::IntRect shows = TileCover::showing(block, 9, 10, 8);
+        EXPECT_EQ(shows.width, 128) << block;
+        EXPECT_LE(shows.height, 66) << block;
+        EXPECT_EQ(TileCover::showing(block, -1, -1, -1), sf::IntRect(0, 0, 128, 160));
+    }
+    // A hedge in front hides only the block's foot.
+    const sf::IntRect overHedge = TileCover::showing(8, -1, -1, 11);
+    EXPECT_TRUE(overHedge.top == 0 && overHedge.height > 120 && overHedge.height < 160) << overHedge.height;
 }
 
 } // namespace
