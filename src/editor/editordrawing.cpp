@@ -60,7 +60,7 @@ void StateEditor::draw()
 {
     camera.apply(*picture);
     MORVANE_ASSERT(currZone, "src/stateeditor");
-    currZone->draw(*picture, mode == MODE_ENTITY);
+    currZone->drawCleared(*picture, sf::Color::Black, mode == MODE_ENTITY);
     if (mode == MODE_TILE_PROPERTIES) {
         currZone->drawInfo(*picture);
         if (selectedTile)

@@ -493,7 +493,7 @@ void StateGame::draw()
     }
     camera.getView().setCenter(worldToScreen(player->position) + sf::Vector2f(0.f, -CAMERA_RISE));
     camera.apply(*picture);
-    zone->draw(*picture, debugDraw);
+    zone->drawCleared(*picture, sf::Color::Black, debugDraw);
     if (scriptHandler.isRunning())
         scriptHandler.draw(*picture);
 

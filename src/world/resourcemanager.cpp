@@ -5,6 +5,7 @@
 #include "core/safefile.h"
 #include "core/spritetrim.h"
 #include "world/kinds.h"
+#include "world/groundcache.h"
 #include "world/tilecover.h"
 
 #include <al.h>
@@ -170,6 +171,7 @@ void ResourceManager::unloadResources()
     Animation::releaseFrames();
     SpriteTrim::forgetAll();
     TileCover::forget();
+    GroundCache::forgetAll();
     for (auto& entry : textures)
         delete entry.second;
     textures.clear();

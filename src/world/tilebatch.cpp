@@ -316,6 +316,32 @@ void TileBatch::drawGround(sf::RenderTarget& target)
         drawRun(target, image, run);
 }
 
+void TileBatch::describeGround(GroundCache::Key& key) const
+{
+    const std::vector<sf::Texture>& images = ResourceManager::tileTextures;
+    key.push_back(images.size());
+    for (const sf::Texture& t : images)
+        key.insert(key.end(), {reinterpret_cast<std::uintptr_t>(&t), t.getNativeHandle(), t.getSize().x, t.getSize().y});
+    if (visible.empty() || images.empty())
+        return;
+    const int width = static_cast<int>(tiles.size()), height = static_cast<int>(tiles[0].size());
+    int top = height, bottom = -1;
+    for (int x = visible.firstColumn; x <= visible.lastColumn; ++x) {
+        top = std::min(top, visible.firstRows[static_cast<std::size_t>(x)]);
+        bottom = std::max(bottom, visible.lastRows[static_cast<std::size_t>(x)]);
+    }
+    // A tile further along both axes may hide one in view (isGround).
+    const int right = std::min(width - 1, visible.lastColumn + TileCover::reach());
+    bottom = std::min(height - 1, bottom + TileCover::reach());
+    key.insert(key.end(), {static_cast<std::uint64_t>(visible.firstColumn), static_cast<std::uint64_t>(right),
+                           static_cast<std::uint64_t>(top), static_cast<std::uint64_t>(bottom)});
+    for (int x = visible.firstColumn; x <= right; ++x)
+        for (int y = top; y <= bottom; ++y) {
+            const Tile& tile = at(tiles, x, y);
+            key.push_back(static_cast<std::uint64_t>(tile.shownImage()) * 2 + (tile.isWallBlock() ? 1 : 0));
+        }
+}
+
 void TileBatch::drawWalls(sf::RenderTarget& target, float upTo)
 {
     // The walls due, in runs of one image: a wall goes ahead of earlier ones still waiting

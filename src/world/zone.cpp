@@ -8,6 +8,7 @@
 #include "world/tilebatch.h"
 #include "world/visibletiles.h"
 
+#include <SFML/Graphics/RenderTarget.hpp>
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
@@ -111,6 +112,24 @@ void Zone::draw(sf::RenderTarget& target, bool debug)
     TileBatch batch(tiles, target);
     batch.drawGround(target);
     EntityManager::draw(target, debug, [&](float depth) { batch.drawWalls(target, depth); });
+}
+
+bool Zone::drawCleared(sf::RenderTarget& target, const sf::Color& colour, bool debug)
+{
+    TileBatch batch(tiles, target);
+    GroundCache::Key key;
+    const bool keeps = GroundCache::describe(target, colour, key);
+    if (keeps)
+        batch.describeGround(key);
+    const bool restored = keeps && groundCache.restore(target, key);
+    if (!restored) {
+        target.clear(colour);
+        batch.drawGround(target);
+        if (keeps)
+            groundCache.offer(target, key);
+    }
+    EntityManager::draw(target, debug, [&](float depth) { batch.drawWalls(target, depth); });
+    return restored;
 }
 
 void Zone::drawAll(sf::RenderTarget& target, bool debug)

@@ -2,6 +2,7 @@
 // One level area: a grid of tiles, the entities on it (a zone is their manager), and its file.
 
 #include "world/entitymanager.h"
+#include "world/groundcache.h"
 #include "world/tile.h"
 
 #include <SFML/System/Vector2.hpp>
@@ -40,6 +41,9 @@ public:
 
     // The ground that can touch the view in runs of one image, then the entities.
     void draw(sf::RenderTarget& target, bool debug);
+    // The same over the whole target cleared to colour first; while the view and the ground
+    // stay as they were, the ground's picture is copied back from the frame before (true).
+    bool drawCleared(sf::RenderTarget& target, const sf::Color& colour, bool debug);
     // Every tile as its own sprite, then every entity whole: the reference for draw.
     void drawAll(sf::RenderTarget& target, bool debug);
     // The kinds and links of the tiles that can touch the view (the editor's overlay).
@@ -69,4 +73,5 @@ private:
     Player* adopt(const zonefile::ZoneData& data);
 
     std::vector<std::vector<Tile>> tiles;
+    GroundCache groundCache;
 };

@@ -13,6 +13,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <sstream>
 
 namespace {
@@ -173,25 +174,29 @@ TEST(ZoneDrawingTest, AWallBlockHidesWhoStandsBehindItAndNotWhoStandsInFront)
         EXPECT_TRUE(TileCover::hides(block, 3, 1)) << block;
 }
 
+// A building three blocks deep of the game's bricks, windows and doors, with a hedge and
+// a pedestrian in front, on paving.
+void buildStreet(Zone& zone)
+{
+    for (int x = 0; x < zone.width; ++x)
+        for (int y = 0; y < zone.height; ++y) {
+            zone.getTile(x, y)->setTexture(3);
+            if (x >= 1 && x <= 6 && y >= 1 && y <= 3) {
+                zone.getTile(x, y)->setType(TILE_WALL);
+                zone.getTile(x, y)->setTexture(8 + (x * 5 + y * 3) % 3);
+            }
+        }
+    zone.getTile(3, 5)->setType(TILE_WALL);
+    zone.getTile(3, 5)->setTexture(11);
+    charscene::place(zone, new MalePedestrian(&zone), charscene::tileCentre(4, 4));
+}
+
 TEST(ZoneDrawingTest, ABuildingPaintsOnlyWhatItsFrontBlocksLeaveShowingAndTheSamePicture)
 {
     testsupport::loadRepoResources();
-    // A building three blocks deep of the game's bricks, windows and doors, with a hedge
-    // and a pedestrian in front, on paving.
     Zone plain(0, 8, 7, nullptr), fast(0, 8, 7, nullptr);
-    for (Zone* zone : {&plain, &fast}) {
-        for (int x = 0; x < 8; ++x)
-            for (int y = 0; y < 7; ++y) {
-                zone->getTile(x, y)->setTexture(3);
-                if (x >= 1 && x <= 6 && y >= 1 && y <= 3) {
-                    zone->getTile(x, y)->setType(TILE_WALL);
-                    zone->getTile(x, y)->setTexture(8 + (x * 5 + y * 3) % 3);
-                }
-            }
-        zone->getTile(3, 5)->setType(TILE_WALL);
-        zone->getTile(3, 5)->setTexture(11);
-        charscene::place(*zone, new MalePedestrian(zone), charscene::tileCentre(4, 4));
-    }
+    for (Zone* zone : {&plain, &fast})
+        buildStreet(*zone);
     sf::RenderTexture a, b;
     ASSERT_TRUE(a.create(500, 400) && b.create(500, 400));
     for (const sf::Vector2f& centre : {sf::Vector2f(0, 200), sf::Vector2f(-20.75f, 230.25f), sf::Vector2f(40.6f, 150.6f)})
@@ -219,6 +224,57 @@ TEST(ZoneDrawingTest, ABuildingPaintsOnlyWhatItsFrontBlocksLeaveShowingAndTheSam
     // A hedge in front hides only the block's foot.
     const sf::IntRect overHedge = TileCover::showing(8, -1, -1, 11);
     EXPECT_TRUE(overHedge.top == 0 && overHedge.height > 120 && overHedge.height < 160) << overHedge.height;
+}
+
+TEST(ZoneDrawingTest, AStillViewCopiesTheGroundBackAndAnyChangeToItPaintsItAfresh)
+{
+    testsupport::loadRepoResources();
+    Zone plain(0, 8, 7, nullptr), fast(0, 8, 7, nullptr);
+    for (Zone* zone : {&plain, &fast})
+        buildStreet(*zone);
+    sf::RenderTexture a, b;
+    sf::View view(sf::Vector2f(0, 200), sf::Vector2f(500, 400));
+    // Each step changes something, then three frames are drawn; whether each frame's
+    // ground was copied back, and every frame the plain picture.
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        std::vector<bool> copied;
+    };
+    auto bothTiles = [&](int x, int y, const std::function<void(Tile&)>& f) {
+        f(*plain.getTile(x, y));
+        f(*fast.getTile(x, y));
+    };
+    const std::vector<Step> steps = {
+        {"first frames", [&] { ASSERT_TRUE(a.create(500, 400) && b.create(500, 400)); }, {false, false, true}},
+        {"someone walks", [&] {
+             for (Zone* zone : {&plain, &fast})
+                 for (auto& entry : zone->entities)
+                     entry.second->position += sf::Vector2f(9, 3);
+         }, {true, true, true}},
+        {"a floor painted", [&] { bothTiles(5, 5, [](Tile& t) { t.setTexture(0); }); }, {false, false, true}},
+        {"a wall raised", [&] { bothTiles(2, 5, [](Tile& t) { t.setType(TILE_WALL); t.setTexture(8); }); }, {false, false, true}},
+        {"a wall behind others taken down", [&] { bothTiles(3, 2, [](Tile& t) { t.setType(TILE_FLOOR); }); }, {false, false, true}},
+        {"the view a quarter pixel along", [&] { view.move(0.25f, 0); }, {false, false, true}},
+        {"zoomed in", [&] { view.zoom(0.5f); }, {false, false, true}},
+        {"another target size", [&] { ASSERT_TRUE(a.create(300, 500) && b.create(300, 500)); }, {false, false, true}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        for (std::size_t frame = 0; frame < step.copied.size(); ++frame) {
+            a.setView(view);
+            b.setView(view);
+            a.clear(sf::Color(10, 20, 30));
+            plain.drawAll(a, false);
+            EXPECT_EQ(fast.drawCleared(b, sf::Color(10, 20, 30), false), step.copied[frame]) << frame;
+            a.display();
+            b.display();
+            const sf::Vector2u size = a.getSize();
+            ASSERT_EQ(0, std::memcmp(a.getTexture().copyToImage().getPixelsPtr(),
+                                     b.getTexture().copyToImage().getPixelsPtr(), size.x * size.y * 4)) << frame;
+        }
+    }
 }
 
 } // namespace

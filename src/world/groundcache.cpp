@@ -1,0 +1,125 @@
+#include "world/groundcache.h"
+
+#define GL_GLEXT_PROTOTYPES
+#include <SFML/Graphics/RenderTarget.hpp>
+#include <SFML/Graphics/RenderTexture.hpp>
+#include <SFML/OpenGL.hpp>
+#include <SFML/Window/Context.hpp>
+#include <GL/glext.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+std::uint64_t generation = 0;
+
+std::uint64_t bitsOf(float f)
+{
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+} // namespace
+
+GroundCache::~GroundCache()
+{
+    // A frame buffer can only be deleted in its own context; one that is gone took it along.
+    if (frameBuffer != 0 && sf::Context::getActiveContextId() == frameBufferContext)
+        glDeleteFramebuffers(1, &frameBuffer);
+}
+
+bool GroundCache::describe(sf::RenderTarget& target, const sf::Color& cleared, Key& key)
+{
+    // A window's own pixels are kept in another order of channels: the renderer copies
+    // them both ways pixel by pixel, which costs more than painting the ground.
+    if (dynamic_cast<sf::RenderTexture*>(&target) == nullptr || !target.setActive(true))
+        return false;
+    // A scissor box would hold the copy to part of the target.
+    if (glIsEnabled(GL_SCISSOR_TEST))
+        return false;
+    const sf::View& view = target.getView();
+    const sf::IntRect port = target.getViewport(view);
+    key.insert(key.end(), {generation, reinterpret_cast<std::uintptr_t>(&target), sf::Context::getActiveContextId(),
+                           target.getSize().x, target.getSize().y, cleared.toInteger(),
+                           static_cast<std::uint64_t>(static_cast<std::uint32_t>(port.left)),
+                           static_cast<std::uint64_t>(static_cast<std::uint32_t>(port.top)),
+                           static_cast<std::uint64_t>(static_cast<std::uint32_t>(port.width)),
+                           static_cast<std::uint64_t>(static_cast<std::uint32_t>(port.height))});
+    const float* matrix = view.getTransform().getMatrix();
+    for (int i = 0; i < 16; ++i)
+        key.push_back(bitsOf(matrix[i]));
+    return true;
+}
+
+void GroundCache::forgetAll() { ++generation; }
+
+bool GroundCache::attach()
+{
+    const sf::Uint64 context = sf::Context::getActiveContextId();
+    if (frameBuffer != 0 && frameBufferContext == context)
+        return true;
+    // One made in a context since gone is only a name now.
+    frameBuffer = 0;
+    GLint read = 0;
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
+    glGenFramebuffers(1, &frameBuffer);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer);
+    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, picture.getNativeHandle(), 0);
+    const bool complete = glCheckFramebufferStatus(GL_READ_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read));
+    frameBufferContext = context;
+    if (!complete) {
+        std::printf("The ground is painted every frame from now on: the renderer cannot copy it back\n");
+        broken = true;
+    }
+    return complete;
+}
+
+bool GroundCache::restore(sf::RenderTarget& target, const Key& key)
+{
+    if (!kept || broken || key != last || !target.setActive(true) || !attach())
+        return false;
+    const GLint w = static_cast<GLint>(picture.getSize().x), h = static_cast<GLint>(picture.getSize().y);
+    GLint read = 0;
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer);
+    glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read));
+    return true;
+}
+
+void GroundCache::offer(sf::RenderTarget& target, const Key& key)
+{
+    if (broken)
+        return;
+    if (key != last) {
+        last = key;
+        kept = false;
+        return;
+    }
+    if (kept || !target.setActive(true))
+        return;
+    const sf::Vector2u size = target.getSize();
+    if (picture.getSize() != size) {
+        // A new texture is another attachment.
+        if (frameBuffer != 0 && sf::Context::getActiveContextId() == frameBufferContext)
+            glDeleteFramebuffers(1, &frameBuffer);
+        frameBuffer = 0;
+        if (!picture.create(size.x, size.y)) {
+            broken = true;
+            return;
+        }
+        target.setActive(true);
+    }
+    // Errors left by others would read as this copy's.
+    for (int i = 0; i < 8 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glBindTexture(GL_TEXTURE_2D, picture.getNativeHandle());
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, static_cast<GLsizei>(size.x), static_cast<GLsizei>(size.y));
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+    kept = glGetError() == GL_NO_ERROR;
+}
