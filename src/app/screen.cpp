@@ -9,6 +9,7 @@
 #include <SFML/System/Sleep.hpp>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 const char* MSG_NO_OFFSCREEN = "Cannot scale the picture here: it is drawn at 800 x 600 in the window's corner\n";
@@ -66,8 +67,9 @@ void Screen::readBack()
 {
     if (!offscreen.setActive(true))
         return;
-    // BGRA bytes are the X server's pixels as they stand, and the renderer's cheapest read.
-    glReadPixels(0, 0, static_cast<GLsizei>(Letterbox::PICTURE.x), static_cast<GLsizei>(Letterbox::PICTURE.y), GL_BGRA,
+    // In the picture's own order of channels: the renderer copies the rows as they are
+    // instead of reordering every pixel's bytes.
+    glReadPixels(0, 0, static_cast<GLsizei>(Letterbox::PICTURE.x), static_cast<GLsizei>(Letterbox::PICTURE.y), GL_RGBA,
                  GL_UNSIGNED_BYTE, pixels.data());
 }
 
@@ -150,15 +152,12 @@ void Screen::hold()
     held = &heldCopy;
     if (!direct() || heldCopy.getSize() != Letterbox::PICTURE)
         return;
-    // The copy comes RGBA, top row first; the processor's scaling takes BGRA, bottom first.
+    // The copy comes top row first; the processor's scaling takes the bottom row first.
     const sf::Image copy = heldCopy.copyToImage();
-    const sf::Uint8* rgba = copy.getPixelsPtr();
-    for (std::size_t y = 0; y < Letterbox::PICTURE.y; ++y) {
-        std::uint32_t* row = &pixels[(Letterbox::PICTURE.y - 1 - y) * Letterbox::PICTURE.x];
-        for (std::size_t x = 0; x < Letterbox::PICTURE.x; ++x, rgba += 4)
-            row[x] = static_cast<std::uint32_t>(rgba[3]) << 24 | static_cast<std::uint32_t>(rgba[0]) << 16 |
-                     static_cast<std::uint32_t>(rgba[1]) << 8 | rgba[2];
-    }
+    const std::size_t rowBytes = Letterbox::PICTURE.x * 4;
+    for (std::size_t y = 0; y < Letterbox::PICTURE.y; ++y)
+        std::memcpy(&pixels[(Letterbox::PICTURE.y - 1 - y) * Letterbox::PICTURE.x], copy.getPixelsPtr() + y * rowBytes,
+                    rowBytes);
     pixelsHeld = true;
 }
 

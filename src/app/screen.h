@@ -71,7 +71,7 @@ private:
     // The held picture as a texture, for the renderer's way.
     sf::Texture heldCopy;
     const sf::Texture* held;
-    // The processor's way: the last picture read back, 0xAARRGGBB, bottom row first.
+    // The processor's way: the last picture read back, RGBA bytes, bottom row first.
     Scaling scaling;
     WindowImage windowImage;
     sf::WindowHandle followed;

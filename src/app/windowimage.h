@@ -24,7 +24,7 @@ public:
     // Puts pictures on this window from now on; false, and off, if it cannot.
     bool follow(sf::WindowHandle window);
     bool isOn() const { return display != nullptr && target != 0; }
-    // Puts the picture (0xAARRGGBB, bottom row first) on the window of the given size. The
+    // Puts the picture (RGBA bytes, bottom row first) on the window of the given size. The
     // server finishes the copy on its own time; a refusal is found by the next call, and
     // then the way is off and the call false.
     bool show(const std::uint32_t* picture, sf::Vector2u windowSize);

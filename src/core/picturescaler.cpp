@@ -15,6 +15,12 @@ const std::uint32_t BLACK = 0xff000000u;
 const std::uint32_t OPAQUE = 0xff000000u;
 // Below this a second thread costs more than it saves.
 const unsigned MIN_ROWS_TO_SHARE = 200;
+
+// RGBA bytes to opaque 0xAARRGGBB: red and blue change places.
+std::uint32_t toWindow(std::uint32_t rgba)
+{
+    return OPAQUE | (rgba & 0x0000ff00u) | ((rgba << 16 | rgba >> 16) & 0x00ff00ffu);
+}
 } // namespace
 
 void PictureScaler::map(sf::Vector2u windowSize)
@@ -88,14 +94,18 @@ void PictureScaler::scaleRows(const std::uint32_t* picture, std::size_t width, s
 #ifdef __SSE2__
         // Four pixels a store: the loop is most of a scaled frame's cost.
         const __m128i opaque = _mm_set1_epi32(static_cast<int>(OPAQUE));
+        const __m128i redBlue = _mm_set1_epi32(0x00ff00ff);
+        const __m128i green = _mm_set1_epi32(0x0000ff00);
         for (; x + 4 <= shown; x += 4) {
             const __m128i four = _mm_set_epi32(static_cast<int>(source[column[x + 3]]), static_cast<int>(source[column[x + 2]]),
                                                static_cast<int>(source[column[x + 1]]), static_cast<int>(source[column[x]]));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(line + x), _mm_or_si128(four, opaque));
+            const __m128i swapped = _mm_and_si128(_mm_or_si128(_mm_slli_epi32(four, 16), _mm_srli_epi32(four, 16)), redBlue);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(line + x),
+                             _mm_or_si128(_mm_or_si128(swapped, _mm_and_si128(four, green)), opaque));
         }
 #endif
         for (; x < shown; ++x)
-            line[x] = source[column[x]] | OPAQUE;
+            line[x] = toWindow(source[column[x]]);
         lastRow = row;
         lastLine = line;
     }

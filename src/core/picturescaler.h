@@ -1,8 +1,8 @@
 #pragma once
 // Scales the game's 800 x 600 picture into a window-sized image on the processor, each
-// window pixel taking the picture pixel Letterbox says is under it, the bars black. Pixels
-// are 32-bit 0xAARRGGBB, as the renderer reads back BGRA bytes and as the X server's usual
-// true colour takes them; what is written is opaque.
+// window pixel taking the picture pixel Letterbox says is under it, the bars black. The
+// picture comes as the renderer reads it back fastest, RGBA bytes (0xAABBGGRR as 32-bit
+// pixels); what is written is opaque 0xAARRGGBB, as the X server's usual true colour takes it.
 
 #include <SFML/System/Vector2.hpp>
 #include <cstddef>
@@ -11,8 +11,8 @@
 
 class PictureScaler final {
 public:
-    // picture: Letterbox::PICTURE's pixels, bottom row first, as the renderer reads them
-    // back. out: windowSize.y rows of `stride` pixels each. The bars are painted only when
+    // picture: Letterbox::PICTURE's RGBA pixels, bottom row first, as the renderer reads
+    // them back. out: windowSize.y rows of `stride` pixels each. The bars are painted only when
     // asked: an image kept from frame to frame needs them once.
     void scale(const std::uint32_t* picture, sf::Vector2u windowSize, std::uint32_t* out, std::size_t stride,
                bool bars);

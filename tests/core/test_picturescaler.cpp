@@ -29,6 +29,7 @@ TEST(PictureScaler, EveryWindowPixelShowsThePicturePixelLetterboxMapsItToAndBars
         scaler.scale(picture.data(), size, out.data(), stride, true);
         // Again without the bars, as for the next frame into the same image.
         picture[0] ^= 0xffffff;
+        picture[1] ^= 0xff;
         scaler.scale(picture.data(), size, out.data(), stride, false);
         const Letterbox box(size);
         int wrong = 0;
@@ -38,7 +39,9 @@ TEST(PictureScaler, EveryWindowPixelShowsThePicturePixelLetterboxMapsItToAndBars
                 std::uint32_t expected = 0xff000000u; // opaque black
                 if (box.area().contains(at)) {
                     const sf::Vector2i p = box.toPicture(at);
-                    expected |= picture[static_cast<std::size_t>(h - 1 - p.y) * w + static_cast<std::size_t>(p.x)];
+                    // RGBA bytes in, 0xAARRGGBB out.
+                    const std::uint32_t rgba = picture[static_cast<std::size_t>(h - 1 - p.y) * w + static_cast<std::size_t>(p.x)];
+                    expected |= (rgba & 0xffu) << 16 | (rgba & 0xff00u) | (rgba >> 16 & 0xffu);
                 }
                 wrong += out[y * stride + x] != expected;
             }
