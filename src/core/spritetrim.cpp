@@ -151,6 +151,52 @@ void SpriteTrim::forget(const sf::Texture& texture) { remembered().erase(&textur
 
 void SpriteTrim::forgetAll() { remembered().clear(); }
 
+namespace {
+
+struct HiddenArea {
+    const sf::RenderTarget* target = nullptr;
+    sf::IntRect area; // top row first
+};
+
+HiddenArea& hiddenArea()
+{
+    static HiddenArea hidden;
+    return hidden;
+}
+
+// The parts of box (the renderer's way: x, y from the bottom, width, height) outside
+// hidden (top row first) on a target height rows tall: the rows above and below it
+// whole, and either side of it on the rows between.
+int outside(const GLint box[4], const sf::IntRect& hidden, GLint height, GLint parts[4][4])
+{
+    const GLint x0 = box[0], x1 = box[0] + box[2];
+    const GLint y0 = height - box[1] - box[3], y1 = height - box[1]; // top row first
+    const GLint hx0 = hidden.left, hx1 = hidden.left + hidden.width;
+    const GLint hy0 = hidden.top, hy1 = hidden.top + hidden.height;
+    int count = 0;
+    auto add = [&](GLint left, GLint top, GLint right, GLint bottom) {
+        if (left < right && top < bottom) {
+            GLint* part = parts[count++];
+            part[0] = left;
+            part[1] = height - bottom;
+            part[2] = right - left;
+            part[3] = bottom - top;
+        }
+    };
+    if (hx1 <= x0 || x1 <= hx0 || hy1 <= y0 || y1 <= hy0) {
+        add(x0, y0, x1, y1);
+        return count;
+    }
+    add(x0, y0, x1, std::min(y1, hy0));
+    add(x0, std::max(y0, hy1), x1, y1);
+    const GLint middleTop = std::max(y0, hy0), middleBottom = std::min(y1, hy1);
+    add(x0, middleTop, std::min(x1, hx0), middleBottom);
+    add(std::max(x0, hx1), middleTop, x1, middleBottom);
+    return count;
+}
+
+} // namespace
+
 bool SpriteTrim::trimming = true;
 
 namespace {
@@ -213,8 +259,31 @@ void SpriteTrim::draw(sf::RenderTarget& target, const sf::Sprite& sprite, const 
     GLint box[4];
     if (!paintedBox(target, sprite, visible, box))
         return;
+    // Less a hidden area: up to four boxes that share no pixel, so none is painted twice.
+    GLint parts[4][4];
+    int count = 1;
+    if (Hidden::on(target))
+        count = outside(box, hiddenArea().area, static_cast<GLint>(target.getSize().y), parts);
+    else
+        std::copy(box, box + 4, parts[0]);
+    if (count == 0)
+        return;
     glEnable(GL_SCISSOR_TEST);
-    glScissor(box[0], box[1], box[2], box[3]);
-    target.draw(sprite);
+    for (int i = 0; i < count; ++i) {
+        glScissor(parts[i][0], parts[i][1], parts[i][2], parts[i][3]);
+        target.draw(sprite);
+    }
     glDisable(GL_SCISSOR_TEST);
+}
+
+SpriteTrim::Hidden::Hidden(const sf::RenderTarget& target, const sf::IntRect& area)
+{
+    hiddenArea() = {&target, area};
+}
+
+SpriteTrim::Hidden::~Hidden() { hiddenArea() = HiddenArea(); }
+
+bool SpriteTrim::Hidden::on(const sf::RenderTarget& target)
+{
+    return hiddenArea().target == &target && hiddenArea().area.width > 0 && hiddenArea().area.height > 0;
 }

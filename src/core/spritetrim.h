@@ -39,6 +39,19 @@ public:
     // Draws sprite as it stands, painting only the screen pixels around visible (from
     // sampledBounds, or the visible bounds of a whole texture). The sprite keeps its own
     // triangles, so every pixel painted takes the very texel the whole sprite gives it, at
-    // any scale and position; the rasteriser is just held to a box of the target.
+    // any scale and position; the rasteriser is just held to a box of the target. Pixels
+    // of a hidden area are left out too.
     static void draw(sf::RenderTarget& target, const sf::Sprite& sprite, const sf::IntRect& visible);
+
+    // While one lives, draw leaves out the pixels of target within area (its pixels, top
+    // row first): something opaque is painted over them before the picture is shown.
+    class Hidden final {
+    public:
+        Hidden(const sf::RenderTarget& target, const sf::IntRect& area);
+        ~Hidden();
+        Hidden(const Hidden&) = delete;
+        Hidden& operator=(const Hidden&) = delete;
+        // True while an area of target is hidden.
+        static bool on(const sf::RenderTarget& target);
+    };
 };

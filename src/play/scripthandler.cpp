@@ -29,6 +29,8 @@ const char* MSG_EMPTY_DIALOG = "Script dialog skipped: it has no lines!\n";
 const char* MSG_BAD_EVENT = "Script event skipped: unknown event type %d!\n";
 
 const float PORTRAIT_SIZE = 100.f;
+// Opaque: what is drawn under the box never shows (coveredPixels).
+const sf::Color BOX_COLOUR(35, 35, 35, 255);
 const unsigned TEXT_SIZE = 30;
 const float TEXT_LEFT = 15.f;
 
@@ -320,22 +322,45 @@ bool ScriptHandler::advanceKeyHeld()
            Gamepad::held(Gamepad::A) || Gamepad::held(Gamepad::B) || Gamepad::held(Gamepad::START);
 }
 
-void ScriptHandler::draw(sf::RenderTarget& target)
+bool ScriptHandler::boxPlace(const sf::RenderTarget& target, sf::Vector2f& size, sf::FloatRect& viewport) const
 {
     if (!boxVisible || queue.empty())
-        return;
+        return false;
     const sf::Vector2f screen = target.getDefaultView().getSize();
-    const float w = 0.8f * screen.x * openness;
-    const float h = 0.4f * screen.y * openness;
+    size = sf::Vector2f(0.8f * screen.x * openness, 0.4f * screen.y * openness);
+    viewport = sf::FloatRect(0.5f - 0.4f * openness, 0.1f, 0.8f * openness, 0.4f);
     // A box with no area would give the view a degenerate projection.
-    if (w <= 0.f || h <= 0.f)
+    return size.x > 0.f && size.y > 0.f;
+}
+
+sf::IntRect ScriptHandler::coveredPixels(const sf::RenderTarget& target) const
+{
+    sf::Vector2f size;
+    sf::FloatRect viewport;
+    if (BOX_COLOUR.a != 255 || !boxPlace(target, size, viewport))
+        return sf::IntRect();
+    sf::View view;
+    view.setViewport(viewport);
+    // The box fills its viewport; a pixel in from each side, whatever the rounding.
+    const sf::IntRect port = target.getViewport(view);
+    if (port.width <= 2 || port.height <= 2)
+        return sf::IntRect();
+    return sf::IntRect(port.left + 1, port.top + 1, port.width - 2, port.height - 2);
+}
+
+void ScriptHandler::draw(sf::RenderTarget& target)
+{
+    sf::Vector2f size;
+    sf::FloatRect viewport;
+    if (!boxPlace(target, size, viewport))
         return;
+    const float w = size.x, h = size.y;
     dialogView.reset(sf::FloatRect(0.f, 0.f, w, h));
-    dialogView.setViewport(sf::FloatRect(0.5f - 0.4f * openness, 0.1f, 0.8f * openness, 0.4f));
+    dialogView.setViewport(viewport);
     target.setView(dialogView);
 
     sf::RectangleShape box(sf::Vector2f(w, h));
-    box.setFillColor(sf::Color(35, 35, 35, 255));
+    box.setFillColor(BOX_COLOUR);
     target.draw(box);
     if (fading)
         return;

@@ -3,6 +3,7 @@
 
 #include "play/trigger.h"
 
+#include <SFML/Graphics/Rect.hpp>
 #include <SFML/Graphics/View.hpp>
 #include <deque>
 #include <string>
@@ -33,6 +34,9 @@ public:
     bool isRunning() const;
     void update(Zone& zone);
     void draw(sf::RenderTarget& target);
+    // The target's pixels the dialog box will paint over opaque when drawn now; empty when
+    // no box shows. Whatever is drawn there before it never shows.
+    sf::IntRect coveredPixels(const sf::RenderTarget& target) const;
 
     // What the play state and tests look at.
     bool isWalking() const { return walking; }
@@ -55,6 +59,9 @@ private:
     void typeCharacters(const std::string& text);
     void waitForKey(bool held);
     static bool advanceKeyHeld();
+    // The box's size in its own view and where that view lies on the target; false when
+    // there is no box to draw.
+    bool boxPlace(const sf::RenderTarget& target, sf::Vector2f& size, sf::FloatRect& viewport) const;
 
     std::deque<Event> queue;
     sf::View dialogView;

@@ -1,5 +1,7 @@
 #include "play/stategame.h"
 
+#include "core/spritetrim.h"
+
 #include "world/entity.h"
 #include "core/gamepad.h"
 #include "core/globals.h"
@@ -493,7 +495,12 @@ void StateGame::draw()
     }
     camera.getView().setCenter(worldToScreen(player->position) + sf::Vector2f(0.f, -CAMERA_RISE));
     camera.apply(*picture);
-    zone->drawCleared(*picture, sf::Color::Black, debugDraw);
+    {
+        // The dialog box is painted over the world opaque: nothing under it need be painted.
+        const SpriteTrim::Hidden underBox(*picture, scriptHandler.isRunning() ? scriptHandler.coveredPixels(*picture)
+                                                                              : sf::IntRect());
+        zone->drawCleared(*picture, sf::Color::Black, debugDraw);
+    }
     if (scriptHandler.isRunning())
         scriptHandler.draw(*picture);
 

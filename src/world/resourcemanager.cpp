@@ -161,6 +161,8 @@ bool ResourceManager::loadTileTextures()
             break;
         }
     }
+    // Which images hide which is worked out now, not in the first frame drawn.
+    TileCover::refresh(tileTextures);
     return !tileTextures.empty();
 }
 

@@ -243,7 +243,7 @@ int wallImageAt(const Tiles& tiles, int x, int y)
 
 // A run of wall blocks, in its order. Of a block that the blocks in front partly hide only
 // the part that shows is painted, as a sprite of its own held to that part; the others
-// still go together.
+// still go together, unless part of the target is hidden.
 void drawWallRun(sf::RenderTarget& target, const Tiles& tiles, int image, const std::vector<const Tile*>& run)
 {
     static std::vector<const Tile*> whole;
@@ -253,7 +253,8 @@ void drawWallRun(sf::RenderTarget& target, const Tiles& tiles, int image, const 
         const sf::IntRect shows = TileCover::showing(image, wallImageAt(tiles, wall->x + 1, wall->y),
                                                      wallImageAt(tiles, wall->x, wall->y + 1),
                                                      wallImageAt(tiles, wall->x + 1, wall->y + 1));
-        if (shows == sf::IntRect(0, 0, static_cast<int>(size.x), static_cast<int>(size.y))) {
+        // Under a hidden area every block goes alone, so that only its part outside is painted.
+        if (!SpriteTrim::Hidden::on(target) && shows == sf::IntRect(0, 0, static_cast<int>(size.x), static_cast<int>(size.y))) {
             whole.push_back(wall);
             continue;
         }

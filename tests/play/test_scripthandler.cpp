@@ -356,6 +356,39 @@ TEST_F(ScriptHandlerTest, PortraitStandsInItsCornerAndOddCornersMeanTopLeft)
     EXPECT_EQ(bottomRight.getPixel(85, 65), box);
 }
 
+TEST_F(ScriptHandlerTest, CoveredPixelsAreAllPaintedByTheBoxAsItOpensStaysAndCloses)
+{
+    sf::RenderTexture canvas;
+    ASSERT_TRUE(canvas.create(800, 600));
+    const sf::Color clear(1, 2, 3);
+    handler.addEvent(dialog({"covered"}));
+    EXPECT_EQ(handler.coveredPixels(canvas), sf::IntRect());
+    bool sawOpen = false;
+    int frame = 0;
+    for (; frame < 300 && handler.isRunning(); ++frame) {
+        if (frame == 150)
+            script.press(sf::Keyboard::Return);
+        handler.update(zone);
+        const sf::IntRect covered = handler.coveredPixels(canvas);
+        canvas.clear(clear);
+        canvas.setView(canvas.getDefaultView());
+        handler.draw(canvas);
+        canvas.display();
+        if (covered.width <= 0)
+            continue;
+        sawOpen = sawOpen || covered == sf::IntRect(81, 61, 638, 238);
+        const sf::Image image = canvas.getTexture().copyToImage();
+        int bare = 0;
+        for (int y = covered.top; y < covered.top + covered.height; ++y)
+            for (int x = covered.left; x < covered.left + covered.width; ++x)
+                bare += image.getPixel(static_cast<unsigned>(x), static_cast<unsigned>(y)) == clear;
+        ASSERT_EQ(bare, 0) << "frame " << frame << " openness " << handler.getOpenness();
+    }
+    script.releaseAll();
+    EXPECT_TRUE(sawOpen);
+    EXPECT_FALSE(handler.isRunning()) << frame;
+}
+
 TEST_F(ScriptHandlerTest, LongLinesBreakAtSpacesInsideTheBox)
 {
     sf::RenderTexture canvas;

@@ -5,9 +5,11 @@
 #include "world/resourcemanager.h"
 #include "world/tile.h"
 #include "world/tilecover.h"
+#include "core/spritetrim.h"
 #include "worldprobe.h"
 
 #include <SFML/Graphics/Image.hpp>
+#include <SFML/Graphics/RectangleShape.hpp>
 #include <SFML/Graphics/RenderTexture.hpp>
 #include <gtest/gtest.h>
 
@@ -224,6 +226,58 @@ TEST(ZoneDrawingTest, ABuildingPaintsOnlyWhatItsFrontBlocksLeaveShowingAndTheSam
     // A hedge in front hides only the block's foot.
     const sf::IntRect overHedge = TileCover::showing(8, -1, -1, 11);
     EXPECT_TRUE(overHedge.top == 0 && overHedge.height > 120 && overHedge.height < 160) << overHedge.height;
+}
+
+TEST(ZoneDrawingTest, AHiddenAreaIsLeftUnpaintedAndOnceCoveredThePictureIsTheSame)
+{
+    testsupport::loadRepoResources();
+    Zone zone(0, 8, 7, nullptr);
+    buildStreet(zone);
+    for (int i = 0; i < 6; ++i)
+        charscene::place(zone, new MalePedestrian(&zone), charscene::tileCentre(1 + i, 4) + sf::Vector2f(7.f * i, 0));
+    sf::RenderTexture target;
+    ASSERT_TRUE(target.create(500, 400));
+    // The area cuts across blocks, the hedge and the pedestrians, at the game's scale and others.
+    const sf::IntRect area(70, 40, 330, 150), all(0, 0, 500, 400);
+    auto draw = [&](float scale, const sf::IntRect& hidden, bool cover) {
+        target.setView(sf::View(sf::Vector2f(-10.5f, 230.25f), sf::Vector2f(500 / scale, 400 / scale)));
+        target.clear(sf::Color(10, 20, 30));
+        {
+            const SpriteTrim::Hidden hiding(target, hidden);
+            zone.draw(target, false);
+        }
+        if (cover) {
+            sf::RectangleShape box(sf::Vector2f(static_cast<float>(area.width), static_cast<float>(area.height)));
+            box.setPosition(static_cast<float>(area.left), static_cast<float>(area.top));
+            box.setFillColor(sf::Color(35, 35, 35));
+            target.setView(target.getDefaultView());
+            target.draw(box);
+        }
+        target.display();
+        return target.getTexture().copyToImage();
+    };
+    for (float scale : {1.0f, 2.0f, 0.75f}) {
+        SCOPED_TRACE(scale);
+        ASSERT_EQ(0, std::memcmp(draw(scale, sf::IntRect(), true).getPixelsPtr(), draw(scale, area, true).getPixelsPtr(),
+                                 500 * 400 * 4));
+        // Uncovered: inside the area only the ground (all that is painted when the whole
+        // target is hidden), outside it the whole picture.
+        const sf::Image whole = draw(scale, sf::IntRect(), false), open = draw(scale, area, false),
+                        ground = draw(scale, all, false);
+        int inside = 0, outside = 0, hiddenThere = 0;
+        for (unsigned y = 0; y < 400; ++y)
+            for (unsigned x = 0; x < 500; ++x) {
+                if (area.contains(static_cast<int>(x), static_cast<int>(y))) {
+                    inside += open.getPixel(x, y) != ground.getPixel(x, y);
+                    hiddenThere += whole.getPixel(x, y) != ground.getPixel(x, y);
+                } else {
+                    outside += open.getPixel(x, y) != whole.getPixel(x, y);
+                }
+            }
+        EXPECT_EQ(inside, 0);
+        EXPECT_EQ(outside, 0);
+        EXPECT_GT(hiddenThere, 5000);
+    }
 }
 
 TEST(ZoneDrawingTest, AStillViewCopiesTheGroundBackAndAnyChangeToItPaintsItAfresh)
