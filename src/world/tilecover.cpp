@@ -49,51 +49,47 @@ std::vector<std::pair<const sf::Texture*, unsigned>> identities(const std::vecto
 
 bool visible(const sf::Image& image, int x, int y) { return image.getPixel(static_cast<unsigned>(x), static_cast<unsigned>(y)).a > 0; }
 
-// Opaque with all eight neighbours, those beyond the edge taken as the edge texel the
-// sampler clamps to. A pixel inside the front image whose centre lies on a texel edge may
-// take either texel.
+// For each texel, whether every texel (or some texel) of the nine around it passes test,
+// those beyond the edge taken as the edge texel the sampler clamps to. A pixel centre on a
+// texel edge may take either texel.
+template <typename Test>
+std::vector<char> aroundEach(const sf::Image& image, bool every, Test test)
+{
+    const int w = static_cast<int>(image.getSize().x), h = static_cast<int>(image.getSize().y);
+    std::vector<char> result(static_cast<std::size_t>(w * h), 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            // Stops at the first texel that settles it: a failure for every, a pass for some.
+            bool holds = every;
+            for (int dy = -1; dy <= 1 && holds == every; ++dy)
+                for (int dx = -1; dx <= 1 && holds == every; ++dx) {
+                    const int sx = std::min(std::max(x + dx, 0), w - 1), sy = std::min(std::max(y + dy, 0), h - 1);
+                    holds = test(image.getPixel(static_cast<unsigned>(sx), static_cast<unsigned>(sy)).a);
+                }
+            result[static_cast<std::size_t>(y * w + x)] = holds;
+        }
+    return result;
+}
+
+// Opaque with all eight neighbours.
 std::vector<char> solidCores(const sf::Image& image)
 {
-    const int w = static_cast<int>(image.getSize().x), h = static_cast<int>(image.getSize().y);
-    std::vector<char> core(static_cast<std::size_t>(w * h), 0);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            bool solid = true;
-            for (int dy = -1; dy <= 1 && solid; ++dy)
-                for (int dx = -1; dx <= 1 && solid; ++dx) {
-                    const int sx = std::min(std::max(x + dx, 0), w - 1), sy = std::min(std::max(y + dy, 0), h - 1);
-                    solid = image.getPixel(static_cast<unsigned>(sx), static_cast<unsigned>(sy)).a == 255;
-                }
-            core[static_cast<std::size_t>(y * w + x)] = solid;
-        }
-    return core;
+    return aroundEach(image, true, [](sf::Uint8 alpha) { return alpha == 255; });
 }
 
-// Some texel with alpha above 0 among the nine around each, clamped at the edges as the
-// sampler clamps.
+// Some texel with alpha above 0 among the nine around each.
 std::vector<char> touchedCells(const sf::Image& image)
 {
-    const int w = static_cast<int>(image.getSize().x), h = static_cast<int>(image.getSize().y);
-    std::vector<char> touched(static_cast<std::size_t>(w * h), 0);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            bool any = false;
-            for (int dy = -1; dy <= 1 && !any; ++dy)
-                for (int dx = -1; dx <= 1 && !any; ++dx) {
-                    const int sx = std::min(std::max(x + dx, 0), w - 1), sy = std::min(std::max(y + dy, 0), h - 1);
-                    any = visible(image, sx, sy);
-                }
-            touched[static_cast<std::size_t>(y * w + x)] = any;
-        }
-    return touched;
+    return aroundEach(image, false, [](sf::Uint8 alpha) { return alpha > 0; });
 }
 
-// Where the image of the tile steps (dx, dy) in front starts, from the back image's corner.
-sf::Vector2i frontOffset(const Texels& back, const Texels& front, int dx, int dy)
+// Where the image (of the given size) of the tile steps (dx, dy) in front starts, from the
+// back image's corner: both are centred on their anchors, their bottoms one diamond below.
+sf::Vector2i frontOffset(sf::Vector2u back, sf::Vector2u front, int dx, int dy)
 {
     const sf::Vector2f step = worldToScreen(sf::Vector2f(static_cast<float>(dx) * TILE_SIZE, static_cast<float>(dy) * TILE_SIZE));
-    return sf::Vector2i(static_cast<int>(step.x) + back.width / 2 - front.width / 2,
-                        static_cast<int>(step.y) + back.height - front.height);
+    return sf::Vector2i(static_cast<int>(step.x) + static_cast<int>(back.x / 2) - static_cast<int>(front.x / 2),
+                        static_cast<int>(step.y) + static_cast<int>(back.y) - static_cast<int>(front.y));
 }
 
 sf::IntRect workOutShowing(const Cover& c, int back, const std::array<int, 3>& fronts)
@@ -108,7 +104,9 @@ sf::IntRect workOutShowing(const Cover& c, int back, const std::array<int, 3>& f
     for (int k = 0; k < 3; ++k)
         if (fronts[static_cast<std::size_t>(k)] >= 0) {
             const Texels& f = c.texels[static_cast<std::size_t>(fronts[static_cast<std::size_t>(k)])];
-            inFront.push_back({&f, frontOffset(b, f, STEPS[k][0], STEPS[k][1])});
+            inFront.push_back({&f, frontOffset(sf::Vector2u(static_cast<unsigned>(b.width), static_cast<unsigned>(b.height)),
+                                               sf::Vector2u(static_cast<unsigned>(f.width), static_cast<unsigned>(f.height)),
+                                               STEPS[k][0], STEPS[k][1])});
         }
     int minX = b.width, minY = b.height, maxX = -1, maxY = -1;
     bool anyHidden = false;
@@ -138,15 +136,14 @@ sf::IntRect workOutShowing(const Cover& c, int back, const std::array<int, 3>& f
     return sf::IntRect(minX, minY, maxX - minX + 1, maxY - minY + 1);
 }
 
-// Both images are centred on their anchors; the front one's anchor lies 64 pixels lower
-// for every step. The back image must lie within the front one, so that the edges they
-// share are the same lines to the rasteriser.
+// The front image on the tile steps further along both axes. The back image must lie
+// within the front one, so that the edges they share are the same lines to the rasteriser.
 bool frontHides(const sf::Image& front, const std::vector<char>& core, const sf::Image& back, int steps)
 {
     const int fw = static_cast<int>(front.getSize().x), fh = static_cast<int>(front.getSize().y);
     const int bw = static_cast<int>(back.getSize().x), bh = static_cast<int>(back.getSize().y);
-    const int ox = fw / 2 - bw / 2;
-    const int oy = fh - bh - steps * static_cast<int>(TILE_SCREEN_HEIGHT);
+    const sf::Vector2i offset = frontOffset(back.getSize(), front.getSize(), steps, steps);
+    const int ox = -offset.x, oy = -offset.y; // the back image's corner in the front one
     if (ox < 0 || oy < 0 || ox + bw > fw || oy + bh > fh)
         return false;
     for (int y = 0; y < bh; ++y)

@@ -193,12 +193,22 @@ void buildStreet(Zone& zone)
     charscene::place(zone, new MalePedestrian(&zone), charscene::tileCentre(4, 4));
 }
 
+// The same street twice, one drawn the plain way and one the fast way.
+struct Streets {
+    Streets()
+    {
+        testsupport::loadRepoResources();
+        buildStreet(plain);
+        buildStreet(fast);
+    }
+    Zone plain{0, 8, 7, nullptr};
+    Zone fast{0, 8, 7, nullptr};
+};
+
 TEST(ZoneDrawingTest, ABuildingPaintsOnlyWhatItsFrontBlocksLeaveShowingAndTheSamePicture)
 {
-    testsupport::loadRepoResources();
-    Zone plain(0, 8, 7, nullptr), fast(0, 8, 7, nullptr);
-    for (Zone* zone : {&plain, &fast})
-        buildStreet(*zone);
+    Streets streets;
+    Zone &plain = streets.plain, &fast = streets.fast;
     sf::RenderTexture a, b;
     ASSERT_TRUE(a.create(500, 400) && b.create(500, 400));
     for (const sf::Vector2f& centre : {sf::Vector2f(0, 200), sf::Vector2f(-20.75f, 230.25f), sf::Vector2f(40.6f, 150.6f)})
@@ -282,10 +292,8 @@ TEST(ZoneDrawingTest, AHiddenAreaIsLeftUnpaintedAndOnceCoveredThePictureIsTheSam
 
 TEST(ZoneDrawingTest, AStillViewCopiesTheGroundBackAndAnyChangeToItPaintsItAfresh)
 {
-    testsupport::loadRepoResources();
-    Zone plain(0, 8, 7, nullptr), fast(0, 8, 7, nullptr);
-    for (Zone* zone : {&plain, &fast})
-        buildStreet(*zone);
+    Streets streets;
+    Zone &plain = streets.plain, &fast = streets.fast;
     sf::RenderTexture a, b;
     sf::View view(sf::Vector2f(0, 200), sf::Vector2f(500, 400));
     // Each step changes something, then three frames are drawn; whether each frame's
