@@ -197,10 +197,11 @@ void buildStreet(Zone& zone)
 struct Streets {
     Streets()
     {
-        testsupport::loadRepoResources();
         buildStreet(plain);
         buildStreet(fast);
     }
+    // Zones take their tiles' images from the resources: loaded before either is made.
+    bool loaded = (testsupport::loadRepoResources(), true);
     Zone plain{0, 8, 7, nullptr};
     Zone fast{0, 8, 7, nullptr};
 };
