@@ -1,6 +1,7 @@
 #include "characters/doodad.h"
 
 #include "world/entitymanager.h"
+#include "core/drawlist.h"
 #include "core/globals.h"
 #include "world/resourcemanager.h"
 #include "core/spritetrim.h"
@@ -54,7 +55,7 @@ void Doodad::draw(sf::RenderTarget& target)
         sprite.getTexture() == &ResourceManager::getDoodadTexture(imageIndex).texture)
         SpriteTrim::draw(target, sprite, ResourceManager::getDoodadTexture(imageIndex).visible);
     else
-        target.draw(sprite);
+        DrawList::draw(target, sprite);
 }
 
 void Doodad::save(zonefile::EntityRecord& record) const
@@ -87,5 +88,5 @@ void TestEntity::draw(sf::RenderTarget& target)
     marker.setOutlineThickness(2.0f);
     marker.setFillColor(sf::Color::Black);
     marker.setPosition(worldToScreen(position));
-    target.draw(marker);
+    DrawList::draw(target, marker);
 }

@@ -1,5 +1,6 @@
 #include "characters/particle.h"
 
+#include "core/drawlist.h"
 #include "core/globals.h"
 #include "world/resourcemanager.h"
 #include "characters/unit.h"
@@ -99,5 +100,5 @@ void Dust::draw(sf::RenderTarget& target)
     if (const Entity* parent = getParent())
         at += parent->position;
     disc.setPosition(worldToScreen(at));
-    target.draw(disc);
+    DrawList::draw(target, disc);
 }

@@ -1,5 +1,7 @@
 #include "core/spritetrim.h"
 
+#include "core/drawlist.h"
+
 #include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/RenderTarget.hpp>
 #include <SFML/Graphics/Sprite.hpp>
@@ -252,6 +254,10 @@ void SpriteTrim::draw(sf::RenderTarget& target, const sf::Sprite& sprite, const 
 {
     // Cutting the sprite's rectangle instead would move its triangles, and with them which
     // texel a pixel centre on a texel edge takes; a scissor box leaves them as they are.
+    if (auto* list = dynamic_cast<DrawList*>(&target)) {
+        list->add(sprite, visible, false);
+        return;
+    }
     if (!trimming || !target.setActive(true)) {
         target.draw(sprite);
         return;
@@ -286,4 +292,9 @@ SpriteTrim::Hidden::~Hidden() { hiddenArea() = HiddenArea(); }
 bool SpriteTrim::Hidden::on(const sf::RenderTarget& target)
 {
     return hiddenArea().target == &target && hiddenArea().area.width > 0 && hiddenArea().area.height > 0;
+}
+
+sf::IntRect SpriteTrim::Hidden::area(const sf::RenderTarget& target)
+{
+    return on(target) ? hiddenArea().area : sf::IntRect();
 }

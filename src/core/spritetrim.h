@@ -40,7 +40,7 @@ public:
     // sampledBounds, or the visible bounds of a whole texture). The sprite keeps its own
     // triangles, so every pixel painted takes the very texel the whole sprite gives it, at
     // any scale and position; the rasteriser is just held to a box of the target. Pixels
-    // of a hidden area are left out too.
+    // of a hidden area are left out too. Into a DrawList, the draw is only kept.
     static void draw(sf::RenderTarget& target, const sf::Sprite& sprite, const sf::IntRect& visible);
 
     // While one lives, draw leaves out the pixels of target within area (its pixels, top
@@ -53,5 +53,7 @@ public:
         Hidden& operator=(const Hidden&) = delete;
         // True while an area of target is hidden.
         static bool on(const sf::RenderTarget& target);
+        // The area of target hidden now; empty when none is.
+        static sf::IntRect area(const sf::RenderTarget& target);
     };
 };

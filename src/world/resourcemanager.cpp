@@ -5,7 +5,7 @@
 #include "core/safefile.h"
 #include "core/spritetrim.h"
 #include "world/kinds.h"
-#include "world/groundcache.h"
+#include "world/picturecache.h"
 #include "world/tilecover.h"
 
 #include <al.h>
@@ -173,7 +173,7 @@ void ResourceManager::unloadResources()
     Animation::releaseFrames();
     SpriteTrim::forgetAll();
     TileCover::forget();
-    GroundCache::forgetAll();
+    PictureCache::forgetAll();
     for (auto& entry : textures)
         delete entry.second;
     textures.clear();

@@ -317,7 +317,7 @@ void TileBatch::drawGround(sf::RenderTarget& target)
         drawRun(target, image, run);
 }
 
-void TileBatch::describeGround(GroundCache::Key& key) const
+void TileBatch::describeGround(PictureCache::Key& key) const
 {
     const std::vector<sf::Texture>& images = ResourceManager::tileTextures;
     key.push_back(images.size());

@@ -5,7 +5,7 @@
 // at any scale and position. The ground goes first; the wall blocks are drawn among the
 // entities by depth, a frame's batch handing out those due before each entity.
 
-#include "world/groundcache.h"
+#include "world/picturecache.h"
 #include "world/visibletiles.h"
 
 #include <vector>
@@ -22,7 +22,7 @@ public:
     void drawGround(sf::RenderTarget& target);
     // Adds to key all that drawGround's picture depends on besides the target and its view:
     // the tile images, and each tile that can touch the view or hide one that does.
-    void describeGround(GroundCache::Key& key) const;
+    void describeGround(PictureCache::Key& key) const;
     // The visible wall blocks not yet drawn whose depth is at most upTo.
     void drawWalls(sf::RenderTarget& target, float upTo);
 

@@ -1,6 +1,8 @@
 #include "world/zone.h"
 
 #include "world/entity.h"
+#include "core/drawlist.h"
+#include "core/spritetrim.h"
 #include "world/levelfolder.h"
 #include "core/globals.h"
 #include "core/safefile.h"
@@ -114,22 +116,46 @@ void Zone::draw(sf::RenderTarget& target, bool debug)
     EntityManager::draw(target, debug, [&](float depth) { batch.drawWalls(target, depth); });
 }
 
-bool Zone::drawCleared(sf::RenderTarget& target, const sf::Color& colour, bool debug)
+Zone::Kept Zone::drawCleared(sf::RenderTarget& target, const sf::Color& colour, bool debug)
 {
     TileBatch batch(tiles, target);
-    GroundCache::Key key;
-    const bool keeps = GroundCache::describe(target, colour, key);
+    PictureCache::Key ground;
+    const bool keeps = PictureCache::describe(target, colour, ground);
     if (keeps)
-        batch.describeGround(key);
-    const bool restored = keeps && groundCache.restore(target, key);
-    if (!restored) {
+        batch.describeGround(ground);
+    const auto walls = [&](float depth) { batch.drawWalls(target, depth); };
+    // A view that has not moved will most likely show the same next frame: what it paints
+    // is kept at once. One that moves would only pay for the copies.
+    const bool still = keeps && groundPicture.follows(ground);
+    auto paintGround = [&] {
+        if (keeps && groundPicture.restore(target, ground))
+            return Kept::GROUND;
         target.clear(colour);
         batch.drawGround(target);
         if (keeps)
-            groundCache.offer(target, key);
+            groundPicture.offer(target, ground, sf::IntRect(), still);
+        return Kept::NOTHING;
+    };
+    // Debug marks are drawn straight to the target, so are not held back.
+    if (!keeps || debug) {
+        const Kept kept = paintGround();
+        EntityManager::draw(target, debug, walls);
+        return kept;
     }
-    EntityManager::draw(target, debug, [&](float depth) { batch.drawWalls(target, depth); });
-    return restored;
+    // The entities are held back first: their draw moves their animations on, so it happens
+    // once a frame whether or not anything is painted.
+    DrawList held(target);
+    EntityManager::draw(held, false, [&](float depth) { held.mark(depth); });
+    PictureCache::Key all = ground;
+    all.push_back(SpriteTrim::trimming ? 1u : 0u);
+    held.describe(all);
+    const sf::IntRect hole = SpriteTrim::Hidden::area(target);
+    if (wholePicture.restore(target, all, hole))
+        return Kept::ALL;
+    const Kept kept = paintGround();
+    held.paint(target, walls);
+    wholePicture.offer(target, all, hole, still);
+    return kept;
 }
 
 void Zone::drawAll(sf::RenderTarget& target, bool debug)

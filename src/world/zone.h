@@ -2,7 +2,7 @@
 // One level area: a grid of tiles, the entities on it (a zone is their manager), and its file.
 
 #include "world/entitymanager.h"
-#include "world/groundcache.h"
+#include "world/picturecache.h"
 #include "world/tile.h"
 
 #include <SFML/System/Vector2.hpp>
@@ -41,9 +41,12 @@ public:
 
     // The ground that can touch the view in runs of one image, then the entities.
     void draw(sf::RenderTarget& target, bool debug);
-    // The same over the whole target cleared to colour first; while the view and the ground
-    // stay as they were, the ground's picture is copied back from the frame before (true).
-    bool drawCleared(sf::RenderTarget& target, const sf::Color& colour, bool debug);
+    // What drawCleared copied back instead of painting.
+    enum class Kept { NOTHING, GROUND, ALL };
+    // The same over the whole target cleared to colour first. While the view and the ground
+    // stay as they were, the ground's picture is copied back from the frame before; while
+    // the entities, the walls and the hidden area do too, the whole picture is.
+    Kept drawCleared(sf::RenderTarget& target, const sf::Color& colour, bool debug);
     // Every tile as its own sprite, then every entity whole: the reference for draw.
     void drawAll(sf::RenderTarget& target, bool debug);
     // The kinds and links of the tiles that can touch the view (the editor's overlay).
@@ -73,5 +76,6 @@ private:
     Player* adopt(const zonefile::ZoneData& data);
 
     std::vector<std::vector<Tile>> tiles;
-    GroundCache groundCache;
+    PictureCache groundPicture;
+    PictureCache wholePicture;
 };

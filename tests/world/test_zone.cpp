@@ -1,6 +1,7 @@
 #include "world/zone.h"
 
 #include "characters/malepedestrian.h"
+#include "characters/particle.h"
 #include "charscene.h"
 #include "world/resourcemanager.h"
 #include "world/tile.h"
@@ -291,46 +292,80 @@ TEST(ZoneDrawingTest, AHiddenAreaIsLeftUnpaintedAndOnceCoveredThePictureIsTheSam
     }
 }
 
-TEST(ZoneDrawingTest, AStillViewCopiesTheGroundBackAndAnyChangeToItPaintsItAfresh)
+TEST(ZoneDrawingTest, AStillSceneIsCopiedBackAndAnyChangeToItPaintsWhatChanged)
 {
     Streets streets;
     Zone &plain = streets.plain, &fast = streets.fast;
     sf::RenderTexture a, b;
     sf::View view(sf::Vector2f(0, 200), sf::Vector2f(500, 400));
-    // Each step changes something, then three frames are drawn; whether each frame's
-    // ground was copied back, and every frame the plain picture.
+    bool debug = false;
+    sf::IntRect box; // the opaque box painted over both pictures, where the fast one hides
+    // Each step changes something, then three frames are drawn; what each frame copied
+    // back, and every frame the plain picture. A view that moved is kept only once it stays.
+    using K = Zone::Kept;
+    const K N = K::NOTHING, G = K::GROUND, A = K::ALL;
     struct Step {
         const char* what;
         std::function<void()> change;
-        std::vector<bool> copied;
+        std::vector<K> kept;
     };
     auto bothTiles = [&](int x, int y, const std::function<void(Tile&)>& f) {
         f(*plain.getTile(x, y));
         f(*fast.getTile(x, y));
     };
+    auto everyone = [&](const std::function<void(Entity&)>& f) {
+        for (Zone* zone : {&plain, &fast})
+            for (auto& entry : zone->entities)
+                f(*entry.second);
+    };
     const std::vector<Step> steps = {
-        {"first frames", [&] { ASSERT_TRUE(a.create(500, 400) && b.create(500, 400)); }, {false, false, true}},
-        {"someone walks", [&] {
+        // A first view is kept at once, as is any view that stays.
+        {"first frames", [&] { ASSERT_TRUE(a.create(500, 400) && b.create(500, 400)); }, {N, A, A}},
+        {"someone walks", [&] { everyone([](Entity& e) { e.position += sf::Vector2f(9, 3); }); }, {G, A, A}},
+        // Along a line of equal depth: the order of the draws stays, only where they land changes.
+        {"someone steps aside", [&] { everyone([](Entity& e) { e.position += sf::Vector2f(5, -5); }); }, {G, A, A}},
+        {"dust rises", [&] {
              for (Zone* zone : {&plain, &fast})
-                 for (auto& entry : zone->entities)
-                     entry.second->position += sf::Vector2f(9, 3);
-         }, {true, true, true}},
-        {"a floor painted", [&] { bothTiles(5, 5, [](Tile& t) { t.setTexture(0); }); }, {false, false, true}},
-        {"a wall raised", [&] { bothTiles(2, 5, [](Tile& t) { t.setType(TILE_WALL); t.setTexture(8); }); }, {false, false, true}},
-        {"a wall behind others taken down", [&] { bothTiles(3, 2, [](Tile& t) { t.setType(TILE_FLOOR); }); }, {false, false, true}},
-        {"the view a quarter pixel along", [&] { view.move(0.25f, 0); }, {false, false, true}},
-        {"zoomed in", [&] { view.zoom(0.5f); }, {false, false, true}},
-        {"another target size", [&] { ASSERT_TRUE(a.create(300, 500) && b.create(300, 500)); }, {false, false, true}},
+                 zone->add(new Dust(zone, 0, charscene::tileCentre(2, 4)));
+         }, {G, A, A}},
+        // A picture painted whole serves under any box; one painted around a box only under
+        // a box that covers at least as much.
+        {"a box opens", [&] { box = sf::IntRect(60, 50, 300, 120); }, {A, A, A}},
+        {"dust under the box", [&] { everyone([](Entity& e) { e.position += sf::Vector2f(1, 0); }); }, {G, A, A}},
+        {"the box grows", [&] { box = sf::IntRect(40, 40, 340, 150); }, {A, A, A}},
+        {"the box closes", [&] { box = sf::IntRect(); }, {G, A, A}},
+        {"debug marks", [&] { debug = true; }, {G, G, G}},
+        {"no debug marks", [&] { debug = false; }, {A, A, A}},
+        {"a floor painted", [&] { bothTiles(5, 5, [](Tile& t) { t.setTexture(0); }); }, {N, N, A}},
+        {"a wall raised", [&] { bothTiles(2, 5, [](Tile& t) { t.setType(TILE_WALL); t.setTexture(8); }); }, {N, N, A}},
+        {"a wall behind others taken down", [&] { bothTiles(3, 2, [](Tile& t) { t.setType(TILE_FLOOR); }); }, {N, N, A}},
+        {"the view a quarter pixel along", [&] { view.move(0.25f, 0); }, {N, N, A}},
+        {"zoomed in", [&] { view.zoom(0.5f); }, {N, N, A}},
+        {"another target size", [&] { ASSERT_TRUE(a.create(300, 500) && b.create(300, 500)); }, {N, N, A}},
+    };
+    auto cover = [&](sf::RenderTexture& t) {
+        if (box.width == 0)
+            return;
+        sf::RectangleShape shape(sf::Vector2f(static_cast<float>(box.width), static_cast<float>(box.height)));
+        shape.setPosition(static_cast<float>(box.left), static_cast<float>(box.top));
+        shape.setFillColor(sf::Color(35, 35, 35));
+        t.setView(t.getDefaultView());
+        t.draw(shape);
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
         step.change();
-        for (std::size_t frame = 0; frame < step.copied.size(); ++frame) {
+        for (std::size_t frame = 0; frame < step.kept.size(); ++frame) {
             a.setView(view);
             b.setView(view);
             a.clear(sf::Color(10, 20, 30));
-            plain.drawAll(a, false);
-            EXPECT_EQ(fast.drawCleared(b, sf::Color(10, 20, 30), false), step.copied[frame]) << frame;
+            plain.drawAll(a, debug);
+            {
+                const SpriteTrim::Hidden hiding(b, box);
+                EXPECT_EQ(fast.drawCleared(b, sf::Color(10, 20, 30), debug), step.kept[frame]) << frame;
+            }
+            cover(a);
+            cover(b);
             a.display();
             b.display();
             const sf::Vector2u size = a.getSize();

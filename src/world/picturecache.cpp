@@ -1,4 +1,4 @@
-#include "world/groundcache.h"
+#include "world/picturecache.h"
 
 #define GL_GLEXT_PROTOTYPES
 #include <SFML/Graphics/RenderTarget.hpp>
@@ -21,16 +21,25 @@ std::uint64_t bitsOf(float f)
     return bits;
 }
 
+// True when inner is empty or lies within outer.
+bool within(const sf::IntRect& inner, const sf::IntRect& outer)
+{
+    if (inner.width <= 0 || inner.height <= 0)
+        return true;
+    return outer.left <= inner.left && outer.top <= inner.top && inner.left + inner.width <= outer.left + outer.width
+        && inner.top + inner.height <= outer.top + outer.height;
+}
+
 } // namespace
 
-GroundCache::~GroundCache()
+PictureCache::~PictureCache()
 {
     // A frame buffer can only be deleted in its own context; one that is gone took it along.
     if (frameBuffer != 0 && sf::Context::getActiveContextId() == frameBufferContext)
         glDeleteFramebuffers(1, &frameBuffer);
 }
 
-bool GroundCache::describe(sf::RenderTarget& target, const sf::Color& cleared, Key& key)
+bool PictureCache::describe(sf::RenderTarget& target, const sf::Color& cleared, Key& key)
 {
     // A window's own pixels are kept in another order of channels: the renderer copies
     // them both ways pixel by pixel, which costs more than painting the ground.
@@ -53,9 +62,9 @@ bool GroundCache::describe(sf::RenderTarget& target, const sf::Color& cleared, K
     return true;
 }
 
-void GroundCache::forgetAll() { ++generation; }
+void PictureCache::forgetAll() { ++generation; }
 
-bool GroundCache::attach()
+bool PictureCache::attach()
 {
     const sf::Uint64 context = sf::Context::getActiveContextId();
     if (frameBuffer != 0 && frameBufferContext == context)
@@ -71,15 +80,18 @@ bool GroundCache::attach()
     glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read));
     frameBufferContext = context;
     if (!complete) {
-        std::printf("The ground is painted every frame from now on: the renderer cannot copy it back\n");
+        static bool said = false;
+        if (!said)
+            std::printf("Every frame is painted afresh from now on: the renderer cannot copy a kept picture back\n");
+        said = true;
         broken = true;
     }
     return complete;
 }
 
-bool GroundCache::restore(sf::RenderTarget& target, const Key& key)
+bool PictureCache::restore(sf::RenderTarget& target, const Key& key, const sf::IntRect& hole)
 {
-    if (!kept || broken || key != last || !target.setActive(true) || !attach())
+    if (!kept || broken || key != last || !within(lastHole, hole) || !target.setActive(true) || !attach())
         return false;
     const GLint w = static_cast<GLint>(picture.getSize().x), h = static_cast<GLint>(picture.getSize().y);
     GLint read = 0;
@@ -90,14 +102,19 @@ bool GroundCache::restore(sf::RenderTarget& target, const Key& key)
     return true;
 }
 
-void GroundCache::offer(sf::RenderTarget& target, const Key& key)
+bool PictureCache::follows(const Key& key) const { return !offered || key == last; }
+
+void PictureCache::offer(sf::RenderTarget& target, const Key& key, const sf::IntRect& hole, bool now)
 {
     if (broken)
         return;
-    if (key != last) {
+    offered = true;
+    if (key != last || hole != lastHole) {
         last = key;
+        lastHole = hole;
         kept = false;
-        return;
+        if (!now)
+            return;
     }
     if (kept || !target.setActive(true))
         return;

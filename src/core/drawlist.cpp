@@ -1,0 +1,133 @@
+#include "core/drawlist.h"
+
+#include "core/globals.h"
+#include "core/spritetrim.h"
+
+#include <SFML/Graphics/Texture.hpp>
+
+#include <cstring>
+
+namespace {
+
+std::uint64_t bitsOf(float f)
+{
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+void addTransform(DrawList::Key& key, const sf::Transform& transform)
+{
+    const float* m = transform.getMatrix();
+    // A 2D transform's other ten entries never change.
+    for (int i : {0, 1, 4, 5, 12, 13})
+        key.push_back(bitsOf(m[i]));
+}
+
+void addRect(DrawList::Key& key, const sf::IntRect& r)
+{
+    key.insert(key.end(), {static_cast<std::uint32_t>(r.left), static_cast<std::uint32_t>(r.top),
+                           static_cast<std::uint32_t>(r.width), static_cast<std::uint32_t>(r.height)});
+}
+
+void addTexture(DrawList::Key& key, const sf::Texture* texture)
+{
+    key.push_back(reinterpret_cast<std::uintptr_t>(texture));
+    if (texture != nullptr)
+        key.insert(key.end(), {texture->getNativeHandle(), texture->getSize().x, texture->getSize().y});
+}
+
+} // namespace
+
+DrawList::DrawList(const sf::RenderTarget& like) : size(like.getSize()) { setView(like.getView()); }
+
+sf::Vector2u DrawList::getSize() const { return size; }
+
+bool DrawList::setActive(bool active)
+{
+    // Only a draw that went around add activates a target: it would be lost.
+    MORVANE_ASSERT(!active, __FILE__);
+    return false;
+}
+
+void DrawList::add(const sf::Sprite& sprite, const sf::IntRect& visible, bool whole)
+{
+    steps.push_back({whole ? Kind::WHOLE : Kind::TRIMMED, sprites.size(), 0.0f, visible});
+    sprites.push_back(sprite);
+}
+
+void DrawList::add(const sf::CircleShape& shape)
+{
+    steps.push_back({Kind::SHAPE, shapes.size(), 0.0f, sf::IntRect()});
+    shapes.push_back(shape);
+}
+
+void DrawList::mark(float depth) { steps.push_back({Kind::MARK, 0, depth, sf::IntRect()}); }
+
+void DrawList::describe(Key& key) const
+{
+    key.push_back(steps.size());
+    for (const Step& step : steps) {
+        key.push_back(static_cast<std::uint64_t>(step.kind));
+        switch (step.kind) {
+        case Kind::TRIMMED:
+        case Kind::WHOLE: {
+            const sf::Sprite& s = sprites[step.index];
+            addTexture(key, s.getTexture());
+            addRect(key, s.getTextureRect());
+            addRect(key, step.visible);
+            addTransform(key, s.getTransform());
+            key.push_back(s.getColor().toInteger());
+            break;
+        }
+        case Kind::SHAPE: {
+            const sf::CircleShape& c = shapes[step.index];
+            addTexture(key, c.getTexture());
+            addRect(key, c.getTextureRect());
+            addTransform(key, c.getTransform());
+            key.insert(key.end(), {bitsOf(c.getRadius()), c.getPointCount(), c.getFillColor().toInteger(),
+                                   c.getOutlineColor().toInteger(), bitsOf(c.getOutlineThickness())});
+            break;
+        }
+        case Kind::MARK:
+            key.push_back(bitsOf(step.depth));
+            break;
+        }
+    }
+}
+
+void DrawList::paint(sf::RenderTarget& target, const std::function<void(float)>& due) const
+{
+    for (const Step& step : steps) {
+        switch (step.kind) {
+        case Kind::TRIMMED:
+            SpriteTrim::draw(target, sprites[step.index], step.visible);
+            break;
+        case Kind::WHOLE:
+            target.draw(sprites[step.index]);
+            break;
+        case Kind::SHAPE:
+            target.draw(shapes[step.index]);
+            break;
+        case Kind::MARK:
+            due(step.depth);
+            break;
+        }
+    }
+}
+
+void DrawList::draw(sf::RenderTarget& target, const sf::CircleShape& shape)
+{
+    if (auto* list = dynamic_cast<DrawList*>(&target))
+        list->add(shape);
+    else
+        target.draw(shape);
+}
+
+void DrawList::draw(sf::RenderTarget& target, const sf::Sprite& sprite)
+{
+    if (auto* list = dynamic_cast<DrawList*>(&target))
+        list->add(sprite, sf::IntRect(), true);
+    else
+        target.draw(sprite);
+}

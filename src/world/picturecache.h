@@ -1,0 +1,56 @@
+#pragma once
+// A picture painted on a cleared offscreen target (the ground, or the whole scene), kept
+// while nothing it depends on changes. With the camera still, the renderer copies the kept
+// picture back in a small part of the time painting it again takes, and the bytes are the
+// same.
+
+#include <SFML/Config.hpp>
+#include <SFML/Graphics/Rect.hpp>
+#include <SFML/Graphics/Texture.hpp>
+
+#include <cstdint>
+#include <vector>
+
+namespace sf {
+class Color;
+class RenderTarget;
+} // namespace sf
+
+class PictureCache final {
+public:
+    using Key = std::vector<std::uint64_t>;
+
+    PictureCache() = default;
+    ~PictureCache();
+    PictureCache(const PictureCache&) = delete;
+    PictureCache& operator=(const PictureCache&) = delete;
+
+    // Adds what of the target and its view a picture depends on to key (what is painted
+    // adds the rest); false when this target is not kept (a window).
+    static bool describe(sf::RenderTarget& target, const sf::Color& cleared, Key& key);
+    // Puts the kept picture over the whole target when it was kept for key. A picture
+    // painted with a hole (pixels left out because something opaque covers them before the
+    // picture is shown) serves only a frame whose own hole holds that one.
+    bool restore(sf::RenderTarget& target, const Key& key, const sf::IntRect& hole = sf::IntRect());
+    // After what key describes was painted over the cleared target, less hole: keeps the
+    // picture when the frame before painted the same, so a still scene pays for one copy,
+    // or at once when now.
+    void offer(sf::RenderTarget& target, const Key& key, const sf::IntRect& hole = sf::IntRect(), bool now = false);
+    // True when key is what was offered last, or nothing was.
+    bool follows(const Key& key) const;
+
+    // Before tile images are destroyed: later ones may have the same names on the card.
+    static void forgetAll();
+
+private:
+    bool attach();
+
+    Key last;
+    sf::IntRect lastHole;
+    bool offered = false;
+    bool kept = false;
+    bool broken = false; // the renderer refused; painting from now on
+    sf::Texture picture;
+    unsigned frameBuffer = 0;
+    sf::Uint64 frameBufferContext = 0; // frame buffers belong to one context
+};
