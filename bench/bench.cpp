@@ -333,6 +333,8 @@ void BM_HoldR(benchmark::State& state)
         Screen screen(window);
         screen.prepare();
         int current = STATE_GAME;
+        // As the game does: the state enters knowing where it will draw.
+        states[current]->setTarget(&screen.target());
         states[current]->enter();
         script.press(sf::Keyboard::R);
         for (int f = 0; f < 600; ++f) {

@@ -54,9 +54,15 @@ void Desktop::toggleFullscreen()
 void Desktop::beginFrame(State** states)
 {
     picture = &screen.beginFrame();
+    aimStates(states);
+}
+
+void Desktop::aimStates(State** states)
+{
+    sf::RenderTarget& target = screen.target();
     for (int i = 0; i < STATE_COUNT; ++i)
         if (states[i] != nullptr)
-            states[i]->setTarget(picture);
+            states[i]->setTarget(&target);
 }
 
 void Desktop::drawGauge()

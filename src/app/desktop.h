@@ -29,6 +29,9 @@ public:
 
     // Picks this frame's picture target, hands it to every state and clears it.
     void beginFrame(State** states);
+    // Hands every state the target the first frame will draw into, before one is entered:
+    // entering readies the first picture there.
+    void aimStates(State** states);
     // Adds the sound gauge and shows the picture; one frame of the gauge's time passes.
     void endFrame();
     // The game waits for focus: the picture it shows now is the one to show again.

@@ -186,6 +186,7 @@ int runGame(const std::string& settingsPath)
     StateGame* game = static_cast<StateGame*>(states[STATE_GAME]);
     game->setHudShown(settings.overlay);
     int current = STATE_GAME;
+    desktop.aimStates(states);
     states[current]->enter();
     while (window.isOpen()) {
         pumpEvents(states, &current, &window, &desktop);

@@ -26,6 +26,8 @@ public:
     // The target for this frame's picture, cleared to black. A new target takes over the
     // view of the old one, so the mouse maps the same way across the change.
     sf::RenderTarget& beginFrame();
+    // The target the next frame's picture goes to, before it is begun.
+    sf::RenderTarget& target() { return choose(); }
     // Puts the picture on the window: scaled between bars, or already there.
     void compose();
     // compose, then display the window where the renderer drew into it, then wait out the

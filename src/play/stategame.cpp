@@ -97,6 +97,17 @@ void StateGame::arrive()
 {
     arrival.take(*zone, *player);
     settleIn();
+    // The first frame in a zone would paint all of it; its ground is painted now, with the
+    // zone's loading, and that frame copies it back.
+    aimCamera();
+    zone->prepare(*picture, sf::Color::Black);
+    camera.setScreenSpace(*picture, false);
+}
+
+void StateGame::aimCamera()
+{
+    camera.getView().setCenter(worldToScreen(player->position) + sf::Vector2f(0.f, -CAMERA_RISE));
+    camera.apply(*picture);
 }
 
 void StateGame::settleIn()
@@ -493,8 +504,7 @@ void StateGame::draw()
         camera.setScreenSpace(*picture, false);
         return;
     }
-    camera.getView().setCenter(worldToScreen(player->position) + sf::Vector2f(0.f, -CAMERA_RISE));
-    camera.apply(*picture);
+    aimCamera();
     {
         // The dialog box is painted over the world opaque: nothing under it need be painted.
         const SpriteTrim::Hidden underBox(*picture, scriptHandler.isRunning() ? scriptHandler.coveredPixels(*picture)

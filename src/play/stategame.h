@@ -87,6 +87,8 @@ private:
     void arrive();
     // Where the player now stands is known to be off the links; the zone's name goes up.
     void settleIn();
+    // The view on the picture follows the player.
+    void aimCamera();
     void retry();
     void newGame();
     void backOffLink();

@@ -102,6 +102,28 @@ bool PictureCache::restore(sf::RenderTarget& target, const Key& key, const sf::I
     return true;
 }
 
+bool PictureCache::fit(sf::RenderTarget& target)
+{
+    const sf::Vector2u size = target.getSize();
+    if (picture.getSize() == size)
+        return true;
+    // A new texture is another attachment.
+    if (frameBuffer != 0 && sf::Context::getActiveContextId() == frameBufferContext)
+        glDeleteFramebuffers(1, &frameBuffer);
+    frameBuffer = 0;
+    if (!picture.create(size.x, size.y)) {
+        broken = true;
+        return false;
+    }
+    return target.setActive(true);
+}
+
+void PictureCache::reserve(sf::RenderTarget& target)
+{
+    if (!broken && target.setActive(true))
+        fit(target);
+}
+
 bool PictureCache::follows(const Key& key) const { return !offered || key == last; }
 
 void PictureCache::offer(sf::RenderTarget& target, const Key& key, const sf::IntRect& hole, bool now)
@@ -118,18 +140,9 @@ void PictureCache::offer(sf::RenderTarget& target, const Key& key, const sf::Int
     }
     if (kept || !target.setActive(true))
         return;
+    if (!fit(target))
+        return;
     const sf::Vector2u size = target.getSize();
-    if (picture.getSize() != size) {
-        // A new texture is another attachment.
-        if (frameBuffer != 0 && sf::Context::getActiveContextId() == frameBufferContext)
-            glDeleteFramebuffers(1, &frameBuffer);
-        frameBuffer = 0;
-        if (!picture.create(size.x, size.y)) {
-            broken = true;
-            return;
-        }
-        target.setActive(true);
-    }
     // Errors left by others would read as this copy's.
     for (int i = 0; i < 8 && glGetError() != GL_NO_ERROR; ++i) {
     }

@@ -38,12 +38,16 @@ public:
     void offer(sf::RenderTarget& target, const Key& key, const sf::IntRect& hole = sf::IntRect(), bool now = false);
     // True when key is what was offered last, or nothing was.
     bool follows(const Key& key) const;
+    // Makes room for target's picture now, so the first copy costs no more than the others.
+    void reserve(sf::RenderTarget& target);
 
     // Before tile images are destroyed: later ones may have the same names on the card.
     static void forgetAll();
 
 private:
     bool attach();
+    // The kept texture at target's size, with target active again; false when it cannot be.
+    bool fit(sf::RenderTarget& target);
 
     Key last;
     sf::IntRect lastHole;

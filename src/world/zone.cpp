@@ -158,6 +158,19 @@ Zone::Kept Zone::drawCleared(sf::RenderTarget& target, const sf::Color& colour, 
     return kept;
 }
 
+void Zone::prepare(sf::RenderTarget& target, const sf::Color& colour)
+{
+    PictureCache::Key ground;
+    if (!PictureCache::describe(target, colour, ground))
+        return;
+    TileBatch batch(tiles, target);
+    batch.describeGround(ground);
+    target.clear(colour);
+    batch.drawGround(target);
+    groundPicture.offer(target, ground, sf::IntRect(), true);
+    wholePicture.reserve(target);
+}
+
 void Zone::drawAll(sf::RenderTarget& target, bool debug)
 {
     std::vector<Tile*> walls;

@@ -47,6 +47,10 @@ public:
     // stay as they were, the ground's picture is copied back from the frame before; while
     // the entities, the walls and the hidden area do too, the whole picture is.
     Kept drawCleared(sf::RenderTarget& target, const sf::Color& colour, bool debug);
+    // Before the first frame on target with its view as it will be: paints and keeps the
+    // ground that frame would paint, and makes room for the whole picture, so the frame
+    // only copies them. Nothing else changes; the entities are not drawn.
+    void prepare(sf::RenderTarget& target, const sf::Color& colour);
     // Every tile as its own sprite, then every entity whole: the reference for draw.
     void drawAll(sf::RenderTarget& target, bool debug);
     // The kinds and links of the tiles that can touch the view (the editor's overlay).

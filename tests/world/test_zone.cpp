@@ -342,6 +342,12 @@ TEST(ZoneDrawingTest, AStillSceneIsCopiedBackAndAnyChangeToItPaintsWhatChanged)
         {"the view a quarter pixel along", [&] { view.move(0.25f, 0); }, {N, N, A}},
         {"zoomed in", [&] { view.zoom(0.5f); }, {N, N, A}},
         {"another target size", [&] { ASSERT_TRUE(a.create(300, 500) && b.create(300, 500)); }, {N, N, A}},
+        // Entering a zone paints its first view's ground before the first frame.
+        {"a view readied before its first frame", [&] {
+             view.move(40, 0);
+             b.setView(view);
+             fast.prepare(b, sf::Color(10, 20, 30));
+         }, {G, A, A}},
     };
     auto cover = [&](sf::RenderTexture& t) {
         if (box.width == 0)
