@@ -163,6 +163,10 @@ void Zone::prepare(sf::RenderTarget& target, const sf::Color& colour)
     PictureCache::Key ground;
     if (!PictureCache::describe(target, colour, ground))
         return;
+    // The walls' first paint costs about twice a later one (what each block leaves showing
+    // is worked out on first use, and so is the renderer's side of their images): they are
+    // painted once here, before the copy of the ground, which waits for them to finish.
+    TileBatch(tiles, target).drawWalls(target, INFINITY);
     TileBatch batch(tiles, target);
     batch.describeGround(ground);
     target.clear(colour);

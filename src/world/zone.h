@@ -48,8 +48,9 @@ public:
     // the entities, the walls and the hidden area do too, the whole picture is.
     Kept drawCleared(sf::RenderTarget& target, const sf::Color& colour, bool debug);
     // Before the first frame on target with its view as it will be: paints and keeps the
-    // ground that frame would paint, and makes room for the whole picture, so the frame
-    // only copies them. Nothing else changes; the entities are not drawn.
+    // ground that frame would paint and makes room for the whole picture, so the frame
+    // copies the ground; the walls are painted once, so the frame paints them at their
+    // usual cost. The target is left painted; the entities are not drawn.
     void prepare(sf::RenderTarget& target, const sf::Color& colour);
     // Every tile as its own sprite, then every entity whole: the reference for draw.
     void drawAll(sf::RenderTarget& target, bool debug);
