@@ -5,6 +5,8 @@
 
 #include <SFML/Graphics/Texture.hpp>
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -67,33 +69,96 @@ void DrawList::mark(float depth) { steps.push_back({Kind::MARK, 0, depth, sf::In
 void DrawList::describe(Key& key) const
 {
     key.push_back(steps.size());
-    for (const Step& step : steps) {
-        key.push_back(static_cast<std::uint64_t>(step.kind));
-        switch (step.kind) {
-        case Kind::TRIMMED:
-        case Kind::WHOLE: {
-            const sf::Sprite& s = sprites[step.index];
-            addTexture(key, s.getTexture());
-            addRect(key, s.getTextureRect());
-            addRect(key, step.visible);
-            addTransform(key, s.getTransform());
-            key.push_back(s.getColor().toInteger());
-            break;
-        }
-        case Kind::SHAPE: {
-            const sf::CircleShape& c = shapes[step.index];
-            addTexture(key, c.getTexture());
-            addRect(key, c.getTextureRect());
-            addTransform(key, c.getTransform());
-            key.insert(key.end(), {bitsOf(c.getRadius()), c.getPointCount(), c.getFillColor().toInteger(),
-                                   c.getOutlineColor().toInteger(), bitsOf(c.getOutlineThickness())});
-            break;
-        }
-        case Kind::MARK:
-            key.push_back(bitsOf(step.depth));
-            break;
-        }
+    for (const Step& step : steps)
+        describe(step, key);
+}
+
+void DrawList::describe(const Step& step, Key& key) const
+{
+    key.push_back(static_cast<std::uint64_t>(step.kind));
+    switch (step.kind) {
+    case Kind::TRIMMED:
+    case Kind::WHOLE: {
+        const sf::Sprite& s = sprites[step.index];
+        addTexture(key, s.getTexture());
+        addRect(key, s.getTextureRect());
+        addRect(key, step.visible);
+        addTransform(key, s.getTransform());
+        key.push_back(s.getColor().toInteger());
+        break;
     }
+    case Kind::SHAPE: {
+        const sf::CircleShape& c = shapes[step.index];
+        addTexture(key, c.getTexture());
+        addRect(key, c.getTextureRect());
+        addTransform(key, c.getTransform());
+        key.insert(key.end(), {bitsOf(c.getRadius()), c.getPointCount(), c.getFillColor().toInteger(),
+                               c.getOutlineColor().toInteger(), bitsOf(c.getOutlineThickness())});
+        break;
+    }
+    case Kind::MARK:
+        key.push_back(bitsOf(step.depth));
+        break;
+    }
+}
+
+sf::IntRect DrawList::pixelsOf(const Step& step) const
+{
+    switch (step.kind) {
+    case Kind::TRIMMED:
+    case Kind::WHOLE: {
+        const sf::Sprite& s = sprites[step.index];
+        return SpriteTrim::pixelsUnder(*this, s.getTransform(), s.getLocalBounds());
+    }
+    case Kind::SHAPE: {
+        const sf::CircleShape& c = shapes[step.index];
+        return SpriteTrim::pixelsUnder(*this, c.getTransform(), c.getLocalBounds());
+    }
+    case Kind::MARK:
+        break;
+    }
+    return sf::IntRect();
+}
+
+DrawList::Outline DrawList::outline() const
+{
+    Outline out;
+    out.steps.resize(steps.size());
+    out.pixels.reserve(steps.size());
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        describe(steps[i], out.steps[i]);
+        out.pixels.push_back(pixelsOf(steps[i]));
+    }
+    return out;
+}
+
+bool DrawList::changedArea(const Outline& before, sf::IntRect& area) const
+{
+    if (before.steps.size() != steps.size())
+        return false;
+    int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
+    auto take = [&](const sf::IntRect& r) {
+        if (r.width <= 0 || r.height <= 0)
+            return;
+        left = std::min(left, r.left);
+        top = std::min(top, r.top);
+        right = std::max(right, r.left + r.width);
+        bottom = std::max(bottom, r.top + r.height);
+    };
+    Key now;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        now.clear();
+        describe(steps[i], now);
+        if (now == before.steps[i])
+            continue;
+        // A wall's place in the order, or a step of another kind, changes more than pixels.
+        if (steps[i].kind == Kind::MARK || now.front() != before.steps[i].front())
+            return false;
+        take(before.pixels[i]);
+        take(pixelsOf(steps[i]));
+    }
+    area = left < right ? sf::IntRect(left, top, right - left, bottom - top) : sf::IntRect();
+    return true;
 }
 
 void DrawList::paint(sf::RenderTarget& target, const std::function<void(float)>& due) const

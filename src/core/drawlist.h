@@ -34,6 +34,17 @@ public:
 
     // Adds everything the list paints, in order, to key.
     void describe(Key& key) const;
+
+    // Each step's description and the pixels it may paint, to compare a later list with.
+    struct Outline {
+        std::vector<Key> steps;
+        std::vector<sf::IntRect> pixels; // top row first; empty for a mark
+    };
+    Outline outline() const;
+    // The pixels whose colour can differ between the picture painted from before and this
+    // list's, when the two differ only in sprites and shapes, step for step (no step
+    // added, none gone, the marks the same); false otherwise.
+    bool changedArea(const Outline& before, sf::IntRect& area) const;
     // Paints the list on target, calling due at each mark.
     void paint(sf::RenderTarget& target, const std::function<void(float)>& due) const;
 
@@ -50,6 +61,9 @@ private:
         float depth;
         sf::IntRect visible;
     };
+
+    void describe(const Step& step, Key& key) const;
+    sf::IntRect pixelsOf(const Step& step) const;
 
     sf::Vector2u size;
     std::vector<Step> steps;

@@ -6,6 +6,7 @@
 #include <SFML/Graphics/RenderTarget.hpp>
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/Texture.hpp>
+#include <SFML/Graphics/Transform.hpp>
 #include <SFML/OpenGL.hpp>
 #include <algorithm>
 #include <cmath>
@@ -166,6 +167,35 @@ HiddenArea& hiddenArea()
     return hidden;
 }
 
+// The area draws are held to, as OpenGL counts it (rows from the bottom).
+struct ClipArea {
+    sf::RenderTarget* target = nullptr;
+    GLint box[4] = {0, 0, 0, 0};
+};
+
+ClipArea& clipArea()
+{
+    static ClipArea clip;
+    return clip;
+}
+
+// box cut to the clip on target, when there is one; false when nothing is left.
+bool cutToClip(const sf::RenderTarget& target, GLint box[4])
+{
+    const ClipArea& clip = clipArea();
+    if (clip.target != &target)
+        return true;
+    const GLint x0 = std::max(box[0], clip.box[0]), x1 = std::min(box[0] + box[2], clip.box[0] + clip.box[2]);
+    const GLint y0 = std::max(box[1], clip.box[1]), y1 = std::min(box[1] + box[3], clip.box[1] + clip.box[3]);
+    if (x0 >= x1 || y0 >= y1)
+        return false;
+    box[0] = x0;
+    box[1] = y0;
+    box[2] = x1 - x0;
+    box[3] = y1 - y0;
+    return true;
+}
+
 // The parts of box (the renderer's way: x, y from the bottom, width, height) outside
 // hidden (top row first) on a target height rows tall: the rows above and below it
 // whole, and either side of it on the rows between.
@@ -201,27 +231,15 @@ int outside(const GLint box[4], const sf::IntRect& hidden, GLint height, GLint p
 
 bool SpriteTrim::trimming = true;
 
-namespace {
-
-// The target's pixels, as OpenGL counts them (rows from the bottom), that the part of
-// sprite around visible can cover; false when there are none.
-bool paintedBox(const sf::RenderTarget& target, const sf::Sprite& sprite, const sf::IntRect& visible, GLint box[4])
+sf::IntRect SpriteTrim::pixelsUnder(const sf::RenderTarget& target, const sf::Transform& transform, const sf::FloatRect& local)
 {
-    if (visible.width <= 0 || visible.height <= 0)
-        return false;
-    // visible in the sprite's own coordinates, a texel wider all round: a pixel whose
-    // centre lies within a hair of a texel edge may take either texel.
-    const sf::IntRect rect = sprite.getTextureRect();
-    const float left = static_cast<float>(visible.left - rect.left) - 1.0f;
-    const float top = static_cast<float>(visible.top - rect.top) - 1.0f;
-    const float right = left + static_cast<float>(visible.width) + 2.0f;
-    const float bottom = top + static_cast<float>(visible.height) + 2.0f;
     const sf::View& view = target.getView();
-    const sf::Transform toView = view.getTransform() * sprite.getTransform();
+    const sf::Transform toView = view.getTransform() * transform;
     const sf::FloatRect port(target.getViewport(view));
+    const float right = local.left + local.width, bottom = local.top + local.height;
     float minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
-    for (const sf::Vector2f& corner : {sf::Vector2f(left, top), sf::Vector2f(right, top), sf::Vector2f(left, bottom),
-                                       sf::Vector2f(right, bottom)}) {
+    for (const sf::Vector2f& corner : {sf::Vector2f(local.left, local.top), sf::Vector2f(right, local.top),
+                                       sf::Vector2f(local.left, bottom), sf::Vector2f(right, bottom)}) {
         const sf::Vector2f clip = toView.transformPoint(corner);
         const float x = port.left + (clip.x + 1.0f) * 0.5f * port.width;
         const float y = port.top + (1.0f - clip.y) * 0.5f * port.height;
@@ -235,11 +253,31 @@ bool paintedBox(const sf::RenderTarget& target, const sf::Sprite& sprite, const 
     const float x0 = std::max(0.0f, std::floor(minX) - 1.0f), x1 = std::min(size.x, std::ceil(maxX) + 1.0f);
     const float y0 = std::max(0.0f, std::floor(minY) - 1.0f), y1 = std::min(size.y, std::ceil(maxY) + 1.0f);
     if (!(x0 < x1 && y0 < y1))
+        return sf::IntRect();
+    return sf::IntRect(static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0), static_cast<int>(y1 - y0));
+}
+
+namespace {
+
+// The target's pixels, as OpenGL counts them (rows from the bottom), that the part of
+// sprite around visible can cover; false when there are none.
+bool paintedBox(const sf::RenderTarget& target, const sf::Sprite& sprite, const sf::IntRect& visible, GLint box[4])
+{
+    if (visible.width <= 0 || visible.height <= 0)
         return false;
-    box[0] = static_cast<GLint>(x0);
-    box[1] = static_cast<GLint>(size.y - y1);
-    box[2] = static_cast<GLint>(x1 - x0);
-    box[3] = static_cast<GLint>(y1 - y0);
+    // visible in the sprite's own coordinates, a texel wider all round: a pixel whose
+    // centre lies within a hair of a texel edge may take either texel.
+    const sf::IntRect rect = sprite.getTextureRect();
+    const sf::FloatRect local(static_cast<float>(visible.left - rect.left) - 1.0f,
+                              static_cast<float>(visible.top - rect.top) - 1.0f,
+                              static_cast<float>(visible.width) + 2.0f, static_cast<float>(visible.height) + 2.0f);
+    const sf::IntRect pixels = SpriteTrim::pixelsUnder(target, sprite.getTransform(), local);
+    if (pixels.width <= 0 || pixels.height <= 0)
+        return false;
+    box[0] = pixels.left;
+    box[1] = static_cast<GLint>(target.getSize().y) - pixels.top - pixels.height;
+    box[2] = pixels.width;
+    box[3] = pixels.height;
     return true;
 }
 
@@ -263,7 +301,7 @@ void SpriteTrim::draw(sf::RenderTarget& target, const sf::Sprite& sprite, const 
         return;
     }
     GLint box[4];
-    if (!paintedBox(target, sprite, visible, box))
+    if (!paintedBox(target, sprite, visible, box) || !cutToClip(target, box))
         return;
     // Less a hidden area: up to four boxes that share no pixel, so none is painted twice.
     GLint parts[4][4];
@@ -279,7 +317,33 @@ void SpriteTrim::draw(sf::RenderTarget& target, const sf::Sprite& sprite, const 
         glScissor(parts[i][0], parts[i][1], parts[i][2], parts[i][3]);
         target.draw(sprite);
     }
-    glDisable(GL_SCISSOR_TEST);
+    const ClipArea& clip = clipArea();
+    if (clip.target == &target)
+        glScissor(clip.box[0], clip.box[1], clip.box[2], clip.box[3]);
+    else
+        glDisable(GL_SCISSOR_TEST);
+}
+
+SpriteTrim::Clip::Clip(sf::RenderTarget& target, const sf::IntRect& area)
+{
+    ClipArea& clip = clipArea();
+    clip.target = &target;
+    clip.box[0] = area.left;
+    clip.box[1] = static_cast<GLint>(target.getSize().y) - area.top - area.height;
+    clip.box[2] = std::max(0, area.width);
+    clip.box[3] = std::max(0, area.height);
+    if (target.setActive(true)) {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(clip.box[0], clip.box[1], clip.box[2], clip.box[3]);
+    }
+}
+
+SpriteTrim::Clip::~Clip()
+{
+    ClipArea& clip = clipArea();
+    if (clip.target != nullptr && clip.target->setActive(true))
+        glDisable(GL_SCISSOR_TEST);
+    clip = ClipArea();
 }
 
 SpriteTrim::Hidden::Hidden(const sf::RenderTarget& target, const sf::IntRect& area)

@@ -7,6 +7,7 @@
 #include <SFML/Graphics/Rect.hpp>
 
 namespace sf {
+class Transform;
 class Image;
 class RenderTarget;
 class Sprite;
@@ -42,6 +43,21 @@ public:
     // any scale and position; the rasteriser is just held to a box of the target. Pixels
     // of a hidden area are left out too. Into a DrawList, the draw is only kept.
     static void draw(sf::RenderTarget& target, const sf::Sprite& sprite, const sf::IntRect& visible);
+
+    // The target's pixels (top row first) that local, placed by transform, can cover in
+    // the target's view: a pixel more each way than the exact sum. Empty when none.
+    static sf::IntRect pixelsUnder(const sf::RenderTarget& target, const sf::Transform& transform, const sf::FloatRect& local);
+
+    // While one lives, everything drawn on target, the media library's draws and copies
+    // included, lands only within area (its pixels, top row first): the renderer's scissor
+    // box stays on, and draw cuts its own boxes to the area.
+    class Clip final {
+    public:
+        Clip(sf::RenderTarget& target, const sf::IntRect& area);
+        ~Clip();
+        Clip(const Clip&) = delete;
+        Clip& operator=(const Clip&) = delete;
+    };
 
     // While one lives, draw leaves out the pixels of target within area (its pixels, top
     // row first): something opaque is painted over them before the picture is shown.

@@ -91,13 +91,26 @@ bool PictureCache::attach()
 
 bool PictureCache::restore(sf::RenderTarget& target, const Key& key, const sf::IntRect& hole)
 {
-    if (!kept || broken || key != last || !within(lastHole, hole) || !target.setActive(true) || !attach())
+    return key == last && within(lastHole, hole) && restoreKept(target);
+}
+
+bool PictureCache::restoreKept(sf::RenderTarget& target, const sf::IntRect& area)
+{
+    if (!kept || broken || !target.setActive(true) || !attach())
         return false;
-    const GLint w = static_cast<GLint>(picture.getSize().x), h = static_cast<GLint>(picture.getSize().y);
+    const GLint h = static_cast<GLint>(picture.getSize().y);
+    GLint x0 = 0, y0 = 0, x1 = static_cast<GLint>(picture.getSize().x), y1 = h;
+    if (area.width > 0 && area.height > 0) {
+        // Rows from the bottom, as the renderer counts them.
+        x0 = area.left;
+        x1 = area.left + area.width;
+        y0 = h - area.top - area.height;
+        y1 = h - area.top;
+    }
     GLint read = 0;
     glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer);
-    glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBlitFramebuffer(x0, y0, x1, y1, x0, y0, x1, y1, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read));
     return true;
 }
@@ -126,30 +139,45 @@ void PictureCache::reserve(sf::RenderTarget& target)
 
 bool PictureCache::follows(const Key& key) const { return !offered || key == last; }
 
-void PictureCache::offer(sf::RenderTarget& target, const Key& key, const sf::IntRect& hole, bool now)
+bool PictureCache::offer(sf::RenderTarget& target, const Key& key, const sf::IntRect& hole, bool now)
 {
     if (broken)
-        return;
+        return false;
     offered = true;
     if (key != last || hole != lastHole) {
         last = key;
         lastHole = hole;
         kept = false;
         if (!now)
-            return;
+            return false;
     }
-    if (kept || !target.setActive(true))
-        return;
-    if (!fit(target))
-        return;
+    if (kept || !target.setActive(true) || !fit(target))
+        return kept;
     const sf::Vector2u size = target.getSize();
+    kept = copy(sf::IntRect(0, 0, static_cast<int>(size.x), static_cast<int>(size.y)), size.y);
+    return kept;
+}
+
+void PictureCache::refresh(sf::RenderTarget& target, const Key& key, const sf::IntRect& hole, const sf::IntRect& area)
+{
+    if (!kept || broken || !target.setActive(true))
+        return;
+    last = key;
+    lastHole = hole;
+    kept = area.width <= 0 || area.height <= 0 || copy(area, target.getSize().y);
+}
+
+bool PictureCache::copy(const sf::IntRect& area, unsigned height)
+{
     // Errors left by others would read as this copy's.
     for (int i = 0; i < 8 && glGetError() != GL_NO_ERROR; ++i) {
     }
+    // Rows from the bottom, as the renderer counts them.
+    const GLint y = static_cast<GLint>(height) - area.top - area.height;
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     glBindTexture(GL_TEXTURE_2D, picture.getNativeHandle());
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, static_cast<GLsizei>(size.x), static_cast<GLsizei>(size.y));
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, area.left, y, area.left, y, area.width, area.height);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
-    kept = glGetError() == GL_NO_ERROR;
+    return glGetError() == GL_NO_ERROR;
 }

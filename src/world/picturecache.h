@@ -35,9 +35,19 @@ public:
     // After what key describes was painted over the cleared target, less hole: keeps the
     // picture when the frame before painted the same, so a still scene pays for one copy,
     // or at once when now.
-    void offer(sf::RenderTarget& target, const Key& key, const sf::IntRect& hole = sf::IntRect(), bool now = false);
+    // True when the picture is kept for key afterwards.
+    bool offer(sf::RenderTarget& target, const Key& key, const sf::IntRect& hole = sf::IntRect(), bool now = false);
+    // Puts back the kept picture, whatever it was kept for, over area (top row first) or,
+    // when area is empty, the whole target; false when none is kept. A plain copy of a
+    // rectangle: under a scissor box the renderer would first build a program for it.
+    bool restoreKept(sf::RenderTarget& target, const sf::IntRect& area = sf::IntRect());
+    // The target now holds the kept picture but within area, painted anew for key: the
+    // kept picture takes that area and becomes key's.
+    void refresh(sf::RenderTarget& target, const Key& key, const sf::IntRect& hole, const sf::IntRect& area);
     // True when key is what was offered last, or nothing was.
     bool follows(const Key& key) const;
+    // True when the picture kept is key's.
+    bool holds(const Key& key) const { return kept && !broken && key == last; }
     // Makes room for target's picture now, so the first copy costs no more than the others.
     void reserve(sf::RenderTarget& target);
 
@@ -48,6 +58,8 @@ private:
     bool attach();
     // The kept texture at target's size, with target active again; false when it cannot be.
     bool fit(sf::RenderTarget& target);
+    // Copies area (top row first) of the active target, height rows tall, into the kept texture.
+    bool copy(const sf::IntRect& area, unsigned height);
 
     Key last;
     sf::IntRect lastHole;

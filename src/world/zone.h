@@ -1,6 +1,7 @@
 #pragma once
 // One level area: a grid of tiles, the entities on it (a zone is their manager), and its file.
 
+#include "core/drawlist.h"
 #include "world/entitymanager.h"
 #include "world/picturecache.h"
 #include "world/tile.h"
@@ -41,11 +42,13 @@ public:
 
     // The ground that can touch the view in runs of one image, then the entities.
     void draw(sf::RenderTarget& target, bool debug);
-    // What drawCleared copied back instead of painting.
-    enum class Kept { NOTHING, GROUND, ALL };
+    // What drawCleared copied back instead of painting: all but the pixels around the
+    // sprites that changed, for MOST.
+    enum class Kept { NOTHING, GROUND, MOST, ALL };
     // The same over the whole target cleared to colour first. While the view and the ground
     // stay as they were, the ground's picture is copied back from the frame before; while
-    // the entities, the walls and the hidden area do too, the whole picture is.
+    // the entities, the walls and the hidden area do too, the whole picture is. When only
+    // some sprites changed, only the pixels around them are painted.
     Kept drawCleared(sf::RenderTarget& target, const sf::Color& colour, bool debug);
     // Before the first frame on target with its view as it will be: paints and keeps the
     // ground that frame would paint and makes room for the whole picture, so the frame
@@ -83,4 +86,12 @@ private:
     std::vector<std::vector<Tile>> tiles;
     PictureCache groundPicture;
     PictureCache wholePicture;
+    // What the whole picture kept was painted from, to tell which of its pixels a later
+    // frame changes.
+    struct KeptScene {
+        bool valid = false;
+        PictureCache::Key base; // the ground's key and the trimming switch
+        sf::IntRect hole;
+        DrawList::Outline outline;
+    } keptScene;
 };

@@ -113,4 +113,42 @@ TEST(DrawListTest, TheDescriptionTellsApartEveryChangeThatPaintsOtherwise)
         EXPECT_NE(describe(changes[i]), same) << i;
 }
 
+TEST(DrawListTest, TheChangedAreaHoldsWhereAMovedSpriteWasAndIsAndNothingElseIsRepaintedBlind)
+{
+    sf::RenderTexture target;
+    ASSERT_TRUE(target.create(200, 100));
+    // A sprite at x, a wall mark at depth, a second sprite standing still; extra adds a shape.
+    auto outline = [&](float x, float depth, bool extra, DrawList::Outline* out, sf::IntRect* area,
+                       const DrawList::Outline* before) {
+        DrawList list(target);
+        sf::Sprite moving(patternTexture()), still(patternTexture());
+        moving.setPosition(x, 10.0f);
+        still.setPosition(150.0f, 60.0f);
+        SpriteTrim::draw(list, moving, sf::IntRect(0, 0, 16, 16));
+        list.mark(depth);
+        DrawList::draw(list, still);
+        if (extra)
+            DrawList::draw(list, sf::CircleShape(3.0f));
+        if (out != nullptr)
+            *out = list.outline();
+        return before != nullptr && list.changedArea(*before, *area);
+    };
+    DrawList::Outline before;
+    sf::IntRect area;
+    outline(20.0f, 5.0f, false, &before, nullptr, nullptr);
+    ASSERT_TRUE(outline(60.0f, 5.0f, false, nullptr, &area, &before));
+    // From the old place to the new one, a pixel of margin each way; the still sprite outside.
+    EXPECT_LE(area.left, 19);
+    EXPECT_GE(area.left + area.width, 77);
+    EXPECT_LE(area.top, 9);
+    EXPECT_GE(area.top + area.height, 27);
+    EXPECT_LT(area.left + area.width, 150);
+    EXPECT_FALSE(area.contains(150, 60));
+    EXPECT_TRUE(outline(20.0f, 5.0f, false, nullptr, &area, &before));
+    EXPECT_EQ(area.width, 0);
+    // A wall due at another point, or a draw more, is not a matter of pixels.
+    EXPECT_FALSE(outline(20.0f, 6.0f, false, nullptr, &area, &before));
+    EXPECT_FALSE(outline(20.0f, 5.0f, true, nullptr, &area, &before));
+}
+
 } // namespace
