@@ -7,39 +7,11 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 
-namespace {
-
-std::uint64_t bitsOf(float f)
-{
-    std::uint32_t bits = 0;
-    std::memcpy(&bits, &f, sizeof bits);
-    return bits;
-}
-
-void addTransform(DrawList::Key& key, const sf::Transform& transform)
-{
-    const float* m = transform.getMatrix();
-    // A 2D transform's other ten entries never change.
-    for (int i : {0, 1, 4, 5, 12, 13})
-        key.push_back(bitsOf(m[i]));
-}
-
-void addRect(DrawList::Key& key, const sf::IntRect& r)
-{
-    key.insert(key.end(), {static_cast<std::uint32_t>(r.left), static_cast<std::uint32_t>(r.top),
-                           static_cast<std::uint32_t>(r.width), static_cast<std::uint32_t>(r.height)});
-}
-
-void addTexture(DrawList::Key& key, const sf::Texture* texture)
-{
-    key.push_back(reinterpret_cast<std::uintptr_t>(texture));
-    if (texture != nullptr)
-        key.insert(key.end(), {texture->getNativeHandle(), texture->getSize().x, texture->getSize().y});
-}
-
-} // namespace
+using picturekey::addFloat;
+using picturekey::addRect;
+using picturekey::addTexture;
+using picturekey::addTransform;
 
 DrawList::DrawList(const sf::RenderTarget& like) : size(like.getSize()) { setView(like.getView()); }
 
@@ -66,13 +38,6 @@ void DrawList::add(const sf::CircleShape& shape)
 
 void DrawList::mark(float depth) { steps.push_back({Kind::MARK, 0, depth, sf::IntRect()}); }
 
-void DrawList::describe(Key& key) const
-{
-    key.push_back(steps.size());
-    for (const Step& step : steps)
-        describe(step, key);
-}
-
 void DrawList::describe(const Step& step, Key& key) const
 {
     key.push_back(static_cast<std::uint64_t>(step.kind));
@@ -92,12 +57,13 @@ void DrawList::describe(const Step& step, Key& key) const
         addTexture(key, c.getTexture());
         addRect(key, c.getTextureRect());
         addTransform(key, c.getTransform());
-        key.insert(key.end(), {bitsOf(c.getRadius()), c.getPointCount(), c.getFillColor().toInteger(),
-                               c.getOutlineColor().toInteger(), bitsOf(c.getOutlineThickness())});
+        addFloat(key, c.getRadius());
+        addFloat(key, c.getOutlineThickness());
+        key.insert(key.end(), {c.getPointCount(), c.getFillColor().toInteger(), c.getOutlineColor().toInteger()});
         break;
     }
     case Kind::MARK:
-        key.push_back(bitsOf(step.depth));
+        addFloat(key, step.depth);
         break;
     }
 }
@@ -132,7 +98,14 @@ DrawList::Outline DrawList::outline() const
     return out;
 }
 
-bool DrawList::changedArea(const Outline& before, sf::IntRect& area) const
+void DrawList::Outline::addTo(Key& key) const
+{
+    key.push_back(steps.size());
+    for (const Key& step : steps)
+        key.insert(key.end(), step.begin(), step.end());
+}
+
+bool DrawList::Outline::changedSince(const Outline& before, sf::IntRect& area) const
 {
     if (before.steps.size() != steps.size())
         return false;
@@ -145,17 +118,15 @@ bool DrawList::changedArea(const Outline& before, sf::IntRect& area) const
         right = std::max(right, r.left + r.width);
         bottom = std::max(bottom, r.top + r.height);
     };
-    Key now;
     for (std::size_t i = 0; i < steps.size(); ++i) {
-        now.clear();
-        describe(steps[i], now);
-        if (now == before.steps[i])
+        if (steps[i] == before.steps[i])
             continue;
-        // A wall's place in the order, or a step of another kind, changes more than pixels.
-        if (steps[i].kind == Kind::MARK || now.front() != before.steps[i].front())
+        // A wall's place in the order, or a step of another kind, changes more than pixels
+        // (a step's description starts with its kind).
+        if (steps[i].front() == static_cast<std::uint64_t>(Kind::MARK) || steps[i].front() != before.steps[i].front())
             return false;
         take(before.pixels[i]);
-        take(pixelsOf(steps[i]));
+        take(pixels[i]);
     }
     area = left < right ? sf::IntRect(left, top, right - left, bottom - top) : sf::IntRect();
     return true;

@@ -7,6 +7,8 @@
 // SpriteTrim::draw, their shapes through DrawList::draw. A draw that reaches it any other
 // way would be lost, so it is treated as a programming error.
 
+#include "core/picturekey.h"
+
 #include <SFML/Graphics/CircleShape.hpp>
 #include <SFML/Graphics/Rect.hpp>
 #include <SFML/Graphics/RenderTarget.hpp>
@@ -18,7 +20,7 @@
 
 class DrawList final : public sf::RenderTarget {
 public:
-    using Key = std::vector<std::uint64_t>;
+    using Key = picturekey::Key;
 
     // The size and view of the target the list will be painted on.
     explicit DrawList(const sf::RenderTarget& like);
@@ -32,19 +34,20 @@ public:
     // Whatever comes due at depth goes here (the walls).
     void mark(float depth);
 
-    // Adds everything the list paints, in order, to key.
-    void describe(Key& key) const;
-
-    // Each step's description and the pixels it may paint, to compare a later list with.
+    // What the list paints, step by step, and the pixels each step may paint: made once a
+    // frame, to key the picture and to compare with a later list.
     struct Outline {
         std::vector<Key> steps;
         std::vector<sf::IntRect> pixels; // top row first; empty for a mark
+
+        // Every step in order, added to key.
+        void addTo(Key& key) const;
+        // The pixels whose colour can differ between the picture painted from before and
+        // this one's, when the two differ only in sprites and shapes, step for step (no
+        // step added, none gone, the marks the same); false otherwise.
+        bool changedSince(const Outline& before, sf::IntRect& area) const;
     };
     Outline outline() const;
-    // The pixels whose colour can differ between the picture painted from before and this
-    // list's, when the two differ only in sprites and shapes, step for step (no step
-    // added, none gone, the marks the same); false otherwise.
-    bool changedArea(const Outline& before, sf::IntRect& area) const;
     // Paints the list on target, calling due at each mark.
     void paint(sf::RenderTarget& target, const std::function<void(float)>& due) const;
 

@@ -8,18 +8,10 @@
 #include <GL/glext.h>
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
 std::uint64_t generation = 0;
-
-std::uint64_t bitsOf(float f)
-{
-    std::uint32_t bits = 0;
-    std::memcpy(&bits, &f, sizeof bits);
-    return bits;
-}
 
 // True when inner is empty or lies within outer.
 bool within(const sf::IntRect& inner, const sf::IntRect& outer)
@@ -49,16 +41,10 @@ bool PictureCache::describe(sf::RenderTarget& target, const sf::Color& cleared, 
     if (glIsEnabled(GL_SCISSOR_TEST))
         return false;
     const sf::View& view = target.getView();
-    const sf::IntRect port = target.getViewport(view);
     key.insert(key.end(), {generation, reinterpret_cast<std::uintptr_t>(&target), sf::Context::getActiveContextId(),
-                           target.getSize().x, target.getSize().y, cleared.toInteger(),
-                           static_cast<std::uint64_t>(static_cast<std::uint32_t>(port.left)),
-                           static_cast<std::uint64_t>(static_cast<std::uint32_t>(port.top)),
-                           static_cast<std::uint64_t>(static_cast<std::uint32_t>(port.width)),
-                           static_cast<std::uint64_t>(static_cast<std::uint32_t>(port.height))});
-    const float* matrix = view.getTransform().getMatrix();
-    for (int i = 0; i < 16; ++i)
-        key.push_back(bitsOf(matrix[i]));
+                           target.getSize().x, target.getSize().y, cleared.toInteger()});
+    picturekey::addRect(key, target.getViewport(view));
+    picturekey::addTransform(key, view.getTransform());
     return true;
 }
 

@@ -4,10 +4,14 @@
 // picture back in a small part of the time painting it again takes, and the bytes are the
 // same.
 
+#include "core/picturekey.h"
+
 #include <SFML/Config.hpp>
 #include <SFML/Graphics/Rect.hpp>
 #include <SFML/Graphics/Texture.hpp>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -18,7 +22,7 @@ class RenderTarget;
 
 class PictureCache final {
 public:
-    using Key = std::vector<std::uint64_t>;
+    using Key = picturekey::Key;
 
     PictureCache() = default;
     ~PictureCache();
@@ -48,6 +52,13 @@ public:
     bool follows(const Key& key) const;
     // True when the picture kept is key's.
     bool holds(const Key& key) const { return kept && !broken && key == last; }
+    // True when a picture is kept that was painted with hole and from the same first
+    // length numbers of key.
+    bool holdsStart(const Key& key, std::size_t length, const sf::IntRect& hole) const
+    {
+        return kept && !broken && hole == lastHole && last.size() >= length && key.size() >= length
+            && std::equal(key.begin(), key.begin() + static_cast<std::ptrdiff_t>(length), last.begin());
+    }
     // Makes room for target's picture now, so the first copy costs no more than the others.
     void reserve(sf::RenderTarget& target);
 

@@ -322,7 +322,7 @@ void TileBatch::describeGround(PictureCache::Key& key) const
     const std::vector<sf::Texture>& images = ResourceManager::tileTextures;
     key.push_back(images.size());
     for (const sf::Texture& t : images)
-        key.insert(key.end(), {reinterpret_cast<std::uintptr_t>(&t), t.getNativeHandle(), t.getSize().x, t.getSize().y});
+        picturekey::addTexture(key, &t);
     if (visible.empty() || images.empty())
         return;
     const int width = static_cast<int>(tiles.size()), height = static_cast<int>(tiles[0].size());

@@ -146,35 +146,35 @@ Zone::Kept Zone::drawCleared(sf::RenderTarget& target, const sf::Color& colour, 
     // once a frame whether or not anything is painted.
     DrawList held(target);
     EntityManager::draw(held, false, [&](float depth) { held.mark(depth); });
+    const DrawList::Outline drawn = held.outline();
     PictureCache::Key all = ground;
     all.push_back(SpriteTrim::trimming ? 1u : 0u);
     const std::size_t listFrom = all.size();
-    held.describe(all);
+    drawn.addTo(all);
     const sf::IntRect hole = SpriteTrim::Hidden::area(target);
     if (wholePicture.restore(target, all, hole))
         return Kept::ALL;
     // Only some sprites changed since the picture kept: it is copied back and painted anew
     // just around them, from the ground up.
     sf::IntRect area;
-    if (keptScene.valid && hole == keptScene.hole && std::equal(all.begin(), all.begin() + listFrom, keptScene.base.begin(), keptScene.base.end())
-        && groundPicture.holds(ground) && held.changedArea(keptScene.outline, area) && wholePicture.restoreKept(target)) {
-        if (area.width > 0 && area.height > 0 && groundPicture.restoreKept(target, area)) {
-            const SpriteTrim::Clip clip(target, area);
-            held.paint(target, walls);
+    if (wholePicture.holdsStart(all, listFrom, hole) && groundPicture.holds(ground)
+        && drawn.changedSince(keptOutline, area) && wholePicture.restoreKept(target)) {
+        const bool none = area.width <= 0 || area.height <= 0;
+        // Should the ground not come back, the whole picture is painted below instead.
+        if (none || groundPicture.restoreKept(target, area)) {
+            if (!none) {
+                const SpriteTrim::Clip clip(target, area);
+                held.paint(target, walls);
+            }
+            wholePicture.refresh(target, all, hole, area);
+            keptOutline = drawn;
+            return Kept::MOST;
         }
-        wholePicture.refresh(target, all, hole, area);
-        keptScene.valid = wholePicture.holds(all);
-        keptScene.outline = held.outline();
-        return Kept::MOST;
     }
     const Kept painted = paintGround();
     held.paint(target, walls);
-    keptScene.valid = wholePicture.offer(target, all, hole, still);
-    if (keptScene.valid) {
-        keptScene.base.assign(all.begin(), all.begin() + listFrom);
-        keptScene.hole = hole;
-        keptScene.outline = held.outline();
-    }
+    if (wholePicture.offer(target, all, hole, still))
+        keptOutline = drawn;
     return painted;
 }
 

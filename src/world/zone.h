@@ -86,12 +86,7 @@ private:
     std::vector<std::vector<Tile>> tiles;
     PictureCache groundPicture;
     PictureCache wholePicture;
-    // What the whole picture kept was painted from, to tell which of its pixels a later
-    // frame changes.
-    struct KeptScene {
-        bool valid = false;
-        PictureCache::Key base; // the ground's key and the trimming switch
-        sf::IntRect hole;
-        DrawList::Outline outline;
-    } keptScene;
+    // What the whole picture kept was painted from, step by step, to tell which of its
+    // pixels a later frame changes.
+    DrawList::Outline keptOutline;
 };

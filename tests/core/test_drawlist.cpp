@@ -91,11 +91,9 @@ TEST(DrawListTest, TheDescriptionTellsApartEveryChangeThatPaintsOtherwise)
         SpriteTrim::draw(list, sprite, visible);
         list.mark(depth);
         DrawList::draw(list, disc);
-        DrawList::Key key;
-        list.describe(key);
-        return key;
+        return list.outline().steps;
     };
-    const DrawList::Key same = describe([](sf::Sprite&, sf::IntRect&, sf::CircleShape&, float&) {});
+    const std::vector<DrawList::Key> same = describe([](sf::Sprite&, sf::IntRect&, sf::CircleShape&, float&) {});
     EXPECT_EQ(describe([](sf::Sprite&, sf::IntRect&, sf::CircleShape&, float&) {}), same);
     const std::vector<std::function<void(sf::Sprite&, sf::IntRect&, sf::CircleShape&, float&)>> changes = {
         [](sf::Sprite& s, sf::IntRect&, sf::CircleShape&, float&) { s.move(0.25f, 0.0f); },
@@ -131,7 +129,7 @@ TEST(DrawListTest, TheChangedAreaHoldsWhereAMovedSpriteWasAndIsAndNothingElseIsR
             DrawList::draw(list, sf::CircleShape(3.0f));
         if (out != nullptr)
             *out = list.outline();
-        return before != nullptr && list.changedArea(*before, *area);
+        return before != nullptr && list.outline().changedSince(*before, *area);
     };
     DrawList::Outline before;
     sf::IntRect area;
