@@ -490,11 +490,16 @@ BENCHMARK(BM_Present)->Args({800, 600, 0})->Args({1280, 720, 0})->Args({1920, 10
 // Present only in sanitizer builds.
 extern "C" __attribute__((weak)) void __lsan_do_leak_check();
 
+void registerCacheBenchmarks();
+
 namespace {
 
 int runBenchmarks(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--caches")
+            registerCacheBenchmarks();
     // Resources load from the repository, as the game loads them from its working directory.
     if (const char* root = std::getenv("MORVANE_ROOT"))
         fs::current_path(root);

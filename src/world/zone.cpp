@@ -19,6 +19,9 @@
 
 const std::string Zone::LEVEL_DIR = "resources/lvl/";
 const std::string Zone::FILE_EXTENSION = ".zn";
+bool Zone::keepGround = true;
+bool Zone::keepPicture = true;
+bool Zone::repaintAround = true;
 
 namespace {
 
@@ -126,18 +129,22 @@ Zone::Kept Zone::drawCleared(sf::RenderTarget& target, const sf::Color& colour, 
     const auto walls = [&](float depth) { batch.drawWalls(target, depth); };
     // A view that has not moved will most likely show the same next frame: what it paints
     // is kept at once. One that moves would only pay for the copies.
-    const bool still = keeps && groundPicture.follows(ground);
+    bool still = keeps && groundPicture.follows(ground);
+    if (!keepGround) {
+        still = keeps && (seenGround.empty() || seenGround == ground);
+        seenGround = ground;
+    }
     auto paintGround = [&] {
-        if (keeps && groundPicture.restore(target, ground))
+        if (keeps && keepGround && groundPicture.restore(target, ground))
             return Kept::GROUND;
         target.clear(colour);
         batch.drawGround(target);
-        if (keeps)
+        if (keeps && keepGround)
             groundPicture.offer(target, ground, sf::IntRect(), still);
         return Kept::NOTHING;
     };
     // Debug marks are drawn straight to the target, so are not held back.
-    if (!keeps || debug) {
+    if (!keeps || debug || !keepPicture) {
         const Kept kept = paintGround();
         EntityManager::draw(target, debug, walls);
         return kept;
@@ -157,7 +164,7 @@ Zone::Kept Zone::drawCleared(sf::RenderTarget& target, const sf::Color& colour, 
     // Only some sprites changed since the picture kept: it is copied back and painted anew
     // just around them, from the ground up.
     sf::IntRect area;
-    if (wholePicture.holdsStart(all, listFrom, hole) && groundPicture.holds(ground)
+    if (repaintAround && wholePicture.holdsStart(all, listFrom, hole) && groundPicture.holds(ground)
         && drawn.changedSince(keptOutline, area) && wholePicture.restoreKept(target)) {
         const bool none = area.width <= 0 || area.height <= 0;
         // Should the ground not come back, the whole picture is painted below instead.

@@ -50,6 +50,10 @@ public:
     // the entities, the walls and the hidden area do too, the whole picture is. When only
     // some sprites changed, only the pixels around them are painted.
     Kept drawCleared(sf::RenderTarget& target, const sf::Color& colour, bool debug);
+    // Benchmarks switch the kept pictures off one at a time, to weigh what each saves.
+    static bool keepGround;
+    static bool keepPicture;
+    static bool repaintAround;
     // Before the first frame on target with its view as it will be: paints and keeps the
     // ground that frame would paint and makes room for the whole picture, so the frame
     // copies the ground; the walls are painted once, so the frame paints them at their
@@ -89,4 +93,5 @@ private:
     // What the whole picture kept was painted from, step by step, to tell which of its
     // pixels a later frame changes.
     DrawList::Outline keptOutline;
+    PictureCache::Key seenGround;
 };
