@@ -4,12 +4,16 @@
 #include "characters/doodad.h"
 #include "core/input.h"
 #include "app/mainloop.h"
-#include "app/screen.h"
+#include "render/framelist.h"
+#include "render/painter.h"
+#include "render/presenter.h"
+#include "render/processorpresenter.h"
+#include "render/quadpresenter.h"
 #include "characters/malepedestrian.h"
 #include "characters/player.h"
 #include "world/resourcemanager.h"
 #include "characters/robber.h"
-#include "core/state.h"
+#include "render/state.h"
 #include "play/trigger.h"
 #include "world/zone.h"
 
@@ -165,7 +169,7 @@ sf::RenderTexture& drawTarget()
     if (target == nullptr) {
         target = new sf::RenderTexture();
         target->create(800, 600);
-        prepareRenderer(*target);
+        Presenter::prepareTarget(*target, nullptr);
     }
     return *target;
 }
@@ -201,12 +205,18 @@ void BM_Draw(benchmark::State& state, bool fast, bool walls)
     auto zone = drawScene(static_cast<int>(state.range(0)), walls);
     sf::RenderTexture& target = drawTarget();
     target.setView(sf::View(sf::Vector2f(0.0f, 64.0f * 64.0f), sf::Vector2f(800.0f, 600.0f)));
+    FrameList frame;
+    frame.setView(target.getView());
+    Painter::Options plain;
+    plain.trim = false;
     for (auto _ : state) {
-        target.clear();
+        frame.clear();
+        zone->animate();
         if (fast)
-            zone->draw(target, false);
+            zone->submit(frame, false);
         else
-            zone->drawAll(target, false);
+            zone->submitAll(frame, false);
+        Painter::paint(frame, target, fast ? Painter::Options() : plain);
         target.display();
         glFinish();
     }
@@ -227,15 +237,18 @@ void BM_TileInfo(benchmark::State& state, bool fast)
     }
     sf::RenderTexture& target = drawTarget();
     target.setView(sf::View(sf::Vector2f(0.0f, 32.0f * 1024.0f), sf::Vector2f(800.0f, 600.0f)));
+    FrameList frame;
+    frame.setView(target.getView());
     for (auto _ : state) {
-        target.clear();
+        frame.clear();
         if (fast) {
-            zone.drawInfo(target);
+            zone.submitInfo(frame);
         } else {
             for (int x = 0; x < zone.getWidth(); ++x)
                 for (int y = 0; y < zone.getHeight(); ++y)
-                    zone.getTile(x, y)->drawInfo(target);
+                    zone.getTile(x, y)->submitInfo(frame);
         }
+        Painter::paint(frame, target);
         target.display();
         glFinish();
     }
@@ -309,98 +322,31 @@ void BM_File(benchmark::State& state, bool save)
     fs::current_path(back);
 }
 
-// The real game, R held for ten seconds of frames in zone 0: update, draw (finished on the
-// GPU) and showing the picture, each timed on its own.
-// Arguments: the window's width and height; other than 800 x 600 the picture is drawn
-// offscreen and showing it means scaling it into the window.
-void BM_HoldR(benchmark::State& state)
-{
-    sf::RenderWindow window;
-    createWindow(window, sf::VideoMode(static_cast<unsigned>(state.range(0)), static_cast<unsigned>(state.range(1)), 32),
-                 sf::Style::Default);
-    window.setVerticalSyncEnabled(false);
-    input::ScriptedSource script;
-    input::setSource(&script);
-    using Clock = std::chrono::steady_clock;
-    auto ms = [](Clock::time_point a, Clock::time_point b) {
-        return std::chrono::duration<double, std::milli>(b - a).count();
-    };
-    double worstUpdate = 0.0, worstDraw = 0.0, worstShow = 0.0, worstFrame = 0.0;
-    double updates = 0.0, draws = 0.0, shows = 0.0;
-    int frames = 0, overBudget = 0;
-    for (auto _ : state) {
-        State** states = createStates(&window);
-        Screen screen(window);
-        screen.prepare();
-        int current = STATE_GAME;
-        // As the game does: the state enters knowing where it will draw.
-        states[current]->setTarget(&screen.target());
-        states[current]->enter();
-        script.press(sf::Keyboard::R);
-        for (int f = 0; f < 600; ++f) {
-            pumpEvents(states, &current, &window);
-            const Clock::time_point start = Clock::now();
-            states[current]->setTarget(&screen.beginFrame());
-            const int next = states[current]->update();
-            const Clock::time_point updated = Clock::now();
-            states[current]->draw();
-            glFinish();
-            const Clock::time_point drawn = Clock::now();
-            screen.present();
-            glFinish();
-            const Clock::time_point shown = Clock::now();
-            if (next != current) {
-                states[current]->leave();
-                states[next]->enter();
-                current = next;
-            }
-            if (ms(start, shown) > 1000.0 / 60.0)
-                ++overBudget;
-            worstUpdate = std::max(worstUpdate, ms(start, updated));
-            worstDraw = std::max(worstDraw, ms(updated, drawn));
-            worstShow = std::max(worstShow, ms(drawn, shown));
-            worstFrame = std::max(worstFrame, ms(start, shown));
-            updates += ms(start, updated);
-            draws += ms(updated, drawn);
-            shows += ms(drawn, shown);
-            ++frames;
-        }
-        script.releaseAll();
-        destroyStates(states);
-    }
-    input::setSource(nullptr);
-    const double n = std::max(frames, 1);
-    state.counters["update_worst_ms"] = worstUpdate;
-    state.counters["draw_worst_ms"] = worstDraw;
-    state.counters["show_worst_ms"] = worstShow;
-    state.counters["frame_worst_ms"] = worstFrame;
-    state.counters["update_mean_ms"] = updates / n;
-    state.counters["draw_mean_ms"] = draws / n;
-    state.counters["show_mean_ms"] = shows / n;
-    state.counters["frames_over_16.7ms"] = overBudget;
-}
-
-// Showing a finished picture in a window of the given size, wall clock, until it is on the
-// window (the X server's share of the work counts): at 800 x 600 the buffer swap alone, elsewhere scaling it
-// between bars, by the processor (third argument 0) or by the renderer (1).
+// Presenting an empty frame (the picture cleared) in a window of the given size, wall
+// clock, until it is on the window (the X server's share of the work counts): the
+// processor's way (third argument 0: at 800 x 600 the buffer swap alone, elsewhere read
+// back, scaled and put through shared memory) or the renderer's quad (1).
 void BM_Present(benchmark::State& state)
 {
     sf::RenderWindow window;
-    createWindow(window, sf::VideoMode(static_cast<unsigned>(state.range(0)), static_cast<unsigned>(state.range(1)), 32),
-                 sf::Style::Default);
-    Screen screen(window, state.range(2) == 0 ? Screen::BY_PROCESSOR_WHERE_POSSIBLE : Screen::BY_RENDERER);
-    screen.prepare();
+    Presenter::createWindow(window, sf::VideoMode(static_cast<unsigned>(state.range(0)),
+                                                  static_cast<unsigned>(state.range(1)), 32),
+                            sf::Style::Default);
+    std::unique_ptr<Presenter> presenter;
+    if (state.range(2) == 0)
+        presenter = std::make_unique<ProcessorPresenter>(window);
+    else
+        presenter = std::make_unique<QuadPresenter>(window);
+    window.setVerticalSyncEnabled(false);
+    presenter->prepare();
+    const FrameList empty;
     for (auto _ : state) {
-        state.PauseTiming();
-        screen.beginFrame();
-        glFinish();
-        state.ResumeTiming();
-        screen.present();
+        presenter->present(empty);
         glFinish();
         // The server's copy, which the game overlaps with its next frame, counted here too.
-        screen.finish();
+        presenter->finish();
     }
-    state.counters["direct"] = screen.wasPutDirectly() ? 1 : 0;
+    state.counters["direct"] = presenter->wasPutDirectly() ? 1 : 0;
 }
 
 // What a frame costs with nothing in it: clearing and finishing the 800 x 600 target.
@@ -483,7 +429,6 @@ BENCHMARK_CAPTURE(BM_File, save/fast, true)->Iterations(5)->Repetitions(5)->Repo
 BENCHMARK_CAPTURE(BM_File, load/fast, false)->Iterations(5)->Repetitions(5)->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EmptyFrame)->Iterations(100)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_HoldR)->Args({800, 600})->Args({1920, 1080})->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Present)->Args({800, 600, 0})->Args({1280, 720, 0})->Args({1920, 1080, 0})->Args({1280, 720, 1})
     ->Args({1920, 1080, 1})->Iterations(100)->Repetitions(5)->UseRealTime()->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
 

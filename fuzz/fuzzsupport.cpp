@@ -5,6 +5,7 @@
 #include "world/kinds.h"
 #include "world/entitymanager.h"
 #include "app/mainloop.h"
+#include "render/presenter.h"
 #include "world/resourcemanager.h"
 #include "world/tile.h"
 #include "world/zone.h"
@@ -84,7 +85,7 @@ sf::RenderWindow& window()
     static sf::RenderWindow* instance = nullptr;
     if (!instance) {
         instance = new sf::RenderWindow();
-        createWindow(*instance);
+        Presenter::createWindow(*instance);
         instance->setFramerateLimit(0);
         instance->setVisible(false);
     }

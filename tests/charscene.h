@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers for tests that run characters through a real zone, frame by frame.
 
+#include "render/framelist.h"
 #include "world/entity.h"
 #include "testsupport.h"
 #include "world/tile.h"
@@ -18,23 +19,27 @@
 
 namespace charscene {
 
-// Somewhere to draw into: drawing is where characters run their animations and blows.
-inline sf::RenderTexture& canvas()
+// The zone drawn on target in its view as a frame draws it: animated once, its items
+// submitted the fast way (or the plain way, every tile and sprite whole) and painted over
+// what target holds.
+inline void drawZone(Zone& zone, sf::RenderTarget& target, bool debug, bool plain = false)
 {
-    static sf::RenderTexture* target = nullptr;
-    if (!target) {
-        testsupport::window();
-        target = new sf::RenderTexture();
-        target->create(64, 64);
-    }
-    return *target;
+    FrameList list(target.getSize());
+    list.setView(target.getView());
+    zone.animate();
+    if (plain)
+        zone.submitAll(list, debug);
+    else
+        zone.submit(list, debug);
+    testsupport::paint(list, target, plain);
 }
 
-// One game frame as the play state runs it: the simulation step, then drawing.
+// One game frame as the play state runs it: the simulation step, then the animations
+// (where characters throw their blows).
 inline void frame(Zone& zone)
 {
     zone.update(zone, false);
-    zone.draw(canvas(), false);
+    zone.animate();
 }
 
 inline void frames(Zone& zone, int count)

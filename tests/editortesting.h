@@ -89,7 +89,7 @@ protected:
     // Puts the mouse on the pixel that shows a world point.
     void pointAt(const sf::Vector2f& world)
     {
-        script.setMouse(window->mapCoordsToPixel(worldToScreen(world), window->getView()));
+        script.setMouse(window->mapCoordsToPixel(worldToScreen(world), editor->getFrame().getView()));
     }
 
     void key(sf::Keyboard::Key code) { editor->handleEvent(editortesting::keyEvent(code)); }

@@ -111,7 +111,7 @@ HumanBot::Sight HumanBot::look(const StateGame& game) const
         }
         sight.figures.push_back(figure);
     }
-    sight.view = window.getView();
+    sight.view = game.getFrame().getView();
     return sight;
 }
 

@@ -44,6 +44,7 @@ Bot::Bot(input::ScriptedSource& scriptIn, sf::RenderWindow& windowIn) : script(s
 void Bot::decide(const StateGame& game)
 {
     ++frame;
+    view = game.getFrame().getView();
     Zone* zone = game.getZone();
     Player* player = game.getPlayer();
     const ScriptHandler& scripts = game.getScriptHandler();
@@ -166,8 +167,8 @@ bool planPath(Zone& zone, const sf::Vector2f& from, const std::function<bool(int
 
 void Bot::pointAt(const sf::Vector2f& world)
 {
-    // The play state maps the pixel back through the view its last draw left behind.
-    script.setMouse(window.mapCoordsToPixel(worldToScreen(world)));
+    // The play state maps the pixel back through the view its camera had last frame.
+    script.setMouse(window.mapCoordsToPixel(worldToScreen(world), view));
 }
 
 void Bot::walkTo(const sf::Vector2f& world)

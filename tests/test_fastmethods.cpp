@@ -6,10 +6,12 @@
 #include "characters/malepedestrian.h"
 #include "characters/particle.h"
 #include "characters/player.h"
+#include "render/framelist.h"
+#include "render/painter.h"
 #include "world/resourcemanager.h"
 #include "characters/robber.h"
 #include "play/trigger.h"
-#include "world/tilecover.h"
+#include "render/tilecover.h"
 #include "characters/unit.h"
 
 #include <SFML/Graphics/Image.hpp>
@@ -101,7 +103,7 @@ void play(Zone& zone, Recording& run, int count)
             zone.update(zone, false);
         else
             zone.updateAllPairs(zone, false);
-        zone.drawAll(charscene::canvas(), false);
+        zone.animate();
         run.frames.push_back(snapshot(zone));
     }
 }
@@ -223,13 +225,11 @@ TEST_F(FastMethodsTest, ChaseRunsTheSameWithRememberedPathsAndTheGrid)
             // The player wanders, so the robbers' goal keeps changing.
             if (Entity* p = zone->get(0))
                 static_cast<Player*>(p)->moveDirection = rotate({1.0f, 0.3f}, static_cast<float>((i / 90) * 97));
-            if (run->fast) {
+            if (run->fast)
                 zone->update(*zone, false);
-                zone->draw(charscene::canvas(), false);
-            } else {
+            else
                 zone->updateAllPairs(*zone, false);
-                zone->drawAll(charscene::canvas(), false);
-            }
+            zone->animate();
             run->frames.push_back(snapshot(*zone));
         }
     }
@@ -313,8 +313,8 @@ TEST_F(FastMethodsTest, BatchedGroundAndCulledEntitiesPaintTheSamePixels)
                     t->setView(view);
                     t->clear(sf::Color(10, 20, 30));
                 }
-                plainZone->drawAll(plainTarget, shot % 3 == 0);
-                fastZone->draw(fastTarget, shot % 3 == 0);
+                charscene::drawZone(*plainZone, plainTarget, shot % 3 == 0, true);
+                charscene::drawZone(*fastZone, fastTarget, shot % 3 == 0);
                 plainTarget.display();
                 fastTarget.display();
                 const sf::Image a = plainTarget.getTexture().copyToImage();
@@ -332,18 +332,6 @@ TEST_F(FastMethodsTest, BatchedGroundAndCulledEntitiesPaintTheSamePixels)
     ResourceManager::tileTextures.swap(ours);
 }
 
-// Draws nothing; counts the draw calls that reach it.
-class CountingTarget final : public sf::RenderTarget {
-public:
-    sf::Vector2u getSize() const override { return {800, 600}; }
-    bool setActive(bool active) override
-    {
-        calls += active ? 1 : 0;
-        return false;
-    }
-    int calls = 0;
-};
-
 TEST_F(FastMethodsTest, TileOverlayDrawsOnlyWhatCanTouchTheViewAsTheWholeOverlayWould)
 {
     // Every kind, links with the longest labels, on a zone far bigger than the view.
@@ -355,10 +343,10 @@ TEST_F(FastMethodsTest, TileOverlayDrawsOnlyWhatCanTouchTheViewAsTheWholeOverlay
             tile->setType(static_cast<TileType>(gen() % 4));
             tile->link = gen() % 3 == 0 ? -2147483647 - 1 : static_cast<int>(gen() % 100);
         }
-    auto everyTile = [&](sf::RenderTarget& target) {
+    auto everyTile = [&](FrameList& frame) {
         for (int x = 0; x < 150; ++x)
             for (int y = 0; y < 120; ++y)
-                zone.getTile(x, y)->drawInfo(target);
+                zone.getTile(x, y)->submitInfo(frame);
     };
     sf::RenderTexture plainTarget, fastTarget;
     ASSERT_TRUE(plainTarget.create(800, 600));
@@ -369,21 +357,21 @@ TEST_F(FastMethodsTest, TileOverlayDrawsOnlyWhatCanTouchTheViewAsTheWholeOverlay
     for (const auto& v : views) {
         SCOPED_TRACE("centre " + std::to_string(v.first.x) + ", " + std::to_string(v.first.y));
         const sf::View view(v.first, sf::Vector2f(800 / v.second, 600 / v.second));
-        CountingTarget plainCount, fastCount;
-        for (sf::RenderTarget* t : std::initializer_list<sf::RenderTarget*>{&plainTarget, &fastTarget, &plainCount, &fastCount}) {
-            t->setView(view);
-            t->clear(sf::Color(10, 20, 30));
+        FrameList plainList, fastList;
+        for (FrameList* list : {&plainList, &fastList}) {
+            list->setView(view);
+            list->clear(sf::Color(10, 20, 30));
         }
-        everyTile(plainTarget);
-        zone.drawInfo(fastTarget);
+        everyTile(plainList);
+        zone.submitInfo(fastList);
+        Painter::paint(plainList, plainTarget);
+        Painter::paint(fastList, fastTarget);
         plainTarget.display();
         fastTarget.display();
         const sf::Image a = plainTarget.getTexture().copyToImage();
         const sf::Image b = fastTarget.getTexture().copyToImage();
         ASSERT_EQ(0, std::memcmp(a.getPixelsPtr(), b.getPixelsPtr(), 800 * 600 * 4));
-        everyTile(plainCount);
-        zone.drawInfo(fastCount);
-        EXPECT_LT(fastCount.calls * 10, plainCount.calls);
+        EXPECT_LT(fastList.items().size() * 10, plainList.items().size());
     }
 }
 

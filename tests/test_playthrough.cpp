@@ -7,7 +7,7 @@
 #include "characters/unit.h"
 #include "core/globals.h"
 #include "core/input.h"
-#include "core/state.h"
+#include "render/state.h"
 #include "humanbot.h"
 #include "play/scripthandler.h"
 #include "play/stategame.h"
@@ -168,7 +168,7 @@ private:
         if (!heard.insert(line.text).second || kind < 0)
             return;
         // The closing lines come wherever the last blow fell: the clerk need only be about.
-        const bool seen = game().isEnding() ? zone.countType(kind) > 0 : speakerInSight(zone, window.getView(), kind);
+        const bool seen = game().isEnding() ? zone.countType(kind) > 0 : speakerInSight(zone, game().getFrame().getView(), kind);
         if (!seen)
             journey.unseenSpeakers.push_back(line.text);
     }

@@ -13,7 +13,7 @@
 #include "app/mainloop.h"
 #include "characters/player.h"
 #include "world/resourcemanager.h"
-#include "core/state.h"
+#include "render/state.h"
 #include "play/stategame.h"
 #include "testsupport.h"
 #include "world/tile.h"

@@ -22,12 +22,12 @@ void Clerk::update(Zone& zone)
     Unit::update(zone);
 }
 
-void Clerk::draw(sf::RenderTarget& target)
+void Clerk::animate()
 {
     if (isMoving()) {
-        showAnimation(walk, target, true);
+        showAnimation(walk, true);
         return;
     }
     walk.currentFrame = 2;
-    showAnimation(walk, target, false);
+    showAnimation(walk, false);
 }

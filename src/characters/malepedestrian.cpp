@@ -89,12 +89,12 @@ void MalePedestrian::onCollide(Entity& other, const sf::Vector2f& push)
     Unit::onCollide(other, push);
 }
 
-void MalePedestrian::draw(sf::RenderTarget& target)
+void MalePedestrian::animate()
 {
     if (spinTimer <= 0 && isMoving()) {
-        showAnimation(walking, target, true);
+        showAnimation(walking, true);
     } else if (spinTimer > 0) {
-        showAnimation(spin, target, true);
+        showAnimation(spin, true);
         if (spin.currentFrame == 8 && spin.timer == 0 && !manager->holdBlows) {
             // Attached, so the blow moves with the pedestrian.
             Combat* hit = new Combat(manager, Combat::COMBAT_POWER_HIT, team);
@@ -106,6 +106,6 @@ void MalePedestrian::draw(sf::RenderTarget& target)
     } else {
         // Standing pose: frame 2 of the walk, held still.
         walking.currentFrame = 2;
-        showAnimation(walking, target, false);
+        showAnimation(walking, false);
     }
 }

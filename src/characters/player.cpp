@@ -140,7 +140,7 @@ void Player::makePunchHits()
     manager->add(hit);
 }
 
-void Player::draw(sf::RenderTarget& target)
+void Player::animate()
 {
     if (!defeated) {
         if (actionTimer == 0) {
@@ -152,5 +152,5 @@ void Player::draw(sf::RenderTarget& target)
                 makePunchHits();
         }
     }
-    showAnimation(*currentAnimation, target, true);
+    showAnimation(*currentAnimation, true);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The brawler the user steers: walks, punches, spin-kicks, gets hurt and falls.
 
-#include "core/animation.h"
+#include "render/animation.h"
 #include "characters/unit.h"
 
 class Player final : public Unit {
@@ -29,7 +29,7 @@ public:
 
     void update(Zone& zone) override;
     void onCollide(Entity& other, const sf::Vector2f& push) override;
-    void draw(sf::RenderTarget& target) override;
+    void animate() override;
     void load(const zonefile::EntityRecord& record) override;
     Player* asPlayer() override { return this; }
     int damage(int amount) override;

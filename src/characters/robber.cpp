@@ -135,7 +135,7 @@ void Robber::makeHits(const Animation& shown)
     }
 }
 
-void Robber::draw(sf::RenderTarget& target)
+void Robber::animate()
 {
     Animation* shown = &idle;
     if (isMoving() && !isBusy())
@@ -148,6 +148,6 @@ void Robber::draw(sf::RenderTarget& target)
         shown = &punch;
     else if (hurtTimer > 0)
         shown = &hurt;
-    showAnimation(*shown, target, true);
+    showAnimation(*shown, true);
     makeHits(*shown);
 }

@@ -323,7 +323,7 @@ void StateEditor::returnFromTest()
     f5Latch = true;
     escapeLatch = true;
     leftHeld = true;
-    camera.apply(*picture);
+    camera.apply(*frame);
     console.print("%s", MSG_BACK);
     StateGame* play = game();
     if (play && play->takeTestEnd() == TestEnd::QUIT)

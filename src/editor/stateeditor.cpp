@@ -78,8 +78,8 @@ void StateEditor::enter()
     exitTo = -1;
     recoveryTimer = 0;
     recoveryPlace = 0;
-    // The mouse is mapped through the picture's view: make it ours from the first frame.
-    camera.apply(*picture);
+    // The frame's view is the camera's from the first frame on: it says where the world shows.
+    camera.apply(*frame);
     offerRecovery();
 }
 
@@ -138,14 +138,14 @@ bool StateEditor::isTyping() const { return !console.hidden || question != Quest
 
 sf::Vector2f StateEditor::mouseWorld() const
 {
-    return screenToWorld(picture->mapPixelToCoords(mousePixel(), camera.getView()));
+    return screenToWorld(mouseIn(camera.getView()));
 }
 
 Tile* StateEditor::mouseTile() const { return currZone->tileAt(mouseWorld()); }
 
 sf::Vector2f StateEditor::mouseScreen() const
 {
-    return picture->mapPixelToCoords(mousePixel(), Camera::pictureView());
+    return mouseIn(Camera::pictureView());
 }
 
 std::vector<int> StateEditor::stampedKinds()

@@ -2,8 +2,8 @@
 // The level editor: one zone at a time, three mouse modes, and a console for typed commands;
 // every change can be undone, tried in play, and is never dropped without a question.
 
-#include "core/camera.h"
-#include "core/state.h"
+#include "render/camera.h"
+#include "render/state.h"
 #include "editor/console.h"
 #include "editor/edithistory.h"
 #include "editor/palettestrip.h"
@@ -89,7 +89,7 @@ public:
     void loadRecovery();
     void discardRecovery();
     // Zooms by wheel steps around a window pixel, within MIN_ZOOM and MAX_ZOOM.
-    void zoomAt(const sf::Vector2i& pixel, float steps);
+    void zoomAtMouse(float steps);
     // The tiles Z X C V set in tile properties mode: the dragged rectangle, else the tile.
     std::vector<Tile*> selectedTiles();
     // The kinds the stamp list names one by one, in the kind table's order.

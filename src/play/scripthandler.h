@@ -8,7 +8,7 @@
 #include <deque>
 #include <string>
 
-namespace sf { class RenderTarget; }
+class FrameList;
 class Unit;
 class Zone;
 
@@ -33,10 +33,11 @@ public:
     void addEvent(const Event& event);
     bool isRunning() const;
     void update(Zone& zone);
-    void draw(sf::RenderTarget& target);
-    // The target's pixels the dialog box will paint over opaque when drawn now; empty when
+    // The dialog box, when one shows, and the pixels it covers: the world leaves them out.
+    void submit(FrameList& frame) const;
+    // The picture's pixels the dialog box paints over opaque when submitted now; empty when
     // no box shows. Whatever is drawn there before it never shows.
-    sf::IntRect coveredPixels(const sf::RenderTarget& target) const;
+    sf::IntRect coveredPixels(const FrameList& frame) const;
 
     // What the play state and tests look at.
     bool isWalking() const { return walking; }
@@ -61,10 +62,9 @@ private:
     static bool advanceKeyHeld();
     // The box's size in its own view and where that view lies on the target; false when
     // there is no box to draw.
-    bool boxPlace(const sf::RenderTarget& target, sf::Vector2f& size, sf::FloatRect& viewport) const;
+    bool boxPlace(const FrameList& frame, sf::Vector2f& size, sf::FloatRect& viewport) const;
 
     std::deque<Event> queue;
-    sf::View dialogView;
     bool boxVisible;
     bool fading;
     bool fadingIn;

@@ -1,7 +1,5 @@
 #include "play/stategame.h"
 
-#include "core/spritetrim.h"
-
 #include "world/entity.h"
 #include "core/gamepad.h"
 #include "core/globals.h"
@@ -97,17 +95,13 @@ void StateGame::arrive()
 {
     arrival.take(*zone, *player);
     settleIn();
-    // The first frame in a zone would paint all of it; its ground is painted now, with the
-    // zone's loading, and that frame copies it back.
     aimCamera();
-    zone->prepare(*picture, sf::Color::Black);
-    camera.setScreenSpace(*picture, false);
 }
 
 void StateGame::aimCamera()
 {
     camera.getView().setCenter(worldToScreen(player->position) + sf::Vector2f(0.f, -CAMERA_RISE));
-    camera.apply(*picture);
+    camera.setScreenSpace(*frame, false);
 }
 
 void StateGame::settleIn()
@@ -331,7 +325,7 @@ void StateGame::newGame()
 
 void StateGame::handlePlayerInput()
 {
-    const sf::Vector2f cursor = screenToWorld(picture->mapPixelToCoords(mousePixel()));
+    const sf::Vector2f cursor = screenToWorld(mouseIn(camera.getView()));
     const bool left = input::isButtonPressed(sf::Mouse::Left);
     const bool right = input::isButtonPressed(sf::Mouse::Right);
     const bool middle = input::isButtonPressed(sf::Mouse::Middle);
@@ -499,20 +493,19 @@ Zone* StateGame::targetZone(int target)
 void StateGame::draw()
 {
     if (paused) {
-        showPicture(pausedPicture);
+        frame->clear();
+        frame->append(pausedPicture);
         drawPaused();
-        camera.setScreenSpace(*picture, false);
+        camera.setScreenSpace(*frame, false);
         return;
     }
+    frame->clear(sf::Color::Black);
     aimCamera();
-    {
-        // The dialog box is painted over the world opaque: nothing under it need be painted.
-        const SpriteTrim::Hidden underBox(*picture, scriptHandler.isRunning() ? scriptHandler.coveredPixels(*picture)
-                                                                              : sf::IntRect());
-        zone->drawCleared(*picture, sf::Color::Black, debugDraw);
-    }
+    zone->animate();
+    zone->submit(*frame, debugDraw);
+    // The dialog box is painted over the world opaque: nothing under it is painted.
     if (scriptHandler.isRunning())
-        scriptHandler.draw(*picture);
+        scriptHandler.submit(*frame);
 
     float alpha = -1.f;
     if (ending || fadeOutTimer > 0) {
@@ -523,37 +516,53 @@ void StateGame::draw()
     }
     // The guidance fades with the world; the closing fade hides it for good.
     if (!ending)
-        hud.draw(*picture, hudStatus());
+        hud.submit(*frame, hudStatus());
     if (alpha >= 0.f) {
-        camera.setScreenSpace(*picture, true);
-        sf::RectangleShape overlay(sf::Vector2f(picture->getSize()));
+        camera.setScreenSpace(*frame, true);
+        sf::RectangleShape overlay(sf::Vector2f(frame->getSize()));
         overlay.setFillColor(sf::Color(0, 0, 0, static_cast<sf::Uint8>(static_cast<int>(alpha) & 0xFF)));
-        picture->draw(overlay);
+        frame->draw(overlay);
     }
     if (showsEndCard())
-        Hud::drawEndCard(*picture);
+        Hud::submitEndCard(*frame);
     else if (knockedOut)
-        Hud::drawKnockedOut(*picture);
+        Hud::submitKnockedOut(*frame);
+    if (debugDraw)
+        submitShownBy();
     if (pauseAsked) {
-        copyPicture(pausedPicture);
+        pausedPicture.clear();
+        pausedPicture.append(*frame);
         setPaused(true);
         drawPaused();
     }
     // The dialog box, the overlays and the messages leave their own views behind.
-    camera.setScreenSpace(*picture, false);
+    camera.setScreenSpace(*frame, false);
 }
 
 void StateGame::drawPaused()
 {
-    camera.setScreenSpace(*picture, true);
+    camera.setScreenSpace(*frame, true);
     sf::Text text(PAUSED_TEXT, ResourceManager::dialogFont, PAUSED_TEXT_SIZE);
     const sf::FloatRect bounds = text.getLocalBounds();
-    const sf::Vector2f size(picture->getSize());
+    const sf::Vector2f size(frame->getSize());
     text.setPosition(std::round((size.x - bounds.width) / 2.f - bounds.left),
                      std::round((size.y - bounds.height) / 2.f - bounds.top));
     text.setOutlineColor(sf::Color::Black);
     text.setOutlineThickness(3.f);
-    picture->draw(text);
+    frame->draw(text);
+}
+
+void StateGame::submitShownBy()
+{
+    if (frame->shownBy.empty())
+        return;
+    camera.setScreenSpace(*frame, true);
+    sf::Text text("shown by " + frame->shownBy, ResourceManager::debugFont, 14);
+    text.setFillColor(sf::Color::White);
+    text.setOutlineColor(sf::Color::Black);
+    text.setOutlineThickness(1.f);
+    text.setPosition(6.f, static_cast<float>(frame->getSize().y) - 22.f);
+    frame->draw(text);
 }
 
 Hud::Status StateGame::hudStatus() const

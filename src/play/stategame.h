@@ -1,14 +1,13 @@
 #pragma once
 // The play state: runs scripts, zone changes and the world, and draws them.
 
-#include "core/camera.h"
+#include "render/camera.h"
 #include "play/playtest.h"
-#include "core/state.h"
+#include "render/state.h"
 #include "play/hud.h"
 #include "play/scripthandler.h"
 #include "play/zonesnapshot.h"
 
-#include <SFML/Graphics/Texture.hpp>
 #include <SFML/System/Vector2.hpp>
 #include <map>
 
@@ -71,7 +70,7 @@ private:
     void handlePlayerInput();
     void handlePad();
     // P or the pad's Back: a pause starts once the frame in progress is drawn, so the
-    // picture it keeps showing is that frame's; the world's draw advances animations.
+    // picture it keeps showing is that frame's, its list submitted again.
     void togglePause();
     // Freezes or thaws the world; the music drops to a quarter meanwhile.
     void setPaused(bool on);
@@ -89,6 +88,8 @@ private:
     void settleIn();
     // The view on the picture follows the player.
     void aimCamera();
+    // Says how the picture is shown, with the debug marks.
+    void submitShownBy();
     void retry();
     void newGame();
     void backOffLink();
@@ -133,7 +134,7 @@ private:
     bool returnHeld;
     bool paused;
     bool pauseAsked;
-    sf::Texture pausedPicture;
+    FrameList pausedPicture;
     float volumeBeforePause;
     bool padPunchHeld;
     bool padBackHeld;

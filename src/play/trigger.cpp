@@ -51,7 +51,7 @@ void Trigger::onCollide(Entity& other, const sf::Vector2f&)
         fire();
 }
 
-void Trigger::draw(sf::RenderTarget&) {}
+void Trigger::submit(FrameList&) const {}
 
 void Trigger::fire()
 {

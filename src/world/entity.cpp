@@ -7,8 +7,9 @@
 #include "world/zone.h"
 #include "world/zonefile.h"
 
+#include "render/framelist.h"
+
 #include <SFML/Graphics/CircleShape.hpp>
-#include <SFML/Graphics/RenderTarget.hpp>
 #include <SFML/Graphics/Text.hpp>
 #include <algorithm>
 #include <cmath>
@@ -155,7 +156,7 @@ void Entity::collideTiles(Zone& zone)
     }
 }
 
-void Entity::drawDebug(sf::RenderTarget& target, bool highlighted)
+void Entity::submitDebug(FrameList& frame, bool highlighted) const
 {
     const sf::Vector2f screen = worldToScreen(position);
     sf::CircleShape circle(radius, 30);
@@ -165,10 +166,10 @@ void Entity::drawDebug(sf::RenderTarget& target, bool highlighted)
     circle.setOutlineThickness(2.0f);
     circle.setOutlineColor(sf::Color::Green);
     circle.setFillColor(highlighted ? sf::Color(255, 0, 0, 100) : sf::Color::Transparent);
-    target.draw(circle);
+    frame.draw(circle);
 
     sf::Text text(std::to_string(id), ResourceManager::debugFont, 10);
     text.setFillColor(sf::Color::White);
     text.setPosition(screen);
-    target.draw(text);
+    frame.draw(text);
 }

@@ -1,15 +1,13 @@
 #include "world/entitymanager.h"
 
 #include "core/globals.h"
-#include "core/nulltarget.h"
-#include "core/spritetrim.h"
+#include "render/framelist.h"
+#include "render/visibletiles.h"
 #include "world/entity.h"
 #include "world/resourcemanager.h"
-#include "world/visibletiles.h"
 #include "world/zone.h"
 #include "world/zonefile.h"
 
-#include <SFML/Graphics/RenderTarget.hpp>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -30,12 +28,6 @@ float depthOf(const Entity* e)
     if (const Entity* parent = e->getParent())
         p += parent->position;
     return p.x + p.y;
-}
-
-// Heap order with the smallest depth on top.
-bool fartherFront(const Entity* a, const Entity* b)
-{
-    return depthOf(a) > depthOf(b);
 }
 
 bool nearerBack(const std::pair<float, Entity*>& a, const std::pair<float, Entity*>& b)
@@ -282,54 +274,42 @@ void EntityManager::collideNearby(Zone& zone, Entity* e, int id)
     }
 }
 
-void EntityManager::draw(sf::RenderTarget& target, bool debug, const DrawUpTo& upTo)
+void EntityManager::animate()
 {
-    const sf::FloatRect box = VisibleTiles::viewBox(target);
-    const float reach = spriteReach();
-    NullTarget offView(target.getSize());
-    // Same heap, same pushes and pops as drawAll, so equal depths come out in the same order.
+    // A heap of the depths, popped in turn: entities of equal depth keep the order they
+    // have always come out in.
+    drawOrder.clear();
     for (const auto& entry : entities) {
         depthQueue.emplace_back(depthOf(entry.second), entry.second);
         std::push_heap(depthQueue.begin(), depthQueue.end(), nearerBack);
     }
     while (!depthQueue.empty()) {
         Entity* e = depthQueue.front().second;
-        const bool shows = mayShow(*e, box, reach);
-        if (shows && upTo)
-            upTo(depthQueue.front().first);
-        sf::RenderTarget& into = shows ? target : offView;
-        if (debug)
-            e->drawDebug(into, false);
-        e->draw(into);
+        drawOrder.emplace_back(depthQueue.front().first, e->getID());
         std::pop_heap(depthQueue.begin(), depthQueue.end(), nearerBack);
         depthQueue.pop_back();
+        // Blows thrown here join the registry, not this frame's order.
+        e->animate();
     }
-    if (upTo)
-        upTo(INFINITY);
 }
 
-void EntityManager::drawAll(sf::RenderTarget& target, bool debug, const DrawUpTo& upTo)
+void EntityManager::submit(FrameList& frame, bool debug, const DrawUpTo& upTo, bool every) const
 {
-    // The plain picture: every sprite whole.
-    const bool trimming = SpriteTrim::trimming;
-    SpriteTrim::trimming = false;
-    for (const auto& entry : entities) {
-        drawQueue.push_back(entry.second);
-        std::push_heap(drawQueue.begin(), drawQueue.end(), fartherFront);
-    }
-    while (!drawQueue.empty()) {
-        Entity* e = drawQueue.front();
+    const sf::FloatRect box = VisibleTiles::viewBox(frame.getView());
+    const float reach = spriteReach();
+    for (const auto& [depth, id] : drawOrder) {
+        const Entity* e = get(id);
+        if (e == nullptr || (!every && !mayShow(*e, box, reach)))
+            continue;
         if (upTo)
-            upTo(depthOf(e));
+            upTo(depth);
+        frame.setDepth(depth);
         if (debug)
-            e->drawDebug(target, false);
-        e->draw(target);
-        std::pop_heap(drawQueue.begin(), drawQueue.end(), fartherFront);
-        drawQueue.pop_back();
+            e->submitDebug(frame, false);
+        e->submit(frame);
     }
     if (upTo)
         upTo(INFINITY);
-    SpriteTrim::trimming = trimming;
 }
 
 void EntityManager::save(std::vector<zonefile::EntityRecord>& records) const

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-namespace sf { class RenderTarget; }
 class Entity;
+class FrameList;
 class Player;
 class ScriptHandler;
 class Zone;
@@ -49,15 +49,16 @@ public:
     void update(Zone& zone, bool frozen);
     // The same step testing every ordered pair; the grid is checked against it.
     void updateAllPairs(Zone& zone, bool frozen);
-    // What is drawn among the entities by depth: called with an entity's depth before it is
-    // painted, and with infinity at the end.
+    // Every entity's animate, back to front by depth (the order drawing has always run
+    // them in), whether it shows or not. The order is kept for submit.
+    void animate();
+    // What is drawn among the entities by depth: called with an entity's depth before its
+    // items, and with infinity at the end.
     using DrawUpTo = std::function<void(float depth)>;
-    // Entities that cannot touch the view are drawn into a null target: their draw still
-    // runs (it advances animations and throws blows), only the painting is skipped, and
-    // upTo is called only before the entities that paint.
-    void draw(sf::RenderTarget& target, bool debug, const DrawUpTo& upTo = nullptr);
-    // Every entity painted, none skipped, upTo called before each.
-    void drawAll(sf::RenderTarget& target, bool debug, const DrawUpTo& upTo = nullptr);
+    // The items of the entities animate put in order, each at its depth, its debug marks
+    // under it. Those that cannot touch the frame's view are left out, and upTo is called
+    // only before the others; with every, none is left out.
+    void submit(FrameList& frame, bool debug, const DrawUpTo& upTo = nullptr, bool every = false) const;
     // Every entity's record, in id order.
     void save(std::vector<zonefile::EntityRecord>& records) const;
     // The motion part of a step for one entity: damping, moving, the push out of walls.
@@ -81,7 +82,8 @@ private:
     void collideFrom(Entity* e, std::map<int, Entity*>::iterator from);
     void collideNearby(Zone& zone, Entity* e, int id);
 
-    std::vector<Entity*> drawQueue;
+    // Entities and their depths, back to front, as animate met them.
+    std::vector<std::pair<float, int>> drawOrder;
     // Bumped by every add and remove, so a pass knows when its grid is stale.
     unsigned long registryVersion = 0;
     unsigned long gridVersion = 0;

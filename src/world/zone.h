@@ -1,9 +1,7 @@
 #pragma once
 // One level area: a grid of tiles, the entities on it (a zone is their manager), and its file.
 
-#include "core/drawlist.h"
 #include "world/entitymanager.h"
-#include "world/picturecache.h"
 #include "world/tile.h"
 
 #include <SFML/System/Vector2.hpp>
@@ -40,29 +38,18 @@ public:
     void update(bool frozen) { EntityManager::update(*this, frozen); }
     using EntityManager::update;
 
-    // The ground that can touch the view in runs of one image, then the entities.
-    void draw(sf::RenderTarget& target, bool debug);
-    // What drawCleared copied back instead of painting: all but the pixels around the
-    // sprites that changed, for MOST.
-    enum class Kept { NOTHING, GROUND, MOST, ALL };
-    // The same over the whole target cleared to colour first. While the view and the ground
-    // stay as they were, the ground's picture is copied back from the frame before; while
-    // the entities, the walls and the hidden area do too, the whole picture is. When only
-    // some sprites changed, only the pixels around them are painted.
-    Kept drawCleared(sf::RenderTarget& target, const sf::Color& colour, bool debug);
-    // Benchmarks switch the kept pictures off one at a time, to weigh what each saves.
-    static bool keepGround;
-    static bool keepPicture;
-    static bool repaintAround;
-    // Before the first frame on target with its view as it will be: paints and keeps the
-    // ground that frame would paint and makes room for the whole picture, so the frame
-    // copies the ground; the walls are painted once, so the frame paints them at their
-    // usual cost. The target is left painted; the entities are not drawn.
-    void prepare(sf::RenderTarget& target, const sf::Color& colour);
-    // Every tile as its own sprite, then every entity whole: the reference for draw.
-    void drawAll(sf::RenderTarget& target, bool debug);
+    // Once a frame, drawn or not: the entities' animations move on and their blows are
+    // thrown, back to front by depth.
+    void animate() { EntityManager::animate(); }
+    // The ground that can touch the frame's view in runs of one image, then the entities
+    // that can, back to front, with the wall blocks among them by depth. What comes after
+    // stands over the world.
+    void submit(FrameList& frame, bool debug) const;
+    // Every tile as its own sprite, then every entity, each sprite whole: the reference for
+    // submit (paint it untrimmed).
+    void submitAll(FrameList& frame, bool debug) const;
     // The kinds and links of the tiles that can touch the view (the editor's overlay).
-    void drawInfo(sf::RenderTarget& target);
+    void submitInfo(FrameList& frame) const;
     sf::Vector2f findLinkIn(int fromId) const;
 
     // The zone's file beside the resources; LevelFolder chooses what is really read and saved.
@@ -88,10 +75,4 @@ private:
     Player* adopt(const zonefile::ZoneData& data);
 
     std::vector<std::vector<Tile>> tiles;
-    PictureCache groundPicture;
-    PictureCache wholePicture;
-    // What the whole picture kept was painted from, step by step, to tell which of its
-    // pixels a later frame changes.
-    DrawList::Outline keptOutline;
-    PictureCache::Key seenGround;
 };

@@ -3,7 +3,8 @@
 
 #include "app/desktop.h"
 #include "app/mainloop.h"
-#include "app/screen.h"
+#include "render/processorpresenter.h"
+#include "render/quadpresenter.h"
 #include "characters/doodad.h"
 #include "characters/player.h"
 #include "characters/robber.h"
@@ -232,7 +233,8 @@ public:
         ++draws;
         sf::RectangleShape red(sf::Vector2f(Letterbox::PICTURE));
         red.setFillColor(sf::Color::Red);
-        picture->draw(red);
+        frame->clear();
+        frame->draw(red);
     }
     void enter() override {}
     void leave() override {}
@@ -278,8 +280,8 @@ TEST_F(DesktopTest, WindowResizedAndToggledEveryFrameKeepsShowingThePicture)
         else
             resize(sizes[i / 2 % 6].x, sizes[i / 2 % 6].y);
         frame();
-        scaled += desktop->getScreen().isScaled();
-        direct += desktop->getScreen().wasPutDirectly();
+        scaled += !Letterbox(window.getSize()).isExact();
+        direct += desktop->getPresenter().wasPutDirectly();
     }
     const std::string said = testing::internal::GetCapturedStdout();
     EXPECT_FALSE(desktop->isFullscreen());
@@ -309,12 +311,13 @@ TEST_F(DesktopTest, F11AndAltReturnToggleFullscreenAndBackToTheWindowedSize)
     EXPECT_FALSE(desktop->isFullscreen());
 }
 
-// The editor (a prop-filled zone, its panels and console text) drawn straight into an
-// 800 x 600 window and through the offscreen picture at other sizes, scaled by the
-// processor and by the renderer: as the server shows it, each pixel inside the bars is the
-// picture pixel Letterbox maps it to, exactly, and the bars are black. (The play state's
-// drawing advances its animations, so it cannot be drawn twice the same.)
-TEST(ScaledPicture, IsTheUnscaledPictureScaledPixelForPixel)
+// The editor (a prop-filled zone, its panels and console text) presented at 800 x 600 and
+// scaled at other sizes, the processor's way (through shared memory, and without it on the
+// renderer's quad) and the renderer's: as the server shows it, each pixel inside the bars is
+// the picture pixel Letterbox maps it to, and the bars are black. The processor's way is
+// exact; the renderer's sampling may take a neighbour at a seam between picture pixels.
+// (The play state's drawing advances its animations, so it cannot be drawn twice the same.)
+TEST(ScaledPicture, IsTheUnscaledPictureScaledPixelForPixelWhicheverWayItIsShown)
 {
     testsupport::loadRepoResources();
     sf::RenderWindow& window = testsupport::window();
@@ -339,29 +342,34 @@ TEST(ScaledPicture, IsTheUnscaledPictureScaledPixelForPixel)
     // The editor shows where the mouse is: keep it on the same picture pixel at every size.
     input::ScriptedSource script;
     input::setSource(&script);
-    auto drawAt = [&](Screen& screen, sf::Vector2u size) {
+    auto drawAt = [&](Presenter& presenter, sf::Vector2u size) {
         window.setSize(size);
         EXPECT_TRUE(testsupport::waitForWindowSize(window.getSystemHandle(), size));
         script.setMouse(sf::Vector2i(Letterbox(size).area().left, Letterbox(size).area().top));
         // The renderer takes up the new size with the next shown frame.
         for (int pass = 0; pass < 2; ++pass) {
-            states[current]->setTarget(&screen.beginFrame());
             states[current]->draw();
-            screen.present();
+            presenter.present(states[current]->getFrame());
         }
-        screen.finish();
+        presenter.finish();
         return capture(window);
     };
-    for (const Screen::Scaling scaling : {Screen::BY_PROCESSOR_WHERE_POSSIBLE, Screen::BY_RENDERER}) {
-        SCOPED_TRACE(scaling == Screen::BY_RENDERER ? "by the renderer" : "by the processor");
-        Screen screen(window, scaling);
-        const sf::Image reference = drawAt(screen, Letterbox::PICTURE);
+    enum Way { SHARED, UNSHARED, QUAD };
+    for (const Way way : {SHARED, UNSHARED, QUAD}) {
+        SCOPED_TRACE(way == SHARED ? "by the processor" : way == UNSHARED ? "no shared memory" : "by the renderer");
+        std::unique_ptr<Presenter> presenter;
+        if (way == QUAD)
+            presenter = std::make_unique<QuadPresenter>(window);
+        else
+            presenter = std::make_unique<ProcessorPresenter>(window, way == SHARED);
+        window.setVerticalSyncEnabled(false);
+        const sf::Image reference = drawAt(*presenter, Letterbox::PICTURE);
         ASSERT_EQ(reference.getSize(), Letterbox::PICTURE) << "the server gave no pixels";
         for (const sf::Vector2u size : {sf::Vector2u(1000, 750), sf::Vector2u(1024, 700), sf::Vector2u(900, 680)}) {
             SCOPED_TRACE(testing::Message() << size.x << " x " << size.y);
-            const sf::Image shown = drawAt(screen, size);
+            const sf::Image shown = drawAt(*presenter, size);
             ASSERT_EQ(shown.getSize(), size) << "the server gave no pixels";
-            EXPECT_EQ(screen.wasPutDirectly(), scaling == Screen::BY_PROCESSOR_WHERE_POSSIBLE);
+            EXPECT_EQ(presenter->wasPutDirectly(), way == SHARED);
             const Letterbox box(size);
             int wrong = 0;
             for (unsigned y = 0; y < size.y; ++y) {
@@ -374,8 +382,7 @@ TEST(ScaledPicture, IsTheUnscaledPictureScaledPixelForPixel)
                     }
                     const sf::Vector2i p = box.toPicture(at);
                     bool match = got == reference.getPixel(static_cast<unsigned>(p.x), static_cast<unsigned>(p.y));
-                    // The renderer's sampling may take a neighbour at a seam between picture pixels.
-                    for (int dy = -1; dy <= 1 && scaling == Screen::BY_RENDERER; ++dy)
+                    for (int dy = -1; dy <= 1 && way != SHARED; ++dy)
                         for (int dx = -1; dx <= 1; ++dx)
                             match = match || got == reference.getPixel(static_cast<unsigned>(std::clamp(p.x + dx, 0, 799)),
                                                                        static_cast<unsigned>(std::clamp(p.y + dy, 0, 599)));
@@ -450,7 +457,7 @@ protected:
     // pedestrians (random walks), kick once.
     void playInput(int i)
     {
-        script.setMouse(window->mapCoordsToPixel(worldToScreen(sf::Vector2f(170.f, 160.f))));
+        script.setMouse(window->mapCoordsToPixel(worldToScreen(sf::Vector2f(170.f, 160.f)), game->getFrame().getView()));
         (i > 5 && i < 120) ? script.press(sf::Mouse::Left) : script.release(sf::Mouse::Left);
         (i % 40 == 20) ? script.press(sf::Mouse::Right) : script.release(sf::Mouse::Right);
         (i >= 10 && i < 14) ? script.press(sf::Keyboard::R) : script.release(sf::Keyboard::R);

@@ -1,6 +1,7 @@
 #include "core/input.h"
 #include "app/mainloop.h"
-#include "core/state.h"
+#include "render/presenter.h"
+#include "render/state.h"
 #include "testsupport.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
@@ -47,7 +48,7 @@ protected:
         if (states)
             destroyStates(states);
         if (!window->isOpen())
-            createWindow(*window);
+            Presenter::createWindow(*window);
     }
 
     // The real state table, entered the way main enters it.
@@ -108,7 +109,7 @@ TEST_F(FrameLoopTest, EscapeClosesInEitherState)
         if (states != nullptr)
             destroyStates(states);
         if (!window->isOpen())
-            createWindow(*window);
+            Presenter::createWindow(*window);
         script.releaseAll();
         startGame();
         frame(); // F12 not held: the latch opens

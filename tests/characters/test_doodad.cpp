@@ -45,7 +45,7 @@ TEST_F(CharacterTest, DoodadIsKeptOutOfWallsButDrawnAtItsOwnPosition)
     Robber* robber = place(zone, new Robber(&zone), centre);
     Doodad* hat = place(zone, new Doodad(&zone, 5), {40.0f, 40.0f});
     hat->setParent(robber);
-    zone.draw(canvas(), false);
+    zone.animate();
     EXPECT_EQ(hat->sprite.getPosition(), worldToScreen({40.0f, 40.0f}));
 }
 

@@ -25,7 +25,6 @@ public:
         steer(speed);
         Unit::update(zone);
     }
-    void draw(sf::RenderTarget&) override {}
     float speed;
 };
 

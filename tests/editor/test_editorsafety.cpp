@@ -265,7 +265,7 @@ protected:
     }
     void aim(const sf::Vector2f& world)
     {
-        script.setMouse(window->mapCoordsToPixel(worldToScreen(world), window->getView()));
+        script.setMouse(window->mapCoordsToPixel(worldToScreen(world), states[current]->getFrame().getView()));
     }
 
     StateEditor* editor = nullptr;

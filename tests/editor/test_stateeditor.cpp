@@ -280,7 +280,7 @@ protected:
     }
     void clickAt(int x, int y)
     {
-        script.setMouse(window->mapCoordsToPixel(worldToScreen(tileCentre(x, y)), window->getView()));
+        script.setMouse(window->mapCoordsToPixel(worldToScreen(tileCentre(x, y)), states[current]->getFrame().getView()));
         script.press(sf::Mouse::Left);
         frame();
         script.release(sf::Mouse::Left);
@@ -307,17 +307,17 @@ TEST_F(EditorRoundTrip, ZoneBuiltInTheEditorIsPlayedAfterF12)
     press(sf::Keyboard::Tilde);
 
     hold(sf::Keyboard::Num3);
-    script.setMouse(window->mapCoordsToPixel(worldToScreen(tileCentre(1, 1)), window->getView()));
+    script.setMouse(window->mapCoordsToPixel(worldToScreen(tileCentre(1, 1)), editor->getFrame().getView()));
     press(sf::Keyboard::Space); // the player
     for (int n = 0; n < 2; ++n)
         press(sf::Keyboard::E);
-    script.setMouse(window->mapCoordsToPixel(worldToScreen(tileCentre(6, 6)), window->getView()));
+    script.setMouse(window->mapCoordsToPixel(worldToScreen(tileCentre(6, 6)), editor->getFrame().getView()));
     press(sf::Keyboard::Space); // a clerk
     clickAt(6, 6);
     ASSERT_NE(editor->selectedEntity, nullptr);
     const int clerkId = editor->selectedEntity->getID();
 
-    script.setMouse(window->mapCoordsToPixel(worldToScreen(tileCentre(3, 3)), window->getView()));
+    script.setMouse(window->mapCoordsToPixel(worldToScreen(tileCentre(3, 3)), editor->getFrame().getView()));
     press(sf::Keyboard::Tilde);
     for (const std::string& line : {std::string("trigger 20"), std::string("dialog"),
                                     std::string("dialogtext \"welcome in\""), std::string("event"),

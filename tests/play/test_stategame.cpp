@@ -5,6 +5,7 @@
 #include "core/input.h"
 #include "characters/malepedestrian.h"
 #include "app/mainloop.h"
+#include "render/presenter.h"
 #include "characters/player.h"
 #include "world/resourcemanager.h"
 #include "characters/robber.h"
@@ -106,7 +107,7 @@ protected:
             destroyStates(states);
         ResourceManager::music.stop();
         if (!window->isOpen())
-            createWindow(*window);
+            Presenter::createWindow(*window);
         clearLevels(); // later tests start from no levels at all
     }
 
@@ -128,16 +129,17 @@ protected:
     }
     void frame()
     {
-        pumpEvents(states, &current, window);
-        window->clear(sf::Color::Black);
-        stepState(states, &current, window);
+        testsupport::frame(states, &current, *window);
     }
     void frames(int n)
     {
         for (int i = 0; i < n; ++i)
             frame();
     }
-    void aimAt(sf::Vector2f world) { script.setMouse(window->mapCoordsToPixel(worldToScreen(world))); }
+    void aimAt(sf::Vector2f world)
+    {
+        script.setMouse(window->mapCoordsToPixel(worldToScreen(world), game->getFrame().getView()));
+    }
     Player* player() const { return game->getPlayer(); }
     Zone* zone() const { return game->getZone(); }
     void pressF12()

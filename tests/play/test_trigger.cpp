@@ -16,7 +16,6 @@ namespace {
 class Walker final : public Unit {
 public:
     Walker(EntityManager* owner, int teamValue) : Unit(TYPE_CLERK, owner, teamValue) { radius = 8.f; }
-    void draw(sf::RenderTarget&) override {}
 };
 
 const sf::Vector2f FAR_AWAY(48.f, 48.f);

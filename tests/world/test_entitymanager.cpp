@@ -1,6 +1,7 @@
 #include "world/entitymanager.h"
 
 #include "testsupport.h"
+#include "render/framelist.h"
 #include "worldprobe.h"
 #include "world/zone.h"
 
@@ -118,17 +119,24 @@ TEST_F(EntityManagerTest, DestroyingTheManagerDestroysWhatItHolds)
 }
 
 
-TEST_F(EntityManagerTest, DrawsBackToFrontByDepthCountingTheParent)
+TEST_F(EntityManagerTest, AnimatesBackToFrontByDepthCountingTheParentAndSubmitsInThatOrder)
 {
-    sf::RenderTexture target;
-    ASSERT_TRUE(target.create(8, 8));
     probe({50, 50});                       // depth 100
     ProbeEntity* parent = probe({10, 10}); // depth 20
     ProbeEntity* child = probe({20, 20});  // depth 60 with its parent's offset
     probe({0, 5});                         // depth 5
     child->setParent(parent);
-    zone.draw(target, true);
-    EXPECT_EQ(log, (Log{"draw 4", "draw 2", "draw 3", "draw 1"}));
+    zone.animate();
+    // Moved after animating: the frame keeps the order animate found, and the depths.
+    parent->position = {200, 200};
+    FrameList frame;
+    zone.submit(frame, true);
+    EXPECT_EQ(log, (Log{"animate 4", "animate 2", "animate 3", "animate 1", "submit 4", "submit 2", "submit 3", "submit 1"}));
+    std::vector<float> depths;
+    for (const FrameList::Item& item : frame.items())
+        depths.push_back(item.depth);
+    // The ground first, then each entity's debug circle and id under it, at its depth.
+    EXPECT_EQ(depths, (std::vector<float>{-INFINITY, 5, 5, 20, 20, 60, 60, 100, 100}));
 }
 
 

@@ -1,10 +1,10 @@
 #pragma once
 // A view that follows a point, with a switch to plain screen pixels for overlays. It sets
-// the view of whatever target the picture is drawn into this frame.
+// the view of the frame list the picture is drawn into.
 
 #include <SFML/Graphics/View.hpp>
 
-namespace sf { class RenderTarget; }
+class FrameList;
 
 class Camera {
 public:
@@ -14,8 +14,8 @@ public:
 
     sf::View& getView();
     const sf::View& getView() const { return view; }
-    void apply(sf::RenderTarget& target) const;
-    void setScreenSpace(sf::RenderTarget& target, bool screenSpace);
+    void apply(FrameList& frame) const;
+    void setScreenSpace(FrameList& frame, bool screenSpace);
 
 private:
     sf::View view;

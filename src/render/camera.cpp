@@ -1,8 +1,7 @@
-#include "core/camera.h"
+#include "render/camera.h"
 
 #include "core/letterbox.h"
-
-#include <SFML/Graphics/RenderTarget.hpp>
+#include "render/framelist.h"
 
 sf::View Camera::pictureView()
 {
@@ -14,10 +13,10 @@ Camera::Camera() : view(pictureView()), screenSpace(false) { view.setCenter(0.f,
 
 sf::View& Camera::getView() { return view; }
 
-void Camera::apply(sf::RenderTarget& target) const { target.setView(screenSpace ? pictureView() : view); }
+void Camera::apply(FrameList& frame) const { frame.setView(screenSpace ? pictureView() : view); }
 
-void Camera::setScreenSpace(sf::RenderTarget& target, bool value)
+void Camera::setScreenSpace(FrameList& frame, bool value)
 {
     screenSpace = value;
-    apply(target);
+    apply(frame);
 }

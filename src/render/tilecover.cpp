@@ -1,6 +1,4 @@
-#include "world/tilecover.h"
-
-#include "world/tile.h"
+#include "render/tilecover.h"
 
 #include "core/globals.h"
 #include "core/grid.h"

@@ -1,5 +1,6 @@
-#include "core/animation.h"
-#include "core/spritetrim.h"
+#include "render/animation.h"
+#include "render/framelist.h"
+#include "render/visiblepixels.h"
 #include "testsupport.h"
 
 #include <SFML/Graphics/Image.hpp>
@@ -29,6 +30,15 @@ sf::Texture makeSheet(int frames, unsigned frameW, unsigned frameH, sf::Uint8 re
     sf::Texture texture;
     texture.loadFromImage(image);
     return texture;
+}
+
+// The animation's frame painted over what canvas holds, in canvas's view.
+void paintFrame(const Animation& a, sf::RenderTarget& canvas, bool up)
+{
+    FrameList frame(canvas.getSize());
+    frame.setView(canvas.getView());
+    a.submit(frame, up);
+    testsupport::paint(frame, canvas);
 }
 
 std::vector<int> framesOver(Animation& a, int updates)
@@ -88,7 +98,7 @@ TEST(Animation, DrawsTheChosenSheetMirroredAroundItsOrigin)
     ASSERT_TRUE(canvas.create(32, 32));
     auto render = [&](bool upSheet) {
         canvas.clear(sf::Color::Black);
-        a.draw(canvas, upSheet);
+        paintFrame(a, canvas, upSheet);
         canvas.display();
         return canvas.getTexture().copyToImage();
     };
@@ -110,7 +120,7 @@ TEST(Animation, AnEmptySheetGivesEmptyFramesThatDrawNothing)
     canvas.clear(sf::Color::Black);
     for (int i = 0; i < 20; ++i) {
         a.update();
-        a.draw(canvas, i % 2 == 0);
+        paintFrame(a, canvas, i % 2 == 0);
     }
     canvas.display();
     EXPECT_EQ(canvas.getTexture().copyToImage().getPixel(4, 4), sf::Color::Black);
@@ -141,20 +151,20 @@ sf::Texture blobSheet(sf::Image& image)
 
 } // namespace
 
-TEST(SpriteTrim, VisibleBoundsHugTheNonTransparentPixelsOfARegion)
+TEST(VisiblePixels, VisibleBoundsHugTheNonTransparentPixelsOfARegion)
 {
     sf::Image image;
     blobSheet(image);
-    EXPECT_EQ(SpriteTrim::visibleBounds(image, sf::IntRect(0, 0, 40, 30)), sf::IntRect(3, 2, 7, 9));
+    EXPECT_EQ(VisiblePixels::bounds(image, sf::IntRect(0, 0, 40, 30)), sf::IntRect(3, 2, 7, 9));
     // A faint pixel counts; a blank frame gives an empty rectangle at its corner.
-    EXPECT_EQ(SpriteTrim::visibleBounds(image, sf::IntRect(40, 0, 40, 30)), sf::IntRect(47, 5, 9, 10));
-    EXPECT_EQ(SpriteTrim::visibleBounds(image, sf::IntRect(40, 30, 40, 30)), sf::IntRect(40, 30, 0, 0));
+    EXPECT_EQ(VisiblePixels::bounds(image, sf::IntRect(40, 0, 40, 30)), sf::IntRect(47, 5, 9, 10));
+    EXPECT_EQ(VisiblePixels::bounds(image, sf::IntRect(40, 30, 40, 30)), sf::IntRect(40, 30, 0, 0));
     // Regions reaching past the image are cut to it.
-    EXPECT_EQ(SpriteTrim::visibleBounds(image, sf::IntRect(-50, -50, 60, 60)), sf::IntRect(3, 2, 7, 8));
-    EXPECT_EQ(SpriteTrim::visibleBounds(image, sf::IntRect(500, 0, 10, 10)), sf::IntRect(500, 0, 0, 0));
+    EXPECT_EQ(VisiblePixels::bounds(image, sf::IntRect(-50, -50, 60, 60)), sf::IntRect(3, 2, 7, 8));
+    EXPECT_EQ(VisiblePixels::bounds(image, sf::IntRect(500, 0, 10, 10)), sf::IntRect(500, 0, 0, 0));
 }
 
-TEST(SpriteTrim, TexturesAnswerFromTheirRememberedImageAsTheImageItselfWould)
+TEST(VisiblePixels, TexturesAnswerFromTheirRememberedImageAsTheImageItselfWould)
 {
     testsupport::window();
     // Sparse dots, rows wider than a word of bits and not a multiple of it.
@@ -166,20 +176,20 @@ TEST(SpriteTrim, TexturesAnswerFromTheirRememberedImageAsTheImageItselfWould)
     sf::Texture remembered, unknown;
     ASSERT_TRUE(remembered.loadFromImage(image));
     ASSERT_TRUE(unknown.loadFromImage(image));
-    SpriteTrim::remember(remembered, image);
+    VisiblePixels::remember(remembered, image);
     for (int i = 0; i < 400; ++i) {
         const sf::IntRect region(static_cast<int>(random() % 170) - 10, static_cast<int>(random() % 50) - 5,
                                  static_cast<int>(random() % 140), static_cast<int>(random() % 30));
-        const sf::IntRect expected = SpriteTrim::visibleBounds(image, region);
-        ASSERT_EQ(SpriteTrim::visibleBounds(remembered, region), expected);
+        const sf::IntRect expected = VisiblePixels::bounds(image, region);
+        ASSERT_EQ(VisiblePixels::bounds(remembered, region), expected);
         if (i % 40 == 0) { // read back from the card: slow, so only now and then
-            ASSERT_EQ(SpriteTrim::visibleBounds(unknown, region), expected);
+            ASSERT_EQ(VisiblePixels::bounds(unknown, region), expected);
         }
     }
-    SpriteTrim::forget(remembered);
+    VisiblePixels::forget(remembered);
 }
 
-TEST(SpriteTrim, DrawingOnlyTheVisiblePartPaintsTheSamePixelsAsTheWholeFrame)
+TEST(VisiblePixels, DrawingOnlyTheVisiblePartPaintsTheSamePixelsAsTheWholeFrame)
 {
     sf::Image image;
     const sf::Texture sheet = blobSheet(image);
@@ -219,7 +229,7 @@ TEST(SpriteTrim, DrawingOnlyTheVisiblePartPaintsTheSamePixelsAsTheWholeFrame)
                         a->position = place;
                         a->mirrored = mirrored;
                         a->scale = {scale, scale};
-                        const sf::Image trimmed = render([&] { a->draw(canvas, true); });
+                        const sf::Image trimmed = render([&] { paintFrame(*a, canvas, true); });
                         sf::Sprite whole = a->upFrames[static_cast<std::size_t>(frame)];
                         whole.setPosition(place);
                         whole.setScale(mirrored ? -scale : scale, scale);
@@ -249,7 +259,7 @@ TEST(Animation, CharactersCutTheSameWayShareOneSetOfFrames)
     EXPECT_EQ(first.currentFrame, 0);
 
     // Sets of the game's own sheets outlive their last user, until the sheets are released.
-    SpriteTrim::remember(other, image);
+    VisiblePixels::remember(other, image);
     const std::vector<sf::Sprite>* kept = nullptr;
     {
         Animation last(other, other, 8, 4, 6, {1.0f, 2.0f}, false);
@@ -260,5 +270,5 @@ TEST(Animation, CharactersCutTheSameWayShareOneSetOfFrames)
     EXPECT_NE(&filler.upFrames, kept);
     EXPECT_EQ(&Animation(other, other, 8, 4, 6, {1.0f, 2.0f}, false).upFrames, kept);
     Animation::releaseFrames();
-    SpriteTrim::forget(other);
+    VisiblePixels::forget(other);
 }

@@ -7,10 +7,8 @@
 #include <memory>
 #include <vector>
 
-namespace sf {
-class RenderTarget;
-class Texture;
-} // namespace sf
+namespace sf { class Texture; }
+class FrameList;
 
 class Animation final {
     // Every animation cut the same way from the same sheets shares one set of frames, so a
@@ -38,8 +36,9 @@ public:
 
     // One tick: a frame stays up for delay + 1 ticks.
     void update();
-    // up picks the up-right sheet; mirrored flips it for left-facing characters.
-    void draw(sf::RenderTarget& target, bool up);
+    // The frame shown, where position puts it: up picks the up-right sheet; mirrored flips
+    // it for left-facing characters.
+    void submit(FrameList& frame, bool up) const;
 
     // delay * frameCount: how long an action built on this animation lasts.
     int runLength() const { return frameCount * delay; }

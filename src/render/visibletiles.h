@@ -1,21 +1,21 @@
 #pragma once
-// Which tiles of a grid can touch a target's view: per column, the first and last row.
-// Anything else can be left undrawn without changing a pixel.
+// Which tiles of a grid can touch a view: per column, the first and last row. Anything
+// else can be left undrawn without changing a pixel.
 
 #include <SFML/Graphics/Rect.hpp>
 #include <vector>
 
-namespace sf { class RenderTarget; }
+namespace sf { class View; }
 
 class VisibleTiles final {
 public:
     // What a tile draws lies within halfWidth to either side of its anchor (the diamond's
     // top corner), from above over it to below under it.
-    VisibleTiles(const sf::RenderTarget& target, int width, int height, float halfWidth, float above, float below);
+    VisibleTiles(const sf::View& view, int width, int height, float halfWidth, float above, float below);
 
     bool empty() const { return lastColumn < firstColumn; }
-    // The part of the screen plane that the target's view shows.
-    static sf::FloatRect viewBox(const sf::RenderTarget& target);
+    // The part of the screen plane that the view shows.
+    static sf::FloatRect viewBox(const sf::View& view);
 
     int firstColumn;
     int lastColumn;

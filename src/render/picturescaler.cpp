@@ -1,4 +1,4 @@
-#include "core/picturescaler.h"
+#include "render/picturescaler.h"
 
 #include "core/letterbox.h"
 

@@ -1,11 +1,11 @@
-#include "core/soundcontrol.h"
+#include "app/soundcontrol.h"
 
 #include "core/letterbox.h"
+#include "render/framelist.h"
 
 #include <SFML/Audio/Listener.hpp>
 #include <SFML/Graphics/ConvexShape.hpp>
 #include <SFML/Graphics/RectangleShape.hpp>
-#include <SFML/Graphics/RenderTarget.hpp>
 #include <algorithm>
 
 namespace {
@@ -76,7 +76,7 @@ void SoundControl::update()
 
 void SoundControl::apply() const { sf::Listener::setGlobalVolume(muted ? 0.f : static_cast<float>(volume)); }
 
-void SoundControl::draw(sf::RenderTarget& target) const
+void SoundControl::submit(FrameList& frame) const
 {
     if (showFrames <= 0)
         return;
@@ -86,14 +86,14 @@ void SoundControl::draw(sf::RenderTarget& target) const
     sf::RectangleShape panel(sf::Vector2f(width, PANEL_HEIGHT));
     panel.setPosition(left, MARGIN);
     panel.setFillColor(PANEL);
-    target.draw(panel);
-    target.draw(speaker(left + MARGIN, MARGIN + 9.f, muted ? MUTED : LIT));
+    frame.draw(panel);
+    frame.draw(speaker(left + MARGIN, MARGIN + 9.f, muted ? MUTED : LIT));
     for (int i = 0; i < bars; ++i) {
         const float height = 4.f + 2.f * i;
         sf::RectangleShape bar(sf::Vector2f(BAR_WIDTH, height));
         bar.setPosition(left + MARGIN + 18.f + i * (BAR_WIDTH + BAR_GAP), MARGIN + PANEL_HEIGHT - 8.f - height);
         const bool lit = i < volume / STEP;
         bar.setFillColor(!lit ? UNLIT : muted ? MUTED : LIT);
-        target.draw(bar);
+        frame.draw(bar);
     }
 }

@@ -6,7 +6,7 @@
 
 #include <SFML/Window/Keyboard.hpp>
 
-namespace sf { class RenderTarget; }
+class FrameList;
 
 class SoundControl final {
 public:
@@ -22,7 +22,7 @@ public:
     // One frame of the gauge's countdown.
     void update();
     // The gauge in picture pixels, while it shows.
-    void draw(sf::RenderTarget& target) const;
+    void submit(FrameList& frame) const;
 
     int getVolume() const { return volume; }
     bool isMuted() const { return muted; }

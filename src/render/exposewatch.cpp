@@ -1,4 +1,4 @@
-#include "app/exposewatch.h"
+#include "render/exposewatch.h"
 
 #include <X11/Xlib.h>
 #include <poll.h>

@@ -1,10 +1,12 @@
 #pragma once
 // The abstract screen: the play state and the editor implement it.
 
+#include "render/framelist.h"
+
 #include <SFML/System/Vector2.hpp>
 #include <SFML/Window/Keyboard.hpp>
 
-namespace sf { class RenderTarget; class RenderWindow; class Event; class Texture; }
+namespace sf { class RenderWindow; class Event; class View; }
 
 class State;
 
@@ -24,6 +26,7 @@ public:
     virtual ~State() = default;
 
     virtual int update() = 0;
+    // Adds the frame's picture to the frame list; the presentation paints it later.
     virtual void draw() = 0;
     virtual void enter() = 0;
     virtual void leave() = 0;
@@ -33,9 +36,10 @@ public:
     // True while the state takes typed text, when keys are letters rather than commands.
     virtual bool isTyping() const;
 
-    // Where the state draws its 800 x 600 picture from now on: the window itself, or an
-    // offscreen texture when the window has another size. The window at first.
-    void setTarget(sf::RenderTarget* target);
+    // The list the state's 800 x 600 picture goes into from now on: the desktop hands every
+    // state the frame's. The state's own until then.
+    void setFrame(FrameList* list);
+    FrameList& getFrame() const { return *frame; }
 
 protected:
     // The key test both states begin their update with: Escape quits, a fresh F12 press
@@ -43,15 +47,16 @@ protected:
     static int switchKeys(bool& switchLatch, int otherState);
     // True on the first frame a key is held; latch remembers it between frames.
     static bool freshPress(sf::Keyboard::Key key, bool& latch);
-    // The picture pixel under the mouse. Drawn straight into the window, that is the window
-    // pixel; drawn offscreen, it is the one the letterbox shows there.
-    sf::Vector2i mousePixel() const;
-    // Copies the picture drawn so far this frame, for showing it again later.
-    void copyPicture(sf::Texture& into) const;
-    // Draws a copied picture over the whole picture, in the picture's own pixels.
-    void showPicture(const sf::Texture& copy) const;
+    // Where the mouse points in a view of the picture. The desktop shows its frame through
+    // the letterbox: the window pixel is the picture pixel shown there. A state's own frame
+    // (tests and tools run without a desktop) is painted straight onto the window, through
+    // its views.
+    sf::Vector2f mouseIn(const sf::View& view) const;
 
     sf::RenderWindow* window;
-    sf::RenderTarget* picture;
+    FrameList* frame;
     State** states;
+
+private:
+    FrameList own;
 };

@@ -2,7 +2,7 @@
 // single pixel to far beyond the screen.
 
 #include "core/letterbox.h"
-#include "core/picturescaler.h"
+#include "render/picturescaler.h"
 
 #include <gtest/gtest.h>
 

@@ -1,15 +1,15 @@
-#include "world/visibletiles.h"
+#include "render/visibletiles.h"
 
-#include <SFML/Graphics/RenderTarget.hpp>
+#include <SFML/Graphics/View.hpp>
 #include <algorithm>
 #include <cmath>
 
-VisibleTiles::VisibleTiles(const sf::RenderTarget& target, int width, int height, float halfWidth, float above,
+VisibleTiles::VisibleTiles(const sf::View& view, int width, int height, float halfWidth, float above,
                            float below)
     : firstColumn(width), lastColumn(-1), firstRows(static_cast<std::size_t>(std::max(width, 0))),
       lastRows(static_cast<std::size_t>(std::max(width, 0)))
 {
-    const sf::FloatRect box = viewBox(target);
+    const sf::FloatRect box = viewBox(view);
     // The anchor of (x, y) is (64 (x - y), 32 (x + y)); a pixel more all round for rounding.
     const double left = box.left - halfWidth - 1.0, right = box.left + box.width + halfWidth + 1.0;
     const double top = box.top - below - 1.0, bottom = box.top + box.height + above + 1.0;
@@ -28,9 +28,9 @@ VisibleTiles::VisibleTiles(const sf::RenderTarget& target, int width, int height
     }
 }
 
-sf::FloatRect VisibleTiles::viewBox(const sf::RenderTarget& target)
+sf::FloatRect VisibleTiles::viewBox(const sf::View& view)
 {
-    const sf::Transform& inverse = target.getView().getInverseTransform();
+    const sf::Transform& inverse = view.getInverseTransform();
     const sf::Vector2f corners[4] = {inverse.transformPoint(-1.0f, -1.0f), inverse.transformPoint(1.0f, -1.0f),
                                      inverse.transformPoint(-1.0f, 1.0f), inverse.transformPoint(1.0f, 1.0f)};
     float left = corners[0].x, top = corners[0].y, right = left, bottom = top;

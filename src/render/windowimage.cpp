@@ -1,4 +1,4 @@
-#include "app/windowimage.h"
+#include "render/windowimage.h"
 
 #include "core/letterbox.h"
 
@@ -45,7 +45,7 @@ private:
     int (*kept)(Display*, XErrorEvent*);
 };
 
-// The window-sized image and, when the server shares memory with us, its segment.
+// The window-sized image in a segment of memory the server shares with us.
 struct WindowImage::Buffer {
     Display* display = nullptr;
     XImage* image = nullptr;
@@ -59,20 +59,28 @@ struct WindowImage::Buffer {
         if (shared) {
             XShmDetach(display, &segment);
             XSync(display, False);
-            shmdt(segment.shmaddr);
-            image->data = nullptr;
         }
+        if (segment.shmaddr != nullptr)
+            shmdt(segment.shmaddr);
+        image->data = nullptr;
         XDestroyImage(image);
     }
 };
 
-WindowImage::WindowImage()
-    : display(XOpenDisplay(nullptr)), target(0), visual(nullptr), depth(0), gc(nullptr), shareable(false), barsPainted(false),
-      barsPut(false), pending(false), completionEvent(-1)
+WindowImage::WindowImage(bool share)
+    : display(nullptr), target(0), visual(nullptr), depth(0), gc(nullptr), barsPainted(false), barsPut(false),
+      pending(false), completionEvent(-1)
 {
+    if (!share)
+        return;
+    display = XOpenDisplay(nullptr);
+    // Without the server's shared memory the image would travel through the socket, 8 MB
+    // a frame at 1920 x 1080: the renderer's quad is the better way then.
     if (display != nullptr && XShmQueryExtension(display) == True) {
-        shareable = true;
         completionEvent = XShmGetEventBase(display) + ShmCompletion;
+    } else if (display != nullptr) {
+        XCloseDisplay(display);
+        display = nullptr;
     }
 }
 
@@ -138,48 +146,27 @@ bool WindowImage::makeBuffer(sf::Vector2u size)
     if (buffer && buffer->image->width == static_cast<int>(size.x) && buffer->image->height == static_cast<int>(size.y))
         return true;
     buffer.reset();
-    Visual* kind = static_cast<Visual*>(visual);
     auto made = std::make_unique<Buffer>();
     made->display = display;
-    if (shareable) {
-        made->image = XShmCreateImage(display, kind, depth, ZPixmap,
-                                      nullptr, &made->segment, size.x, size.y);
-        if (made->image != nullptr) {
-            const std::size_t bytes = static_cast<std::size_t>(made->image->bytes_per_line) * size.y;
-            made->segment.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-            void* at = made->segment.shmid < 0 ? reinterpret_cast<void*>(-1) : shmat(made->segment.shmid, nullptr, 0);
-            if (at != reinterpret_cast<void*>(-1)) {
-                made->segment.shmaddr = made->image->data = static_cast<char*>(at);
-                made->segment.readOnly = False;
-                Trap trap(display);
-                const bool attached = XShmAttach(display, &made->segment) != 0;
-                made->shared = trap.settled() && attached;
-                if (!made->shared) {
-                    // A server elsewhere cannot share memory with us: send the image instead.
-                    shmdt(at);
-                    made->image->data = nullptr;
-                    shareable = false;
-                }
-            }
-            // Marked for removal now, so the segment goes with the last process using it.
-            if (made->segment.shmid >= 0)
-                shmctl(made->segment.shmid, IPC_RMID, nullptr);
-            if (!made->shared) {
-                XDestroyImage(made->image);
-                made->image = nullptr;
-            }
-        }
-    }
-    if (made->image == nullptr) {
-        made->image = XCreateImage(display, kind, depth, ZPixmap, 0,
-                                   nullptr, size.x, size.y, 32, 0);
-        if (made->image == nullptr)
-            return false;
-        made->image->data = static_cast<char*>(std::malloc(static_cast<std::size_t>(made->image->bytes_per_line) * size.y));
-        if (made->image->data == nullptr)
-            return false;
-    }
-    if (made->image->bits_per_pixel != 32 || made->image->byte_order != LSBFirst)
+    made->image = XShmCreateImage(display, static_cast<Visual*>(visual), depth, ZPixmap, nullptr, &made->segment, size.x,
+                                  size.y);
+    if (made->image == nullptr)
+        return false;
+    const std::size_t bytes = static_cast<std::size_t>(made->image->bytes_per_line) * size.y;
+    made->segment.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    void* at = made->segment.shmid < 0 ? reinterpret_cast<void*>(-1) : shmat(made->segment.shmid, nullptr, 0);
+    // Marked for removal now, so the segment goes with the last process using it.
+    if (made->segment.shmid >= 0)
+        shmctl(made->segment.shmid, IPC_RMID, nullptr);
+    if (at == reinterpret_cast<void*>(-1))
+        return false;
+    made->segment.shmaddr = made->image->data = static_cast<char*>(at);
+    made->segment.readOnly = False;
+    Trap trap(display);
+    const bool attached = XShmAttach(display, &made->segment) != 0;
+    // A server elsewhere cannot share memory with us.
+    made->shared = trap.settled() && attached;
+    if (!made->shared || made->image->bits_per_pixel != 32 || made->image->byte_order != LSBFirst)
         return false;
     buffer = std::move(made);
     barsPainted = false;
@@ -196,7 +183,7 @@ bool WindowImage::settle(Trap& trap)
     // Mostly the server said it was done long ago: no round trip then. Reading its answers
     // also brings any refusal to the trap.
     bool clean = true;
-    if (!(buffer && buffer->shared && XCheckTypedEvent(display, completionEvent, &done) == True)) {
+    if (!(buffer && XCheckTypedEvent(display, completionEvent, &done) == True)) {
         clean = trap.settled();
         // Whatever else came is old news: the next completion is the next picture's.
         while (XCheckTypedEvent(display, completionEvent, &done) == True) {
@@ -219,7 +206,7 @@ bool WindowImage::show(const std::uint32_t* picture, sf::Vector2u windowSize)
     if (windowSize.x == 0 || windowSize.y == 0)
         return true;
     if (!makeBuffer(windowSize)) {
-        turnOff("no image of the window's size can be made");
+        turnOff("no shared image of the window's size can be made");
         return false;
     }
     XImage* image = buffer->image;
@@ -232,12 +219,8 @@ bool WindowImage::show(const std::uint32_t* picture, sf::Vector2u windowSize)
     if (barsPut)
         part = Letterbox(windowSize).area();
     barsPut = true;
-    if (buffer->shared)
-        XShmPutImage(display, target, static_cast<GC>(gc), image, part.left, part.top, part.left, part.top,
-                     static_cast<unsigned>(part.width), static_cast<unsigned>(part.height), True);
-    else
-        XPutImage(display, target, static_cast<GC>(gc), image, part.left, part.top, part.left, part.top,
-                  static_cast<unsigned>(part.width), static_cast<unsigned>(part.height));
+    XShmPutImage(display, target, static_cast<GC>(gc), image, part.left, part.top, part.left, part.top,
+                 static_cast<unsigned>(part.width), static_cast<unsigned>(part.height), True);
     // Not waited for: the server copies the picture while the game goes on to the next
     // frame (or sleeps until it is due).
     XFlush(display);
@@ -261,7 +244,7 @@ void WindowImage::prepare(sf::Vector2u windowSize)
     if (!settle(trap))
         return;
     if (!makeBuffer(windowSize)) {
-        turnOff("no image of the window's size can be made");
+        turnOff("no shared image of the window's size can be made");
         return;
     }
     if (barsPainted)

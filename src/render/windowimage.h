@@ -1,11 +1,11 @@
 #pragma once
 // Puts the game's picture, scaled between bars, straight onto the window through the X
-// server, without the renderer. A software renderer paints a window-sized textured quad
-// pixel by pixel; scaling on the processor and handing the server one image (through
-// shared memory where it can) costs a fraction of that. Without a server, or with a window
+// server's shared memory, without the renderer. A software renderer paints a window-sized
+// textured quad pixel by pixel; scaling on the processor and handing the server one image
+// costs a fraction of that. Without a server, without its shared memory, or with a window
 // whose pixels are not 32-bit true colour, it stays off and the renderer scales instead.
 
-#include "core/picturescaler.h"
+#include "render/picturescaler.h"
 
 #include <SFML/System/Vector2.hpp>
 #include <SFML/Window/WindowHandle.hpp>
@@ -16,7 +16,8 @@ struct _XDisplay;
 
 class WindowImage final {
 public:
-    WindowImage();
+    // Without share it stays off, as where the server shares no memory.
+    explicit WindowImage(bool share = true);
     ~WindowImage();
     WindowImage(const WindowImage&) = delete;
     WindowImage& operator=(const WindowImage&) = delete;
@@ -48,7 +49,6 @@ private:
     void* visual; // the window's, for images made to its size
     unsigned depth;
     void* gc;
-    bool shareable;
     std::unique_ptr<Buffer> buffer;
     bool barsPainted; // in the image
     bool barsPut;     // on the window

@@ -1,9 +1,9 @@
-#include "core/animation.h"
+#include "render/animation.h"
 
 #include "core/globals.h"
-#include "core/spritetrim.h"
+#include "render/framelist.h"
+#include "render/visiblepixels.h"
 
-#include <SFML/Graphics/RenderTarget.hpp>
 #include <SFML/Graphics/Texture.hpp>
 #include <cstdio>
 #include <iterator>
@@ -59,11 +59,11 @@ std::shared_ptr<const Animation::FrameSet> Animation::cutFrames(const sf::Textur
         set->up.back().setOrigin(origin);
         set->down.emplace_back(downTexture, rect);
         set->down.back().setOrigin(origin);
-        set->upVisible.push_back(SpriteTrim::sampledBounds(upTexture, rect));
-        set->downVisible.push_back(SpriteTrim::sampledBounds(downTexture, rect));
+        set->upVisible.push_back(VisiblePixels::sampled(upTexture, rect));
+        set->downVisible.push_back(VisiblePixels::sampled(downTexture, rect));
     }
     cache[key] = set;
-    if (SpriteTrim::isRemembered(upTexture) && SpriteTrim::isRemembered(downTexture))
+    if (VisiblePixels::isRemembered(upTexture) && VisiblePixels::isRemembered(downTexture))
         keptSets().push_back(set);
     return set;
 }
@@ -113,13 +113,13 @@ void Animation::restart()
     forward = true;
 }
 
-void Animation::draw(sf::RenderTarget& target, bool up)
+void Animation::submit(FrameList& frame, bool up) const
 {
     if (shared->frameWidth <= 0 || shared->frameHeight <= 0 || currentFrame < 0 || currentFrame >= frameCount)
         return;
-    const std::size_t frame = static_cast<std::size_t>(currentFrame);
-    sf::Sprite sprite = (up ? upFrames : downFrames)[frame];
+    const std::size_t shown = static_cast<std::size_t>(currentFrame);
+    sf::Sprite sprite = (up ? upFrames : downFrames)[shown];
     sprite.setPosition(position);
     sprite.setScale(mirrored ? -scale.x : scale.x, scale.y);
-    SpriteTrim::draw(target, sprite, (up ? shared->upVisible : shared->downVisible)[frame]);
+    frame.trimmed(sprite, (up ? shared->upVisible : shared->downVisible)[shown]);
 }
