@@ -66,13 +66,12 @@ std::unique_ptr<Zone> crowd(int count)
     auto zone = std::make_unique<Zone>(0, 64, 64, nullptr);
     scatterWalls(*zone, gen, 10);
     for (int i = 0; i < count; ++i) {
-        auto* p = new MalePedestrian(zone.get());
+        auto* p = zone->entities.add(std::make_unique<MalePedestrian>(&zone->entities));
         p->position = openSpot(*zone, gen);
-        zone->add(p);
     }
     // Settle, so the timed steps are steady wandering rather than the first plans.
     for (int i = 0; i < 30; ++i)
-        zone->update(*zone, false);
+        zone->update(false);
     return zone;
 }
 
@@ -81,9 +80,9 @@ void BM_Crowd(benchmark::State& state, bool fast)
     auto zone = crowd(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         if (fast)
-            zone->update(*zone, false);
+            zone->update(false);
         else
-            zone->updateAllPairs(*zone, false);
+            zone->entities.updateAllPairs(*zone, false);
     }
     state.counters["entities"] = static_cast<double>(zone->entities.size());
 }
@@ -95,22 +94,20 @@ std::unique_ptr<Zone> chase(int robbers)
     std::srand(1);
     auto zone = std::make_unique<Zone>(0, 128, 128, nullptr);
     scatterWalls(*zone, gen, 10);
-    auto* player = new Player(zone.get());
+    auto* player = zone->entities.add(std::make_unique<Player>(&zone->entities));
     player->position = centreOf(64, 64);
     zone->getTile(64, 64)->setType(TILE_FLOOR);
-    zone->add(player);
     for (int i = 0; i < robbers; ++i) {
-        auto* r = new Robber(zone.get());
+        auto* r = zone->entities.add(std::make_unique<Robber>(&zone->entities));
         const int along = 2 + (i * 123) / std::max(robbers, 1);
         r->position = i % 2 ? centreOf(1, along) : centreOf(along, 1);
-        zone->add(r);
     }
     return zone;
 }
 
 void steerPlayer(Zone& zone, int frame)
 {
-    if (Entity* p = zone.get(0)) {
+    if (Entity* p = zone.entities.get(0)) {
         auto* player = static_cast<Player*>(p);
         const float a = static_cast<float>(frame) * 0.01f;
         player->moveDirection = {std::cos(a), std::sin(a)};
@@ -126,9 +123,9 @@ void BM_Chase(benchmark::State& state, bool fast)
     for (auto _ : state) {
         steerPlayer(*zone, frame++);
         if (fast)
-            zone->update(*zone, false);
+            zone->update(false);
         else
-            zone->updateAllPairs(*zone, false);
+            zone->entities.updateAllPairs(*zone, false);
     }
     Unit::reusePaths = true;
 }
@@ -149,7 +146,7 @@ std::unique_ptr<Zone> searchGround(bool maze)
 void BM_Path(benchmark::State& state, bool maze, bool remembered)
 {
     auto zone = searchGround(maze);
-    Robber walker(zone.get());
+    Robber walker(&zone->entities);
     walker.position = centreOf(0, 0);
     std::size_t length = 0;
     walker.findPathReusing(*zone, 255, 255);
@@ -191,11 +188,16 @@ std::unique_ptr<Zone> drawScene(int count, bool walls)
                 tile->setType(TILE_WALL);
         }
     for (int i = 0; i < count; ++i) {
-        Entity* e = i % 4 == 0 ? static_cast<Entity*>(new Doodad(zone.get(), static_cast<int>(gen() % 6)))
-                  : i % 4 == 1 ? static_cast<Entity*>(new Robber(zone.get()))
-                               : static_cast<Entity*>(new MalePedestrian(zone.get()));
+        EntityManager* m = &zone->entities;
+        std::unique_ptr<Entity> e;
+        if (i % 4 == 0)
+            e = std::make_unique<Doodad>(m, static_cast<int>(gen() % 6));
+        else if (i % 4 == 1)
+            e = std::make_unique<Robber>(m);
+        else
+            e = std::make_unique<MalePedestrian>(m);
         e->position = openSpot(*zone, gen);
-        zone->add(e);
+        zone->entities.add(std::move(e));
     }
     return zone;
 }
@@ -271,20 +273,21 @@ std::unique_ptr<Zone> fileScene()
     auto zone = std::make_unique<Zone>(7, 256, 256, nullptr);
     scatterWalls(*zone, gen, 10);
     for (int i = 0; i < 5000; ++i) {
-        Entity* e = nullptr;
+        EntityManager* m = &zone->entities;
+        std::unique_ptr<Entity> e;
         switch (i % 4) {
-        case 0: e = new Doodad(zone.get(), static_cast<int>(gen() % 6)); break;
-        case 1: e = new Robber(zone.get()); break;
-        case 2: e = new MalePedestrian(zone.get()); break;
+        case 0: e = std::make_unique<Doodad>(m, static_cast<int>(gen() % 6)); break;
+        case 1: e = std::make_unique<Robber>(m); break;
+        case 2: e = std::make_unique<MalePedestrian>(m); break;
         default: {
-            auto* t = new Trigger(zone.get(), 20.0f, 1, true, 1);
+            auto t = std::make_unique<Trigger>(m, 20.0f, 1, true, 1);
             t->addEvent();
             t->events[0].dialogLines.push_back(DialogLine{"Hold it right there.", 1, 0});
-            e = t;
+            e = std::move(t);
         }
         }
         e->position = openSpot(*zone, gen);
-        zone->add(e);
+        zone->entities.add(std::move(e));
     }
     return zone;
 }

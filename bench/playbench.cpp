@@ -129,7 +129,7 @@ private:
     {
         const Entity* best = nullptr;
         for (const auto& entry : game.getZone()->entities) {
-            const Entity* e = entry.second;
+            const Entity* e = entry.second.get();
             if (e->getType() != Entity::TYPE_ROBBER || static_cast<const Unit*>(e)->hitPoints <= 0)
                 continue;
             if (best == nullptr || distance(e->position, from) < distance(best->position, from))
@@ -163,7 +163,8 @@ FrameStats play(Scenario scenario, sf::Vector2u size, int count)
     input::ScriptedSource script;
     input::setSource(&script);
     std::srand(1);
-    State** states = createStates(&window);
+    std::unique_ptr<StateTable> table = createStates(&window);
+    State** states = table->get();
     FrameList frame;
     int current = STATE_GAME;
     StateGame& game = *static_cast<StateGame*>(states[STATE_GAME]);
@@ -201,7 +202,7 @@ FrameStats play(Scenario scenario, sf::Vector2u size, int count)
     }
     script.releaseAll();
     states[current]->leave();
-    destroyStates(states);
+    table.reset();
     input::setSource(nullptr);
     return stats;
 }

@@ -144,7 +144,7 @@ std::string fingerprint(Zone& zone)
     }
     std::string result = out.str();
     for (const auto& entry : zone.entities) {
-        const Entity* e = entry.second;
+        const Entity* e = entry.second.get();
         const int32_t numbers[] = {entry.first, e->getID(), e->getType()};
         result.append(reinterpret_cast<const char*>(numbers), sizeof numbers);
         appendBits(result, e->position.x);

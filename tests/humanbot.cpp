@@ -94,7 +94,7 @@ HumanBot::Sight HumanBot::look(const StateGame& game) const
     sight.playerBusy = player.actionTimer;
     sight.playerDown = player.defeated;
     for (const auto& entry : zone.entities) {
-        const Entity* e = entry.second;
+        const Entity* e = entry.second.get();
         Figure figure;
         figure.position = e->position;
         figure.type = e->getType();

@@ -98,7 +98,7 @@ Unit* Bot::pickTarget(Zone& zone, const sf::Vector2f& from, bool lastZone) const
     Unit* best = nullptr;
     float bestDistance = std::numeric_limits<float>::max();
     for (const auto& entry : zone.entities) {
-        Entity* e = entry.second;
+        Entity* e = entry.second.get();
         const float d = distance(e->position, from);
         bool wanted = false;
         if (e->getType() == Entity::TYPE_ROBBER)

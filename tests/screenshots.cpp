@@ -144,7 +144,8 @@ int main(int argc, char** argv)
         return 1;
     input::ScriptedSource script;
     input::setSource(&script);
-    State** states = createStates(&window);
+    std::unique_ptr<StateTable> table = createStates(&window);
+    State** states = table->get();
     int current = STATE_GAME;
     states[current]->enter();
     StateGame& game = static_cast<StateGame&>(*states[STATE_GAME]);
@@ -249,7 +250,7 @@ int main(int argc, char** argv)
 
     input::setSource(nullptr);
     states[current]->leave();
-    destroyStates(states);
+    table.reset();
     ResourceManager::unloadResources();
     return 0;
 }

@@ -36,7 +36,7 @@ std::vector<State> snapshot(Zone& zone)
 {
     std::vector<State> states;
     for (const auto& entry : zone.entities) {
-        const Entity* e = entry.second;
+        const Entity* e = entry.second.get();
         const Unit* u = Entity::isUnitType(e->getType()) ? static_cast<const Unit*>(e) : nullptr;
         states.push_back({entry.first, {e->position.x, e->position.y, e->velocity.x, e->velocity.y, e->radius},
                           u != nullptr ? u->hitPoints : 0});
@@ -63,23 +63,24 @@ std::unique_ptr<Zone> randomScene(unsigned seed)
                 zone->getTile(x, y)->setType(TILE_WALL);
     const float extent = side * 32.0f;
     auto somewhere = [&]() { return sf::Vector2f(uniform(-20, extent + 20), uniform(-20, extent + 20)); };
-    Player* player = charscene::place(*zone, new Player(zone.get()), somewhere());
+    Player* player = charscene::place(*zone, std::make_unique<Player>(&zone->entities), somewhere());
     player->moveDirection = {uniform(-1, 1), uniform(-1, 1)};
     std::vector<Entity*> hosts{player};
     const int count = 20 + static_cast<int>(gen() % 60);
     for (int i = 0; i < count; ++i) {
-        Entity* e = nullptr;
+        std::unique_ptr<Entity> made;
+        EntityManager* m = &zone->entities;
         switch (gen() % 7) {
-        case 0: e = new Robber(zone.get()); break;
-        case 1: e = new MalePedestrian(zone.get()); break;
-        case 2: e = new Doodad(zone.get(), 0); break;
-        case 3: e = new Trigger(zone.get(), gen() % 4 == 0 ? uniform(20, 300) : 1.0f, 2, gen() % 2 == 0, 3); break;
-        case 4: e = new Dust(zone.get(), 0, somewhere()); break;
-        default: e = new Combat(zone.get(), Combat::COMBAT_POWER_HIT, gen() % 2 == 0 ? 1 : 3); break;
+        case 0: made = std::make_unique<Robber>(m); break;
+        case 1: made = std::make_unique<MalePedestrian>(m); break;
+        case 2: made = std::make_unique<Doodad>(m, 0); break;
+        case 3: made = std::make_unique<Trigger>(m, gen() % 4 == 0 ? uniform(20, 300) : 1.0f, 2, gen() % 2 == 0, 3); break;
+        case 4: made = std::make_unique<Dust>(m, 0, somewhere()); break;
+        default: made = std::make_unique<Combat>(m, Combat::COMBAT_POWER_HIT, gen() % 2 == 0 ? 1 : 3); break;
         }
-        e->position = somewhere();
-        e->velocity = {uniform(-3, 3), uniform(-3, 3)};
-        zone->add(e);
+        made->position = somewhere();
+        made->velocity = {uniform(-3, 3), uniform(-3, 3)};
+        Entity* e = zone->entities.add(std::move(made));
         if (e->getType() == Entity::TYPE_COMBAT || (e->getType() == Entity::TYPE_DUST && gen() % 2 == 0)) {
             e->position = {uniform(-20, 20), uniform(-20, 20)};
             e->setParent(hosts[gen() % hosts.size()]);
@@ -100,9 +101,9 @@ void play(Zone& zone, Recording& run, int count)
     std::srand(1);
     for (int i = 0; i < count; ++i) {
         if (run.fast)
-            zone.update(zone, false);
+            zone.update(false);
         else
-            zone.updateAllPairs(zone, false);
+            zone.entities.updateAllPairs(zone, false);
         zone.animate();
         run.frames.push_back(snapshot(zone));
     }
@@ -137,9 +138,8 @@ TEST_F(FastMethodsTest, GridStepFindsPairsAcrossCellsEdgesAndOutsideTheZone)
     for (int variant = 0; variant < 2; ++variant) {
         Zone zone(0, 4, 4, nullptr);
         auto add = [&](sf::Vector2f p, float r) {
-            Entity* e = new Dust(&zone, 1, p);
+            Entity* e = zone.entities.add(std::make_unique<Dust>(&zone.entities, 1, p));
             e->radius = r;
-            zone.add(e);
             return e;
         };
         add({31.9f, 10}, 8);
@@ -153,7 +153,7 @@ TEST_F(FastMethodsTest, GridStepFindsPairsAcrossCellsEdgesAndOutsideTheZone)
         child->setParent(host);
         add({12, 30}, 4);
         for (int i = 0; i < 5; ++i)
-            variant == 0 ? zone.updateAllPairs(zone, false) : zone.update(zone, false);
+            variant == 0 ? zone.entities.updateAllPairs(zone, false) : zone.update(false);
         static std::vector<State> first;
         if (variant == 0)
             first = snapshot(zone);
@@ -166,7 +166,7 @@ TEST_F(FastMethodsTest, RememberedSearchGivesTheFreshPathOnRandomGrids)
 {
     std::mt19937 gen(7);
     Zone zone(0, 30, 30, nullptr);
-    Robber fresh(&zone), remembering(&zone);
+    Robber fresh(&zone.entities), remembering(&zone.entities);
     for (int round = 0; round < 200; ++round) {
         if (round % 20 == 0)
             for (int x = 0; x < 30; ++x)
@@ -207,10 +207,10 @@ std::unique_ptr<Zone> chaseScene()
         for (int y = 2; y < 38; ++y)
             if (y % 12 != (x / 6) % 12)
                 zone->getTile(x, y)->setType(TILE_WALL);
-    Player* player = charscene::place(*zone, new Player(zone.get()), charscene::tileCentre(20, 20));
+    Player* player = charscene::place(*zone, std::make_unique<Player>(&zone->entities), charscene::tileCentre(20, 20));
     player->moveDirection = {1.0f, 0.3f};
     for (int i = 0; i < 12; ++i)
-        charscene::place(*zone, new Robber(zone.get()), charscene::tileCentre(1 + 3 * (i % 2), 3 * i + 1));
+        charscene::place(*zone, std::make_unique<Robber>(&zone->entities), charscene::tileCentre(1 + 3 * (i % 2), 3 * i + 1));
     return zone;
 }
 
@@ -223,12 +223,12 @@ TEST_F(FastMethodsTest, ChaseRunsTheSameWithRememberedPathsAndTheGrid)
         std::srand(1);
         for (int i = 0; i < 600; ++i) {
             // The player wanders, so the robbers' goal keeps changing.
-            if (Entity* p = zone->get(0))
+            if (Entity* p = zone->entities.get(0))
                 static_cast<Player*>(p)->moveDirection = rotate({1.0f, 0.3f}, static_cast<float>((i / 90) * 97));
             if (run->fast)
-                zone->update(*zone, false);
+                zone->update(false);
             else
-                zone->updateAllPairs(*zone, false);
+                zone->entities.updateAllPairs(*zone, false);
             zone->animate();
             run->frames.push_back(snapshot(*zone));
         }
@@ -281,9 +281,10 @@ std::unique_ptr<Zone> paintedZone()
         }
     for (int i = 0; i < 150; ++i) {
         const sf::Vector2f at(static_cast<float>(gen() % 1536), static_cast<float>(gen() % 1280));
-        Entity* e = i % 3 == 0 ? static_cast<Entity*>(new Doodad(zone.get(), 0))
-                               : static_cast<Entity*>(new MalePedestrian(zone.get()));
-        charscene::place(*zone, e, at);
+        if (i % 3 == 0)
+            charscene::place(*zone, std::make_unique<Doodad>(&zone->entities, 0), at);
+        else
+            charscene::place(*zone, std::make_unique<MalePedestrian>(&zone->entities), at);
     }
     return zone;
 }

@@ -131,11 +131,10 @@ TEST_F(SaveFaultTest, HostileZoneFilesAreRefusedAtOnceSayingWhatTheyAre)
 std::unique_ptr<Zone> bulkyZone(char fill, std::size_t textBytes)
 {
     auto zone = std::make_unique<Zone>(42, 40, 40, nullptr);
-    auto* trigger = new Trigger(zone.get(), 30.0f, 1, true, 1);
+    auto* trigger = zone->entities.add(std::make_unique<Trigger>(&zone->entities, 30.0f, 1, true, 1));
     trigger->id = 1;
     trigger->addEvent();
     trigger->events[0].dialogLines.push_back(DialogLine{std::string(textBytes, fill), 0, 0});
-    zone->add(trigger);
     return zone;
 }
 
@@ -203,8 +202,7 @@ protected:
     void TearDown() override
     {
         input::setSource(nullptr);
-        if (states)
-            destroyStates(states);
+        table.reset();
         ResourceManager::music.stop();
         fs::remove(Zone::fileName(0));
     }
@@ -213,16 +211,14 @@ protected:
     static void writeDialogZone()
     {
         Zone zone(0, 6, 6, nullptr);
-        Player* player = new Player(&zone);
+        Player* player = zone.entities.add(std::make_unique<Player>(&zone.entities));
         player->position = editortesting::tileCentre(0, 0);
-        zone.add(player);
-        auto* trigger = new Trigger(&zone, 40.0f, 1, true, 1);
+        auto* trigger = zone.entities.add(std::make_unique<Trigger>(&zone.entities, 40.0f, 1, true, 1));
         trigger->id = 1;
         trigger->position = editortesting::tileCentre(4, 4);
         trigger->addEvent();
         for (const char* text : {"First line.", "A second, longer line.", "Third."})
             trigger->events[0].dialogLines.push_back(DialogLine{text, 1, 3});
-        zone.add(trigger);
         testing::internal::CaptureStdout();
         ASSERT_TRUE(zone.save());
         testing::internal::GetCapturedStdout();
@@ -241,9 +237,9 @@ protected:
     // before the frames in blipFrames. Returns what the dialog showed, frame by frame.
     std::string play(const std::vector<int>& blipFrames)
     {
-        if (states)
-            destroyStates(states);
-        states = createStates(window);
+        table.reset();
+        table = createStates(window);
+        states = table->get();
         current = STATE_GAME;
         testing::internal::CaptureStdout();
         states[current]->enter();
@@ -278,6 +274,7 @@ protected:
 
     input::ScriptedSource script;
     sf::RenderWindow* window = nullptr;
+    std::unique_ptr<StateTable> table;
     State** states = nullptr;
     int current = STATE_GAME;
 };

@@ -69,7 +69,7 @@ bool speakerInSight(const Zone& zone, const sf::View& view, int kind)
     const sf::Vector2f corner = view.getCenter() - view.getSize() * 0.5f;
     const sf::FloatRect seen(corner, view.getSize());
     for (const auto& entry : zone.entities) {
-        const Entity* e = entry.second;
+        const Entity* e = entry.second.get();
         if (e->getType() != kind || (Entity::isUnitType(kind) && static_cast<const Unit*>(e)->hitPoints <= 0))
             continue;
         const sf::Vector2f feet = worldToScreen(e->position);
@@ -134,12 +134,13 @@ public:
         // only spares the software renderer most of its pixels.
         fullSize = window.getSize();
         window.setSize(sf::Vector2u(200, 150));
-        states = createStates(&window);
+        table = createStates(&window);
+        states = table->get();
     }
     ~Playthrough()
     {
         input::setSource(nullptr);
-        destroyStates(states);
+        table.reset();
         window.setSize(fullSize);
     }
     Playthrough(const Playthrough&) = delete;
@@ -168,12 +169,13 @@ private:
         if (!heard.insert(line.text).second || kind < 0)
             return;
         // The closing lines come wherever the last blow fell: the clerk need only be about.
-        const bool seen = game().isEnding() ? zone.countType(kind) > 0 : speakerInSight(zone, game().getFrame().getView(), kind);
+        const bool seen = game().isEnding() ? zone.entities.countType(kind) > 0 : speakerInSight(zone, game().getFrame().getView(), kind);
         if (!seen)
             journey.unseenSpeakers.push_back(line.text);
     }
 
     sf::Vector2u fullSize;
+    std::unique_ptr<StateTable> table;
     State** states = nullptr;
     int current = STATE_GAME;
 };

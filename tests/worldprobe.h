@@ -58,10 +58,9 @@ private:
 inline ProbeEntity* addProbe(EntityManager& manager, sf::Vector2f at, float r,
                              std::vector<std::string>* log = nullptr, int typeValue = Entity::TYPE_TEST_ENTITY)
 {
-    ProbeEntity* e = new ProbeEntity(&manager, log, typeValue);
+    ProbeEntity* e = manager.add(std::make_unique<ProbeEntity>(&manager, log, typeValue));
     e->position = at;
     e->radius = r;
-    manager.add(e);
     return e;
 }
 

@@ -3,6 +3,7 @@
 #include "app/desktop.h"
 #include "app/resourceroot.h"
 #include "app/settingsfile.h"
+#include "app/statetable.h"
 #include "core/input.h"
 #include "core/userdirs.h"
 #include "editor/stateeditor.h"
@@ -56,21 +57,7 @@ FrameList warmUpFrame()
     return warm;
 }
 
-State** createStates(sf::RenderWindow* window)
-{
-    State** states = new State*[STATE_COUNT];
-    states[STATE_GAME] = new StateGame(window, states);
-    states[STATE_EDITOR] = new StateEditor(window, states);
-    states[2] = nullptr;
-    return states;
-}
-
-void destroyStates(State** states)
-{
-    for (int i = 0; i < STATE_COUNT; ++i)
-        delete states[i];
-    delete[] states;
-}
+std::unique_ptr<StateTable> createStates(sf::RenderWindow* window) { return std::make_unique<StateTable>(window); }
 
 void pumpEvents(State** states, int* current, sf::RenderWindow* window, Desktop* desktop)
 {
@@ -152,7 +139,8 @@ int runGame(const std::string& settingsPath)
     // After the resources: readying the picture paints with them.
     presenter.setWarmUp(warmUpFrame());
     presenter.prepare();
-    State** states = createStates(&window);
+    std::unique_ptr<StateTable> table = createStates(&window);
+    State** states = table->get();
     StateGame* game = static_cast<StateGame*>(states[STATE_GAME]);
     game->setHudShown(settings.overlay);
     int current = STATE_GAME;
@@ -168,7 +156,7 @@ int runGame(const std::string& settingsPath)
     settingsFile.flush();
     // Not needed by the game, but keeps leak checkers quiet at exit.
     states[current]->leave();
-    destroyStates(states);
+    table.reset();
     ResourceManager::unloadResources();
     return 0;
 }

@@ -1,7 +1,10 @@
 #pragma once
 // The pieces of the frame loop, kept out of main so tests can drive the game frame by frame.
 
+#include "app/statetable.h"
+
 #include <SFML/Config.hpp>
+#include <memory>
 #include <string>
 
 namespace sf { class RenderWindow; }
@@ -14,10 +17,8 @@ class State;
 // programs then rather than in the first frames. Once resources are loaded.
 FrameList warmUpFrame();
 
-// Allocates the three-slot state table: play state, editor, nothing.
-State** createStates(sf::RenderWindow* window);
-// Frees a table made by createStates (the game itself keeps its table until exit).
-void destroyStates(State** states);
+// The three-slot state table: play state, editor, nothing.
+std::unique_ptr<StateTable> createStates(sf::RenderWindow* window);
 
 // Drains the window's events; while the window has no focus it waits here for events.
 // A desktop, when given, takes its window keys first and repaints a window resized while

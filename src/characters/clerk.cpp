@@ -4,7 +4,7 @@
 #include "world/resourcemanager.h"
 
 namespace {
-const KindMaker MAKER(Entity::TYPE_CLERK, [](EntityManager* manager) -> Entity* { return new Clerk(manager); });
+const KindMaker MAKER(Entity::TYPE_CLERK, [](EntityManager* manager) -> std::unique_ptr<Entity> { return std::make_unique<Clerk>(manager); });
 } // namespace
 
 Clerk::Clerk(EntityManager* owner)

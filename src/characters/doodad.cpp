@@ -10,7 +10,7 @@
 #include <cstdint>
 
 namespace {
-const KindMaker MAKER(Entity::TYPE_DOODAD, [](EntityManager* manager) -> Entity* { return new Doodad(manager, 0); });
+const KindMaker MAKER(Entity::TYPE_DOODAD, [](EntityManager* manager) -> std::unique_ptr<Entity> { return std::make_unique<Doodad>(manager, 0); });
 } // namespace
 
 Doodad::Doodad(EntityManager* owner, int prop)

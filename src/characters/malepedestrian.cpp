@@ -10,7 +10,7 @@
 #include <string>
 
 namespace {
-const KindMaker MAKER(Entity::TYPE_MALE_PEDESTRIAN, [](EntityManager* manager) -> Entity* { return new MalePedestrian(manager); });
+const KindMaker MAKER(Entity::TYPE_MALE_PEDESTRIAN, [](EntityManager* manager) -> std::unique_ptr<Entity> { return std::make_unique<MalePedestrian>(manager); });
 } // namespace
 
 namespace {
@@ -97,10 +97,9 @@ void MalePedestrian::animate()
         showAnimation(spin, true);
         if (spin.currentFrame == 8 && spin.timer == 0 && !manager->holdBlows) {
             // Attached, so the blow moves with the pedestrian.
-            Combat* hit = new Combat(manager, Combat::COMBAT_POWER_HIT, team);
+            Combat* hit = manager->add(std::make_unique<Combat>(manager, Combat::COMBAT_POWER_HIT, team));
             hit->position = facing * HIT_REACH;
             hit->facing = rotate(facing, facesLeft() ? 60.0f : -60.0f);
-            manager->add(hit);
             hit->setParent(this);
         }
     } else {

@@ -31,7 +31,6 @@ public:
     void onCollide(Entity& other, const sf::Vector2f& push) override;
     void animate() override;
     void load(const zonefile::EntityRecord& record) override;
-    Player* asPlayer() override { return this; }
     int damage(int amount) override;
     float walkSpeed() const override;
 

@@ -295,7 +295,7 @@ void StateEditor::drawEntityIds()
         sf::RectangleShape back(sf::Vector2f(bounds.width + 6.0f, bounds.height + 6.0f));
         back.setPosition(bounds.left - 3.0f, bounds.top - 3.0f);
         back.setFillColor(LABEL_COLOR);
-        back.setOutlineColor(entry.second == selectedEntity ? sf::Color::Red : sf::Color::Green);
+        back.setOutlineColor(entry.second.get() == selectedEntity ? sf::Color::Red : sf::Color::Green);
         back.setOutlineThickness(1.0f);
         frame->draw(back);
         frame->draw(id);

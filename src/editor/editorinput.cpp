@@ -195,7 +195,7 @@ void StateEditor::entityMouse(const sf::Vector2f& world, bool left, bool right)
     if (left && !dragging) {
         dragging = true;
         dragAnchor = world;
-        selectEntity(currZone->entityAt(world));
+        selectEntity(currZone->entities.entityAt(world));
         selectedLine = 0;
         selectedEvent = 0;
     } else if (left) {
@@ -209,11 +209,11 @@ void StateEditor::entityMouse(const sf::Vector2f& world, bool left, bool right)
         dragging = false;
     }
     if (right) {
-        if (Entity* doomed = currZone->entityAt(world)) {
+        if (Entity* doomed = currZone->entities.entityAt(world)) {
             selectEntity(nullptr);
             stroke(Stroke::DELETE, "delete %d entity", "delete %d entities");
             step().noteEntity(*currZone, doomed->getID());
-            currZone->remove(doomed->getID(), true);
+            currZone->entities.remove(doomed->getID());
         }
     }
 }

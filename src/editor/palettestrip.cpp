@@ -108,11 +108,12 @@ void PaletteStrip::paintSamples(const std::vector<std::pair<int, int>>& choices)
     EntityManager samples(nullptr);
     for (int i = 0; i < cells && i < static_cast<int>(choices.size()); ++i) {
         const std::pair<int, int>& choice = choices[static_cast<std::size_t>(i)];
-        Entity* sample = choice.first == Entity::TYPE_DOODAD ? new Doodad(&samples, choice.second)
-                                                            : createEntity(choice.first, &samples);
-        if (!sample)
+        std::unique_ptr<Entity> made = choice.first == Entity::TYPE_DOODAD
+                                           ? std::unique_ptr<Entity>(std::make_unique<Doodad>(&samples, choice.second))
+                                           : createEntity(choice.first, &samples);
+        if (!made)
             continue;
-        samples.add(sample);
+        Entity* sample = samples.add(std::move(made));
         const sf::FloatRect box = cell(i);
         // A view of the world around the entity's feet, shrunk into the cell.
         sf::View view(sf::Vector2f(0.0f, -box.height * 0.4f / ENTITY_SCALE),

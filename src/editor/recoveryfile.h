@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,9 +29,9 @@ public:
     static std::string pathFor(int zoneId);
     // Recovery files in the level folder newer than their levels, newest first.
     static std::vector<Offer> findOffers();
-    // The zone of an offer, new for the caller to own; null with why for a file that does not
-    // load or holds another zone than its name says.
-    static Zone* read(const Offer& offer, std::string& why);
+    // The zone of an offer; null with why for a file that does not load or holds another
+    // zone than its name says.
+    static std::unique_ptr<Zone> read(const Offer& offer, std::string& why);
     // The hour and minute the file was written, as 12:03.
     static std::string clockTime(std::time_t when);
 

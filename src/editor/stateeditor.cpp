@@ -31,7 +31,6 @@ StateEditor::StateEditor(sf::RenderWindow* targetWindow, State** stateTable)
       doodadIndex(0),
       selectedTile(nullptr),
       selectedEntity(nullptr),
-      currZone(nullptr),
       mode(MODE_TILE_PAINT),
       dragAnchor(0.0f, 0.0f),
       dragging(false),
@@ -56,7 +55,6 @@ StateEditor::~StateEditor()
 {
     // The history may hold zones; the current one is ours alone.
     history.clear();
-    delete currZone;
 }
 
 void StateEditor::enter()
@@ -65,8 +63,7 @@ void StateEditor::enter()
         returnFromTest();
         return;
     }
-    delete currZone;
-    currZone = new Zone(-1, START_WIDTH, START_HEIGHT, nullptr);
+    currZone = std::make_unique<Zone>(-1, START_WIDTH, START_HEIGHT, nullptr);
     source = -1;
     history.clear();
     history.markLoaded(EditHistory::FRESH);
@@ -99,8 +96,7 @@ void StateEditor::leave()
     selectEntity(nullptr);
     dragging = false;
     held = Stroke::NONE;
-    delete currZone;
-    currZone = nullptr;
+    currZone.reset();
 }
 
 int StateEditor::update()
@@ -195,15 +191,16 @@ void StateEditor::stampEntity()
     const bool unit = kind != nullptr && kind->stamp == Stamp::BY_KIND;
     const bool prop = stampType == Entity::TYPE_DOODAD && Doodad::isValidProp(doodadIndex)
                    && doodadIndex < static_cast<int>(ResourceManager::doodadTextures.size());
-    if ((!unit && !prop) || (stampType == Entity::TYPE_PLAYER && currZone->get(0)))
+    if ((!unit && !prop) || (stampType == Entity::TYPE_PLAYER && currZone->entities.get(0)))
         return;
     // Opened before the entity takes its id, so an undo gives the same id out again.
     beginStep("stamp " + (prop ? Doodad::getImagePath(doodadIndex) : Entity::getTypeName(stampType)));
-    Entity* e = prop ? new Doodad(currZone, doodadIndex) : createEntity(stampType, currZone);
-    if (e) {
-        step().noteEntity(*currZone, e->getID());
-        e->position = mouseWorld();
-        currZone->add(e);
+    std::unique_ptr<Entity> made = prop ? std::unique_ptr<Entity>(std::make_unique<Doodad>(&currZone->entities, doodadIndex))
+                                        : createEntity(stampType, &currZone->entities);
+    if (made) {
+        step().noteEntity(*currZone, made->getID());
+        made->position = mouseWorld();
+        currZone->entities.add(std::move(made));
     }
     endStep();
 }
@@ -243,10 +240,10 @@ void StateEditor::endStroke()
         endStep();
 }
 
-void StateEditor::replaceZone(Zone* replacement, int replacementSource, const std::string& label)
+void StateEditor::replaceZone(std::unique_ptr<Zone> replacement, int replacementSource, const std::string& label)
 {
     beginStep(label);
-    history.open()->replaceZone(currZone, source, replacement, replacementSource);
+    history.open()->replaceZone(currZone, source, std::move(replacement), replacementSource);
     endStep();
     selectedTile = nullptr;
     regionSet = false;
@@ -276,7 +273,7 @@ void StateEditor::travel(bool back)
 void StateEditor::reselect(const sf::Vector2i& tile)
 {
     selectedTile = currZone->getTile(tile.x, tile.y);
-    selectEntity(currZone->get(selectedEntityId));
+    selectEntity(currZone->entities.get(selectedEntityId));
 }
 
 // --- selection ---
@@ -289,7 +286,7 @@ void StateEditor::selectEntity(Entity* e)
 
 void StateEditor::checkSelection()
 {
-    if (selectedEntity && (!currZone || currZone->get(selectedEntityId) != selectedEntity))
+    if (selectedEntity && (!currZone || currZone->entities.get(selectedEntityId) != selectedEntity))
         selectEntity(nullptr);
 }
 

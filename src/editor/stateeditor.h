@@ -14,6 +14,7 @@
 #include <SFML/System/Vector2.hpp>
 #include <SFML/Window/Keyboard.hpp>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -78,7 +79,7 @@ public:
     void undo();
     void redo();
     // Replaces the zone as one step (load, new): the old zone waits in the history.
-    void replaceZone(Zone* replacement, int replacementSource, const std::string& label);
+    void replaceZone(std::unique_ptr<Zone> replacement, int replacementSource, const std::string& label);
 
     // Runs what asked for, after the unsaved-changes question when there is unsaved work.
     void request(Pending what, int a = 0, int b = 0);
@@ -106,7 +107,7 @@ public:
     int doodadIndex;
     Tile* selectedTile;
     Entity* selectedEntity;
-    Zone* currZone;
+    std::unique_ptr<Zone> currZone;
     int mode;
     sf::Vector2f dragAnchor;
     bool dragging;

@@ -170,7 +170,7 @@ void ScriptHandler::update(Zone& zone)
 void ScriptHandler::updateWalk(Zone& zone)
 {
     const Event& event = queue.front();
-    Entity* e = zone.get(event.entityId);
+    Entity* e = zone.entities.get(event.entityId);
     if (e == nullptr || !Entity::isUnitType(e->getType())) {
         report(MSG_NO_WALKER, event.entityId);
         endWalk();

@@ -2,6 +2,7 @@
 // Plays queued events one after another: dialogs typed into a box, and scripted walks.
 
 #include "play/trigger.h"
+#include "world/eventqueue.h"
 
 #include <SFML/Graphics/Rect.hpp>
 #include <SFML/Graphics/View.hpp>
@@ -12,7 +13,7 @@ class FrameList;
 class Unit;
 class Zone;
 
-class ScriptHandler {
+class ScriptHandler final : public EventQueue {
 public:
     // Slightly under 1/60: the box takes 61 frames to open and 61 to close.
     static constexpr float FADE_STEP = 0.0166666f;
@@ -30,7 +31,7 @@ public:
 
     // As constructed: nothing queued, no box, no walk.
     void clear();
-    void addEvent(const Event& event);
+    void addEvent(const Event& event) override;
     bool isRunning() const;
     void update(Zone& zone);
     // The dialog box, when one shows, and the pixels it covers: the world leaves them out.

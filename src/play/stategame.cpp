@@ -74,16 +74,17 @@ void StateGame::enter()
     if (testPending) {
         enterTest();
     } else {
-        zone = new Zone(0, 1, 1, &scriptHandler);
-        zones[0] = zone;
-        player = zone->load(0);
+        zones[0] = std::make_unique<Zone>(0, 1, 1, &scriptHandler);
+        zone = zones[0].get();
+        // The player's kind is made as a Player.
+        player = static_cast<Player*>(zone->load(0));
         if (player == nullptr) {
             // Without a player nothing can be played; a stand-in lets the editor repair the level.
-            player = new Player(zone);
-            player->position = firstWalkableCentre(*zone);
-            std::printf(MSG_NO_START_PLAYER, player->position.x, player->position.y);
+            auto standIn = std::make_unique<Player>(&zone->entities);
+            standIn->position = firstWalkableCentre(*zone);
+            std::printf(MSG_NO_START_PLAYER, standIn->position.x, standIn->position.y);
             std::fflush(stdout);
-            addPlayerTo(zone);
+            player = addPlayerTo(*zone, std::move(standIn));
         }
     }
     knockedOut = false;
@@ -140,21 +141,22 @@ void StateGame::enterTest()
     fadeOutTimer = 0;
     fadeInTimer = 0;
 
-    zone = new Zone(0, 1, 1, &scriptHandler);
+    auto tried = std::make_unique<Zone>(0, 1, 1, &scriptHandler);
     std::string why;
-    if (!zone->loadBytes(test.zoneBytes, why)) {
+    if (!tried->loadBytes(test.zoneBytes, why)) {
         std::printf(MSG_TEST_ZONE_REFUSED, why.c_str());
         std::fflush(stdout);
     }
     test.zoneBytes.clear();
-    zones[zone->id] = zone;
-    Entity* first = zone->get(0);
-    player = first != nullptr ? first->asPlayer() : nullptr;
+    zone = tried.get();
+    zones[zone->id] = std::move(tried);
+    Entity* first = zone->entities.get(0);
+    player = first != nullptr && first->getType() == Entity::TYPE_PLAYER ? static_cast<Player*>(first) : nullptr;
     if (player == nullptr) {
-        player = new Player(zone);
+        auto standIn = std::make_unique<Player>(&zone->entities);
         const bool onGrid = zone->tileAt(test.start) != nullptr;
-        player->position = onGrid ? test.start : firstWalkableCentre(*zone);
-        addPlayerTo(zone);
+        standIn->position = onGrid ? test.start : firstWalkableCentre(*zone);
+        player = addPlayerTo(*zone, std::move(standIn));
     }
 }
 
@@ -199,17 +201,10 @@ int StateGame::testKeys()
 
 void StateGame::release()
 {
-    // The player goes first, while the zone it refers to still exists.
-    if (player != nullptr) {
-        if (zone != nullptr && zone->get(player->getID()) == player)
-            zone->remove(player->getID(), false);
-        delete player;
-        player = nullptr;
-    }
-    for (auto& entry : zones)
-        delete entry.second;
-    zones.clear();
+    // The player goes with the zone that holds it.
+    player = nullptr;
     zone = nullptr;
+    zones.clear();
 }
 
 sf::Vector2f StateGame::firstWalkableCentre(Zone& target)
@@ -221,16 +216,16 @@ sf::Vector2f StateGame::firstWalkableCentre(Zone& target)
     return sf::Vector2f(TILE_SIZE * 0.5f, TILE_SIZE * 0.5f);
 }
 
-void StateGame::addPlayerTo(Zone* target)
+Player* StateGame::addPlayerTo(Zone& target, std::unique_ptr<Player> arriving)
 {
     // Whatever holds the player's id there (a player record of the zone's own file) makes way.
-    if (Entity* occupant = target->get(player->getID())) {
-        std::printf(MSG_EXTRA_PLAYER, target->id);
+    if (Entity* occupant = target.entities.get(arriving->getID())) {
+        std::printf(MSG_EXTRA_PLAYER, target.id);
         std::fflush(stdout);
-        target->remove(occupant->getID(), true);
+        target.entities.remove(occupant->getID());
     }
-    player->manager = target;
-    target->add(player);
+    arriving->manager = &target.entities;
+    return target.entities.add(std::move(arriving));
 }
 
 int StateGame::update()
@@ -252,7 +247,7 @@ int StateGame::update()
 
     // The world stands still for scripts (a scripted walk moves its walker alone) and fades.
     if (scriptHandler.isRunning()) {
-        zone->holdBlows = true;
+        zone->entities.holdBlows = true;
         ResourceManager::music.setVolume(SCRIPT_VOLUME);
         player->moveDirection = ZERO_VECTOR;
         scriptHandler.update(*zone);
@@ -265,7 +260,7 @@ int StateGame::update()
         return STATE_GAME;
     }
     const bool fading = updateTransition();
-    zone->holdBlows = fading; // set after the fade, which may have changed the zone
+    zone->entities.holdBlows = fading; // set after the fade, which may have changed the zone
     if (fading)
         return STATE_GAME;
 
@@ -278,7 +273,7 @@ int StateGame::update()
         return STATE_GAME;
     }
 
-    if (zone->id == ENDING_ZONE && zone->countType(Entity::TYPE_ROBBER) == 0) {
+    if (zone->id == ENDING_ZONE && zone->entities.countType(Entity::TYPE_ROBBER) == 0) {
         scriptHandler.addEvent(endingDialog());
         ending = true;
         fadeOutTimer = ENDING_FRAMES;
@@ -342,7 +337,7 @@ void StateGame::handlePlayerInput()
     }
 
     if (input::isKeyPressed(sf::Keyboard::R))
-        zone->add(new MalePedestrian(zone));
+        zone->entities.add(std::make_unique<MalePedestrian>(&zone->entities));
     if (input::isKeyPressed(sf::Keyboard::Z))
         player->spinKick();
 
@@ -454,10 +449,10 @@ void StateGame::changeZone()
     if (leftId == 0 && ResourceManager::music.getStatus() != sf::Music::Playing)
         ResourceManager::music.play();
 
-    if (zone->get(player->getID()) == player)
-        zone->remove(player->getID(), false);
+    // The player is always registered in the zone it stands in.
+    std::unique_ptr<Entity> leaving = zone->entities.take(player->getID());
     zone = target;
-    addPlayerTo(zone);
+    player = addPlayerTo(*zone, std::unique_ptr<Player>(static_cast<Player*>(leaving.release())));
     player->position = zone->findLinkIn(leftId);
     if (player->position == NO_LINK_IN) {
         player->position = firstWalkableCentre(*zone);
@@ -478,16 +473,15 @@ Zone* StateGame::targetZone(int target)
 {
     auto found = zones.find(target);
     if (found != zones.end())
-        return found->second;
-    Zone* loaded = new Zone(0, 1, 1, &scriptHandler);
+        return found->second.get();
+    auto loaded = std::make_unique<Zone>(0, 1, 1, &scriptHandler);
     bool accepted = false;
     loaded->load(target, &accepted); // a player of its own gives way in addPlayerTo
-    if (!accepted) {
-        delete loaded;
+    if (!accepted)
         return nullptr;
-    }
-    zones[target] = loaded;
-    return loaded;
+    Zone* arrived = loaded.get();
+    zones[target] = std::move(loaded);
+    return arrived;
 }
 
 void StateGame::draw()
@@ -570,7 +564,7 @@ Hud::Status StateGame::hudStatus() const
     Hud::Status status;
     status.hitPoints = player->hitPoints;
     for (const auto& entry : zone->entities)
-        if (entry.second->getType() == Entity::TYPE_ROBBER && static_cast<const Unit*>(entry.second)->hitPoints > 0)
+        if (entry.second->getType() == Entity::TYPE_ROBBER && static_cast<const Unit*>(entry.second.get())->hitPoints > 0)
             ++status.robbersLeft;
     return status;
 }

@@ -10,6 +10,7 @@
 
 #include <SFML/System/Vector2.hpp>
 #include <map>
+#include <memory>
 
 class Player;
 class Tile;
@@ -51,7 +52,7 @@ public:
 
     Zone* getZone() const { return zone; }
     Player* getPlayer() const { return player; }
-    const std::map<int, Zone*>& getZones() const { return zones; }
+    const std::map<int, std::unique_ptr<Zone>>& getZones() const { return zones; }
     const ScriptHandler& getScriptHandler() const { return scriptHandler; }
     bool isEnding() const { return ending; }
     bool isDebugDraw() const { return debugDraw; }
@@ -80,7 +81,8 @@ private:
     void noteOffLink(const Tile* under);
     void changeZone();
     Zone* targetZone(int target);
-    void addPlayerTo(Zone* target);
+    // The player handed to target, where it is registered from now on.
+    Player* addPlayerTo(Zone& target, std::unique_ptr<Player> arriving);
     void release();
     // A zone entered: kept as it is for a retry, its name put up.
     void arrive();
@@ -109,7 +111,8 @@ private:
     };
 
     ScriptHandler scriptHandler;
-    std::map<int, Zone*> zones;
+    // Every zone visited, owning its entities (the player among them).
+    std::map<int, std::unique_ptr<Zone>> zones;
     Zone* zone;
     Camera camera;
     bool debugDraw;

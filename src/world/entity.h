@@ -10,7 +10,6 @@
 class FrameList;
 namespace zonefile { struct EntityRecord; }
 class EntityManager;
-class Player;
 class Zone;
 
 class Entity : public KindTypes {
@@ -45,8 +44,6 @@ public:
     // The entity's record in a zone file, and back. Only kinds a file holds use them.
     virtual void save(zonefile::EntityRecord& record) const;
     virtual void load(const zonefile::EntityRecord& record);
-    // Null for every entity but the player.
-    virtual Player* asPlayer() { return nullptr; }
 
     int getID() const;
     int getType() const;

@@ -90,15 +90,12 @@ bool canMake(int type)
     return type >= 0 && static_cast<std::size_t>(type) < byType.size() && byType[static_cast<std::size_t>(type)];
 }
 
-Entity* createEntity(int type, EntityManager* manager)
+std::unique_ptr<Entity> createEntity(int type, EntityManager* manager)
 {
     return canMake(type) ? makers()[static_cast<std::size_t>(type)](manager) : nullptr;
 }
 
-EntityManager::EntityManager(ScriptHandler* scriptHandlerIn)
-    : scriptHandler(scriptHandlerIn), nextID(1)
-{
-}
+EntityManager::EntityManager(EventQueue* eventsIn) : events(eventsIn), nextID(1) {}
 
 EntityManager::~EntityManager()
 {
@@ -107,43 +104,49 @@ EntityManager::~EntityManager()
 
 int EntityManager::allocateID()
 {
-    if (entities.size() >= static_cast<std::size_t>(MAX_ENTITIES))
+    if (registry.size() >= static_cast<std::size_t>(MAX_ENTITIES))
         return -1;
-    while (entities.find(nextID) != entities.end())
+    while (registry.find(nextID) != registry.end())
         ++nextID;
     return nextID;
 }
 
-void EntityManager::add(Entity* e)
+void EntityManager::adopt(std::unique_ptr<Entity> e)
 {
-    MORVANE_ASSERT(entities.size() < MAX_ENTITIES, SOURCE);
-    MORVANE_ASSERT(entities.find(e->getID()) == entities.end(), SOURCE);
-    entities[e->getID()] = e;
+    MORVANE_ASSERT(e != nullptr && e->manager == this, SOURCE);
+    MORVANE_ASSERT(registry.size() < MAX_ENTITIES, SOURCE);
+    MORVANE_ASSERT(registry.find(e->getID()) == registry.end(), SOURCE);
+    const int id = e->getID();
+    registry[id] = std::move(e);
     ++registryVersion;
 }
 
-void EntityManager::remove(int id, bool destroy)
+std::unique_ptr<Entity> EntityManager::take(int id)
 {
-    auto it = entities.find(id);
-    MORVANE_ASSERT(it != entities.end(), SOURCE);
-    Entity* e = it->second;
-    // Unregister first so the destructor sees the registry without it.
-    entities.erase(it);
+    auto it = registry.find(id);
+    MORVANE_ASSERT(it != registry.end(), SOURCE);
+    std::unique_ptr<Entity> e = std::move(it->second);
+    registry.erase(it);
     ++registryVersion;
-    if (destroy)
-        delete e;
+    return e;
+}
+
+void EntityManager::remove(int id)
+{
+    // Unregistered first, so the destructor sees the registry without it.
+    take(id).reset();
 }
 
 Entity* EntityManager::get(int id) const
 {
-    auto it = entities.find(id);
-    return it == entities.end() ? nullptr : it->second;
+    auto it = registry.find(id);
+    return it == registry.end() ? nullptr : it->second.get();
 }
 
 int EntityManager::countType(int typeValue) const
 {
     int count = 0;
-    for (const auto& entry : entities)
+    for (const auto& entry : registry)
         if (entry.second->getType() == typeValue)
             ++count;
     return count;
@@ -151,9 +154,9 @@ int EntityManager::countType(int typeValue) const
 
 Entity* EntityManager::entityAt(const sf::Vector2f& point) const
 {
-    for (const auto& entry : entities)
+    for (const auto& entry : registry)
         if (entry.second->containsPoint(point))
-            return entry.second;
+            return entry.second.get();
     return nullptr;
 }
 
@@ -172,21 +175,21 @@ void EntityManager::step(Zone& zone, bool frozen, bool useGrid)
     std::vector<std::pair<int, Entity*>> deadOnes;
     gridValid = false;
     // Stepping by key rather than by iterator lets handlers add or drop entities mid-pass.
-    for (auto it = entities.begin(); it != entities.end();) {
+    for (auto it = registry.begin(); it != registry.end();) {
         const int currentID = it->first;
-        Entity* e = it->second;
+        Entity* e = it->second.get();
         if (!frozen) {
             e->update(zone);
             if (get(currentID) != e) {
-                it = entities.upper_bound(currentID);
+                it = registry.upper_bound(currentID);
                 continue;
             }
             if (useGrid)
                 collideNearby(zone, e, currentID);
             else
-                collideFrom(e, entities.begin());
+                collideFrom(e, registry.begin());
             move(*e, zone);
-            if (gridValid && gridVersion == registryVersion && contactGrid.size() == entities.size()) {
+            if (gridValid && gridVersion == registryVersion && contactGrid.size() == registry.size()) {
                 const int slot = contactGrid.slotOf(currentID);
                 if (slot >= 0 && contactGrid.at(slot) == e)
                     contactGrid.moved(slot);
@@ -194,16 +197,11 @@ void EntityManager::step(Zone& zone, bool frozen, bool useGrid)
         }
         if (e->dead)
             deadOnes.emplace_back(currentID, e);
-        it = entities.upper_bound(currentID);
+        it = registry.upper_bound(currentID);
     }
-    for (const auto& entry : deadOnes) {
-        auto found = entities.find(entry.first);
-        if (found == entities.end() || found->second != entry.second)
-            continue;
-        entities.erase(found);
-        ++registryVersion;
-        delete entry.second;
-    }
+    for (const auto& entry : deadOnes)
+        if (get(entry.first) == entry.second)
+            remove(entry.first);
 }
 
 void EntityManager::move(Entity& e, Zone& zone)
@@ -213,30 +211,30 @@ void EntityManager::move(Entity& e, Zone& zone)
     e.collideTiles(zone);
 }
 
-void EntityManager::collideFrom(Entity* e, std::map<int, Entity*>::iterator from)
+void EntityManager::collideFrom(Entity* e, Registry::iterator from)
 {
-    for (auto o = from; o != entities.end();) {
+    for (auto o = from; o != registry.end();) {
         const int otherID = o->first;
-        Entity* other = o->second;
+        Entity* other = o->second.get();
         if (other != e) {
             const sf::Vector2f push = e->pushOut(*other);
             if (push != ZERO_VECTOR)
                 e->onCollide(*other, push);
         }
-        o = entities.upper_bound(otherID);
+        o = registry.upper_bound(otherID);
     }
 }
 
 void EntityManager::collideNearby(Zone& zone, Entity* e, int id)
 {
-    if (!gridValid || gridVersion != registryVersion || contactGrid.size() != entities.size()) {
-        contactGrid.build(entities, zone.getWidth(), zone.getHeight());
+    if (!gridValid || gridVersion != registryVersion || contactGrid.size() != registry.size()) {
+        contactGrid.build(registry, zone.getWidth(), zone.getHeight());
         gridVersion = registryVersion;
         gridValid = true;
     }
     int slot = contactGrid.slotOf(id);
     if (slot < 0 || contactGrid.at(slot) != e) {
-        contactGrid.build(entities, zone.getWidth(), zone.getHeight());
+        contactGrid.build(registry, zone.getWidth(), zone.getHeight());
         slot = contactGrid.slotOf(id);
     }
     // Its own update may have moved it.
@@ -246,7 +244,7 @@ void EntityManager::collideNearby(Zone& zone, Entity* e, int id)
     const sf::Vector2f at = parent != nullptr ? e->position + parent->position : e->position;
     const float reach = e->radius;
     if (!contactGrid.gather(at, reach, nearby)) {
-        collideFrom(e, entities.begin());
+        collideFrom(e, registry.begin());
         gridValid = false;
         return;
     }
@@ -266,9 +264,9 @@ void EntityManager::collideNearby(Zone& zone, Entity* e, int id)
         const Entity* parentNow = e->getParent();
         const sf::Vector2f atNow = parentNow != nullptr ? e->position + parentNow->position : e->position;
         // A handler that reshaped the registry or moved this entity: finish the plain way.
-        if (registryVersion != gridVersion || entities.size() != contactGrid.size() || atNow != at || reach != e->radius) {
+        if (registryVersion != gridVersion || registry.size() != contactGrid.size() || atNow != at || reach != e->radius) {
             gridValid = false;
-            collideFrom(e, entities.upper_bound(otherID));
+            collideFrom(e, registry.upper_bound(otherID));
             return;
         }
     }
@@ -279,8 +277,8 @@ void EntityManager::animate()
     // A heap of the depths, popped in turn: entities of equal depth keep the order they
     // have always come out in.
     drawOrder.clear();
-    for (const auto& entry : entities) {
-        depthQueue.emplace_back(depthOf(entry.second), entry.second);
+    for (const auto& entry : registry) {
+        depthQueue.emplace_back(depthOf(entry.second.get()), entry.second.get());
         std::push_heap(depthQueue.begin(), depthQueue.end(), nearerBack);
     }
     while (!depthQueue.empty()) {
@@ -314,20 +312,19 @@ void EntityManager::submit(FrameList& frame, bool debug, const DrawUpTo& upTo, b
 
 void EntityManager::save(std::vector<zonefile::EntityRecord>& records) const
 {
-    records.resize(entities.size());
+    records.resize(registry.size());
     std::size_t k = 0;
-    for (const auto& entry : entities)
+    for (const auto& entry : registry)
         entry.second->save(records[k++]);
 }
 
 void EntityManager::clear()
 {
     // Take the map out first: destructors then see an empty registry.
-    std::map<int, Entity*> dropped;
-    dropped.swap(entities);
+    Registry dropped;
+    dropped.swap(registry);
     ++registryVersion;
-    for (auto& entry : dropped)
-        delete entry.second;
+    dropped.clear();
 }
 
 bool EntityManager::canBuild(const std::vector<zonefile::EntityRecord>& records, std::string& why) const
@@ -343,7 +340,7 @@ bool EntityManager::canBuild(const std::vector<zonefile::EntityRecord>& records,
     return true;
 }
 
-Player* EntityManager::load(std::istream& in)
+Entity* EntityManager::load(std::istream& in)
 {
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<zonefile::EntityRecord> records;
@@ -367,17 +364,17 @@ void EntityManager::sayEntityCount(std::size_t count)
     std::printf(MSG_ENTITY_COUNT, static_cast<int>(count));
 }
 
-Player* EntityManager::build(const std::vector<zonefile::EntityRecord>& records)
+Entity* EntityManager::build(const std::vector<zonefile::EntityRecord>& records)
 {
     // One after another, each made and added before the next: every constructor's id
     // allocation sees the ids registered so far, which decides where nextID ends.
-    Player* player = nullptr;
+    Entity* player = nullptr;
     for (const zonefile::EntityRecord& record : records) {
-        Entity* e = createEntity(record.type, this);
-        e->load(record);
-        add(e);
-        if (Player* p = e->asPlayer())
-            player = p;
+        std::unique_ptr<Entity> made = createEntity(record.type, this);
+        made->load(record);
+        Entity* e = add(std::move(made));
+        if (e->getType() == Entity::TYPE_PLAYER)
+            player = e;
     }
     return player;
 }

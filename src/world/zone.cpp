@@ -55,8 +55,8 @@ int countMissingImages(const zonefile::ZoneData& data)
 
 } // namespace
 
-Zone::Zone(int zoneId, int widthIn, int heightIn, ScriptHandler* scriptHandlerIn)
-    : EntityManager(scriptHandlerIn), id(zoneId), name("unnamed"), width(0), height(0)
+Zone::Zone(int zoneId, int widthIn, int heightIn, EventQueue* events)
+    : id(zoneId), name("unnamed"), width(0), height(0), entities(events)
 {
     const int w = std::min(std::max(widthIn, 1), MAX_SIDE);
     const int h = std::min(std::max(heightIn, 1), std::min(MAX_SIDE, MAX_TILES / w));
@@ -111,7 +111,7 @@ void Zone::submit(FrameList& frame, bool debug) const
 {
     TileBatch batch(tiles, frame.getView());
     batch.submitGround(frame);
-    EntityManager::submit(frame, debug, [&](float depth) { batch.submitWalls(frame, depth); });
+    entities.submit(frame, debug, [&](float depth) { batch.submitWalls(frame, depth); });
     frame.setDepth(NAN);
 }
 
@@ -128,7 +128,7 @@ void Zone::submitAll(FrameList& frame, bool debug) const
         }
     std::sort(walls.begin(), walls.end(), TileBatch::wallBefore);
     std::size_t next = 0;
-    EntityManager::submit(frame, debug, [&](float depth) {
+    entities.submit(frame, debug, [&](float depth) {
         for (; next < walls.size() && walls[next]->depth() <= depth; ++next) {
             frame.setDepth(walls[next]->depth());
             walls[next]->submit(frame);
@@ -197,11 +197,11 @@ zonefile::ZoneData Zone::data() const
     for (const auto& column : tiles)
         for (const auto& tile : column)
             d.tiles.push_back(tile.record());
-    EntityManager::save(d.entities);
+    entities.save(d.entities);
     return d;
 }
 
-Player* Zone::load(int zoneId, bool* loaded, std::string* refusal)
+Entity* Zone::load(int zoneId, bool* loaded, std::string* refusal)
 {
     const std::string file = LevelFolder::readPath(zoneId);
     std::string bytes;
@@ -209,7 +209,7 @@ Player* Zone::load(int zoneId, bool* loaded, std::string* refusal)
     zonefile::ZoneData data;
     const safefile::Found found = safefile::read(file, bytes, why, zonefile::MAX_FILE_BYTES);
     const bool accepted = found == safefile::Found::FILE && zonefile::decode(bytes, data, why)
-                       && canBuild(data.entities, why);
+                       && entities.canBuild(data.entities, why);
     if (loaded != nullptr)
         *loaded = accepted;
     if (!accepted) {
@@ -225,14 +225,14 @@ Player* Zone::load(int zoneId, bool* loaded, std::string* refusal)
     const int missingImages = countMissingImages(data);
     if (missingImages > 0)
         std::printf(MSG_MISSING_IMAGES, missingImages, file.c_str());
-    sayEntityCount(data.entities.size());
+    EntityManager::sayEntityCount(data.entities.size());
     return adopt(data);
 }
 
 bool Zone::loadBytes(const std::string& bytes, std::string& why)
 {
     zonefile::ZoneData data;
-    if (!zonefile::decode(bytes, data, why) || !canBuild(data.entities, why))
+    if (!zonefile::decode(bytes, data, why) || !entities.canBuild(data.entities, why))
         return false;
     adopt(data);
     return true;
@@ -246,18 +246,18 @@ bool Zone::readFile(const std::string& file, std::string& bytes, std::string& wh
     return found == safefile::Found::FILE;
 }
 
-Player* Zone::adopt(const zonefile::ZoneData& data)
+Entity* Zone::adopt(const zonefile::ZoneData& data)
 {
     std::vector<std::vector<Tile>> grid;
     buildTiles(data, grid);
 
     // Everything checked and built: only now does the zone change.
-    clear();
+    entities.clear();
     id = data.id;
     name = data.name;
     tiles.swap(grid);
     width = data.width;
     height = data.height;
     ++Tile::layoutVersion;
-    return build(data.entities);
+    return entities.build(data.entities);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// One level area: a grid of tiles, the entities on it (a zone is their manager), and its file.
+// One level area: a grid of tiles, the entities on it (in its manager), and its file.
 
 #include "world/entitymanager.h"
 #include "world/tile.h"
@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
-class Zone : public EntityManager {
+class EventQueue;
+
+class Zone {
 public:
     static const std::string LEVEL_DIR;
     static const std::string FILE_EXTENSION;
@@ -19,10 +21,14 @@ public:
     std::string name;
     int width;
     int height;
+    // The zone's entities; a zone is what they are given as their zone.
+    EntityManager entities;
 
     // Sizes below 1 are clamped to 1; callers pass valid sizes.
-    Zone(int zoneId, int widthIn, int heightIn, ScriptHandler* scriptHandlerIn);
-    ~Zone() override;
+    Zone(int zoneId, int widthIn, int heightIn, EventQueue* events);
+    ~Zone();
+    Zone(const Zone&) = delete;
+    Zone& operator=(const Zone&) = delete;
 
     Tile* getTile(int x, int y);
     const Tile* getTile(int x, int y) const;
@@ -35,12 +41,11 @@ public:
     bool resize(int w, int h);
 
     // One simulation step of the zone's own entities over its own grid.
-    void update(bool frozen) { EntityManager::update(*this, frozen); }
-    using EntityManager::update;
+    void update(bool frozen) { entities.update(*this, frozen); }
 
     // Once a frame, drawn or not: the entities' animations move on and their blows are
     // thrown, back to front by depth.
-    void animate() { EntityManager::animate(); }
+    void animate() { entities.animate(); }
     // The ground that can touch the frame's view in runs of one image, then the entities
     // that can, back to front, with the wall blocks among them by depth. What comes after
     // stands over the world.
@@ -58,13 +63,11 @@ public:
     zonefile::ZoneData data() const;
     // The zone file's bytes.
     std::string encode() const;
-    using EntityManager::save;
     bool save();
-    using EntityManager::load;
-    // All or nothing: a refused file leaves the zone as it was and returns null. A file
-    // without a player returns null too; loaded, when given, tells the two apart, and
-    // refusal gets the file and why it was refused. Only regular files are opened.
-    Player* load(int zoneId, bool* loaded = nullptr, std::string* refusal = nullptr);
+    // All or nothing: a refused file leaves the zone as it was and returns null. Else the
+    // player's entity, or null for a file without one; loaded, when given, tells the two
+    // apart, and refusal gets the file and why it was refused. Only regular files are opened.
+    Entity* load(int zoneId, bool* loaded = nullptr, std::string* refusal = nullptr);
     // The same from bytes in memory, silently: false with why, and the zone as it was.
     bool loadBytes(const std::string& bytes, std::string& why);
     // False when there is nothing to read; why is then empty for a missing file.
@@ -72,7 +75,7 @@ public:
 
 private:
     // Takes over checked data; canBuild has accepted its entities.
-    Player* adopt(const zonefile::ZoneData& data);
+    Entity* adopt(const zonefile::ZoneData& data);
 
     std::vector<std::vector<Tile>> tiles;
 };

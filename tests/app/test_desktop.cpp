@@ -105,7 +105,8 @@ protected:
         testsupport::keepPixels(window.getSystemHandle());
         window.setFramerateLimit(0);
         testing::internal::CaptureStdout();
-        states = createStates(&window);
+        table = createStates(&window);
+        states = table->get();
         states[current]->enter();
         testing::internal::GetCapturedStdout();
         frame();
@@ -114,7 +115,7 @@ protected:
     {
         input::setSource(nullptr);
         states[current]->leave();
-        destroyStates(states);
+        table.reset();
         sf::Listener::setGlobalVolume(100.f);
     }
     void frame()
@@ -143,6 +144,7 @@ protected:
     input::ScriptedSource script;
     sf::RenderWindow window;
     std::unique_ptr<Desktop> desktop;
+    std::unique_ptr<StateTable> table;
     State** states = nullptr;
     int current = STATE_GAME;
 };
@@ -327,14 +329,14 @@ TEST(ScaledPicture, IsTheUnscaledPictureScaledPixelForPixelWhicheverWayItIsShown
     window.setPosition(sf::Vector2i(0, 0));
     window.setVisible(true);
     testsupport::keepPixels(window.getSystemHandle());
-    State** states = createStates(&window);
+    std::unique_ptr<StateTable> table = createStates(&window);
+    State** states = table->get();
     const int current = STATE_EDITOR;
     StateEditor& editor = *static_cast<StateEditor*>(states[current]);
     editor.enter();
     for (int prop = 0; prop < 12; ++prop) {
-        Doodad* doodad = new Doodad(editor.currZone, prop);
+        Doodad* doodad = editor.currZone->entities.add(std::make_unique<Doodad>(&editor.currZone->entities, prop));
         doodad->position = sf::Vector2f(24.f * prop, 300.f - 24.f * prop);
-        editor.currZone->add(doodad);
     }
     editor.mode = StateEditor::MODE_ENTITY;
     editor.console.hidden = false;
@@ -393,7 +395,7 @@ TEST(ScaledPicture, IsTheUnscaledPictureScaledPixelForPixelWhicheverWayItIsShown
         }
     }
     editor.leave();
-    destroyStates(states);
+    table.reset();
     input::setSource(nullptr);
     window.setSize(fullSize);
     window.setPosition(place);
@@ -414,13 +416,13 @@ protected:
         input::setSource(&script);
         window = &testsupport::window();
         Zone start(0, 8, 8, nullptr);
-        auto place = [&start](Entity* e, sf::Vector2f at) {
+        auto place = [&start](std::unique_ptr<Entity> e, sf::Vector2f at) {
             e->position = at;
-            start.add(e); // an entity takes its id when made: one at a time
+            start.entities.add(std::move(e)); // an entity takes its id when made: one at a time
         };
-        place(new Player(&start), sf::Vector2f(48.f, 48.f));
-        place(new Robber(&start), sf::Vector2f(176.f, 176.f));
-        place(new Robber(&start), sf::Vector2f(208.f, 80.f));
+        place(std::make_unique<Player>(&start.entities), sf::Vector2f(48.f, 48.f));
+        place(std::make_unique<Robber>(&start.entities), sf::Vector2f(176.f, 176.f));
+        place(std::make_unique<Robber>(&start.entities), sf::Vector2f(208.f, 80.f));
         testing::internal::CaptureStdout();
         ASSERT_TRUE(start.save());
         testing::internal::GetCapturedStdout();
@@ -434,7 +436,8 @@ protected:
     void begin()
     {
         std::srand(1); // every run draws the same random numbers
-        states = createStates(window);
+        table = createStates(window);
+        states = table->get();
         current = STATE_GAME;
         testing::internal::CaptureStdout();
         states[current]->enter();
@@ -444,7 +447,7 @@ protected:
     void end()
     {
         states[current]->leave();
-        destroyStates(states);
+        table.reset();
         script.releaseAll();
     }
     void frame()
@@ -468,7 +471,7 @@ protected:
     {
         std::vector<std::tuple<int, int, float, float, float, float, int>> all;
         for (const auto& entry : game->getZone()->entities) {
-            const Entity* e = entry.second;
+            const Entity* e = entry.second.get();
             const int hp = Entity::isUnitType(e->getType()) ? static_cast<const Unit*>(e)->hitPoints : 0;
             all.emplace_back(e->getID(), e->getType(), e->position.x, e->position.y, e->velocity.x, e->velocity.y,
                              hp);
@@ -481,6 +484,7 @@ protected:
 
     input::ScriptedSource script;
     sf::RenderWindow* window = nullptr;
+    std::unique_ptr<StateTable> table;
     State** states = nullptr;
     int current = STATE_GAME;
     StateGame* game = nullptr;

@@ -88,8 +88,7 @@ protected:
     std::size_t blips() const { return ResourceManager::sounds.size(); }
     Walker* addWalker(sf::Vector2f at, float speed = 2.f)
     {
-        Walker* w = new Walker(&zone, at, speed);
-        zone.add(w);
+        Walker* w = zone.entities.add(std::make_unique<Walker>(&zone.entities, at, speed));
         return w;
     }
 
@@ -299,15 +298,14 @@ TEST_F(ScriptHandlerTest, WalksThatStallOrTakeTooLongAreGivenUp)
         EXPECT_NE(out.find(c.why), std::string::npos) << out;
         EXPECT_FALSE(w->hasPath());
         handler.clear();
-        zone.remove(w->getID(), true);
+        zone.entities.remove(w->getID());
     }
 }
 
 TEST_F(ScriptHandlerTest, UnplayableEventsAreSkippedWithOneLineEach)
 {
     Walker* w = addWalker(sf::Vector2f(16.f, 16.f));
-    Trigger* t = new Trigger(&zone, 5.f, 1, true, 1);
-    zone.add(t);
+    Trigger* t = zone.entities.add(std::make_unique<Trigger>(&zone.entities, 5.f, 1, true, 1));
     for (int y = 0; y < 6; ++y)
         zone.getTile(3, y)->setType(TILE_WALL);
 

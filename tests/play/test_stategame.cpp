@@ -35,12 +35,11 @@ sf::Vector2f centreOf(int column, int row)
 // A one-line scene that plays once when someone steps on tile 3,3.
 void addGreeting(Zone& z)
 {
-    Trigger* t = new Trigger(&z, 10.f, 1, true, 1);
+    Trigger* t = z.entities.add(std::make_unique<Trigger>(&z.entities, 10.f, 1, true, 1));
     t->position = centreOf(3, 3);
     Event talk;
     talk.dialogLines.push_back(DialogLine{"Hi", 0, 0});
     t->events = {talk};
-    z.add(t);
 }
 
 void setTile(Zone& z, int column, int row, TileType type, int link = -1)
@@ -52,9 +51,8 @@ void setTile(Zone& z, int column, int row, TileType type, int link = -1)
 
 template <typename T> T* place(Zone& z, int column, int row)
 {
-    T* e = new T(&z);
+    T* e = z.entities.add(std::make_unique<T>(&z.entities));
     e->position = centreOf(column, row);
-    z.add(e);
     return e;
 }
 
@@ -103,8 +101,7 @@ protected:
     void TearDown() override
     {
         input::setSource(nullptr);
-        if (states)
-            destroyStates(states);
+        table.reset();
         ResourceManager::music.stop();
         if (!window->isOpen())
             Presenter::createWindow(*window);
@@ -119,7 +116,8 @@ protected:
 
     void start()
     {
-        states = createStates(window);
+        table = createStates(window);
+        states = table->get();
         current = STATE_GAME;
         testing::internal::CaptureStdout();
         states[current]->enter();
@@ -178,6 +176,7 @@ protected:
 
     input::ScriptedSource script;
     sf::RenderWindow* window = nullptr;
+    std::unique_ptr<StateTable> table;
     State** states = nullptr;
     int current = STATE_GAME;
     StateGame* game = nullptr;
@@ -254,18 +253,18 @@ TEST_F(StateGameTest, LinkFadesSixtyFramesSwitchesAndFadesFiftyNineMore)
     frame();
     ASSERT_EQ(zone()->id, 3);
     EXPECT_EQ(game->getZones().count(3), 1u);
-    EXPECT_EQ(zone()->get(0), player());
-    EXPECT_EQ(player()->manager, zone());
+    EXPECT_EQ(zone()->entities.get(0), player());
+    EXPECT_EQ(player()->manager, &zone()->entities);
     EXPECT_EQ(player()->position, centreOf(1, 1));
     EXPECT_EQ(game->getFadeInTimer(), 59);
     EXPECT_EQ(ResourceManager::music.getStatus(), sf::Music::Playing);
 
-    const sf::Vector2f robberAt = zone()->get(1)->position;
+    const sf::Vector2f robberAt = zone()->entities.get(1)->position;
     frames(59);
     EXPECT_EQ(game->getFadeInTimer(), 0);
-    EXPECT_EQ(zone()->get(1)->position, robberAt); // frozen through the fade
+    EXPECT_EQ(zone()->entities.get(1)->position, robberAt); // frozen through the fade
     frame();
-    EXPECT_NE(zone()->get(1)->position, robberAt);
+    EXPECT_NE(zone()->entities.get(1)->position, robberAt);
 }
 
 TEST_F(StateGameTest, RevisitedZoneIsAsItWasLeftAndOnlyLeavingZoneZeroStartsTheMusic)
@@ -283,8 +282,8 @@ TEST_F(StateGameTest, RevisitedZoneIsAsItWasLeftAndOnlyLeavingZoneZeroStartsTheM
     ResourceManager::music.stop();
     player()->position = centreOf(6, 1);
     frame(); // the crossing starts; this frame still runs the zone
-    const sf::Vector2f walkerAt = three->get(walkerId)->position;
-    const int robbers = three->countType(Entity::TYPE_ROBBER);
+    const sf::Vector2f walkerAt = three->entities.get(walkerId)->position;
+    const int robbers = three->entities.countType(Entity::TYPE_ROBBER);
     frames(2 * StateGame::FADE_FRAMES);
     EXPECT_EQ(zone()->id, 0);
     EXPECT_EQ(player()->position, centreOf(1, 6));
@@ -293,8 +292,8 @@ TEST_F(StateGameTest, RevisitedZoneIsAsItWasLeftAndOnlyLeavingZoneZeroStartsTheM
     frames(30);
     crossLink(5, 1);
     EXPECT_EQ(zone(), three);
-    EXPECT_EQ(three->get(walkerId)->position, walkerAt);
-    EXPECT_EQ(three->countType(Entity::TYPE_ROBBER), robbers);
+    EXPECT_EQ(three->entities.get(walkerId)->position, walkerAt);
+    EXPECT_EQ(three->entities.countType(Entity::TYPE_ROBBER), robbers);
     EXPECT_EQ(ResourceManager::music.getStatus(), sf::Music::Playing);
 }
 
@@ -382,8 +381,8 @@ TEST_F(StateGameTest, ZoneWithAPlayerOfItsOwnMakesWayForTheArrivingOne)
     testing::internal::CaptureStdout();
     crossLink(5, 1);
     const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(zone()->countType(Entity::TYPE_PLAYER), 1);
-    EXPECT_EQ(zone()->get(0), player());
+    EXPECT_EQ(zone()->entities.countType(Entity::TYPE_PLAYER), 1);
+    EXPECT_EQ(zone()->entities.get(0), player());
     EXPECT_NE(out.find("player"), std::string::npos) << out;
 }
 
@@ -392,7 +391,7 @@ TEST_F(StateGameTest, StartWithoutAPlayerStandsANewOneOnTheFirstWalkableTile)
     start(); // no zone file at all
     ASSERT_NE(player(), nullptr);
     EXPECT_EQ(player()->position, centreOf(0, 0));
-    EXPECT_EQ(zone()->get(0), player());
+    EXPECT_EQ(zone()->entities.get(0), player());
     EXPECT_NE(startOutput.find("player"), std::string::npos) << startOutput;
     states[current]->leave();
 
@@ -411,10 +410,10 @@ TEST_F(StateGameTest, LastRobberDyingOutsideZoneThreeDoesNotEndTheGame)
 {
     writeStartZone([](Zone& z) { place<Robber>(z, 6, 6); });
     start();
-    static_cast<Robber*>(zone()->get(1))->damage(1000);
-    for (int i = 0; i < 300 && zone()->countType(Entity::TYPE_ROBBER) > 0; ++i)
+    static_cast<Robber*>(zone()->entities.get(1))->damage(1000);
+    for (int i = 0; i < 300 && zone()->entities.countType(Entity::TYPE_ROBBER) > 0; ++i)
         frame();
-    ASSERT_EQ(zone()->countType(Entity::TYPE_ROBBER), 0);
+    ASSERT_EQ(zone()->entities.countType(Entity::TYPE_ROBBER), 0);
     frames(5);
     EXPECT_FALSE(game->isEnding());
     EXPECT_FALSE(game->getScriptHandler().isRunning());
@@ -423,7 +422,7 @@ TEST_F(StateGameTest, LastRobberDyingOutsideZoneThreeDoesNotEndTheGame)
 TEST_F(StateGameTest, ScriptedWalkMovesThePlayerAndDialogsFreezeIt)
 {
     writeStartZone([](Zone& z) {
-        Trigger* t = new Trigger(&z, 10.f, 1, true, 1);
+        Trigger* t = z.entities.add(std::make_unique<Trigger>(&z.entities, 10.f, 1, true, 1));
         t->position = centreOf(1, 1) + sf::Vector2f(2.f, 0.f);
         Event walk;
         walk.type = Event::EVENT_MOVE;
@@ -433,7 +432,6 @@ TEST_F(StateGameTest, ScriptedWalkMovesThePlayerAndDialogsFreezeIt)
         Event talk;
         talk.dialogLines.push_back(DialogLine{"Hi", 0, 0});
         t->events = {walk, talk};
-        z.add(t);
     });
     start();
     ASSERT_TRUE(game->getScriptHandler().isWalking());
@@ -468,7 +466,7 @@ TEST_F(StateGameTest, ScriptedRobberWalkEndsAndHurtsNobody)
         robber->position.x += 20.f; // touching the player
         robberId = robber->getID();
         walkerId = place<MalePedestrian>(z, 6, 3)->getID();
-        Trigger* t = new Trigger(&z, 10.f, 1, true, 1);
+        Trigger* t = z.entities.add(std::make_unique<Trigger>(&z.entities, 10.f, 1, true, 1));
         t->position = centreOf(1, 1);
         Event walk;
         walk.type = Event::EVENT_MOVE;
@@ -476,23 +474,22 @@ TEST_F(StateGameTest, ScriptedRobberWalkEndsAndHurtsNobody)
         walk.destX = 6;
         walk.destY = 6;
         t->events = {walk};
-        z.add(t);
     });
     start();
     ASSERT_TRUE(game->getScriptHandler().isWalking());
     const sf::Vector2f playerAt = player()->position;
-    const sf::Vector2f walkerAt = zone()->get(walkerId)->position;
+    const sf::Vector2f walkerAt = zone()->entities.get(walkerId)->position;
     for (int n = 0; n < 1300 && game->getScriptHandler().isWalking(); ++n) {
         frame();
         ASSERT_EQ(player()->hitPoints, 100) << n;
         ASSERT_EQ(player()->position, playerAt) << n;
-        ASSERT_EQ(zone()->get(walkerId)->position, walkerAt) << n;
+        ASSERT_EQ(zone()->entities.get(walkerId)->position, walkerAt) << n;
     }
     ASSERT_FALSE(game->getScriptHandler().isRunning());
-    const Entity* robber = zone()->get(robberId);
+    const Entity* robber = zone()->entities.get(robberId);
     EXPECT_EQ(static_cast<int>(robber->position.x / TILE_SIZE), 6);
     EXPECT_EQ(static_cast<int>(robber->position.y / TILE_SIZE), 6);
-    EXPECT_EQ(zone()->countType(Entity::TYPE_COMBAT), 0); // no blows wait to land
+    EXPECT_EQ(zone()->entities.countType(Entity::TYPE_COMBAT), 0); // no blows wait to land
 }
 
 TEST_F(StateGameTest, ReturningFromTheEditorFindsNoScriptRunning)
@@ -512,12 +509,11 @@ TEST_F(StateGameTest, ReturningFromTheEditorFindsNoScriptRunning)
 TEST_F(StateGameTest, LeavingWithAParentedPlayerTouchesNoDestroyedZone)
 {
     writeStartZone([](Zone& z) {
-        Doodad* prop = new Doodad(&z, 0);
+        Doodad* prop = z.entities.add(std::make_unique<Doodad>(&z.entities, 0));
         prop->position = centreOf(3, 3);
-        z.add(prop);
     });
     start();
-    Entity* prop = zone()->get(1);
+    Entity* prop = zone()->entities.get(1);
     ASSERT_NE(prop, nullptr);
     prop->setParent(player());
     // Run under the sanitizers, a destroyed zone used here shows up at once.
@@ -525,7 +521,7 @@ TEST_F(StateGameTest, LeavingWithAParentedPlayerTouchesNoDestroyedZone)
     EXPECT_EQ(current, STATE_EDITOR);
     pressF12();
     EXPECT_EQ(current, STATE_GAME);
-    EXPECT_EQ(zone()->get(0), player());
+    EXPECT_EQ(zone()->entities.get(0), player());
 }
 
 TEST_F(StateGameTest, DKeyTogglesTheDebugOverlay)
@@ -562,11 +558,11 @@ TEST_F(StateGameTest, BeatingTheLastRobberOfZoneThreeEndsWithTheEndCardAndReturn
     ASSERT_EQ(game->getFadeInTimer(), 0);
 
     // Face the robber and punch whenever it is close, one fresh press at a time.
-    for (int i = 0; i < 3000 && zone()->countType(Entity::TYPE_ROBBER) > 0; ++i) {
+    for (int i = 0; i < 3000 && zone()->entities.countType(Entity::TYPE_ROBBER) > 0; ++i) {
         Entity* robber = nullptr;
         for (auto& entry : zone()->entities)
             if (entry.second->getType() == Entity::TYPE_ROBBER)
-                robber = entry.second;
+                robber = entry.second.get();
         aimAt(robber->position);
         if (distance(robber->position, player()->position) < 40.f && i % 2 == 0)
             script.press(sf::Mouse::Right);
@@ -575,7 +571,7 @@ TEST_F(StateGameTest, BeatingTheLastRobberOfZoneThreeEndsWithTheEndCardAndReturn
         frame();
     }
     script.release(sf::Mouse::Right);
-    ASSERT_EQ(zone()->countType(Entity::TYPE_ROBBER), 0);
+    ASSERT_EQ(zone()->entities.countType(Entity::TYPE_ROBBER), 0);
     EXPECT_FALSE(player()->defeated);
     EXPECT_EQ(heartPixel(), sf::Color::Red);
 
@@ -656,7 +652,7 @@ TEST_F(StateGameTest, KnockOutOffersTryAgainAndReturnPutsTheZoneBackAsItWasOnArr
     std::map<int, int> arrivedKinds;
     for (const auto& entry : zone()->entities)
         arrivedKinds[entry.first] = entry.second->getType();
-    Robber* robber = static_cast<Robber*>(zone()->get(1));
+    Robber* robber = static_cast<Robber*>(zone()->entities.get(1));
     const sf::Vector2f robberAt = robber->position;
 
     // Change what can change: the trigger spent, a robber hurt, a pedestrian more.
@@ -665,7 +661,7 @@ TEST_F(StateGameTest, KnockOutOffersTryAgainAndReturnPutsTheZoneBackAsItWasOnArr
     for (int i = 0; i < 600 && (i < 2 || game->getScriptHandler().isRunning()); ++i)
         frame();
     script.release(sf::Keyboard::Return);
-    ASSERT_EQ(static_cast<Trigger*>(zone()->get(3))->uses, 0);
+    ASSERT_EQ(static_cast<Trigger*>(zone()->entities.get(3))->uses, 0);
     robber->damage(20);
     script.press(sf::Keyboard::R);
     frame();
@@ -700,10 +696,10 @@ TEST_F(StateGameTest, KnockOutOffersTryAgainAndReturnPutsTheZoneBackAsItWasOnArr
     for (const auto& entry : zone()->entities)
         nowKinds[entry.first] = entry.second->getType();
     EXPECT_EQ(nowKinds, arrivedKinds);
-    EXPECT_EQ(zone()->get(1)->position, robberAt);
-    EXPECT_EQ(static_cast<Robber*>(zone()->get(1))->hitPoints, 50);
-    EXPECT_EQ(static_cast<Trigger*>(zone()->get(3))->uses, 1);
-    EXPECT_EQ(zone()->get(0), player());
+    EXPECT_EQ(zone()->entities.get(1)->position, robberAt);
+    EXPECT_EQ(static_cast<Robber*>(zone()->entities.get(1))->hitPoints, 50);
+    EXPECT_EQ(static_cast<Trigger*>(zone()->entities.get(3))->uses, 1);
+    EXPECT_EQ(zone()->entities.get(0), player());
 
     // Arriving with too few hit points to stand a chance gives all of them back.
     player()->hitPoints = 20;

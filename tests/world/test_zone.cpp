@@ -135,7 +135,7 @@ sf::Image wallScene(const sf::Vector2f* standing, bool plain)
     zone.getTile(2, 2)->setType(TILE_WALL);
     zone.getTile(2, 2)->setTexture(8);
     if (standing != nullptr)
-        charscene::place(zone, new MalePedestrian(&zone), *standing);
+        charscene::place(zone, std::make_unique<MalePedestrian>(&zone.entities), *standing);
     target.setView(sf::View(sf::Vector2f(0, 128), sf::Vector2f(400, 400)));
     target.clear();
     charscene::drawZone(zone, target, false, plain);
@@ -190,7 +190,7 @@ void buildStreet(Zone& zone)
         }
     zone.getTile(3, 5)->setType(TILE_WALL);
     zone.getTile(3, 5)->setTexture(11);
-    charscene::place(zone, new MalePedestrian(&zone), charscene::tileCentre(4, 4));
+    charscene::place(zone, std::make_unique<MalePedestrian>(&zone.entities), charscene::tileCentre(4, 4));
 }
 
 // The same street twice, one drawn the plain way and one the fast way.
@@ -245,7 +245,7 @@ TEST(ZoneDrawingTest, AHiddenAreaIsLeftUnpaintedAndOnceCoveredThePictureIsTheSam
     Zone zone(0, 8, 7, nullptr);
     buildStreet(zone);
     for (int i = 0; i < 6; ++i)
-        charscene::place(zone, new MalePedestrian(&zone), charscene::tileCentre(1 + i, 4) + sf::Vector2f(7.f * i, 0));
+        charscene::place(zone, std::make_unique<MalePedestrian>(&zone.entities), charscene::tileCentre(1 + i, 4) + sf::Vector2f(7.f * i, 0));
     sf::RenderTexture target;
     ASSERT_TRUE(target.create(500, 400));
     // The area cuts across blocks, the hedge and the pedestrians, at the game's scale and others.
@@ -327,7 +327,7 @@ TEST(ZoneDrawingTest, AStillSceneIsCopiedBackAndAnyChangeToItIsPaintedAnew)
         {"someone steps aside", [&] { everyone([](Entity& e) { e.position += sf::Vector2f(5, -5); }); }, {P, C, C}},
         {"dust rises", [&] {
              for (Zone* zone : {&plain, &fast})
-                 zone->add(new Dust(zone, 0, charscene::tileCentre(2, 4)));
+                 zone->entities.add(std::make_unique<Dust>(&zone->entities, 0, charscene::tileCentre(2, 4)));
          }, {P, C, C}},
         // A picture painted whole serves under any box; one painted around a box only under
         // a box that covers at least as much.
