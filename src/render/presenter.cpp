@@ -8,6 +8,7 @@
 #include "render/quadpresenter.h"
 
 #include <SFML/Graphics/RectangleShape.hpp>
+#include <SFML/Graphics/RenderTexture.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/OpenGL.hpp>
@@ -20,6 +21,7 @@
 const std::string Presenter::TITLE = "MORVANE";
 
 namespace {
+const char* MSG_NO_PICTURE = "Cannot scale the picture here: it is drawn at 800 x 600 in the window's corner\n";
 const char* MSG_UNKNOWN_WAY = "MORVANE_PRESENT=%s is neither processor nor renderer: chosen by the renderer instead\n";
 // The names software rasterisers give themselves.
 const char* const SOFTWARE[] = {"llvmpipe", "softpipe", "Software Rasterizer", "SwiftShader"};
@@ -121,6 +123,17 @@ void Presenter::setWarmUp(const FrameList& warm)
 }
 
 void Presenter::prepareTarget(sf::RenderTarget& target) const { prepareTarget(target, warmUp.get()); }
+
+bool Presenter::makePicture(sf::RenderTexture& picture) const
+{
+    if (!picture.create(Letterbox::PICTURE.x, Letterbox::PICTURE.y)) {
+        std::printf("%s", MSG_NO_PICTURE);
+        std::fflush(stdout);
+        return false;
+    }
+    prepareTarget(picture);
+    return true;
+}
 
 void Presenter::showScaled(const sf::Texture& picture)
 {

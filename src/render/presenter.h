@@ -20,6 +20,7 @@
 
 namespace sf {
 class RenderTarget;
+class RenderTexture;
 class RenderWindow;
 class Texture;
 } // namespace sf
@@ -92,6 +93,9 @@ protected:
     // The window was made anew: another X window, another context.
     virtual void windowRecreated() {}
     void prepareTarget(sf::RenderTarget& target) const;
+    // Makes picture the 800 x 600 texture the frame is painted on, readied; false, said
+    // once, where the renderer cannot make one (the picture then goes in the window's corner).
+    bool makePicture(sf::RenderTexture& picture) const;
     // Draws picture over the whole window as one quad scaled between black bars (see
     // Letterbox), and shows the window.
     void showScaled(const sf::Texture& picture);

@@ -7,12 +7,7 @@
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/OpenGL.hpp>
 
-#include <cstdio>
 #include <cstring>
-
-namespace {
-const char* MSG_NO_OFFSCREEN = "Cannot scale the picture here: it is drawn at 800 x 600 in the window's corner\n";
-} // namespace
 
 ProcessorPresenter::ProcessorPresenter(sf::RenderWindow& windowIn, bool shareMemory)
     : Presenter(windowIn), windowImage(shareMemory),
@@ -30,16 +25,10 @@ sf::RenderTarget& ProcessorPresenter::target()
     if (Letterbox(window.getSize()).isExact() || offscreenFailed)
         return window;
     if (!offscreenReady) {
-        if (!offscreen.create(Letterbox::PICTURE.x, Letterbox::PICTURE.y)) {
-            offscreenFailed = true;
-            std::printf("%s", MSG_NO_OFFSCREEN);
-            std::fflush(stdout);
-            return window;
-        }
-        prepareTarget(offscreen);
-        offscreenReady = true;
+        offscreenReady = makePicture(offscreen);
+        offscreenFailed = !offscreenReady;
     }
-    return offscreen;
+    return offscreenReady ? static_cast<sf::RenderTarget&>(offscreen) : window;
 }
 
 bool ProcessorPresenter::direct()

@@ -1,16 +1,9 @@
 #include "render/quadpresenter.h"
 
-#include "core/letterbox.h"
 #include "render/framelist.h"
 #include "render/painter.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
-
-#include <cstdio>
-
-namespace {
-const char* MSG_NO_PICTURE = "Cannot scale the picture here: it is drawn at 800 x 600 in the window's corner\n";
-} // namespace
 
 QuadPresenter::QuadPresenter(sf::RenderWindow& windowIn) : Presenter(windowIn) { window.setVerticalSyncEnabled(true); }
 
@@ -20,17 +13,11 @@ void QuadPresenter::windowRecreated() { window.setVerticalSyncEnabled(true); }
 
 bool QuadPresenter::ready()
 {
-    if (made || failed)
-        return made;
-    if (!picture.create(Letterbox::PICTURE.x, Letterbox::PICTURE.y)) {
-        failed = true;
-        std::printf("%s", MSG_NO_PICTURE);
-        std::fflush(stdout);
-        return false;
+    if (!made && !failed) {
+        made = makePicture(picture);
+        failed = !made;
     }
-    prepareTarget(picture);
-    made = true;
-    return true;
+    return made;
 }
 
 void QuadPresenter::show(const FrameList& frame)

@@ -245,12 +245,12 @@ public:
 
 TEST_F(DesktopTest, WindowResizedWhileWaitingForFocusShowsItsLastPictureWithoutDrawingAnew)
 {
-    State* table[STATE_COUNT] = {};
-    CountingState waiting(&window, table);
-    table[STATE_GAME] = &waiting;
+    State* counting[STATE_COUNT] = {};
+    CountingState waiting(&window, counting);
+    counting[STATE_GAME] = &waiting;
     int at = STATE_GAME;
-    desktop->beginFrame(table);
-    stepState(table, &at, &window);
+    desktop->beginFrame(counting);
+    stepState(counting, &at, &window);
     desktop->endFrame();
     sf::Event lost{};
     lost.type = sf::Event::LostFocus;
@@ -258,7 +258,7 @@ TEST_F(DesktopTest, WindowResizedWhileWaitingForFocusShowsItsLastPictureWithoutD
     window.setSize(sf::Vector2u(1000, 500));
     ASSERT_TRUE(testsupport::waitForWindowSize(window.getSystemHandle(), sf::Vector2u(1000, 500)));
     script.queueEvent(sizeEvent(1000, 500));
-    pumpEvents(table, &at, &window, desktop.get());
+    pumpEvents(counting, &at, &window, desktop.get());
     EXPECT_EQ(waiting.updates, 1);
     EXPECT_EQ(waiting.draws, 1); // drawing advances animations: the held picture is shown instead
     const sf::Image shown = capture(window);

@@ -12,12 +12,14 @@
 #include "testsupport.h"
 #include "play/hud.h"
 #include "play/trigger.h"
+#include "render/framelist.h"
 #include "world/zone.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Texture.hpp>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -524,19 +526,30 @@ TEST_F(StateGameTest, LeavingWithAParentedPlayerTouchesNoDestroyedZone)
     EXPECT_EQ(zone()->entities.get(0), player());
 }
 
-TEST_F(StateGameTest, DKeyTogglesTheDebugOverlay)
+TEST_F(StateGameTest, DKeyTogglesTheDebugOverlayWhichNamesHowThePictureIsShown)
 {
     writeStartZone();
     start();
+    FrameList& shown = game->getFrame();
+    shown.shownBy = "the test's way";
+    auto saysHow = [&] {
+        for (const FrameList::Item& item : shown.items())
+            if (const auto* text = std::get_if<sf::Text>(&shown.drawn(item)))
+                if (text->getString() == "shown by the test's way" && std::isnan(item.depth))
+                    return true;
+        return false;
+    };
     sf::Event press{};
     press.type = sf::Event::KeyPressed;
     press.key.code = sf::Keyboard::D;
     script.queueEvent(press);
     frame();
     EXPECT_TRUE(game->isDebugDraw());
+    EXPECT_TRUE(saysHow());
     script.queueEvent(press);
     frame();
     EXPECT_FALSE(game->isDebugDraw());
+    EXPECT_FALSE(saysHow());
 }
 
 // The whole game from a fresh start: through the link, beat the robber, the closing scene,
