@@ -80,17 +80,17 @@ void FrameList::add(Kind kind, Drawn&& drawable, const sf::IntRect& part, const 
 
 void FrameList::draw(const sf::Sprite& sprite, const sf::BlendMode& blend) { add(Kind::DRAWN, sprite, sf::IntRect(), blend); }
 
-void FrameList::draw(const sf::Text& text) { add(Kind::DRAWN, text); }
+void FrameList::draw(sf::Text text) { add(Kind::DRAWN, std::move(text)); }
 
-void FrameList::draw(const sf::RectangleShape& shape) { add(Kind::DRAWN, shape); }
+void FrameList::draw(sf::RectangleShape shape) { add(Kind::DRAWN, std::move(shape)); }
 
-void FrameList::draw(const sf::CircleShape& shape) { add(Kind::DRAWN, shape); }
+void FrameList::draw(sf::CircleShape shape) { add(Kind::DRAWN, std::move(shape)); }
 
-void FrameList::draw(const sf::ConvexShape& shape) { add(Kind::DRAWN, shape); }
+void FrameList::draw(sf::ConvexShape shape) { add(Kind::DRAWN, std::move(shape)); }
 
-void FrameList::draw(const sf::VertexArray& vertices, const sf::Texture* texture)
+void FrameList::draw(sf::VertexArray vertices, const sf::Texture* texture)
 {
-    add(Kind::DRAWN, vertices, sf::IntRect(), sf::BlendAlpha, texture);
+    add(Kind::DRAWN, std::move(vertices), sf::IntRect(), sf::BlendAlpha, texture);
 }
 
 void FrameList::trimmed(const sf::Sprite& sprite, const sf::IntRect& visible) { add(Kind::TRIMMED, sprite, visible); }

@@ -72,12 +72,13 @@ public:
     void setDepth(float depth) { currentDepth = depth; }
     float getDepth() const { return currentDepth; }
 
+    // Each kept as it stands now; handed over with std::move, without a copy.
     void draw(const sf::Sprite& sprite, const sf::BlendMode& blend = sf::BlendAlpha);
-    void draw(const sf::Text& text);
-    void draw(const sf::RectangleShape& shape);
-    void draw(const sf::CircleShape& shape);
-    void draw(const sf::ConvexShape& shape);
-    void draw(const sf::VertexArray& vertices, const sf::Texture* texture = nullptr);
+    void draw(sf::Text text);
+    void draw(sf::RectangleShape shape);
+    void draw(sf::CircleShape shape);
+    void draw(sf::ConvexShape shape);
+    void draw(sf::VertexArray vertices, const sf::Texture* texture = nullptr);
     // A sprite of which only the texels within visible can show (a frame's margin is empty):
     // painted only around them, its triangles unchanged. Empty visible paints nothing.
     void trimmed(const sf::Sprite& sprite, const sf::IntRect& visible);

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -166,10 +167,10 @@ void Entity::submitDebug(FrameList& frame, bool highlighted) const
     circle.setOutlineThickness(2.0f);
     circle.setOutlineColor(sf::Color::Green);
     circle.setFillColor(highlighted ? sf::Color(255, 0, 0, 100) : sf::Color::Transparent);
-    frame.draw(circle);
+    frame.draw(std::move(circle));
 
     sf::Text text(std::to_string(id), ResourceManager::debugFont, 10);
     text.setFillColor(sf::Color::White);
     text.setPosition(screen);
-    frame.draw(text);
+    frame.draw(std::move(text));
 }

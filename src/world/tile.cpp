@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace {
 const char* SOURCE = "src/tile";
@@ -90,7 +91,7 @@ void Tile::submitOutline(FrameList& frame) const
     strip[2] = sf::Vertex(p + sf::Vector2f(0, h), sf::Color::White);
     strip[3] = sf::Vertex(p + sf::Vector2f(-h, h * 0.5f), sf::Color::White);
     strip[4] = sf::Vertex(p, sf::Color::White);
-    frame.draw(strip);
+    frame.draw(std::move(strip));
 }
 
 void Tile::submitInfo(FrameList& frame) const
@@ -110,13 +111,13 @@ void Tile::submitInfo(FrameList& frame) const
     quad[1] = sf::Vertex(p + sf::Vector2f(h, h * 0.5f), fill);
     quad[2] = sf::Vertex(p + sf::Vector2f(0, h), fill);
     quad[3] = sf::Vertex(p + sf::Vector2f(-h, h * 0.5f), fill);
-    frame.draw(quad);
+    frame.draw(std::move(quad));
 
     if (type == TILE_LINKOUT || type == TILE_LINKIN) {
         sf::Text text(std::to_string(link), ResourceManager::debugFont, LABEL_SIZE);
         text.setFillColor(sf::Color::White);
         text.setPosition(p + LABEL_OFFSET);
-        frame.draw(text);
+        frame.draw(std::move(text));
     }
 }
 
