@@ -61,8 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     auto b = sentinel(1);
     const std::string beforeA = fuzzsupport::fingerprint(*a);
     const std::string beforeB = fuzzsupport::fingerprint(*b);
-    Player* playerA = a->load(FILE_ID);
-    Player* playerB = b->load(FILE_ID);
+    Entity* playerA = a->load(FILE_ID);
+    Entity* playerB = b->load(FILE_ID);
     const std::string afterA = fuzzsupport::fingerprint(*a);
     const std::string afterB = fuzzsupport::fingerprint(*b);
 

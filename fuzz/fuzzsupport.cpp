@@ -62,7 +62,7 @@ void setUp()
     static Zone* keeper = new Zone(-2, 1, 1, nullptr);
     for (const Kind& kind : kinds::all())
         if (!kind.sheets.empty())
-            keeper->add(createEntity(kind.type, keeper));
+            keeper->entities.add(createEntity(kind.type, &keeper->entities));
     for (int id = 0; fs::exists(Zone::fileName(id)); ++id)
         levels.push_back(readFile(Zone::fileName(id)));
 
