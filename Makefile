@@ -8,7 +8,7 @@ WITH_DISPLAY := $(if $(DISPLAY),,$(XVFB))
 # The benchmarks show full-HD windows: a screen that holds them.
 BENCH_DISPLAY := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1920x1080x24 -noreset")
 
-.PHONY: deps run build release package test test-long asan fuzz bench assets levels clean
+.PHONY: deps run build release package package-check options test test-long asan fuzz bench assets levels clean
 
 deps:
 	@scripts/install-deps
@@ -89,6 +89,12 @@ levels: deps
 	    --record levels/built.sums $(if $(FORCE),--force) || status=1; \
 	done; exit $$status
 	@build/default/tools/zonetool check resources/lvl/*.zn
+
+# The options table of src/app/commandline.cpp into the README and the manual page.
+options: deps
+	@cmake --preset default >/dev/null
+	@cmake --build build/default -j$(JOBS) --target optiondoc
+	build/default/tools/optiondoc README.md packaging/morvane.6
 
 clean:
 	rm -rf build

@@ -171,7 +171,7 @@ protected:
         states[current]->leave();
         destroyStates(states);
         input::setSource(nullptr);
-        ResourceManager::music.stop();
+        ResourceManager::music().stop();
         cwd.reset();
         std::filesystem::remove_all(dir);
     }

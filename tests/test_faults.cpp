@@ -195,7 +195,7 @@ protected:
     void SetUp() override
     {
         testsupport::loadTestResources();
-        ResourceManager::music.stop();
+        ResourceManager::music().stop();
         input::setSource(&script);
         window = &testsupport::window();
         writeDialogZone();
@@ -205,7 +205,7 @@ protected:
         input::setSource(nullptr);
         if (states)
             destroyStates(states);
-        ResourceManager::music.stop();
+        ResourceManager::music().stop();
         fs::remove(Zone::fileName(0));
     }
 

@@ -97,7 +97,7 @@ public:
         input::setSource(nullptr);
         states[current]->leave();
         destroyStates(states);
-        ResourceManager::music.stop();
+        ResourceManager::music().stop();
     }
 
     void run()

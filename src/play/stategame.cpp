@@ -90,7 +90,7 @@ void StateGame::enter()
     }
     knockedOut = false;
     arrive();
-    ResourceManager::music.setLoop(true);
+    ResourceManager::music().setLoop(true);
 }
 
 void StateGame::arrive()
@@ -259,7 +259,7 @@ int StateGame::update()
     // The world stands still for scripts (a scripted walk moves its walker alone) and fades.
     if (scriptHandler.isRunning()) {
         zone->holdBlows = true;
-        ResourceManager::music.setVolume(SCRIPT_VOLUME);
+        ResourceManager::music().setVolume(SCRIPT_VOLUME);
         player->moveDirection = ZERO_VECTOR;
         scriptHandler.update(*zone);
         hud.tick();
@@ -276,7 +276,7 @@ int StateGame::update()
         return STATE_GAME;
 
     hud.tick();
-    ResourceManager::music.setVolume(PLAY_VOLUME);
+    ResourceManager::music().setVolume(PLAY_VOLUME);
     if (!player->defeated) {
         handlePlayerInput();
     } else if (knockedOut && returnPressed) {
@@ -391,10 +391,10 @@ void StateGame::setPaused(bool on)
         return;
     paused = on;
     if (paused) {
-        volumeBeforePause = ResourceManager::music.getVolume();
-        ResourceManager::music.setVolume(volumeBeforePause * PAUSED_MUSIC_SHARE);
+        volumeBeforePause = ResourceManager::music().getVolume();
+        ResourceManager::music().setVolume(volumeBeforePause * PAUSED_MUSIC_SHARE);
     } else {
-        ResourceManager::music.setVolume(volumeBeforePause);
+        ResourceManager::music().setVolume(volumeBeforePause);
     }
 }
 
@@ -457,8 +457,8 @@ void StateGame::changeZone()
         return;
     }
     // Started by the first departure from zone 0; play() again would rewind it.
-    if (leftId == 0 && ResourceManager::music.getStatus() != sf::Music::Playing)
-        ResourceManager::music.play();
+    if (leftId == 0 && ResourceManager::music().getStatus() != sf::Music::Playing)
+        ResourceManager::music().play();
 
     if (zone->get(player->getID()) == player)
         zone->remove(player->getID(), false);

@@ -19,6 +19,9 @@ enum TileType : int { TILE_LINKOUT = 0, TILE_LINKIN = 1, TILE_FLOOR = 2, TILE_WA
 
 namespace zonefile {
 
+// The layout above by name, as morvane --version gives it: a changed layout is a new name.
+constexpr const char* FORMAT_NAME = "MORVANE zone file 1 (.zn)";
+
 // Bounds on sizes from files and the editor: a million tiles is already a big level.
 constexpr int MAX_SIDE = 4096;
 constexpr int MAX_TILES = 1024 * 1024;

@@ -422,7 +422,7 @@ protected:
     {
         input::setSource(nullptr);
         std::remove(Zone::fileName(0).c_str());
-        ResourceManager::music.stop();
+        ResourceManager::music().stop();
     }
     void begin()
     {
@@ -500,7 +500,7 @@ TEST_F(PlayTest, PauseFreezesEverythingAndPlayResumesFrameForFrame)
     playInput(pauseAt);
     frame();
     ASSERT_TRUE(game->isPaused());
-    const float music = ResourceManager::music.getVolume();
+    const float music = ResourceManager::music().getVolume();
     const auto frozen = world();
     for (int i = 0; i < pausedFrames; ++i) {
         playInput(i * 7); // whatever is pressed meanwhile does nothing
@@ -516,7 +516,7 @@ TEST_F(PlayTest, PauseFreezesEverythingAndPlayResumesFrameForFrame)
     EXPECT_EQ(world(), straight);
     EXPECT_EQ(std::rand(), nextRandom);
     EXPECT_FLOAT_EQ(music, StateGame::PLAY_VOLUME * StateGame::PAUSED_MUSIC_SHARE);
-    EXPECT_FLOAT_EQ(ResourceManager::music.getVolume(), StateGame::PLAY_VOLUME);
+    EXPECT_FLOAT_EQ(ResourceManager::music().getVolume(), StateGame::PLAY_VOLUME);
     end();
 }
 

@@ -95,7 +95,7 @@ protected:
     {
         testsupport::loadTestResources();
         clearLevels();
-        ResourceManager::music.stop();
+        ResourceManager::music().stop();
         input::setSource(&script);
         window = &testsupport::window();
     }
@@ -104,7 +104,7 @@ protected:
         input::setSource(nullptr);
         if (states)
             destroyStates(states);
-        ResourceManager::music.stop();
+        ResourceManager::music().stop();
         if (!window->isOpen())
             createWindow(*window);
         clearLevels(); // later tests start from no levels at all
@@ -247,7 +247,7 @@ TEST_F(StateGameTest, LinkFadesSixtyFramesSwitchesAndFadesFiftyNineMore)
     EXPECT_EQ(zone()->id, 0);
     EXPECT_EQ(game->getFadeOutTimer(), 0);
     EXPECT_EQ(player()->position, standing);
-    EXPECT_NE(ResourceManager::music.getStatus(), sf::Music::Playing);
+    EXPECT_NE(ResourceManager::music().getStatus(), sf::Music::Playing);
 
     frame();
     ASSERT_EQ(zone()->id, 3);
@@ -256,7 +256,7 @@ TEST_F(StateGameTest, LinkFadesSixtyFramesSwitchesAndFadesFiftyNineMore)
     EXPECT_EQ(player()->manager, zone());
     EXPECT_EQ(player()->position, centreOf(1, 1));
     EXPECT_EQ(game->getFadeInTimer(), 59);
-    EXPECT_EQ(ResourceManager::music.getStatus(), sf::Music::Playing);
+    EXPECT_EQ(ResourceManager::music().getStatus(), sf::Music::Playing);
 
     const sf::Vector2f robberAt = zone()->get(1)->position;
     frames(59);
@@ -278,7 +278,7 @@ TEST_F(StateGameTest, RevisitedZoneIsAsItWasLeftAndOnlyLeavingZoneZeroStartsTheM
     crossLink(5, 1);
     Zone* three = zone();
     frames(90);
-    ResourceManager::music.stop();
+    ResourceManager::music().stop();
     player()->position = centreOf(6, 1);
     frame(); // the crossing starts; this frame still runs the zone
     const sf::Vector2f walkerAt = three->get(walkerId)->position;
@@ -286,14 +286,14 @@ TEST_F(StateGameTest, RevisitedZoneIsAsItWasLeftAndOnlyLeavingZoneZeroStartsTheM
     frames(2 * StateGame::FADE_FRAMES);
     EXPECT_EQ(zone()->id, 0);
     EXPECT_EQ(player()->position, centreOf(1, 6));
-    EXPECT_EQ(ResourceManager::music.getStatus(), sf::Music::Stopped);
+    EXPECT_EQ(ResourceManager::music().getStatus(), sf::Music::Stopped);
 
     frames(30);
     crossLink(5, 1);
     EXPECT_EQ(zone(), three);
     EXPECT_EQ(three->get(walkerId)->position, walkerAt);
     EXPECT_EQ(three->countType(Entity::TYPE_ROBBER), robbers);
-    EXPECT_EQ(ResourceManager::music.getStatus(), sf::Music::Playing);
+    EXPECT_EQ(ResourceManager::music().getStatus(), sf::Music::Playing);
 }
 
 // The fade remembers its link: a knock-back off the tile in the fade's first frame, or a
@@ -436,7 +436,7 @@ TEST_F(StateGameTest, ScriptedWalkMovesThePlayerAndDialogsFreezeIt)
     start();
     ASSERT_TRUE(game->getScriptHandler().isWalking());
     frame();
-    EXPECT_EQ(ResourceManager::music.getVolume(), 50.f);
+    EXPECT_EQ(ResourceManager::music().getVolume(), 50.f);
     int n = 0;
     for (; n < 300 && game->getScriptHandler().isWalking(); ++n)
         frame();
@@ -452,7 +452,7 @@ TEST_F(StateGameTest, ScriptedWalkMovesThePlayerAndDialogsFreezeIt)
     }
     EXPECT_FALSE(game->getScriptHandler().isRunning());
     frame();
-    EXPECT_EQ(ResourceManager::music.getVolume(), 100.f);
+    EXPECT_EQ(ResourceManager::music().getVolume(), 100.f);
 }
 
 // A robber in the middle of an attack is walked away: it alone moves, it arrives, and the
