@@ -22,7 +22,13 @@ run: release
 
 # A Debian package of the Release build in build/release/ (see README.md to install it).
 package: release
+	@cmake --build build/release -j$(JOBS) --target morvane_docs
 	cd build/release && cpack -G DEB
+
+# The package as Debian's tools see it: lintian with no error or warning, the menu entry, the
+# AppStream data, and one version throughout (scripts/check-package).
+package-check: package
+	scripts/check-package build/release
 
 build: deps
 	@cmake --preset default >/dev/null

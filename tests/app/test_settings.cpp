@@ -170,8 +170,8 @@ TEST(ResourceRoot, WorkingDirectoryThenTheProgramsFolderThenItsInstallation)
 {
     const fs::path root = testsupport::makeTempDir();
     const std::string work = (root / "work").string();
-    const std::string bin = (root / "prefix/bin").string();
-    const std::string share = (root / "prefix/share/morvane").string();
+    const std::string bin = (root / "prefix/games").string();
+    const std::string share = (root / "prefix/share/games/morvane").string();
     auto giveResources = [](const std::string& dir) {
         for (const char* folder : {"gfx", "sfx", "font", "lvl"})
             fs::create_directories(fs::path(dir) / "resources" / folder);
