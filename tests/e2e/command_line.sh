@@ -15,7 +15,9 @@ run() {
   local expected=$1 display=$2 status=0
   shift 2
   rm -f "$work/openal.log"
+  # The sanitizer run's options pass through: its leak check reports on standard error.
   env -i ${display:+DISPLAY=$display} HOME="$work" ALSOFT_DRIVERS=null ALSOFT_LOGLEVEL=3 \
+    ${ASAN_OPTIONS:+ASAN_OPTIONS=$ASAN_OPTIONS} ${LSAN_OPTIONS:+LSAN_OPTIONS=$LSAN_OPTIONS} \
     ALSOFT_LOGFILE="$work/openal.log" timeout 20 "$game" "$@" >"$work/out" 2>"$work/err" || status=$?
   [ "$status" -eq "$expected" ] || fail "morvane $*: status $status, not $expected"
   [ -e "$work/openal.log" ] && fail "morvane $*: the audio device was opened"
