@@ -52,7 +52,7 @@ done
 # No display: one line, status 1, before the media library could abort.
 run 1 "" --no-settings
 same "$work/out" "Cannot start: no display (DISPLAY is not set)"
-unreachable=99
+unreachable=4242 # far above the numbers xvfb-run and Xvfb -displayfd take
 while [ -e "/tmp/.X11-unix/X$unreachable" ]; do unreachable=$((unreachable + 1)); done
 run 1 ":$unreachable"
 same "$work/out" "Cannot start: cannot open display :$unreachable"
