@@ -74,6 +74,9 @@ bool StateEditor::mayClose()
 {
     if (!currZone || !history.isUnsaved())
         return true;
+    // Asked once, however many closes come while the question stands.
+    if (question == Question::UNSAVED && pending == Pending::QUIT)
+        return false;
     request(Pending::QUIT);
     return false;
 }

@@ -36,7 +36,7 @@ alive
 xdotool mousemove --window "$window" 520 360 mousedown 1
 sleep 0.5
 xdotool mouseup 1
-xdotool keydown m; sleep 0.15; xdotool keyup m   # muted: kept in the player's settings file
+hold m   # muted: kept in the player's settings file
 sleep 1
 edit_save_and_quit "$work/home/.local/share/morvane/lvl/9.zn"
 expect_clean_exit
