@@ -157,7 +157,7 @@ TEST(SettingsFile, WritesOverASettingsFileOnlyFollowingLinksToOneAndLeavesAnythi
 {
     const std::string dir = testsupport::makeTempDir();
     const std::string path = dir + "/settings.ini";
-    const std::string zone = Zone(0, 3, 3, nullptr).encode();
+    const std::string zone = readText(testsupport::repoDir() + "/resources/lvl/0.zn");
     writeText(dir + "/0.zn", zone);
     Settings valid;
     valid.volume = 40;
