@@ -37,13 +37,29 @@ expect_size() {
   done
   fail "the window is not $1 but ${WIDTH:-?} x ${HEIGHT:-?}"
 }
+# The window is made (centred) before it is moved to its place: wait for the move.
+expect_place() {
+  for _ in $(seq 100); do
+    eval "$(xdotool getwindowgeometry --shell "$window" 2>/dev/null)" || true
+    [ "$X,$Y" = "$1" ] && return 0
+    sleep 0.1
+  done
+  fail "the window came back at $X,$Y, not at $1"
+}
 close_game() { wmctrl -i -c "$window"; expect_clean_exit; }
 expect_kept() { grep -qx "$1" "$settings" || { cat "$settings"; fail "the settings do not keep $1"; }; }
 
 # The player's window, where the settings put it.
 start_game
 expect_size "900 x 650"
-place="$X,$Y"
+# Moved there just after it was made: its place is the one it keeps for a second.
+place="" steady=0
+for _ in $(seq 100); do
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  if [ "$X,$Y" = "$place" ]; then steady=$((steady + 1)); else steady=0; place="$X,$Y"; fi
+  [ "$steady" -ge 5 ] && break
+  sleep 0.2
+done
 # Made fullscreen from outside, then quit: saved as fullscreen, the player's window kept.
 wmctrl -i -r "$window" -b add,fullscreen
 expect_size "1024 x 768"
@@ -56,7 +72,7 @@ expect_size "1024 x 768"
 xdotool windowactivate --sync "$window"
 hold F11
 expect_size "900 x 650"
-[ "$X,$Y" = "$place" ] || fail "the window came back at $X,$Y, not at $place"
+expect_place "$place"
 # Made fullscreen from outside again: F11 leaves that too.
 wmctrl -i -r "$window" -b add,fullscreen
 expect_size "1024 x 768"
