@@ -24,22 +24,33 @@ start_game() {
   cd - >/dev/null
   window=$(timeout 120 xdotool search --sync --onlyvisible --name '^MORVANE$' | head -n 1) || fail "no game window"
 }
-# Waits until the game's window (found anew: F11 makes another, and the old one may go
-# while it is looked at) has this size; sets X, Y, WIDTH and HEIGHT.
-expect_size() {
+# True when the game's window (found anew: F11 makes another, and the old one may go while
+# it is looked at) has this size; sets X, Y, WIDTH and HEIGHT.
+size_is() {
   local geometry
-  for _ in $(seq 100); do
-    window=$(xdotool search --onlyvisible --name '^MORVANE$' 2>/dev/null | head -n 1) || true
-    geometry=$( [ -n "$window" ] && xdotool getwindowgeometry --shell "$window" 2>/dev/null) || geometry=""
-    eval "$geometry"
-    [ -n "$geometry" ] && [ "$WIDTH x $HEIGHT" = "$1" ] && return 0
-    sleep 0.1
-  done
+  window=$(xdotool search --onlyvisible --name '^MORVANE$' 2>/dev/null | head -n 1) || true
+  geometry=$( [ -n "$window" ] && xdotool getwindowgeometry --shell "$window" 2>/dev/null) || geometry=""
+  eval "$geometry"
+  [ -n "$geometry" ] && [ "$WIDTH x $HEIGHT" = "$1" ]
+}
+# A busy machine stretches frames and window changes: generous waits, no fixed sleeps.
+expect_size() {
+  for _ in $(seq 300); do size_is "$1" && return 0; sleep 0.1; done
   fail "the window is not $1 but ${WIDTH:-?} x ${HEIGHT:-?}"
+}
+# F11 until the window has this size: a key sent while the window is still being made
+# or activated can be lost, and is sent again after a while.
+toggle_to() {
+  for _ in 1 2 3; do
+    xdotool windowactivate --sync "$window" 2>/dev/null || true
+    hold F11 0.3
+    for _ in $(seq 80); do size_is "$1" && return 0; sleep 0.1; done
+  done
+  fail "F11 did not make the window $1 but ${WIDTH:-?} x ${HEIGHT:-?}"
 }
 # The window is made (centred) before it is moved to its place: wait for the move.
 expect_place() {
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     eval "$(xdotool getwindowgeometry --shell "$window" 2>/dev/null)" || true
     [ "$X,$Y" = "$1" ] && return 0
     sleep 0.1
@@ -69,19 +80,15 @@ for line in fullscreen=1 width=900 height=650 x=40 y=30; do expect_kept "$line";
 # Back in fullscreen; F11 leaves it for the player's window, in its place.
 start_game
 expect_size "1024 x 768"
-xdotool windowactivate --sync "$window"
-hold F11
-expect_size "900 x 650"
+toggle_to "900 x 650"
 expect_place "$place"
 # Made fullscreen from outside again: F11 leaves that too.
 wmctrl -i -r "$window" -b add,fullscreen
 expect_size "1024 x 768"
-xdotool windowactivate --sync "$window"
-hold F11
-expect_size "900 x 650"
+toggle_to "900 x 650"
 # Maximised from outside, then quit: not fullscreen, the player's window kept.
 wmctrl -i -r "$window" -b add,maximized_vert,maximized_horz
-for _ in $(seq 100); do xprop -id "$window" _NET_WM_STATE | grep -q MAXIMIZED_HORZ && break; sleep 0.1; done
+for _ in $(seq 300); do xprop -id "$window" _NET_WM_STATE | grep -q MAXIMIZED_HORZ && break; sleep 0.1; done
 eval "$(xdotool getwindowgeometry --shell "$window")"
 [ "$WIDTH" -gt 900 ] || fail "openbox did not maximise the window"
 close_game
