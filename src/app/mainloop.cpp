@@ -105,6 +105,33 @@ void destroyStates(State** states)
     delete[] states;
 }
 
+namespace {
+// A close the state does not take at once (the editor asks about unsaved work first, a
+// play-test hands back to the editor) is answered while the window waits for focus: the
+// states run until the answer is on the screen. The keys and buttons are another window's
+// meanwhile, so none counts as held.
+void answerClose(State** states, int* current, sf::RenderWindow* window, Desktop& desktop)
+{
+    const input::Source& live = input::source();
+    input::ScriptedSource untouched;
+    untouched.setMouse(live.mousePosition(*window));
+    input::setSource(&untouched);
+    // One frame, and one more after each change of state: a play-test's close is asked
+    // about in the editor.
+    for (int frames = 0; frames < STATE_COUNT && window->isOpen(); ++frames) {
+        const int before = *current;
+        desktop.beginFrame(states);
+        stepState(states, current, window);
+        desktop.endFrame();
+        if (*current == before)
+            break;
+    }
+    input::setSource(&live);
+    if (window->isOpen())
+        desktop.holdPicture();
+}
+} // namespace
+
 void pumpEvents(State** states, int* current, sf::RenderWindow* window, Desktop* desktop)
 {
     bool paused = false;
@@ -125,6 +152,8 @@ void pumpEvents(State** states, int* current, sf::RenderWindow* window, Desktop*
             // The editor may first ask about unsaved work.
             if (states[*current]->mayClose())
                 window->close();
+            else if (paused && desktop != nullptr)
+                answerClose(states, current, window, *desktop);
             break;
         case sf::Event::LostFocus:
             paused = true;

@@ -16,10 +16,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -297,9 +299,9 @@ TEST(ZoneCheck, FindsBrokenLinksAndBadRecords)
         EXPECT_NE(all.find(expected), std::string::npos) << expected << " missing from:\n" << all;
 }
 
-int runTool(const std::string& arguments, std::string& output)
+int runTool(const std::string& arguments, std::string& output, const std::string& dir = testsupport::repoDir())
 {
-    const std::string command = "cd '" + testsupport::repoDir() + "' && '" MORVANE_ZONETOOL "' " + arguments + " 2>&1";
+    const std::string command = "cd '" + dir + "' && '" MORVANE_ZONETOOL "' " + arguments + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     char buffer[512];
     while (pipe && fgets(buffer, sizeof buffer, pipe))
@@ -407,6 +409,57 @@ TEST(ZoneToolBuild, NeverBuildsOverALevelChangedSinceItsTextBuiltIt)
     std::ofstream(dir + "/6.zn") << "not built here";
     output.clear();
     EXPECT_EQ(runTool("build '" + text + "' -o '" + dir + "/6.zn'" + record, output), 3) << output;
+}
+
+// An output that is one of the build's inputs is never built over, --force or not; a file
+// that holds no zone only with --force. A refusal is one line and leaves every byte.
+TEST(ZoneToolBuild, NeverBuildsOverItsOwnInputsNorWithoutForceOverAFileThatIsNoZone)
+{
+    const std::string dir = testsupport::makeTempDir();
+    const std::string source = readFile(testsupport::repoDir() + "/levels/1.txt");
+    const std::string notes = "# notes, not a zone\n";
+    const std::string zone = zonetext::encode(street(5, 3.0f, false));
+    const struct {
+        const char* output;
+        const char* more; // further arguments
+        int status;
+        const char* said; // what the one line says, "" when nothing is said
+    } cases[] = {
+        {"X.txt", "", 1, "X.txt: is the same file as "},
+        {"X.txt", " --force", 1, "X.txt: is the same file as "},
+        {"link.txt", "", 1, "link.txt: is the same file as "},
+        {"new.zn", " --record X.txt", 1, "X.txt: is the same file as "},
+        {"sums", " --record sums", 1, "sums: is the same file as "},
+        {"notes.txt", "", 3, "notes.txt: holds no zone ("},
+        {"notes.txt", " --force", 0, ""},
+        {"big.zn", "", 3, "big.zn: holds no zone (268435457 bytes, more than the 268435456 it may hold)"},
+        {"old.zn", "", 0, ""},
+        {"new.zn", "", 0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.output) + c.more);
+        std::ofstream(dir + "/X.txt") << source;
+        std::ofstream(dir + "/notes.txt") << notes;
+        std::ofstream(dir + "/old.zn", std::ios::binary) << zone;
+        std::ofstream(dir + "/sums") << "";
+        std::remove((dir + "/new.zn").c_str());
+        std::remove((dir + "/link.txt").c_str());
+        ASSERT_EQ(symlink("X.txt", (dir + "/link.txt").c_str()), 0);
+        testsupport::placeHostile(dir + "/big.zn", testsupport::Hostile::OVERSIZED);
+        const bool big = std::string(c.output) == "big.zn"; // sparse: never read whole
+        const std::string before = big ? "" : readFile(dir + "/" + c.output);
+        std::string output;
+        EXPECT_EQ(runTool(std::string("build X.txt -o ") + c.output + c.more, output, dir), c.status) << output;
+        EXPECT_EQ(output.rfind(c.said, 0), 0u) << output;
+        EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), *c.said ? 1 : 0) << output;
+        EXPECT_EQ(readFile(dir + "/X.txt"), source);
+        const std::string expected = c.status == 0 ? readFile(testsupport::repoDir() + "/resources/lvl/1.zn") : before;
+        if (!big) {
+            EXPECT_EQ(readFile(dir + "/" + c.output), expected);
+        }
+        EXPECT_EQ(std::filesystem::file_size(dir + "/big.zn"), 268435457u);
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST(ShippedLevels, LoadInTheGameAndEveryRobberCanReachTheArrivalTile)
