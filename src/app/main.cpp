@@ -2,6 +2,7 @@
 #include "app/displaycheck.h"
 #include "app/mainloop.h"
 #include "app/settingsfile.h"
+#include "core/printable.h"
 
 #include <cstdio>
 #include <string>
@@ -19,7 +20,8 @@ int main(int argc, char** argv)
 {
     const commandline::Parsed line = commandline::parse(std::vector<std::string>(argv + 1, argv + argc));
     if (!line.error.empty()) {
-        std::fprintf(stderr, "morvane: %s\n%s", line.error.c_str(), commandline::usage().c_str());
+        // The line quotes what was typed: a control byte in it must not reach the terminal.
+        std::fprintf(stderr, "morvane: %s\n%s", printable(line.error).c_str(), commandline::usage().c_str());
         return STATUS_USAGE;
     }
     if (line.has(commandline::HELP) || line.has(commandline::VERSION)) {
