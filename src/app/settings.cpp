@@ -53,6 +53,8 @@ bool applyKey(Settings& s, const std::string& key, const std::string& value, lon
         return parseBool(value, s.fullscreen);
     if (key == "overlay")
         return parseBool(value, s.overlay);
+    if (key == "assist")
+        return parseBool(value, s.assist);
     return true; // a key of a later version: not ours to judge
 }
 
@@ -72,7 +74,8 @@ std::string Settings::toText() const
         << "fullscreen=" << (fullscreen ? 1 : 0) << "\n"
         << "width=" << width << "\n"
         << "height=" << height << "\n"
-        << "overlay=" << (overlay ? 1 : 0) << "\n";
+        << "overlay=" << (overlay ? 1 : 0) << "\n"
+        << "assist=" << (assist ? 1 : 0) << "\n";
     return out.str();
 }
 
@@ -109,5 +112,5 @@ Settings Settings::fromText(const std::string& text, std::string& problem)
 bool Settings::operator==(const Settings& o) const
 {
     return volume == o.volume && muted == o.muted && fullscreen == o.fullscreen && width == o.width &&
-           height == o.height && overlay == o.overlay;
+           height == o.height && overlay == o.overlay && assist == o.assist;
 }

@@ -8,6 +8,7 @@
 //   width=1280
 //   height=720
 //   overlay=1
+//   assist=0
 
 #include <string>
 
@@ -25,6 +26,8 @@ struct Settings {
     unsigned height = 600;
     // The play screen's health bar and guidance (F1).
     bool overlay = true;
+    // Half of every blow, chosen after a second knock-out in a zone; off keeps the rules exact.
+    bool assist = false;
 
     static bool validSize(long long w, long long h);
 
