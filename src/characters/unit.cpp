@@ -78,22 +78,6 @@ void Unit::showAnimation(Animation& animation, sf::RenderTarget& target, bool ad
     animation.draw(target, facesUp());
 }
 
-namespace {
-
-// The zone's tiles as the path search sees them.
-class ZoneGround final : public tilepath::Ground {
-public:
-    explicit ZoneGround(Zone& zoneIn) : zone(zoneIn) {}
-    int columns() const override { return zone.getWidth(); }
-    int rows() const override { return zone.getHeight(); }
-    bool walkable(int column, int row) const override { return zone.getTile(column, row)->walkable; }
-
-private:
-    Zone& zone;
-};
-
-} // namespace
-
 bool Unit::reusePaths = true;
 
 void Unit::findPathReusing(Zone& zone, int row, int column)
@@ -120,5 +104,7 @@ void Unit::findPathReusing(Zone& zone, int row, int column)
 
 void Unit::findPath(Zone& zone, int row, int column)
 {
-    tilepath::find(ZoneGround(zone), tileIndex(position.y), tileIndex(position.x), row, column, path);
+    auto walkable = [&zone](int c, int r) { return zone.getTile(c, r)->walkable; };
+    tilepath::find(zone.getWidth(), zone.getHeight(), walkable, tileIndex(position.y), tileIndex(position.x), row,
+                   column, path);
 }

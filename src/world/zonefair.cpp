@@ -15,17 +15,6 @@ namespace {
 // The game's fixed step.
 const float FRAMES_A_SECOND = 60.f;
 
-class DataGround final : public tilepath::Ground {
-public:
-    explicit DataGround(const zonefile::ZoneData& zoneIn) : zone(zoneIn) {}
-    int columns() const override { return zone.width; }
-    int rows() const override { return zone.height; }
-    bool walkable(int column, int row) const override { return zone.tile(column, row).type != TILE_WALL; }
-
-private:
-    const zonefile::ZoneData& zone;
-};
-
 struct Spot {
     int column;
     int row;
@@ -47,8 +36,10 @@ std::string seconds(float frames) { return figure(frames / FRAMES_A_SECOND); }
 // included), and its length; false when there is none.
 bool walk(const zonefile::ZoneData& zone, Spot from, Spot to, std::vector<Spot>* tiles, float& length)
 {
+    // As the game's tiles: every kind but a wall can be walked on.
+    auto walkable = [&zone](int column, int row) { return zone.tile(column, row).type != TILE_WALL; };
     std::vector<PathNode> path;
-    tilepath::find(DataGround(zone), from.row, from.column, to.row, to.column, path);
+    tilepath::find(zone.width, zone.height, walkable, from.row, from.column, to.row, to.column, path);
     const bool there = !path.empty() || (from.column == to.column && from.row == to.row);
     length = tilepath::tiles(path);
     if (there && tiles != nullptr) {
