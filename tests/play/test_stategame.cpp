@@ -11,6 +11,7 @@
 #include "testsupport.h"
 #include "play/hud.h"
 #include "play/trigger.h"
+#include "play/zonesnapshot.h"
 #include "world/zone.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
@@ -726,6 +727,68 @@ TEST_F(StateGameTest, KnockOutOffersTryAgainAndReturnPutsTheZoneBackWithItsRobbe
     EXPECT_EQ(zone()->get(2)->position, pedestrianAt) << "the others stand as they did on arrival";
     EXPECT_EQ(static_cast<Trigger*>(zone()->get(3))->uses, 1);
     EXPECT_EQ(zone()->get(0), player());
+}
+
+// Zones a player may make by hand: robbers on the arrival, no link-in at all, a way out
+// beside the arrival. Each still plays, and a retry stands the player up at full health
+// where it arrived, with the robbers back where the file put them.
+TEST_F(StateGameTest, BadlyMadeZonesStillPlayAndARetryStillWorks)
+{
+    struct Case {
+        const char* what;
+        std::function<void(Zone&)> fill;
+        sf::Vector2f arrival;
+    };
+    const Case cases[] = {
+        {"robbers on the arrival",
+         [](Zone& z) {
+             setTile(z, 1, 1, TILE_LINKIN, 0);
+             setTile(z, 6, 1, TILE_LINKOUT, 0);
+             place<Robber>(z, 1, 1);
+             place<Robber>(z, 1, 1);
+         },
+         centreOf(1, 1)},
+        {"no link-in",
+         [](Zone& z) {
+             setTile(z, 6, 1, TILE_LINKOUT, 0);
+             place<Robber>(z, 6, 6);
+         },
+         centreOf(0, 0)},
+        {"a way out beside the arrival",
+         [](Zone& z) {
+             setTile(z, 1, 1, TILE_LINKIN, 0);
+             setTile(z, 2, 1, TILE_LINKOUT, 0);
+             place<Robber>(z, 6, 6);
+         },
+         centreOf(1, 1)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeStartZone();
+        writeZone(3, c.fill);
+        start();
+        crossLink(5, 1);
+        ASSERT_EQ(zone()->id, 3);
+        EXPECT_EQ(player()->position, c.arrival);
+        const ZoneSnapshot::Places placed = ZoneSnapshot::robberPlaces(*zone());
+        frames(30);
+        player()->damage(1000);
+        for (int i = 0; i < 120 && !game->isKnockedOut(); ++i)
+            frame();
+        ASSERT_TRUE(game->isKnockedOut());
+        script.press(sf::Keyboard::Return);
+        frame();
+        script.release(sf::Keyboard::Return);
+        EXPECT_FALSE(player()->defeated);
+        EXPECT_EQ(player()->hitPoints, StateGame::FULL_HIT_POINTS);
+        EXPECT_EQ(player()->position, c.arrival);
+        EXPECT_EQ(ZoneSnapshot::robberPlaces(*zone()), placed);
+        frames(60);
+        EXPECT_EQ(zone()->id, 3) << "it plays on";
+        destroyStates(states);
+        states = nullptr;
+        clearLevels();
+    }
 }
 
 // The assist is offered, never imposed: after a second knock-out in one zone (counted per

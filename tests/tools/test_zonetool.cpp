@@ -365,6 +365,8 @@ TEST(ZoneCheck, MeasuresFairnessAlongPathsAndNamesEachProblemsTile)
         {"a way out 4 tiles on", Street(8).out(4, 1),
          "tile 0,1: arrival 4.0 tiles of path from the link-out at tile 4,1, under 5.0"},
         {"a robber 7.4 tiles off", Street(10).robber(2, 7, 2), ""},
+        {"a robber on the arrival", Street(4).robber(2, 0, 1),
+         "robber 2 at tile 0,1: walks to the arrival at tile 0,1 in 0.0 s, under 4.0"},
         {"a robber 7 tiles off", Street(10).robber(2, 7, 1),
          "robber 2 at tile 7,1: walks to the arrival at tile 0,1 in 3.9 s, under 4.0"},
         {"a robber 2 tiles off behind a wall, 20 round it",
