@@ -214,6 +214,7 @@ int runGame(const std::string& settingsPath)
     State** states = createStates(&window);
     StateGame* game = static_cast<StateGame*>(states[STATE_GAME]);
     game->setHudShown(settings.overlay);
+    game->setAssist(settings.assist);
     int current = STATE_GAME;
     desktop.aimStates(states);
     states[current]->enter();
@@ -222,7 +223,9 @@ int runGame(const std::string& settingsPath)
         desktop.beginFrame(states);
         stepState(states, &current, &window);
         desktop.endFrame();
-        settingsFile.offer(desktop.settings(game->getHud().isShown()));
+        Settings now = desktop.settings(game->getHud().isShown());
+        now.assist = game->hasAssist();
+        settingsFile.offer(now);
     }
     settingsFile.flush();
     // Not needed by the game, but keeps leak checkers quiet at exit.

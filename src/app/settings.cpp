@@ -72,6 +72,8 @@ bool applyKey(Settings& s, const std::string& key, const std::string& value, Win
         return parseBool(value, s.fullscreen);
     if (key == "overlay")
         return parseBool(value, s.overlay);
+    if (key == "assist")
+        return parseBool(value, s.assist);
     return true; // a key of a later version: not ours to judge
 }
 
@@ -91,7 +93,8 @@ std::string Settings::toText() const
         << "fullscreen=" << (fullscreen ? 1 : 0) << "\n"
         << "width=" << width << "\n"
         << "height=" << height << "\n"
-        << "overlay=" << (overlay ? 1 : 0) << "\n";
+        << "overlay=" << (overlay ? 1 : 0) << "\n"
+        << "assist=" << (assist ? 1 : 0) << "\n";
     if (placed)
         out << "x=" << x << "\n"
             << "y=" << y << "\n";
@@ -172,5 +175,6 @@ Settings Settings::fittedTo(unsigned screenWidth, unsigned screenHeight) const
 bool Settings::operator==(const Settings& o) const
 {
     return volume == o.volume && muted == o.muted && fullscreen == o.fullscreen && width == o.width &&
-           height == o.height && overlay == o.overlay && placed == o.placed && (!placed || (x == o.x && y == o.y));
+           height == o.height && overlay == o.overlay && assist == o.assist && placed == o.placed &&
+           (!placed || (x == o.x && y == o.y));
 }

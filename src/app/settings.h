@@ -8,6 +8,7 @@
 //   width=1280
 //   height=720
 //   overlay=1
+//   assist=0
 //   x=200
 //   y=120
 
@@ -32,6 +33,8 @@ struct Settings {
     unsigned height = 600;
     // The play screen's health bar and guidance (F1).
     bool overlay = true;
+    // Half of every blow, chosen after a second knock-out in a zone; off keeps the rules exact.
+    bool assist = false;
     // Where the normal window's corner was, when known (else the window opens centred).
     bool placed = false;
     int x = 0;

@@ -64,8 +64,14 @@ TEST(SettingsFile, BadFilesGiveDefaultsForWhatIsBadAndOneLineAndKeepWhatIsValid)
     Settings sizeIgnored = tuned;
     sizeIgnored.width = 800;
     sizeIgnored.height = 600;
+    Settings assisted = tuned;
+    assisted.assist = true;
+    const std::string tunedText = "volume=70\nmute=1\nwidth=1280\nheight=720\noverlay=0\n";
     const Case cases[] = {
         {"written by the game", tuned.toText(), tuned, ""},
+        {"with assist", assisted.toText(), assisted, ""},
+        {"assist 7", tunedText + "assist=7\n", tuned, "bad line 6 (assist=7)"},
+        {"assist garbage", tunedText + "assist=\x1b[2J\n", tuned, "bad line 6"},
         {"volume loud", "volume=loud\r\nmute=yes\nwidth=1280\nheight=720\noverlay=off\n", loudIgnored, "bad line 1"},
         {"negative size", "[morvane]\nvolume=70\nmute=1\nwidth=-1280\nheight=720\noverlay=0\n", sizeIgnored,
          "bad window size -1280 x 720"},

@@ -9,11 +9,11 @@
 // Needs no display: it works on bytes only.
 
 #include "buildrecord.h"
-#include "zonefair.h"
 #include "zonetext.h"
 
 #include "core/printable.h"
 #include "core/safefile.h"
+#include "world/zonefair.h"
 #include "world/zonefile.h"
 
 #include <cstdio>
