@@ -475,7 +475,7 @@ TEST(ZoneToolBuild, NeverBuildsOverItsOwnInputsNorWithoutForceOverAFileThatIsNoZ
     const std::string dir = testsupport::makeTempDir();
     const std::string source = readFile(testsupport::repoDir() + "/levels/1.txt");
     const std::string notes = "# notes, not a zone\n";
-    const std::string zone = zonetext::encode(street(5, 3.0f, false));
+    const std::string zone = zonetext::encode(Street(14).out(5, 1).robber(2, 4, 1).zone);
     const struct {
         const char* output;
         const char* more; // further arguments
