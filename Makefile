@@ -8,7 +8,7 @@ WITH_DISPLAY := $(if $(DISPLAY),,$(XVFB))
 # The benchmarks show full-HD windows: a screen that holds them.
 BENCH_DISPLAY := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1920x1080x24 -noreset")
 
-.PHONY: deps run build release package test test-long asan fuzz bench assets levels clean
+.PHONY: deps run build release package package-check options test test-long asan fuzz bench assets levels clean
 
 deps:
 	@scripts/install-deps
@@ -22,7 +22,13 @@ run: release
 
 # A Debian package of the Release build in build/release/ (see README.md to install it).
 package: release
+	@cmake --build build/release -j$(JOBS) --target morvane_docs
 	cd build/release && cpack -G DEB
+
+# The package as Debian's tools see it: lintian with no error or warning, the menu entry, the
+# AppStream data, and one version throughout (scripts/check-package).
+package-check: package
+	scripts/check-package build/release
 
 build: deps
 	@cmake --preset default >/dev/null
@@ -54,7 +60,7 @@ asan: deps
 # libFuzzer runs (clang): each target for FUZZ_SECONDS from its committed seeds. New inputs
 # go to build/fuzz/corpus-*, anything that breaks to build/fuzz/crash-*.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := zone zonefile editor
+FUZZ_TARGETS := zone zonefile editor settings recovery
 fuzz: deps
 	@cmake --preset fuzz >/dev/null
 	@cmake --build build/fuzz -j$(JOBS)
@@ -89,6 +95,12 @@ levels: deps
 	    --record levels/built.sums $(if $(FORCE),--force) || status=1; \
 	done; exit $$status
 	@build/default/tools/zonetool check resources/lvl/*.zn
+
+# The options table of src/app/commandline.cpp into the README and the manual page.
+options: deps
+	@cmake --preset default >/dev/null
+	@cmake --build build/default -j$(JOBS) --target optiondoc
+	build/default/tools/optiondoc README.md packaging/morvane.6
 
 clean:
 	rm -rf build

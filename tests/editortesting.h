@@ -172,7 +172,7 @@ protected:
         states[current]->leave();
         table.reset();
         input::setSource(nullptr);
-        ResourceManager::music.stop();
+        ResourceManager::music().stop();
         cwd.reset();
         std::filesystem::remove_all(dir);
     }

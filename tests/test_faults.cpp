@@ -194,7 +194,7 @@ protected:
     void SetUp() override
     {
         testsupport::loadTestResources();
-        ResourceManager::music.stop();
+        ResourceManager::music().stop();
         input::setSource(&script);
         window = &testsupport::window();
         writeDialogZone();
@@ -203,7 +203,7 @@ protected:
     {
         input::setSource(nullptr);
         table.reset();
-        ResourceManager::music.stop();
+        ResourceManager::music().stop();
         fs::remove(Zone::fileName(0));
     }
 

@@ -98,7 +98,7 @@ public:
         input::setSource(nullptr);
         states[current]->leave();
         table.reset();
-        ResourceManager::music.stop();
+        ResourceManager::music().stop();
     }
 
     void run()

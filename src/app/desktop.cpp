@@ -12,19 +12,46 @@ sf::VideoMode windowedMode(sf::Vector2u size) { return sf::VideoMode(size.x, siz
 
 Desktop::Desktop(sf::RenderWindow& targetWindow, const Settings& settings)
     : window(targetWindow), sound(settings.volume, settings.muted), fullscreen(settings.fullscreen),
-      windowedSize(settings.width, settings.height)
+      placeKnown(false)
 {
+    // A size saved on a larger screen (or by hand) would open a window nobody can use.
+    const sf::VideoMode desktop = sf::VideoMode::getDesktopMode();
+    const Settings fitted = settings.fittedTo(desktop.width, desktop.height);
+    windowedSize = sf::Vector2u(fitted.width, fitted.height);
+    windowedPlace = sf::Vector2i(fitted.x, fitted.y);
+    placeKnown = fitted.placed;
     if (fullscreen)
-        Presenter::createWindow(window, sf::VideoMode::getDesktopMode(), sf::Style::Fullscreen);
+        Presenter::createWindow(window, desktop, sf::Style::Fullscreen);
+    else
+        openWindowed();
+    presenter = Presenter::forWindow(window);
+    manager.follow(window.getSystemHandle());
+}
+
+void Desktop::openWindowed()
+{
+    if (presenter)
+        presenter->recreateWindow(windowedMode(windowedSize), sf::Style::Default);
     else
         Presenter::createWindow(window, windowedMode(windowedSize), sf::Style::Default);
-    presenter = Presenter::forWindow(window);
+    if (placeKnown)
+        window.setPosition(windowedPlace);
+}
+
+bool Desktop::heldByManager() { return manager.isFullscreen() || manager.isMaximised(); }
+
+void Desktop::notePlace()
+{
+    if (fullscreen || !window.isOpen() || heldByManager())
+        return;
+    windowedPlace = window.getPosition();
+    placeKnown = true;
 }
 
 bool Desktop::handleEvent(const sf::Event& event, const State& state)
 {
     if (event.type == sf::Event::Resized) {
-        if (!fullscreen && Settings::validSize(event.size.width, event.size.height))
+        if (!fullscreen && Settings::validSize(event.size.width, event.size.height) && !heldByManager())
             windowedSize = sf::Vector2u(event.size.width, event.size.height);
         presenter->prepare();
         return false;
@@ -41,12 +68,17 @@ bool Desktop::handleEvent(const sf::Event& event, const State& state)
 
 void Desktop::toggleFullscreen()
 {
-    fullscreen = !fullscreen;
+    // Made fullscreen by the window manager, the window is left for the normal one, as the
+    // game's own fullscreen is.
+    const bool leaving = fullscreen || manager.isFullscreen();
+    notePlace();
+    fullscreen = !leaving;
     if (fullscreen)
         presenter->recreateWindow(sf::VideoMode::getDesktopMode(), sf::Style::Fullscreen);
     else
-        presenter->recreateWindow(windowedMode(windowedSize), sf::Style::Default);
+        openWindowed();
     presenter->prepare();
+    manager.follow(window.getSystemHandle());
 }
 
 void Desktop::beginFrame(State** states)
@@ -89,14 +121,20 @@ void Desktop::watchExposure() { presenter->watchExposure(); }
 
 bool Desktop::waitForUncovering() { return presenter->waitForUncovering(); }
 
-Settings Desktop::settings(bool overlay) const
+Settings Desktop::settings(bool overlay)
 {
+    // Asked once a frame: the place is read again only after the window has moved.
+    if (manager.takeMoved())
+        notePlace();
     Settings s;
     s.volume = sound.getVolume();
     s.muted = sound.isMuted();
-    s.fullscreen = fullscreen;
+    s.fullscreen = fullscreen || manager.isFullscreen();
     s.width = windowedSize.x;
     s.height = windowedSize.y;
     s.overlay = overlay;
+    s.placed = placeKnown;
+    s.x = windowedPlace.x;
+    s.y = windowedPlace.y;
     return s;
 }

@@ -59,6 +59,33 @@ FrameList warmUpFrame()
 
 std::unique_ptr<StateTable> createStates(sf::RenderWindow* window) { return std::make_unique<StateTable>(window); }
 
+namespace {
+// A close the state does not take at once (the editor asks about unsaved work first, a
+// play-test hands back to the editor) is answered while the window waits for focus: the
+// states run until the answer is on the screen. The keys and buttons are another window's
+// meanwhile, so none counts as held.
+void answerClose(State** states, int* current, sf::RenderWindow* window, Desktop& desktop)
+{
+    const input::Source& live = input::source();
+    input::ScriptedSource untouched;
+    untouched.setMouse(live.mousePosition(*window));
+    input::setSource(&untouched);
+    // One frame, and one more after each change of state: a play-test's close is asked
+    // about in the editor.
+    for (int frames = 0; frames < STATE_COUNT && window->isOpen(); ++frames) {
+        const int before = *current;
+        desktop.beginFrame(states);
+        stepState(states, current, window);
+        desktop.endFrame();
+        if (*current == before)
+            break;
+    }
+    input::setSource(&live);
+    if (window->isOpen())
+        desktop.holdPicture();
+}
+} // namespace
+
 void pumpEvents(State** states, int* current, sf::RenderWindow* window, Desktop* desktop)
 {
     bool paused = false;
@@ -79,6 +106,8 @@ void pumpEvents(State** states, int* current, sf::RenderWindow* window, Desktop*
             // The editor may first ask about unsaved work.
             if (states[*current]->mayClose())
                 window->close();
+            else if (paused && desktop != nullptr)
+                answerClose(states, current, window, *desktop);
             break;
         case sf::Event::LostFocus:
             paused = true;
@@ -143,6 +172,7 @@ int runGame(const std::string& settingsPath)
     State** states = table->get();
     StateGame* game = static_cast<StateGame*>(states[STATE_GAME]);
     game->setHudShown(settings.overlay);
+    game->setAssist(settings.assist);
     int current = STATE_GAME;
     desktop.aimStates(states);
     states[current]->enter();
@@ -151,7 +181,9 @@ int runGame(const std::string& settingsPath)
         desktop.beginFrame(states);
         stepState(states, &current, &window);
         desktop.endFrame();
-        settingsFile.offer(desktop.settings(game->getHud().isShown()));
+        Settings now = desktop.settings(game->getHud().isShown());
+        now.assist = game->hasAssist();
+        settingsFile.offer(now);
     }
     settingsFile.flush();
     // Not needed by the game, but keeps leak checkers quiet at exit.

@@ -8,7 +8,7 @@ namespace fs = std::filesystem;
 namespace resourceroot {
 namespace {
 const char* const FOLDERS[] = {"gfx", "sfx", "font", "lvl"};
-const char* INSTALLED = "../share/morvane";
+const char* INSTALLED = "../share/games/morvane";
 const char* MSG_NOT_FOUND = "Cannot start: no resources/ folder in %s\n";
 } // namespace
 

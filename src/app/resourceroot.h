@@ -2,7 +2,8 @@
 // Finds the folder holding the game's resources/ and makes it the working directory, so
 // every path the game names ("resources/gfx/...") reads from it. Tried in order: the
 // working directory (a checkout, `make run`), the program's own folder, and the share/
-// folder of the installation the program sits in (<prefix>/share/morvane).
+// folder of the installation the program sits in (<prefix>/games/morvane reads
+// <prefix>/share/games/morvane, where Debian puts a game's data).
 
 #include <string>
 #include <vector>

@@ -79,6 +79,8 @@ void ScriptedSource::releaseAll()
 
 void setSource(const Source* source) { current = source ? source : &liveSource; }
 
+const Source& source() { return *current; }
+
 bool isKeyPressed(sf::Keyboard::Key key) { return current->isKeyPressed(key); }
 
 bool isReturnPressed()

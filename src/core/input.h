@@ -72,6 +72,7 @@ private:
 
 // Null restores SFML's live state.
 void setSource(const Source* source);
+const Source& source();
 
 bool isKeyPressed(sf::Keyboard::Key key);
 // Return without Alt: Alt+Return is the window's fullscreen key, not the game's.

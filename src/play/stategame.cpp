@@ -86,15 +86,32 @@ void StateGame::enter()
             std::fflush(stdout);
             player = addPlayerTo(*zone, std::move(standIn));
         }
+        notePlaces(*zone);
     }
     knockedOut = false;
     arrive();
-    ResourceManager::music.setLoop(true);
+    ResourceManager::music().setLoop(true);
+}
+
+void StateGame::notePlaces(const Zone& loaded) { placed[&loaded] = ZoneSnapshot::robberPlaces(loaded); }
+
+void StateGame::setAssist(bool on)
+{
+    assist = on;
+    if (player != nullptr)
+        player->assisted = on;
+}
+
+bool StateGame::offersAssist() const
+{
+    const auto count = knockOuts.find(zone->id);
+    return knockedOut && !assist && count != knockOuts.end() && count->second >= 2;
 }
 
 void StateGame::arrive()
 {
-    arrival.take(*zone, *player);
+    player->assisted = assist;
+    arrival.take(*zone, *player, placed[zone]);
     settleIn();
     aimCamera();
 }
@@ -150,6 +167,7 @@ void StateGame::enterTest()
     test.zoneBytes.clear();
     zone = tried.get();
     zones[zone->id] = std::move(tried);
+    notePlaces(*zone);
     Entity* first = zone->entities.get(0);
     player = first != nullptr && first->getType() == Entity::TYPE_PLAYER ? static_cast<Player*>(first) : nullptr;
     if (player == nullptr) {
@@ -203,6 +221,8 @@ void StateGame::release()
 {
     // The player goes with the zone that holds it.
     player = nullptr;
+    placed.clear();
+    knockOuts.clear();
     zone = nullptr;
     zones.clear();
 }
@@ -237,6 +257,7 @@ int StateGame::update()
     const bool returnNow = input::isReturnPressed() || Gamepad::held(Gamepad::START);
     const bool returnPressed = returnNow && !returnHeld;
     returnHeld = returnNow;
+    const bool assistPressed = freshPress(sf::Keyboard::A, assistKeyHeld);
     const bool back = Gamepad::held(Gamepad::BACK);
     if (back && !padBackHeld)
         togglePause();
@@ -248,7 +269,7 @@ int StateGame::update()
     // The world stands still for scripts (a scripted walk moves its walker alone) and fades.
     if (scriptHandler.isRunning()) {
         zone->entities.holdBlows = true;
-        ResourceManager::music.setVolume(SCRIPT_VOLUME);
+        ResourceManager::music().setVolume(SCRIPT_VOLUME);
         player->moveDirection = ZERO_VECTOR;
         scriptHandler.update(*zone);
         hud.tick();
@@ -265,10 +286,12 @@ int StateGame::update()
         return STATE_GAME;
 
     hud.tick();
-    ResourceManager::music.setVolume(PLAY_VOLUME);
+    ResourceManager::music().setVolume(PLAY_VOLUME);
     if (!player->defeated) {
         handlePlayerInput();
-    } else if (knockedOut && returnPressed) {
+    } else if (knockedOut && (returnPressed || (assistPressed && offersAssist()))) {
+        if (!returnPressed)
+            setAssist(true);
         retry();
         return STATE_GAME;
     }
@@ -281,9 +304,12 @@ int StateGame::update()
 
     zone->update(false);
     // Once the fall has played out to its last frame.
-    if (player->defeated && player->currentAnimation == &player->death
-        && player->death.currentFrame >= player->death.frameCount - 1)
+    if (!knockedOut && player->defeated && player->currentAnimation == &player->death
+        && player->death.currentFrame >= player->death.frameCount - 1) {
         knockedOut = true;
+        ++knockOuts[zone->id];
+        hud.dropName();
+    }
     return STATE_GAME;
 }
 
@@ -299,8 +325,7 @@ void StateGame::retry()
     player->velocity = ZERO_VECTOR;
     player->moveDirection = ZERO_VECTOR;
     player->clearPath();
-    const int hitPoints = arrival.getPlayerHitPoints();
-    player->hitPoints = hitPoints < RETRY_MIN_HIT_POINTS ? FULL_HIT_POINTS : hitPoints;
+    player->hitPoints = FULL_HIT_POINTS;
     player->defeated = false;
     player->actionTimer = 0;
     player->attacking = false;
@@ -380,10 +405,10 @@ void StateGame::setPaused(bool on)
         return;
     paused = on;
     if (paused) {
-        volumeBeforePause = ResourceManager::music.getVolume();
-        ResourceManager::music.setVolume(volumeBeforePause * PAUSED_MUSIC_SHARE);
+        volumeBeforePause = ResourceManager::music().getVolume();
+        ResourceManager::music().setVolume(volumeBeforePause * PAUSED_MUSIC_SHARE);
     } else {
-        ResourceManager::music.setVolume(volumeBeforePause);
+        ResourceManager::music().setVolume(volumeBeforePause);
     }
 }
 
@@ -446,8 +471,8 @@ void StateGame::changeZone()
         return;
     }
     // Started by the first departure from zone 0; play() again would rewind it.
-    if (leftId == 0 && ResourceManager::music.getStatus() != sf::Music::Playing)
-        ResourceManager::music.play();
+    if (leftId == 0 && ResourceManager::music().getStatus() != sf::Music::Playing)
+        ResourceManager::music().play();
 
     // The player is always registered in the zone it stands in.
     std::unique_ptr<Entity> leaving = zone->entities.take(player->getID());
@@ -481,6 +506,7 @@ Zone* StateGame::targetZone(int target)
         return nullptr;
     Zone* arrived = loaded.get();
     zones[target] = std::move(loaded);
+    notePlaces(*arrived);
     return arrived;
 }
 
@@ -520,7 +546,7 @@ void StateGame::draw()
     if (showsEndCard())
         Hud::submitEndCard(*frame);
     else if (knockedOut)
-        Hud::submitKnockedOut(*frame);
+        Hud::submitKnockedOut(*frame, offersAssist());
     if (debugDraw)
         submitShownBy();
     if (pauseAsked) {
@@ -563,6 +589,7 @@ Hud::Status StateGame::hudStatus() const
 {
     Hud::Status status;
     status.hitPoints = player->hitPoints;
+    status.assist = assist;
     for (const auto& entry : zone->entities)
         if (entry.second->getType() == Entity::TYPE_ROBBER && static_cast<const Unit*>(entry.second.get())->hitPoints > 0)
             ++status.robbersLeft;

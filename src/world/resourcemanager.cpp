@@ -97,11 +97,16 @@ std::vector<sf::Texture> ResourceManager::tileTextures;
 std::vector<DoodadTexture> ResourceManager::doodadTextures;
 std::map<std::string, sf::SoundBuffer*> ResourceManager::soundBuffers;
 std::list<sf::Sound> ResourceManager::sounds;
-sf::Music ResourceManager::music;
 sf::Font ResourceManager::arcadeFont;
 sf::Font ResourceManager::dialogFont;
 sf::Font ResourceManager::debugFont;
 const std::string ResourceManager::HEALTH_BAR = "resources/gfx/hud/health.png";
+
+sf::Music& ResourceManager::music()
+{
+    static sf::Music tune;
+    return tune;
+}
 
 const std::vector<std::string>& ResourceManager::texturePaths()
 {
@@ -112,7 +117,7 @@ const std::vector<std::string>& ResourceManager::texturePaths()
 bool ResourceManager::loadResources()
 {
     // Each failure has been reported, by openResource or by the media library; nothing to add.
-    if (!openResource(music, MUSIC_PATH, &sf::Music::openFromFile)
+    if (!openResource(music(), MUSIC_PATH, &sf::Music::openFromFile)
         || !openResource(arcadeFont, ARCADE_FONT_PATH, &sf::Font::loadFromFile)
         || !openResource(dialogFont, DIALOG_FONT_PATH, &sf::Font::loadFromFile)
         || !openResource(debugFont, DEBUG_FONT_PATH, &sf::Font::loadFromFile))
@@ -169,7 +174,7 @@ bool ResourceManager::loadTileTextures()
 void ResourceManager::unloadResources()
 {
     sounds.clear();
-    music.stop();
+    music().stop();
     Animation::releaseFrames();
     VisiblePixels::forgetAll();
     TileCover::forget();

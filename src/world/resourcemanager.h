@@ -28,7 +28,8 @@ public:
     static std::map<std::string, sf::SoundBuffer*> soundBuffers;
     // A list, not a vector: sounds must not be copied while they play.
     static std::list<sf::Sound> sounds;
-    static sf::Music music;
+    // Made on first use: making one opens the audio device, which --help must not do.
+    static sf::Music& music();
     static sf::Font arcadeFont;
     static sf::Font dialogFont;
     static sf::Font debugFont;

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# The command line's ends without a game: --help, --version, a bad command line and a
+# missing display each finish at once with their status and text, and none of them opens
+# a window (there is no display to open one on) or the audio device (OpenAL writes its log
+# file as it starts).
+# Usage: command_line.sh <morvane binary> <version>
+set -euo pipefail
+
+game=$1
+version=$2
+source "$(dirname "$0")/common.sh"
+
+# run STATUS DISPLAY ARGS...: the game's standard output in $work/out, its errors in $work/err.
+run() {
+  local expected=$1 display=$2 status=0
+  shift 2
+  rm -f "$work/openal.log"
+  # The sanitizer run's options pass through: its leak check reports on standard error.
+  env -i ${display:+DISPLAY=$display} HOME="$work" ALSOFT_DRIVERS=null ALSOFT_LOGLEVEL=3 \
+    ${ASAN_OPTIONS:+ASAN_OPTIONS=$ASAN_OPTIONS} ${LSAN_OPTIONS:+LSAN_OPTIONS=$LSAN_OPTIONS} \
+    ALSOFT_LOGFILE="$work/openal.log" timeout 20 "$game" "$@" >"$work/out" 2>"$work/err" || status=$?
+  [ "$status" -eq "$expected" ] || fail "morvane $*: status $status, not $expected"
+  [ -e "$work/openal.log" ] && fail "morvane $*: the audio device was opened"
+  return 0
+}
+# same FILE TEXT: the file holds exactly the text and a line break.
+same() { [ "$(cat "$1")" = "$2" ] && [ "$(tail -c 1 "$1" | od -An -c | tr -d ' ')" = '\n' ] || fail "$1 holds: $(cat "$1")"; }
+
+run 0 "" --help
+[ -s "$work/err" ] && fail "--help wrote errors"
+cp "$work/out" "$work/usage"
+head -n 1 "$work/usage" | grep -qx 'Usage: morvane \[OPTION\]\.\.\.' || fail "no usage line"
+for option in --no-settings --help --version; do
+  grep -q "^  $option " "$work/usage" || fail "the usage lacks $option"
+done
+
+run 0 "" --version
+same "$work/out" "morvane $version
+zone format: MORVANE zone file 1 (.zn)"
+
+# A bad command line: one line naming it, then the usage, on standard error; nothing else.
+for line in "--bogus|unknown option --bogus" "-h|unknown option -h" "--help=yes|option --help takes no value" \
+            "--no-settings extra|unexpected argument extra" $'--\e[2J|unknown option --\\x1b[2J'; do
+  args=${line%%|*}
+  # shellcheck disable=SC2086 # the arguments are meant to split
+  run 2 "" $args
+  [ -s "$work/out" ] && fail "morvane $args wrote to standard output"
+  head -n 1 "$work/err" | grep -qxF "morvane: ${line#*|}" || fail "morvane $args said: $(head -n 1 "$work/err")"
+  tail -n +2 "$work/err" | cmp -s - "$work/usage" || fail "morvane $args did not print the usage"
+done
+
+# No display: one line, status 1, before the media library could abort.
+run 1 "" --no-settings
+same "$work/out" "Cannot start: no display (DISPLAY is not set)"
+unreachable=4242 # far above the numbers xvfb-run and Xvfb -displayfd take
+while [ -e "/tmp/.X11-unix/X$unreachable" ]; do unreachable=$((unreachable + 1)); done
+run 1 ":$unreachable"
+same "$work/out" "Cannot start: cannot open display :$unreachable"
+[ -s "$work/err" ] && fail "no display: errors written: $(cat "$work/err")"
+echo "PASS: --help, --version, four bad command lines and two missing displays"
