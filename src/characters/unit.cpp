@@ -84,6 +84,11 @@ void Unit::submit(FrameList& frame) const
         showing->submit(frame, facesUp());
 }
 
+bool Unit::showsAt(const sf::Vector2f& picturePoint) const
+{
+    return showing != nullptr && showing->covers(picturePoint, facesUp());
+}
+
 bool Unit::reusePaths = true;
 
 void Unit::findPathReusing(Zone& zone, int row, int column)

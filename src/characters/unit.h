@@ -26,6 +26,8 @@ public:
     void onCollide(Entity& other, const sf::Vector2f& push) override;
     // The animation its animate last showed.
     void submit(FrameList& frame) const override;
+    // Whether the picture point lies on the body its animate last showed.
+    bool showsAt(const sf::Vector2f& picturePoint) const;
     virtual int damage(int amount);
     virtual void steer(float speed);
     // The speed it steers with when it walks, also when a script walks it.

@@ -1,6 +1,7 @@
 #include "play/stategame.h"
 
 #include "world/entity.h"
+#include "world/kinds.h"
 #include "core/gamepad.h"
 #include "core/globals.h"
 #include "core/input.h"
@@ -345,7 +346,8 @@ void StateGame::newGame()
 
 void StateGame::handlePlayerInput()
 {
-    const sf::Vector2f cursor = screenToWorld(mouseIn(camera.getView()));
+    const sf::Vector2f pointer = mouseIn(camera.getView());
+    const sf::Vector2f cursor = screenToWorld(pointer);
     const bool left = input::isButtonPressed(sf::Mouse::Left);
     const bool right = input::isButtonPressed(sf::Mouse::Right);
     const bool middle = input::isButtonPressed(sf::Mouse::Middle);
@@ -355,7 +357,7 @@ void StateGame::handlePlayerInput()
     handlePad();
 
     if (right && !rightHeld) {
-        const sf::Vector2f aim = cursor - player->position;
+        const sf::Vector2f aim = aimAt(pointer) - player->position;
         if (aim != ZERO_VECTOR)
             player->facing = normalize(aim);
         player->punch();
@@ -369,6 +371,27 @@ void StateGame::handlePlayerInput()
     leftHeld = left;
     rightHeld = right;
     middleHeld = middle;
+}
+
+sf::Vector2f StateGame::aimAt(const sf::Vector2f& picturePoint) const
+{
+    // A person points at a character's body, not at the ground under it: a punch aimed at
+    // a body goes toward its feet, where blows land. Bodies overlapping: the front one, the
+    // lower id on a tie.
+    sf::Vector2f target = screenToWorld(picturePoint);
+    float front = -INFINITY;
+    for (const auto& entry : zone->entities) {
+        const Entity& e = *entry.second;
+        if (&e == player || !kinds::isUnit(e.getType()))
+            continue;
+        const Unit& unit = static_cast<const Unit&>(e);
+        const float depth = unit.position.x + unit.position.y;
+        if (unit.hitPoints > 0 && depth > front && unit.showsAt(picturePoint)) {
+            front = depth;
+            target = unit.position;
+        }
+    }
+    return target;
 }
 
 void StateGame::handlePad()

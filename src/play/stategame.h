@@ -73,6 +73,8 @@ public:
 
 private:
     void handlePlayerInput();
+    // Where a punch aimed at the picture point goes, in the world.
+    sf::Vector2f aimAt(const sf::Vector2f& picturePoint) const;
     void handlePad();
     // P or the pad's Back: a pause starts once the frame in progress is drawn, so the
     // picture it keeps showing is that frame's, its list submitted again.

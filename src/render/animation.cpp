@@ -123,3 +123,21 @@ void Animation::submit(FrameList& frame, bool up) const
     sprite.setScale(mirrored ? -scale.x : scale.x, scale.y);
     frame.trimmed(sprite, (up ? shared->upVisible : shared->downVisible)[shown]);
 }
+
+bool Animation::covers(const sf::Vector2f& point, bool up) const
+{
+    if (shared->frameWidth <= 0 || shared->frameHeight <= 0 || currentFrame < 0 || currentFrame >= frameCount)
+        return false;
+    const std::size_t shown = static_cast<std::size_t>(currentFrame);
+    sf::Sprite sprite = (up ? upFrames : downFrames)[shown];
+    sprite.setPosition(position);
+    sprite.setScale(mirrored ? -scale.x : scale.x, scale.y);
+    const sf::IntRect frameRect = sprite.getTextureRect();
+    sf::IntRect visible = (up ? shared->upVisible : shared->downVisible)[shown];
+    if (visible.width <= 0 || visible.height <= 0)
+        visible = frameRect;
+    const sf::FloatRect local(static_cast<float>(visible.left - frameRect.left),
+                              static_cast<float>(visible.top - frameRect.top),
+                              static_cast<float>(visible.width), static_cast<float>(visible.height));
+    return sprite.getTransform().transformRect(local).contains(point);
+}

@@ -39,6 +39,8 @@ public:
     // The frame shown, where position puts it: up picks the up-right sheet; mirrored flips
     // it for left-facing characters.
     void submit(FrameList& frame, bool up) const;
+    // Whether point falls in the visible part of the frame submit would show.
+    bool covers(const sf::Vector2f& point, bool up) const;
 
     // delay * frameCount: how long an action built on this animation lasts.
     int runLength() const { return frameCount * delay; }

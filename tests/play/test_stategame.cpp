@@ -247,6 +247,49 @@ TEST_F(StateGameTest, HeldRightButtonPunchesOnceEachNewPressAgainAndAPressOnTheP
     EXPECT_NEAR(player()->facing.y, -1.f, 0.01f);
 }
 
+TEST_F(StateGameTest, APunchAimedAtABodyGoesTowardItsFeetAndAtBareGroundTowardTheGround)
+{
+    writeStartZone([](Zone& z) { place<Robber>(z, 1, 4); }); // straight down the world's y axis
+    start();
+    Unit* robber = nullptr;
+    for (const auto& entry : zone()->entities)
+        if (entry.second->getType() == Entity::TYPE_ROBBER)
+            robber = static_cast<Unit*>(entry.second.get());
+    ASSERT_NE(robber, nullptr);
+    const sf::Vector2f feet = centreOf(1, 4);
+    // A point of the body far from the feet (wherever this tree's sheets put the body), and
+    // the ground under that point.
+    sf::Vector2f body;
+    for (float dy = -300.f; dy <= 0.f && body == sf::Vector2f(); dy += 4.f)
+        for (float dx = -200.f; dx <= 200.f && body == sf::Vector2f(); dx += 4.f)
+            if (std::abs(dx) + std::abs(dy) > 60.f && robber->showsAt(worldToScreen(feet) + sf::Vector2f(dx, dy)))
+                body = worldToScreen(feet) + sf::Vector2f(dx, dy);
+    ASSERT_NE(body, sf::Vector2f());
+    const sf::Vector2f ground = normalize(screenToWorld(body) - player()->position);
+    ASSERT_GT(std::abs(ground.x), 0.1f); // else the cases below could not tell the two apart
+    const struct {
+        sf::Vector2f standing;
+        int hitPoints;
+        sf::Vector2f facing;
+    } cases[] = {
+        {feet, 40, {0.f, 1.f}},        // alive and under the pointer: at the feet
+        {centreOf(6, 6), 40, ground},  // elsewhere: the ground
+        {feet, 0, ground},             // knocked down (last: it is gone after): the ground
+    };
+    for (const auto& c : cases) {
+        robber->position = c.standing;
+        robber->hitPoints = c.hitPoints;
+        frame(); // shown where it now stands
+        script.setMouse(window->mapCoordsToPixel(body, game->getFrame().getView()));
+        script.press(sf::Mouse::Right);
+        frame();
+        script.release(sf::Mouse::Right);
+        EXPECT_NEAR(player()->facing.x, c.facing.x, 0.02f) << c.hitPoints;
+        EXPECT_NEAR(player()->facing.y, c.facing.y, 0.02f) << c.hitPoints;
+        frames(60);
+    }
+}
+
 TEST_F(StateGameTest, LinkFadesSixtyFramesSwitchesAndFadesFiftyNineMore)
 {
     writeStartZone();
