@@ -656,12 +656,25 @@ TEST_F(GameBinaryFaultTest, WithoutSharedMemoryAResizedWindowShowsThePictureScal
         focus(x, w);
         XMoveWindow(x, w, 0, 0); // wholly on the screen, at either size
         XSync(x, False);
+        // A slow build on a busy machine can take seconds over its first pictures: wait for
+        // something to show, each time, rather than a fixed while.
+        auto showsSomething = [&](std::size_t bytes) {
+            std::string pixels;
+            for (int tries = 0; tries < START_SECONDS * 4; ++tries) {
+                pixels = windowPixels(x, w);
+                if (pixels.size() == bytes && bytes - std::count(pixels.begin(), pixels.end(), '\0') > 30000)
+                    break;
+                std::this_thread::sleep_for(std::chrono::milliseconds(250));
+            }
+        };
+        showsSomething(800u * 600u * 3u);
         std::this_thread::sleep_for(std::chrono::seconds(3)); // the zone's name gone
         const std::string picture = windowPixels(x, w);
         ASSERT_EQ(picture.size(), 800u * 600u * 3u);
         XResizeWindow(x, w, size.x, size.y);
         XSync(x, False);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        showsSomething(std::size_t(size.x) * size.y * 3u);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
         const std::string shown = windowPixels(x, w);
         ASSERT_EQ(shown.size(), std::size_t(size.x) * size.y * 3u) << "not resized";
         auto at = [](const std::string& pixels, unsigned width, int px, int py) {
