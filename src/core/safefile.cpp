@@ -247,6 +247,12 @@ Found read(const std::string& path, std::string& bytes, std::string& why, long l
     return result;
 }
 
+Found open(const std::string& path, int& fd, std::string& why, long long maxBytes)
+{
+    fd = -1;
+    return openRegular(path, maxBytes, why, fd);
+}
+
 bool write(const std::string& path, const std::string& bytes, std::string& why, Over over)
 {
     std::string target = path;

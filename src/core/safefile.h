@@ -23,6 +23,8 @@ const long long NO_LIMIT = LLONG_MAX;
 Found check(const std::string& path, std::string& why, long long maxBytes = NO_LIMIT);
 // check, then the whole file into bytes (left as they were unless FILE).
 Found read(const std::string& path, std::string& bytes, std::string& why, long long maxBytes = NO_LIMIT);
+// check, then the file left open for reading: fd is the caller's to close, -1 unless FILE.
+Found open(const std::string& path, int& fd, std::string& why, long long maxBytes = NO_LIMIT);
 
 // What a write may put its file in place of.
 enum class Over {
