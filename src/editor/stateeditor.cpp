@@ -49,7 +49,7 @@ StateEditor::StateEditor(sf::RenderWindow* targetWindow, State** stateTable)
     for (const sf::Texture& texture : ResourceManager::tileTextures)
         tilePalette.emplace_back(texture);
     console.print("Level editor, version 0.1!");
-    if (!LevelFolder::userFolder().empty())
+    if (LevelFolder::builtIn() && !LevelFolder::userFolder().empty())
         console.print(MSG_USER_ZONES, LevelFolder::userFolder().c_str());
 }
 

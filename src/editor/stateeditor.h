@@ -86,6 +86,15 @@ public:
     void requestSave();
     bool isUnsaved() const { return history.isUnsaved(); }
     void startPlayTest();
+    // Zone packs (editorpacks.cpp): the pack worked in, a new one, a folder copy of it, and
+    // the held zone checked against the rest of it.
+    void showPack();
+    void packWord(const std::string& word, const std::string& name);
+    void newPack(const std::string& name);
+    void copyPack(const std::string& name);
+    void checkZone();
+    // False, with a line, while the pack cannot take saves.
+    bool savesAllowed();
     void loadRecovery();
     void discardRecovery();
     // Zooms by wheel steps around a window pixel, within MIN_ZOOM and MAX_ZOOM.
@@ -173,6 +182,8 @@ private:
     void writeRecovery();
     void clearRecovery();
     StateGame* game() const;
+    // The folder a pack of that name gets among the player's packs; false with a line.
+    bool packFolderFor(const std::string& name, std::string& folder);
 
     // Id of selectedEntity, to notice when the pointer has gone stale.
     int selectedEntityId;

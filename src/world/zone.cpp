@@ -5,7 +5,9 @@
 #include "core/spritetrim.h"
 #include "world/levelfolder.h"
 #include "core/globals.h"
+#include "core/printable.h"
 #include "core/safefile.h"
+#include "world/pack.h"
 #include "world/resourcemanager.h"
 #include "world/tilebatch.h"
 #include "world/visibletiles.h"
@@ -25,6 +27,7 @@ namespace {
 const char* MSG_NO_ID = "Cannot save Zone until valid id is set! (id >= 0)";
 const char* MSG_CANNOT_CREATE = "%s!\n\tCould not create file!: %s\n";
 const char* MSG_CREATED = "Successfully created file: %s !\n";
+const char* MSG_READ_ONLY = "Cannot save zone %d: the pack %s is read only\n";
 const char* MSG_LOAD_ERROR = "Error loading level: %s!\n";
 const char* MSG_LOAD_REFUSED = "Error loading level: %s! (%s)\n";
 const char* MSG_MISSING_IMAGES = "%d tiles of %s name tile images that are not loaded; image 0 stands in\n";
@@ -246,6 +249,10 @@ bool Zone::save()
         return false;
     }
     const std::string file = LevelFolder::writePath(id);
+    if (file.empty()) {
+        std::printf(MSG_READ_ONLY, id, printable(LevelFolder::pack().path()).c_str());
+        return false;
+    }
     const std::string bytes = zonefile::encode(data());
 
     struct stat info;
@@ -283,7 +290,7 @@ Player* Zone::load(int zoneId, bool* loaded, std::string* refusal)
     std::string bytes;
     std::string why;
     zonefile::ZoneData data;
-    const safefile::Found found = safefile::read(file, bytes, why, zonefile::MAX_FILE_BYTES);
+    const safefile::Found found = LevelFolder::read(zoneId, bytes, why);
     const bool accepted = found == safefile::Found::FILE && zonefile::decode(bytes, data, why)
                        && canBuild(data.entities, why);
     if (loaded != nullptr)
@@ -291,9 +298,9 @@ Player* Zone::load(int zoneId, bool* loaded, std::string* refusal)
     if (!accepted) {
         // Nothing there at all needs no reason; anything else says what it is or why not.
         if (found == safefile::Found::MISSING)
-            std::printf(MSG_LOAD_ERROR, file.c_str());
+            std::printf(MSG_LOAD_ERROR, printable(file).c_str());
         else
-            std::printf(MSG_LOAD_REFUSED, file.c_str(), why.c_str());
+            std::printf(MSG_LOAD_REFUSED, printable(file).c_str(), printable(why).c_str());
         if (refusal != nullptr)
             *refusal = file + ": " + why;
         return nullptr;
