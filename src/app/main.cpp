@@ -33,7 +33,8 @@ int main(int argc, char** argv)
         std::printf(MSG_CANNOT_START, noDisplay.c_str());
         return 1;
     }
-    const int status = runGame(line.has(commandline::NO_SETTINGS) ? std::string() : SettingsFile::defaultPath());
+    const int status = runGame(line.has(commandline::NO_SETTINGS) ? std::string() : SettingsFile::defaultPath(),
+                               line.value(commandline::PACK));
     // The leak check, here rather than at exit: our own resources are released by now, and
     // the static destructors still to run are the media libraries' own.
     if (__lsan_do_leak_check)

@@ -6,6 +6,7 @@
 #include "core/letterbox.h"
 #include "core/userdirs.h"
 #include "world/levelfolder.h"
+#include "world/pack.h"
 
 #include "core/input.h"
 #include "world/resourcemanager.h"
@@ -29,6 +30,8 @@ namespace {
 // The game steps once a frame: this is its speed.
 const unsigned FRAMES_PER_SECOND = 60;
 const char* ICON_PATH = "resources/gfx/icon.png";
+// Under the player's data folder, beside lvl/.
+const char* PACKS_FOLDER = "packs/";
 
 // The icon is optional: a tree without it (the tests' small ones) shows the desktop's own.
 // Anything at its path, a broken link too, is opened the checked way and reported if bad.
@@ -191,12 +194,32 @@ void stepState(State** states, int* current, sf::RenderWindow* window)
     }
 }
 
-int runGame(const std::string& settingsPath)
+bool choosePack(const std::string& packPath)
 {
-    if (!resourceroot::enter())
+    const std::string userData = userdirs::dataDir();
+    LevelFolder::choose(LevelFolder::resourcesWritable(), userData.empty() ? userData : userData + "lvl/");
+    LevelFolder::choosePacks(userData.empty() ? userData : userData + PACKS_FOLDER);
+    if (packPath.empty()) {
+        LevelFolder::usePack(Pack::builtIn());
+        return true;
+    }
+    Pack pack;
+    std::string why;
+    if (!pack.open(packPath, why)) {
+        std::printf("%s\n", Pack::refusal(packPath, why).c_str());
+        return false;
+    }
+    LevelFolder::usePack(pack);
+    return true;
+}
+
+int runGame(const std::string& settingsPath, const std::string& packPath)
+{
+    // Before the resources' folder becomes the working one: a relative path is the user's.
+    std::error_code ignored;
+    const std::string pack = packPath.empty() ? packPath : std::filesystem::absolute(packPath, ignored).string();
+    if (!resourceroot::enter() || !choosePack(pack))
         return 1;
-    const std::string userZones = userdirs::dataDir();
-    LevelFolder::choose(LevelFolder::resourcesWritable(), userZones.empty() ? userZones : userZones + "lvl/");
     SettingsFile settingsFile(settingsPath);
     const Settings settings = settingsFile.load();
 
@@ -215,6 +238,7 @@ int runGame(const std::string& settingsPath)
     StateGame* game = static_cast<StateGame*>(states[STATE_GAME]);
     game->setHudShown(settings.overlay);
     game->setAssist(settings.assist);
+    game->setFinished(settings.finished);
     int current = STATE_GAME;
     desktop.aimStates(states);
     states[current]->enter();
@@ -225,6 +249,7 @@ int runGame(const std::string& settingsPath)
         desktop.endFrame();
         Settings now = desktop.settings(game->getHud().isShown());
         now.assist = game->hasAssist();
+        now.finished = game->getFinished();
         settingsFile.offer(now);
     }
     settingsFile.flush();

@@ -36,6 +36,10 @@ void pumpEvents(State** states, int* current, sf::RenderWindow* window, Desktop*
 // One update and one draw of the current state, then the switch it asked for.
 void stepState(State** states, int* current, sf::RenderWindow* window);
 
+// The zone folders and the pack to play: the built-in pack for an empty path. A refused
+// pack prints its line and returns false.
+bool choosePack(const std::string& packPath);
+
 // The whole program: returns the process exit status. An empty settingsPath reads and
-// keeps no settings.
-int runGame(const std::string& settingsPath);
+// keeps no settings; an empty packPath plays the built-in pack.
+int runGame(const std::string& settingsPath, const std::string& packPath = std::string());
