@@ -194,32 +194,31 @@ void stepState(State** states, int* current, sf::RenderWindow* window)
     }
 }
 
-bool choosePack(const std::string& packPath)
+bool openPack(const std::string& path, Pack& pack)
+{
+    // Before the resources' folder becomes the working one: a relative path is the user's.
+    std::error_code ignored;
+    const std::string absolute = std::filesystem::absolute(path, ignored).string();
+    std::string why;
+    if (pack.open(absolute.empty() ? path : absolute, why))
+        return true;
+    std::printf("%s\n", Pack::refusal(path, why).c_str());
+    return false;
+}
+
+void chooseFolders(const Pack& pack)
 {
     const std::string userData = userdirs::dataDir();
     LevelFolder::choose(LevelFolder::resourcesWritable(), userData.empty() ? userData : userData + "lvl/");
     LevelFolder::choosePacks(userData.empty() ? userData : userData + PACKS_FOLDER);
-    if (packPath.empty()) {
-        LevelFolder::usePack(Pack::builtIn());
-        return true;
-    }
-    Pack pack;
-    std::string why;
-    if (!pack.open(packPath, why)) {
-        std::printf("%s\n", Pack::refusal(packPath, why).c_str());
-        return false;
-    }
     LevelFolder::usePack(pack);
-    return true;
 }
 
-int runGame(const std::string& settingsPath, const std::string& packPath)
+int runGame(const std::string& settingsPath, const Pack& pack)
 {
-    // Before the resources' folder becomes the working one: a relative path is the user's.
-    std::error_code ignored;
-    const std::string pack = packPath.empty() ? packPath : std::filesystem::absolute(packPath, ignored).string();
-    if (!resourceroot::enter() || !choosePack(pack))
+    if (!resourceroot::enter())
         return 1;
+    chooseFolders(pack);
     SettingsFile settingsFile(settingsPath);
     const Settings settings = settingsFile.load();
 

@@ -11,6 +11,7 @@ class VideoMode;
 } // namespace sf
 class Desktop;
 class State;
+class Pack;
 
 extern const std::string WINDOW_TITLE;
 
@@ -36,10 +37,13 @@ void pumpEvents(State** states, int* current, sf::RenderWindow* window, Desktop*
 // One update and one draw of the current state, then the switch it asked for.
 void stepState(State** states, int* current, sf::RenderWindow* window);
 
-// The zone folders and the pack to play: the built-in pack for an empty path. A refused
-// pack prints its line and returns false.
-bool choosePack(const std::string& packPath);
+// The pack at path (a folder or a .zip, relative to the working folder) opened to be
+// played; a refused one prints its one line and returns false.
+bool openPack(const std::string& path, Pack& pack);
+// The zone folders, the player's packs folder and the pack to play, from the resources'
+// folder.
+void chooseFolders(const Pack& pack);
 
 // The whole program: returns the process exit status. An empty settingsPath reads and
-// keeps no settings; an empty packPath plays the built-in pack.
-int runGame(const std::string& settingsPath, const std::string& packPath = std::string());
+// keeps no settings.
+int runGame(const std::string& settingsPath, const Pack& pack);

@@ -258,7 +258,9 @@ bool Zone::save()
     struct stat info;
     const bool existed = ::stat(file.c_str(), &info) == 0;
     std::string why;
-    if (!safefile::write(file, bytes, why)) {
+    // A pack's zone that is a link could lead the save out of the pack's folder.
+    const safefile::Over over = LevelFolder::builtIn() ? safefile::Over::ANYTHING : safefile::Over::NO_LINK;
+    if (!safefile::write(file, bytes, why, over)) {
         std::printf(MSG_CANNOT_CREATE, why.c_str(), file.c_str());
         return false;
     }
