@@ -227,6 +227,25 @@ int checkPackAt(const std::string& path, const std::string& tileDir)
     return 0;
 }
 
+// What pack or unpack made: its path, the pack's name and its zones (the files but pack.ini).
+void sayMade(const std::string& path, const Pack& pack, const Pack::Files& files)
+{
+    std::printf("%s: %s, %d zone%s\n", printable(path).c_str(), printable(pack.name()).c_str(),
+                static_cast<int>(files.size() - 1), files.size() == 2 ? "" : "s");
+}
+
+// Only a .zip is packed over: an output path mistyped onto a zone or a text must not cost it.
+bool mayPackOver(const std::string& target)
+{
+    struct stat info;
+    std::string why;
+    PackArchive old;
+    if (::lstat(target.c_str(), &info) != 0 || (S_ISREG(info.st_mode) && old.open(target, why)))
+        return true;
+    std::fprintf(stderr, "%s: holds something other than a .zip pack; not written over\n", printable(target).c_str());
+    return false;
+}
+
 int packUp(const std::string& folder, const std::string& target, const std::string& tileDir)
 {
     Pack pack;
@@ -236,6 +255,8 @@ int packUp(const std::string& folder, const std::string& target, const std::stri
         std::fprintf(stderr, "%s: not a pack folder\n", printable(folder).c_str());
         return 1;
     }
+    if (!mayPackOver(target))
+        return 1;
     const int problems = checkPack(pack, tileDir);
     if (problems > 0) {
         std::fprintf(stderr, "%s: not packed, %d problem%s\n", printable(target).c_str(), problems,
@@ -249,8 +270,7 @@ int packUp(const std::string& folder, const std::string& target, const std::stri
         std::fprintf(stderr, "%s: cannot be written (%s)\n", printable(target).c_str(), printable(why).c_str());
         return 1;
     }
-    std::printf("%s: %s, %d zone%s\n", printable(target).c_str(), printable(pack.name()).c_str(),
-                static_cast<int>(files.size() - 1), files.size() == 2 ? "" : "s");
+    sayMade(target, pack, files);
     return 0;
 }
 
@@ -269,6 +289,7 @@ int unpack(const std::string& source, const std::string& folder)
         std::fprintf(stderr, "%s: not unpacked (%s)\n", printable(folder).c_str(), printable(why).c_str());
         return 1;
     }
+    sayMade(folder, pack, files);
     return 0;
 }
 
