@@ -180,7 +180,7 @@ void StateEditor::loadZone(int zoneId)
     loaded->load(zoneId, &accepted, &why);
     if (!accepted) {
         delete loaded;
-        console.print(MSG_LOAD_FAILED, zoneId, why.c_str());
+        console.print(MSG_LOAD_FAILED, zoneId, printable(why).c_str());
         return;
     }
     replaceZone(loaded, zoneId, "load " + std::to_string(zoneId));
