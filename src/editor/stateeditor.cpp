@@ -86,11 +86,14 @@ void StateEditor::enter()
 
 void StateEditor::leave()
 {
-    // A play-test keeps everything as it is for the return.
+    // A play-test keeps everything else as it is for the return.
+    if (!testing && question != Question::NONE)
+        closeQuestion();
+    // Whatever way out, the editor comes back with its console closed, so the first keys
+    // there are the editor's and the first ~ opens it.
+    console.hidden = true;
     if (testing)
         return;
-    if (question != Question::NONE)
-        closeQuestion();
     pending = Pending::NONE;
     // Whatever was not saved has been given up by now: nothing is left to recover.
     clearRecovery();
@@ -131,6 +134,7 @@ int StateEditor::update()
     currZone->update(true);
     checkSelection();
     keepRecovery();
+    console.tick();
     return STATE_EDITOR;
 }
 

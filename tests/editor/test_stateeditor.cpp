@@ -288,6 +288,43 @@ protected:
     }
 };
 
+// While the console is closed its newest message shows for 3 s, from the frame it came in;
+// F12 away and back always finds the console closed, so the first keys are the editor's.
+TEST_F(EditorRoundTrip, TheNewestMessageLastsThreeSecondsAndF12LeavesTheConsoleClosed)
+{
+    testing::internal::CaptureStdout();
+    script.release(sf::Keyboard::F12);
+    frame();
+    hold(sf::Keyboard::F12);
+    ASSERT_EQ(current, STATE_EDITOR);
+    auto* editor = static_cast<StateEditor*>(states[STATE_EDITOR]);
+    press(sf::Keyboard::Tilde);
+    typeLine("id 5");
+    int shown = 0;
+    for (; editor->console.message() == "Zone id set to 5!"; ++shown)
+        frame();
+    EXPECT_EQ(shown, Console::MESSAGE_FRAMES);
+    EXPECT_EQ(editor->console.message(), "");
+
+    sf::Event undo = editortesting::keyEvent(sf::Keyboard::Z);
+    undo.key.control = true;
+    press(sf::Keyboard::Tilde);
+    script.queueEvent(undo);
+    frame();
+    EXPECT_EQ(editor->console.message(), "Undid: id 5");
+
+    press(sf::Keyboard::Tilde);
+    ASSERT_FALSE(editor->console.hidden);
+    hold(sf::Keyboard::F12);
+    ASSERT_EQ(current, STATE_GAME);
+    hold(sf::Keyboard::F12);
+    ASSERT_EQ(current, STATE_EDITOR);
+    EXPECT_TRUE(editor->console.hidden);
+    press(sf::Keyboard::A);
+    EXPECT_EQ(editor->console.input, "") << "a key after F12 is the editor's, not the console's";
+    testing::internal::GetCapturedStdout();
+}
+
 TEST_F(EditorRoundTrip, ZoneBuiltInTheEditorIsPlayedAfterF12)
 {
     testing::internal::CaptureStdout();
