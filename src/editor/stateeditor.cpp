@@ -315,6 +315,12 @@ bool StateEditor::hasLine(const Trigger& trigger, int i, int j) const
     return hasEvent(trigger, i) && j >= 0 && j < static_cast<int>(trigger.events[i].dialogLines.size());
 }
 
+char StateEditor::modeLetter(int editMode)
+{
+    static const char LETTERS[] = {'P', 'T', 'E'};
+    return editMode >= 0 && editMode < 3 ? LETTERS[editMode] : '?';
+}
+
 const char* StateEditor::modeText(int editMode)
 {
     switch (editMode) {

@@ -64,6 +64,8 @@ public:
     // The mouse in the picture's own pixels (the overlay's space).
     sf::Vector2f mouseScreen() const;
     static const char* modeText(int editMode);
+    // The letter on the mode's box: P, T or E.
+    static char modeLetter(int editMode);
 
     // Selection helpers, shared with the commands (editorcommands.cpp).
     void selectEntity(Entity* e);
@@ -147,6 +149,8 @@ private:
     void drawEntityIds();
     void drawRegion();
     void drawConsole();
+    // The console's newest message in one line at the bottom, while the console is closed.
+    void drawMessage();
 
     void handleKey(const sf::Event::KeyEvent& key);
     void paintMouse(Tile* tile, bool left, bool right, bool pressed);

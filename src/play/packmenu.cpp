@@ -10,6 +10,7 @@
 #include <SFML/Graphics/Text.hpp>
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 const char* const PackMenu::TITLE = "Zone packs";
 const char* const PackMenu::KEYS = "Up, Down: choose. Return: play from its start. Escape: back";
@@ -128,7 +129,8 @@ void PackMenu::draw(sf::RenderTarget& target) const
         }
         const bool ok = line.refusal.empty();
         const PackInfo& info = line.pack.info();
-        std::string head = ok ? info.name : printable(line.path);
+        // A refused pack by its file's name: the whole path comes with the refusal's line.
+        std::string head = ok ? info.name : printable(std::filesystem::path(line.path).filename().string());
         if (ok && !info.author.empty())
             head += "  by " + info.author;
         std::string marks;
