@@ -3,6 +3,7 @@
 // its start zone through its own ending; and nothing written but into the packs folder.
 
 #include "app/mainloop.h"
+#include "app/statetable.h"
 #include "characters/player.h"
 #include "core/globals.h"
 #include "core/input.h"
@@ -23,6 +24,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 
 namespace {
@@ -84,7 +86,8 @@ protected:
     void start(const Pack& pack)
     {
         chooseFolders(pack);
-        states = createStates(window);
+        table = createStates(window);
+        states = table->get();
         current = STATE_GAME;
         testing::internal::CaptureStdout();
         states[current]->enter();
@@ -95,7 +98,7 @@ protected:
         if (!states)
             return;
         states[current]->leave();
-        destroyStates(states);
+        table.reset();
         states = nullptr;
     }
     void frame()
@@ -119,7 +122,7 @@ protected:
     }
     void pointAt(int column, int row)
     {
-        script.setMouse(window->mapCoordsToPixel(worldToScreen(tileCentre(column, row)), window->getView()));
+        script.setMouse(window->mapCoordsToPixel(worldToScreen(tileCentre(column, row)), currentView()));
     }
     void click()
     {
@@ -128,6 +131,8 @@ protected:
         script.release(sf::Mouse::Left);
         frame();
     }
+    // The view the state in front draws the world in, which maps the mouse.
+    const sf::View& currentView() { return states[current]->getFrame().getView(); }
     StateEditor& editor() { return *static_cast<StateEditor*>(states[STATE_EDITOR]); }
     StateGame& game() { return *static_cast<StateGame*>(states[STATE_GAME]); }
     std::string said(const std::string& line)
@@ -158,6 +163,7 @@ protected:
     std::map<std::string, std::string> saved;
     input::ScriptedSource script;
     sf::RenderWindow* window = nullptr;
+    std::unique_ptr<StateTable> table;
     State** states = nullptr;
     int current = STATE_GAME;
 };
@@ -214,11 +220,11 @@ TEST_F(PackCampaign, MadeInTheEditorPackedAndPlayedThroughItsOwnEnding)
     }
     script.release(sf::Mouse::Left);
     ASSERT_EQ(game().getZone()->id, 1);
-    for (; played < 4000 && game().getZone()->countType(Entity::TYPE_ROBBER) > 0; ++played) {
+    for (; played < 4000 && game().getZone()->entities.countType(Entity::TYPE_ROBBER) > 0; ++played) {
         const Entity* robber = nullptr;
         for (const auto& entry : game().getZone()->entities)
-            robber = entry.second->getType() == Entity::TYPE_ROBBER ? entry.second : robber;
-        script.setMouse(window->mapCoordsToPixel(worldToScreen(robber->position)));
+            robber = entry.second->getType() == Entity::TYPE_ROBBER ? entry.second.get() : robber;
+        script.setMouse(window->mapCoordsToPixel(worldToScreen(robber->position), currentView()));
         if (distance(robber->position, game().getPlayer()->position) < 40.f && played % 2 == 0)
             script.press(sf::Mouse::Right);
         else

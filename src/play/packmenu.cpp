@@ -5,8 +5,9 @@
 #include "world/packshelf.h"
 #include "world/resourcemanager.h"
 
+#include "render/framelist.h"
+
 #include <SFML/Graphics/RectangleShape.hpp>
-#include <SFML/Graphics/RenderTarget.hpp>
 #include <SFML/Graphics/Text.hpp>
 #include <algorithm>
 #include <cmath>
@@ -106,14 +107,14 @@ void fit(sf::Text& t, float width)
 
 } // namespace
 
-void PackMenu::draw(sf::RenderTarget& target) const
+void PackMenu::submit(FrameList& frame) const
 {
-    target.setView(target.getDefaultView());
-    const sf::Vector2f size = target.getDefaultView().getSize();
+    frame.setView(frame.getDefaultView());
+    const sf::Vector2f size = frame.getDefaultView().getSize();
     sf::RectangleShape backdrop(size);
     backdrop.setFillColor(BACKDROP);
-    target.draw(backdrop);
-    target.draw(text(TITLE, TITLE_SIZE, TEXT, MARGIN, 24.f));
+    frame.draw(backdrop);
+    frame.draw(text(TITLE, TITLE_SIZE, TEXT, MARGIN, 24.f));
 
     const int count = static_cast<int>(lines.size());
     const int first = std::clamp(selected - VISIBLE / 2, 0, std::max(0, count - VISIBLE));
@@ -125,7 +126,7 @@ void PackMenu::draw(sf::RenderTarget& target) const
             sf::RectangleShape band(sf::Vector2f(size.x - MARGIN, ENTRY_HEIGHT - 4.f));
             band.setPosition(MARGIN / 2.f, top - 4.f);
             band.setFillColor(CHOSEN);
-            target.draw(band);
+            frame.draw(band);
         }
         const bool ok = line.refusal.empty();
         const PackInfo& info = line.pack.info();
@@ -145,15 +146,15 @@ void PackMenu::draw(sf::RenderTarget& target) const
         sf::Text about = text(ok ? info.description : "refused: " + printable(line.refusal), SMALL_SIZE,
                               ok ? DIM : REFUSED, MARGIN, top + 28.f);
         fit(about, width);
-        target.draw(name);
-        target.draw(mark);
-        target.draw(about);
+        frame.draw(name);
+        frame.draw(mark);
+        frame.draw(about);
     }
     const float bottom = size.y - 36.f;
     if (!status.empty()) {
         sf::Text refused = text(status, SMALL_SIZE, REFUSED, MARGIN, bottom - 26.f);
         fit(refused, width);
-        target.draw(refused);
+        frame.draw(refused);
     }
-    target.draw(text(KEYS, SMALL_SIZE, DIM, MARGIN, bottom));
+    frame.draw(text(KEYS, SMALL_SIZE, DIM, MARGIN, bottom));
 }

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace sf { class RenderTarget; }
+class FrameList;
 
 class PackMenu final {
 public:
@@ -41,7 +41,7 @@ public:
     const std::string& getStatus() const { return status; }
 
     // Over the whole picture, in its default view.
-    void draw(sf::RenderTarget& target) const;
+    void submit(FrameList& frame) const;
 
 private:
     bool shown = false;

@@ -1,7 +1,5 @@
 #include "play/stategame.h"
 
-#include "core/spritetrim.h"
-
 #include "world/entity.h"
 #include "core/gamepad.h"
 #include "core/globals.h"
@@ -79,16 +77,17 @@ void StateGame::enter()
         enterTest();
     } else {
         const int start = startZone();
-        zone = new Zone(start, 1, 1, &scriptHandler);
-        zones[start] = zone;
-        player = zone->load(start);
+        zones[start] = std::make_unique<Zone>(start, 1, 1, &scriptHandler);
+        zone = zones[start].get();
+        // The player's kind is made as a Player.
+        player = static_cast<Player*>(zone->load(start));
         if (player == nullptr) {
             // Without a player nothing can be played; a stand-in lets the editor repair the level.
-            player = new Player(zone);
-            player->position = firstWalkableCentre(*zone);
-            std::printf(MSG_NO_START_PLAYER, start, player->position.x, player->position.y);
+            auto standIn = std::make_unique<Player>(&zone->entities);
+            standIn->position = firstWalkableCentre(*zone);
+            std::printf(MSG_NO_START_PLAYER, start, standIn->position.x, standIn->position.y);
             std::fflush(stdout);
-            addPlayerTo(zone);
+            player = addPlayerTo(*zone, std::move(standIn));
         }
         notePlaces(*zone);
     }
@@ -117,17 +116,13 @@ void StateGame::arrive()
     player->assisted = assist;
     arrival.take(*zone, *player, placed[zone]);
     settleIn();
-    // The first frame in a zone would paint all of it; its ground is painted now, with the
-    // zone's loading, and that frame copies it back.
     aimCamera();
-    zone->prepare(*picture, sf::Color::Black);
-    camera.setScreenSpace(*picture, false);
 }
 
 void StateGame::aimCamera()
 {
     camera.getView().setCenter(worldToScreen(player->position) + sf::Vector2f(0.f, -CAMERA_RISE));
-    camera.apply(*picture);
+    camera.setScreenSpace(*frame, false);
 }
 
 void StateGame::settleIn()
@@ -168,22 +163,23 @@ void StateGame::enterTest()
     fadeOutTimer = 0;
     fadeInTimer = 0;
 
-    zone = new Zone(0, 1, 1, &scriptHandler);
+    auto tried = std::make_unique<Zone>(0, 1, 1, &scriptHandler);
     std::string why;
-    if (!zone->loadBytes(test.zoneBytes, why)) {
+    if (!tried->loadBytes(test.zoneBytes, why)) {
         std::printf(MSG_TEST_ZONE_REFUSED, why.c_str());
         std::fflush(stdout);
     }
     test.zoneBytes.clear();
-    zones[zone->id] = zone;
+    zone = tried.get();
+    zones[zone->id] = std::move(tried);
     notePlaces(*zone);
-    Entity* first = zone->get(0);
-    player = first != nullptr ? first->asPlayer() : nullptr;
+    Entity* first = zone->entities.get(0);
+    player = first != nullptr && first->getType() == Entity::TYPE_PLAYER ? static_cast<Player*>(first) : nullptr;
     if (player == nullptr) {
-        player = new Player(zone);
+        auto standIn = std::make_unique<Player>(&zone->entities);
         const bool onGrid = zone->tileAt(test.start) != nullptr;
-        player->position = onGrid ? test.start : firstWalkableCentre(*zone);
-        addPlayerTo(zone);
+        standIn->position = onGrid ? test.start : firstWalkableCentre(*zone);
+        player = addPlayerTo(*zone, std::move(standIn));
     }
 }
 
@@ -228,19 +224,12 @@ int StateGame::testKeys()
 
 void StateGame::release()
 {
-    // The player goes first, while the zone it refers to still exists.
-    if (player != nullptr) {
-        if (zone != nullptr && zone->get(player->getID()) == player)
-            zone->remove(player->getID(), false);
-        delete player;
-        player = nullptr;
-    }
-    for (auto& entry : zones)
-        delete entry.second;
-    zones.clear();
+    // The player goes with the zone that holds it.
+    player = nullptr;
     placed.clear();
     knockOuts.clear();
     zone = nullptr;
+    zones.clear();
 }
 
 sf::Vector2f StateGame::firstWalkableCentre(Zone& target)
@@ -252,16 +241,16 @@ sf::Vector2f StateGame::firstWalkableCentre(Zone& target)
     return sf::Vector2f(TILE_SIZE * 0.5f, TILE_SIZE * 0.5f);
 }
 
-void StateGame::addPlayerTo(Zone* target)
+Player* StateGame::addPlayerTo(Zone& target, std::unique_ptr<Player> arriving)
 {
     // Whatever holds the player's id there (a player record of the zone's own file) makes way.
-    if (Entity* occupant = target->get(player->getID())) {
-        std::printf(MSG_EXTRA_PLAYER, target->id);
+    if (Entity* occupant = target.entities.get(arriving->getID())) {
+        std::printf(MSG_EXTRA_PLAYER, target.id);
         std::fflush(stdout);
-        target->remove(occupant->getID(), true);
+        target.entities.remove(occupant->getID());
     }
-    player->manager = target;
-    target->add(player);
+    arriving->manager = &target.entities;
+    return target.entities.add(std::move(arriving));
 }
 
 int StateGame::update()
@@ -289,7 +278,7 @@ int StateGame::update()
 
     // The world stands still for scripts (a scripted walk moves its walker alone) and fades.
     if (scriptHandler.isRunning()) {
-        zone->holdBlows = true;
+        zone->entities.holdBlows = true;
         ResourceManager::music().setVolume(SCRIPT_VOLUME);
         player->moveDirection = ZERO_VECTOR;
         scriptHandler.update(*zone);
@@ -302,7 +291,7 @@ int StateGame::update()
         return STATE_GAME;
     }
     const bool fading = updateTransition();
-    zone->holdBlows = fading; // set after the fade, which may have changed the zone
+    zone->entities.holdBlows = fading; // set after the fade, which may have changed the zone
     if (fading)
         return STATE_GAME;
 
@@ -317,7 +306,7 @@ int StateGame::update()
         return STATE_GAME;
     }
 
-    if (zone->id == endingZone() && zone->countType(Entity::TYPE_ROBBER) == 0) {
+    if (zone->id == endingZone() && zone->entities.countType(Entity::TYPE_ROBBER) == 0) {
         scriptHandler.addEvent(endingDialog());
         ending = true;
         fadeOutTimer = ENDING_FRAMES;
@@ -372,7 +361,7 @@ void StateGame::newGame()
 
 void StateGame::handlePlayerInput()
 {
-    const sf::Vector2f cursor = screenToWorld(picture->mapPixelToCoords(mousePixel()));
+    const sf::Vector2f cursor = screenToWorld(mouseIn(camera.getView()));
     const bool left = input::isButtonPressed(sf::Mouse::Left);
     const bool right = input::isButtonPressed(sf::Mouse::Right);
     const bool middle = input::isButtonPressed(sf::Mouse::Middle);
@@ -389,7 +378,7 @@ void StateGame::handlePlayerInput()
     }
 
     if (input::isKeyPressed(sf::Keyboard::R))
-        zone->add(new MalePedestrian(zone));
+        zone->entities.add(std::make_unique<MalePedestrian>(&zone->entities));
     if (input::isKeyPressed(sf::Keyboard::Z))
         player->spinKick();
 
@@ -501,10 +490,10 @@ void StateGame::changeZone()
     if (leftId == startZone() && ResourceManager::music().getStatus() != sf::Music::Playing)
         ResourceManager::music().play();
 
-    if (zone->get(player->getID()) == player)
-        zone->remove(player->getID(), false);
+    // The player is always registered in the zone it stands in.
+    std::unique_ptr<Entity> leaving = zone->entities.take(player->getID());
     zone = target;
-    addPlayerTo(zone);
+    player = addPlayerTo(*zone, std::unique_ptr<Player>(static_cast<Player*>(leaving.release())));
     player->position = zone->findLinkIn(leftId);
     if (player->position == NO_LINK_IN) {
         player->position = firstWalkableCentre(*zone);
@@ -525,39 +514,37 @@ Zone* StateGame::targetZone(int target)
 {
     auto found = zones.find(target);
     if (found != zones.end())
-        return found->second;
-    Zone* loaded = new Zone(0, 1, 1, &scriptHandler);
+        return found->second.get();
+    auto loaded = std::make_unique<Zone>(0, 1, 1, &scriptHandler);
     bool accepted = false;
     loaded->load(target, &accepted); // a player of its own gives way in addPlayerTo
-    if (!accepted) {
-        delete loaded;
+    if (!accepted)
         return nullptr;
-    }
-    zones[target] = loaded;
-    notePlaces(*loaded);
-    return loaded;
+    Zone* arrived = loaded.get();
+    zones[target] = std::move(loaded);
+    notePlaces(*arrived);
+    return arrived;
 }
 
 void StateGame::draw()
 {
     if (paused) {
-        showPicture(pausedPicture);
+        frame->clear();
+        frame->append(pausedPicture);
         if (packMenu.isOpen())
-            packMenu.draw(*picture);
+            packMenu.submit(*frame);
         else
             drawPaused();
-        camera.setScreenSpace(*picture, false);
+        camera.setScreenSpace(*frame, false);
         return;
     }
+    frame->clear(sf::Color::Black);
     aimCamera();
-    {
-        // The dialog box is painted over the world opaque: nothing under it need be painted.
-        const SpriteTrim::Hidden underBox(*picture, scriptHandler.isRunning() ? scriptHandler.coveredPixels(*picture)
-                                                                              : sf::IntRect());
-        zone->drawCleared(*picture, sf::Color::Black, debugDraw);
-    }
+    zone->animate();
+    zone->submit(*frame, debugDraw);
+    // The dialog box is painted over the world opaque: nothing under it is painted.
     if (scriptHandler.isRunning())
-        scriptHandler.draw(*picture);
+        scriptHandler.submit(*frame);
 
     float alpha = -1.f;
     if (ending || fadeOutTimer > 0) {
@@ -568,40 +555,56 @@ void StateGame::draw()
     }
     // The guidance fades with the world; the closing fade hides it for good.
     if (!ending)
-        hud.draw(*picture, hudStatus());
+        hud.submit(*frame, hudStatus());
     if (alpha >= 0.f) {
-        camera.setScreenSpace(*picture, true);
-        sf::RectangleShape overlay(sf::Vector2f(picture->getSize()));
+        camera.setScreenSpace(*frame, true);
+        sf::RectangleShape overlay(sf::Vector2f(frame->getSize()));
         overlay.setFillColor(sf::Color(0, 0, 0, static_cast<sf::Uint8>(static_cast<int>(alpha) & 0xFF)));
-        picture->draw(overlay);
+        frame->draw(overlay);
     }
     if (showsEndCard())
-        Hud::drawEndCard(*picture);
+        Hud::submitEndCard(*frame);
     else if (knockedOut)
-        Hud::drawKnockedOut(*picture, offersAssist());
+        Hud::submitKnockedOut(*frame, offersAssist());
+    if (debugDraw)
+        submitShownBy();
     if (pauseAsked) {
-        copyPicture(pausedPicture);
+        pausedPicture.clear();
+        pausedPicture.append(*frame);
         setPaused(true);
         if (!packMenu.isOpen())
             drawPaused();
     }
     if (packMenu.isOpen())
-        packMenu.draw(*picture);
+        packMenu.submit(*frame);
     // The dialog box, the overlays and the messages leave their own views behind.
-    camera.setScreenSpace(*picture, false);
+    camera.setScreenSpace(*frame, false);
 }
 
 void StateGame::drawPaused()
 {
-    camera.setScreenSpace(*picture, true);
+    camera.setScreenSpace(*frame, true);
     sf::Text text(PAUSED_TEXT, ResourceManager::dialogFont, PAUSED_TEXT_SIZE);
     const sf::FloatRect bounds = text.getLocalBounds();
-    const sf::Vector2f size(picture->getSize());
+    const sf::Vector2f size(frame->getSize());
     text.setPosition(std::round((size.x - bounds.width) / 2.f - bounds.left),
                      std::round((size.y - bounds.height) / 2.f - bounds.top));
     text.setOutlineColor(sf::Color::Black);
     text.setOutlineThickness(3.f);
-    picture->draw(text);
+    frame->draw(text);
+}
+
+void StateGame::submitShownBy()
+{
+    if (frame->shownBy.empty())
+        return;
+    camera.setScreenSpace(*frame, true);
+    sf::Text text("shown by " + frame->shownBy, ResourceManager::debugFont, 14);
+    text.setFillColor(sf::Color::White);
+    text.setOutlineColor(sf::Color::Black);
+    text.setOutlineThickness(1.f);
+    text.setPosition(6.f, static_cast<float>(frame->getSize().y) - 22.f);
+    frame->draw(text);
 }
 
 Hud::Status StateGame::hudStatus() const
@@ -610,7 +613,7 @@ Hud::Status StateGame::hudStatus() const
     status.hitPoints = player->hitPoints;
     status.assist = assist;
     for (const auto& entry : zone->entities)
-        if (entry.second->getType() == Entity::TYPE_ROBBER && static_cast<const Unit*>(entry.second)->hitPoints > 0)
+        if (entry.second->getType() == Entity::TYPE_ROBBER && static_cast<const Unit*>(entry.second.get())->hitPoints > 0)
             ++status.robbersLeft;
     return status;
 }

@@ -131,7 +131,7 @@ TEST_F(EditorPackTest, CheckNamesEachProblemOfTheHeldZoneWithItsTile)
     editor->currZone->getTile(5, 0)->type = TILE_LINKOUT;
     for (const auto& entry : editor->currZone->entities)
         if (entry.second->getType() == Entity::TYPE_ROBBER) {
-            editor->currZone->remove(entry.first, true);
+            editor->currZone->entities.remove(entry.first);
             break;
         }
     EXPECT_EQ(run("check"), (Lines{"Zone 1: 2 problems in the pack \"Checked\".",
