@@ -51,27 +51,26 @@ std::map<std::string, std::string> snapshot(const std::string& root, const std::
     return all;
 }
 
-class PackCampaign : public ::testing::Test {
+// The real states in a scratch folder (see RealStatesFixture), with HOME and the XDG folders
+// in a scratch home of their own.
+class PackCampaign : public RealStatesFixture {
 protected:
+    PackCampaign() : RealStatesFixture(STATE_GAME) {}
     void SetUp() override
     {
-        testsupport::loadTestResources();
-        for (const auto& entry : fs::directory_iterator("resources/lvl"))
-            fs::remove(entry.path());
         for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
             if (const char* value = std::getenv(name))
                 saved[name] = value;
         ::setenv("HOME", home.c_str(), 1);
         ::setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
-        input::setSource(&script);
-        window = &testsupport::window();
+        chooseFolders(Pack::builtIn());
+        RealStatesFixture::SetUp();
+        frame();
     }
     void TearDown() override
     {
-        stop();
-        input::setSource(nullptr);
-        ResourceManager::music().stop();
+        RealStatesFixture::TearDown();
         for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
             if (saved.count(name))
                 ::setenv(name, saved[name].c_str(), 1);
@@ -83,37 +82,6 @@ protected:
         fs::remove_all(home);
     }
 
-    void start(const Pack& pack)
-    {
-        chooseFolders(pack);
-        table = createStates(window);
-        states = table->get();
-        current = STATE_GAME;
-        testing::internal::CaptureStdout();
-        states[current]->enter();
-        testing::internal::GetCapturedStdout();
-    }
-    void stop()
-    {
-        if (!states)
-            return;
-        states[current]->leave();
-        table.reset();
-        states = nullptr;
-    }
-    void frame()
-    {
-        pumpEvents(states, &current, window);
-        window->clear();
-        stepState(states, &current, window);
-    }
-    void hold(sf::Keyboard::Key key)
-    {
-        script.press(key);
-        frame();
-        script.release(key);
-        frame();
-    }
     // A key the states take as an event, as the window gives it.
     void tap(sf::Keyboard::Key key)
     {
@@ -161,11 +129,6 @@ protected:
 
     std::string home = testsupport::makeTempDir();
     std::map<std::string, std::string> saved;
-    input::ScriptedSource script;
-    sf::RenderWindow* window = nullptr;
-    std::unique_ptr<StateTable> table;
-    State** states = nullptr;
-    int current = STATE_GAME;
 };
 
 TEST_F(PackCampaign, MadeInTheEditorPackedAndPlayedThroughItsOwnEnding)
@@ -176,8 +139,6 @@ TEST_F(PackCampaign, MadeInTheEditorPackedAndPlayedThroughItsOwnEnding)
     const auto homeBefore = snapshot(home, onlyPacks);
     const auto hereBefore = snapshot(here, onlyPacks);
 
-    start(Pack::builtIn());
-    frame();
     hold(sf::Keyboard::F12);
     ASSERT_EQ(current, STATE_EDITOR);
     EXPECT_EQ(said("pack new Errand"), "Made the pack \"Errand\" in " + packs + "Errand/: zones save there now.");
@@ -195,20 +156,21 @@ TEST_F(PackCampaign, MadeInTheEditorPackedAndPlayedThroughItsOwnEnding)
     const std::string ini = packtesting::readAll(packs + "Errand/pack.ini");
     packtesting::writeAll(packs + "Errand/pack.ini", ini.substr(0, ini.find("ending=0")) + "ending=1\n");
     EXPECT_EQ(said("check"), "Zone 1: no problems in the pack \"Errand\".");
-    stop();
 
-    const std::string tool = std::string("'" MORVANE_ZONETOOL "' pack --tiles resources/gfx/tiles '") + packs
-                           + "Errand' -o '" + packs + "Errand.zip' >/dev/null 2>&1";
+    const std::string tool = std::string("'" MORVANE_ZONETOOL "' pack --tiles '") + testsupport::repoDir()
+                           + "/resources/gfx/tiles' '" + packs + "Errand' -o '" + packs + "Errand.zip' >/dev/null 2>&1";
     ASSERT_EQ(std::system(tool.c_str()), 0);
 
-    // Played from the .zip as morvane --pack FILE.zip plays it.
+    // Played from the .zip as morvane --pack FILE.zip plays it, from F12's new game.
     Pack pack;
     testing::internal::CaptureStdout();
     const bool opened = openPack(packs + "Errand.zip", pack);
     ASSERT_TRUE(opened) << testing::internal::GetCapturedStdout();
     testing::internal::GetCapturedStdout();
+    chooseFolders(pack);
     std::srand(1);
-    start(pack);
+    hold(sf::Keyboard::F12);
+    ASSERT_EQ(current, STATE_GAME);
     EXPECT_EQ(LevelFolder::pack().kind(), Pack::Kind::ARCHIVE);
     EXPECT_EQ(game().getZone()->id, 0);
     EXPECT_EQ(game().getPlayer()->position, tileCentre(2, 3));
@@ -242,7 +204,6 @@ TEST_F(PackCampaign, MadeInTheEditorPackedAndPlayedThroughItsOwnEnding)
     ASSERT_TRUE(game().showsEndCard());
     EXPECT_EQ(played, 1894);
     EXPECT_EQ(game().getFinished(), std::set<std::string>{"Errand"});
-    stop();
 
     EXPECT_EQ(snapshot(home, onlyPacks), homeBefore) << "nothing written in the home folder but the packs";
     EXPECT_EQ(snapshot(here, onlyPacks), hereBefore) << "nothing written among the game's resources";

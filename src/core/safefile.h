@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <string>
+#include <sys/types.h>
 
 namespace safefile {
 
@@ -18,6 +19,10 @@ enum class Found {
 };
 
 const long long NO_LIMIT = LLONG_MAX;
+
+// What stands at a path of this mode when it is neither a file nor a folder one wants, for
+// a message: "a FIFO, not " + wanted, and the like.
+std::string notWanted(mode_t mode, const std::string& wanted);
 
 // Opens only a regular file, to test that it can be read, and closes it again.
 Found check(const std::string& path, std::string& why, long long maxBytes = NO_LIMIT);

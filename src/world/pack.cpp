@@ -22,17 +22,6 @@ bool endsWith(const std::string& text, const std::string& end)
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-std::string whatIsThere(mode_t mode)
-{
-    if (S_ISFIFO(mode))
-        return "a FIFO, not a pack folder or .zip";
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return "a device, not a pack folder or .zip";
-    if (S_ISSOCK(mode))
-        return "a socket, not a pack folder or .zip";
-    return "not a pack folder or .zip";
-}
-
 // Inside an archive the pack sits at the top, or in the one folder that holds its pack.ini
 // (as zipping a folder makes it); "" or "folder/".
 bool findRoot(const std::vector<std::string>& files, std::string& root)
@@ -102,7 +91,7 @@ bool Pack::open(const std::string& path, std::string& why, bool needStart)
         if (!opened.readArchiveIni(text, why))
             return false;
     } else {
-        why = whatIsThere(info.st_mode);
+        why = safefile::notWanted(info.st_mode, "a pack folder or .zip");
         return false;
     }
     if (!PackInfo::parse(text, opened.about, why)) {
