@@ -174,7 +174,7 @@ void HumanBot::act(const Sight& then, Zone& zone)
 
 const HumanBot::Figure* HumanBot::pickTarget(const Sight& then) const
 {
-    const bool lastZone = then.zoneId == StateGame::ENDING_ZONE;
+    const bool lastZone = then.zoneId == StateGame::endingZone();
     const Figure* best = nullptr;
     float bestDistance = std::numeric_limits<float>::max();
     for (const Figure& figure : then.figures) {
@@ -310,7 +310,7 @@ void HumanBot::headOn(const Sight& then, Zone& zone)
 {
     std::vector<Step> path;
     auto isExit = [&](int x, int y) { return isWayOn(zone, x, y); };
-    if (then.zoneId == StateGame::ENDING_ZONE || !planPath(zone, then.player, isExit, path)) {
+    if (then.zoneId == StateGame::endingZone() || !planPath(zone, then.player, isExit, path)) {
         letGo(WALK);
         return;
     }

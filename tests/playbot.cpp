@@ -66,7 +66,7 @@ void Bot::decide(const StateGame& game)
         return;
     }
 
-    const bool lastZone = zone->id == StateGame::ENDING_ZONE;
+    const bool lastZone = zone->id == StateGame::endingZone();
     if (Unit* target = pickTarget(*zone, player->position, lastZone)) {
         if (distance(target->position, player->position) <= PUNCH_REACH) {
             punchAt(target->position);

@@ -1,8 +1,8 @@
 // Takes the README's screenshots from the real game: the bot plays from the home street
 // to the closing lines and the end card (in zone 1's first fight it is left with one hit
 // point and stands still until knocked out, then tries again, twice, the second time with
-// assist offered, which it turns down), then the editor is opened on zone 1 in each of its
-// modes.
+// assist offered, which it turns down), F2 on the end card lists a few zone packs, then the
+// editor is opened on zone 1 in each of its modes, and an undo's message shows.
 //   morvane_screenshots [output dir]     run from the repository root, under Xvfb
 // The output dir defaults to docs/screenshots.
 
@@ -19,6 +19,9 @@
 #include "render/state.h"
 #include "play/stategame.h"
 #include "characters/unit.h"
+#include "world/levelfolder.h"
+#include "world/pack.h"
+#include "world/packarchive.h"
 #include "world/tile.h"
 #include "world/zone.h"
 
@@ -26,6 +29,9 @@
 #include <SFML/Graphics/Texture.hpp>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <set>
 #include <string>
@@ -133,6 +139,37 @@ void scrollTo(input::ScriptedSource& script, sf::RenderWindow& window, const Sta
         script.release(key);
 }
 
+// The shipped zones of from to to as a pack, its pack.ini saying the rest.
+Pack::Files shippedZones(int from, int to, const std::string& ini)
+{
+    Pack::Files files{{PackInfo::FILE_NAME, ini}};
+    for (int zone = from; zone <= to; ++zone) {
+        std::ifstream in(Zone::fileName(zone), std::ios::binary);
+        files.emplace_back(Pack::zoneFileName(zone), std::string(std::istreambuf_iterator<char>(in), {}));
+    }
+    return files;
+}
+
+// A packs folder for the list to show: a folder pack, a .zip and a damaged .zip.
+std::string installPacks()
+{
+    char pattern[] = "/tmp/morvane-shots-XXXXXX";
+    const std::string packs = std::string(mkdtemp(pattern)) + "/";
+    std::string why, zip;
+    Pack::makeFolder(packs + "Back Streets",
+                     shippedZones(0, 1, "[pack]\nname=Back Streets\nauthor=Kim\nversion=1\n"
+                                        "description=Two streets of the old errand, and a robber at the end of them.\n"
+                                        "start=0\nending=1\n"),
+                     why);
+    if (PackArchive::make(shippedZones(0, 3, "[pack]\nname=The Long Way\nauthor=Ada Morrow\nversion=2\n"
+                                             "description=All four streets again, ending at the corner shop.\n"
+                                             "start=0\nending=3\n"),
+                          zip, why))
+        std::ofstream(packs + "the-long-way.zip", std::ios::binary) << zip;
+    std::ofstream(packs + "damaged.zip", std::ios::binary) << "PK, but no more";
+    return packs;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -222,6 +259,18 @@ int main(int argc, char** argv)
         frame(nullptr);
     frame([&] { shots.save("endcard.png"); });
 
+    // F2 on the end card: the packs installed, the one played marked.
+    const std::string packs = installPacks();
+    LevelFolder::choosePacks(packs);
+    script.queueEvent(keyEvent(sf::Keyboard::F2));
+    frame(nullptr);
+    script.queueEvent(keyEvent(sf::Keyboard::Down));
+    frame(nullptr);
+    frame([&] { shots.save("packs.png"); });
+    script.queueEvent(keyEvent(sf::Keyboard::Escape));
+    frame(nullptr);
+    std::filesystem::remove_all(packs);
+
     // The editor, on zone 1.
     script.releaseAll();
     frame(nullptr);
@@ -257,6 +306,19 @@ int main(int argc, char** argv)
             frame(nullptr);
         frame([&] { shots.save(names[m]); });
     }
+    // With the console closed, its newest line shows at the bottom for a while: a wall
+    // set on the selected link tile and taken back.
+    script.press(sf::Keyboard::Num2);
+    frame(nullptr);
+    script.release(sf::Keyboard::Num2);
+    script.queueEvent(keyEvent(sf::Keyboard::X));
+    frame(nullptr);
+    sf::Event undo = keyEvent(sf::Keyboard::Z);
+    undo.key.control = true;
+    script.queueEvent(undo);
+    for (int i = 0; i < 30; ++i)
+        frame(nullptr);
+    frame([&] { shots.save("editor_message.png"); });
 
     input::setSource(nullptr);
     states[current]->leave();

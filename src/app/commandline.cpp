@@ -7,11 +7,13 @@
 namespace commandline {
 
 const char* const NO_SETTINGS = "no-settings";
+const char* const PACK = "pack";
 const char* const HELP = "help";
 const char* const VERSION = "version";
 
 const std::vector<Option> OPTIONS = {
     {NO_SETTINGS, "", "neither read nor write the settings file"},
+    {PACK, "PATH", "play the zone pack in this folder or .zip instead of the built-in one"},
     {HELP, "", "print this help and exit"},
     {VERSION, "", "print the version and the zone format, and exit"},
 };

@@ -3,6 +3,7 @@
 #include "app/mainloop.h"
 #include "app/settingsfile.h"
 #include "core/printable.h"
+#include "world/pack.h"
 
 #include <cstdio>
 #include <string>
@@ -28,12 +29,17 @@ int main(int argc, char** argv)
         std::fputs((line.has(commandline::HELP) ? commandline::usage() : commandline::version()).c_str(), stdout);
         return 0;
     }
+    // A refused pack is said before any window could open.
+    Pack pack = Pack::builtIn();
+    if (line.has(commandline::PACK) && !openPack(line.value(commandline::PACK), pack))
+        return 1;
     const std::string noDisplay = displaycheck::problem();
     if (!noDisplay.empty()) {
         std::printf(MSG_CANNOT_START, noDisplay.c_str());
         return 1;
     }
-    const int status = runGame(line.has(commandline::NO_SETTINGS) ? std::string() : SettingsFile::defaultPath());
+    const int status = runGame(line.has(commandline::NO_SETTINGS) ? std::string() : SettingsFile::defaultPath(),
+                               pack);
     // The leak check, here rather than at exit: our own resources are released by now, and
     // the static destructors still to run are the media libraries' own.
     if (__lsan_do_leak_check)

@@ -12,6 +12,7 @@
 #include "render/presenter.h"
 #include "render/state.h"
 #include "world/levelfolder.h"
+#include "world/pack.h"
 #include "world/resourcemanager.h"
 #include "world/zone.h"
 
@@ -26,6 +27,8 @@ namespace {
 // The game steps once a frame: this is its speed.
 const unsigned FRAMES_PER_SECOND = 60;
 const char* ICON_PATH = "resources/gfx/icon.png";
+// Under the player's data folder, beside lvl/.
+const char* PACKS_FOLDER = "packs/";
 
 // The icon is optional: a tree without it (the tests' small ones) shows the desktop's own.
 // Anything at its path, a broken link too, is opened the checked way and reported if bad.
@@ -145,12 +148,31 @@ void stepState(State** states, int* current, sf::RenderWindow* window)
     }
 }
 
-int runGame(const std::string& settingsPath)
+bool openPack(const std::string& path, Pack& pack)
+{
+    // Before the resources' folder becomes the working one: a relative path is the user's.
+    std::error_code ignored;
+    const std::string absolute = std::filesystem::absolute(path, ignored).string();
+    std::string why;
+    if (pack.open(absolute.empty() ? path : absolute, why))
+        return true;
+    std::printf("%s\n", Pack::refusal(path, why).c_str());
+    return false;
+}
+
+void chooseFolders(const Pack& pack)
+{
+    const std::string userData = userdirs::dataDir();
+    LevelFolder::choose(LevelFolder::resourcesWritable(), userData.empty() ? userData : userData + "lvl/");
+    LevelFolder::choosePacks(userData.empty() ? userData : userData + PACKS_FOLDER);
+    LevelFolder::usePack(pack);
+}
+
+int runGame(const std::string& settingsPath, const Pack& pack)
 {
     if (!resourceroot::enter())
         return 1;
-    const std::string userZones = userdirs::dataDir();
-    LevelFolder::choose(LevelFolder::resourcesWritable(), userZones.empty() ? userZones : userZones + "lvl/");
+    chooseFolders(pack);
     SettingsFile settingsFile(settingsPath);
     const Settings settings = settingsFile.load();
 
@@ -173,6 +195,7 @@ int runGame(const std::string& settingsPath)
     StateGame* game = static_cast<StateGame*>(states[STATE_GAME]);
     game->setHudShown(settings.overlay);
     game->setAssist(settings.assist);
+    game->setFinished(settings.finished);
     int current = STATE_GAME;
     desktop.aimStates(states);
     states[current]->enter();
@@ -183,6 +206,7 @@ int runGame(const std::string& settingsPath)
         desktop.endFrame();
         Settings now = desktop.settings(game->getHud().isShown());
         now.assist = game->hasAssist();
+        now.finished = game->getFinished();
         settingsFile.offer(now);
     }
     settingsFile.flush();

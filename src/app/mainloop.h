@@ -11,6 +11,7 @@ namespace sf { class RenderWindow; }
 class Desktop;
 class FrameList;
 class State;
+class Pack;
 
 // One of each kind of thing the game paints (a sprite sheet, the ground, both fonts, a
 // plain shape), painted on every target before play so a software renderer compiles its
@@ -28,6 +29,13 @@ void pumpEvents(State** states, int* current, sf::RenderWindow* window, Desktop*
 // One update and one draw of the current state, then the switch it asked for.
 void stepState(State** states, int* current, sf::RenderWindow* window);
 
+// The pack at path (a folder or a .zip, relative to the working folder) opened to be
+// played; a refused one prints its one line and returns false.
+bool openPack(const std::string& path, Pack& pack);
+// The zone folders, the player's packs folder and the pack to play, from the resources'
+// folder.
+void chooseFolders(const Pack& pack);
+
 // The whole program: returns the process exit status. An empty settingsPath reads and
 // keeps no settings.
-int runGame(const std::string& settingsPath);
+int runGame(const std::string& settingsPath, const Pack& pack);

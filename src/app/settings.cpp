@@ -2,6 +2,7 @@
 
 #include "core/globals.h"
 #include "core/printable.h"
+#include "world/packinfo.h"
 
 #include <algorithm>
 #include <cctype>
@@ -74,6 +75,14 @@ bool applyKey(Settings& s, const std::string& key, const std::string& value, Win
         return parseBool(value, s.overlay);
     if (key == "assist")
         return parseBool(value, s.assist);
+    if (key == "finished") {
+        // A pack's name is text of its own length limits; anything else was not written here.
+        if (value.empty() || value.size() > PackInfo::MAX_NAME || printable(value) != value)
+            return false;
+        if (s.finished.size() < Settings::MAX_FINISHED)
+            s.finished.insert(value);
+        return true;
+    }
     return true; // a key of a later version: not ours to judge
 }
 
@@ -98,6 +107,9 @@ std::string Settings::toText() const
     if (placed)
         out << "x=" << x << "\n"
             << "y=" << y << "\n";
+    std::size_t kept = 0;
+    for (auto name = finished.begin(); name != finished.end() && kept++ < MAX_FINISHED; ++name)
+        out << "finished=" << *name << "\n";
     return out.str();
 }
 
@@ -176,5 +188,5 @@ bool Settings::operator==(const Settings& o) const
 {
     return volume == o.volume && muted == o.muted && fullscreen == o.fullscreen && width == o.width &&
            height == o.height && overlay == o.overlay && assist == o.assist && placed == o.placed &&
-           (!placed || (x == o.x && y == o.y));
+           (!placed || (x == o.x && y == o.y)) && finished == o.finished;
 }

@@ -11,7 +11,12 @@
 //   assist=0
 //   x=200
 //   y=120
+//   finished=The errand
+//
+// finished names a pack played to its end, one line each.
 
+#include <cstddef>
+#include <set>
 #include <string>
 
 struct Settings {
@@ -25,6 +30,8 @@ struct Settings {
     static constexpr unsigned START_MIN_HEIGHT = 240;
     // Where X can put a window's corner at all.
     static constexpr int MAX_PLACE = 32767;
+    // Finished packs kept, so the file stays far below what a settings file may hold.
+    static constexpr std::size_t MAX_FINISHED = 256;
 
     int volume = 100;
     bool muted = false;
@@ -39,6 +46,8 @@ struct Settings {
     bool placed = false;
     int x = 0;
     int y = 0;
+    // The names of the packs played to the end.
+    std::set<std::string> finished;
 
     static bool validSize(long long w, long long h);
     // The window as it may open on a screen of this size: no larger than the screen, at least

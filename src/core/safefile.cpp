@@ -25,18 +25,7 @@ const char UNIQUE_LETTERS[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvw
 
 std::string systemText(int error) { return std::strerror(error); }
 
-std::string whatIsThere(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return "a directory, not a file";
-    if (S_ISFIFO(mode))
-        return "a FIFO, not a file";
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return "a device, not a file";
-    if (S_ISSOCK(mode))
-        return "a socket, not a file";
-    return "not a regular file";
-}
+std::string whatIsThere(mode_t mode) { return notWanted(mode, "a file"); }
 
 // Why path could not be reached, after stat or open failed with error.
 Found unreachable(const std::string& path, int error, std::string& why)
@@ -227,6 +216,16 @@ void syncDirectory(const fs::path& dir)
 
 } // namespace
 
+std::string notWanted(mode_t mode, const std::string& wanted)
+{
+    const char* kind = S_ISDIR(mode)                    ? "a directory"
+                     : S_ISFIFO(mode)                   ? "a FIFO"
+                     : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
+                     : S_ISSOCK(mode)                   ? "a socket"
+                                                        : nullptr;
+    return kind != nullptr ? std::string(kind) + ", not " + wanted : "not " + wanted;
+}
+
 Found check(const std::string& path, std::string& why, long long maxBytes)
 {
     int fd = -1;
@@ -245,6 +244,12 @@ Found read(const std::string& path, std::string& bytes, std::string& why, long l
     const Found result = readAll(fd, maxBytes, bytes, why);
     ::close(fd);
     return result;
+}
+
+Found open(const std::string& path, int& fd, std::string& why, long long maxBytes)
+{
+    fd = -1;
+    return openRegular(path, maxBytes, why, fd);
 }
 
 bool write(const std::string& path, const std::string& bytes, std::string& why, Over over)

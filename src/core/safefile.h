@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <string>
+#include <sys/types.h>
 
 namespace safefile {
 
@@ -19,10 +20,16 @@ enum class Found {
 
 const long long NO_LIMIT = LLONG_MAX;
 
+// What stands at a path of this mode when it is neither a file nor a folder one wants, for
+// a message: "a FIFO, not " + wanted, and the like.
+std::string notWanted(mode_t mode, const std::string& wanted);
+
 // Opens only a regular file, to test that it can be read, and closes it again.
 Found check(const std::string& path, std::string& why, long long maxBytes = NO_LIMIT);
 // check, then the whole file into bytes (left as they were unless FILE).
 Found read(const std::string& path, std::string& bytes, std::string& why, long long maxBytes = NO_LIMIT);
+// check, then the file left open for reading: fd is the caller's to close, -1 unless FILE.
+Found open(const std::string& path, int& fd, std::string& why, long long maxBytes = NO_LIMIT);
 
 // What a write may put its file in place of.
 enum class Over {

@@ -70,12 +70,22 @@ void Console::print(const char* format, ...)
         if (end == std::string::npos)
             end = text.size();
         std::string piece = text.substr(start, end - start);
-        if (!trim(piece).empty())
+        if (!trim(piece).empty()) {
             log.push_front(piece);
+            messageAt = frames;
+        }
         start = end + 1;
     }
     while (log.size() > MAX_LOG)
         log.pop_back();
+}
+
+void Console::tick() { ++frames; }
+
+std::string Console::message() const
+{
+    const bool lasts = messageAt >= 0 && frames - messageAt <= MESSAGE_FRAMES;
+    return lasts && !log.empty() ? log.front() : std::string();
 }
 
 void Console::setSelecting(bool on)

@@ -17,6 +17,9 @@ class Console final {
 public:
     static constexpr std::size_t MAX_LOG = 199;
     static constexpr std::size_t MAX_HISTORY = 30;
+    // How long the newest message shows at the bottom of the picture while the console is
+    // closed: 3 seconds.
+    static constexpr int MESSAGE_FRAMES = 3 * 60;
 
     int charSize = 10;
     int height = 150;
@@ -29,11 +32,20 @@ public:
     bool selecting = false;
     int historyIndex = -1; // -1 while editing input
     std::deque<std::string> history; // newest first
+    // Frames ticked, and the tick the newest message came in (-1 before any).
+    long frames = 0;
+    long messageAt = -1;
 
 #if defined(__GNUC__)
     __attribute__((format(printf, 2, 3)))
 #endif
     void print(const char* format, ...);
+
+    // The end of one frame's update. A message printed in a frame, before its update ends,
+    // shows in that frame's picture and in the MESSAGE_FRAMES - 1 after it.
+    void tick();
+    // The newest message while its time lasts, else empty.
+    std::string message() const;
 
     void setSelecting(bool on);
     bool hasSelection() const;

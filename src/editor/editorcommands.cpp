@@ -59,7 +59,7 @@ const char* const MSG_WALKER = "Event %d walks entity %d.";
 const char* const MSG_DEST = "Event %d walks to column %d, row %d.";
 const char* const MSG_RECOVERY_WORD = "Did you mean %s recovery?";
 
-const char* const TOPIC_TITLES[] = {"Zone", "Edit", "Trigger", "Move event", "Dialog", "Console"};
+const char* const TOPIC_TITLES[] = {"Zone", "Pack", "Edit", "Trigger", "Move event", "Dialog", "Console"};
 static_assert(sizeof TOPIC_TITLES / sizeof TOPIC_TITLES[0] == static_cast<std::size_t>(CommandTopic::COUNT),
               "one title per help topic");
 const char* const HELP_FOOTER = "Quote words that hold spaces. Commands are lower case.";
@@ -128,6 +128,12 @@ void note(CommandCall& c)
 }
 
 void save(CommandCall& c) { c.editor.requestSave(); }
+
+void showPack(CommandCall& c) { c.editor.showPack(); }
+
+void packWord(CommandCall& c) { c.editor.packWord(c.words[1], c.words[2]); }
+
+void check(CommandCall& c) { c.editor.checkZone(); }
 
 bool readArgument(CommandCall& c, CommandArg kind, std::size_t at);
 
@@ -303,6 +309,9 @@ const EditorCommand COMMANDS[] = {
     {"load", {A::TEXT}, T::ZONE, "load <n>", 0, load},
     {"new", {A::WHOLE_OR_ZERO, A::WHOLE_OR_ZERO}, T::ZONE, "new <width> <height>", 0, newZone},
     {"link", {A::WHOLE}, T::ZONE, "link <zone>", EDITS, link},
+    {"check", {}, T::ZONE, "check", 0, check},
+    {"pack", {}, T::PACK, "pack", 0, showPack},
+    {"pack", {A::TEXT, A::TEXT}, T::PACK, "pack new <name> | pack copy <name>", 0, packWord},
     {"undo", {}, T::EDIT, "undo (Ctrl+Z)", 0, undo},
     {"redo", {}, T::EDIT, "redo (Ctrl+Y)", 0, redo},
     {"play", {}, T::EDIT, "play (F5, unsaved)", 0, play},

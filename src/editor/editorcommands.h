@@ -22,7 +22,7 @@ enum class CommandArg : unsigned char {
 };
 
 // The lines of `help`, in this order.
-enum class CommandTopic : unsigned char { ZONE, EDIT, TRIGGER, MOVE_EVENT, DIALOG, CONSOLE, COUNT };
+enum class CommandTopic : unsigned char { ZONE, PACK, EDIT, TRIGGER, MOVE_EVENT, DIALOG, CONSOLE, COUNT };
 
 struct EditorCommand {
     static const std::size_t MAX_ARGS = 2;

@@ -24,6 +24,9 @@ namespace {
 const sf::Color PANEL_COLOR(70, 70, 100, 200);
 const sf::Color LABEL_COLOR(20, 20, 30, 210);
 const unsigned ID_LABEL_SIZE = 14;
+const unsigned MODE_LETTER_SIZE = 16;
+const sf::Color MESSAGE_BAND(20, 20, 30, 220);
+const float MESSAGE_HEIGHT = 20.0f;
 
 sf::Text makeText(const std::string& string, float x, float y, unsigned size)
 {
@@ -76,6 +79,8 @@ void StateEditor::draw()
     drawOverlay();
     if (!console.hidden)
         drawConsole();
+    else
+        drawMessage();
 }
 
 void StateEditor::drawOverlay()
@@ -100,6 +105,11 @@ void StateEditor::drawOverlay()
             box.setOutlineThickness(2.0f);
         }
         frame->draw(box);
+        sf::Text letter = makeText(std::string(1, modeLetter(m)), 0.0f, 0.0f, MODE_LETTER_SIZE);
+        const sf::FloatRect bounds = letter.getLocalBounds();
+        letter.setPosition(std::round(2.0f + 30.0f * m + 15.0f - bounds.left - bounds.width / 2.0f),
+                           std::round(32.0f + 15.0f - bounds.top - bounds.height / 2.0f));
+        frame->draw(letter);
     }
 
     if (panelHeight < 0.0f)
@@ -319,6 +329,25 @@ void StateEditor::drawStrip()
         strip.layout(Camera::pictureView().getSize(), static_cast<int>(choices.size()));
         strip.submitStamps(*frame, choices, chosen, strip.cellAt(point));
     }
+}
+
+void StateEditor::drawMessage()
+{
+    const std::string message = console.message();
+    if (message.empty())
+        return;
+    camera.setScreenSpace(*frame, true);
+    const sf::Vector2f size = Camera::pictureView().getSize();
+    // Above the strip of choices where one shows, so the choices stay in sight.
+    const bool stripShown = mode == MODE_TILE_PAINT || mode == MODE_ENTITY;
+    const float top = size.y - MESSAGE_HEIGHT - (stripShown ? PaletteStrip::HEIGHT : 0.0f);
+    sf::RectangleShape band(sf::Vector2f(size.x, MESSAGE_HEIGHT));
+    band.setPosition(0.0f, top);
+    band.setFillColor(MESSAGE_BAND);
+    frame->draw(band);
+    const unsigned charSize = static_cast<unsigned>(console.charSize);
+    frame->draw(makeText(fitting(message, size.x - 10.0f, charSize), 5.0f, top + 4.0f, charSize));
+    camera.setScreenSpace(*frame, false);
 }
 
 void StateEditor::drawConsole()

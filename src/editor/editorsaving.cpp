@@ -36,19 +36,13 @@ const char* const MSG_NO_PLAY_STATE = "There is no play state to test in.";
 const char* const MSG_TESTING = "Play-testing zone %d: F5 or F12 comes back.";
 const char* const MSG_BACK = "Back from the play-test.";
 
-bool fileExists(const std::string& path)
-{
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0;
-}
-
 // The name a zone file gives itself, for the overwrite question.
 std::string zoneNameIn(int zoneId)
 {
     std::string bytes;
     std::string why;
     Zone probe(0, 1, 1, nullptr);
-    if (!Zone::readFile(LevelFolder::readPath(zoneId), bytes, why) || !probe.loadBytes(bytes, why))
+    if (LevelFolder::read(zoneId, bytes, why) != safefile::Found::FILE || !probe.loadBytes(bytes, why))
         return "unreadable";
     return probe.name;
 }
@@ -152,7 +146,11 @@ void StateEditor::perform(Pending what)
 void StateEditor::requestSave()
 {
     const int id = currZone->id;
-    if (id >= 0 && id != source && fileExists(LevelFolder::readPath(id))) {
+    if (!savesAllowed()) {
+        pending = Pending::NONE;
+        return;
+    }
+    if (id >= 0 && id != source && LevelFolder::exists(id)) {
         ask(Question::OVERWRITE);
         return;
     }
@@ -181,7 +179,7 @@ void StateEditor::loadZone(int zoneId)
     std::string why;
     loaded->load(zoneId, &accepted, &why);
     if (!accepted) {
-        console.print(MSG_LOAD_FAILED, zoneId, why.c_str());
+        console.print(MSG_LOAD_FAILED, zoneId, printable(why).c_str());
         return;
     }
     replaceZone(std::move(loaded), zoneId, "load " + std::to_string(zoneId));
@@ -271,6 +269,9 @@ void StateEditor::keepRecovery()
 void StateEditor::writeRecovery()
 {
     recoveryTimer = 0;
+    // A .zip pack has no folder of its own to keep anything in; pack copy makes one.
+    if (!LevelFolder::writable())
+        return;
     const std::string plain = RecoveryFile::pathFor(currZone->id);
     const std::string before = recovery.lastPath();
     std::string why;

@@ -48,7 +48,7 @@ StateEditor::StateEditor(sf::RenderWindow* targetWindow, State** stateTable)
     for (const sf::Texture& texture : ResourceManager::tileTextures)
         tilePalette.emplace_back(texture);
     console.print("Level editor, version 0.1!");
-    if (!LevelFolder::userFolder().empty())
+    if (LevelFolder::builtIn() && !LevelFolder::userFolder().empty())
         console.print(MSG_USER_ZONES, LevelFolder::userFolder().c_str());
 }
 
@@ -83,11 +83,14 @@ void StateEditor::enter()
 
 void StateEditor::leave()
 {
-    // A play-test keeps everything as it is for the return.
+    // A play-test keeps everything else as it is for the return.
+    if (!testing && question != Question::NONE)
+        closeQuestion();
+    // Whatever way out, the editor comes back with its console closed, so the first keys
+    // there are the editor's and the first ~ opens it.
+    console.hidden = true;
     if (testing)
         return;
-    if (question != Question::NONE)
-        closeQuestion();
     pending = Pending::NONE;
     // Whatever was not saved has been given up by now: nothing is left to recover.
     clearRecovery();
@@ -127,6 +130,7 @@ int StateEditor::update()
     currZone->update(true);
     checkSelection();
     keepRecovery();
+    console.tick();
     return STATE_EDITOR;
 }
 
@@ -306,6 +310,12 @@ bool StateEditor::hasEvent(const Trigger& trigger, int i) const
 bool StateEditor::hasLine(const Trigger& trigger, int i, int j) const
 {
     return hasEvent(trigger, i) && j >= 0 && j < static_cast<int>(trigger.events[i].dialogLines.size());
+}
+
+char StateEditor::modeLetter(int editMode)
+{
+    static const char LETTERS[] = {'P', 'T', 'E'};
+    return editMode >= 0 && editMode < 3 ? LETTERS[editMode] : '?';
 }
 
 const char* StateEditor::modeText(int editMode)

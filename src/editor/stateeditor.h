@@ -65,6 +65,8 @@ public:
     // The mouse in the picture's own pixels (the overlay's space).
     sf::Vector2f mouseScreen() const;
     static const char* modeText(int editMode);
+    // The letter on the mode's box: P, T or E.
+    static char modeLetter(int editMode);
 
     // Selection helpers, shared with the commands (editorcommands.cpp).
     void selectEntity(Entity* e);
@@ -87,6 +89,15 @@ public:
     void requestSave();
     bool isUnsaved() const { return history.isUnsaved(); }
     void startPlayTest();
+    // Zone packs (editorpacks.cpp): the pack worked in, a new one, a folder copy of it, and
+    // the held zone checked against the rest of it.
+    void showPack();
+    void packWord(const std::string& word, const std::string& name);
+    void newPack(const std::string& name);
+    void copyPack(const std::string& name);
+    void checkZone();
+    // False, with a line, while the pack cannot take saves.
+    bool savesAllowed();
     void loadRecovery();
     void discardRecovery();
     // Zooms by wheel steps around a window pixel, within MIN_ZOOM and MAX_ZOOM.
@@ -139,6 +150,8 @@ private:
     void drawEntityIds();
     void drawRegion();
     void drawConsole();
+    // The console's newest message in one line at the bottom, while the console is closed.
+    void drawMessage();
 
     void handleKey(const sf::Event::KeyEvent& key);
     void paintMouse(Tile* tile, bool left, bool right, bool pressed);
@@ -174,6 +187,8 @@ private:
     void writeRecovery();
     void clearRecovery();
     StateGame* game() const;
+    // The folder a pack of that name gets among the player's packs; false with a line.
+    bool packFolderFor(const std::string& name, std::string& folder);
 
     // Id of selectedEntity, to notice when the pointer has gone stale.
     int selectedEntityId;

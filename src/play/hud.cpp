@@ -14,6 +14,7 @@ const std::string Hud::ASSIST_ON = "Assist";
 const sf::Color Hud::TEXT_COLOUR(244, 240, 232);
 const std::string Hud::THE_END = "The End";
 const std::string Hud::END_PROMPT = "Return: play again. Escape: quit";
+const std::string Hud::PACKS_PROMPT = "F2: other zone packs";
 
 namespace {
 
@@ -181,7 +182,7 @@ void Hud::submitKnockedOut(FrameList& frame, bool offerAssist)
 void Hud::submitEndCard(FrameList& frame)
 {
     frame.setView(frame.getDefaultView());
-    placeMessage(&frame, frame.getDefaultView().getSize(), {THE_END, END_PROMPT}, true);
+    placeMessage(&frame, frame.getDefaultView().getSize(), {THE_END, END_PROMPT, PACKS_PROMPT}, true);
 }
 
 std::vector<Hud::Piece> Hud::messageLayout(sf::Vector2f viewSize, const std::vector<std::string>& lines, bool titled)

@@ -19,6 +19,7 @@ public:
     static const sf::Color TEXT_COLOUR;
     static const std::string THE_END;
     static const std::string END_PROMPT;
+    static const std::string PACKS_PROMPT;
     // How long the zone's name stays up after an arrival.
     static constexpr int NAME_FRAMES = 2 * 60;
     // One pip of the health bar; a half pip shows half of it.

@@ -8,6 +8,8 @@
 #include "characters/malepedestrian.h"
 #include "characters/player.h"
 #include "characters/unit.h"
+#include "world/levelfolder.h"
+#include "world/pack.h"
 #include "world/resourcemanager.h"
 #include "world/tile.h"
 #include "world/zone.h"
@@ -20,7 +22,7 @@
 #include <cstdio>
 
 namespace {
-const char* MSG_NO_START_PLAYER = "Zone 0 gave no player: starting a new one at %.0f, %.0f\n";
+const char* MSG_NO_START_PLAYER = "Zone %d gave no player: starting a new one at %.0f, %.0f\n";
 const char* MSG_TEST_ZONE_REFUSED = "The zone under test did not load: %s\n";
 const char* MSG_EXTRA_PLAYER = "Zone %d holds a player of its own: removed, the arriving one takes its place\n";
 const char* MSG_NO_LINK_IN = "Zone %d has no link-in from zone %d: the player arrives at %.0f, %.0f instead\n";
@@ -75,15 +77,16 @@ void StateGame::enter()
     if (testPending) {
         enterTest();
     } else {
-        zones[0] = std::make_unique<Zone>(0, 1, 1, &scriptHandler);
-        zone = zones[0].get();
+        const int start = startZone();
+        zones[start] = std::make_unique<Zone>(start, 1, 1, &scriptHandler);
+        zone = zones[start].get();
         // The player's kind is made as a Player.
-        player = static_cast<Player*>(zone->load(0));
+        player = static_cast<Player*>(zone->load(start));
         if (player == nullptr) {
             // Without a player nothing can be played; a stand-in lets the editor repair the level.
             auto standIn = std::make_unique<Player>(&zone->entities);
             standIn->position = firstWalkableCentre(*zone);
-            std::printf(MSG_NO_START_PLAYER, standIn->position.x, standIn->position.y);
+            std::printf(MSG_NO_START_PLAYER, start, standIn->position.x, standIn->position.y);
             std::fflush(stdout);
             player = addPlayerTo(*zone, std::move(standIn));
         }
@@ -132,6 +135,8 @@ void StateGame::settleIn()
 
 void StateGame::leave()
 {
+    packMenu.close();
+    pausedForMenu = false;
     setPaused(false);
     if (testing)
         leaveTest();
@@ -251,7 +256,12 @@ Player* StateGame::addPlayerTo(Zone& target, std::unique_ptr<Player> arriving)
 
 int StateGame::update()
 {
-    const int next = testing ? testKeys() : switchKeys(switchLatch, STATE_EDITOR);
+    if (packMenu.isOpen()) {
+        updatePackMenu();
+        return STATE_GAME;
+    }
+    escapeHeld = escapeHeld && input::isKeyPressed(sf::Keyboard::Escape);
+    const int next = testing ? testKeys() : escapeHeld ? -1 : switchKeys(switchLatch, STATE_EDITOR);
     if (next >= 0)
         return next;
 
@@ -297,10 +307,12 @@ int StateGame::update()
         return STATE_GAME;
     }
 
-    if (zone->id == ENDING_ZONE && zone->entities.countType(Entity::TYPE_ROBBER) == 0) {
+    if (zone->id == endingZone() && zone->entities.countType(Entity::TYPE_ROBBER) == 0) {
         scriptHandler.addEvent(endingDialog());
         ending = true;
         fadeOutTimer = ENDING_FRAMES;
+        if (!testing)
+            finished.insert(LevelFolder::pack().name());
     }
 
     zone->update(false);
@@ -313,6 +325,10 @@ int StateGame::update()
     }
     return STATE_GAME;
 }
+
+int StateGame::startZone() { return LevelFolder::pack().info().start; }
+
+int StateGame::endingZone() { return LevelFolder::pack().info().ending; }
 
 bool StateGame::showsEndCard() const { return ending && fadeOutTimer <= 0 && !scriptHandler.isRunning(); }
 
@@ -493,8 +509,8 @@ void StateGame::changeZone()
         backOffLink();
         return;
     }
-    // Started by the first departure from zone 0; play() again would rewind it.
-    if (leftId == 0 && ResourceManager::music().getStatus() != sf::Music::Playing)
+    // Started by the first departure from the start zone; play() again would rewind it.
+    if (leftId == startZone() && ResourceManager::music().getStatus() != sf::Music::Playing)
         ResourceManager::music().play();
 
     // The player is always registered in the zone it stands in.
@@ -538,7 +554,10 @@ void StateGame::draw()
     if (paused) {
         frame->clear();
         frame->append(pausedPicture);
-        drawPaused();
+        if (packMenu.isOpen())
+            packMenu.submit(*frame);
+        else
+            drawPaused();
         camera.setScreenSpace(*frame, false);
         return;
     }
@@ -576,8 +595,11 @@ void StateGame::draw()
         pausedPicture.clear();
         pausedPicture.append(*frame);
         setPaused(true);
-        drawPaused();
+        if (!packMenu.isOpen())
+            drawPaused();
     }
+    if (packMenu.isOpen())
+        packMenu.submit(*frame);
     // The dialog box, the overlays and the messages leave their own views behind.
     camera.setScreenSpace(*frame, false);
 }
@@ -619,11 +641,67 @@ Hud::Status StateGame::hudStatus() const
     return status;
 }
 
+void StateGame::openPackMenu()
+{
+    packMenu.open(LevelFolder::packsFolder(), finished);
+    // Nothing runs on the end card to pause.
+    pausedForMenu = !paused && !showsEndCard();
+    if (pausedForMenu)
+        pauseAsked = true;
+}
+
+void StateGame::closePackMenu()
+{
+    packMenu.close();
+    if (pausedForMenu)
+        setPaused(false);
+    pausedForMenu = false;
+}
+
+void StateGame::updatePackMenu()
+{
+    const MenuKey key = menuKey;
+    menuKey = MenuKey::NONE;
+    if (key == MenuKey::UP || key == MenuKey::DOWN) {
+        packMenu.move(key == MenuKey::UP ? -1 : 1);
+    } else if (key == MenuKey::CLOSE) {
+        closePackMenu();
+        escapeHeld = true;
+    } else if (key == MenuKey::CHOOSE) {
+        Pack chosen;
+        std::string refusal;
+        if (!packMenu.choose(chosen, refusal)) {
+            // The game stays in the pack it was playing.
+            std::printf("%s\n", refusal.c_str());
+            std::fflush(stdout);
+            return;
+        }
+        closePackMenu();
+        LevelFolder::usePack(chosen);
+        // The Return that chose must not also act in the new game.
+        returnHeld = true;
+        newGame();
+    }
+}
+
 void StateGame::handleEvent(const sf::Event& event)
 {
     if (event.type != sf::Event::KeyPressed)
         return;
-    if (event.key.code == sf::Keyboard::D)
+    if (packMenu.isOpen()) {
+        switch (event.key.code) {
+        case sf::Keyboard::Up: menuKey = MenuKey::UP; break;
+        case sf::Keyboard::Down: menuKey = MenuKey::DOWN; break;
+        case sf::Keyboard::Return: menuKey = MenuKey::CHOOSE; break;
+        case sf::Keyboard::Escape:
+        case sf::Keyboard::F2: menuKey = MenuKey::CLOSE; break;
+        default: break;
+        }
+        return;
+    }
+    if (event.key.code == sf::Keyboard::F2 && !testing)
+        openPackMenu();
+    else if (event.key.code == sf::Keyboard::D)
         debugDraw = !debugDraw;
     else if (event.key.code == sf::Keyboard::F1)
         hud.toggle();

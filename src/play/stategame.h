@@ -5,6 +5,7 @@
 #include "play/playtest.h"
 #include "render/state.h"
 #include "play/hud.h"
+#include "play/packmenu.h"
 #include "play/scripthandler.h"
 #include "play/zonesnapshot.h"
 #include "world/zonefile.h"
@@ -12,6 +13,8 @@
 #include <SFML/System/Vector2.hpp>
 #include <map>
 #include <memory>
+#include <set>
+#include <string>
 
 class Player;
 class Tile;
@@ -21,7 +24,6 @@ class StateGame final : public State {
 public:
     static constexpr int FADE_FRAMES = 60;
     static constexpr int ENDING_FRAMES = 160;
-    static constexpr int ENDING_ZONE = zonefile::ENDING_ZONE;
     static constexpr float PLAY_VOLUME = 100.f;
     static constexpr float SCRIPT_VOLUME = 50.f;
     static constexpr float CAMERA_RISE = 32.f;
@@ -70,6 +72,14 @@ public:
     bool offersAssist() const;
     // The closing fade is over and the end card waits for Return.
     bool showsEndCard() const;
+    // The current pack's: the zone a game starts in, and the one whose clearing ends it.
+    static int startZone();
+    static int endingZone();
+    // The list of packs (F2, and from the end card).
+    const PackMenu& getPackMenu() const { return packMenu; }
+    // The names of the packs the player has played to the end (kept in the settings).
+    const std::set<std::string>& getFinished() const { return finished; }
+    void setFinished(const std::set<std::string>& names) { finished = names; }
 
 private:
     void handlePlayerInput();
@@ -102,6 +112,10 @@ private:
     void submitShownBy();
     void retry();
     void newGame();
+    // F2: the list of packs over a paused game. What its keys asked is done in update.
+    void openPackMenu();
+    void closePackMenu();
+    void updatePackMenu();
     void backOffLink();
     Hud::Status hudStatus() const;
     // Where a player goes when nothing better is known: the centre of the first walkable
@@ -155,6 +169,13 @@ private:
     bool padPunchHeld;
     bool padBackHeld;
 
+    std::set<std::string> finished;
+    PackMenu packMenu;
+    enum class MenuKey { NONE, UP, DOWN, CHOOSE, CLOSE };
+    MenuKey menuKey = MenuKey::NONE;
+    bool pausedForMenu = false;
+    // The Escape that closed the list, still down: it must not quit the game too.
+    bool escapeHeld = false;
     PlayTest test;
     bool testPending = false;
     bool testing = false;

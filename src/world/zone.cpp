@@ -1,11 +1,13 @@
 #include "world/zone.h"
 
 #include "core/globals.h"
+#include "core/printable.h"
 #include "core/safefile.h"
 #include "render/framelist.h"
 #include "render/visibletiles.h"
 #include "world/entity.h"
 #include "world/levelfolder.h"
+#include "world/pack.h"
 #include "world/resourcemanager.h"
 #include "world/tilebatch.h"
 
@@ -23,6 +25,7 @@ namespace {
 const char* MSG_NO_ID = "Cannot save Zone until valid id is set! (id >= 0)";
 const char* MSG_CANNOT_CREATE = "%s!\n\tCould not create file!: %s\n";
 const char* MSG_CREATED = "Successfully created file: %s !\n";
+const char* MSG_READ_ONLY = "Cannot save zone %d: the pack %s is read only\n";
 const char* MSG_LOAD_ERROR = "Error loading level: %s!\n";
 const char* MSG_LOAD_REFUSED = "Error loading level: %s! (%s)\n";
 const char* MSG_MISSING_IMAGES = "%d tiles of %s name tile images that are not loaded; image 0 stands in\n";
@@ -170,12 +173,18 @@ bool Zone::save()
         return false;
     }
     const std::string file = LevelFolder::writePath(id);
+    if (file.empty()) {
+        std::printf(MSG_READ_ONLY, id, printable(LevelFolder::pack().path()).c_str());
+        return false;
+    }
     const std::string bytes = zonefile::encode(data());
 
     struct stat info;
     const bool existed = ::stat(file.c_str(), &info) == 0;
     std::string why;
-    if (!safefile::write(file, bytes, why)) {
+    // A pack's zone that is a link could lead the save out of the pack's folder.
+    const safefile::Over over = LevelFolder::builtIn() ? safefile::Over::ANYTHING : safefile::Over::NO_LINK;
+    if (!safefile::write(file, bytes, why, over)) {
         std::printf(MSG_CANNOT_CREATE, why.c_str(), file.c_str());
         return false;
     }
@@ -207,7 +216,7 @@ Entity* Zone::load(int zoneId, bool* loaded, std::string* refusal)
     std::string bytes;
     std::string why;
     zonefile::ZoneData data;
-    const safefile::Found found = safefile::read(file, bytes, why, zonefile::MAX_FILE_BYTES);
+    const safefile::Found found = LevelFolder::read(zoneId, bytes, why);
     const bool accepted = found == safefile::Found::FILE && zonefile::decode(bytes, data, why)
                        && entities.canBuild(data.entities, why);
     if (loaded != nullptr)
@@ -215,9 +224,9 @@ Entity* Zone::load(int zoneId, bool* loaded, std::string* refusal)
     if (!accepted) {
         // Nothing there at all needs no reason; anything else says what it is or why not.
         if (found == safefile::Found::MISSING)
-            std::printf(MSG_LOAD_ERROR, file.c_str());
+            std::printf(MSG_LOAD_ERROR, printable(file).c_str());
         else
-            std::printf(MSG_LOAD_REFUSED, file.c_str(), why.c_str());
+            std::printf(MSG_LOAD_REFUSED, printable(file).c_str(), printable(why).c_str());
         if (refusal != nullptr)
             *refusal = file + ": " + why;
         return nullptr;

@@ -127,7 +127,7 @@ std::vector<Approach> approaches(const zonefile::ZoneData& zone, Spot arrival)
 }
 
 void checkArrival(const zonefile::ZoneData& zone, const Arrival& arrival, const std::vector<Spot>& outs,
-                  std::vector<std::string>& problems)
+                  bool ending, std::vector<std::string>& problems)
 {
     const Spot at{arrival.column, arrival.row};
     Spot out{0, 0};
@@ -162,7 +162,7 @@ void checkArrival(const zonefile::ZoneData& zone, const Arrival& arrival, const 
                            + arrival.what + ", " + figure(worstTiles) + " tiles of path from the link-out at "
                            + tileName(worstOut) + ", under " + figure(MIN_FIGHT_LINK_TILES));
 
-    if (zone.id != zonefile::ENDING_ZONE)
+    if (!ending)
         return;
     for (std::size_t i = 1; i < coming.size(); ++i) {
         const float gap = coming[i].frames - coming[i - 1].frames;
@@ -199,7 +199,7 @@ float walkFrames(const zonefile::ZoneData& zone, float x, float y, int column, i
     return length * TILE_SIZE / ROBBER_PACE;
 }
 
-std::vector<std::string> check(const zonefile::ZoneData& zone)
+std::vector<std::string> check(const zonefile::ZoneData& zone, int endingZone)
 {
     std::vector<std::string> problems;
     const std::vector<Arrival> points = arrivals(zone);
@@ -209,7 +209,7 @@ std::vector<std::string> check(const zonefile::ZoneData& zone)
     }
     const std::vector<Spot> outs = linkOuts(zone);
     for (const Arrival& arrival : points)
-        checkArrival(zone, arrival, outs, problems);
+        checkArrival(zone, arrival, outs, zone.id == endingZone, problems);
     return problems;
 }
 

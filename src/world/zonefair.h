@@ -17,7 +17,8 @@ constexpr float MIN_LINK_TILES = 5.f;       // from an arrival to any link-out
 constexpr float MIN_FIGHT_LINK_TILES = 6.f; // from the ground of an arrival's first fight
 // In frames of a robber's walking (60 a second).
 constexpr int MIN_ROBBER_FRAMES = 4 * 60;
-// In the zone whose clearing ends the game, between one robber's arrival and the next's.
+// In the zone whose clearing ends the game (its pack's ending), between one robber's
+// arrival and the next's.
 constexpr int MIN_ROBBER_SPACING_FRAMES = 3 * 60;
 // How far a walking robber gets in a frame along its path, on average, in world units: it
 // steers at speed 1 and the world damps every body by a fifth a frame, which settles into a
@@ -36,7 +37,7 @@ std::vector<Arrival> arrivals(const zonefile::ZoneData& zone);
 // it has no way there.
 float walkFrames(const zonefile::ZoneData& zone, float x, float y, int column, int row);
 
-// One line per problem, each naming its tile or its robber.
-std::vector<std::string> check(const zonefile::ZoneData& zone);
+// One line per problem, each naming its tile or its robber. endingZone is the pack's.
+std::vector<std::string> check(const zonefile::ZoneData& zone, int endingZone);
 
 } // namespace zonefair

@@ -67,7 +67,13 @@ TEST(SettingsFile, BadFilesGiveDefaultsForWhatIsBadAndOneLineAndKeepWhatIsValid)
     Settings assisted = tuned;
     assisted.assist = true;
     const std::string tunedText = "volume=70\nmute=1\nwidth=1280\nheight=720\noverlay=0\n";
+    Settings finished = tuned;
+    finished.finished = {"The errand", "Two Streets", std::string(64, 'n')};
     const Case cases[] = {
+        {"with finished packs", finished.toText(), finished, ""},
+        {"a finished name too long", tunedText + "finished=" + std::string(65, 'n') + "\n", tuned, "bad line 6"},
+        {"a finished name empty", tunedText + "finished=\n", tuned, "bad line 6"},
+        {"a finished name of control bytes", tunedText + "finished=a\x1b[2J\n", tuned, "bad line 6"},
         {"written by the game", tuned.toText(), tuned, ""},
         {"with assist", assisted.toText(), assisted, ""},
         {"assist 7", tunedText + "assist=7\n", tuned, "bad line 6 (assist=7)"},
@@ -93,6 +99,15 @@ TEST(SettingsFile, BadFilesGiveDefaultsForWhatIsBadAndOneLineAndKeepWhatIsValid)
         }
     }
     std::string output;
+    // As many finished packs as are kept, and one more, which is dropped.
+    std::string many = tunedText;
+    for (std::size_t n = 0; n <= Settings::MAX_FINISHED; ++n)
+        many += "finished=pack " + std::to_string(1000 + n) + "\n";
+    writeText(path, many);
+    const Settings kept = loadFrom(path, output);
+    EXPECT_EQ(kept.finished.size(), Settings::MAX_FINISHED);
+    EXPECT_EQ(*kept.finished.rbegin(), "pack " + std::to_string(1000 + Settings::MAX_FINISHED - 1));
+    EXPECT_EQ(output, "");
     fs::remove(path);
     EXPECT_EQ(loadFrom(path, output), Settings());
     EXPECT_EQ(output, "") << "the first start is the usual case, nothing to say";

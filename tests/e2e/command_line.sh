@@ -30,7 +30,7 @@ run 0 "" --help
 [ -s "$work/err" ] && fail "--help wrote errors"
 cp "$work/out" "$work/usage"
 head -n 1 "$work/usage" | grep -qx 'Usage: morvane \[OPTION\]\.\.\.' || fail "no usage line"
-for option in --no-settings --help --version; do
+for option in --no-settings --pack --help --version; do
   grep -q "^  $option " "$work/usage" || fail "the usage lacks $option"
 done
 
@@ -57,4 +57,15 @@ while [ -e "/tmp/.X11-unix/X$unreachable" ]; do unreachable=$((unreachable + 1))
 run 1 ":$unreachable"
 same "$work/out" "Cannot start: cannot open display :$unreachable"
 [ -s "$work/err" ] && fail "no display: errors written: $(cat "$work/err")"
-echo "PASS: --help, --version, four bad command lines and two missing displays"
+# A refused pack: its one line and status 1, before a display is looked for.
+mkdir "$work/empty pack"
+mkfifo "$work/fifo"
+ln -s loop "$work/loop"
+printf 'PK not really' >"$work/junk.zip"
+for line in "nowhere|No such file or directory" "empty pack|no pack.ini" "fifo|a FIFO, not a pack folder or .zip" \
+            "loop|Too many levels of symbolic links" "junk.zip|not a readable .zip (Not a zip archive)"; do
+  run 1 "" --pack "$work/${line%%|*}"
+  same "$work/out" "Zone pack $work/${line%%|*} refused: ${line#*|}"
+  [ -s "$work/err" ] && fail "--pack ${line%%|*}: errors written: $(cat "$work/err")"
+done
+echo "PASS: --help, --version, four bad command lines, two missing displays and five refused packs"

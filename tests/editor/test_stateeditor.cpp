@@ -288,6 +288,62 @@ protected:
     }
 };
 
+// While the console is closed its newest message shows for 3 s, from the frame it came in;
+// F12 away and back always finds the console closed, so the first keys are the editor's.
+TEST_F(EditorRoundTrip, TheNewestMessageLastsThreeSecondsAndF12LeavesTheConsoleClosed)
+{
+    testing::internal::CaptureStdout();
+    script.release(sf::Keyboard::F12);
+    frame();
+    hold(sf::Keyboard::F12);
+    testing::internal::GetCapturedStdout();
+    ASSERT_EQ(current, STATE_EDITOR);
+    auto* editor = static_cast<StateEditor*>(states[STATE_EDITOR]);
+    // Light text in the line above the strip of choices, as the picture shows it now.
+    const auto messagePixels = [this, editor] {
+        testsupport::paint(editor->getFrame(), *window);
+        sf::Texture shot;
+        shot.create(window->getSize().x, window->getSize().y);
+        shot.update(*window);
+        const sf::Image image = shot.copyToImage();
+        int light = 0;
+        const unsigned top = 600 - static_cast<unsigned>(PaletteStrip::HEIGHT) - 20;
+        for (unsigned y = top; y < top + 20; ++y)
+            for (unsigned x = 0; x < 400; ++x)
+            {
+                const sf::Color c = image.getPixel(x, y);
+                light += c.r > 150 && c.g > 150 && c.b > 150 ? 1 : 0;
+            }
+        return light;
+    };
+    press(sf::Keyboard::Tilde);
+    typeLine("id 5");
+    press(sf::Keyboard::Tilde);
+    EXPECT_GT(messagePixels(), 20);
+    int shown = 2; // the frame it came in and the one that closed the console
+    for (frame(); editor->console.message() == "Zone id set to 5!"; frame())
+        ++shown;
+    EXPECT_EQ(shown, Console::MESSAGE_FRAMES);
+    EXPECT_EQ(editor->console.message(), "");
+    EXPECT_EQ(messagePixels(), 0);
+
+    sf::Event undo = editortesting::keyEvent(sf::Keyboard::Z);
+    undo.key.control = true;
+    script.queueEvent(undo);
+    frame();
+    EXPECT_EQ(editor->console.message(), "Undid: id 5");
+
+    press(sf::Keyboard::Tilde);
+    ASSERT_FALSE(editor->console.hidden);
+    hold(sf::Keyboard::F12);
+    ASSERT_EQ(current, STATE_GAME);
+    hold(sf::Keyboard::F12);
+    ASSERT_EQ(current, STATE_EDITOR);
+    EXPECT_TRUE(editor->console.hidden);
+    press(sf::Keyboard::A);
+    EXPECT_EQ(editor->console.input, "") << "a key after F12 is the editor's, not the console's";
+}
+
 TEST_F(EditorRoundTrip, ZoneBuiltInTheEditorIsPlayedAfterF12)
 {
     testing::internal::CaptureStdout();

@@ -13,7 +13,10 @@
 #include "play/hud.h"
 #include "play/trigger.h"
 #include "play/zonesnapshot.h"
+#include "packtesting.h"
 #include "render/framelist.h"
+#include "world/levelfolder.h"
+#include "world/pack.h"
 #include "world/zone.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
@@ -109,6 +112,8 @@ protected:
         if (!window->isOpen())
             Presenter::createWindow(*window);
         clearLevels(); // later tests start from no levels at all
+        LevelFolder::usePack(Pack::builtIn());
+        LevelFolder::choosePacks("");
     }
 
     static void clearLevels()
@@ -136,6 +141,18 @@ protected:
     {
         for (int i = 0; i < n; ++i)
             frame();
+    }
+    // A key as the window gives it: an event, and held for a frame.
+    void tap(sf::Keyboard::Key key)
+    {
+        sf::Event event{};
+        event.type = sf::Event::KeyPressed;
+        event.key.code = key;
+        script.queueEvent(event);
+        script.press(key);
+        frame();
+        script.release(key);
+        frame();
     }
     void aimAt(sf::Vector2f world)
     {
@@ -683,6 +700,13 @@ TEST_F(StateGameTest, BeatingTheLastRobberOfZoneThreeEndsWithTheEndCardAndReturn
     pressF12();
     ASSERT_EQ(current, STATE_GAME);
     EXPECT_TRUE(game->showsEndCard());
+    // "F2: other zone packs", and back to the card.
+    tap(sf::Keyboard::F2);
+    EXPECT_TRUE(game->getPackMenu().isOpen());
+    tap(sf::Keyboard::Escape);
+    EXPECT_FALSE(game->getPackMenu().isOpen());
+    ASSERT_EQ(current, STATE_GAME);
+    EXPECT_TRUE(game->showsEndCard());
     const sf::Vector2f newcomer = player()->position;
     script.press(sf::Mouse::Left);
     aimAt(centreOf(4, 4));
@@ -699,6 +723,73 @@ TEST_F(StateGameTest, BeatingTheLastRobberOfZoneThreeEndsWithTheEndCardAndReturn
     EXPECT_EQ(game->getZones().size(), 1u);
     frames(3);
     EXPECT_NE(player()->position, centreOf(1, 1)) << "a new game plays";
+}
+
+// F2 pauses over the list of packs: the built-in one, the installed ones by file name with
+// the finished marked and the refused said why. A refused choice stays in the pack played;
+// Return on another starts it at its start zone; Escape only closes the list.
+TEST_F(StateGameTest, F2ListsThePacksAndReturnPlaysTheChosenOneFromItsStart)
+{
+    const std::string packs = testsupport::makeTempDir() + "/";
+    packtesting::writeFolder(packs + "a streets", packtesting::twoStreets("Two Streets", 4, 5));
+    packtesting::writeAll(packs + "b broken.zip", "not a zip");
+    LevelFolder::choosePacks(packs);
+    writeStartZone();
+    start();
+    game->setFinished({"Two Streets"});
+    script.press(sf::Mouse::Left);
+    aimAt(centreOf(5, 5));
+    tap(sf::Keyboard::F2);
+    const PackMenu& menu = game->getPackMenu();
+    ASSERT_TRUE(menu.isOpen());
+    EXPECT_TRUE(game->isPaused());
+    const sf::Vector2f still = player()->position;
+    frames(10);
+    EXPECT_EQ(player()->position, still) << "the game stands still under the list";
+    ASSERT_EQ(menu.getLines().size(), 3u);
+    EXPECT_EQ(menu.getLines()[0].pack.name(), "The errand");
+    EXPECT_TRUE(menu.getLines()[0].current);
+    EXPECT_EQ(menu.getLines()[1].pack.name(), "Two Streets");
+    EXPECT_TRUE(menu.getLines()[1].finished);
+    EXPECT_FALSE(menu.getLines()[0].finished);
+    EXPECT_EQ(menu.getLines()[2].refusal, "not a readable .zip (Not a zip archive)");
+    EXPECT_EQ(menu.getSelected(), 0);
+
+    tap(sf::Keyboard::Escape);
+    EXPECT_FALSE(menu.isOpen());
+    EXPECT_EQ(current, STATE_GAME) << "the Escape that closed the list does not quit";
+    EXPECT_FALSE(game->isPaused());
+    script.release(sf::Mouse::Left);
+
+    tap(sf::Keyboard::F2);
+    for (sf::Keyboard::Key key : {sf::Keyboard::Up, sf::Keyboard::Down, sf::Keyboard::Down, sf::Keyboard::Down})
+        tap(key);
+    EXPECT_EQ(menu.getSelected(), 2) << "held at both ends";
+    testing::internal::CaptureStdout();
+    tap(sf::Keyboard::Return);
+    const std::string said = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(said, "Zone pack " + packs + "b broken.zip refused: not a readable .zip (Not a zip archive)\n");
+    EXPECT_EQ(menu.getStatus() + "\n", said);
+    EXPECT_TRUE(menu.isOpen());
+    EXPECT_EQ(LevelFolder::pack().kind(), Pack::Kind::BUILT_IN) << "the game stays in its pack";
+    EXPECT_EQ(zone()->id, 0);
+
+    tap(sf::Keyboard::Up);
+    testing::internal::CaptureStdout();
+    tap(sf::Keyboard::Return);
+    testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(menu.isOpen());
+    EXPECT_FALSE(game->isPaused());
+    EXPECT_EQ(LevelFolder::pack().name(), "Two Streets");
+    EXPECT_EQ(zone()->id, 4);
+    EXPECT_EQ(player()->position, centreOf(2, 3));
+    EXPECT_FALSE(game->isKnockedOut());
+    tap(sf::Keyboard::F2);
+    EXPECT_TRUE(menu.getLines()[1].current);
+    EXPECT_EQ(menu.getSelected(), 1);
+    tap(sf::Keyboard::F2);
+    EXPECT_FALSE(menu.isOpen()) << "F2 closes it too";
+    std::filesystem::remove_all(packs);
 }
 
 // Knocked out in zone 3, whose file has gone meanwhile: the zone comes back from memory as

@@ -8,6 +8,8 @@
 #include "world/tile.h"
 #include "world/zone.h"
 #include "buildrecord.h"
+#include "packtesting.h"
+#include "world/pack.h"
 #include "world/zonefair.h"
 #include "zonetext.h"
 
@@ -396,7 +398,7 @@ TEST(ZoneCheck, MeasuresFairnessAlongPathsAndNamesEachProblemsTile)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::vector<std::string> problems = zonefair::check(c.street.zone);
+        const std::vector<std::string> problems = zonefair::check(c.street.zone, Pack::BUILT_IN_ENDING);
         if (*c.problem == '\0') {
             EXPECT_TRUE(problems.empty()) << problems.front();
         } else {
@@ -545,6 +547,65 @@ TEST(ShippedLevels, LoadInTheGameAndEveryRobberCanReachTheArrivalTile)
             EXPECT_TRUE(robber->hasPath()) << "robber " << robber->getID() << " of zone " << n << " is shut away";
         }
     }
+}
+
+// A folder pack checked, packed, packed again over its own archive, unpacked and checked
+// again; each refusal one line or its problems, and nothing written where it was refused.
+TEST(ZoneToolPack, PacksOnlyACheckedFolderAndUnpacksOnlyIntoANewOne)
+{
+    namespace fs = std::filesystem;
+    const std::string dir = testsupport::makeTempDir();
+    const auto files = packtesting::twoStreets("Two Streets", 0, 1);
+    packtesting::writeFolder(dir + "/good", files);
+    auto broken = files;
+    broken[2].second = zonetext::encode(packtesting::street(1)); // no robbers, no way back
+    packtesting::writeFolder(dir + "/broken", broken);
+    std::ofstream(dir + "/notes.txt") << "my notes";
+    ASSERT_EQ(symlink("good.zip", (dir + "/link.zip").c_str()), 0);
+    const struct {
+        const char* args;
+        int status;
+        const char* said; // the whole output
+    } cases[] = {
+        {"check good", 0, "Two Streets: 2 zones, no problems\n"},
+        {"pack good -o good.zip", 0, "good.zip: Two Streets, 2 zones\n"},
+        {"pack good -o good.zip", 0, "good.zip: Two Streets, 2 zones\n"},
+        {"check good.zip", 0, "Two Streets: 2 zones, no problems\n"},
+        {"pack good -o notes.txt", 1, "notes.txt: holds something other than a .zip pack; not written over\n"},
+        {"pack good -o link.zip", 1, "link.zip: holds something other than a .zip pack; not written over\n"},
+        {"pack good -o nowhere/x.zip", 1, "nowhere/x.zip: cannot be written ("},
+        {"pack good.zip -o again.zip", 1, "good.zip: not a pack folder\n"},
+        {"pack broken -o broken.zip", 1,
+         "broken/0.zn: tile 11,3: links out to zone 1, which has no link-in back to zone 0\n"
+         "broken/1.zn: no robbers in the ending zone 1: the game would end as the player arrives\n"
+         "broken/1.zn: no arrival: the zone has neither a link-in tile nor a player\n"
+         "broken.zip: not packed, 3 problems\n"},
+        {"pack nothing -o x.zip", 1, "Zone pack nothing refused: No such file or directory\n"},
+        {"unpack good.zip -o copy", 0, "copy: Two Streets, 2 zones\n"},
+        {"unpack good.zip -o copy", 1, "copy: not unpacked (something is there already)\n"},
+        {"unpack good -o other", 1, "good: not a .zip pack\n"},
+        {"check copy", 0, "Two Streets: 2 zones, no problems\n"},
+    };
+    std::string first;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        std::string output;
+        const std::string tiles = " --tiles " + testsupport::repoDir() + "/resources/gfx/tiles";
+        const bool unpacking = std::strncmp(c.args, "unpack", 6) == 0;
+        EXPECT_EQ(runTool(c.args + (unpacking ? std::string() : tiles), output, dir), c.status);
+        EXPECT_EQ(output.rfind(c.said, 0), 0u) << output;
+        if (first.empty() && fs::exists(dir + "/good.zip"))
+            first = readFile(dir + "/good.zip");
+    }
+    EXPECT_EQ(readFile(dir + "/good.zip"), first) << "the same pack makes the same bytes";
+    EXPECT_EQ(readFile(dir + "/notes.txt"), "my notes");
+    EXPECT_TRUE(fs::is_symlink(dir + "/link.zip"));
+    for (const char* never : {"broken.zip", "x.zip", "again.zip", "other", "nowhere"})
+        EXPECT_FALSE(fs::exists(dir + "/" + never)) << never;
+    for (const auto& file : files)
+        EXPECT_EQ(readFile(dir + "/copy/" + file.first), file.second) << file.first;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir + "/copy"), fs::directory_iterator()), 3);
+    fs::remove_all(dir);
 }
 
 } // namespace

@@ -6,6 +6,11 @@
 //                                         file that is no zone or, with a record, one
 //                                         changed since it was built (status 3)
 //   zonetool check [--tiles DIR] FILE.zn ...
+//   zonetool check [--tiles DIR] PACK     a pack folder or .zip: its zones and the pack whole
+//   zonetool pack [--tiles DIR] DIR -o FILE.zip
+//                                         a folder pack as one .zip, only when check finds
+//                                         nothing wrong
+//   zonetool unpack FILE.zip -o DIR       a .zip pack into a new folder
 // Needs no display: it works on bytes only.
 
 #include "buildrecord.h"
@@ -13,6 +18,9 @@
 
 #include "core/printable.h"
 #include "core/safefile.h"
+#include "world/pack.h"
+#include "world/packarchive.h"
+#include "world/packcheck.h"
 #include "world/zonefair.h"
 #include "world/zonefile.h"
 
@@ -27,7 +35,10 @@ namespace {
 const char* USAGE =
     "usage: zonetool dump FILE.zn\n"
     "       zonetool build FILE.txt -o FILE.zn [--record RECORD] [--force]\n"
-    "       zonetool check [--tiles DIR] FILE.zn [FILE.zn ...]\n";
+    "       zonetool check [--tiles DIR] FILE.zn [FILE.zn ...]\n"
+    "       zonetool check [--tiles DIR] PACK\n"
+    "       zonetool pack [--tiles DIR] DIR -o FILE.zip\n"
+    "       zonetool unpack FILE.zip -o DIR\n";
 
 // Sources and zones alike: nothing larger than the largest zone file is worth reading.
 bool readFile(const std::string& path, std::string& bytes)
@@ -128,12 +139,13 @@ int build(const std::string& source, const std::string& target, const std::strin
     return 0;
 }
 
+const char* const MSG_NO_TILES = "warning: no tile images in %s; every image number counts as missing\n";
+
 int check(const std::vector<std::string>& files, const std::string& tileDir)
 {
     const int tileImages = zonetext::countTileImages(tileDir);
     if (tileImages == 0)
-        std::fprintf(stderr, "warning: no tile images in %s; every image number counts as missing\n",
-                     printable(tileDir).c_str());
+        std::fprintf(stderr, MSG_NO_TILES, printable(tileDir).c_str());
     int problems = 0;
     std::vector<zonetext::NamedZone> zones;
     for (const std::string& file : files) {
@@ -143,7 +155,7 @@ int check(const std::vector<std::string>& files, const std::string& tileDir)
             continue;
         }
         std::vector<std::string> found = zonetext::checkZone(named.zone, tileImages);
-        const std::vector<std::string> unfair = zonefair::check(named.zone);
+        const std::vector<std::string> unfair = zonefair::check(named.zone, Pack::BUILT_IN_ENDING);
         found.insert(found.end(), unfair.begin(), unfair.end());
         for (const std::string& p : found) {
             std::fprintf(stderr, "%s: %s\n", printable(file).c_str(), printable(p).c_str());
@@ -158,6 +170,149 @@ int check(const std::vector<std::string>& files, const std::string& tileDir)
     if (problems == 0)
         std::printf("%d zone%s, no problems\n", static_cast<int>(files.size()), files.size() == 1 ? "" : "s");
     return problems == 0 ? 0 : 1;
+}
+
+// A pack to be checked, packed or unpacked; one line when it cannot be opened at all.
+bool openPack(const std::string& path, Pack& pack)
+{
+    std::string why;
+    if (pack.open(path, why, false))
+        return true;
+    std::fprintf(stderr, "%s\n", Pack::refusal(path, why).c_str());
+    return false;
+}
+
+// Where a pack's problem is, as the line names it: FOLDER/3.zn or FILE.zip:3.zn.
+std::string packPlace(const Pack& pack)
+{
+    return pack.kind() == Pack::Kind::ARCHIVE ? pack.path() + ":" : pack.path();
+}
+
+// Every problem of every zone of the pack and of the pack whole, one line each; the count.
+int checkPack(const Pack& pack, const std::string& tileDir)
+{
+    const int tileImages = zonetext::countTileImages(tileDir);
+    if (tileImages == 0)
+        std::fprintf(stderr, MSG_NO_TILES, printable(tileDir).c_str());
+    packcheck::Zones zones;
+    std::vector<std::string> problems;
+    for (const int id : pack.zoneIds()) {
+        std::string bytes, why;
+        zonetext::ZoneData zone;
+        if (pack.readZone(id, bytes, why) != safefile::Found::FILE || !zonetext::decode(bytes, zone, why)) {
+            zones.refused[id] = why;
+            continue;
+        }
+        for (const std::string& p : zonetext::checkZone(zone, tileImages))
+            problems.push_back(Pack::zoneFileName(id) + ": " + p);
+        zones.read[id] = zone;
+    }
+    const std::vector<std::string> whole = packcheck::pack(pack.info(), zones);
+    problems.insert(problems.end(), whole.begin(), whole.end());
+    for (const std::string& p : problems)
+        std::fprintf(stderr, "%s%s\n", printable(packPlace(pack)).c_str(), printable(p).c_str());
+    return static_cast<int>(problems.size());
+}
+
+int checkPackAt(const std::string& path, const std::string& tileDir)
+{
+    Pack pack;
+    if (!openPack(path, pack))
+        return 1;
+    if (checkPack(pack, tileDir) > 0)
+        return 1;
+    const std::size_t zones = pack.zoneIds().size();
+    std::printf("%s: %d zone%s, no problems\n", printable(pack.name()).c_str(), static_cast<int>(zones),
+                zones == 1 ? "" : "s");
+    return 0;
+}
+
+// What pack or unpack made: its path, the pack's name and its zones (the files but pack.ini).
+void sayMade(const std::string& path, const Pack& pack, const Pack::Files& files)
+{
+    std::printf("%s: %s, %d zone%s\n", printable(path).c_str(), printable(pack.name()).c_str(),
+                static_cast<int>(files.size() - 1), files.size() == 2 ? "" : "s");
+}
+
+// Only a .zip is packed over: an output path mistyped onto a zone or a text must not cost it.
+bool mayPackOver(const std::string& target)
+{
+    struct stat info;
+    std::string why;
+    PackArchive old;
+    if (::lstat(target.c_str(), &info) != 0 || (S_ISREG(info.st_mode) && old.open(target, why)))
+        return true;
+    std::fprintf(stderr, "%s: holds something other than a .zip pack; not written over\n", printable(target).c_str());
+    return false;
+}
+
+int packUp(const std::string& folder, const std::string& target, const std::string& tileDir)
+{
+    Pack pack;
+    if (!openPack(folder, pack))
+        return 1;
+    if (pack.kind() != Pack::Kind::FOLDER) {
+        std::fprintf(stderr, "%s: not a pack folder\n", printable(folder).c_str());
+        return 1;
+    }
+    if (!mayPackOver(target))
+        return 1;
+    const int problems = checkPack(pack, tileDir);
+    if (problems > 0) {
+        std::fprintf(stderr, "%s: not packed, %d problem%s\n", printable(target).c_str(), problems,
+                     problems == 1 ? "" : "s");
+        return 1;
+    }
+    Pack::Files files;
+    std::string archive, why;
+    if (!pack.files(files, why) || !PackArchive::make(files, archive, why)
+        || !safefile::write(target, archive, why, safefile::Over::NO_LINK)) {
+        std::fprintf(stderr, "%s: cannot be written (%s)\n", printable(target).c_str(), printable(why).c_str());
+        return 1;
+    }
+    sayMade(target, pack, files);
+    return 0;
+}
+
+int unpack(const std::string& source, const std::string& folder)
+{
+    Pack pack;
+    if (!openPack(source, pack))
+        return 1;
+    Pack::Files files;
+    std::string why;
+    if (pack.kind() != Pack::Kind::ARCHIVE) {
+        std::fprintf(stderr, "%s: not a .zip pack\n", printable(source).c_str());
+        return 1;
+    }
+    if (!pack.files(files, why) || !Pack::makeFolder(folder, files, why)) {
+        std::fprintf(stderr, "%s: not unpacked (%s)\n", printable(folder).c_str(), printable(why).c_str());
+        return 1;
+    }
+    sayMade(folder, pack, files);
+    return 0;
+}
+
+// A single argument to check that is a folder or a .zip is a pack.
+bool isPackPath(const std::string& path)
+{
+    struct stat info;
+    const std::string zip = Pack::ARCHIVE_EXTENSION;
+    return (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        || (path.size() > zip.size() && path.compare(path.size() - zip.size(), zip.size(), zip) == 0);
+}
+
+// "--tiles DIR" anywhere among args; the rest in order.
+std::vector<std::string> takeTiles(const std::vector<std::string>& args, std::size_t from, std::string& tileDir)
+{
+    std::vector<std::string> rest;
+    for (std::size_t i = from; i < args.size(); ++i) {
+        if (args[i] == "--tiles" && i + 1 < args.size())
+            tileDir = args[++i];
+        else
+            rest.push_back(args[i]);
+    }
+    return rest;
 }
 
 } // namespace
@@ -182,18 +337,21 @@ int main(int argc, char** argv)
         if (understood)
             return build(args[1], args[3], record, force);
     }
+    std::string tileDir = "resources/gfx/tiles";
     if (args.size() >= 2 && args[0] == "check") {
-        std::string tileDir = "resources/gfx/tiles";
-        std::vector<std::string> files;
-        for (std::size_t i = 1; i < args.size(); ++i) {
-            if (args[i] == "--tiles" && i + 1 < args.size())
-                tileDir = args[++i];
-            else
-                files.push_back(args[i]);
-        }
+        const std::vector<std::string> files = takeTiles(args, 1, tileDir);
+        if (files.size() == 1 && isPackPath(files[0]))
+            return checkPackAt(files[0], tileDir);
         if (!files.empty())
             return check(files, tileDir);
     }
+    if (!args.empty() && args[0] == "pack") {
+        const std::vector<std::string> rest = takeTiles(args, 1, tileDir);
+        if (rest.size() == 3 && rest[1] == "-o")
+            return packUp(rest[0], rest[2], tileDir);
+    }
+    if (args.size() == 4 && args[0] == "unpack" && args[2] == "-o")
+        return unpack(args[1], args[3]);
     std::fputs(USAGE, stderr);
     return 2;
 }

@@ -3,6 +3,7 @@
 #include "core/grid.h"
 #include "core/safefile.h"
 #include "world/kinds.h"
+#include "world/packcheck.h"
 #include "world/zonefile.h"
 
 #include <cctype>
@@ -803,32 +804,18 @@ std::vector<std::string> checkLinks(const std::vector<NamedZone>& zones)
     std::map<int32_t, const NamedZone*> byId;
     for (const NamedZone& z : zones)
         byId[z.zone.id] = &z;
-    for (const NamedZone& z : zones) {
-        std::set<int32_t> reported;
-        for (int x = 0; x < z.zone.width; ++x)
-            for (int y = 0; y < z.zone.height; ++y) {
-                const TileRec& t = z.zone.tile(x, y);
-                if (t.type != TILE_LINKOUT || reported.count(t.link))
-                    continue;
-                const auto target = byId.find(t.link);
-                if (target == byId.end()) {
-                    problems.push_back(z.file + ": " + tileName(x, y) + ": links out to zone "
-                                       + std::to_string(t.link) + ", which is not among the files");
-                    reported.insert(t.link);
-                    continue;
-                }
-                bool back = false;
-                const ZoneData& other = target->second->zone;
-                for (const TileRec& o : other.tiles)
-                    back = back || (o.type == TILE_LINKIN && o.link == z.zone.id);
-                if (!back) {
-                    problems.push_back(z.file + ": " + tileName(x, y) + ": zone " + std::to_string(t.link) + " ("
-                                       + target->second->file + ") has no link-in tile from zone "
-                                       + std::to_string(z.zone.id));
-                    reported.insert(t.link);
-                }
-            }
-    }
+    const packcheck::Lookup lookup = [&byId](int id) -> const ZoneData* {
+        const auto found = byId.find(id);
+        return found == byId.end() ? nullptr : &found->second->zone;
+    };
+    for (const NamedZone& z : zones)
+        for (const packcheck::BadLink& link : packcheck::badLinks(z.zone, lookup))
+            problems.push_back(z.file + ": " + tileName(link.column, link.row)
+                               + (link.missing ? ": links out to zone " + std::to_string(link.target)
+                                                     + ", which is not among the files"
+                                               : ": zone " + std::to_string(link.target) + " ("
+                                                     + byId[link.target]->file + ") has no link-in tile from zone "
+                                                     + std::to_string(z.zone.id)));
     return problems;
 }
 
