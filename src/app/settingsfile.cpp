@@ -86,8 +86,15 @@ Settings SettingsFile::load()
 }
 void SettingsFile::offer(const Settings& now)
 {
-    if (path.empty() || now == written)
+    if (path.empty())
         return;
+    // Back to what the file holds before a change was written: that change is forgotten,
+    // or the exit would write it.
+    if (now == written) {
+        pending = written;
+        quietFrames = 0;
+        return;
+    }
     if (now != pending) {
         pending = now;
         quietFrames = 0;

@@ -146,6 +146,15 @@ TEST(SettingsFile, WritesWholeFilesOnlyAfterAChangeHasSettledAndSurvivesAFolderI
     file.offer(now);
     file.flush(); // at exit
     EXPECT_EQ(readText(path), now.toText());
+    // Fullscreen for a moment (the window manager's, left with F11), then quit: the exit
+    // writes what is, not the moment.
+    Settings brief = now;
+    brief.fullscreen = true;
+    for (int i = 0; i < SettingsFile::QUIET_FRAMES - 1; ++i)
+        file.offer(brief);
+    file.offer(now);
+    file.flush();
+    EXPECT_EQ(readText(path), now.toText());
 
     // A config "folder" that is a file: saving fails with one line, and play goes on.
     writeText(dir + "/blocked", "");
