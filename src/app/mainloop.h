@@ -11,6 +11,7 @@ class VideoMode;
 } // namespace sf
 class Desktop;
 class State;
+namespace replayfile { struct Replay; }
 
 extern const std::string WINDOW_TITLE;
 
@@ -36,6 +37,15 @@ void pumpEvents(State** states, int* current, sf::RenderWindow* window, Desktop*
 // One update and one draw of the current state, then the switch it asked for.
 void stepState(State** states, int* current, sf::RenderWindow* window);
 
-// The whole program: returns the process exit status. An empty settingsPath reads and
-// keeps no settings.
-int runGame(const std::string& settingsPath);
+struct GameOptions {
+    // Empty: no settings are read or kept.
+    std::string settingsPath;
+    // Also write the first game to this file (every game is recorded in memory anyway).
+    std::string recordPath;
+    // Play this instead of a game (nothing is recorded, no settings or zones written).
+    const replayfile::Replay* replay = nullptr;
+    std::string replayName;
+};
+
+// The whole program: returns the process exit status.
+int runGame(const GameOptions& options);

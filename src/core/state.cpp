@@ -37,13 +37,7 @@ int State::switchKeys(bool& switchLatch, int otherState)
     return freshPress(sf::Keyboard::F12, switchLatch) ? otherState : -1;
 }
 
-sf::Vector2i State::mousePixel() const
-{
-    const sf::Vector2i pixel = input::mousePosition(*window);
-    if (picture == window)
-        return pixel;
-    return Letterbox(window->getSize()).toPicture(pixel);
-}
+sf::Vector2i State::mousePixel() const { return input::picturePixel(*window, picture != window); }
 
 void State::copyPicture(sf::Texture& into) const
 {

@@ -1,6 +1,7 @@
 #include "play/stategame.h"
 
 #include "core/spritetrim.h"
+#include "play/playwatch.h"
 
 #include "world/entity.h"
 #include "core/gamepad.h"
@@ -71,6 +72,13 @@ StateGame::~StateGame() { release(); }
 
 void StateGame::enter()
 {
+    if (watch != nullptr)
+        watch->entering(*this);
+    start();
+}
+
+void StateGame::start()
+{
     // A dialog or walk left running when the state was left belongs to zones now gone.
     scriptHandler.clear();
     if (testPending) {
@@ -79,6 +87,8 @@ void StateGame::enter()
         zone = new Zone(0, 1, 1, &scriptHandler);
         zones[0] = zone;
         player = zone->load(0);
+        if (watch != nullptr)
+            watch->zoneRead(0);
         if (player == nullptr) {
             // Without a player nothing can be played; a stand-in lets the editor repair the level.
             player = new Player(zone);
@@ -119,6 +129,8 @@ void StateGame::settleIn()
 
 void StateGame::leave()
 {
+    if (watch != nullptr)
+        watch->left(*this);
     setPaused(false);
     if (testing)
         leaveTest();
@@ -241,6 +253,8 @@ void StateGame::addPlayerTo(Zone* target)
 
 int StateGame::update()
 {
+    if (watch != nullptr)
+        watch->frame(*this);
     const int next = testing ? testKeys() : switchKeys(switchLatch, STATE_EDITOR);
     if (next >= 0)
         return next;
@@ -298,6 +312,42 @@ int StateGame::update()
     return STATE_GAME;
 }
 
+PlayStart StateGame::carried() const
+{
+    PlayStart start;
+    start.ending = ending;
+    start.fadeOutTimer = fadeOutTimer;
+    start.fadeInTimer = fadeInTimer;
+    start.fadeTarget = fadeTarget;
+    start.leftHeld = leftHeld;
+    start.middleHeld = middleHeld;
+    start.rightHeld = rightHeld;
+    start.switchLatch = switchLatch;
+    start.returnHeld = returnHeld;
+    start.padPunchHeld = padPunchHeld;
+    start.padBackHeld = padBackHeld;
+    start.debugDraw = debugDraw;
+    start.overlay = hud.isShown();
+    return start;
+}
+
+void StateGame::carry(const PlayStart& start)
+{
+    ending = start.ending != 0;
+    fadeOutTimer = start.fadeOutTimer;
+    fadeInTimer = start.fadeInTimer;
+    fadeTarget = start.fadeTarget;
+    leftHeld = start.leftHeld != 0;
+    middleHeld = start.middleHeld != 0;
+    rightHeld = start.rightHeld != 0;
+    switchLatch = start.switchLatch != 0;
+    returnHeld = start.returnHeld != 0;
+    padPunchHeld = start.padPunchHeld != 0;
+    padBackHeld = start.padBackHeld != 0;
+    debugDraw = start.debugDraw != 0;
+    hud.show(start.overlay != 0);
+}
+
 bool StateGame::showsEndCard() const { return ending && fadeOutTimer <= 0 && !scriptHandler.isRunning(); }
 
 void StateGame::retry()
@@ -326,21 +376,25 @@ void StateGame::newGame()
     ending = false;
     fadeOutTimer = 0;
     fadeInTimer = 0;
-    enter();
+    start();
 }
 
 void StateGame::handlePlayerInput()
 {
-    const sf::Vector2f cursor = screenToWorld(picture->mapPixelToCoords(mousePixel()));
     const bool left = input::isButtonPressed(sf::Mouse::Left);
     const bool right = input::isButtonPressed(sf::Mouse::Right);
     const bool middle = input::isButtonPressed(sf::Mouse::Middle);
-
     // A press walks from its second frame on, so a click alone does not.
-    player->moveDirection = leftHeld && left ? cursor - player->position : ZERO_VECTOR;
+    const bool walking = leftHeld && left;
+    const bool punching = right && !rightHeld;
+    // Asked only when it counts: a replay then holds the mouse only while it steers.
+    const sf::Vector2f cursor =
+        walking || punching ? screenToWorld(picture->mapPixelToCoords(mousePixel())) : ZERO_VECTOR;
+
+    player->moveDirection = walking ? cursor - player->position : ZERO_VECTOR;
     handlePad();
 
-    if (right && !rightHeld) {
+    if (punching) {
         const sf::Vector2f aim = cursor - player->position;
         if (aim != ZERO_VECTOR)
             player->facing = normalize(aim);
@@ -488,6 +542,8 @@ Zone* StateGame::targetZone(int target)
     Zone* loaded = new Zone(0, 1, 1, &scriptHandler);
     bool accepted = false;
     loaded->load(target, &accepted); // a player of its own gives way in addPlayerTo
+    if (watch != nullptr)
+        watch->zoneRead(target);
     if (!accepted) {
         delete loaded;
         return nullptr;
@@ -568,6 +624,8 @@ Hud::Status StateGame::hudStatus() const
 
 void StateGame::handleEvent(const sf::Event& event)
 {
+    if (watch != nullptr)
+        watch->event(*this, event);
     if (event.type != sf::Event::KeyPressed)
         return;
     if (event.key.code == sf::Keyboard::D)

@@ -5,6 +5,7 @@
 #include "play/playtest.h"
 #include "core/state.h"
 #include "play/hud.h"
+#include "play/playstart.h"
 #include "play/scripthandler.h"
 #include "play/zonesnapshot.h"
 
@@ -13,6 +14,7 @@
 #include <map>
 
 class Player;
+class PlayWatch;
 class Tile;
 class Zone;
 
@@ -67,7 +69,15 @@ public:
     // The closing fade is over and the end card waits for Return.
     bool showsEndCard() const;
 
+    // What the next entry starts from, and setting it before an entry (a replay's start).
+    PlayStart carried() const;
+    void carry(const PlayStart& start);
+    // Told of entries, frames, events and zone reads from now on; null for none.
+    void setWatch(PlayWatch* watcher) { watch = watcher; }
+
 private:
+    // The start of a game in zone 0, or of a play-test; enter is the watch's word and this.
+    void start();
     void handlePlayerInput();
     void handlePad();
     // P or the pad's Back: a pause starts once the frame in progress is drawn, so the
@@ -145,4 +155,5 @@ private:
     bool closeAsked = false;
     TestEnd testEnd = TestEnd::NONE;
     Kept kept;
+    PlayWatch* watch = nullptr;
 };

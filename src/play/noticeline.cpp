@@ -1,0 +1,46 @@
+#include "play/noticeline.h"
+
+#include "core/camera.h"
+#include "world/resourcemanager.h"
+
+#include <SFML/Graphics/RectangleShape.hpp>
+#include <SFML/Graphics/RenderTarget.hpp>
+#include <SFML/Graphics/Text.hpp>
+#include <cmath>
+
+namespace {
+const float MARGIN = 8.f;
+const float PADDING = 4.f;
+const sf::Color BACKING(0, 0, 0, 160);
+} // namespace
+
+void NoticeLine::show(const std::string& text, int frames)
+{
+    line = text;
+    framesLeft = frames;
+}
+
+void NoticeLine::tick()
+{
+    if (framesLeft > 0)
+        --framesLeft;
+}
+
+void NoticeLine::draw(sf::RenderTarget& target) const
+{
+    if (!isShowing())
+        return;
+    const sf::View kept = target.getView();
+    const sf::View picture = Camera::pictureView();
+    target.setView(picture);
+    sf::Text text(line, ResourceManager::debugFont, TEXT_SIZE);
+    const sf::FloatRect bounds = text.getLocalBounds();
+    const float top = picture.getSize().y - MARGIN - TEXT_SIZE - PADDING;
+    text.setPosition(std::round(MARGIN + PADDING - bounds.left), std::round(top + PADDING));
+    sf::RectangleShape backing(sf::Vector2f(bounds.left + bounds.width + 2 * PADDING, TEXT_SIZE + 2 * PADDING));
+    backing.setPosition(MARGIN, top);
+    backing.setFillColor(BACKING);
+    target.draw(backing);
+    target.draw(text);
+    target.setView(kept);
+}

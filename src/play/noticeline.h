@@ -1,0 +1,26 @@
+#pragma once
+// One line of text along the bottom of the picture: what a recording did (kept, ended,
+// could not be written) for a couple of seconds, or a replay's speed and place for as long
+// as it plays. Drawn in the picture's own pixels; the view it finds is put back, since the
+// next frame's mouse is mapped through it.
+
+#include <string>
+
+namespace sf { class RenderTarget; }
+
+class NoticeLine final {
+public:
+    static constexpr unsigned TEXT_SIZE = 16;
+
+    // Shown for frames frames; a negative count shows it until the next show.
+    void show(const std::string& text, int frames);
+    // One frame of its time.
+    void tick();
+    bool isShowing() const { return framesLeft != 0 && !line.empty(); }
+    const std::string& text() const { return line; }
+    void draw(sf::RenderTarget& target) const;
+
+private:
+    std::string line;
+    int framesLeft = 0;
+};
