@@ -19,7 +19,7 @@ const char* const MSG_NOT_KEPT = "Replay not kept: ";
 const char* const MSG_NO_FOLDER = "no folder for it (neither XDG_DATA_HOME nor HOME is set)";
 const char* const MSG_LIMIT = "Recording stopped at its limit of an hour: %s\n";
 const char* const MSG_TESTING = "play-tests are not recorded";
-const char* const MSG_NOTHING = "no game recorded yet";
+const char* const MSG_NOTHING = "no frame of play recorded yet";
 
 // Recordings stop short of the file's limit: the last frame's records and the end still fit.
 const std::size_t ROOM_AT_END = 4096;
@@ -163,6 +163,7 @@ void Recorder::entering(const StateGame& game)
     mouseAsked = 0;
     mouse = sf::Vector2i();
     pendingEvents.clear();
+    frameOpen = false;
     fileOn = false;
     if (filePath.empty() || fileUsed)
         return;
@@ -176,13 +177,21 @@ void Recorder::entering(const StateGame& game)
         say(MSG_CANNOT_RECORD + filePath + ": " + why);
 }
 
+void Recorder::closeFrame()
+{
+    if (!frameOpen)
+        return;
+    encoder->endFrame();
+    ++ended;
+    frameOpen = false;
+}
+
 void Recorder::frame(const StateGame& game)
 {
     if (!active)
         return;
-    if (frameTag > 1) {
-        encoder->endFrame();
-        ++ended;
+    closeFrame();
+    if (ended > 0) {
         if (ended % replayfile::CHECK_FRAMES == 0)
             encoder->check(replaycheck::world(game));
         if (ended >= replayfile::MAX_FRAMES || encoder->size() + ROOM_AT_END > replayfile::MAX_FILE_BYTES) {
@@ -197,6 +206,7 @@ void Recorder::frame(const StateGame& game)
     for (const replayfile::KeyEvent& key : pendingEvents)
         encoder->keyEvent(key);
     pendingEvents.clear();
+    frameOpen = true;
     ++frameTag;
 }
 
@@ -234,10 +244,7 @@ void Recorder::left(const StateGame& game)
     if (!active)
         return;
     // The last frame is whole: updated, and drawn unless it quit.
-    if (frameTag > 1) {
-        encoder->endFrame();
-        ++ended;
-    }
+    closeFrame();
     close(game);
 }
 
@@ -262,8 +269,9 @@ std::string Recorder::keepPath(const std::string& dataDir)
     const std::string stem = dataDir + REPLAY_FOLDER + localTime("%Y-%m-%d-%H%M%S");
     std::string path = stem + replayfile::EXTENSION;
     std::error_code ignored;
-    for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(path, ignored)); ++n)
+    for (int n = 2; kept.count(path) != 0 || std::filesystem::exists(std::filesystem::symlink_status(path, ignored)); ++n)
         path = stem + "-" + std::to_string(n) + replayfile::EXTENSION;
+    kept.insert(path);
     return path;
 }
 
@@ -280,8 +288,16 @@ void Recorder::keep()
     }
     std::error_code ignored;
     std::filesystem::create_directories(dataDir + REPLAY_FOLDER, ignored);
-    writer.offer(keepPath(dataDir), encoder->seal());
+    // Between frames: the last one is whole.
+    closeFrame();
+    if (encoder->frames() == 0) {
+        say(std::string(MSG_NOT_KEPT) + MSG_NOTHING);
+        return;
+    }
+    writer.offer(keepPath(dataDir), recording());
 }
+
+std::string Recorder::recording() { return encoder ? encoder->seal() : std::string(); }
 
 std::string Recorder::takeNotice()
 {

@@ -11,6 +11,7 @@
 #include "play/replayfile.h"
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,8 +33,9 @@ public:
     void recordTo(const std::string& path);
     // F9: the game so far goes to the replays folder (written on another thread).
     void keep();
-    // Where F9 writes, for a moment now: "<date>-<time>.mvr" in the replays folder.
-    static std::string keepPath(const std::string& dataDir);
+    // Where F9 writes: "<date>-<time>.mvr" in the replays folder, "-2" and on added when
+    // that is taken (or about to be).
+    std::string keepPath(const std::string& dataDir);
     // A line for the screen about a recording that ended or a replay kept, once; empty when
     // there is none. Also takes in the writes finished since.
     std::string takeNotice();
@@ -41,8 +43,9 @@ public:
     void finish();
 
     bool isRecording() const { return active; }
-    // The recording in memory, the running one or the last; null before the first game.
-    const replayfile::Encoder* recording() const { return encoder.get(); }
+    // The recording in memory (the running one or the last) as a file would hold it now;
+    // empty before the first game.
+    std::string recording();
 
     // The input seam. While a game is recorded, the first read of an input in a frame is
     // what it is for the whole frame, and it is recorded when it changed.
@@ -65,6 +68,8 @@ public:
 
 private:
     template <typename Read> bool readSwitch(int item, Read live) const;
+    // The frame running is over (known at the next one, at F9 or when play is left).
+    void closeFrame();
     // The recording stops here: the world as it is now closes it.
     void close(const StateGame& game);
     void writeFile();
@@ -76,6 +81,7 @@ private:
     // Ended frames, and the number of the frame running (what a read was last asked in).
     int ended = 0;
     int frameTag = 0;
+    bool frameOpen = false;
     mutable std::vector<int> asked;
     mutable std::vector<bool> down;
     mutable std::vector<float> axes;
@@ -89,4 +95,5 @@ private:
     bool fileFailed = false;
     BackgroundWriter writer;
     std::vector<std::string> notices;
+    std::set<std::string> kept;
 };

@@ -345,6 +345,14 @@ bool Reader::fail(const std::string& reason)
     return false;
 }
 
+bool Reader::countFrame()
+{
+    if (frameCount >= MAX_FRAMES)
+        return fail("more than an hour of play (" + std::to_string(MAX_FRAMES) + " frames)");
+    ++frameCount;
+    return true;
+}
+
 bool Reader::varint(unsigned long long& value)
 {
     value = 0;
@@ -457,19 +465,15 @@ bool Reader::next(Frame& frame)
         return false;
     if (pendingEmpty > 0) {
         --pendingEmpty;
-        ++frameCount;
-        return true;
+        return countFrame();
     }
     while (at < bytes.size()) {
         const unsigned char tag = static_cast<unsigned char>(bytes[at++]);
         if (ended)
             return fail(WHY_AFTER_END);
         if ((tag & FRAMES_MARK) != 0) {
-            if (frameCount >= MAX_FRAMES)
-                return fail("more than an hour of play (" + std::to_string(MAX_FRAMES) + " frames)");
             pendingEmpty = tag & ~FRAMES_MARK;
-            ++frameCount;
-            return true;
+            return countFrame();
         }
         if (!readRecord(tag, frame))
             return false;

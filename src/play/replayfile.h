@@ -166,6 +166,7 @@ private:
     bool signedVarint(long long& value);
     bool fixed(std::uint64_t& value, int bytes);
     bool readRecord(unsigned char tag, Frame& frame);
+    bool countFrame();
     bool fail(const std::string& reason);
 
     const std::string& bytes;

@@ -1,0 +1,117 @@
+#include "gamerun.h"
+
+#include "app/mainloop.h"
+#include "core/globals.h"
+#include "core/state.h"
+#include "play/stategame.h"
+
+#include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Window/Event.hpp>
+#include <cinttypes>
+#include <cstdio>
+
+GameRun::GameRun(sf::RenderWindow& windowIn)
+    : recorder(script), window(windowIn), states(createStates(&windowIn)), currentState(STATE_GAME)
+{
+    input::setSource(&recorder);
+    game().setWatch(&recorder);
+}
+
+GameRun::~GameRun()
+{
+    if (currentState != STATE_QUIT)
+        states[currentState]->leave();
+    recorder.finish();
+    game().setWatch(nullptr);
+    input::setSource(nullptr);
+    destroyStates(states);
+}
+
+void GameRun::start()
+{
+    restartRandom();
+    currentState = STATE_GAME;
+    states[currentState]->enter();
+}
+
+void GameRun::frame()
+{
+    pumpEvents(states, &currentState, &window);
+    window.clear(sf::Color::Black);
+    stepState(states, &currentState, &window);
+    window.display();
+}
+
+void GameRun::frames(int count)
+{
+    for (int i = 0; i < count; ++i)
+        frame();
+}
+
+void GameRun::tell(sf::Keyboard::Key code)
+{
+    sf::Event event{};
+    event.type = sf::Event::KeyPressed;
+    event.key.code = code;
+    script.queueEvent(event);
+}
+
+void GameRun::tap(sf::Keyboard::Key code)
+{
+    tell(code);
+    script.press(code);
+    frame();
+    script.release(code);
+}
+
+void GameRun::quit()
+{
+    script.press(sf::Keyboard::Escape);
+    frame();
+    script.release(sf::Keyboard::Escape);
+    states[currentState]->leave();
+    currentState = STATE_QUIT;
+    recorder.finish();
+    if (!window.isOpen()) {
+        createWindow(window);
+        window.setFramerateLimit(0);
+        window.setVisible(false);
+    }
+}
+
+StateGame& GameRun::game() const { return static_cast<StateGame&>(*states[STATE_GAME]); }
+
+Played playUnseen(sf::RenderWindow& window, const replayfile::Replay& replay, const std::string& name)
+{
+    State** states = createStates(&window);
+    Played result{Playback::Outcome::PLAYING, 0, 0};
+    {
+        Playback playback(static_cast<StateGame&>(*states[STATE_GAME]), replay, name);
+        NullTarget first(window.getSize());
+        playback.begin(first);
+        while (playback.stepUnseen() == Playback::Outcome::PLAYING) {
+        }
+        result = Played{playback.outcome(), playback.played(), playback.checksMatched()};
+        playback.end();
+    }
+    destroyStates(states);
+    return result;
+}
+
+std::string checkpointList(const replayfile::Replay& replay)
+{
+    std::string text;
+    auto line = [&](int frame, std::uint64_t hash) {
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "after frame %d: %016" PRIx64 "\n", frame, hash);
+        text += buffer;
+    };
+    replayfile::Reader reader(replay.body);
+    replayfile::Frame frame;
+    for (int played = 0; reader.next(frame); ++played)
+        if (frame.checked)
+            line(played, frame.check);
+    if (reader.hasFinalCheck())
+        line(reader.framesRead(), reader.finalCheck());
+    return text;
+}
