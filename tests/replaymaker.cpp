@@ -128,9 +128,11 @@ int main(int argc, char** argv)
     // and kicks, the debug marks, the overlay and a pause toggled, a pad's stick and
     // buttons; then on to the first street.
     int free = -1;
+    bool scene = false; // the opening scene begins with the first update
     ok = record(window, dir + "/keys-and-pad.mvr",
                 [&](GameRun& run, int) {
-                    if (free < 0 && run.game().getScriptHandler().isRunning())
+                    scene = scene || run.game().getScriptHandler().isRunning();
+                    if (free < 0 && (!scene || run.game().getScriptHandler().isRunning()))
                         return false;
                     ++free;
                     input::ScriptedSource& s = run.script;
@@ -144,13 +146,16 @@ int main(int argc, char** argv)
                     case 90: run.tell(sf::Keyboard::P); break;
                     case 120: run.tell(sf::Keyboard::P); break;
                     case 130: run.tell(sf::Keyboard::F1); break;
-                    case 140: s.plugPad(0); s.setPadAxis(0, sf::Joystick::X, -70.f); s.setPadAxis(0, sf::Joystick::Y, 45.f); break;
+                    case 140: s.plugPad(0); s.setPadAxis(0, sf::Joystick::Y, 45.f); break;
                     case 170: s.pressPad(0, 0); break;
                     case 172: s.releasePad(0, 0); s.pressPad(0, 2); break;
                     case 200: s.releasePad(0, 2); s.setPadAxis(0, sf::Joystick::X, 0.f); s.setPadAxis(0, sf::Joystick::Y, 0.f); break;
                     case 210: s.unplugPad(0); run.tell(sf::Keyboard::F1); run.tell(sf::Keyboard::D); break;
                     default: break;
                     }
+                    // The stick swept as a pad reports it, in whole steps of its range.
+                    if (free >= 140 && free < 200)
+                        s.setPadAxis(0, sf::Joystick::X, static_cast<float>(-24000 + 400 * (free - 140)) * 100.f / 32767.f);
                     // Punches at whoever is about, every other frame, between the kicks and the pad.
                     if (free >= 20 && free < 140) {
                         s.setMouse(sf::Vector2i(400 + (free % 7) * 10, 330));

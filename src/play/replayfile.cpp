@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -22,6 +23,7 @@ enum Tag : unsigned char {
     ZONE = 6,
     CHECK = 7,
     END = 8,
+    AXIS_STEP = 9,
 };
 const unsigned char FRAMES_MARK = 0x80;
 const int LONGEST_RUN = 128;
@@ -30,6 +32,29 @@ const std::size_t BLOCK_HEAD = 4 + 8;
 const int PADS_FROM = 256;
 const int PAD_SPAN = 64;
 const int PAD_AXES_FROM = 1 + PAD_BUTTON_COUNT;
+
+// A stick's axis in one byte: pad x 8 + axis.
+int axisSlot(int item)
+{
+    return (item - PADS_FROM) / PAD_SPAN * AXIS_COUNT + (item - PADS_FROM) % PAD_SPAN - PAD_AXES_FROM;
+}
+
+// Pads report their axes as whole steps of 100 / 32767: those go as the change in steps,
+// a byte or two where the value takes four.
+float stepValue(long long step) { return static_cast<float>(step) * 100.f / 32767.f; }
+
+bool toStep(float value, long long& step)
+{
+    if (!(std::fabs(value) <= 100.01f))
+        return false;
+    step = std::llround(static_cast<double>(value) * 32767.0 / 100.0);
+    std::uint32_t want = 0;
+    std::uint32_t got = 0;
+    const float back = stepValue(step);
+    std::memcpy(&want, &value, sizeof want);
+    std::memcpy(&got, &back, sizeof got);
+    return step >= -32768 && step <= 32767 && want == got;
+}
 
 enum Modifier : unsigned char { ALT = 1, CONTROL = 2, SHIFT = 4, SYSTEM = 8 };
 
@@ -265,8 +290,17 @@ void Encoder::change(int item, bool down)
 
 void Encoder::axis(int item, float value)
 {
+    const int slot = axisSlot(item);
+    long long step = 0;
+    if (toStep(value, step)) {
+        record(AXIS_STEP);
+        open += static_cast<char>(slot);
+        putSigned(open, step - lastSteps[static_cast<std::size_t>(slot)]);
+        lastSteps[static_cast<std::size_t>(slot)] = step;
+        return;
+    }
     record(AXIS);
-    putVarint(open, static_cast<unsigned long long>(item));
+    open += static_cast<char>(slot);
     std::uint32_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
     putFixed(open, bits, 4);
@@ -411,14 +445,26 @@ bool Reader::readRecord(unsigned char tag, Frame& frame)
         frame.mouseX = mouseX;
         frame.mouseY = mouseY;
         return true;
-    case AXIS: {
-        if (!varint(item) || item >= static_cast<unsigned long long>(ITEM_COUNT) || !isAxis(static_cast<int>(item))
-            || !fixed(value, 4))
+    case AXIS:
+    case AXIS_STEP: {
+        std::uint64_t slot = 0;
+        if (!fixed(slot, 1) || slot >= static_cast<std::uint64_t>(PAD_COUNT * AXIS_COUNT))
             return fail(WHY_RECORD_DAMAGED);
+        const int slotItem = axisItem(static_cast<int>(slot) / AXIS_COUNT, static_cast<int>(slot) % AXIS_COUNT);
         float axisValue = 0.f;
-        const std::uint32_t bits = static_cast<std::uint32_t>(value);
-        std::memcpy(&axisValue, &bits, sizeof axisValue);
-        frame.axes.emplace_back(static_cast<int>(item), axisValue);
+        if (tag == AXIS) {
+            if (!fixed(value, 4))
+                return false;
+            const std::uint32_t bits = static_cast<std::uint32_t>(value);
+            std::memcpy(&axisValue, &bits, sizeof axisValue);
+        } else {
+            long long& last = lastSteps[static_cast<std::size_t>(slot)];
+            if (!signedVarint(a) || a < -65535 || a > 65535 || last + a < -32768 || last + a > 32767)
+                return fail(WHY_RECORD_DAMAGED);
+            last += a;
+            axisValue = stepValue(last);
+        }
+        frame.axes.emplace_back(slotItem, axisValue);
         return true;
     }
     case KEY: {

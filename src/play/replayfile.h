@@ -16,6 +16,7 @@
 
 #include "play/playstart.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -124,6 +125,7 @@ private:
     int frameCount = 0;
     int lastX = 0;
     int lastY = 0;
+    std::array<long long, PAD_COUNT * AXIS_COUNT> lastSteps{};
     bool ended = false;
 };
 
@@ -175,6 +177,7 @@ private:
     int frameCount = 0;
     int mouseX = 0;
     int mouseY = 0;
+    std::array<long long, PAD_COUNT * AXIS_COUNT> lastSteps{};
     bool ended = false;
     bool finalChecked = false;
     std::uint64_t finalHash = 0;

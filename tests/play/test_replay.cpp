@@ -74,9 +74,11 @@ protected:
         playbot::Bot bot(run.script, testsupport::window());
         int free = -1;
         int frames = 0;
+        bool scene = false; // the opening scene begins with the first update
         for (; frames < FRAME_BUDGET && !done(frames); ++frames) {
             bot.decide(run.game());
-            if (free >= 0 || !run.game().getScriptHandler().isRunning())
+            scene = scene || run.game().getScriptHandler().isRunning();
+            if (free >= 0 || (scene && !run.game().getScriptHandler().isRunning()))
                 more(++free);
             run.frame();
         }

@@ -65,7 +65,9 @@ std::vector<Frame> randomFrames(unsigned seed, int count)
 {
     std::mt19937 gen(seed);
     auto chance = [&](int percent) { return static_cast<int>(gen() % 100) < percent; };
-    const float oddAxes[] = {0.f, -0.f, 100.f, -100.f, 0.0031f, std::nanf(""), -std::numeric_limits<float>::infinity()};
+    // Whole steps of a pad's range (as pads report them) and values between or beyond them.
+    const float oddAxes[] = {0.f,     -0.f,    100.f, -100.f, 1234.f * 100.f / 32767.f, -32768.f * 100.f / 32767.f,
+                             0.0031f, 100.02f, std::nanf(""), -std::numeric_limits<float>::infinity()};
     const int oddPlaces[] = {INT_MIN, INT_MAX, -1, 0, 799, 100000};
     std::vector<Frame> frames(static_cast<std::size_t>(count));
     bool quiet = false;
@@ -82,7 +84,7 @@ std::vector<Frame> randomFrames(unsigned seed, int count)
             if (isSwitch(item))
                 f.switches.emplace_back(item, chance(50));
             else if (isAxis(item))
-                f.axes.emplace_back(item, oddAxes[gen() % 7]);
+                f.axes.emplace_back(item, oddAxes[gen() % 10]);
         }
         if (chance(40)) {
             f.mouseMoved = true;
