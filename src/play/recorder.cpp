@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 
@@ -23,6 +24,15 @@ const char* const MSG_NOTHING = "no frame of play recorded yet";
 
 // Recordings stop short of the file's limit: the last frame's records and the end still fit.
 const std::size_t ROOM_AT_END = 4096;
+
+// The home folder as ~ on screen, where a full path would run off the picture's edge.
+std::string shortened(const std::string& line)
+{
+    const char* home = std::getenv("HOME");
+    const std::string prefix = home != nullptr && home[0] == '/' ? std::string(home) + "/" : std::string();
+    const std::size_t at = prefix.empty() ? std::string::npos : line.find(prefix);
+    return at == std::string::npos ? line : line.substr(0, at) + "~/" + line.substr(at + prefix.size());
+}
 
 std::string localTime(const char* format)
 {
@@ -56,7 +66,7 @@ void Recorder::say(const std::string& line)
 {
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
-    notices.push_back(line);
+    notices.push_back(shortened(line));
 }
 
 // ---- the input seam
@@ -299,7 +309,7 @@ void Recorder::keep()
 
 std::string Recorder::recording() { return encoder ? encoder->seal() : std::string(); }
 
-std::string Recorder::takeNotice()
+void Recorder::collect()
 {
     for (const BackgroundWriter::Done& done : writer.takeDone()) {
         if (done.path == filePath) {
@@ -312,6 +322,11 @@ std::string Recorder::takeNotice()
             say((done.ok ? MSG_KEPT : MSG_NOT_KEPT) + (done.ok ? done.path : done.why));
         }
     }
+}
+
+std::string Recorder::takeNotice()
+{
+    collect();
     if (notices.empty())
         return std::string();
     std::string last = notices.back();
@@ -322,5 +337,5 @@ std::string Recorder::takeNotice()
 void Recorder::finish()
 {
     writer.finish();
-    takeNotice();
+    collect();
 }

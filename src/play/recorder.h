@@ -39,7 +39,8 @@ public:
     // A line for the screen about a recording that ended or a replay kept, once; empty when
     // there is none. Also takes in the writes finished since.
     std::string takeNotice();
-    // Waits for every write, the last one of a recording to a file included.
+    // Waits for every write, the last one of a recording to a file included, and says how
+    // they went.
     void finish();
 
     bool isRecording() const { return active; }
@@ -73,7 +74,10 @@ private:
     // The recording stops here: the world as it is now closes it.
     void close(const StateGame& game);
     void writeFile();
+    // One line on standard output, and on screen (the home folder as ~).
     void say(const std::string& line);
+    // Says how the writes finished since last asked went.
+    void collect();
 
     const input::Source& inner;
     std::unique_ptr<replayfile::Encoder> encoder;

@@ -89,6 +89,47 @@ protected:
     std::string dir;
 };
 
+// The replay's screen as --replay runs it, over a fresh set of states, with a person's
+// input scripted.
+class Watching {
+public:
+    explicit Watching(const replayfile::Replay& replayIn)
+        : replay(replayIn), states(createStates(&testsupport::window())),
+          screen(&testsupport::window(), states, static_cast<StateGame&>(*states[STATE_GAME]), replay, "watched.mvr")
+    {
+        input::setSource(&live);
+        screen.enter();
+    }
+    ~Watching()
+    {
+        screen.leave();
+        input::setSource(nullptr);
+        destroyStates(states);
+    }
+    Watching(const Watching&) = delete;
+    Watching& operator=(const Watching&) = delete;
+
+    void key(sf::Keyboard::Key code)
+    {
+        sf::Event event{};
+        event.type = sf::Event::KeyPressed;
+        event.key.code = code;
+        screen.handleEvent(event);
+    }
+    // One screen's worth, as the game's loop runs it; the frames played so far.
+    int show()
+    {
+        EXPECT_EQ(screen.update(), STATE_GAME);
+        screen.draw();
+        return screen.getPlayback().played();
+    }
+
+    const replayfile::Replay replay;
+    input::ScriptedSource live;
+    State** states;
+    StateReplay screen;
+};
+
 // Mouse, keys and events of every kind the play state reads, over the bot's own play.
 void extras(GameRun& run, int free)
 {
@@ -216,13 +257,16 @@ TEST_F(ReplayTest, TheFileIsWrittenEachSecondF9KeepsTheGameSoFarAndFailuresLeave
         run.recorder.finish();
         EXPECT_EQ(decoded(slurp(dir + "game.mvr")).frames, 120);
 
+        setenv("HOME", dir.substr(0, dir.size() - 1).c_str(), 1);
         testing::internal::CaptureStdout();
         run.tell(sf::Keyboard::F9);
         run.tell(sf::Keyboard::F9);
         run.frame();
         run.recorder.finish();
-        run.recorder.takeNotice();
         const std::string said = testing::internal::GetCapturedStdout();
+        const std::string notice = run.recorder.takeNotice(); // the last, with the home folder as ~
+        EXPECT_TRUE(std::regex_match(notice, std::regex("Replay kept: ~/morvane/replays/[-0-9]{17}-2\\.mvr"))) << notice;
+        EXPECT_EQ(run.recorder.takeNotice(), "");
         const std::regex kept("Replay kept: " + dir + "morvane/replays/(\\d{4}-\\d\\d-\\d\\d-\\d{6})\\.mvr\n"
                               + "Replay kept: " + dir + "morvane/replays/\\1-2\\.mvr\n");
         EXPECT_TRUE(std::regex_match(said, kept)) << said;
@@ -290,27 +334,11 @@ TEST_F(ReplayTest, LiveKeysDriveOnlyThePlayback)
     run.tap(sf::Keyboard::F12);
     const replayfile::Replay replay = decoded(run.recorder.recording());
 
-    sf::RenderWindow& window = testsupport::window();
-    input::ScriptedSource live;
-    input::setSource(&live);
-    State** states = createStates(&window);
-    StateReplay screen(&window, states, static_cast<StateGame&>(*states[STATE_GAME]), replay, "keys.mvr");
     testing::internal::CaptureStdout();
-    screen.enter();
-    auto key = [&](sf::Keyboard::Key code) {
-        sf::Event event{};
-        event.type = sf::Event::KeyPressed;
-        event.key.code = code;
-        screen.handleEvent(event);
-    };
-    auto show = [&] {
-        EXPECT_EQ(screen.update(), STATE_GAME);
-        screen.draw();
-        return screen.getPlayback().played();
-    };
+    Watching watching(replay);
     // What a person holds down reaches nothing of the game.
-    live.press(sf::Keyboard::Escape);
-    live.press(sf::Mouse::Left);
+    watching.live.press(sf::Keyboard::Escape);
+    watching.live.press(sf::Mouse::Left);
     struct Step {
         sf::Keyboard::Key key;
         int advance;
@@ -322,17 +350,39 @@ TEST_F(ReplayTest, LiveKeysDriveOnlyThePlayback)
     };
     for (const Step& step : steps) {
         if (step.key != sf::Keyboard::Unknown)
-            key(step.key);
-        const int before = screen.getPlayback().played();
-        EXPECT_EQ(show() - before, step.advance) << "after key " << step.key;
+            watching.key(step.key);
+        const int before = watching.screen.getPlayback().played();
+        EXPECT_EQ(watching.show() - before, step.advance) << "after key " << step.key;
     }
-    key(sf::Keyboard::Escape);
-    EXPECT_EQ(screen.update(), STATE_QUIT);
-    EXPECT_EQ(screen.status(), 0);
-    screen.leave();
+    watching.key(sf::Keyboard::Escape);
+    EXPECT_EQ(watching.screen.update(), STATE_QUIT);
+    EXPECT_EQ(watching.screen.status(), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "10 entities to load\n");
-    input::setSource(nullptr);
-    destroyStates(states);
+}
+
+TEST_F(ReplayTest, ALongReplayIsPlayedUnseenUpToItsLastTenMinutes)
+{
+    // The opening scene waiting for a key that never comes: a game all the same.
+    replayfile::Header header;
+    header.game = replayfile::gameVersion();
+    replayfile::Encoder encoder(header);
+    const int rest = 200;
+    for (int i = 0; i < StateReplay::WATCHED_FRAMES + rest; ++i)
+        encoder.endFrame();
+    testing::internal::CaptureStdout();
+    Watching watching(decoded(encoder.seal()));
+    int screens = 0;
+    while (watching.screen.getPlayback().played() < rest && screens < rest) {
+        watching.show();
+        ++screens;
+    }
+    // A screen plays frames for some milliseconds, many of them; then the end at 1x.
+    EXPECT_LT(screens, rest / 2);
+    EXPECT_EQ(watching.screen.getPlayback().played(), rest);
+    EXPECT_EQ(watching.show(), rest + 1);
+    watching.key(sf::Keyboard::Num8);
+    EXPECT_EQ(watching.show(), rest + 9);
+    testing::internal::GetCapturedStdout();
 }
 
 // Every replay in tests/replays/ (make replays records them anew).
