@@ -20,6 +20,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <type_traits>
 
 namespace {
 const char* MSG_NO_START_PLAYER = "Zone 0 gave no player: starting a new one at %.0f, %.0f\n";
@@ -312,39 +313,37 @@ int StateGame::update()
     return STATE_GAME;
 }
 
+// Every number the play state carries into its next game beside its place in a PlayStart:
+// the one list that both ways read.
+template <typename Self, typename Visit> void StateGame::eachCarried(Self& self, PlayStart& start, Visit visit)
+{
+    visit(start.ending, self.ending);
+    visit(start.fadeOutTimer, self.fadeOutTimer);
+    visit(start.fadeInTimer, self.fadeInTimer);
+    visit(start.fadeTarget, self.fadeTarget);
+    visit(start.leftHeld, self.leftHeld);
+    visit(start.middleHeld, self.middleHeld);
+    visit(start.rightHeld, self.rightHeld);
+    visit(start.switchLatch, self.switchLatch);
+    visit(start.returnHeld, self.returnHeld);
+    visit(start.padPunchHeld, self.padPunchHeld);
+    visit(start.padBackHeld, self.padBackHeld);
+    visit(start.debugDraw, self.debugDraw);
+}
+
 PlayStart StateGame::carried() const
 {
     PlayStart start;
-    start.ending = ending;
-    start.fadeOutTimer = fadeOutTimer;
-    start.fadeInTimer = fadeInTimer;
-    start.fadeTarget = fadeTarget;
-    start.leftHeld = leftHeld;
-    start.middleHeld = middleHeld;
-    start.rightHeld = rightHeld;
-    start.switchLatch = switchLatch;
-    start.returnHeld = returnHeld;
-    start.padPunchHeld = padPunchHeld;
-    start.padBackHeld = padBackHeld;
-    start.debugDraw = debugDraw;
+    eachCarried(*this, start, [](int& into, const auto& from) { into = from; });
     start.overlay = hud.isShown();
     return start;
 }
 
 void StateGame::carry(const PlayStart& start)
 {
-    ending = start.ending != 0;
-    fadeOutTimer = start.fadeOutTimer;
-    fadeInTimer = start.fadeInTimer;
-    fadeTarget = start.fadeTarget;
-    leftHeld = start.leftHeld != 0;
-    middleHeld = start.middleHeld != 0;
-    rightHeld = start.rightHeld != 0;
-    switchLatch = start.switchLatch != 0;
-    returnHeld = start.returnHeld != 0;
-    padPunchHeld = start.padPunchHeld != 0;
-    padBackHeld = start.padBackHeld != 0;
-    debugDraw = start.debugDraw != 0;
+    PlayStart given = start;
+    eachCarried(*this, given,
+                [](const int& from, auto& into) { into = static_cast<std::decay_t<decltype(into)>>(from); });
     hud.show(start.overlay != 0);
 }
 

@@ -78,6 +78,7 @@ public:
 private:
     // The start of a game in zone 0, or of a play-test; enter is the watch's word and this.
     void start();
+    template <typename Self, typename Visit> static void eachCarried(Self& self, PlayStart& start, Visit visit);
     void handlePlayerInput();
     void handlePad();
     // P or the pad's Back: a pause starts once the frame in progress is drawn, so the

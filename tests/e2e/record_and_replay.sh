@@ -36,13 +36,7 @@ ends() {
 start --no-settings --record "$work/game.mvr"
 sleep 1
 alive
-xdotool mousemove --window "$window" 520 360 mousedown 1
-sleep 1
-xdotool mouseup 1
-xdotool mousemove --window "$window" 460 320 mousedown 3
-sleep 0.15
-xdotool mouseup 3
-hold z
+walk_punch_and_kick
 hold d
 hold F9
 sleep 1
