@@ -1,6 +1,6 @@
 #pragma once
-// The replay file: its layout and every limit on what it may hold, in one place. Plain data
-// without the game's objects, like the zone file.
+// The replay file: its layout and every limit on what it may hold, in one place with its
+// header (replayheader). Plain data without the game's objects, like the zone file.
 //
 //   MORVANE replay            a text header: this line, then key=value lines (format first),
 //   format=1                  then an empty line
@@ -14,7 +14,7 @@
 // was told of, the zone files it read, and a checkpoint every 60 frames; a frame marker ends
 // it. The file is rewritten whole each time it grows, so it always ends with a whole block.
 
-#include "play/playstart.h"
+#include "play/replayheader.h"
 
 #include <array>
 #include <cstddef>
@@ -26,15 +26,10 @@
 namespace replayfile {
 
 constexpr const char* EXTENSION = ".mvr";
-constexpr const char* MAGIC = "MORVANE replay";
-constexpr int FORMAT = 1;
 // An hour of play at most: what a replay may take to fast-forward stays in minutes.
 constexpr int MAX_FRAMES = 60 * 60 * 60;
 // Far more than an hour of play takes (a person's play makes about 20 KB a minute).
 constexpr long long MAX_FILE_BYTES = 4LL * 1024 * 1024;
-constexpr std::size_t MAX_HEADER_BYTES = 4096;
-// Where a recording starts in the random sequence: skipping this many takes seconds.
-constexpr unsigned long long MAX_DRAWS = 1000000000ULL;
 // A checkpoint every second of play.
 constexpr int CHECK_FRAMES = 60;
 
@@ -54,16 +49,6 @@ int axisItem(int pad, int axis);
 // Items that are down or up (all but the axes).
 bool isSwitch(int item);
 bool isAxis(int item);
-
-// What the game was and where it started. Every pair is written; a header that lacks one
-// starts from the default, one that names a key this game does not know is refused.
-struct Header {
-    int format = FORMAT;
-    std::string game;
-    std::string recorded;
-    unsigned long long draws = 0;
-    PlayStart start;
-};
 
 struct KeyEvent {
     int code = 0;
@@ -183,12 +168,5 @@ private:
     std::uint64_t finalHash = 0;
     std::string why;
 };
-
-// The version of the game that writes a file now.
-std::string gameVersion();
-
-// The header's text and back; why as for decode.
-std::string headerText(const Header& header);
-bool parseHeader(const std::string& text, Header& header, std::string& why);
 
 } // namespace replayfile
