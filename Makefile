@@ -60,7 +60,7 @@ asan: deps
 # libFuzzer runs (clang): each target for FUZZ_SECONDS from its committed seeds. New inputs
 # go to build/fuzz/corpus-*, anything that breaks to build/fuzz/crash-*.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := zone zonefile editor
+FUZZ_TARGETS := zone zonefile editor settings recovery
 fuzz: deps
 	@cmake --preset fuzz >/dev/null
 	@cmake --build build/fuzz -j$(JOBS)

@@ -1,13 +1,16 @@
 #include "gamerun.h"
 
 #include "app/mainloop.h"
+#include "characters/player.h"
 #include "core/globals.h"
 #include "core/state.h"
 #include "play/stategame.h"
+#include "world/zone.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Window/Event.hpp>
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 
 GameRun::GameRun(sf::RenderWindow& windowIn)
@@ -81,9 +84,11 @@ void GameRun::quit()
 
 StateGame& GameRun::game() const { return static_cast<StateGame&>(*states[STATE_GAME]); }
 
-Played playUnseen(sf::RenderWindow& window, const replayfile::Replay& replay, const std::string& name)
+Played playUnseen(sf::RenderWindow& window, const replayfile::Replay& replay, const std::string& name,
+                  bool assistSetting)
 {
     State** states = createStates(&window);
+    static_cast<StateGame*>(states[STATE_GAME])->setAssist(assistSetting);
     Played result{Playback::Outcome::PLAYING, 0, 0};
     {
         Playback playback(static_cast<StateGame&>(*states[STATE_GAME]), replay, name);
@@ -96,6 +101,16 @@ Played playUnseen(sf::RenderWindow& window, const replayfile::Replay& replay, co
     }
     destroyStates(states);
     return result;
+}
+
+bool robberWithin(const StateGame& game, float reach)
+{
+    const Player& player = *game.getPlayer();
+    for (const auto& entry : game.getZone()->entities)
+        if (entry.second->getType() == Entity::TYPE_ROBBER
+            && std::hypot(entry.second->position.x - player.position.x, entry.second->position.y - player.position.y) < reach)
+            return true;
+    return false;
 }
 
 std::string checkpointList(const replayfile::Replay& replay)

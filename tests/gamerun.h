@@ -51,8 +51,13 @@ struct Played {
     int matched;
 };
 
-// Plays replay from its start to its end or its divergence, every frame unseen.
-Played playUnseen(sf::RenderWindow& window, const replayfile::Replay& replay, const std::string& name);
+// Plays replay from its start to its end or its divergence, every frame unseen, in states
+// made as the game makes them from settings with assist on or off.
+Played playUnseen(sf::RenderWindow& window, const replayfile::Replay& replay, const std::string& name,
+                  bool assistSetting = false);
+
+// A robber of the player's zone within reach of the player.
+bool robberWithin(const StateGame& game, float reach);
 
 // A replay's checkpoints as text, a line each ("after frame 60: 1f2e..."), kept beside the
 // replays in tests/replays/ so that a review sees from which frame on a change tells.

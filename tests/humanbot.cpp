@@ -23,8 +23,8 @@ const float FIGHT_RANGE = 160.0f;
 const float PEDESTRIAN_RANGE = 64.0f;
 // A punch lands 24 ahead with radius 16: a robber of radius 15 is in reach to about here.
 const float REACH = 50.0f;
-// From what was seen to the punch's first blow: the reaction, then 25 frames of swing.
-const float LEAD_FRAMES = HumanBot::REACTION_FRAMES + 25.0f;
+// From the press to the punch's first blow.
+const float SWING_FRAMES = 25.0f;
 // Bodies of radius 16 and 15 stop about this far apart.
 const float CONTACT = 31.0f;
 // A robber this near is let come; a farther one is walked up to.
@@ -40,6 +40,10 @@ const float OPEN_WEIGHT = 8.0f;
 const int CORNERED = 18;
 // Farther from a threat than this is far enough.
 const float THREAT_CARE = 112.0f;
+// A robber near by that has come no nearer for this long (two robbers jammed in a doorway,
+// say) is walked up to after all.
+const int PATIENCE_FRAMES = 150;
+const float NEARER = 8.0f;
 // Closer than this to a way out, a fight is taken elsewhere.
 const float DOOR_CARE = 112.0f;
 
@@ -59,8 +63,12 @@ bool lineWholeOnScreen(const ScriptHandler& scripts, bool& typing)
 
 } // namespace
 
-HumanBot::HumanBot(input::ScriptedSource& scriptIn, sf::RenderWindow& windowIn, unsigned seed)
-    : script(scriptIn), window(windowIn), random(seed)
+const HumanBot::Profile HumanBot::QUICK{15, 15.0f, 10, false};
+const HumanBot::Profile HumanBot::SLOW{24, 25.0f, 15, true};
+
+HumanBot::HumanBot(input::ScriptedSource& scriptIn, sf::RenderWindow& windowIn, unsigned seed,
+                   const Profile& profileIn)
+    : script(scriptIn), window(windowIn), profile(profileIn), random(seed)
 {
 }
 
@@ -69,14 +77,14 @@ void HumanBot::decide(const StateGame& game)
     ++frame;
     seen.push_back(look(game));
     releaseClicks();
-    if (static_cast<int>(seen.size()) <= REACTION_FRAMES)
+    if (static_cast<int>(seen.size()) <= profile.reactionFrames)
         return;
     const Sight then = seen.front();
     seen.pop_front();
     act(then, *game.getZone());
 }
 
-HumanBot::Sight HumanBot::look(const StateGame& game) const
+HumanBot::Sight HumanBot::look(const StateGame& game)
 {
     Sight sight;
     const Zone& zone = *game.getZone();
@@ -93,26 +101,54 @@ HumanBot::Sight HumanBot::look(const StateGame& game) const
     sight.player = player.position;
     sight.playerBusy = player.actionTimer;
     sight.playerDown = player.defeated;
+    sight.view = window.getView();
     for (const auto& entry : zone.entities) {
         const Entity* e = entry.second;
+        if (e->getType() != Entity::TYPE_MALE_PEDESTRIAN)
+            continue;
         Figure figure;
         figure.position = e->position;
         figure.type = e->getType();
-        if (figure.type == Entity::TYPE_ROBBER) {
-            const Robber* robber = static_cast<const Robber*>(e);
-            if (robber->hitPoints <= 0)
-                continue;
-            figure.hurt = robber->hurtTimer > 0;
-            figure.attacking = robber->punchTimer > 0 || robber->spinTimer > 0;
-        } else if (figure.type == Entity::TYPE_MALE_PEDESTRIAN) {
-            figure.attacking = static_cast<const MalePedestrian*>(e)->spinTimer > 0;
-        } else {
-            continue;
-        }
+        figure.attacking = static_cast<const MalePedestrian*>(e)->spinTimer > 0;
         sight.figures.push_back(figure);
     }
-    sight.view = window.getView();
+    lookForRobbers(zone, sight);
     return sight;
+}
+
+void HumanBot::lookForRobbers(const Zone& zone, Sight& seenNow)
+{
+    if (memoryZone != zone.id || seenNow.knockedOut) {
+        memory.clear();
+        memoryZone = zone.id;
+    }
+    std::map<int, Figure> kept;
+    for (const auto& entry : zone.entities) {
+        if (entry.second->getType() != Entity::TYPE_ROBBER)
+            continue;
+        const Robber& robber = *static_cast<const Robber*>(entry.second);
+        // A robber falling is done with: nobody fights it.
+        if (robber.hitPoints <= 0)
+            continue;
+        Figure figure;
+        figure.position = robber.position;
+        figure.type = Entity::TYPE_ROBBER;
+        figure.hurt = robber.hurtTimer > 0;
+        figure.attacking = robber.punchTimer > 0 || robber.spinTimer > 0;
+        const bool shown = !profile.screenOnly || eyes.shows(zone, robber, seenNow.view);
+        ++(shown ? robbersShown : robbersHidden);
+        if (!shown) {
+            auto last = memory.find(entry.first);
+            // Never seen, or not where it was last seen though that spot is in plain view.
+            if (last == memory.end() || eyes.wouldShow(zone, robber, last->second.position, seenNow.view))
+                continue;
+            figure = last->second;
+            figure.remembered = true;
+        }
+        kept[entry.first] = figure;
+        seenNow.figures.push_back(figure);
+    }
+    memory = kept;
 }
 
 void HumanBot::act(const Sight& then, Zone& zone)
@@ -160,9 +196,11 @@ bool HumanBot::playerFree(const Sight& then) const
 bool HumanBot::punchDue(const Sight& then, const Figure& target)
 {
     const float d = distance(target.position, then.player);
-    const bool comingOn = target.type == Entity::TYPE_ROBBER && !target.hurt && !target.attacking;
-    // Where it will be when the blow lands, as far as can be told from here.
-    const float expected = comingOn ? std::max(CONTACT, d - LEAD_FRAMES * APPROACH_SPEED) : d;
+    const bool comingOn = target.type == Entity::TYPE_ROBBER && !target.hurt && !target.attacking && !target.remembered;
+    // Where it will be when the blow lands, as far as can be told from here: the reaction,
+    // then the swing.
+    const float lead = static_cast<float>(profile.reactionFrames) + SWING_FRAMES;
+    const float expected = comingOn ? std::max(CONTACT, d - lead * APPROACH_SPEED) : d;
     return expected <= REACH;
 }
 
@@ -234,14 +272,22 @@ bool HumanBot::stepAside(const Sight& then, Zone& zone)
 void HumanBot::fight(const Sight& then, const Figure& target, Zone& zone)
 {
     const float d = distance(target.position, then.player);
-    const bool close = target.type != Entity::TYPE_ROBBER || d <= WAIT_RANGE;
+    bool close = target.type != Entity::TYPE_ROBBER || d <= WAIT_RANGE;
+    if (close && target.type == Entity::TYPE_ROBBER) {
+        if (frame - lastWait > 1 || d < waitDistance - NEARER) {
+            waitStart = frame;
+            waitDistance = d;
+        }
+        lastWait = frame;
+        close = frame - waitStart <= PATIENCE_FRAMES;
+    }
     const bool free = playerFree(then);
     if (!free || close)
         letGo(WALK);
     if (!free)
         return;
     if (punchDue(then, target)) {
-        std::uniform_real_distribution<float> error(-MAX_AIM_ERROR, MAX_AIM_ERROR);
+        std::uniform_real_distribution<float> error(-profile.maxAimError, profile.maxAimError);
         pointAt(then, then.player + rotate(target.position - then.player, error(random)));
         if (press(PUNCH))
             lastPunch = frame;
@@ -288,7 +334,7 @@ void HumanBot::pointAt(const Sight& then, const sf::Vector2f& world)
 
 bool HumanBot::press(Control control)
 {
-    if (downSince[control] >= 0 || frame - lastPress < PRESS_GAP_FRAMES)
+    if (downSince[control] >= 0 || frame - lastPress < profile.pressGapFrames)
         return false;
     shortestGap = std::min(shortestGap, frame - lastPress);
     lastPress = frame;

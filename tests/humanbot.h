@@ -1,14 +1,19 @@
 #pragma once
-// A bot that plays like a person: it acts on what the screen showed a quarter of a second
-// ago, aims a little off, and presses buttons and keys no more than six times a second.
-// Its random source is its own and seeded; the game's own randomness is left alone.
+// A bot that plays like a person: it acts on what the screen showed a moment ago, aims a
+// little off, and presses buttons and keys only so often. Two profiles: one at a quick
+// person's pace, and a slower one that also sees only what the screen shows, so a robber
+// off the view or behind a wall block is unknown to it until it shows again, and what it
+// remembers is where it last saw it. Its random source is its own and seeded; the game's
+// own randomness is left alone.
 
 #include "core/input.h"
 #include "playbot.h"
+#include "screensight.h"
 
 #include <SFML/Graphics/View.hpp>
 #include <SFML/System/Vector2.hpp>
 #include <deque>
+#include <map>
 #include <random>
 #include <vector>
 
@@ -20,19 +25,33 @@ namespace playbot {
 
 class HumanBot {
 public:
-    static constexpr int REACTION_FRAMES = 15; // 250 ms at 60 frames a second
-    static constexpr float MAX_AIM_ERROR = 15.0f; // degrees either way
-    static constexpr int PRESS_GAP_FRAMES = 10; // six presses a second at most
+    struct Profile {
+        int reactionFrames; // what it acts on was on the screen this long ago
+        float maxAimError;  // degrees either way
+        int pressGapFrames; // at least this long between two presses
+        bool screenOnly;    // knows robbers only as the screen shows them
+    };
+    // 250 ms late, 15 degrees, six presses a second, and sees every robber.
+    static const Profile QUICK;
+    // 400 ms late, 25 degrees, four presses a second, and sees only the screen.
+    static const Profile SLOW;
     static constexpr int HOLD_FRAMES = 6; // a click or a tap stays down this long
     static constexpr int PUNCH_FRAMES = 48; // a punch, once started, runs this long
 
-    HumanBot(input::ScriptedSource& scriptIn, sf::RenderWindow& windowIn, unsigned seed);
+    HumanBot(input::ScriptedSource& scriptIn, sf::RenderWindow& windowIn, unsigned seed,
+             const Profile& profileIn = QUICK);
 
     // Notes what the screen shows now, then sets this frame's input from what it showed
-    // REACTION_FRAMES ago; before that much has been seen it does nothing.
+    // reactionFrames ago; before that much has been seen it does nothing.
     void decide(const StateGame& game);
 
+    const Profile& getProfile() const { return profile; }
+
     int getPresses() const { return presses; }
+    // Of the robbers standing in the zone, frame by frame: how many were on the screen, and
+    // how many were off the view or behind a wall block.
+    int getRobbersShown() const { return robbersShown; }
+    int getRobbersHidden() const { return robbersHidden; }
     // The shortest time between two presses so far, in frames.
     int getShortestGap() const { return shortestGap; }
 
@@ -42,6 +61,8 @@ private:
         int type = 0;
         bool hurt = false;
         bool attacking = false;
+        // Not on the screen now: where it was last seen.
+        bool remembered = false;
     };
     // What a person sees on one frame.
     struct Sight {
@@ -62,7 +83,9 @@ private:
     };
     enum Control { WALK, PUNCH, TALK, CONTROLS };
 
-    Sight look(const StateGame& game) const;
+    Sight look(const StateGame& game);
+    // The robbers as the screen shows them, and those it showed before, where they were.
+    void lookForRobbers(const Zone& zone, Sight& sight);
     void act(const Sight& seen, Zone& zone);
     const Figure* pickTarget(const Sight& seen) const;
     // The player can act now, as far as the last sight and its own last punch tell.
@@ -81,12 +104,22 @@ private:
 
     input::ScriptedSource& script;
     sf::RenderWindow& window;
+    Profile profile;
     std::mt19937 random;
+    ScreenSight eyes;
+    int memoryZone = -1;
+    std::map<int, Figure> memory; // by robber id
     std::deque<Sight> seen;
     int frame = 0;
     int lastPress = -1000;
     int lastPunch = -1000;
+    // Since when a robber near by has been waited for, and how near it was then.
+    int waitStart = 0;
+    int lastWait = -1000;
+    float waitDistance = 0.0f;
     int presses = 0;
+    int robbersShown = 0;
+    int robbersHidden = 0;
     int shortestGap = 1 << 30;
     int downSince[CONTROLS] = {-1, -1, -1};
 };

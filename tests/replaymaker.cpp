@@ -6,7 +6,6 @@
 // The output dir defaults to tests/replays.
 
 #include "app/mainloop.h"
-#include "characters/player.h"
 #include "gamerun.h"
 #include "play/replayfile.h"
 #include "play/stategame.h"
@@ -15,7 +14,6 @@
 #include "world/zone.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
-#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -23,16 +21,6 @@
 namespace {
 
 const int FRAME_LIMIT = 30000;
-
-bool robberNear(const StateGame& game, float reach)
-{
-    const Player& player = *game.getPlayer();
-    for (const auto& entry : game.getZone()->entities)
-        if (entry.second->getType() == Entity::TYPE_ROBBER
-            && std::hypot(entry.second->position.x - player.position.x, entry.second->position.y - player.position.y) < reach)
-            return true;
-    return false;
-}
 
 // The bot plays, and own(frame) may take a frame over (true: the bot sits it out), until
 // done; then F12 ends the recording and the file is written.
@@ -104,24 +92,31 @@ int main(int argc, char** argv)
          && ok;
 
     // In the first street, the bot stands still under the robbers' blows until knocked out,
-    // tries again with Return, and plays on into the second street.
-    bool waited = false;
+    // tries again with Return, is knocked out again and tries with assist (A), and plays on
+    // into the second street.
+    int knockOuts = 0;
+    bool down = false;
     ok = record(window, dir + "/knockout-retry.mvr",
                 [&](GameRun& run, int) {
                     const StateGame& game = run.game();
                     if (game.isKnockedOut()) {
-                        waited = true;
-                        run.script.press(sf::Keyboard::Return);
+                        knockOuts += down ? 0 : 1;
+                        down = true;
+                        run.script.press(knockOuts < 2 ? sf::Keyboard::Return : sf::Keyboard::A);
                         return true;
                     }
+                    down = false;
                     run.script.release(sf::Keyboard::Return);
-                    if (!waited && game.getZone()->id == 1 && robberNear(game, 48.f)) {
+                    run.script.release(sf::Keyboard::A);
+                    if (knockOuts < 2 && game.getZone()->id == 1 && robberWithin(game, 48.f)) {
                         run.script.releaseAll();
                         return true;
                     }
                     return false;
                 },
-                [&](const StateGame& game) { return waited && game.getZone()->id == 2 && game.getFadeInTimer() == 0; })
+                [&](const StateGame& game) {
+                    return knockOuts == 2 && game.getZone()->id == 2 && game.getFadeInTimer() == 0;
+                })
          && ok;
 
     // On the home street after its scene: pedestrians made with R and fought with punches

@@ -1,7 +1,8 @@
 // Takes the README's screenshots from the real game: the bot plays from the home street
 // to the closing lines and the end card (in zone 1's first fight it is left with one hit
-// point and stands still until knocked out, then tries again), then the editor is opened on
-// zone 1 in each of its modes.
+// point and stands still until knocked out, then tries again, twice, the second time with
+// assist offered, which it turns down), then the editor is opened on zone 1 in each of its
+// modes.
 //   morvane_screenshots [output dir]     run from the repository root, under Xvfb
 // The output dir defaults to docs/screenshots.
 
@@ -164,13 +165,20 @@ int main(int argc, char** argv)
     int shopFightFrames = 0;
     int standingFrames = -1; // counts while the weakened player waits for the blow
     for (int n = 0; n < FRAME_LIMIT && !(game.isEnding() && !game.getScriptHandler().isRunning()); ++n) {
-        if (standingFrames < 0 && shots.has("fight.png") && !shots.has("retry.png")) {
+        const bool knockedOut = game.isKnockedOut();
+        if (standingFrames < 0 && !knockedOut && shots.has("fight.png") && !shots.has("assist.png")) {
             game.getPlayer()->hitPoints = 1;
             standingFrames = 0;
         }
-        if (standingFrames >= 0 && !shots.has("retry.png") && ++standingFrames < 20 * 60) {
+        if (standingFrames >= 0 && !knockedOut && standingFrames < 20 * 60) {
+            // The zone's scene plays again after a retry: read through, then stand.
             script.releaseAll();
-        } else if (game.isKnockedOut()) {
+            if (game.getScriptHandler().isRunning())
+                script.press(sf::Keyboard::Return);
+            else
+                ++standingFrames;
+        } else if (knockedOut) {
+            standingFrames = -1;
             script.press(sf::Keyboard::Return);
         } else {
             script.release(sf::Keyboard::Return);
@@ -196,6 +204,8 @@ int main(int argc, char** argv)
                 shots.save("exit.png");
             if (game.isKnockedOut() && !shots.has("retry.png"))
                 shots.save("retry.png");
+            if (game.offersAssist() && !shots.has("assist.png"))
+                shots.save("assist.png");
             if (zone.id == 1 && !shots.has("hud.png") && game.getFadeInTimer() == 0 && game.getHud().showsName()
                 && !scripts.isRunning())
                 shots.save("hud.png");

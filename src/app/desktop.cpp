@@ -13,18 +13,45 @@ sf::VideoMode windowedMode(sf::Vector2u size) { return sf::VideoMode(size.x, siz
 
 Desktop::Desktop(sf::RenderWindow& targetWindow, const Settings& settings)
     : window(targetWindow), screen(targetWindow), sound(settings.volume, settings.muted),
-      fullscreen(settings.fullscreen), windowedSize(settings.width, settings.height), picture(&targetWindow)
+      fullscreen(settings.fullscreen), placeKnown(false), picture(&targetWindow)
 {
+    // A size saved on a larger screen (or by hand) would open a window nobody can use.
+    const sf::VideoMode desktop = sf::VideoMode::getDesktopMode();
+    const Settings fitted = settings.fittedTo(desktop.width, desktop.height);
+    windowedSize = sf::Vector2u(fitted.width, fitted.height);
+    windowedPlace = sf::Vector2i(fitted.x, fitted.y);
+    placeKnown = fitted.placed;
     if (fullscreen)
-        createWindow(window, sf::VideoMode::getDesktopMode(), sf::Style::Fullscreen);
+        createWindow(window, desktop, sf::Style::Fullscreen);
+    else
+        openWindowed();
+    manager.follow(window.getSystemHandle());
+}
+
+void Desktop::openWindowed()
+{
+    if (window.isOpen())
+        screen.recreateWindow(windowedMode(windowedSize), sf::Style::Default);
     else
         createWindow(window, windowedMode(windowedSize), sf::Style::Default);
+    if (placeKnown)
+        window.setPosition(windowedPlace);
+}
+
+bool Desktop::heldByManager() { return manager.isFullscreen() || manager.isMaximised(); }
+
+void Desktop::notePlace()
+{
+    if (fullscreen || !window.isOpen() || heldByManager())
+        return;
+    windowedPlace = window.getPosition();
+    placeKnown = true;
 }
 
 bool Desktop::handleEvent(const sf::Event& event, const State& state)
 {
     if (event.type == sf::Event::Resized) {
-        if (!fullscreen && Settings::validSize(event.size.width, event.size.height))
+        if (!fullscreen && Settings::validSize(event.size.width, event.size.height) && !heldByManager())
             windowedSize = sf::Vector2u(event.size.width, event.size.height);
         screen.prepare();
         return false;
@@ -41,14 +68,19 @@ bool Desktop::handleEvent(const sf::Event& event, const State& state)
 
 void Desktop::toggleFullscreen()
 {
-    fullscreen = !fullscreen;
+    // Made fullscreen by the window manager, the window is left for the normal one, as the
+    // game's own fullscreen is.
+    const bool leaving = fullscreen || manager.isFullscreen();
+    notePlace();
+    fullscreen = !leaving;
     if (fullscreen)
         screen.recreateWindow(sf::VideoMode::getDesktopMode(), sf::Style::Fullscreen);
     else
-        screen.recreateWindow(windowedMode(windowedSize), sf::Style::Default);
+        openWindowed();
     screen.prepare();
     if (exposure)
         exposure->follow(window.getSystemHandle());
+    manager.follow(window.getSystemHandle());
 }
 
 void Desktop::beginFrame(State** states)
@@ -103,14 +135,20 @@ bool Desktop::waitForUncovering()
     return true;
 }
 
-Settings Desktop::settings(bool overlay) const
+Settings Desktop::settings(bool overlay)
 {
+    // Asked once a frame: the place is read again only after the window has moved.
+    if (manager.takeMoved())
+        notePlace();
     Settings s;
     s.volume = sound.getVolume();
     s.muted = sound.isMuted();
-    s.fullscreen = fullscreen;
+    s.fullscreen = fullscreen || manager.isFullscreen();
     s.width = windowedSize.x;
     s.height = windowedSize.y;
     s.overlay = overlay;
+    s.placed = placeKnown;
+    s.x = windowedPlace.x;
+    s.y = windowedPlace.y;
     return s;
 }

@@ -1,10 +1,13 @@
 #pragma once
 // The game's window on the desktop: any size (through Screen's letterboxing), fullscreen
-// on F11 or Alt+Return, the sound keys, and what of it the settings file keeps.
+// on F11 or Alt+Return, the sound keys, and what of it the settings file keeps. The normal
+// window's size and place are the player's: a fullscreen or maximised window, the game's or
+// the window manager's, never changes them, and F11 back brings them again.
 
 #include "app/exposewatch.h"
 #include "app/screen.h"
 #include "app/settings.h"
+#include "app/windowstate.h"
 #include "core/soundcontrol.h"
 
 #include <SFML/System/Vector2.hpp>
@@ -18,8 +21,8 @@ class State;
 
 class Desktop final {
 public:
-    // Opens the window as the settings say (fullscreen, or a window of their size) and sets
-    // the master volume.
+    // Opens the window as the settings say (fullscreen, or a window of their size and place,
+    // fitted to the screen) and sets the master volume.
     Desktop(sf::RenderWindow& targetWindow, const Settings& settings);
 
     // Window keys and sizes. True when the event was the desktop's alone and goes no
@@ -46,8 +49,11 @@ public:
     // was; false, at once, when nothing watches.
     bool waitForUncovering();
 
-    // The settings in force; overlay is the play state's to say.
-    Settings settings(bool overlay) const;
+    // The settings in force; overlay is the play state's to say. A window the window
+    // manager holds fullscreen counts as fullscreen.
+    Settings settings(bool overlay);
+    // Notes where the normal window is now, to open it there again.
+    void notePlace();
 
     bool isFullscreen() const { return fullscreen; }
     const SoundControl& getSound() const { return sound; }
@@ -56,12 +62,18 @@ public:
 
 private:
     void drawGauge();
+    // The window manager holds the window at a size that is not the player's.
+    bool heldByManager();
+    void openWindowed();
 
     sf::RenderWindow& window;
     Screen screen;
     SoundControl sound;
     bool fullscreen;
     sf::Vector2u windowedSize;
+    sf::Vector2i windowedPlace;
+    bool placeKnown;
+    WindowState manager;
     sf::RenderTarget* picture;
     std::unique_ptr<ExposeWatch> exposure;
 };

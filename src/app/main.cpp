@@ -2,6 +2,7 @@
 #include "app/displaycheck.h"
 #include "app/mainloop.h"
 #include "app/settingsfile.h"
+#include "core/printable.h"
 #include "play/replayfile.h"
 
 #include <cstdio>
@@ -26,7 +27,7 @@ bool readReplay(const std::string& path, replayfile::Replay& replay)
     std::string why;
     if (replayfile::read(path, replay, why))
         return true;
-    std::printf(MSG_CANNOT_PLAY, path.c_str(), why.c_str());
+    std::printf(MSG_CANNOT_PLAY, printable(path).c_str(), printable(why).c_str());
     return false;
 }
 
@@ -47,7 +48,8 @@ int main(int argc, char** argv)
                                     ? MSG_RECORD_AND_REPLAY
                                     : line.error;
     if (!refused.empty()) {
-        std::fprintf(stderr, "morvane: %s\n%s", refused.c_str(), commandline::usage().c_str());
+        // The line quotes what was typed: a control byte in it must not reach the terminal.
+        std::fprintf(stderr, "morvane: %s\n%s", printable(refused).c_str(), commandline::usage().c_str());
         return STATUS_USAGE;
     }
     if (line.has(commandline::HELP) || line.has(commandline::VERSION)) {

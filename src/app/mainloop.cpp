@@ -108,6 +108,33 @@ void destroyStates(State** states)
     delete[] states;
 }
 
+namespace {
+// A close the state does not take at once (the editor asks about unsaved work first, a
+// play-test hands back to the editor) is answered while the window waits for focus: the
+// states run until the answer is on the screen. The keys and buttons are another window's
+// meanwhile, so none counts as held.
+void answerClose(State** states, int* current, sf::RenderWindow* window, Desktop& desktop)
+{
+    const input::Source& live = input::source();
+    input::ScriptedSource untouched;
+    untouched.setMouse(live.mousePosition(*window));
+    input::setSource(&untouched);
+    // One frame, and one more after each change of state: a play-test's close is asked
+    // about in the editor.
+    for (int frames = 0; frames < STATE_COUNT && window->isOpen(); ++frames) {
+        const int before = *current;
+        desktop.beginFrame(states);
+        stepState(states, current, window);
+        desktop.endFrame();
+        if (*current == before)
+            break;
+    }
+    input::setSource(&live);
+    if (window->isOpen())
+        desktop.holdPicture();
+}
+} // namespace
+
 void pumpEvents(State** states, int* current, sf::RenderWindow* window, Desktop* desktop)
 {
     bool paused = false;
@@ -128,6 +155,8 @@ void pumpEvents(State** states, int* current, sf::RenderWindow* window, Desktop*
             // The editor may first ask about unsaved work.
             if (states[*current]->mayClose())
                 window->close();
+            else if (paused && desktop != nullptr)
+                answerClose(states, current, window, *desktop);
             break;
         case sf::Event::LostFocus:
             paused = true;
@@ -196,7 +225,9 @@ int play(sf::RenderWindow& window, Desktop& desktop, State** states, SettingsFil
             notice.draw(desktop.getScreen().target());
         notice.tick();
         desktop.endFrame();
-        settingsFile.offer(desktop.settings(game->getHud().isShown()));
+        Settings now = desktop.settings(game->getHud().isShown());
+        now.assist = game->hasAssist();
+        settingsFile.offer(now);
     }
     settingsFile.flush();
     // Not needed by the game, but keeps leak checkers quiet at exit.
@@ -251,7 +282,9 @@ int runGame(const GameOptions& options)
     // After the resources: readying an offscreen picture draws with them.
     desktop.getScreen().prepare();
     State** states = createStates(&window);
-    static_cast<StateGame*>(states[STATE_GAME])->setHudShown(settings.overlay);
+    StateGame* game = static_cast<StateGame*>(states[STATE_GAME]);
+    game->setHudShown(settings.overlay);
+    game->setAssist(settings.assist);
     const int status = options.replay != nullptr ? playReplay(window, desktop, states, options)
                                                  : play(window, desktop, states, settingsFile, options.recordPath);
     destroyStates(states);

@@ -2,6 +2,9 @@
 // The settings file: read once at start, written (atomically) only after the player has
 // changed something and it has held still for half a second, and once more at exit.
 // Trouble with the file never stops the game: one line on standard output, then defaults.
+// Only a settings file is ever written over (or nothing at all): whatever else stands at
+// its path, a zone behind a link too, is left as it is and the settings last this run only.
+// A link to a settings file is followed, so the player may keep it elsewhere.
 
 #include "app/settings.h"
 
@@ -27,6 +30,9 @@ public:
     const std::string& getPath() const { return path; }
 
 private:
+    // What stands at the path now.
+    enum class Found { NOTHING, SETTINGS, OTHER };
+    Found examine(std::string& text, std::string& reason) const;
     bool save(const Settings& settings);
 
     std::string path;
@@ -34,4 +40,5 @@ private:
     Settings pending;
     int quietFrames;
     bool failureReported;
+    bool keptInMemory; // said so, and nothing is written any more
 };

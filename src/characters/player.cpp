@@ -74,6 +74,11 @@ int Player::damage(int amount)
 {
     if (defeated)
         return 0;
+    if (assisted) {
+        const int owed = amount + halfPointOwed;
+        amount = owed / 2;
+        halfPointOwed = owed % 2;
+    }
     Unit::damage(amount);
     if (hitPoints > 0) {
         startAction(hurt);

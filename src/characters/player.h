@@ -15,6 +15,10 @@ public:
     int actionTimer = 0;
     bool attacking = false;
     bool defeated = false;
+    // The player's own choice: every blow takes half its hit points, a half point carried
+    // to the next blow so that two blows of 5 take 5 between them.
+    bool assisted = false;
+    int halfPointOwed = 0;
     Animation* currentAnimation;
 
     Animation idle;

@@ -2,25 +2,15 @@
 // Base of every character: team, hit points, steering and A* paths over the zone's tiles.
 
 #include "world/entity.h"
+#include "world/tilepath.h"
 
 #include <SFML/System/Vector2.hpp>
 #include <vector>
 
 class Animation;
 
-struct PathNode {
-    int row;
-    int column;
-    float f;
-    float g;
-    float h;
-    PathNode* parent; // only meaningful during a search; copies in a path hold null
-};
-
 class Unit : public Entity {
 public:
-    static constexpr float STRAIGHT_COST = 1.0f;
-    static constexpr float DIAGONAL_COST = 1.4142135f;
     // Closer than this to a waypoint's centre and it counts as reached.
     static constexpr float WAYPOINT_REACHED = 32.0f / 6.0f;
 

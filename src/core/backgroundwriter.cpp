@@ -1,7 +1,5 @@
 #include "core/backgroundwriter.h"
 
-#include "core/safefile.h"
-
 BackgroundWriter::~BackgroundWriter()
 {
     {
@@ -13,7 +11,7 @@ BackgroundWriter::~BackgroundWriter()
         thread.join();
 }
 
-void BackgroundWriter::offer(const std::string& path, std::string bytes)
+void BackgroundWriter::offer(const std::string& path, std::string bytes, safefile::Over over)
 {
     {
         std::lock_guard<std::mutex> lock(mutex);
@@ -21,11 +19,12 @@ void BackgroundWriter::offer(const std::string& path, std::string bytes)
         for (Job& job : jobs)
             if (job.path == path) {
                 job.bytes = std::move(bytes);
+                job.over = over;
                 replaced = true;
                 break;
             }
         if (!replaced)
-            jobs.push_back(Job{path, std::move(bytes)});
+            jobs.push_back(Job{path, std::move(bytes), over});
         if (!thread.joinable())
             thread = std::thread(&BackgroundWriter::run, this);
     }
@@ -59,7 +58,7 @@ void BackgroundWriter::run()
         lock.unlock();
         Done result;
         result.path = job.path;
-        result.ok = safefile::write(job.path, job.bytes, result.why);
+        result.ok = safefile::write(job.path, job.bytes, result.why, job.over);
         lock.lock();
         busy = false;
         done.push_back(std::move(result));

@@ -3,6 +3,8 @@
 // (it is flushed before it replaces the old file), and a frame should not. A file offered
 // again before its last offer was written is written once, with the newer bytes.
 
+#include "core/safefile.h"
+
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -24,7 +26,7 @@ public:
     BackgroundWriter(const BackgroundWriter&) = delete;
     BackgroundWriter& operator=(const BackgroundWriter&) = delete;
 
-    void offer(const std::string& path, std::string bytes);
+    void offer(const std::string& path, std::string bytes, safefile::Over over = safefile::Over::ANYTHING);
     // The writes finished since last asked, in the order they finished.
     std::vector<Done> takeDone();
     // Returns once everything offered so far is written.
@@ -34,6 +36,7 @@ private:
     struct Job {
         std::string path;
         std::string bytes;
+        safefile::Over over;
     };
     void run();
 

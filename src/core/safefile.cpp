@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -198,6 +199,23 @@ bool resolve(const std::string& path, std::string& target, std::string& why)
     return true;
 }
 
+// Renames temp to target; with keepExisting, fails with EEXIST rather than replace
+// anything that stands at target by now.
+bool moveInto(const std::string& temp, const std::string& target, bool keepExisting)
+{
+    if (!keepExisting)
+        return ::rename(temp.c_str(), target.c_str()) == 0;
+    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system without the flag: a hard link is made only where nothing is.
+    if (::link(temp.c_str(), target.c_str()) != 0)
+        return false;
+    ::unlink(temp.c_str());
+    return true;
+}
+
 void syncDirectory(const fs::path& dir)
 {
     const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -229,19 +247,23 @@ Found read(const std::string& path, std::string& bytes, std::string& why, long l
     return result;
 }
 
-bool write(const std::string& path, const std::string& bytes, std::string& why)
+bool write(const std::string& path, const std::string& bytes, std::string& why, Over over)
 {
-    std::string target;
-    if (!resolve(path, target, why))
+    std::string target = path;
+    if (over == Over::ANYTHING && !resolve(path, target, why))
         return false;
     struct stat old;
-    const bool existed = ::stat(target.c_str(), &old) == 0;
+    const bool existed = ::lstat(target.c_str(), &old) == 0;
     if (!existed && errno != ENOENT) {
         why = systemText(errno);
         return false;
     }
+    if (existed && over == Over::NOTHING) {
+        why = "something is there already";
+        return false;
+    }
     if (existed && !S_ISREG(old.st_mode)) {
-        why = whatIsThere(old.st_mode);
+        why = S_ISLNK(old.st_mode) ? "a link, not a file" : whatIsThere(old.st_mode);
         return false;
     }
     const fs::path dir = fs::path(target).parent_path();
@@ -267,13 +289,14 @@ bool write(const std::string& path, const std::string& bytes, std::string& why)
         ok = false;
         error = errno;
     }
-    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+    // A rename never writes through a link at the target: it replaces the name itself.
+    if (ok && !moveInto(temp, target, over == Over::NOTHING)) {
         ok = false;
         error = errno;
     }
     if (!ok) {
         ::unlink(temp.c_str());
-        why = systemText(error);
+        why = error == EEXIST ? "something is there already" : systemText(error);
         return false;
     }
     syncDirectory(dir);

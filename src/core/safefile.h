@@ -24,12 +24,18 @@ Found check(const std::string& path, std::string& why, long long maxBytes = NO_L
 // check, then the whole file into bytes (left as they were unless FILE).
 Found read(const std::string& path, std::string& bytes, std::string& why, long long maxBytes = NO_LIMIT);
 
+// What a write may put its file in place of.
+enum class Over {
+    ANYTHING, // a file, or a link: the file it points to is replaced, not the link
+    NO_LINK,  // a file or nothing; a link is refused, never followed
+    NOTHING,  // nothing at all: whatever is there, or appears meanwhile, is left alone
+};
+
 // Replaces the file at path with bytes, or leaves it as it was and says why. The new
 // content goes to a file created under a fresh name in the same folder (never an existing
 // file or link), is flushed to disk, takes the old file's permission bits, and is renamed
-// over the old one. A path that is a link replaces the file it points to, not the link.
-// What killed writes to that file left behind is removed first.
-bool write(const std::string& path, const std::string& bytes, std::string& why);
+// over the old one. What killed writes to that file left behind is removed first.
+bool write(const std::string& path, const std::string& bytes, std::string& why, Over over = Over::ANYTHING);
 
 // Removes what killed writes left behind in dir for the files whose names end in extension.
 void removeLeftovers(const std::string& dir, const std::string& extension);

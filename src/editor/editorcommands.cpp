@@ -1,5 +1,6 @@
 #include "editor/editorcommands.h"
 
+#include "core/printable.h"
 #include "editor/commandwords.h"
 #include "editor/stateeditor.h"
 #include "play/trigger.h"
@@ -32,7 +33,7 @@ const char* const MSG_NOT_DECIMAL = "Not a number: \"%s\"!";
 const char* const MSG_OUT_OF_RANGE = "Number out of range: \"%s\"!";
 const char* const MSG_ID = "Zone id set to %d!\n";
 const char* const MSG_RESIZED = "Zone resized from (%d, %d) to (%d, %d)\n";
-const char* const MSG_BAD_SIZE = "Invalid zone size (%d, %d)! Sides run from 1 to %d.";
+const char* const MSG_BAD_SIZE = "Invalid zone size (%d, %d)! Sides run from 1 to %d, with %d tiles at most.";
 const char* const MSG_NAMED = "Zone name set to \"%s\".";
 const char* const MSG_LINKED = "Linked selected tile to Zone %d!";
 const char* const MSG_NO_TILE = "No tile selected! Click one in tile properties mode (2) first.";
@@ -95,7 +96,7 @@ bool checkSize(CommandCall& c, int w, int h)
 {
     if (Zone::validSize(w, h))
         return true;
-    console(c).print(MSG_BAD_SIZE, w, h, Zone::MAX_SIDE);
+    console(c).print(MSG_BAD_SIZE, w, h, Zone::MAX_SIDE, Zone::MAX_TILES);
     return false;
 }
 
@@ -123,7 +124,7 @@ void note(CommandCall& c)
         return;
     }
     c.zone.name = c.words[1];
-    console(c).print(MSG_NAMED, c.zone.name.c_str());
+    console(c).print(MSG_NAMED, printable(c.zone.name).c_str());
 }
 
 void save(CommandCall& c) { c.editor.requestSave(); }
@@ -146,7 +147,7 @@ void discard(CommandCall& c)
     if (c.words[1] == "recovery")
         c.editor.discardRecovery();
     else
-        console(c).print(MSG_RECOVERY_WORD, c.words[0].c_str());
+        console(c).print(MSG_RECOVERY_WORD, printable(c.words[0]).c_str());
 }
 
 void newZone(CommandCall& c)
@@ -350,9 +351,9 @@ bool readArgument(CommandCall& c, CommandArg kind, std::size_t at)
     if (read == NumberWord::NUMBER || (read == NumberWord::NO_NUMBER && orZero))
         return true;
     if (read == NumberWord::OUT_OF_RANGE)
-        console(c).print(MSG_OUT_OF_RANGE, word.c_str());
+        console(c).print(MSG_OUT_OF_RANGE, printable(word).c_str());
     else
-        console(c).print(decimal ? MSG_NOT_DECIMAL : MSG_NOT_WHOLE, word.c_str());
+        console(c).print(decimal ? MSG_NOT_DECIMAL : MSG_NOT_WHOLE, printable(word).c_str());
     return false;
 }
 
@@ -408,7 +409,7 @@ void StateEditor::executeCommand(const Words& tokens)
         return;
     const EditorCommand* command = findEditorCommand(tokens);
     if (!command) {
-        console.print(MSG_UNKNOWN, tokens[0].c_str());
+        console.print(MSG_UNKNOWN, printable(tokens[0]).c_str());
         return;
     }
     CommandCall call{*this, *currZone, tokens, selectedTrigger(), {}, {}};

@@ -3,12 +3,14 @@
 
 #include "editor/stateeditor.h"
 
+#include "core/printable.h"
 #include "play/stategame.h"
 #include "world/levelfolder.h"
 #include "world/zone.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <cstdio>
+#include <ctime>
 #include <sys/stat.h>
 
 namespace {
@@ -29,7 +31,7 @@ const char* const MSG_RECOVERY_REFUSED = "Recovery file %s does not load (%s); i
 const char* const MSG_RECOVERY_DISCARDED = "Discarded %s.";
 const char* const MSG_NO_RECOVERY = "No recovery file is waiting.";
 const char* const MSG_RECOVERY_FAILED = "Could not write the recovery file %s: %s. Editing goes on.";
-const char* const MSG_RECOVERY_WAITING = "Not writing over %s: load recovery or discard recovery first.";
+const char* const MSG_RECOVERY_ELSEWHERE = "Not writing over %s, which this editor did not write: the recovery goes to %s.";
 const char* const MSG_NO_PLAY_STATE = "There is no play state to test in.";
 const char* const MSG_TESTING = "Play-testing zone %d: F5 or F12 comes back.";
 const char* const MSG_BACK = "Back from the play-test.";
@@ -72,6 +74,9 @@ bool StateEditor::mayClose()
 {
     if (!currZone || !history.isUnsaved())
         return true;
+    // Asked once, however many closes come while the question stands.
+    if (question == Question::UNSAVED && pending == Pending::QUIT)
+        return false;
     request(Pending::QUIT);
     return false;
 }
@@ -87,7 +92,7 @@ void StateEditor::ask(Question what)
     if (what == Question::UNSAVED)
         console.print(MSG_UNSAVED, currZone->id);
     else
-        console.print(MSG_OVERWRITE, currZone->id, zoneNameIn(currZone->id).c_str());
+        console.print(MSG_OVERWRITE, currZone->id, printable(zoneNameIn(currZone->id)).c_str());
 }
 
 void StateEditor::closeQuestion()
@@ -182,7 +187,7 @@ void StateEditor::loadZone(int zoneId)
     }
     replaceZone(loaded, zoneId, "load " + std::to_string(zoneId));
     history.markLoaded(zoneId);
-    console.print(MSG_LOADED, currZone->id, currZone->name.c_str(), currZone->getWidth(), currZone->getHeight());
+    console.print(MSG_LOADED, currZone->id, printable(currZone->name).c_str(), currZone->getWidth(), currZone->getHeight());
 }
 
 void StateEditor::newZone(int w, int h)
@@ -223,7 +228,7 @@ void StateEditor::loadOfferedRecovery()
         // Not marked as matching any file: it is unsaved work until it is saved.
         replaceZone(recovered, offer.zoneId, "load recovery");
         recovery.adopt(offer.path);
-        console.print(MSG_RECOVERY_LOADED, offer.zoneId, RecoveryFile::clockTime(offer.written).c_str());
+        console.print(MSG_RECOVERY_LOADED, offer.zoneId, RecoveryFile::timeText(offer.written, std::time(nullptr)).c_str());
     }
     if (!recoveryOffers.empty())
         offerNextRecovery();
@@ -246,7 +251,7 @@ void StateEditor::discardRecovery()
 void StateEditor::offerNextRecovery()
 {
     const RecoveryFile::Offer& offer = recoveryOffers.front();
-    console.print(MSG_RECOVERY_OFFER, offer.zoneId, RecoveryFile::clockTime(offer.written).c_str());
+    console.print(MSG_RECOVERY_OFFER, offer.zoneId, RecoveryFile::timeText(offer.written, std::time(nullptr)).c_str());
 }
 
 void StateEditor::keepRecovery()
@@ -267,18 +272,16 @@ void StateEditor::keepRecovery()
 void StateEditor::writeRecovery()
 {
     recoveryTimer = 0;
-    const std::string path = RecoveryFile::pathFor(currZone->id);
-    for (const RecoveryFile::Offer& offer : recoveryOffers) {
-        if (offer.path == path) {
-            console.print(MSG_RECOVERY_WAITING, path.c_str());
-            return;
-        }
-    }
+    const std::string plain = RecoveryFile::pathFor(currZone->id);
+    const std::string before = recovery.lastPath();
     std::string why;
     if (!recovery.write(*currZone, why)) {
-        console.print(MSG_RECOVERY_FAILED, path.c_str(), why.c_str());
+        console.print(MSG_RECOVERY_FAILED, plain.c_str(), why.c_str());
         return;
     }
+    // Said once for each file the recovery turns to, not at every write.
+    if (recovery.lastPath() != plain && recovery.lastPath() != before)
+        console.print(MSG_RECOVERY_ELSEWHERE, plain.c_str(), recovery.lastPath().c_str());
     recoveryPlace = history.place();
 }
 

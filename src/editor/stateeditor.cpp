@@ -2,6 +2,7 @@
 
 #include "characters/doodad.h"
 #include "core/globals.h"
+#include "core/printable.h"
 #include "core/input.h"
 #include "play/trigger.h"
 #include "world/entitymanager.h"
@@ -270,7 +271,7 @@ void StateEditor::travel(bool back)
         return;
     }
     reselect(at);
-    console.print(back ? "Undid: %s" : "Redid: %s", label.c_str());
+    console.print(back ? "Undid: %s" : "Redid: %s", printable(label).c_str());
 }
 
 void StateEditor::reselect(const sf::Vector2i& tile)

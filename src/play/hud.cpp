@@ -9,6 +9,9 @@
 #include <algorithm>
 
 const std::string Hud::KNOCKED_OUT = "Knocked out. Return: try again";
+const std::string Hud::ASSIST_OFFER = "A: try again with assist";
+const std::string Hud::ASSIST_ON = "Assist";
+const sf::Color Hud::TEXT_COLOUR(244, 240, 232);
 const std::string Hud::THE_END = "The End";
 const std::string Hud::END_PROMPT = "Return: play again. Escape: quit";
 
@@ -23,6 +26,7 @@ const float CELL = 32.f;
 const float HEART_ADVANCE = 34.f;
 const float PIP_ADVANCE = 18.f;
 const float ROBBERS_GAP = 24.f;
+const float LINE_GAP = 8.f;
 const unsigned SMALL_TEXT = 20;
 const unsigned NAME_TEXT = 36;
 const unsigned TITLE_TEXT = 64;
@@ -30,7 +34,6 @@ const unsigned MESSAGE_TEXT = 28;
 // The name fades over its last half second.
 const int NAME_FADE_FRAMES = 30;
 
-const sf::Color TEXT_COLOUR(244, 240, 232);
 const sf::Color OUTLINE_COLOUR(30, 24, 38);
 const sf::Color BAND_COLOUR(30, 24, 38, 170);
 
@@ -40,7 +43,7 @@ float scaleFor(sf::Vector2f view) { return std::min({1.f, view.x / DESIGN.x, vie
 sf::Text styledText(const std::string& string, unsigned size, float scale, float maxWidth)
 {
     sf::Text text(string, ResourceManager::dialogFont, size);
-    text.setFillColor(TEXT_COLOUR);
+    text.setFillColor(Hud::TEXT_COLOUR);
     text.setOutlineColor(OUTLINE_COLOUR);
     text.setOutlineThickness(2.f);
     const float width = text.getLocalBounds().width * scale;
@@ -128,19 +131,23 @@ std::vector<Hud::Piece> Hud::place(sf::RenderTarget* target, sf::Vector2f view, 
             drawCell(*target, pipCell(pip, status.hitPoints), at);
     }
 
-    if (status.robbersLeft > 0) {
-        // Beside the bar, not under it: a dialog box of a scene starts just below.
-        const float left = margin + (HEART_ADVANCE + PIP_ADVANCE * PIPS + ROBBERS_GAP) * s;
-        sf::Text robbers = styledText("Robbers left: " + std::to_string(status.robbersLeft), SMALL_TEXT, s,
-                                      std::max(1.f, view.x - left - margin));
-        const sf::FloatRect local = robbers.getLocalBounds();
-        const sf::Vector2f scale = robbers.getScale();
-        robbers.setPosition(left - local.left * scale.x,
-                            margin + (cell - local.height * scale.y) * 0.5f - local.top * scale.y);
-        pieces.push_back({robbers.getGlobalBounds(), "robbers"});
+    // Beside the bar, not under it: a dialog box of a scene starts just below.
+    float left = margin + (HEART_ADVANCE + PIP_ADVANCE * PIPS + ROBBERS_GAP) * s;
+    auto beside = [&](const std::string& string, const char* what) {
+        sf::Text text = styledText(string, SMALL_TEXT, s, std::max(1.f, view.x - left - margin));
+        const sf::FloatRect local = text.getLocalBounds();
+        const sf::Vector2f scale = text.getScale();
+        text.setPosition(left - local.left * scale.x, margin + (cell - local.height * scale.y) * 0.5f - local.top * scale.y);
+        const sf::FloatRect bounds = text.getGlobalBounds();
+        pieces.push_back({bounds, what});
         if (target)
-            target->draw(robbers);
-    }
+            target->draw(text);
+        left = std::min(view.x - margin - 1.f, bounds.left + bounds.width + ROBBERS_GAP * s);
+    };
+    if (status.robbersLeft > 0)
+        beside("Robbers left: " + std::to_string(status.robbersLeft), "robbers");
+    if (status.assist)
+        beside(ASSIST_ON, "assist");
 
     if (nameFrames > 0) {
         sf::Text title = styledText(name, NAME_TEXT, s, view.x - 2.f * margin);
@@ -148,7 +155,7 @@ std::vector<Hud::Piece> Hud::place(sf::RenderTarget* target, sf::Vector2f view, 
         centreText(title, view.x * 0.5f, view.y * 0.8f, view);
         const float fade = std::min(1.f, static_cast<float>(nameFrames) / NAME_FADE_FRAMES);
         const sf::Uint8 alpha = static_cast<sf::Uint8>(255.f * fade);
-        title.setFillColor(sf::Color(TEXT_COLOUR.r, TEXT_COLOUR.g, TEXT_COLOUR.b, alpha));
+        title.setFillColor(sf::Color(Hud::TEXT_COLOUR.r, Hud::TEXT_COLOUR.g, Hud::TEXT_COLOUR.b, alpha));
         title.setOutlineColor(sf::Color(OUTLINE_COLOUR.r, OUTLINE_COLOUR.g, OUTLINE_COLOUR.b, alpha));
         pieces.push_back({title.getGlobalBounds(), "name"});
         if (target)
@@ -157,51 +164,62 @@ std::vector<Hud::Piece> Hud::place(sf::RenderTarget* target, sf::Vector2f view, 
     return pieces;
 }
 
-void Hud::drawKnockedOut(sf::RenderTarget& target)
+std::vector<std::string> Hud::knockedOutLines(bool offerAssist)
+{
+    std::vector<std::string> lines{KNOCKED_OUT};
+    if (offerAssist)
+        lines.push_back(ASSIST_OFFER);
+    return lines;
+}
+
+void Hud::drawKnockedOut(sf::RenderTarget& target, bool offerAssist)
 {
     target.setView(target.getDefaultView());
-    placeMessage(&target, target.getDefaultView().getSize(), {KNOCKED_OUT});
+    placeMessage(&target, target.getDefaultView().getSize(), knockedOutLines(offerAssist), false);
 }
 
 void Hud::drawEndCard(sf::RenderTarget& target)
 {
     target.setView(target.getDefaultView());
-    placeMessage(&target, target.getDefaultView().getSize(), {THE_END, END_PROMPT});
+    placeMessage(&target, target.getDefaultView().getSize(), {THE_END, END_PROMPT}, true);
 }
 
-std::vector<Hud::Piece> Hud::messageLayout(sf::Vector2f viewSize, const std::vector<std::string>& lines)
+std::vector<Hud::Piece> Hud::messageLayout(sf::Vector2f viewSize, const std::vector<std::string>& lines, bool titled)
 {
-    return placeMessage(nullptr, viewSize, lines);
+    return placeMessage(nullptr, viewSize, lines, titled);
 }
 
-// One line is a prompt low over the scene; two are a title and its prompt in the middle.
 std::vector<Hud::Piece> Hud::placeMessage(sf::RenderTarget* target, sf::Vector2f view,
-                                          const std::vector<std::string>& lines)
+                                          const std::vector<std::string>& lines, bool titled)
 {
-    std::vector<Piece> pieces;
     const float s = scaleFor(view);
     const float width = view.x - 2.f * MARGIN * s;
-    const bool titled = lines.size() > 1;
     float top = titled ? view.y * 0.36f : view.y * 0.7f;
+    std::vector<sf::Text> texts;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        sf::Text text = styledText(lines[i], titled && i == 0 ? TITLE_TEXT : MESSAGE_TEXT, s, width);
-        centreText(text, view.x * 0.5f, top, view);
-        const sf::FloatRect bounds = text.getGlobalBounds();
-        if (!titled) {
-            // A band behind a prompt that stands over the world.
-            const float pad = 10.f * s;
-            const float height = std::min(view.y, bounds.height + 2.f * pad);
-            sf::RectangleShape band(sf::Vector2f(view.x, height));
-            band.setPosition(0.f, std::max(0.f, std::min(bounds.top - pad, view.y - height)));
-            band.setFillColor(BAND_COLOUR);
-            pieces.push_back({band.getGlobalBounds(), "band"});
-            if (target)
-                target->draw(band);
-        }
-        pieces.push_back({bounds, lines[i]});
+        texts.push_back(styledText(lines[i], titled && i == 0 ? TITLE_TEXT : MESSAGE_TEXT, s, width));
+        centreText(texts.back(), view.x * 0.5f, top, view);
+        const sf::FloatRect bounds = texts.back().getGlobalBounds();
+        top = bounds.top + bounds.height + (titled ? 28.f : LINE_GAP) * s;
+    }
+    std::vector<Piece> pieces;
+    if (!titled && !texts.empty()) {
+        // One band behind the prompts that stand over the world.
+        const float pad = 10.f * s;
+        const sf::FloatRect first = texts.front().getGlobalBounds();
+        const sf::FloatRect last = texts.back().getGlobalBounds();
+        const float height = std::min(view.y, last.top + last.height - first.top + 2.f * pad);
+        sf::RectangleShape band(sf::Vector2f(view.x, height));
+        band.setPosition(0.f, std::max(0.f, std::min(first.top - pad, view.y - height)));
+        band.setFillColor(BAND_COLOUR);
+        pieces.push_back({band.getGlobalBounds(), "band"});
         if (target)
-            target->draw(text);
-        top = bounds.top + bounds.height + 28.f * s;
+            target->draw(band);
+    }
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        pieces.push_back({texts[i].getGlobalBounds(), lines[i]});
+        if (target)
+            target->draw(texts[i]);
     }
     return pieces;
 }

@@ -1,7 +1,9 @@
 #pragma once
-// What the screen tells the player over the world: health, the robbers left, the zone's
-// name on arrival, and the two messages that wait for Return (knocked out, the end).
+// What the screen tells the player over the world: health, the robbers left, the assist if
+// it is on, the zone's name on arrival, and the two messages that wait for Return (knocked
+// out, the end).
 
+#include <SFML/Graphics/Color.hpp>
 #include <SFML/Graphics/Rect.hpp>
 #include <SFML/System/Vector2.hpp>
 #include <string>
@@ -12,6 +14,9 @@ namespace sf { class RenderTarget; }
 class Hud {
 public:
     static const std::string KNOCKED_OUT;
+    static const std::string ASSIST_OFFER;
+    static const std::string ASSIST_ON;
+    static const sf::Color TEXT_COLOUR;
     static const std::string THE_END;
     static const std::string END_PROMPT;
     // How long the zone's name stays up after an arrival.
@@ -23,6 +28,7 @@ public:
     struct Status {
         int hitPoints = 0;
         int robbersLeft = 0;
+        bool assist = false;
     };
 
     // Every part drawn, in the coordinates of the view it is drawn in.
@@ -34,6 +40,8 @@ public:
     void arrive(const std::string& zoneName);
     // One frame of the name's time on screen.
     void tick();
+    // The name makes way for a message in its place.
+    void dropName() { nameFrames = 0; }
     void toggle() { shown = !shown; }
     void show(bool on) { shown = on; }
     bool isShown() const { return shown; }
@@ -42,17 +50,19 @@ public:
     // In the target's default view, which maps onto the whole window; the caller sets its
     // own view again afterwards. Nothing is placed outside that view, whatever its size.
     void draw(sf::RenderTarget& target, const Status& status) const;
-    static void drawKnockedOut(sf::RenderTarget& target);
+    static void drawKnockedOut(sf::RenderTarget& target, bool offerAssist);
     static void drawEndCard(sf::RenderTarget& target);
+    static std::vector<std::string> knockedOutLines(bool offerAssist);
 
     // What draw would place for a view of this size, without drawing it.
     std::vector<Piece> layout(sf::Vector2f viewSize, const Status& status) const;
-    static std::vector<Piece> messageLayout(sf::Vector2f viewSize, const std::vector<std::string>& lines);
+    // A titled message is a title and its prompt in the middle; else prompts low over the scene.
+    static std::vector<Piece> messageLayout(sf::Vector2f viewSize, const std::vector<std::string>& lines, bool titled);
 
 private:
     std::vector<Piece> place(sf::RenderTarget* target, sf::Vector2f viewSize, const Status& status) const;
     static std::vector<Piece> placeMessage(sf::RenderTarget* target, sf::Vector2f viewSize,
-                                           const std::vector<std::string>& lines);
+                                           const std::vector<std::string>& lines, bool titled);
 
     bool shown = true;
     std::string name;

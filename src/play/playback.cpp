@@ -2,6 +2,7 @@
 
 #include "core/globals.h"
 #include "core/letterbox.h"
+#include "core/printable.h"
 #include "core/state.h"
 #include "play/replaycheck.h"
 #include "play/stategame.h"
@@ -19,8 +20,8 @@ const char* const MSG_ENDED = "Replay ended: %d frames, %d checkpoints match\n";
 } // namespace
 
 Playback::Playback(StateGame& gameIn, const replayfile::Replay& replayIn, const std::string& nameIn)
-    : game(gameIn), replay(replayIn), name(nameIn), reader(replayIn.body), switches(replayfile::ITEM_COUNT, false),
-      axes(replayfile::ITEM_COUNT, 0.f), unseen(Letterbox::PICTURE)
+    : game(gameIn), replay(replayIn), name(printable(nameIn)), reader(replayIn.body),
+      switches(replayfile::ITEM_COUNT, false), axes(replayfile::ITEM_COUNT, 0.f), unseen(Letterbox::PICTURE)
 {
 }
 
@@ -41,7 +42,7 @@ void Playback::begin(sf::RenderTarget& first)
         }
     }
     if (replay.header.game != replayfile::gameVersion())
-        std::printf(MSG_OTHER_GAME, name.c_str(), replay.header.game.c_str(), replayfile::gameVersion().c_str());
+        std::printf(MSG_OTHER_GAME, name.c_str(), printable(replay.header.game).c_str(), replayfile::gameVersion().c_str());
     std::fflush(stdout);
 
     game.carry(replay.header.start);

@@ -1,6 +1,7 @@
 #include "play/recorder.h"
 
 #include "core/globals.h"
+#include "core/printable.h"
 #include "core/safefile.h"
 #include "core/userdirs.h"
 #include "play/replaycheck.h"
@@ -62,8 +63,10 @@ void Recorder::recordTo(const std::string& path)
     fileUsed = false;
 }
 
-void Recorder::say(const std::string& line)
+void Recorder::say(const std::string& text)
 {
+    // A path from the command line may hold anything.
+    const std::string line = printable(text);
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
     notices.push_back(shortened(line));
@@ -206,7 +209,7 @@ void Recorder::frame(const StateGame& game)
             encoder->check(replaycheck::world(game));
         if (ended >= replayfile::MAX_FRAMES || encoder->size() + ROOM_AT_END > replayfile::MAX_FILE_BYTES) {
             if (fileOn)
-                std::printf(MSG_LIMIT, filePath.c_str());
+                std::printf(MSG_LIMIT, printable(filePath).c_str());
             close(game);
             return;
         }
@@ -266,7 +269,7 @@ void Recorder::close(const StateGame& game)
         return;
     writeFile();
     fileOn = false;
-    std::printf(MSG_RECORDED, encoder->frames(), filePath.c_str());
+    std::printf(MSG_RECORDED, encoder->frames(), printable(filePath).c_str());
     std::fflush(stdout);
 }
 
@@ -304,7 +307,8 @@ void Recorder::keep()
         say(std::string(MSG_NOT_KEPT) + MSG_NOTHING);
         return;
     }
-    writer.offer(keepPath(dataDir), recording());
+    // A fresh name: whatever appears there meanwhile is not ours to replace.
+    writer.offer(keepPath(dataDir), recording(), safefile::Over::NOTHING);
 }
 
 std::string Recorder::recording() { return encoder ? encoder->seal() : std::string(); }

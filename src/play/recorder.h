@@ -75,7 +75,7 @@ private:
     void close(const StateGame& game);
     void writeFile();
     // One line on standard output, and on screen (the home folder as ~).
-    void say(const std::string& line);
+    void say(const std::string& text);
     // Says how the writes finished since last asked went.
     void collect();
 

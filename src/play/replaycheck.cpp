@@ -33,6 +33,7 @@ void addKind(Digest& digest, const Entity& entity)
 {
     if (const auto* player = dynamic_cast<const Player*>(&entity)) {
         digest.integer(player->actionTimer).integer(player->attacking).integer(player->defeated);
+        digest.integer(player->assisted).integer(player->halfPointOwed);
         const Animation* const animations[] = {&player->idle, &player->punchAnimation, &player->spinKickAnimation,
                                                &player->walk, &player->throwAnimation, &player->hurt, &player->death};
         for (const Animation* animation : animations) {

@@ -29,6 +29,8 @@ const StartKey START_KEYS[] = {
     {"return-held", &PlayStart::returnHeld, true},
     {"pad-punch-held", &PlayStart::padPunchHeld, true},
     {"pad-back-held", &PlayStart::padBackHeld, true},
+    {"a-held", &PlayStart::assistHeld, true},
+    {"assist", &PlayStart::assist, true},
 };
 
 const char* const KEY_FORMAT = "format";

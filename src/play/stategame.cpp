@@ -98,15 +98,32 @@ void StateGame::start()
             std::fflush(stdout);
             addPlayerTo(zone);
         }
+        notePlaces(*zone);
     }
     knockedOut = false;
     arrive();
     ResourceManager::music().setLoop(true);
 }
 
+void StateGame::notePlaces(const Zone& loaded) { placed[&loaded] = ZoneSnapshot::robberPlaces(loaded); }
+
+void StateGame::setAssist(bool on)
+{
+    assist = on;
+    if (player != nullptr)
+        player->assisted = on;
+}
+
+bool StateGame::offersAssist() const
+{
+    const auto count = knockOuts.find(zone->id);
+    return knockedOut && !assist && count != knockOuts.end() && count->second >= 2;
+}
+
 void StateGame::arrive()
 {
-    arrival.take(*zone, *player);
+    player->assisted = assist;
+    arrival.take(*zone, *player, placed[zone]);
     settleIn();
     // The first frame in a zone would paint all of it; its ground is painted now, with the
     // zone's loading, and that frame copies it back.
@@ -167,6 +184,7 @@ void StateGame::enterTest()
     }
     test.zoneBytes.clear();
     zones[zone->id] = zone;
+    notePlaces(*zone);
     Entity* first = zone->get(0);
     player = first != nullptr ? first->asPlayer() : nullptr;
     if (player == nullptr) {
@@ -228,6 +246,8 @@ void StateGame::release()
     for (auto& entry : zones)
         delete entry.second;
     zones.clear();
+    placed.clear();
+    knockOuts.clear();
     zone = nullptr;
 }
 
@@ -263,6 +283,7 @@ int StateGame::update()
     const bool returnNow = input::isReturnPressed() || Gamepad::held(Gamepad::START);
     const bool returnPressed = returnNow && !returnHeld;
     returnHeld = returnNow;
+    const bool assistPressed = freshPress(sf::Keyboard::A, assistKeyHeld);
     const bool back = Gamepad::held(Gamepad::BACK);
     if (back && !padBackHeld)
         togglePause();
@@ -294,7 +315,9 @@ int StateGame::update()
     ResourceManager::music().setVolume(PLAY_VOLUME);
     if (!player->defeated) {
         handlePlayerInput();
-    } else if (knockedOut && returnPressed) {
+    } else if (knockedOut && (returnPressed || (assistPressed && offersAssist()))) {
+        if (!returnPressed)
+            setAssist(true);
         retry();
         return STATE_GAME;
     }
@@ -307,9 +330,12 @@ int StateGame::update()
 
     zone->update(false);
     // Once the fall has played out to its last frame.
-    if (player->defeated && player->currentAnimation == &player->death
-        && player->death.currentFrame >= player->death.frameCount - 1)
+    if (!knockedOut && player->defeated && player->currentAnimation == &player->death
+        && player->death.currentFrame >= player->death.frameCount - 1) {
         knockedOut = true;
+        ++knockOuts[zone->id];
+        hud.dropName();
+    }
     return STATE_GAME;
 }
 
@@ -328,7 +354,9 @@ template <typename Self, typename Visit> void StateGame::eachCarried(Self& self,
     visit(start.returnHeld, self.returnHeld);
     visit(start.padPunchHeld, self.padPunchHeld);
     visit(start.padBackHeld, self.padBackHeld);
+    visit(start.assistHeld, self.assistKeyHeld);
     visit(start.debugDraw, self.debugDraw);
+    visit(start.assist, self.assist);
 }
 
 PlayStart StateGame::carried() const
@@ -359,8 +387,7 @@ void StateGame::retry()
     player->velocity = ZERO_VECTOR;
     player->moveDirection = ZERO_VECTOR;
     player->clearPath();
-    const int hitPoints = arrival.getPlayerHitPoints();
-    player->hitPoints = hitPoints < RETRY_MIN_HIT_POINTS ? FULL_HIT_POINTS : hitPoints;
+    player->hitPoints = FULL_HIT_POINTS;
     player->defeated = false;
     player->actionTimer = 0;
     player->attacking = false;
@@ -548,6 +575,7 @@ Zone* StateGame::targetZone(int target)
         return nullptr;
     }
     zones[target] = loaded;
+    notePlaces(*loaded);
     return loaded;
 }
 
@@ -588,7 +616,7 @@ void StateGame::draw()
     if (showsEndCard())
         Hud::drawEndCard(*picture);
     else if (knockedOut)
-        Hud::drawKnockedOut(*picture);
+        Hud::drawKnockedOut(*picture, offersAssist());
     if (pauseAsked) {
         copyPicture(pausedPicture);
         setPaused(true);
@@ -615,6 +643,7 @@ Hud::Status StateGame::hudStatus() const
 {
     Hud::Status status;
     status.hitPoints = player->hitPoints;
+    status.assist = assist;
     for (const auto& entry : zone->entities)
         if (entry.second->getType() == Entity::TYPE_ROBBER && static_cast<const Unit*>(entry.second)->hitPoints > 0)
             ++status.robbersLeft;

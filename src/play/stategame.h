@@ -8,6 +8,7 @@
 #include "play/playstart.h"
 #include "play/scripthandler.h"
 #include "play/zonesnapshot.h"
+#include "world/zonefile.h"
 
 #include <SFML/Graphics/Texture.hpp>
 #include <SFML/System/Vector2.hpp>
@@ -22,13 +23,11 @@ class StateGame final : public State {
 public:
     static constexpr int FADE_FRAMES = 60;
     static constexpr int ENDING_FRAMES = 160;
-    static constexpr int ENDING_ZONE = 3;
+    static constexpr int ENDING_ZONE = zonefile::ENDING_ZONE;
     static constexpr float PLAY_VOLUME = 100.f;
     static constexpr float SCRIPT_VOLUME = 50.f;
     static constexpr float CAMERA_RISE = 32.f;
-    // A retry gives back the hit points the player arrived with, or all of them when that
-    // was too few to stand a chance.
-    static constexpr int RETRY_MIN_HIT_POINTS = 30;
+    // A retry gives back all of them, whatever the player arrived with.
     static constexpr int FULL_HIT_POINTS = 100;
     static constexpr float PAUSED_MUSIC_SHARE = 0.25f;
 
@@ -66,6 +65,11 @@ public:
     void setHudShown(bool on) { hud.show(on); }
     // The death has played out and "try again" is on screen.
     bool isKnockedOut() const { return knockedOut; }
+    // The player's choice, off unless chosen: the player takes half of every blow.
+    void setAssist(bool on);
+    bool hasAssist() const { return assist; }
+    // Knocked out twice or more in this zone, without assist: A tries again with it.
+    bool offersAssist() const;
     // The closing fade is over and the end card waits for Return.
     bool showsEndCard() const;
 
@@ -94,6 +98,8 @@ private:
     Zone* targetZone(int target);
     void addPlayerTo(Zone* target);
     void release();
+    // A zone just loaded: where its file puts its robbers, for every retry there.
+    void notePlaces(const Zone& loaded);
     // A zone entered: kept as it is for a retry, its name put up.
     void arrive();
     // Where the player now stands is known to be off the links; the zone's name goes up.
@@ -139,7 +145,12 @@ private:
     bool offLinkKnown;
     Hud hud;
     ZoneSnapshot arrival;
+    std::map<const Zone*, ZoneSnapshot::Places> placed;
     bool knockedOut;
+    bool assist = false;
+    bool assistKeyHeld = true;
+    // Knock-outs in this game, by zone id.
+    std::map<int, int> knockOuts;
     // Return was down in the last update: retry and a new game want a fresh press.
     bool returnHeld;
     bool paused;

@@ -8,7 +8,16 @@
 
 #include <string>
 
-void ZoneSnapshot::take(const Zone& zone, const Player& player)
+ZoneSnapshot::Places ZoneSnapshot::robberPlaces(const Zone& zone)
+{
+    Places places;
+    for (const auto& entry : zone.entities)
+        if (entry.second->getType() == Entity::TYPE_ROBBER)
+            places[entry.first] = entry.second->position;
+    return places;
+}
+
+void ZoneSnapshot::take(const Zone& zone, const Player& player, const Places& placed)
 {
     records.clear();
     hitPoints.clear();
@@ -20,14 +29,19 @@ void ZoneSnapshot::take(const Zone& zone, const Player& player)
             continue;
         records.emplace_back();
         e.save(records.back());
-        facings[e.getID()] = e.facing;
+        const auto place = e.getType() == Entity::TYPE_ROBBER ? placed.find(e.getID()) : placed.end();
+        if (place != placed.end()) {
+            records.back().x = place->second.x;
+            records.back().y = place->second.y;
+        } else {
+            facings[e.getID()] = e.facing;
+        }
         if (Entity::isUnitType(e.getType()))
             hitPoints[e.getID()] = static_cast<const Unit&>(e).hitPoints;
     }
     nextID = zone.nextID;
     playerPosition = player.position;
     playerFacing = player.facing;
-    playerHitPoints = player.hitPoints;
 }
 
 bool ZoneSnapshot::restore(Zone& zone, const Player& player) const

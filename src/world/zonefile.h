@@ -27,6 +27,8 @@ constexpr int MAX_SIDE = 4096;
 constexpr int MAX_TILES = 1024 * 1024;
 // Ids run from 0 to MAX_ENTITIES - 1.
 constexpr int MAX_ENTITIES = 16777215;
+// The zone whose clearing of robbers ends the game.
+constexpr int ENDING_ZONE = 3;
 // Longest dialog line, in bytes.
 constexpr std::size_t MAX_TEXT = 65536;
 // Longest zone name, in bytes: real names are a few words, and the editor shows it every frame.

@@ -309,6 +309,133 @@ TEST_F(DesktopTest, F11AndAltReturnToggleFullscreenAndBackToTheWindowedSize)
     EXPECT_FALSE(desktop->isFullscreen());
 }
 
+// Closes while the window waits for focus: the editor's question about unsaved work is on
+// the window at once and asked once however many come; from a play-test they go back to
+// the editor, which asks. No key or button of another window counts meanwhile.
+TEST_F(DesktopTest, CloseWhileWaitingForFocusIsAnsweredAtOnceAndAskedOnce)
+{
+    toEditor();
+    editor().runCommand("note Unsaved");
+    frame();
+    const sf::Image before = capture(window);
+    const std::string question = "Unsaved changes to zone -1. Save first? y = save, n = discard, Escape = stay";
+    sf::Event lost{}, closed{}, gained{};
+    lost.type = sf::Event::LostFocus;
+    closed.type = sf::Event::Closed;
+    gained.type = sf::Event::GainedFocus;
+    for (bool playTest : {false, true}) {
+        SCOPED_TRACE(playTest ? "from a play-test" : "in the editor");
+        if (playTest) {
+            script.press(sf::Keyboard::F5);
+            frame();
+            script.release(sf::Keyboard::F5);
+            frame();
+            ASSERT_EQ(current, STATE_GAME);
+        }
+        editor().console.log.clear();
+        const std::string zone = editor().currZone->encode();
+        script.press(sf::Mouse::Left); // another window's click
+        script.queueEvent(lost);
+        for (int i = 0; i < 3; ++i)
+            script.queueEvent(closed);
+        pumpEvents(states, &current, &window, desktop.get());
+        script.release(sf::Mouse::Left);
+        EXPECT_TRUE(window.isOpen());
+        ASSERT_EQ(current, STATE_EDITOR);
+        EXPECT_EQ(editor().question, StateEditor::Question::UNSAVED);
+        EXPECT_EQ(std::count(editor().console.log.begin(), editor().console.log.end(), question), 1);
+        EXPECT_EQ(editor().currZone->encode(), zone) << "another window's click painted";
+        const sf::Image shown = capture(window);
+        ASSERT_EQ(shown.getSize(), before.getSize());
+        int changed = 0; // the console with the question, drawn over the top of the picture
+        for (unsigned y = 0; y < 150; ++y)
+            for (unsigned x = 0; x < 800; ++x)
+                changed += shown.getPixel(x, y) != before.getPixel(x, y);
+        EXPECT_GT(changed, 2000);
+        script.queueEvent(gained);
+        editor().handleEvent(keyEvent(sf::Keyboard::Escape));
+        frame();
+        EXPECT_EQ(editor().question, StateEditor::Question::NONE);
+    }
+    // Saved work closes at once, waiting for focus or not.
+    editor().runCommand("id 770");
+    testing::internal::CaptureStdout();
+    editor().runCommand("save");
+    testing::internal::GetCapturedStdout();
+    std::remove("resources/lvl/770.zn");
+    script.queueEvent(lost);
+    script.queueEvent(closed);
+    pumpEvents(states, &current, &window, desktop.get());
+    EXPECT_FALSE(window.isOpen());
+}
+
+// The size and place a window opens at: never larger than the screen, never below 320 x 240,
+// its corner on the screen; each limit taken exactly, one past it moved back.
+TEST(WindowSize, SavedSizesAndPlacesAreFittedToTheScreen)
+{
+    const struct {
+        unsigned width, height;
+        int x, y;
+        bool placed;
+        unsigned fittedWidth, fittedHeight;
+        int fittedX, fittedY;
+    } cases[] = {
+        {900, 650, 300, 200, true, 900, 650, 300, 200},
+        {10000, 10000, 0, 0, false, 1280, 1024, 0, 0},
+        {1280, 1024, 0, 0, true, 1280, 1024, 0, 0},
+        {1281, 1025, 0, 0, true, 1280, 1024, 0, 0},
+        {320, 240, 0, 0, false, 320, 240, 0, 0},
+        {319, 239, 0, 0, false, 320, 240, 0, 0},
+        {160, 120, 960, 784, true, 320, 240, 960, 784},
+        {160, 120, 961, 785, true, 320, 240, 960, 784},
+        {900, 650, -1, -5000, true, 900, 650, 0, 0},
+        {900, 650, 32767, 32767, true, 900, 650, 380, 374},
+    };
+    for (const auto& c : cases) {
+        Settings saved;
+        saved.width = c.width;
+        saved.height = c.height;
+        saved.placed = c.placed;
+        saved.x = c.x;
+        saved.y = c.y;
+        const Settings fitted = saved.fittedTo(1280, 1024);
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " at " << c.x << ", " << c.y);
+        EXPECT_EQ(fitted.width, c.fittedWidth);
+        EXPECT_EQ(fitted.height, c.fittedHeight);
+        EXPECT_EQ(fitted.placed, c.placed);
+        EXPECT_EQ(fitted.x, c.fittedX);
+        EXPECT_EQ(fitted.y, c.fittedY);
+        EXPECT_EQ(saved.fittedTo(0, 0), saved) << "no screen known, nothing changed";
+    }
+    // Through the settings text: a place needs both numbers, each within X's range.
+    std::string problem;
+    EXPECT_TRUE(Settings::fromText("x=-32767\ny=32767", problem).placed);
+    EXPECT_EQ(problem, "");
+    EXPECT_FALSE(Settings::fromText("x=5", problem).placed);
+    EXPECT_FALSE(Settings::fromText("x=-32768\ny=0", problem).placed);
+    EXPECT_EQ(problem, "line 1 (x=-32768)");
+    Settings placed;
+    placed.placed = true;
+    placed.x = -20;
+    placed.y = 7;
+    EXPECT_EQ(Settings::fromText(placed.toText(), problem), placed);
+}
+
+TEST(WindowSize, AHugeSavedWindowOpensNoLargerThanTheDesktop)
+{
+    testsupport::loadTestResources();
+    Settings huge;
+    huge.width = 10000;
+    huge.height = 10000;
+    sf::RenderWindow window;
+    Desktop desktop(window, huge);
+    const sf::VideoMode screen = sf::VideoMode::getDesktopMode();
+    EXPECT_LE(window.getSize().x, screen.width);
+    EXPECT_LE(window.getSize().y, screen.height);
+    EXPECT_EQ(desktop.settings(true).width, screen.width);
+    EXPECT_EQ(desktop.settings(true).height, screen.height);
+}
+
 // The editor (a prop-filled zone, its panels and console text) drawn straight into an
 // 800 x 600 window and through the offscreen picture at other sizes, scaled by the
 // processor and by the renderer: as the server shows it, each pixel inside the bars is the

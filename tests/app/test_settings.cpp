@@ -64,8 +64,14 @@ TEST(SettingsFile, BadFilesGiveDefaultsForWhatIsBadAndOneLineAndKeepWhatIsValid)
     Settings sizeIgnored = tuned;
     sizeIgnored.width = 800;
     sizeIgnored.height = 600;
+    Settings assisted = tuned;
+    assisted.assist = true;
+    const std::string tunedText = "volume=70\nmute=1\nwidth=1280\nheight=720\noverlay=0\n";
     const Case cases[] = {
         {"written by the game", tuned.toText(), tuned, ""},
+        {"with assist", assisted.toText(), assisted, ""},
+        {"assist 7", tunedText + "assist=7\n", tuned, "bad line 6 (assist=7)"},
+        {"assist garbage", tunedText + "assist=\x1b[2J\n", tuned, "bad line 6"},
         {"volume loud", "volume=loud\r\nmute=yes\nwidth=1280\nheight=720\noverlay=off\n", loudIgnored, "bad line 1"},
         {"negative size", "[morvane]\nvolume=70\nmute=1\nwidth=-1280\nheight=720\noverlay=0\n", sizeIgnored,
          "bad window size -1280 x 720"},
@@ -89,10 +95,10 @@ TEST(SettingsFile, BadFilesGiveDefaultsForWhatIsBadAndOneLineAndKeepWhatIsValid)
     std::string output;
     fs::remove(path);
     EXPECT_EQ(loadFrom(path, output), Settings());
-    EXPECT_NE(output.find("no file at"), std::string::npos);
+    EXPECT_EQ(output, "") << "the first start is the usual case, nothing to say";
     fs::create_directory(path); // not a file at all
     EXPECT_EQ(loadFrom(path, output), Settings());
-    EXPECT_NE(output.find("cannot read"), std::string::npos);
+    EXPECT_NE(output.find("is not a settings file (a directory, not a file)"), std::string::npos) << output;
     testsupport::placeHostile(path, testsupport::Hostile::FIFO); // once blocked start-up for ever
     testsupport::FifoRescue rescue(path, 5.0);
     EXPECT_EQ(loadFrom(path, output), Settings());
@@ -149,6 +155,91 @@ TEST(SettingsFile, WritesWholeFilesOnlyAfterAChangeHasSettledAndSurvivesAFolderI
     none.flush();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     fs::remove_all(dir);
+}
+
+// A settings file may be a link (a dotfile manager's) and is then followed; anything else at
+// its path, at the start or put there later, keeps every byte and is said once.
+TEST(SettingsFile, WritesOverASettingsFileOnlyFollowingLinksToOneAndLeavesAnythingElseByteForByte)
+{
+    const std::string dir = testsupport::makeTempDir();
+    const std::string path = dir + "/settings.ini";
+    const std::string zone = readText(testsupport::repoDir() + "/resources/lvl/0.zn");
+    writeText(dir + "/0.zn", zone);
+    Settings valid;
+    valid.volume = 40;
+    writeText(dir + "/dotfiles/settings.ini", valid.toText());
+    const std::string saying = "Settings: " + path + " is not a settings file (";
+    const struct {
+        const char* what;
+        const char* linkAtStart; // "" for none
+        const char* linkLater;   // put in place after the load
+        const char* written;     // the file that takes the change, "" for none
+        std::string said;        // what the run printed, start to end
+    } cases[] = {
+        {"a link to a zone", "0.zn", "", "", saying + "bad line 1 ("},
+        {"a link to a settings file", "dotfiles/settings.ini", "", "dotfiles/settings.ini", ""},
+        {"a link to a zone put there later", "dotfiles/settings.ini", "0.zn", "", saying + "bad line 1"},
+        {"nothing, then a link to a zone", "", "0.zn", "", saying + "bad line 1"},
+        {"nothing", "", "", "settings.ini", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(path);
+        writeText(dir + "/dotfiles/settings.ini", valid.toText());
+        if (*c.linkAtStart)
+            fs::create_symlink(c.linkAtStart, path);
+        SettingsFile file(path);
+        testing::internal::CaptureStdout();
+        Settings now = file.load();
+        if (*c.linkLater) {
+            fs::remove(path);
+            fs::create_symlink(c.linkLater, path);
+        }
+        for (int change = 0; change < 3; ++change) { // M, then M twice more
+            now.muted = !now.muted;
+            for (int f = 0; f < SettingsFile::QUIET_FRAMES; ++f)
+                file.offer(now);
+        }
+        file.flush();
+        const std::string output = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), c.said.empty() ? 0 : 1) << output;
+        EXPECT_EQ(output.rfind(c.said, 0), 0u) << output;
+        EXPECT_TRUE(std::none_of(output.begin(), output.end(), [](char b) { return b != '\n' && b >= 0 && b < ' '; }));
+        EXPECT_EQ(readText(dir + "/0.zn"), zone);
+        EXPECT_EQ(fs::is_symlink(path), *c.linkAtStart || *c.linkLater);
+        const bool dotfile = std::string(c.written) == "dotfiles/settings.ini";
+        EXPECT_EQ(readText(dir + "/dotfiles/settings.ini"), dotfile ? now.toText() : valid.toText());
+        if (*c.written) {
+            EXPECT_EQ(readText(dir + "/" + c.written), now.toText());
+        }
+    }
+    fs::remove_all(dir);
+}
+
+TEST(Settings, BytesOfABadLineAreQuotedEscapedAndWhole)
+{
+    const struct {
+        std::string text;
+        std::string problem;
+        bool settings;
+    } cases[] = {
+        {"volume=\x1b[2J\x1b]0;owned\x07", "line 1 (volume=\\x1b[2J\\x1b]0;owned\\x07)", false},
+        {std::string("mute=\0yes\nwidth=900", 19), "line 1 (mute=\\0yes)", false},
+        {"volume=\xc2\x9b" "31m caf\xc3\xa9", "line 1 (volume=\\xc2\\x9b31m caf\xc3\xa9)", true},
+        {"volume=loud\r\n# note\n; note\n[morvane]\nlater_key-2.x = anything", "line 1 (volume=loud)", true},
+        {"[core]\nvolume=10", "", false},
+        {"export PATH=/bin", "", false},
+        {"volume = 10\n\tmute=1", "", true},
+        {std::string(39, 'x') + "\x1b", "line 1 (" + std::string(39, 'x') + "\\x1b)", false},
+        {std::string(40, 'x') + "\x1b", "line 1 (" + std::string(40, 'x') + ")", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::string problem;
+        Settings::fromText(c.text, problem);
+        EXPECT_EQ(problem, c.problem);
+        EXPECT_EQ(Settings::isSettingsText(c.text), c.settings);
+    }
 }
 
 TEST(UserDirs, FollowTheXdgVariablesElseHomeAndIgnoreRelativeOnes)

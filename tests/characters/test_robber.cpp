@@ -5,6 +5,8 @@
 #include "characters/player.h"
 #include "characters/robber.h"
 #include "core/globals.h"
+#include "world/tilepath.h"
+#include "world/zonefair.h"
 
 #include <gtest/gtest.h>
 
@@ -130,5 +132,28 @@ TEST_F(CharacterTest, RobberWalksAroundTheWallToThePlayerAndTheyFightUntilOneFal
         EXPECT_EQ(offset, 62);
     if (player->defeated) {
         EXPECT_EQ(street.get(0), player);
+    }
+}
+
+// The zone checks count a robber's walk as its path's length over zonefair::ROBBER_PACE: a
+// real robber is never faster than that, straight or diagonally, nor much slower.
+TEST_F(CharacterTest, RobberWalksItsPathAtThePaceTheZoneChecksCountOn)
+{
+    const sf::Vector2i walks[][2] = {{{1, 1}, {21, 1}}, {{1, 1}, {15, 15}}};
+    for (const auto& walk : walks) {
+        Zone ground(0, 24, 18, nullptr);
+        Player* player = place(ground, new Player(&ground), tileCentre(walk[1].x, walk[1].y));
+        Robber* robber = place(ground, new Robber(&ground), tileCentre(walk[0].x, walk[0].y));
+        robber->findPath(ground, walk[1].y, walk[1].x);
+        // Up to a tile short of the player, where their bodies are about to touch.
+        const float way = (tilepath::tiles(robber->path) - 1.f) * TILE_SIZE;
+        int frames = 0;
+        while (frames < 2000 && distance(robber->position, player->position) > TILE_SIZE) {
+            frame(ground);
+            ++frames;
+        }
+        const float counted = way / zonefair::ROBBER_PACE;
+        EXPECT_GE(static_cast<float>(frames), counted) << walk[1].x << "," << walk[1].y;
+        EXPECT_LE(static_cast<float>(frames), counted * 1.01f) << walk[1].x << "," << walk[1].y;
     }
 }

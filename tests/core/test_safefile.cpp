@@ -110,6 +110,49 @@ TEST_F(SafeFileTest, ALinkedLevelReplacesWhatItPointsToAndKeepsItsPermissions)
     EXPECT_FALSE(fs::exists(at("gone")));
 }
 
+// What each way of writing may replace: only ANYTHING follows a link, only NOTHING refuses
+// a file, and a refusal leaves every byte where it was.
+TEST_F(SafeFileTest, EachWayOfWritingReplacesOnlyWhatItMay)
+{
+    using safefile::Over;
+    enum Stands { EMPTY, FILE, LINK, DANGLING, FOLDER };
+    const struct {
+        Over over;
+        Stands stands;
+        const char* why; // empty when the write goes through
+    } cases[] = {
+        {Over::ANYTHING, EMPTY, ""}, {Over::ANYTHING, FILE, ""}, {Over::ANYTHING, LINK, ""},
+        {Over::ANYTHING, DANGLING, "a link to a missing file"}, {Over::ANYTHING, FOLDER, "a directory, not a file"},
+        {Over::NO_LINK, EMPTY, ""}, {Over::NO_LINK, FILE, ""}, {Over::NO_LINK, LINK, "a link, not a file"},
+        {Over::NO_LINK, DANGLING, "a link, not a file"}, {Over::NO_LINK, FOLDER, "a directory, not a file"},
+        {Over::NOTHING, EMPTY, ""}, {Over::NOTHING, FILE, "something is there already"},
+        {Over::NOTHING, LINK, "something is there already"}, {Over::NOTHING, DANGLING, "something is there already"},
+        {Over::NOTHING, FOLDER, "something is there already"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(static_cast<int>(c.over)) + " over " + std::to_string(c.stands));
+        fs::remove_all(at("r"));
+        fs::remove_all(at("level.zn"));
+        put(at("level.zn"), "level");
+        if (c.stands == FILE)
+            put(at("r"), "old");
+        if (c.stands == LINK || c.stands == DANGLING)
+            fs::create_symlink(c.stands == LINK ? "level.zn" : "gone.zn", at("r"));
+        if (c.stands == FOLDER)
+            fs::create_directory(at("r"));
+        std::string why;
+        EXPECT_EQ(safefile::write(at("r"), "new", why, c.over), *c.why == '\0');
+        EXPECT_EQ(why, c.why);
+        const bool through = *c.why == '\0' && c.stands == LINK;
+        EXPECT_EQ(bytesOf(at("level.zn")), through ? "new" : "level");
+        EXPECT_EQ(fs::is_symlink(at("r")), c.stands == LINK || c.stands == DANGLING);
+        if (c.stands != FOLDER) {
+            EXPECT_EQ(bytesOf(at("r")), *c.why == '\0' ? "new" : c.stands == FILE ? "old" : c.stands == LINK ? "level" : "");
+        }
+        EXPECT_EQ(names().size(), 2u) << "a temporary file left behind";
+    }
+}
+
 TEST_F(SafeFileTest, ReadsRefuseAnythingButARegularFileWithinTheLimitWithoutBlocking)
 {
     for (const testsupport::HostileCase& c : testsupport::HOSTILE_CASES) {

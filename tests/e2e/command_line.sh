@@ -42,7 +42,8 @@ zone format: MORVANE zone file 1 (.zn)"
 # A bad command line: one line naming it, then the usage, on standard error; nothing else.
 for line in "--bogus|unknown option --bogus" "-h|unknown option -h" "--help=yes|option --help takes no value" \
             "--no-settings extra|unexpected argument extra" \
-            "--record a.mvr --replay b.mvr|options --record and --replay cannot go together"; do
+            "--record a.mvr --replay b.mvr|options --record and --replay cannot go together" \
+            $'--\e[2J|unknown option --\\x1b[2J'; do
   args=${line%%|*}
   # shellcheck disable=SC2086 # the arguments are meant to split
   run 2 "" $args

@@ -38,11 +38,14 @@ alive
 xdotool mousemove --window "$window" 520 360 mousedown 1
 sleep 0.5
 xdotool mouseup 1
+hold m   # muted: kept in the player's settings file
+sleep 1
 edit_save_and_quit "$work/home/.local/share/morvane/lvl/9.zn"
 expect_clean_exit
 saved="$work/home/.local/share/morvane/lvl/9.zn"
 [ -f "$saved" ] || fail "the zone was not saved to the player's folder"
 [ -e "$prefix/share/games/morvane/resources/lvl/9.zn" ] && fail "the zone was saved into the installation"
 grep -q "Successfully created file: $saved !" "$work/game.log" || fail "no creation report"
-grep -q "Settings: no file at $work/home/.config/morvane/settings.ini" "$work/game.log" || fail "no settings line"
+grep -q "Settings:" "$work/game.log" && fail "a first start spoke of its settings file"
+grep -qx "mute=1" "$work/home/.config/morvane/settings.ini" || fail "the mute was not kept in the settings file"
 echo "PASS: installed, started from $work/elsewhere, saved $saved"

@@ -104,6 +104,26 @@ TEST_F(EditorCommandTest, WrongCountsCapitalsAndUnbalancedQuotesRunNothing)
     EXPECT_EQ(editor->currZone->name, "unnamed");
 }
 
+// Bytes typed or loaded come back in messages escaped and whole: no terminal or console
+// control, no message cut at a NUL, no line split in two.
+TEST_F(EditorCommandTest, MessagesQuoteControlBytesEscapedAndWhole)
+{
+    const struct {
+        std::string line;
+        Lines said;
+    } cases[] = {
+        {"note \"a\x1b[2Jb\"", {"Zone name set to \"a\\x1b[2Jb\"."}},
+        {std::string("note \"cut\0here\nnew line\"", 24), {"Zone name set to \"cut\\0here\\nnew line\"."}},
+        {std::string("fly\0away", 8), {"Unable to parse command: fly\\0away! Check your arguments/spelling!"}},
+        {"id 4\x07", {"Not a whole number: \"4\\x07\"!"}},
+        {"discard \x9b" "1m", {"Did you mean discard recovery?"}},
+        {"discard\x1b recovery", {"Unable to parse command: discard\\x1b! Check your arguments/spelling!"}},
+        {"undo", {"Undid: note \"cut\\0here\\nnew line\""}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(run(c.line), c.said) << c.line;
+}
+
 TEST_F(EditorCommandTest, BadSizesAndRadiiAreRefused)
 {
     for (const char* line : {"resize 0 5", "resize 5 -1", "resize x 5", "resize 5000 5"}) {

@@ -37,7 +37,8 @@ protected:
     {
         EditorFixture::TearDown();
         for (const auto& entry : fs::directory_iterator("resources/lvl"))
-            if (entry.path().filename().string().rfind("78", 0) == 0 || entry.path().extension() == ".recovery")
+            if (entry.path().filename().string().rfind("78", 0) == 0
+                || entry.path().filename().string().find(".zn.recovery") != std::string::npos)
                 fs::remove_all(entry.path());
     }
 
@@ -224,21 +225,144 @@ TEST_F(EditorSafetyTest, RecoveryFilesThatDoNotLoadAreReportedAndLeftAlone)
 TEST_F(EditorSafetyTest, AFailedRecoveryWriteIsOneLineAndEditingGoesOn)
 {
     unsavedZone(787);
-    // A folder where the file should go: no way of writing files can put one there.
-    fs::create_directories("resources/lvl/787.zn.recovery/inside");
+    // A plain file where the level folder should be: no file can be put in it.
+    fs::rename("resources/lvl", "resources/lvl.moved");
+    std::ofstream("resources/lvl") << "not a folder";
     editor->console.log.clear();
     for (int f = 0; f < RecoveryFile::INTERVAL_FRAMES; ++f)
         editor->update();
+    fs::remove("resources/lvl");
+    fs::rename("resources/lvl.moved", "resources/lvl");
     ASSERT_EQ(editor->console.log.size(), 1u);
     EXPECT_EQ(editor->console.log.front().rfind("Could not write the recovery file resources/lvl/787.zn.recovery: ", 0), 0u);
     pointAt(tileCentre(1, 0));
     click();
     EXPECT_EQ(editor->currZone->getTile(1, 0)->texture, 1);
-    fs::remove_all("resources/lvl/787.zn.recovery");
     for (int f = 0; f < RecoveryFile::INTERVAL_FRAMES; ++f)
         editor->update();
     EXPECT_EQ(editor->console.log.size(), 1u);
     EXPECT_EQ(fileBytes("resources/lvl/787.zn.recovery"), editor->currZone->encode());
+}
+
+// Whatever stands at a recovery file's name that this editor did not write is never written
+// over nor removed: a link to a level, a refused file, a folder. The copy goes to the next
+// free name, said once, and is offered from there on the next entry.
+TEST_F(EditorSafetyTest, ARecoveryNameHeldByAnythingElseIsLeftAloneAndTheNextFreeNameTaken)
+{
+    quietly([&] {
+        run("id 788");
+        run("note Level");
+        run("save");
+    });
+    const std::string level = fileBytes(Zone::fileName(788));
+    const std::string other = Zone(2, 2, 2, nullptr).encode();
+    const struct {
+        const char* what;
+        std::string name;
+        std::function<void(const std::string&)> place;
+        bool refuseFirst; // a load recovery refuses it before the writes
+    } cases[] = {
+        {"a link to a level", "unsaved.zn.recovery",
+         [](const std::string& path) { fs::create_symlink("788.zn", path); }, true},
+        {"a refused file", "785.zn.recovery",
+         [&](const std::string& path) { std::ofstream(path, std::ios::binary) << other; }, true},
+        {"a file still offered", "785.zn.recovery",
+         [&](const std::string& path) { std::ofstream(path, std::ios::binary) << other; }, false},
+        {"a folder, and .1 a link", "785.zn.recovery",
+         [](const std::string& path) {
+             fs::create_directory(path);
+             fs::create_symlink("788.zn", path + ".1");
+         }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = "resources/lvl/" + c.name;
+        c.place(path);
+        utimbuf old{1000, 1000}; // older than anything written now: the copy is offered first
+        utime(path.c_str(), &old);
+        const std::string kept = fs::is_regular_file(path) ? fileBytes(path) : std::string();
+        editor->leave();
+        editor->enter();
+        if (c.refuseFirst) {
+            const Lines said = run("load recovery");
+            ASSERT_EQ(said.size(), 1u);
+            EXPECT_NE(said[0].find("does not load"), std::string::npos) << said[0];
+        }
+        if (c.name != "unsaved.zn.recovery")
+            unsavedZone(785);
+        run("note hello");
+        editor->console.log.clear();
+        for (int write = 0; write < 3; ++write) {
+            editor->runCommand(write == 0 ? "note hello" : "note \"hello " + std::to_string(write) + "\"");
+            for (int f = 0; f < RecoveryFile::INTERVAL_FRAMES; ++f)
+                editor->update();
+        }
+        const std::string free = path + (fs::is_symlink(path + ".1") ? ".2" : ".1");
+        const Lines said(editor->console.log.begin(), editor->console.log.end());
+        EXPECT_EQ(said, (Lines{"Zone name set to \"hello 2\".", "Zone name set to \"hello 1\".",
+                               "Not writing over " + path + ", which this editor did not write: the recovery goes to "
+                                   + free + ".",
+                               "Zone name set to \"hello\"."}));
+        EXPECT_EQ(fileBytes(Zone::fileName(788)), level);
+        EXPECT_EQ(fs::is_regular_file(path) ? fileBytes(path) : std::string(), kept);
+        EXPECT_EQ(fileBytes(free), editor->currZone->encode());
+
+        // The next start (this editor still open, as if killed) offers the numbered copy like
+        // any other, newest first.
+        {
+            StateEditor next(window, nullptr);
+            next.enter();
+            ASSERT_FALSE(next.recoveryOffers.empty());
+            EXPECT_EQ(next.recoveryOffers.front().path, free);
+            next.console.log.clear();
+            next.runCommand("load recovery");
+            EXPECT_EQ(next.console.log.back().rfind("Loaded the recovery of zone", 0), 0u) << next.console.log.back();
+            EXPECT_EQ(next.currZone->encode(), editor->currZone->encode());
+            next.leave(); // unsaved work given up: its copy goes, what was there before stays
+        }
+        EXPECT_FALSE(fs::exists(free));
+        EXPECT_EQ(fs::is_regular_file(path) ? fileBytes(path) : std::string(), kept);
+        EXPECT_EQ(fileBytes(Zone::fileName(788)), level);
+        editor->leave();
+        editor->enter();
+        fs::remove_all(path);
+        fs::remove(path + ".1");
+    }
+}
+
+TEST(RecoveryNames, NumberedFromOneToTheLimitAndTimesGiveTheDateWhenNotToday)
+{
+    const struct {
+        const char* name;
+        int id; // -2 for a name not of a recovery file
+    } names[] = {
+        {"5.zn.recovery", 5}, {"5.zn.recovery.1", 5}, {"12.zn.recovery.99", 12}, {"unsaved.zn.recovery.3", -1},
+        {"5.zn.recovery.100", -2}, {"5.zn.recovery.0", -2}, {"5.zn.recovery.01", -2}, {"5.zn.recovery.", -2},
+        {"5.zn.recovery.tmp.Ab3x9Q", -2}, {"5.zn.recovery.1.tmp.Ab3x9Q", -2}, {"5.zn", -2}, {".zn.recovery", -2},
+        {"x5.zn.recovery", -2}, {"1234567890.zn.recovery", -2}, {"123456789.zn.recovery", 123456789},
+    };
+    for (const auto& n : names) {
+        int id = -2;
+        EXPECT_EQ(RecoveryFile::idOfName(n.name, id), n.id != -2) << n.name;
+        if (n.id != -2) {
+            EXPECT_EQ(id, n.id) << n.name;
+        }
+    }
+    EXPECT_EQ(RecoveryFile::MAX_NUMBER, 99);
+
+    const char* zone = std::getenv("TZ");
+    const std::string kept = zone ? zone : "";
+    setenv("TZ", "UTC", 1);
+    tzset();
+    const std::time_t now = 1796817600; // 2026-12-09 12:00 UTC
+    EXPECT_EQ(RecoveryFile::timeText(now, now), "12:00");
+    EXPECT_EQ(RecoveryFile::timeText(now - 12 * 3600, now), "00:00");
+    EXPECT_EQ(RecoveryFile::timeText(now - 12 * 3600 - 60, now), "2026-12-08 23:59");
+    EXPECT_EQ(RecoveryFile::timeText(now + 12 * 3600 - 60, now), "23:59");
+    EXPECT_EQ(RecoveryFile::timeText(now + 12 * 3600, now), "2026-12-10 00:00"); // from the future
+    EXPECT_EQ(RecoveryFile::timeText(now - 365 * 86400, now), "2025-12-09 12:00"); // the same day a year ago
+    zone ? setenv("TZ", kept.c_str(), 1) : unsetenv("TZ");
+    tzset();
 }
 
 // The real frame loop: a zone built in the editor is played unsaved and left as it was.

@@ -1,10 +1,11 @@
 // Recording and playback in the real game on the shipped zones: a bot's game recorded as it
 // is drawn plays back unseen with every checkpoint matching; an edited zone is named and
 // diverges where it first tells; a game entered after the editor starts where the last one
-// left; the recording to a file, F9 and their failures; the hour's limit; the playback's
-// own keys; and every replay in tests/replays/.
+// left; assist as recorded; the recording to a file, F9 and their failures; the hour's
+// limit; the playback's own keys; and every replay in tests/replays/.
 
 #include "app/mainloop.h"
+#include "characters/player.h"
 #include "core/globals.h"
 #include "core/nulltarget.h"
 #include "gamerun.h"
@@ -242,6 +243,44 @@ TEST_F(ReplayTest, AGameEnteredAfterTheEditorStartsWhereTheLastOneLeftIt)
     testing::internal::CaptureStdout();
     EXPECT_EQ(playUnseen(testsupport::window(), replay, "second.mvr").outcome, Playback::Outcome::DIVERGED);
     testing::internal::GetCapturedStdout();
+}
+
+TEST_F(ReplayTest, AssistIsTheRecordingsWhateverThePlayersSettingsSay)
+{
+    // With assist from the settings, standing still under a robber's blows in the first
+    // street until they have cost a third of the player's health.
+    GameRun run(testsupport::window());
+    run.game().setAssist(true);
+    run.start();
+    play(run, [&](int) {
+        if (run.game().getZone()->id == 1 && robberWithin(run.game(), 48.f))
+            run.script.releaseAll();
+    }, [&](int) { return run.game().getPlayer()->hitPoints <= StateGame::FULL_HIT_POINTS * 2 / 3; });
+    run.frames(60);
+    run.tap(sf::Keyboard::F12);
+    replayfile::Replay replay = decoded(run.recorder.recording());
+    ASSERT_EQ(replay.header.start.assist, 1);
+
+    // The header decides, both ways, whatever the settings of whoever plays it back.
+    struct Case {
+        int recorded;
+        bool setting;
+        Playback::Outcome outcome;
+    };
+    const Case cases[] = {
+        {1, false, Playback::Outcome::ENDED},
+        {1, true, Playback::Outcome::ENDED},
+        {0, true, Playback::Outcome::DIVERGED},
+        {0, false, Playback::Outcome::DIVERGED},
+    };
+    for (const Case& c : cases) {
+        replay.header.start.assist = c.recorded;
+        testing::internal::CaptureStdout();
+        const Played back = playUnseen(testsupport::window(), replay, "assisted.mvr", c.setting);
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(back.outcome, c.outcome) << "recorded " << c.recorded << ", setting " << c.setting;
+        EXPECT_EQ(back.matched, c.outcome == Playback::Outcome::ENDED ? replay.checks : 0);
+    }
 }
 
 TEST_F(ReplayTest, TheFileIsWrittenEachSecondF9KeepsTheGameSoFarAndFailuresLeavePlayGoing)

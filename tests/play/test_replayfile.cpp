@@ -130,6 +130,8 @@ Header oddHeader()
     header.start.switchLatch = 0;
     header.start.overlay = 0;
     header.start.padBackHeld = 1;
+    header.start.assistHeld = 0;
+    header.start.assist = 1;
     return header;
 }
 
@@ -239,7 +241,9 @@ TEST(ReplayFile, BadFilesAreRefusedWithTheirReasonAndEachLimitHoldsExactly)
         {"format in words", magic + "format=one\n\n" + oneFrame, "format one, which no game writes"},
         {"no format first", magic + "game=0.1.0\nformat=1\n\n" + oneFrame, "no format at the head of it"},
         {"no pairs at all", magic + "\n" + oneFrame, "no format at the head of it"},
-        {"a setting from elsewhere", headerOf("assist=1") + oneFrame, "a setting this game does not know: assist=1"},
+        {"a setting from elsewhere", headerOf("speed=2") + oneFrame, "a setting this game does not know: speed=2"},
+        {"assist on", headerOf("assist=1") + oneFrame, "accepted"},
+        {"assist of 2", headerOf("assist=2") + oneFrame, "a header value out of range: assist=2"},
         {"a key twice", headerOf("overlay=1\noverlay=0") + oneFrame, "\"overlay\" twice in its header"},
         {"a line without a value", headerOf("bogus") + oneFrame, "a header line without a value: bogus"},
         {"a switch of 2", headerOf("overlay=2") + oneFrame, "a header value out of range: overlay=2"},

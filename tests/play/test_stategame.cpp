@@ -11,6 +11,7 @@
 #include "testsupport.h"
 #include "play/hud.h"
 #include "play/trigger.h"
+#include "play/zonesnapshot.h"
 #include "world/zone.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
@@ -157,6 +158,16 @@ protected:
     sf::Color centrePixel() { return screenshot().getPixel(window->getSize().x / 2, window->getSize().y / 2 + 20); }
     // The middle of the health bar's heart, which the test tree paints plain red.
     sf::Color heartPixel() { return screenshot().getPixel(26, 26); }
+    // Pixels of the overlay's own text colour, which nothing else paints.
+    int textPixels(const sf::FloatRect& area)
+    {
+        const sf::Image shot = screenshot();
+        int found = 0;
+        for (int y = static_cast<int>(area.top); y < static_cast<int>(area.top + area.height); ++y)
+            for (int x = static_cast<int>(area.left); x < static_cast<int>(area.left + area.width); ++x)
+                found += shot.getPixel(static_cast<unsigned>(x), static_cast<unsigned>(y)) == Hud::TEXT_COLOUR ? 1 : 0;
+        return found;
+    }
     int litPixels(const sf::FloatRect& area)
     {
         const sf::Image shot = screenshot();
@@ -608,7 +619,7 @@ TEST_F(StateGameTest, BeatingTheLastRobberOfZoneThreeEndsWithTheEndCardAndReturn
     frame();
     EXPECT_TRUE(game->showsEndCard());
     EXPECT_EQ(screenshot().getPixel(4, 596), sf::Color::Black);
-    EXPECT_GT(litPixels(Hud::messageLayout(sf::Vector2f(800.f, 600.f), {Hud::THE_END, Hud::END_PROMPT})[0].bounds), 0);
+    EXPECT_GT(litPixels(Hud::messageLayout(sf::Vector2f(800.f, 600.f), {Hud::THE_END, Hud::END_PROMPT}, true)[0].bounds), 0);
 
     // Return held since the closing lines does not count; nor does a trip to the editor.
     frames(5);
@@ -637,9 +648,9 @@ TEST_F(StateGameTest, BeatingTheLastRobberOfZoneThreeEndsWithTheEndCardAndReturn
 }
 
 // Knocked out in zone 3, whose file has gone meanwhile: the zone comes back from memory as
-// it was on arrival, with the hit points the player came with; back in zone 0 with too few
-// of them, the retry gives all of them.
-TEST_F(StateGameTest, KnockOutOffersTryAgainAndReturnPutsTheZoneBackAsItWasOnArrival)
+// it was on the last arrival (a robber hurt on an earlier visit stays hurt), but with its
+// robbers where the file put them and the player at full health, whatever it came with.
+TEST_F(StateGameTest, KnockOutOffersTryAgainAndReturnPutsTheZoneBackWithItsRobbersPlaced)
 {
     writeStartZone();
     writeZoneThree([](Zone& z) {
@@ -648,23 +659,33 @@ TEST_F(StateGameTest, KnockOutOffersTryAgainAndReturnPutsTheZoneBackAsItWasOnArr
         addGreeting(z);
     });
     start();
-    player()->hitPoints = 80;
+    crossLink(5, 1);
+    ASSERT_EQ(zone()->id, 3);
+    Robber* robber = static_cast<Robber*>(zone()->get(1));
+    const sf::Vector2f placedAt = robber->position;
+    // A first visit: the robber comes on and takes a blow, then the player leaves.
+    frames(60);
+    robber->damage(20);
+    frames(60);
+    ASSERT_GT(distance(robber->position, placedAt), TILE_SIZE);
+    crossLink(6, 1);
+    ASSERT_EQ(zone()->id, 0);
+    player()->hitPoints = 20;
     crossLink(5, 1);
     ASSERT_EQ(zone()->id, 3);
     std::map<int, int> arrivedKinds;
     for (const auto& entry : zone()->entities)
         arrivedKinds[entry.first] = entry.second->getType();
-    Robber* robber = static_cast<Robber*>(zone()->get(1));
-    const sf::Vector2f robberAt = robber->position;
+    const sf::Vector2f pedestrianAt = zone()->get(2)->position;
 
-    // Change what can change: the trigger spent, a robber hurt, a pedestrian more.
+    // Change what can change: the trigger spent, the robber hurt again, a pedestrian more.
     player()->position = centreOf(3, 3) + sf::Vector2f(2.f, 0.f);
     script.press(sf::Keyboard::Return);
     for (int i = 0; i < 600 && (i < 2 || game->getScriptHandler().isRunning()); ++i)
         frame();
     script.release(sf::Keyboard::Return);
     ASSERT_EQ(static_cast<Trigger*>(zone()->get(3))->uses, 0);
-    robber->damage(20);
+    robber->damage(10);
     script.press(sf::Keyboard::R);
     frame();
     script.release(sf::Keyboard::R);
@@ -677,7 +698,8 @@ TEST_F(StateGameTest, KnockOutOffersTryAgainAndReturnPutsTheZoneBackAsItWasOnArr
     for (int i = 0; i < 120 && !game->isKnockedOut(); ++i)
         frame();
     ASSERT_TRUE(game->isKnockedOut());
-    EXPECT_GT(litPixels(Hud::messageLayout(sf::Vector2f(800.f, 600.f), {Hud::KNOCKED_OUT})[1].bounds), 0);
+    EXPECT_GT(litPixels(Hud::messageLayout(sf::Vector2f(800.f, 600.f), Hud::knockedOutLines(false), false)[1].bounds),
+              0);
     // A body on a way out goes nowhere, and a Return held from before is no answer.
     player()->position = centreOf(6, 1);
     frames(5);
@@ -691,29 +713,141 @@ TEST_F(StateGameTest, KnockOutOffersTryAgainAndReturnPutsTheZoneBackAsItWasOnArr
 
     EXPECT_FALSE(game->isKnockedOut());
     EXPECT_FALSE(player()->defeated);
-    EXPECT_EQ(player()->hitPoints, 80);
+    EXPECT_EQ(player()->hitPoints, StateGame::FULL_HIT_POINTS);
     EXPECT_EQ(player()->position, centreOf(1, 1));
     EXPECT_TRUE(game->getHud().showsName());
     std::map<int, int> nowKinds;
     for (const auto& entry : zone()->entities)
         nowKinds[entry.first] = entry.second->getType();
     EXPECT_EQ(nowKinds, arrivedKinds);
-    EXPECT_EQ(zone()->get(1)->position, robberAt);
-    EXPECT_EQ(static_cast<Robber*>(zone()->get(1))->hitPoints, 50);
+    const Robber* again = static_cast<const Robber*>(zone()->get(1));
+    EXPECT_EQ(again->position, placedAt);
+    EXPECT_EQ(again->facing, sf::Vector2f(1.f, 0.f)) << "as fresh from the file";
+    EXPECT_EQ(again->hitPoints, 30) << "as hurt as on arrival";
+    EXPECT_EQ(zone()->get(2)->position, pedestrianAt) << "the others stand as they did on arrival";
     EXPECT_EQ(static_cast<Trigger*>(zone()->get(3))->uses, 1);
     EXPECT_EQ(zone()->get(0), player());
+}
 
-    // Arriving with too few hit points to stand a chance gives all of them back.
-    player()->hitPoints = 20;
-    crossLink(6, 1);
-    ASSERT_EQ(zone()->id, 0);
-    player()->damage(1000);
-    for (int i = 0; i < 120 && !game->isKnockedOut(); ++i)
+// Zones a player may make by hand: robbers on the arrival, no link-in at all, a way out
+// beside the arrival. Each still plays, and a retry stands the player up at full health
+// where it arrived, with the robbers back where the file put them.
+TEST_F(StateGameTest, BadlyMadeZonesStillPlayAndARetryStillWorks)
+{
+    struct Case {
+        const char* what;
+        std::function<void(Zone&)> fill;
+        sf::Vector2f arrival;
+    };
+    const Case cases[] = {
+        {"robbers on the arrival",
+         [](Zone& z) {
+             setTile(z, 1, 1, TILE_LINKIN, 0);
+             setTile(z, 6, 1, TILE_LINKOUT, 0);
+             place<Robber>(z, 1, 1);
+             place<Robber>(z, 1, 1);
+         },
+         centreOf(1, 1)},
+        {"no link-in",
+         [](Zone& z) {
+             setTile(z, 6, 1, TILE_LINKOUT, 0);
+             place<Robber>(z, 6, 6);
+         },
+         centreOf(0, 0)},
+        {"a way out beside the arrival",
+         [](Zone& z) {
+             setTile(z, 1, 1, TILE_LINKIN, 0);
+             setTile(z, 2, 1, TILE_LINKOUT, 0);
+             place<Robber>(z, 6, 6);
+         },
+         centreOf(1, 1)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeStartZone();
+        writeZone(3, c.fill);
+        start();
+        crossLink(5, 1);
+        ASSERT_EQ(zone()->id, 3);
+        EXPECT_EQ(player()->position, c.arrival);
+        const ZoneSnapshot::Places placed = ZoneSnapshot::robberPlaces(*zone());
+        frames(30);
+        player()->damage(1000);
+        for (int i = 0; i < 120 && !game->isKnockedOut(); ++i)
+            frame();
+        ASSERT_TRUE(game->isKnockedOut());
+        script.press(sf::Keyboard::Return);
         frame();
-    script.press(sf::Keyboard::Return);
-    frame();
+        script.release(sf::Keyboard::Return);
+        EXPECT_FALSE(player()->defeated);
+        EXPECT_EQ(player()->hitPoints, StateGame::FULL_HIT_POINTS);
+        EXPECT_EQ(player()->position, c.arrival);
+        EXPECT_EQ(ZoneSnapshot::robberPlaces(*zone()), placed);
+        frames(60);
+        EXPECT_EQ(zone()->id, 3) << "it plays on";
+        destroyStates(states);
+        states = nullptr;
+        clearLevels();
+    }
+}
+
+// The assist is offered, never imposed: after a second knock-out in one zone (counted per
+// zone), A tries again with it; it then takes half of every blow, a half point carried over,
+// and the overlay says it is on.
+TEST_F(StateGameTest, SecondKnockOutInAZoneOffersAssistThatHalvesEveryBlow)
+{
+    writeStartZone();
+    writeZoneThree([](Zone& z) { place<Robber>(z, 6, 6); }); // a robber left: no ending
+    start();
+    auto knockOut = [&] {
+        player()->damage(1000);
+        for (int i = 0; i < 120 && !game->isKnockedOut(); ++i)
+            frame();
+        ASSERT_TRUE(game->isKnockedOut());
+    };
+    auto press = [&](sf::Keyboard::Key key) {
+        script.press(key);
+        frame();
+        script.release(key);
+        frame();
+    };
+    const sf::FloatRect offer =
+        Hud::messageLayout(sf::Vector2f(800.f, 600.f), Hud::knockedOutLines(true), false)[2].bounds;
+    knockOut();
+    press(sf::Keyboard::A);
+    EXPECT_TRUE(game->isKnockedOut()) << "A does nothing before it is offered";
+    press(sf::Keyboard::Return);
+    crossLink(5, 1);
+    knockOut();
+    EXPECT_FALSE(game->offersAssist()) << "one knock-out here, one in zone 0";
+    EXPECT_EQ(textPixels(offer), 0);
+    press(sf::Keyboard::Return);
+    knockOut();
+    EXPECT_TRUE(game->offersAssist());
+    EXPECT_GT(textPixels(offer), 0);
+    EXPECT_FALSE(game->hasAssist());
+
+    press(sf::Keyboard::A);
+    ASSERT_FALSE(game->isKnockedOut());
+    EXPECT_TRUE(game->hasAssist());
     EXPECT_EQ(player()->hitPoints, StateGame::FULL_HIT_POINTS);
-    EXPECT_EQ(player()->position, centreOf(1, 6));
+    const int blows[][2] = {{5, 98}, {5, 95}, {10, 90}, {1, 90}, {1, 89}}; // a blow, the hit points left
+    for (const auto& blow : blows) {
+        player()->damage(blow[0]);
+        EXPECT_EQ(player()->hitPoints, blow[1]) << "after a blow of " << blow[0];
+    }
+    frame();
+    Hud::Status status;
+    status.hitPoints = player()->hitPoints;
+    status.assist = true;
+    bool shown = false;
+    for (const Hud::Piece& piece : game->getHud().layout(sf::Vector2f(800.f, 600.f), status))
+        if (piece.what == "assist")
+            shown = textPixels(piece.bounds) > 0;
+    EXPECT_TRUE(shown);
+
+    knockOut();
+    EXPECT_FALSE(game->offersAssist()) << "it is on already";
 }
 
 // Knocked out in the first frame of a fade: no zone change, the prompt once it is over.
@@ -807,20 +941,22 @@ TEST(Hud, EveryPieceStaysInsideTheViewAtAnySize)
     Hud::Status status;
     status.hitPoints = 35;
     status.robbersLeft = 123456;
+    status.assist = true;
     const sf::Vector2f sizes[] = {{800.f, 600.f}, {1920.f, 1080.f}, {320.f, 240.f}, {60.f, 45.f}, {1000.f, 90.f}};
     for (const sf::Vector2f& size : sizes) {
         SCOPED_TRACE(std::to_string(size.x) + " x " + std::to_string(size.y));
         std::vector<Hud::Piece> pieces = hud.layout(size, status);
-        EXPECT_EQ(pieces.size(), 1u + Hud::PIPS + 2u);
+        EXPECT_EQ(pieces.size(), 1u + Hud::PIPS + 3u);
         // The bar and the count stay above where a scene's dialog box begins.
         for (const Hud::Piece& piece : pieces) {
             if (piece.what != "name") {
                 EXPECT_LE(piece.bounds.top + piece.bounds.height, size.y * 0.1f) << piece.what;
             }
         }
-        for (const auto& lines : {std::vector<std::string>{Hud::KNOCKED_OUT}, {Hud::THE_END, Hud::END_PROMPT}})
-            for (const Hud::Piece& piece : Hud::messageLayout(size, lines))
-                pieces.push_back(piece);
+        for (const Hud::Piece& piece : Hud::messageLayout(size, Hud::knockedOutLines(true), false))
+            pieces.push_back(piece);
+        for (const Hud::Piece& piece : Hud::messageLayout(size, {Hud::THE_END, Hud::END_PROMPT}, true))
+            pieces.push_back(piece);
         for (const Hud::Piece& piece : pieces) {
             const sf::FloatRect& r = piece.bounds;
             EXPECT_TRUE(r.left >= 0.f && r.top >= 0.f && r.left + r.width <= size.x + 0.01f

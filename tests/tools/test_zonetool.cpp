@@ -8,7 +8,7 @@
 #include "world/tile.h"
 #include "world/zone.h"
 #include "buildrecord.h"
-#include "zonefair.h"
+#include "world/zonefair.h"
 #include "zonetext.h"
 
 #include <gtest/gtest.h>
@@ -16,10 +16,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -297,9 +299,9 @@ TEST(ZoneCheck, FindsBrokenLinksAndBadRecords)
         EXPECT_NE(all.find(expected), std::string::npos) << expected << " missing from:\n" << all;
 }
 
-int runTool(const std::string& arguments, std::string& output)
+int runTool(const std::string& arguments, std::string& output, const std::string& dir = testsupport::repoDir())
 {
-    const std::string command = "cd '" + testsupport::repoDir() + "' && '" MORVANE_ZONETOOL "' " + arguments + " 2>&1";
+    const std::string command = "cd '" + dir + "' && '" MORVANE_ZONETOOL "' " + arguments + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     char buffer[512];
     while (pipe && fgets(buffer, sizeof buffer, pipe))
@@ -308,50 +310,107 @@ int runTool(const std::string& arguments, std::string& output)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// A 14 x 3 street: the arrival at 0,1, a way out and a robber further along the middle row.
-ZoneData street(int exitColumn, float robberTiles, bool startRecord)
-{
-    ZoneData z;
-    z.width = 14;
-    z.height = 3;
-    z.tiles.resize(42);
-    z.tile(0, 1).type = TILE_LINKIN;
-    z.tile(exitColumn, 1).type = TILE_LINKOUT;
-    const float arrival = 0.5f * TILE_SIZE;
-    if (startRecord)
-        z.entities.push_back(entity(Entity::TYPE_PLAYER, 1, 13.5f * TILE_SIZE, 1.5f * TILE_SIZE, 16));
-    z.entities.push_back(entity(Entity::TYPE_ROBBER, 2, arrival + robberTiles * TILE_SIZE, 1.5f * TILE_SIZE, 15));
-    return z;
-}
+// A street of floor, the given size, with its arrival on tile 0,1 and what more.
+struct Street {
+    ZoneData zone;
+    explicit Street(int columns, int rows = 3, int id = 1)
+    {
+        zone.id = id;
+        zone.width = columns;
+        zone.height = rows;
+        zone.tiles.resize(static_cast<std::size_t>(columns * rows));
+        zone.tile(0, 1).type = TILE_LINKIN;
+    }
+    Street& out(int x, int y)
+    {
+        zone.tile(x, y).type = TILE_LINKOUT;
+        return *this;
+    }
+    Street& wall(int x, int y)
+    {
+        zone.tile(x, y).type = TILE_WALL;
+        return *this;
+    }
+    Street& add(int type, int id, int x, int y)
+    {
+        zone.entities.push_back(entity(type, id, (x + 0.5f) * TILE_SIZE, (y + 0.5f) * TILE_SIZE, 15));
+        return *this;
+    }
+    Street& robber(int id, int x, int y) { return add(Entity::TYPE_ROBBER, id, x, y); }
+    // A scene that walks entity id to x, y.
+    Street& walk(int id, int x, int y)
+    {
+        EntityRec trigger = entity(Entity::TYPE_TRIGGER, 90, 16, 16, 16);
+        Event move;
+        move.type = Event::EVENT_MOVE;
+        move.entityId = id;
+        move.destX = x;
+        move.destY = y;
+        trigger.events.push_back(move);
+        zone.entities.push_back(trigger);
+        return *this;
+    }
+};
 
-TEST(ZoneCheck, RefusesArrivalsNearAWayOutOrARobber)
+// Each rule on both sides of its limit, measured along the path a robber's own search walks
+// (7.2 tiles is 4 s of a robber's walking, 5.4 tiles 3 s; a path is whole tiles and
+// diagonals, so the nearest paths either side stand in for the limit itself).
+TEST(ZoneCheck, MeasuresFairnessAlongPathsAndNamesEachProblemsTile)
 {
     struct Case {
-        ZoneData zone;
+        const char* what;
+        Street street;
         const char* problem; // empty when fair
     };
     const Case cases[] = {
-        {street(3, 6.f, false), ""},
-        {street(2, 6.f, false), "tile 0,1: link-in 2.0 tiles from the link-out at tile 2,1, under 3.0"},
-        {street(13, 5.9f, false), "robber 2: 5.9 tiles from the arrival at tile 0,1, under 6.0"},
-        {street(3, 12.f, true), "robber 2: 1.0 tiles from the arrival at the player's start, under 6.0"},
+        {"a way out 5 tiles on", Street(8).out(5, 1), ""},
+        {"a way out 4 tiles on", Street(8).out(4, 1),
+         "tile 0,1: arrival 4.0 tiles of path from the link-out at tile 4,1, under 5.0"},
+        {"a robber 7.4 tiles off", Street(10).robber(2, 7, 2), ""},
+        {"a robber on the arrival", Street(4).robber(2, 0, 1),
+         "robber 2 at tile 0,1: walks to the arrival at tile 0,1 in 0.0 s, under 4.0"},
+        {"a robber 7 tiles off", Street(10).robber(2, 7, 1),
+         "robber 2 at tile 7,1: walks to the arrival at tile 0,1 in 3.9 s, under 4.0"},
+        {"a robber 2 tiles off behind a wall, 20 round it",
+         Street(11, 5).wall(0, 2).wall(1, 2).wall(2, 2).wall(3, 2).wall(4, 2).wall(5, 2).wall(6, 2).wall(7, 2).wall(8, 2)
+             .wall(9, 2).robber(2, 0, 3), ""},
+        {"a robber walked nearer by a scene", Street(14).robber(2, 12, 1).walk(2, 3, 1),
+         "robber 2 walked by a scene to tile 3,1: walks to the arrival at tile 0,1 in 1.7 s, under 4.0"},
+        {"a player's start with a robber by it", Street(20).add(Entity::TYPE_PLAYER, 1, 19, 1).robber(2, 15, 1),
+         "robber 2 at tile 15,1: walks to the arrival at the player's start at tile 19,1 in 2.2 s, under 4.0"},
+        {"the first fight 6 tiles from a way out", [] { Street s(16); s.zone.tile(0, 1).type = TILE_FLOOR;
+             s.zone.tile(6, 1).type = TILE_LINKIN; return s.out(0, 1).robber(2, 14, 1); }(), ""},
+        {"the first fight 5 tiles from a way out", [] { Street s(16); s.zone.tile(0, 1).type = TILE_FLOOR;
+             s.zone.tile(5, 1).type = TILE_LINKIN; return s.out(0, 1).robber(2, 13, 1); }(),
+         "tile 5,1: on the way of robber 2 at tile 13,1 to the arrival at tile 5,1, 5.0 tiles of path from the "
+         "link-out at tile 0,1, under 6.0"},
+        {"a way out on the first robber's way", Street(24).out(12, 0).robber(2, 20, 1).robber(3, 23, 2),
+         "tile 12,1: on the way of robber 2 at tile 20,1 to the arrival at tile 0,1, 1.0 tiles of path from the "
+         "link-out at tile 12,0, under 6.0"},
+        {"the last zone's robbers 5.4 tiles apart", Street(16, 3, 3).robber(2, 8, 1).robber(3, 13, 2), ""},
+        {"the last zone's robbers 5 tiles apart", Street(16, 3, 3).robber(2, 8, 1).robber(3, 13, 1),
+         "robber 2 at tile 8,1 and robber 3 at tile 13,1: walk to the arrival at tile 0,1 2.8 s apart, under 3.0 "
+         "(the last zone's robbers come one at a time)"},
+        {"other zones' robbers may come together", Street(16, 3, 2).robber(2, 8, 1).robber(3, 13, 1), ""},
+        {"no way in", [] { Street s(4); s.zone.tile(0, 1).type = TILE_FLOOR; return s; }(),
+         "no arrival: the zone has neither a link-in tile nor a player"},
     };
     for (const Case& c : cases) {
-        const std::vector<std::string> problems = zonefair::check(c.zone);
-        SCOPED_TRACE(c.problem);
+        SCOPED_TRACE(c.what);
+        const std::vector<std::string> problems = zonefair::check(c.street.zone);
         if (*c.problem == '\0') {
             EXPECT_TRUE(problems.empty()) << problems.front();
         } else {
-            ASSERT_EQ(problems.size(), 1u);
+            ASSERT_EQ(problems.size(), 1u) << problems.front();
             EXPECT_EQ(problems[0], c.problem);
         }
     }
     // The tool refuses such a zone as it refuses a broken one.
     const std::string file = testsupport::makeTempDir() + "/unfair.zn";
-    std::ofstream(file, std::ios::binary) << zonetext::encode(street(2, 6.f, false));
+    std::ofstream(file, std::ios::binary) << zonetext::encode(Street(8).out(4, 1).zone);
     std::string output;
     EXPECT_EQ(runTool("check '" + file + "'", output), 1);
-    EXPECT_NE(output.find("unfair.zn: tile 0,1: link-in 2.0 tiles"), std::string::npos) << output;
+    EXPECT_NE(output.find("unfair.zn: tile 0,1: arrival 4.0 tiles"), std::string::npos) << output;
 }
 
 TEST(ShippedLevels, CommittedFilesAreAFreshBuildOfTheSources)
@@ -407,6 +466,57 @@ TEST(ZoneToolBuild, NeverBuildsOverALevelChangedSinceItsTextBuiltIt)
     std::ofstream(dir + "/6.zn") << "not built here";
     output.clear();
     EXPECT_EQ(runTool("build '" + text + "' -o '" + dir + "/6.zn'" + record, output), 3) << output;
+}
+
+// An output that is one of the build's inputs is never built over, --force or not; a file
+// that holds no zone only with --force. A refusal is one line and leaves every byte.
+TEST(ZoneToolBuild, NeverBuildsOverItsOwnInputsNorWithoutForceOverAFileThatIsNoZone)
+{
+    const std::string dir = testsupport::makeTempDir();
+    const std::string source = readFile(testsupport::repoDir() + "/levels/1.txt");
+    const std::string notes = "# notes, not a zone\n";
+    const std::string zone = zonetext::encode(Street(14).out(5, 1).robber(2, 4, 1).zone);
+    const struct {
+        const char* output;
+        const char* more; // further arguments
+        int status;
+        const char* said; // what the one line says, "" when nothing is said
+    } cases[] = {
+        {"X.txt", "", 1, "X.txt: is the same file as "},
+        {"X.txt", " --force", 1, "X.txt: is the same file as "},
+        {"link.txt", "", 1, "link.txt: is the same file as "},
+        {"new.zn", " --record X.txt", 1, "X.txt: is the same file as "},
+        {"sums", " --record sums", 1, "sums: is the same file as "},
+        {"notes.txt", "", 3, "notes.txt: holds no zone ("},
+        {"notes.txt", " --force", 0, ""},
+        {"big.zn", "", 3, "big.zn: holds no zone (268435457 bytes, more than the 268435456 it may hold)"},
+        {"old.zn", "", 0, ""},
+        {"new.zn", "", 0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.output) + c.more);
+        std::ofstream(dir + "/X.txt") << source;
+        std::ofstream(dir + "/notes.txt") << notes;
+        std::ofstream(dir + "/old.zn", std::ios::binary) << zone;
+        std::ofstream(dir + "/sums") << "";
+        std::remove((dir + "/new.zn").c_str());
+        std::remove((dir + "/link.txt").c_str());
+        ASSERT_EQ(symlink("X.txt", (dir + "/link.txt").c_str()), 0);
+        testsupport::placeHostile(dir + "/big.zn", testsupport::Hostile::OVERSIZED);
+        const bool big = std::string(c.output) == "big.zn"; // sparse: never read whole
+        const std::string before = big ? "" : readFile(dir + "/" + c.output);
+        std::string output;
+        EXPECT_EQ(runTool(std::string("build X.txt -o ") + c.output + c.more, output, dir), c.status) << output;
+        EXPECT_EQ(output.rfind(c.said, 0), 0u) << output;
+        EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), *c.said ? 1 : 0) << output;
+        EXPECT_EQ(readFile(dir + "/X.txt"), source);
+        const std::string expected = c.status == 0 ? readFile(testsupport::repoDir() + "/resources/lvl/1.zn") : before;
+        if (!big) {
+            EXPECT_EQ(readFile(dir + "/" + c.output), expected);
+        }
+        EXPECT_EQ(std::filesystem::file_size(dir + "/big.zn"), 268435457u);
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST(ShippedLevels, LoadInTheGameAndEveryRobberCanReachTheArrivalTile)
