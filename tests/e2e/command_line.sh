@@ -64,10 +64,12 @@ sed 's/^format=1$/format=2/' "$replay" >"$bad/later.mvr"
 truncate -s 4194305 "$bad/huge.mvr"
 mkfifo "$bad/fifo.mvr"
 mkdir "$bad/folder.mvr"
+printf 'MORVANE replay\nformat=1\n\033[2J=1\n\n' >"$bad/odd.mvr"
 for line in "empty.mvr|an empty file" "cut.mvr|cut short" "damaged.mvr|damaged (a block does not match its hash)" \
             "later.mvr|format 2, newer than this game's 1" \
             "huge.mvr|4194305 bytes, more than the 4194304 it may hold" "fifo.mvr|a FIFO, not a file" \
-            "folder.mvr|a directory, not a file" "missing.mvr|No such file or directory"; do
+            "folder.mvr|a directory, not a file" "missing.mvr|No such file or directory" \
+            "odd.mvr|a setting this game does not know: \\x1b[2J=1"; do
   file=$bad/${line%%|*}
   run 2 "" --replay "$file"
   same "$work/out" "Cannot play $file: ${line#*|}"
@@ -84,4 +86,4 @@ while [ -e "/tmp/.X11-unix/X$unreachable" ]; do unreachable=$((unreachable + 1))
 run 1 ":$unreachable"
 same "$work/out" "Cannot start: cannot open display :$unreachable"
 [ -s "$work/err" ] && fail "no display: errors written: $(cat "$work/err")"
-echo "PASS: --help, --version, five bad command lines, eight bad replays and two missing displays"
+echo "PASS: --help, --version, five bad command lines, nine bad replays and two missing displays"

@@ -237,12 +237,16 @@ TEST_F(ReplayTest, AGameEnteredAfterTheEditorStartsWhereTheLastOneLeftIt)
     EXPECT_EQ(back.outcome, Playback::Outcome::ENDED);
     EXPECT_EQ(back.matched, replay.checks);
 
-    // From a fresh program's start instead it is another game.
+    // From a fresh program's start instead it is another game. A version and a name that
+    // would work the terminal are quoted escaped.
     replay.header.start = PlayStart();
     replay.header.draws = 0;
+    replay.header.game = "\x1b]0;x\a";
     testing::internal::CaptureStdout();
-    EXPECT_EQ(playUnseen(testsupport::window(), replay, "second.mvr").outcome, Playback::Outcome::DIVERGED);
-    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(playUnseen(testsupport::window(), replay, "second\x1b[2J.mvr").outcome, Playback::Outcome::DIVERGED);
+    EXPECT_EQ(testing::internal::GetCapturedStdout().find("second\\x1b[2J.mvr: recorded by morvane \\x1b]0;x\\x07, played by "
+                                                          + replayfile::gameVersion() + ", so it may play otherwise\n"),
+              0u);
 }
 
 TEST_F(ReplayTest, AssistIsTheRecordingsWhateverThePlayersSettingsSay)
@@ -327,21 +331,22 @@ TEST_F(ReplayTest, TheFileIsWrittenEachSecondF9KeepsTheGameSoFarAndFailuresLeave
         EXPECT_EQ(lastLine(testing::internal::GetCapturedStdout()), "Replay ended: 142 frames, 3 checkpoints match\n");
     }
     {
-        // Nowhere to write: one line each, and play goes on recorded in memory.
+        // Nowhere to write: one line each, the path's control bytes escaped, and play goes
+        // on recorded in memory.
         unsetenv("XDG_DATA_HOME");
         unsetenv("HOME");
         GameRun run(testsupport::window());
-        run.recorder.recordTo(dir + "missing/game.mvr");
+        run.recorder.recordTo(dir + "missing\x1b[2J/game.mvr");
         testing::internal::CaptureStdout();
         run.start();
         run.frame();
         run.tell(sf::Keyboard::F9);
         run.frame();
         EXPECT_EQ(testing::internal::GetCapturedStdout(),
-                  "Cannot record to " + dir + "missing/game.mvr: No such file or directory\n10 entities to load\n"
+                  "Cannot record to " + dir + "missing\\x1b[2J/game.mvr: No such file or directory\n10 entities to load\n"
                   "Replay not kept: no folder for it (neither XDG_DATA_HOME nor HOME is set)\n");
         EXPECT_TRUE(run.recorder.isRecording());
-        EXPECT_FALSE(fs::exists(dir + "missing"));
+        EXPECT_FALSE(fs::exists(dir + "missing\x1b[2J"));
     }
     setenv("HOME", keptHome.c_str(), 1);
     if (!keptData.empty())
