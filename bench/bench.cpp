@@ -4,12 +4,16 @@
 #include "characters/doodad.h"
 #include "core/input.h"
 #include "app/mainloop.h"
-#include "app/screen.h"
+#include "render/framelist.h"
+#include "render/painter.h"
+#include "render/presenter.h"
+#include "render/processorpresenter.h"
+#include "render/quadpresenter.h"
 #include "characters/malepedestrian.h"
 #include "characters/player.h"
 #include "world/resourcemanager.h"
 #include "characters/robber.h"
-#include "core/state.h"
+#include "render/state.h"
 #include "play/trigger.h"
 #include "world/zone.h"
 
@@ -62,13 +66,12 @@ std::unique_ptr<Zone> crowd(int count)
     auto zone = std::make_unique<Zone>(0, 64, 64, nullptr);
     scatterWalls(*zone, gen, 10);
     for (int i = 0; i < count; ++i) {
-        auto* p = new MalePedestrian(zone.get());
+        auto* p = zone->entities.add(std::make_unique<MalePedestrian>(&zone->entities));
         p->position = openSpot(*zone, gen);
-        zone->add(p);
     }
     // Settle, so the timed steps are steady wandering rather than the first plans.
     for (int i = 0; i < 30; ++i)
-        zone->update(*zone, false);
+        zone->update(false);
     return zone;
 }
 
@@ -77,9 +80,9 @@ void BM_Crowd(benchmark::State& state, bool fast)
     auto zone = crowd(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         if (fast)
-            zone->update(*zone, false);
+            zone->update(false);
         else
-            zone->updateAllPairs(*zone, false);
+            zone->entities.updateAllPairs(*zone, false);
     }
     state.counters["entities"] = static_cast<double>(zone->entities.size());
 }
@@ -91,22 +94,20 @@ std::unique_ptr<Zone> chase(int robbers)
     std::srand(1);
     auto zone = std::make_unique<Zone>(0, 128, 128, nullptr);
     scatterWalls(*zone, gen, 10);
-    auto* player = new Player(zone.get());
+    auto* player = zone->entities.add(std::make_unique<Player>(&zone->entities));
     player->position = centreOf(64, 64);
     zone->getTile(64, 64)->setType(TILE_FLOOR);
-    zone->add(player);
     for (int i = 0; i < robbers; ++i) {
-        auto* r = new Robber(zone.get());
+        auto* r = zone->entities.add(std::make_unique<Robber>(&zone->entities));
         const int along = 2 + (i * 123) / std::max(robbers, 1);
         r->position = i % 2 ? centreOf(1, along) : centreOf(along, 1);
-        zone->add(r);
     }
     return zone;
 }
 
 void steerPlayer(Zone& zone, int frame)
 {
-    if (Entity* p = zone.get(0)) {
+    if (Entity* p = zone.entities.get(0)) {
         auto* player = static_cast<Player*>(p);
         const float a = static_cast<float>(frame) * 0.01f;
         player->moveDirection = {std::cos(a), std::sin(a)};
@@ -122,9 +123,9 @@ void BM_Chase(benchmark::State& state, bool fast)
     for (auto _ : state) {
         steerPlayer(*zone, frame++);
         if (fast)
-            zone->update(*zone, false);
+            zone->update(false);
         else
-            zone->updateAllPairs(*zone, false);
+            zone->entities.updateAllPairs(*zone, false);
     }
     Unit::reusePaths = true;
 }
@@ -145,7 +146,7 @@ std::unique_ptr<Zone> searchGround(bool maze)
 void BM_Path(benchmark::State& state, bool maze, bool remembered)
 {
     auto zone = searchGround(maze);
-    Robber walker(zone.get());
+    Robber walker(&zone->entities);
     walker.position = centreOf(0, 0);
     std::size_t length = 0;
     walker.findPathReusing(*zone, 255, 255);
@@ -165,7 +166,7 @@ sf::RenderTexture& drawTarget()
     if (target == nullptr) {
         target = new sf::RenderTexture();
         target->create(800, 600);
-        prepareRenderer(*target);
+        Presenter::prepareTarget(*target, nullptr);
     }
     return *target;
 }
@@ -187,11 +188,16 @@ std::unique_ptr<Zone> drawScene(int count, bool walls)
                 tile->setType(TILE_WALL);
         }
     for (int i = 0; i < count; ++i) {
-        Entity* e = i % 4 == 0 ? static_cast<Entity*>(new Doodad(zone.get(), static_cast<int>(gen() % 6)))
-                  : i % 4 == 1 ? static_cast<Entity*>(new Robber(zone.get()))
-                               : static_cast<Entity*>(new MalePedestrian(zone.get()));
+        EntityManager* m = &zone->entities;
+        std::unique_ptr<Entity> e;
+        if (i % 4 == 0)
+            e = std::make_unique<Doodad>(m, static_cast<int>(gen() % 6));
+        else if (i % 4 == 1)
+            e = std::make_unique<Robber>(m);
+        else
+            e = std::make_unique<MalePedestrian>(m);
         e->position = openSpot(*zone, gen);
-        zone->add(e);
+        zone->entities.add(std::move(e));
     }
     return zone;
 }
@@ -201,12 +207,18 @@ void BM_Draw(benchmark::State& state, bool fast, bool walls)
     auto zone = drawScene(static_cast<int>(state.range(0)), walls);
     sf::RenderTexture& target = drawTarget();
     target.setView(sf::View(sf::Vector2f(0.0f, 64.0f * 64.0f), sf::Vector2f(800.0f, 600.0f)));
+    FrameList frame;
+    frame.setView(target.getView());
+    Painter::Options plain;
+    plain.trim = false;
     for (auto _ : state) {
-        target.clear();
+        frame.clear();
+        zone->animate();
         if (fast)
-            zone->draw(target, false);
+            zone->submit(frame, false);
         else
-            zone->drawAll(target, false);
+            zone->submitAll(frame, false);
+        Painter::paint(frame, target, fast ? Painter::Options() : plain);
         target.display();
         glFinish();
     }
@@ -227,15 +239,18 @@ void BM_TileInfo(benchmark::State& state, bool fast)
     }
     sf::RenderTexture& target = drawTarget();
     target.setView(sf::View(sf::Vector2f(0.0f, 32.0f * 1024.0f), sf::Vector2f(800.0f, 600.0f)));
+    FrameList frame;
+    frame.setView(target.getView());
     for (auto _ : state) {
-        target.clear();
+        frame.clear();
         if (fast) {
-            zone.drawInfo(target);
+            zone.submitInfo(frame);
         } else {
             for (int x = 0; x < zone.getWidth(); ++x)
                 for (int y = 0; y < zone.getHeight(); ++y)
-                    zone.getTile(x, y)->drawInfo(target);
+                    zone.getTile(x, y)->submitInfo(frame);
         }
+        Painter::paint(frame, target);
         target.display();
         glFinish();
     }
@@ -258,20 +273,21 @@ std::unique_ptr<Zone> fileScene()
     auto zone = std::make_unique<Zone>(7, 256, 256, nullptr);
     scatterWalls(*zone, gen, 10);
     for (int i = 0; i < 5000; ++i) {
-        Entity* e = nullptr;
+        EntityManager* m = &zone->entities;
+        std::unique_ptr<Entity> e;
         switch (i % 4) {
-        case 0: e = new Doodad(zone.get(), static_cast<int>(gen() % 6)); break;
-        case 1: e = new Robber(zone.get()); break;
-        case 2: e = new MalePedestrian(zone.get()); break;
+        case 0: e = std::make_unique<Doodad>(m, static_cast<int>(gen() % 6)); break;
+        case 1: e = std::make_unique<Robber>(m); break;
+        case 2: e = std::make_unique<MalePedestrian>(m); break;
         default: {
-            auto* t = new Trigger(zone.get(), 20.0f, 1, true, 1);
+            auto t = std::make_unique<Trigger>(m, 20.0f, 1, true, 1);
             t->addEvent();
             t->events[0].dialogLines.push_back(DialogLine{"Hold it right there.", 1, 0});
-            e = t;
+            e = std::move(t);
         }
         }
         e->position = openSpot(*zone, gen);
-        zone->add(e);
+        zone->entities.add(std::move(e));
     }
     return zone;
 }
@@ -309,98 +325,31 @@ void BM_File(benchmark::State& state, bool save)
     fs::current_path(back);
 }
 
-// The real game, R held for ten seconds of frames in zone 0: update, draw (finished on the
-// GPU) and showing the picture, each timed on its own.
-// Arguments: the window's width and height; other than 800 x 600 the picture is drawn
-// offscreen and showing it means scaling it into the window.
-void BM_HoldR(benchmark::State& state)
-{
-    sf::RenderWindow window;
-    createWindow(window, sf::VideoMode(static_cast<unsigned>(state.range(0)), static_cast<unsigned>(state.range(1)), 32),
-                 sf::Style::Default);
-    window.setVerticalSyncEnabled(false);
-    input::ScriptedSource script;
-    input::setSource(&script);
-    using Clock = std::chrono::steady_clock;
-    auto ms = [](Clock::time_point a, Clock::time_point b) {
-        return std::chrono::duration<double, std::milli>(b - a).count();
-    };
-    double worstUpdate = 0.0, worstDraw = 0.0, worstShow = 0.0, worstFrame = 0.0;
-    double updates = 0.0, draws = 0.0, shows = 0.0;
-    int frames = 0, overBudget = 0;
-    for (auto _ : state) {
-        State** states = createStates(&window);
-        Screen screen(window);
-        screen.prepare();
-        int current = STATE_GAME;
-        // As the game does: the state enters knowing where it will draw.
-        states[current]->setTarget(&screen.target());
-        states[current]->enter();
-        script.press(sf::Keyboard::R);
-        for (int f = 0; f < 600; ++f) {
-            pumpEvents(states, &current, &window);
-            const Clock::time_point start = Clock::now();
-            states[current]->setTarget(&screen.beginFrame());
-            const int next = states[current]->update();
-            const Clock::time_point updated = Clock::now();
-            states[current]->draw();
-            glFinish();
-            const Clock::time_point drawn = Clock::now();
-            screen.present();
-            glFinish();
-            const Clock::time_point shown = Clock::now();
-            if (next != current) {
-                states[current]->leave();
-                states[next]->enter();
-                current = next;
-            }
-            if (ms(start, shown) > 1000.0 / 60.0)
-                ++overBudget;
-            worstUpdate = std::max(worstUpdate, ms(start, updated));
-            worstDraw = std::max(worstDraw, ms(updated, drawn));
-            worstShow = std::max(worstShow, ms(drawn, shown));
-            worstFrame = std::max(worstFrame, ms(start, shown));
-            updates += ms(start, updated);
-            draws += ms(updated, drawn);
-            shows += ms(drawn, shown);
-            ++frames;
-        }
-        script.releaseAll();
-        destroyStates(states);
-    }
-    input::setSource(nullptr);
-    const double n = std::max(frames, 1);
-    state.counters["update_worst_ms"] = worstUpdate;
-    state.counters["draw_worst_ms"] = worstDraw;
-    state.counters["show_worst_ms"] = worstShow;
-    state.counters["frame_worst_ms"] = worstFrame;
-    state.counters["update_mean_ms"] = updates / n;
-    state.counters["draw_mean_ms"] = draws / n;
-    state.counters["show_mean_ms"] = shows / n;
-    state.counters["frames_over_16.7ms"] = overBudget;
-}
-
-// Showing a finished picture in a window of the given size, wall clock, until it is on the
-// window (the X server's share of the work counts): at 800 x 600 the buffer swap alone, elsewhere scaling it
-// between bars, by the processor (third argument 0) or by the renderer (1).
+// Presenting an empty frame (the picture cleared) in a window of the given size, wall
+// clock, until it is on the window (the X server's share of the work counts): the
+// processor's way (third argument 0: at 800 x 600 the buffer swap alone, elsewhere read
+// back, scaled and put through shared memory) or the renderer's quad (1).
 void BM_Present(benchmark::State& state)
 {
     sf::RenderWindow window;
-    createWindow(window, sf::VideoMode(static_cast<unsigned>(state.range(0)), static_cast<unsigned>(state.range(1)), 32),
-                 sf::Style::Default);
-    Screen screen(window, state.range(2) == 0 ? Screen::BY_PROCESSOR_WHERE_POSSIBLE : Screen::BY_RENDERER);
-    screen.prepare();
+    Presenter::createWindow(window, sf::VideoMode(static_cast<unsigned>(state.range(0)),
+                                                  static_cast<unsigned>(state.range(1)), 32),
+                            sf::Style::Default);
+    std::unique_ptr<Presenter> presenter;
+    if (state.range(2) == 0)
+        presenter = std::make_unique<ProcessorPresenter>(window);
+    else
+        presenter = std::make_unique<QuadPresenter>(window);
+    window.setVerticalSyncEnabled(false);
+    presenter->prepare();
+    const FrameList empty;
     for (auto _ : state) {
-        state.PauseTiming();
-        screen.beginFrame();
-        glFinish();
-        state.ResumeTiming();
-        screen.present();
+        presenter->present(empty);
         glFinish();
         // The server's copy, which the game overlaps with its next frame, counted here too.
-        screen.finish();
+        presenter->finish();
     }
-    state.counters["direct"] = screen.wasPutDirectly() ? 1 : 0;
+    state.counters["direct"] = presenter->wasPutDirectly() ? 1 : 0;
 }
 
 // What a frame costs with nothing in it: clearing and finishing the 800 x 600 target.
@@ -483,18 +432,22 @@ BENCHMARK_CAPTURE(BM_File, save/fast, true)->Iterations(5)->Repetitions(5)->Repo
 BENCHMARK_CAPTURE(BM_File, load/fast, false)->Iterations(5)->Repetitions(5)->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EmptyFrame)->Iterations(100)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_HoldR)->Args({800, 600})->Args({1920, 1080})->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Present)->Args({800, 600, 0})->Args({1280, 720, 0})->Args({1920, 1080, 0})->Args({1280, 720, 1})
     ->Args({1920, 1080, 1})->Iterations(100)->Repetitions(5)->UseRealTime()->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
 
 // Present only in sanitizer builds.
 extern "C" __attribute__((weak)) void __lsan_do_leak_check();
 
+void registerCacheBenchmarks();
+
 namespace {
 
 int runBenchmarks(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--caches")
+            registerCacheBenchmarks();
     // Resources load from the repository, as the game loads them from its working directory.
     if (const char* root = std::getenv("MORVANE_ROOT"))
         fs::current_path(root);

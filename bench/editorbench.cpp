@@ -31,19 +31,20 @@ std::unique_ptr<Zone> bigZone()
         for (int y = 0; y < SIDE; ++y)
             zone->getTile(x, y)->setTexture(static_cast<int>(gen() % static_cast<unsigned>(images)));
     for (int i = 0; i < ENTITIES; ++i) {
-        Entity* e = nullptr;
+        EntityManager* m = &zone->entities;
+        std::unique_ptr<Entity> e;
         if (i % 3 == 0) {
-            e = new Doodad(zone.get(), i % Doodad::PROP_COUNT);
+            e = std::make_unique<Doodad>(m, i % Doodad::PROP_COUNT);
         } else if (i % 3 == 1) {
-            e = new MalePedestrian(zone.get());
+            e = std::make_unique<MalePedestrian>(m);
         } else {
-            auto* t = new Trigger(zone.get(), 20.0f, 1, true, 1);
+            auto t = std::make_unique<Trigger>(m, 20.0f, 1, true, 1);
             t->addEvent();
             t->events[0].dialogLines.push_back(DialogLine{"Hold it right there.", 1, 0});
-            e = t;
+            e = std::move(t);
         }
         e->position = sf::Vector2f(static_cast<float>(gen() % (SIDE * 32)), static_cast<float>(gen() % (SIDE * 32)));
-        zone->add(e);
+        zone->entities.add(std::move(e));
     }
     return zone;
 }
@@ -73,8 +74,7 @@ void BM_HistoryResize(benchmark::State& state, bool undo, bool copies)
         undoByCopies(state);
         return;
     }
-    auto owned = bigZone();
-    Zone* zone = owned.release();
+    std::unique_ptr<Zone> zone = bigZone();
     int source = zone->id;
     EditHistory history;
     history.begin(*zone, "resize 2048 512");
@@ -97,7 +97,6 @@ void BM_HistoryResize(benchmark::State& state, bool undo, bool copies)
     }
     state.counters["history_MB"] = megabytes(history.bytes());
     history.clear();
-    delete zone;
 }
 
 // 200 strokes of 600 tiles each, recorded as the editor records them; the history's own

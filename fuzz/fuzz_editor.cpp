@@ -15,10 +15,11 @@
 //   e         leaves the editor and enters it again
 
 #include "fuzzsupport.h"
+#include "render/painter.h"
 
 #include "editor/console.h"
 #include "core/input.h"
-#include "core/state.h"
+#include "render/state.h"
 #include "editor/stateeditor.h"
 #include "play/stategame.h"
 #include "world/zone.h"
@@ -112,8 +113,10 @@ public:
         case 'd':
             // Drawing a huge zone in software GL only measures the emulator's speed.
             if (draws++ < MAX_DRAWS && editor.currZone
-                && editor.currZone->getWidth() * editor.currZone->getHeight() <= MAX_DRAWN_TILES)
+                && editor.currZone->getWidth() * editor.currZone->getHeight() <= MAX_DRAWN_TILES) {
                 editor.draw();
+                Painter::paint(editor.getFrame(), fuzzsupport::window());
+            }
             break;
         case 'e':
             editor.leave();

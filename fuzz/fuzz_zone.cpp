@@ -30,18 +30,15 @@ std::unique_ptr<Zone> sentinel(int variant)
     zone->name = variant ? "second sentinel" : "first sentinel";
     zone->getTile(1, 1)->setType(TILE_WALL);
     zone->getTile(0, 1)->link = 40 + variant;
-    Entity* robber = new Robber(zone.get());
+    Entity* robber = zone->entities.add(std::make_unique<Robber>(&zone->entities));
     robber->id = 3 + variant;
     robber->position = sf::Vector2f(40.0f, 20.0f + variant);
-    zone->add(robber);
-    auto* trigger = new Trigger(zone.get(), 24.0f, 1, true, 2);
+    auto* trigger = zone->entities.add(std::make_unique<Trigger>(&zone->entities, 24.0f, 1, true, 2));
     trigger->id = 7;
     trigger->position = sf::Vector2f(16.0f, 48.0f);
     trigger->addEvent();
-    zone->add(trigger);
     if (variant) {
-        Entity* player = new Player(zone.get());
-        zone->add(player);
+        Entity* player = zone->entities.add(std::make_unique<Player>(&zone->entities));
     }
     return zone;
 }
@@ -64,8 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     auto b = sentinel(1);
     const std::string beforeA = fuzzsupport::fingerprint(*a);
     const std::string beforeB = fuzzsupport::fingerprint(*b);
-    Player* playerA = a->load(FILE_ID);
-    Player* playerB = b->load(FILE_ID);
+    Entity* playerA = a->load(FILE_ID);
+    Entity* playerB = b->load(FILE_ID);
     const std::string afterA = fuzzsupport::fingerprint(*a);
     const std::string afterB = fuzzsupport::fingerprint(*b);
 
@@ -79,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         fail("a load kept part of the zone it replaced");
     if ((playerA != nullptr) != (playerB != nullptr))
         fail("the same file gave a player once and not once");
-    if (playerA && (a->get(0) != playerA || playerA->getType() != Entity::TYPE_PLAYER))
+    if (playerA && (a->entities.get(0) != playerA || playerA->getType() != Entity::TYPE_PLAYER))
         fail("the returned player is not the zone's entity 0");
     if (a->getWidth() < 1 || a->getHeight() < 1)
         fail("a zone loaded with an empty grid");

@@ -5,6 +5,7 @@
 #include "world/kinds.h"
 #include "world/entitymanager.h"
 #include "app/mainloop.h"
+#include "render/presenter.h"
 #include "world/resourcemanager.h"
 #include "world/tile.h"
 #include "world/zone.h"
@@ -61,7 +62,7 @@ void setUp()
     static Zone* keeper = new Zone(-2, 1, 1, nullptr);
     for (const Kind& kind : kinds::all())
         if (!kind.sheets.empty())
-            keeper->add(createEntity(kind.type, keeper));
+            keeper->entities.add(createEntity(kind.type, &keeper->entities));
     for (int id = 0; fs::exists(Zone::fileName(id)); ++id)
         levels.push_back(readFile(Zone::fileName(id)));
 
@@ -84,7 +85,7 @@ sf::RenderWindow& window()
     static sf::RenderWindow* instance = nullptr;
     if (!instance) {
         instance = new sf::RenderWindow();
-        createWindow(*instance);
+        Presenter::createWindow(*instance);
         instance->setFramerateLimit(0);
         instance->setVisible(false);
     }
@@ -143,7 +144,7 @@ std::string fingerprint(Zone& zone)
     }
     std::string result = out.str();
     for (const auto& entry : zone.entities) {
-        const Entity* e = entry.second;
+        const Entity* e = entry.second.get();
         const int32_t numbers[] = {entry.first, e->getID(), e->getType()};
         result.append(reinterpret_cast<const char*>(numbers), sizeof numbers);
         appendBits(result, e->position.x);

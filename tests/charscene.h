@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers for tests that run characters through a real zone, frame by frame.
 
+#include "render/framelist.h"
 #include "world/entity.h"
 #include "testsupport.h"
 #include "world/tile.h"
@@ -18,23 +19,27 @@
 
 namespace charscene {
 
-// Somewhere to draw into: drawing is where characters run their animations and blows.
-inline sf::RenderTexture& canvas()
+// The zone drawn on target in its view as a frame draws it: animated once, its items
+// submitted the fast way (or the plain way, every tile and sprite whole) and painted over
+// what target holds.
+inline void drawZone(Zone& zone, sf::RenderTarget& target, bool debug, bool plain = false)
 {
-    static sf::RenderTexture* target = nullptr;
-    if (!target) {
-        testsupport::window();
-        target = new sf::RenderTexture();
-        target->create(64, 64);
-    }
-    return *target;
+    FrameList list(target.getSize());
+    list.setView(target.getView());
+    zone.animate();
+    if (plain)
+        zone.submitAll(list, debug);
+    else
+        zone.submit(list, debug);
+    testsupport::paint(list, target, plain);
 }
 
-// One game frame as the play state runs it: the simulation step, then drawing.
+// One game frame as the play state runs it: the simulation step, then the animations
+// (where characters throw their blows).
 inline void frame(Zone& zone)
 {
-    zone.update(zone, false);
-    zone.draw(canvas(), false);
+    zone.update(false);
+    zone.animate();
 }
 
 inline void frames(Zone& zone, int count)
@@ -57,13 +62,12 @@ inline sf::Vector2f tileCentre(int column, int row)
     return {32.0f * column + 16.0f, 32.0f * row + 16.0f};
 }
 
-// Adds e at p and hands it back typed.
+// Adds e at p and hands it back typed; the zone owns it.
 template <class T>
-T* place(Zone& zone, T* e, sf::Vector2f p)
+T* place(Zone& zone, std::unique_ptr<T> e, sf::Vector2f p)
 {
     e->position = p;
-    zone.add(e);
-    return e;
+    return zone.entities.add(std::move(e));
 }
 
 // Declared before any zone in a fixture: tiles need the tile images loaded.
@@ -71,7 +75,7 @@ struct Loaded {
     Loaded() { testsupport::loadTestResources(); }
 };
 
-inline int count(Zone& zone, int type) { return zone.countType(type); }
+inline int count(Zone& zone, int type) { return zone.entities.countType(type); }
 
 // ---- shared by the character tests ----
 // Hit effects are made while drawing and first updated in the next frame, so a fresh one
@@ -81,7 +85,7 @@ inline std::vector<const Combat*> freshBlows(Zone& zone)
     std::vector<const Combat*> out;
     for (const auto& entry : zone.entities)
         if (entry.second->getType() == Entity::TYPE_COMBAT) {
-            const Combat* c = static_cast<const Combat*>(entry.second);
+            const Combat* c = static_cast<const Combat*>(entry.second.get());
             if (c->lifetime == (c->kind == Combat::COMBAT_MARKER ? 60 : 16))
                 out.push_back(c);
         }

@@ -89,7 +89,7 @@ protected:
     // Puts the mouse on the pixel that shows a world point.
     void pointAt(const sf::Vector2f& world)
     {
-        script.setMouse(window->mapCoordsToPixel(worldToScreen(world), window->getView()));
+        script.setMouse(window->mapCoordsToPixel(worldToScreen(world), editor->getFrame().getView()));
     }
 
     void key(sf::Keyboard::Key code) { editor->handleEvent(editortesting::keyEvent(code)); }
@@ -163,13 +163,14 @@ protected:
         cwd = std::make_unique<testsupport::ScopedCwd>(dir);
         input::setSource(&script);
         window = &testsupport::window();
-        states = createStates(window);
+        table = createStates(window);
+        states = table->get();
         states[current]->enter();
     }
     void TearDown() override
     {
         states[current]->leave();
-        destroyStates(states);
+        table.reset();
         input::setSource(nullptr);
         ResourceManager::music().stop();
         cwd.reset();
@@ -194,6 +195,7 @@ protected:
     std::unique_ptr<testsupport::ScopedCwd> cwd;
     input::ScriptedSource script;
     sf::RenderWindow* window = nullptr;
+    std::unique_ptr<StateTable> table;
     State** states = nullptr;
     int current;
 };

@@ -1,10 +1,12 @@
 #include "gamerun.h"
 
 #include "app/mainloop.h"
+#include "app/statetable.h"
 #include "characters/player.h"
 #include "core/globals.h"
-#include "core/state.h"
+#include "render/state.h"
 #include "play/stategame.h"
+#include "render/presenter.h"
 #include "world/zone.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
@@ -14,7 +16,7 @@
 #include <cstdio>
 
 GameRun::GameRun(sf::RenderWindow& windowIn)
-    : recorder(script), window(windowIn), states(createStates(&windowIn)), currentState(STATE_GAME)
+    : recorder(script), window(windowIn), table(createStates(&windowIn)), states(table->get()), currentState(STATE_GAME)
 {
     input::setSource(&recorder);
     game().setWatch(&recorder);
@@ -27,7 +29,6 @@ GameRun::~GameRun()
     recorder.finish();
     game().setWatch(nullptr);
     input::setSource(nullptr);
-    destroyStates(states);
 }
 
 void GameRun::start()
@@ -40,9 +41,7 @@ void GameRun::start()
 void GameRun::frame()
 {
     pumpEvents(states, &currentState, &window);
-    window.clear(sf::Color::Black);
     stepState(states, &currentState, &window);
-    window.display();
 }
 
 void GameRun::frames(int count)
@@ -76,7 +75,7 @@ void GameRun::quit()
     currentState = STATE_QUIT;
     recorder.finish();
     if (!window.isOpen()) {
-        createWindow(window);
+        Presenter::createWindow(window);
         window.setFramerateLimit(0);
         window.setVisible(false);
     }
@@ -87,19 +86,19 @@ StateGame& GameRun::game() const { return static_cast<StateGame&>(*states[STATE_
 Played playUnseen(sf::RenderWindow& window, const replayfile::Replay& replay, const std::string& name,
                   bool assistSetting)
 {
-    State** states = createStates(&window);
+    std::unique_ptr<StateTable> table = createStates(&window);
+    State** states = table->get();
     static_cast<StateGame*>(states[STATE_GAME])->setAssist(assistSetting);
     Played result{Playback::Outcome::PLAYING, 0, 0};
     {
         Playback playback(static_cast<StateGame&>(*states[STATE_GAME]), replay, name);
-        NullTarget first(window.getSize());
+        FrameList first;
         playback.begin(first);
         while (playback.stepUnseen() == Playback::Outcome::PLAYING) {
         }
         result = Played{playback.outcome(), playback.played(), playback.checksMatched()};
         playback.end();
     }
-    destroyStates(states);
     return result;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The real game's states on a window, driven frame by frame as the game's own loop drives
-// them, with scripted input and every game recorded as the game records it; and a replay
+// them (each frame drawn into its list, not painted), with scripted input and every game recorded as the game records it; and a replay
 // played back unseen, as fast as it goes, in a fresh set of states. The replay tests and
 // the program that makes tests/replays/ share them.
 
@@ -9,11 +9,13 @@
 #include "play/recorder.h"
 
 #include <SFML/Window/Keyboard.hpp>
+#include <memory>
 #include <string>
 
 namespace sf { class RenderWindow; }
 class State;
 class StateGame;
+class StateTable;
 
 class GameRun {
 public:
@@ -41,6 +43,7 @@ public:
 
 private:
     sf::RenderWindow& window;
+    std::unique_ptr<StateTable> table;
     State** states;
     int currentState;
 };

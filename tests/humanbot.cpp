@@ -101,9 +101,9 @@ HumanBot::Sight HumanBot::look(const StateGame& game)
     sight.player = player.position;
     sight.playerBusy = player.actionTimer;
     sight.playerDown = player.defeated;
-    sight.view = window.getView();
+    sight.view = game.getFrame().getView();
     for (const auto& entry : zone.entities) {
-        const Entity* e = entry.second;
+        const Entity* e = entry.second.get();
         if (e->getType() != Entity::TYPE_MALE_PEDESTRIAN)
             continue;
         Figure figure;
@@ -126,7 +126,7 @@ void HumanBot::lookForRobbers(const Zone& zone, Sight& seenNow)
     for (const auto& entry : zone.entities) {
         if (entry.second->getType() != Entity::TYPE_ROBBER)
             continue;
-        const Robber& robber = *static_cast<const Robber*>(entry.second);
+        const Robber& robber = *static_cast<const Robber*>(entry.second.get());
         // A robber falling is done with: nobody fights it.
         if (robber.hitPoints <= 0)
             continue;

@@ -44,6 +44,7 @@ Bot::Bot(input::ScriptedSource& scriptIn, sf::RenderWindow& windowIn) : script(s
 void Bot::decide(const StateGame& game)
 {
     ++frame;
+    view = game.getFrame().getView();
     Zone* zone = game.getZone();
     Player* player = game.getPlayer();
     const ScriptHandler& scripts = game.getScriptHandler();
@@ -97,7 +98,7 @@ Unit* Bot::pickTarget(Zone& zone, const sf::Vector2f& from, bool lastZone) const
     Unit* best = nullptr;
     float bestDistance = std::numeric_limits<float>::max();
     for (const auto& entry : zone.entities) {
-        Entity* e = entry.second;
+        Entity* e = entry.second.get();
         const float d = distance(e->position, from);
         bool wanted = false;
         if (e->getType() == Entity::TYPE_ROBBER)
@@ -166,8 +167,8 @@ bool planPath(Zone& zone, const sf::Vector2f& from, const std::function<bool(int
 
 void Bot::pointAt(const sf::Vector2f& world)
 {
-    // The play state maps the pixel back through the view its last draw left behind.
-    script.setMouse(window.mapCoordsToPixel(worldToScreen(world)));
+    // The play state maps the pixel back through the view its camera had last frame.
+    script.setMouse(window.mapCoordsToPixel(worldToScreen(world), view));
 }
 
 void Bot::walkTo(const sf::Vector2f& world)

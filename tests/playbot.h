@@ -5,6 +5,7 @@
 
 #include "core/input.h"
 
+#include <SFML/Graphics/View.hpp>
 #include <SFML/System/Vector2.hpp>
 #include <functional>
 #include <vector>
@@ -49,6 +50,7 @@ private:
 
     input::ScriptedSource& script;
     sf::RenderWindow& window;
+    sf::View view;
     int frame = 0;
 };
 

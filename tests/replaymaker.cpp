@@ -10,6 +10,7 @@
 #include "play/replayfile.h"
 #include "play/stategame.h"
 #include "playbot.h"
+#include "render/presenter.h"
 #include "world/resourcemanager.h"
 #include "world/zone.h"
 
@@ -62,7 +63,7 @@ int main(int argc, char** argv)
 {
     const std::string dir = argc > 1 ? argv[1] : "tests/replays";
     sf::RenderWindow window;
-    createWindow(window);
+    Presenter::createWindow(window);
     window.setFramerateLimit(0);
     if (!ResourceManager::loadResources())
         return 1;

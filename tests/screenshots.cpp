@@ -10,11 +10,13 @@
 #include "core/globals.h"
 #include "core/input.h"
 #include "app/mainloop.h"
+#include "render/painter.h"
+#include "render/presenter.h"
 #include "playbot.h"
 #include "characters/player.h"
 #include "world/resourcemanager.h"
 #include "play/scripthandler.h"
-#include "core/state.h"
+#include "render/state.h"
 #include "play/stategame.h"
 #include "characters/unit.h"
 #include "world/tile.h"
@@ -108,12 +110,12 @@ bool nearWayOut(Zone& zone, const Player& player, float tiles)
 }
 
 // Holds the editor's scroll keys until the world point shows near the window's middle.
-void scrollTo(input::ScriptedSource& script, sf::RenderWindow& window, const sf::Vector2f& world,
+void scrollTo(input::ScriptedSource& script, sf::RenderWindow& window, const State& editor, const sf::Vector2f& world,
               const std::function<void(const std::function<void()>&)>& frame)
 {
     const sf::Keyboard::Key keys[] = {sf::Keyboard::A, sf::Keyboard::D, sf::Keyboard::W, sf::Keyboard::S};
     for (int i = 0; i < 400; ++i) {
-        const sf::Vector2i at = window.mapCoordsToPixel(worldToScreen(world));
+        const sf::Vector2i at = window.mapCoordsToPixel(worldToScreen(world), editor.getFrame().getView());
         const bool want[] = {at.x < 360, at.x > 440, at.y < 260, at.y > 340};
         bool any = false;
         for (int k = 0; k < 4; ++k) {
@@ -137,13 +139,14 @@ int main(int argc, char** argv)
 {
     const std::string dir = argc > 1 ? argv[1] : "docs/screenshots";
     sf::RenderWindow window;
-    createWindow(window);
+    Presenter::createWindow(window);
     window.setFramerateLimit(0);
     if (!ResourceManager::loadResources())
         return 1;
     input::ScriptedSource script;
     input::setSource(&script);
-    State** states = createStates(&window);
+    std::unique_ptr<StateTable> table = createStates(&window);
+    State** states = table->get();
     int current = STATE_GAME;
     states[current]->enter();
     StateGame& game = static_cast<StateGame&>(*states[STATE_GAME]);
@@ -153,8 +156,9 @@ int main(int argc, char** argv)
     // One frame as the game's own loop runs it; the picture is taken before it is shown.
     auto frame = [&](const std::function<void()>& beforeShow) {
         pumpEvents(states, &current, &window);
-        window.clear(sf::Color(0, 0, 0, 255));
+        const State& drawing = *states[current];
         stepState(states, &current, &window);
+        Painter::paint(drawing.getFrame(), window);
         if (beforeShow)
             beforeShow();
         window.display();
@@ -242,8 +246,8 @@ int main(int argc, char** argv)
         script.press(modes[m]);
         frame(nullptr);
         script.release(modes[m]);
-        scrollTo(script, window, *focus[m], frame);
-        script.setMouse(window.mapCoordsToPixel(worldToScreen(*focus[m])));
+        scrollTo(script, window, *states[STATE_EDITOR], *focus[m], frame);
+        script.setMouse(window.mapCoordsToPixel(worldToScreen(*focus[m]), states[STATE_EDITOR]->getFrame().getView()));
         if (m > 0) {
             script.press(sf::Mouse::Left);
             frame(nullptr);
@@ -256,7 +260,7 @@ int main(int argc, char** argv)
 
     input::setSource(nullptr);
     states[current]->leave();
-    destroyStates(states);
+    table.reset();
     ResourceManager::unloadResources();
     return 0;
 }

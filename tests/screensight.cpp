@@ -1,7 +1,7 @@
 #include "screensight.h"
 
 #include "characters/robber.h"
-#include "core/animation.h"
+#include "render/animation.h"
 #include "core/globals.h"
 #include "world/resourcemanager.h"
 #include "world/tile.h"

@@ -37,7 +37,7 @@ struct NamedAnimation {
 // Builds the four characters on the committed resources and hands out their animations.
 class Cast {
 public:
-    Cast() : zone(0, 4, 4, nullptr), player(&zone), robber(&zone), pedestrian(&zone), clerk(&zone) {}
+    Cast() : zone(0, 4, 4, nullptr), player(&zone.entities), robber(&zone.entities), pedestrian(&zone.entities), clerk(&zone.entities) {}
 
     std::vector<NamedAnimation> animations() const
     {

@@ -6,10 +6,12 @@
 #include "characters/malepedestrian.h"
 #include "characters/particle.h"
 #include "characters/player.h"
+#include "render/framelist.h"
+#include "render/painter.h"
 #include "world/resourcemanager.h"
 #include "characters/robber.h"
 #include "play/trigger.h"
-#include "world/tilecover.h"
+#include "render/tilecover.h"
 #include "characters/unit.h"
 
 #include <SFML/Graphics/Image.hpp>
@@ -34,7 +36,7 @@ std::vector<State> snapshot(Zone& zone)
 {
     std::vector<State> states;
     for (const auto& entry : zone.entities) {
-        const Entity* e = entry.second;
+        const Entity* e = entry.second.get();
         const Unit* u = Entity::isUnitType(e->getType()) ? static_cast<const Unit*>(e) : nullptr;
         states.push_back({entry.first, {e->position.x, e->position.y, e->velocity.x, e->velocity.y, e->radius},
                           u != nullptr ? u->hitPoints : 0});
@@ -61,23 +63,24 @@ std::unique_ptr<Zone> randomScene(unsigned seed)
                 zone->getTile(x, y)->setType(TILE_WALL);
     const float extent = side * 32.0f;
     auto somewhere = [&]() { return sf::Vector2f(uniform(-20, extent + 20), uniform(-20, extent + 20)); };
-    Player* player = charscene::place(*zone, new Player(zone.get()), somewhere());
+    Player* player = charscene::place(*zone, std::make_unique<Player>(&zone->entities), somewhere());
     player->moveDirection = {uniform(-1, 1), uniform(-1, 1)};
     std::vector<Entity*> hosts{player};
     const int count = 20 + static_cast<int>(gen() % 60);
     for (int i = 0; i < count; ++i) {
-        Entity* e = nullptr;
+        std::unique_ptr<Entity> made;
+        EntityManager* m = &zone->entities;
         switch (gen() % 7) {
-        case 0: e = new Robber(zone.get()); break;
-        case 1: e = new MalePedestrian(zone.get()); break;
-        case 2: e = new Doodad(zone.get(), 0); break;
-        case 3: e = new Trigger(zone.get(), gen() % 4 == 0 ? uniform(20, 300) : 1.0f, 2, gen() % 2 == 0, 3); break;
-        case 4: e = new Dust(zone.get(), 0, somewhere()); break;
-        default: e = new Combat(zone.get(), Combat::COMBAT_POWER_HIT, gen() % 2 == 0 ? 1 : 3); break;
+        case 0: made = std::make_unique<Robber>(m); break;
+        case 1: made = std::make_unique<MalePedestrian>(m); break;
+        case 2: made = std::make_unique<Doodad>(m, 0); break;
+        case 3: made = std::make_unique<Trigger>(m, gen() % 4 == 0 ? uniform(20, 300) : 1.0f, 2, gen() % 2 == 0, 3); break;
+        case 4: made = std::make_unique<Dust>(m, 0, somewhere()); break;
+        default: made = std::make_unique<Combat>(m, Combat::COMBAT_POWER_HIT, gen() % 2 == 0 ? 1 : 3); break;
         }
-        e->position = somewhere();
-        e->velocity = {uniform(-3, 3), uniform(-3, 3)};
-        zone->add(e);
+        made->position = somewhere();
+        made->velocity = {uniform(-3, 3), uniform(-3, 3)};
+        Entity* e = zone->entities.add(std::move(made));
         if (e->getType() == Entity::TYPE_COMBAT || (e->getType() == Entity::TYPE_DUST && gen() % 2 == 0)) {
             e->position = {uniform(-20, 20), uniform(-20, 20)};
             e->setParent(hosts[gen() % hosts.size()]);
@@ -98,10 +101,10 @@ void play(Zone& zone, Recording& run, int count)
     std::srand(1);
     for (int i = 0; i < count; ++i) {
         if (run.fast)
-            zone.update(zone, false);
+            zone.update(false);
         else
-            zone.updateAllPairs(zone, false);
-        zone.drawAll(charscene::canvas(), false);
+            zone.entities.updateAllPairs(zone, false);
+        zone.animate();
         run.frames.push_back(snapshot(zone));
     }
 }
@@ -135,9 +138,8 @@ TEST_F(FastMethodsTest, GridStepFindsPairsAcrossCellsEdgesAndOutsideTheZone)
     for (int variant = 0; variant < 2; ++variant) {
         Zone zone(0, 4, 4, nullptr);
         auto add = [&](sf::Vector2f p, float r) {
-            Entity* e = new Dust(&zone, 1, p);
+            Entity* e = zone.entities.add(std::make_unique<Dust>(&zone.entities, 1, p));
             e->radius = r;
-            zone.add(e);
             return e;
         };
         add({31.9f, 10}, 8);
@@ -151,7 +153,7 @@ TEST_F(FastMethodsTest, GridStepFindsPairsAcrossCellsEdgesAndOutsideTheZone)
         child->setParent(host);
         add({12, 30}, 4);
         for (int i = 0; i < 5; ++i)
-            variant == 0 ? zone.updateAllPairs(zone, false) : zone.update(zone, false);
+            variant == 0 ? zone.entities.updateAllPairs(zone, false) : zone.update(false);
         static std::vector<State> first;
         if (variant == 0)
             first = snapshot(zone);
@@ -164,7 +166,7 @@ TEST_F(FastMethodsTest, RememberedSearchGivesTheFreshPathOnRandomGrids)
 {
     std::mt19937 gen(7);
     Zone zone(0, 30, 30, nullptr);
-    Robber fresh(&zone), remembering(&zone);
+    Robber fresh(&zone.entities), remembering(&zone.entities);
     for (int round = 0; round < 200; ++round) {
         if (round % 20 == 0)
             for (int x = 0; x < 30; ++x)
@@ -205,10 +207,10 @@ std::unique_ptr<Zone> chaseScene()
         for (int y = 2; y < 38; ++y)
             if (y % 12 != (x / 6) % 12)
                 zone->getTile(x, y)->setType(TILE_WALL);
-    Player* player = charscene::place(*zone, new Player(zone.get()), charscene::tileCentre(20, 20));
+    Player* player = charscene::place(*zone, std::make_unique<Player>(&zone->entities), charscene::tileCentre(20, 20));
     player->moveDirection = {1.0f, 0.3f};
     for (int i = 0; i < 12; ++i)
-        charscene::place(*zone, new Robber(zone.get()), charscene::tileCentre(1 + 3 * (i % 2), 3 * i + 1));
+        charscene::place(*zone, std::make_unique<Robber>(&zone->entities), charscene::tileCentre(1 + 3 * (i % 2), 3 * i + 1));
     return zone;
 }
 
@@ -221,15 +223,13 @@ TEST_F(FastMethodsTest, ChaseRunsTheSameWithRememberedPathsAndTheGrid)
         std::srand(1);
         for (int i = 0; i < 600; ++i) {
             // The player wanders, so the robbers' goal keeps changing.
-            if (Entity* p = zone->get(0))
+            if (Entity* p = zone->entities.get(0))
                 static_cast<Player*>(p)->moveDirection = rotate({1.0f, 0.3f}, static_cast<float>((i / 90) * 97));
-            if (run->fast) {
-                zone->update(*zone, false);
-                zone->draw(charscene::canvas(), false);
-            } else {
-                zone->updateAllPairs(*zone, false);
-                zone->drawAll(charscene::canvas(), false);
-            }
+            if (run->fast)
+                zone->update(false);
+            else
+                zone->entities.updateAllPairs(*zone, false);
+            zone->animate();
             run->frames.push_back(snapshot(*zone));
         }
     }
@@ -281,9 +281,10 @@ std::unique_ptr<Zone> paintedZone()
         }
     for (int i = 0; i < 150; ++i) {
         const sf::Vector2f at(static_cast<float>(gen() % 1536), static_cast<float>(gen() % 1280));
-        Entity* e = i % 3 == 0 ? static_cast<Entity*>(new Doodad(zone.get(), 0))
-                               : static_cast<Entity*>(new MalePedestrian(zone.get()));
-        charscene::place(*zone, e, at);
+        if (i % 3 == 0)
+            charscene::place(*zone, std::make_unique<Doodad>(&zone->entities, 0), at);
+        else
+            charscene::place(*zone, std::make_unique<MalePedestrian>(&zone->entities), at);
     }
     return zone;
 }
@@ -313,8 +314,8 @@ TEST_F(FastMethodsTest, BatchedGroundAndCulledEntitiesPaintTheSamePixels)
                     t->setView(view);
                     t->clear(sf::Color(10, 20, 30));
                 }
-                plainZone->drawAll(plainTarget, shot % 3 == 0);
-                fastZone->draw(fastTarget, shot % 3 == 0);
+                charscene::drawZone(*plainZone, plainTarget, shot % 3 == 0, true);
+                charscene::drawZone(*fastZone, fastTarget, shot % 3 == 0);
                 plainTarget.display();
                 fastTarget.display();
                 const sf::Image a = plainTarget.getTexture().copyToImage();
@@ -332,18 +333,6 @@ TEST_F(FastMethodsTest, BatchedGroundAndCulledEntitiesPaintTheSamePixels)
     ResourceManager::tileTextures.swap(ours);
 }
 
-// Draws nothing; counts the draw calls that reach it.
-class CountingTarget final : public sf::RenderTarget {
-public:
-    sf::Vector2u getSize() const override { return {800, 600}; }
-    bool setActive(bool active) override
-    {
-        calls += active ? 1 : 0;
-        return false;
-    }
-    int calls = 0;
-};
-
 TEST_F(FastMethodsTest, TileOverlayDrawsOnlyWhatCanTouchTheViewAsTheWholeOverlayWould)
 {
     // Every kind, links with the longest labels, on a zone far bigger than the view.
@@ -355,10 +344,10 @@ TEST_F(FastMethodsTest, TileOverlayDrawsOnlyWhatCanTouchTheViewAsTheWholeOverlay
             tile->setType(static_cast<TileType>(gen() % 4));
             tile->link = gen() % 3 == 0 ? -2147483647 - 1 : static_cast<int>(gen() % 100);
         }
-    auto everyTile = [&](sf::RenderTarget& target) {
+    auto everyTile = [&](FrameList& frame) {
         for (int x = 0; x < 150; ++x)
             for (int y = 0; y < 120; ++y)
-                zone.getTile(x, y)->drawInfo(target);
+                zone.getTile(x, y)->submitInfo(frame);
     };
     sf::RenderTexture plainTarget, fastTarget;
     ASSERT_TRUE(plainTarget.create(800, 600));
@@ -369,21 +358,21 @@ TEST_F(FastMethodsTest, TileOverlayDrawsOnlyWhatCanTouchTheViewAsTheWholeOverlay
     for (const auto& v : views) {
         SCOPED_TRACE("centre " + std::to_string(v.first.x) + ", " + std::to_string(v.first.y));
         const sf::View view(v.first, sf::Vector2f(800 / v.second, 600 / v.second));
-        CountingTarget plainCount, fastCount;
-        for (sf::RenderTarget* t : std::initializer_list<sf::RenderTarget*>{&plainTarget, &fastTarget, &plainCount, &fastCount}) {
-            t->setView(view);
-            t->clear(sf::Color(10, 20, 30));
+        FrameList plainList, fastList;
+        for (FrameList* list : {&plainList, &fastList}) {
+            list->setView(view);
+            list->clear(sf::Color(10, 20, 30));
         }
-        everyTile(plainTarget);
-        zone.drawInfo(fastTarget);
+        everyTile(plainList);
+        zone.submitInfo(fastList);
+        Painter::paint(plainList, plainTarget);
+        Painter::paint(fastList, fastTarget);
         plainTarget.display();
         fastTarget.display();
         const sf::Image a = plainTarget.getTexture().copyToImage();
         const sf::Image b = fastTarget.getTexture().copyToImage();
         ASSERT_EQ(0, std::memcmp(a.getPixelsPtr(), b.getPixelsPtr(), 800 * 600 * 4));
-        everyTile(plainCount);
-        zone.drawInfo(fastCount);
-        EXPECT_LT(fastCount.calls * 10, plainCount.calls);
+        EXPECT_LT(fastList.items().size() * 10, plainList.items().size());
     }
 }
 

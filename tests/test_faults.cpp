@@ -4,6 +4,7 @@
 #include "editortesting.h"
 
 #include "app/mainloop.h"
+#include "core/letterbox.h"
 #include "characters/player.h"
 #include "world/resourcemanager.h"
 #include "play/stategame.h"
@@ -131,11 +132,10 @@ TEST_F(SaveFaultTest, HostileZoneFilesAreRefusedAtOnceSayingWhatTheyAre)
 std::unique_ptr<Zone> bulkyZone(char fill, std::size_t textBytes)
 {
     auto zone = std::make_unique<Zone>(42, 40, 40, nullptr);
-    auto* trigger = new Trigger(zone.get(), 30.0f, 1, true, 1);
+    auto* trigger = zone->entities.add(std::make_unique<Trigger>(&zone->entities, 30.0f, 1, true, 1));
     trigger->id = 1;
     trigger->addEvent();
     trigger->events[0].dialogLines.push_back(DialogLine{std::string(textBytes, fill), 0, 0});
-    zone->add(trigger);
     return zone;
 }
 
@@ -203,8 +203,7 @@ protected:
     void TearDown() override
     {
         input::setSource(nullptr);
-        if (states)
-            destroyStates(states);
+        table.reset();
         ResourceManager::music().stop();
         fs::remove(Zone::fileName(0));
     }
@@ -213,16 +212,14 @@ protected:
     static void writeDialogZone()
     {
         Zone zone(0, 6, 6, nullptr);
-        Player* player = new Player(&zone);
+        Player* player = zone.entities.add(std::make_unique<Player>(&zone.entities));
         player->position = editortesting::tileCentre(0, 0);
-        zone.add(player);
-        auto* trigger = new Trigger(&zone, 40.0f, 1, true, 1);
+        auto* trigger = zone.entities.add(std::make_unique<Trigger>(&zone.entities, 40.0f, 1, true, 1));
         trigger->id = 1;
         trigger->position = editortesting::tileCentre(4, 4);
         trigger->addEvent();
         for (const char* text : {"First line.", "A second, longer line.", "Third."})
             trigger->events[0].dialogLines.push_back(DialogLine{text, 1, 3});
-        zone.add(trigger);
         testing::internal::CaptureStdout();
         ASSERT_TRUE(zone.save());
         testing::internal::GetCapturedStdout();
@@ -241,9 +238,9 @@ protected:
     // before the frames in blipFrames. Returns what the dialog showed, frame by frame.
     std::string play(const std::vector<int>& blipFrames)
     {
-        if (states)
-            destroyStates(states);
-        states = createStates(window);
+        table.reset();
+        table = createStates(window);
+        states = table->get();
         current = STATE_GAME;
         testing::internal::CaptureStdout();
         states[current]->enter();
@@ -278,6 +275,7 @@ protected:
 
     input::ScriptedSource script;
     sf::RenderWindow* window = nullptr;
+    std::unique_ptr<StateTable> table;
     State** states = nullptr;
     int current = STATE_GAME;
 };
@@ -298,7 +296,13 @@ class PrivateDisplay {
 public:
     static PrivateDisplay& get()
     {
-        static PrivateDisplay instance;
+        static PrivateDisplay instance(true);
+        return instance;
+    }
+    // A server without the extension through which the game shares the picture's memory.
+    static PrivateDisplay& withoutSharedMemory()
+    {
+        static PrivateDisplay instance(false);
         return instance;
     }
     bool ok() const { return display != nullptr; }
@@ -316,7 +320,7 @@ public:
     }
 
 private:
-    PrivateDisplay()
+    explicit PrivateDisplay(bool sharedMemory)
     {
         int fds[2];
         if (pipe(fds) != 0)
@@ -331,7 +335,7 @@ private:
             dup2(devnull, STDERR_FILENO);
             const std::string fd = std::to_string(fds[1]);
             execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                   "-noreset", static_cast<char*>(nullptr));
+                   "-noreset", sharedMemory ? "+extension" : "-extension", "MIT-SHM", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);
@@ -376,10 +380,12 @@ struct GameRun {
         }
     }
 
-    void start(const std::string& dir)
+    // present, unless empty, is what MORVANE_PRESENT asks for.
+    void start(const std::string& dir, const PrivateDisplay& server = PrivateDisplay::get(),
+               const std::string& present = "")
     {
         log = dir + "/game.log";
-        const std::string display = PrivateDisplay::get().name();
+        const std::string display = server.name();
         pid = fork();
         if (pid == 0) {
             if (chdir(dir.c_str()) != 0)
@@ -389,6 +395,10 @@ struct GameRun {
             dup2(out, STDERR_FILENO);
             setenv("DISPLAY", display.c_str(), 1);
             setenv("ALSOFT_DRIVERS", "null", 1);
+            if (!present.empty())
+                setenv("MORVANE_PRESENT", present.c_str(), 1);
+            else
+                unsetenv("MORVANE_PRESENT");
             execl(MORVANE_BINARY, MORVANE_BINARY, "--no-settings", static_cast<char*>(nullptr));
             _exit(127);
         }
@@ -448,9 +458,9 @@ Window findGameWindow(Display* x)
     return found;
 }
 
-Window waitForGameWindow(GameRun& game, double seconds)
+Window waitForGameWindow(GameRun& game, double seconds, const PrivateDisplay& server = PrivateDisplay::get())
 {
-    Display* x = PrivateDisplay::get().x();
+    Display* x = server.x();
     const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
     while (Clock::now() < deadline) {
         if (Window w = findGameWindow(x))
@@ -621,6 +631,69 @@ TEST_F(GameBinaryFaultTest, UncoveredWhileUnfocusedShowsItsPictureAgain)
     EXPECT_TRUE(windowPixels(x, w) == before) << "the window shows something else once uncovered";
     requestClose(x, w);
     EXPECT_EQ(game.wait(START_SECONDS), 0) << game.output();
+}
+
+// Where the X server shares no memory, the processor's way (asked for, or chosen for the
+// software renderer) cannot put the picture on the window itself: a resized window then
+// shows it as one scaled quad. The game runs on; the bars are black and between them is
+// the picture it showed at 800 x 600, scaled (a pixel may take a neighbour at a seam, and
+// the player's idle animation may have moved on).
+TEST_F(GameBinaryFaultTest, WithoutSharedMemoryAResizedWindowShowsThePictureScaled)
+{
+    const PrivateDisplay& server = PrivateDisplay::withoutSharedMemory();
+    ASSERT_TRUE(server.ok());
+    Display* x = server.x();
+    int opcode = 0, event = 0, error = 0;
+    ASSERT_FALSE(XQueryExtension(x, "MIT-SHM", &opcode, &event, &error)) << "the server shares memory";
+    const sf::Vector2u size(1024, 700);
+    const Letterbox box(size);
+    for (const char* present : {"processor", ""}) {
+        SCOPED_TRACE(*present ? "asked for" : "chosen");
+        GameRun game;
+        game.start(tree(), server, present);
+        const Window w = waitForGameWindow(game, START_SECONDS, server);
+        ASSERT_NE(w, 0u) << game.output();
+        focus(x, w);
+        XMoveWindow(x, w, 0, 0); // wholly on the screen, at either size
+        XSync(x, False);
+        std::this_thread::sleep_for(std::chrono::seconds(3)); // the zone's name gone
+        const std::string picture = windowPixels(x, w);
+        ASSERT_EQ(picture.size(), 800u * 600u * 3u);
+        XResizeWindow(x, w, size.x, size.y);
+        XSync(x, False);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        const std::string shown = windowPixels(x, w);
+        ASSERT_EQ(shown.size(), std::size_t(size.x) * size.y * 3u) << "not resized";
+        auto at = [](const std::string& pixels, unsigned width, int px, int py) {
+            return pixels.substr((static_cast<std::size_t>(py) * width + static_cast<std::size_t>(px)) * 3u, 3);
+        };
+        const std::string black(3, '\0');
+        // Judged where the picture shows something: the test's zone leaves much of it black.
+        int barsLit = 0, lit = 0, matching = 0;
+        for (int py = 0; py < static_cast<int>(size.y); ++py)
+            for (int px = 0; px < static_cast<int>(size.x); ++px) {
+                const std::string got = at(shown, size.x, px, py);
+                if (!box.area().contains(px, py)) {
+                    barsLit += got != black;
+                    continue;
+                }
+                const sf::Vector2i p = box.toPicture(sf::Vector2i(px, py));
+                if (at(picture, 800, p.x, p.y) == black)
+                    continue;
+                ++lit;
+                bool match = false;
+                for (int dy = -1; dy <= 1 && !match; ++dy)
+                    for (int dx = -1; dx <= 1 && !match; ++dx)
+                        match = got == at(picture, 800, std::clamp(p.x + dx, 0, 799), std::clamp(p.y + dy, 0, 599));
+                matching += match;
+            }
+        EXPECT_EQ(barsLit, 0);
+        EXPECT_GT(lit, 10000) << "nothing to compare";
+        EXPECT_GT(matching, lit * 95 / 100) << "not the picture, scaled";
+        requestClose(x, w);
+        EXPECT_EQ(game.wait(START_SECONDS), 0) << game.output();
+        EXPECT_EQ(game.output().find("Assertion"), std::string::npos) << game.output();
+    }
 }
 
 // Every file the game loads at start, and how its absence must be handled.

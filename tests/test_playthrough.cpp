@@ -7,7 +7,7 @@
 #include "characters/unit.h"
 #include "core/globals.h"
 #include "core/input.h"
-#include "core/state.h"
+#include "render/state.h"
 #include "humanbot.h"
 #include "play/scripthandler.h"
 #include "play/stategame.h"
@@ -72,7 +72,7 @@ bool speakerInSight(const Zone& zone, const sf::View& view, int kind)
     const sf::Vector2f corner = view.getCenter() - view.getSize() * 0.5f;
     const sf::FloatRect seen(corner, view.getSize());
     for (const auto& entry : zone.entities) {
-        const Entity* e = entry.second;
+        const Entity* e = entry.second.get();
         if (e->getType() != kind || (Entity::isUnitType(kind) && static_cast<const Unit*>(e)->hitPoints <= 0))
             continue;
         const sf::Vector2f feet = worldToScreen(e->position);
@@ -139,12 +139,13 @@ public:
         // only spares the software renderer most of its pixels.
         fullSize = window.getSize();
         window.setSize(sf::Vector2u(200, 150));
-        states = createStates(&window);
+        table = createStates(&window);
+        states = table->get();
     }
     ~Playthrough()
     {
         input::setSource(nullptr);
-        destroyStates(states);
+        table.reset();
         window.setSize(fullSize);
     }
     Playthrough(const Playthrough&) = delete;
@@ -173,12 +174,13 @@ private:
         if (!heard.insert(line.text).second || kind < 0)
             return;
         // The closing lines come wherever the last blow fell: the clerk need only be about.
-        const bool seen = game().isEnding() ? zone.countType(kind) > 0 : speakerInSight(zone, window.getView(), kind);
+        const bool seen = game().isEnding() ? zone.entities.countType(kind) > 0 : speakerInSight(zone, game().getFrame().getView(), kind);
         if (!seen)
             journey.unseenSpeakers.push_back(line.text);
     }
 
     sf::Vector2u fullSize;
+    std::unique_ptr<StateTable> table;
     State** states = nullptr;
     int current = STATE_GAME;
 };

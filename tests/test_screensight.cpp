@@ -5,6 +5,7 @@
 // edge cuts that off.
 
 #include "characters/robber.h"
+#include "charscene.h"
 #include "core/globals.h"
 #include "screensight.h"
 #include "testsupport.h"
@@ -21,7 +22,7 @@ const int SLIVER = 40; // pixels: fewer may go unseen, more must be seen
 sf::Image drawn(Zone& zone, sf::RenderTexture& picture)
 {
     picture.clear(sf::Color::Black);
-    zone.drawAll(picture, false);
+    charscene::drawZone(zone, picture, false, true);
     picture.display();
     return picture.getTexture().copyToImage();
 }
@@ -63,13 +64,12 @@ TEST(ScreenSight, SeesARobberExactlyWhenThePictureShowsIt)
         for (int y = 0; y < 12; ++y) {
             if (!zone.getTile(x, y)->walkable)
                 continue;
-            Robber* robber = new Robber(&zone);
+            Robber* robber = zone.entities.add(std::make_unique<Robber>(&zone.entities));
             robber->position = sf::Vector2f(x + 0.5f, y + 0.5f) * TILE_SIZE;
             robber->facing = (x + y) % 2 == 0 ? sf::Vector2f(1.f, 0.f) : sf::Vector2f(-0.6f, 0.8f);
-            zone.add(robber);
             const int n = differing(drawn(zone, picture), empty);
             const bool seen = eyes.shows(zone, *robber, view);
-            zone.remove(robber->getID(), true);
+            zone.entities.remove(robber->getID());
             SCOPED_TRACE("robber on " + std::to_string(x) + "," + std::to_string(y) + ", " + std::to_string(n)
                          + " pixels");
             if (n == 0) {

@@ -13,7 +13,7 @@
 #include "app/mainloop.h"
 #include "characters/player.h"
 #include "world/resourcemanager.h"
-#include "core/state.h"
+#include "render/state.h"
 #include "play/stategame.h"
 #include "testsupport.h"
 #include "world/tile.h"
@@ -88,7 +88,8 @@ public:
         window = &testsupport::window();
         window->setView(window->getDefaultView());
         input::setSource(&script);
-        states = createStates(window);
+        table = createStates(window);
+        states = table->get();
         states[current]->enter();
         game = static_cast<StateGame*>(states[STATE_GAME]);
     }
@@ -96,7 +97,7 @@ public:
     {
         input::setSource(nullptr);
         states[current]->leave();
-        destroyStates(states);
+        table.reset();
         ResourceManager::music().stop();
     }
 
@@ -245,6 +246,7 @@ private:
 
     sf::RenderWindow* window = nullptr;
     input::ScriptedSource script;
+    std::unique_ptr<StateTable> table;
     State** states = nullptr;
     int current = STATE_GAME;
     StateGame* game = nullptr;

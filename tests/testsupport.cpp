@@ -1,6 +1,10 @@
 #include "testsupport.h"
 
 #include "app/mainloop.h"
+#include "render/framelist.h"
+#include "render/painter.h"
+#include "render/presenter.h"
+#include "render/state.h"
 #include "world/resourcemanager.h"
 #include "world/zonefile.h"
 
@@ -157,11 +161,30 @@ sf::RenderWindow& window()
     static sf::RenderWindow* instance = nullptr;
     if (!instance) {
         instance = new sf::RenderWindow();
-        createWindow(*instance);
+        Presenter::createWindow(*instance);
         instance->setFramerateLimit(0); // tests run frames as fast as they can
         instance->setVisible(false);
     }
     return *instance;
+}
+
+void paint(const FrameList& frame, sf::RenderTarget& target, bool plain)
+{
+    Painter::Options options;
+    options.clear = false;
+    options.trim = !plain;
+    Painter::paint(frame, target, options);
+}
+
+void showFrame(const State& state, sf::RenderWindow& target) { Painter::paint(state.getFrame(), target); }
+
+void frame(State** states, int* current, sf::RenderWindow& target)
+{
+    pumpEvents(states, current, &target);
+    const State& drawing = *states[*current];
+    stepState(states, current, &target);
+    if (target.isOpen())
+        showFrame(drawing, target);
 }
 
 std::string sfErrors() { return sfErrStream().str(); }

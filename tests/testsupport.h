@@ -7,7 +7,9 @@
 #include <string>
 #include <thread>
 
-namespace sf { class RenderWindow; }
+namespace sf { class RenderTarget; class RenderWindow; }
+class FrameList;
+class State;
 
 namespace testsupport {
 
@@ -46,6 +48,15 @@ void loadRepoResources();
 
 // A hidden 800 x 600 game window, created once per process.
 sf::RenderWindow& window();
+
+// Paints a frame list over what target holds (not cleared first), the plain way (every
+// sprite whole) when asked.
+void paint(const FrameList& frame, sf::RenderTarget& target, bool plain = false);
+// The state's last frame painted on the window, cleared first (tests without a desktop).
+void showFrame(const State& state, sf::RenderWindow& window);
+// One frame as the game's loop runs it without a desktop: events, the step, and the frame
+// of the state that drew painted on the window (not yet displayed).
+void frame(State** states, int* current, sf::RenderWindow& window);
 
 // Everything SFML printed to sf::err() so far (the test main captures it).
 std::string sfErrors();

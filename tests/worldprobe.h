@@ -39,7 +39,8 @@ public:
         note("collide " + std::to_string(id) + "-" + std::to_string(other.getID()));
         lastPush = push;
     }
-    void draw(sf::RenderTarget&) override { note("draw " + std::to_string(id)); }
+    void animate() override { note("animate " + std::to_string(id)); }
+    void submit(FrameList&) const override { note("submit " + std::to_string(id)); }
 
     std::vector<std::string>* log;
     int* destroyed = nullptr;
@@ -47,7 +48,7 @@ public:
     sf::Vector2f lastPush;
 
 private:
-    void note(const std::string& line)
+    void note(const std::string& line) const
     {
         if (log)
             log->push_back(line);
@@ -57,10 +58,9 @@ private:
 inline ProbeEntity* addProbe(EntityManager& manager, sf::Vector2f at, float r,
                              std::vector<std::string>* log = nullptr, int typeValue = Entity::TYPE_TEST_ENTITY)
 {
-    ProbeEntity* e = new ProbeEntity(&manager, log, typeValue);
+    ProbeEntity* e = manager.add(std::make_unique<ProbeEntity>(&manager, log, typeValue));
     e->position = at;
     e->radius = r;
-    manager.add(e);
     return e;
 }
 

@@ -1,8 +1,7 @@
 #include "app/desktop.h"
 
-#include "app/mainloop.h"
-#include "core/camera.h"
-#include "core/state.h"
+#include "render/camera.h"
+#include "render/state.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Window/Event.hpp>
@@ -12,8 +11,8 @@ sf::VideoMode windowedMode(sf::Vector2u size) { return sf::VideoMode(size.x, siz
 } // namespace
 
 Desktop::Desktop(sf::RenderWindow& targetWindow, const Settings& settings)
-    : window(targetWindow), screen(targetWindow), sound(settings.volume, settings.muted),
-      fullscreen(settings.fullscreen), placeKnown(false), picture(&targetWindow)
+    : window(targetWindow), sound(settings.volume, settings.muted), fullscreen(settings.fullscreen),
+      placeKnown(false)
 {
     // A size saved on a larger screen (or by hand) would open a window nobody can use.
     const sf::VideoMode desktop = sf::VideoMode::getDesktopMode();
@@ -22,18 +21,19 @@ Desktop::Desktop(sf::RenderWindow& targetWindow, const Settings& settings)
     windowedPlace = sf::Vector2i(fitted.x, fitted.y);
     placeKnown = fitted.placed;
     if (fullscreen)
-        createWindow(window, desktop, sf::Style::Fullscreen);
+        Presenter::createWindow(window, desktop, sf::Style::Fullscreen);
     else
         openWindowed();
+    presenter = Presenter::forWindow(window);
     manager.follow(window.getSystemHandle());
 }
 
 void Desktop::openWindowed()
 {
-    if (window.isOpen())
-        screen.recreateWindow(windowedMode(windowedSize), sf::Style::Default);
+    if (presenter)
+        presenter->recreateWindow(windowedMode(windowedSize), sf::Style::Default);
     else
-        createWindow(window, windowedMode(windowedSize), sf::Style::Default);
+        Presenter::createWindow(window, windowedMode(windowedSize), sf::Style::Default);
     if (placeKnown)
         window.setPosition(windowedPlace);
 }
@@ -53,7 +53,7 @@ bool Desktop::handleEvent(const sf::Event& event, const State& state)
     if (event.type == sf::Event::Resized) {
         if (!fullscreen && Settings::validSize(event.size.width, event.size.height) && !heldByManager())
             windowedSize = sf::Vector2u(event.size.width, event.size.height);
-        screen.prepare();
+        presenter->prepare();
         return false;
     }
     if (event.type != sf::Event::KeyPressed)
@@ -74,66 +74,52 @@ void Desktop::toggleFullscreen()
     notePlace();
     fullscreen = !leaving;
     if (fullscreen)
-        screen.recreateWindow(sf::VideoMode::getDesktopMode(), sf::Style::Fullscreen);
+        presenter->recreateWindow(sf::VideoMode::getDesktopMode(), sf::Style::Fullscreen);
     else
         openWindowed();
-    screen.prepare();
-    if (exposure)
-        exposure->follow(window.getSystemHandle());
+    presenter->prepare();
     manager.follow(window.getSystemHandle());
 }
 
 void Desktop::beginFrame(State** states)
 {
-    picture = &screen.beginFrame();
+    frame.clear();
+    frame.shownBy = presenter->name();
     aimStates(states);
 }
 
 void Desktop::aimStates(State** states)
 {
-    sf::RenderTarget& target = screen.target();
     for (int i = 0; i < STATE_COUNT; ++i)
         if (states[i] != nullptr)
-            states[i]->setTarget(&target);
+            states[i]->setFrame(&frame);
 }
 
-void Desktop::drawGauge()
+void Desktop::submitGauge()
 {
     if (!sound.isShowing() || !window.isOpen())
         return;
-    // Drawn over the state's picture; the view the state left behind maps the next
-    // frame's mouse, so it comes back afterwards.
-    const sf::View kept = picture->getView();
-    picture->setView(Camera::pictureView());
-    sound.draw(*picture);
-    picture->setView(kept);
+    // Over the state's picture, in its pixels; the state's own view comes back afterwards.
+    const sf::View kept = frame.getView();
+    frame.setView(Camera::pictureView());
+    sound.submit(frame);
+    frame.setView(kept);
 }
 
 void Desktop::endFrame()
 {
-    drawGauge();
+    submitGauge();
     sound.update();
-    screen.present();
+    presenter->present(frame);
 }
 
-void Desktop::holdPicture() { screen.hold(); }
+void Desktop::holdPicture() { presenter->hold(); }
 
-void Desktop::repaint() { screen.showHeld(); }
+void Desktop::repaint() { presenter->showHeld(); }
 
-void Desktop::watchExposure()
-{
-    exposure = std::make_unique<ExposeWatch>();
-    exposure->follow(window.getSystemHandle());
-}
+void Desktop::watchExposure() { presenter->watchExposure(); }
 
-bool Desktop::waitForUncovering()
-{
-    if (!exposure || !exposure->isOn())
-        return false;
-    if (exposure->wait(100))
-        repaint();
-    return true;
-}
+bool Desktop::waitForUncovering() { return presenter->waitForUncovering(); }
 
 Settings Desktop::settings(bool overlay)
 {

@@ -1,14 +1,15 @@
 #pragma once
-// The game's window on the desktop: any size (through Screen's letterboxing), fullscreen
-// on F11 or Alt+Return, the sound keys, and what of it the settings file keeps. The normal
-// window's size and place are the player's: a fullscreen or maximised window, the game's or
-// the window manager's, never changes them, and F11 back brings them again.
+// The game's window on the desktop: any size (the picture letterboxed by the presentation
+// back end chosen for the renderer), fullscreen on F11 or Alt+Return, the sound keys, and
+// what of it the settings file keeps. The normal window's size and place are the player's:
+// a fullscreen or maximised window, the game's or the window manager's, never changes them,
+// and F11 back brings them again.
 
-#include "app/exposewatch.h"
-#include "app/screen.h"
 #include "app/settings.h"
+#include "app/soundcontrol.h"
 #include "app/windowstate.h"
-#include "core/soundcontrol.h"
+#include "render/framelist.h"
+#include "render/presenter.h"
 
 #include <SFML/System/Vector2.hpp>
 #include <memory>
@@ -30,12 +31,11 @@ public:
     bool handleEvent(const sf::Event& event, const State& state);
     void toggleFullscreen();
 
-    // Picks this frame's picture target, hands it to every state and clears it.
+    // Empties the frame's list and hands it to every state.
     void beginFrame(State** states);
-    // Hands every state the target the first frame will draw into, before one is entered:
-    // entering readies the first picture there.
+    // Hands every state the frame's list, before one is entered.
     void aimStates(State** states);
-    // Adds the sound gauge and shows the picture; one frame of the gauge's time passes.
+    // Adds the sound gauge and presents the frame; one frame of the gauge's time passes.
     void endFrame();
     // The game waits for focus: the picture it shows now is the one to show again.
     void holdPicture();
@@ -57,23 +57,23 @@ public:
 
     bool isFullscreen() const { return fullscreen; }
     const SoundControl& getSound() const { return sound; }
-    const Screen& getScreen() const { return screen; }
-    Screen& getScreen() { return screen; }
+    const Presenter& getPresenter() const { return *presenter; }
+    Presenter& getPresenter() { return *presenter; }
+    const FrameList& getFrame() const { return frame; }
 
 private:
-    void drawGauge();
+    void submitGauge();
     // The window manager holds the window at a size that is not the player's.
     bool heldByManager();
     void openWindowed();
 
     sf::RenderWindow& window;
-    Screen screen;
+    std::unique_ptr<Presenter> presenter;
     SoundControl sound;
     bool fullscreen;
     sf::Vector2u windowedSize;
     sf::Vector2i windowedPlace;
     bool placeKnown;
     WindowState manager;
-    sf::RenderTarget* picture;
-    std::unique_ptr<ExposeWatch> exposure;
+    FrameList frame;
 };

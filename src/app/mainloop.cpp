@@ -3,30 +3,27 @@
 #include "app/desktop.h"
 #include "app/resourceroot.h"
 #include "app/settingsfile.h"
-#include "core/letterbox.h"
-#include "core/userdirs.h"
-#include "world/levelfolder.h"
-
+#include "app/statetable.h"
 #include "core/input.h"
-#include "world/resourcemanager.h"
-#include "core/state.h"
+#include "core/userdirs.h"
 #include "editor/stateeditor.h"
 #include "play/noticeline.h"
 #include "play/recorder.h"
 #include "play/stategame.h"
 #include "play/statereplay.h"
-
+#include "render/framelist.h"
+#include "render/presenter.h"
+#include "render/state.h"
+#include "world/levelfolder.h"
+#include "world/resourcemanager.h"
 #include "world/zone.h"
 
 #include <SFML/Graphics/RectangleShape.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/Text.hpp>
-#include <SFML/OpenGL.hpp>
 #include <SFML/Window/Event.hpp>
 #include <filesystem>
-
-const std::string WINDOW_TITLE = "MORVANE";
 
 namespace {
 // The game steps once a frame: this is its speed.
@@ -35,78 +32,35 @@ const char* ICON_PATH = "resources/gfx/icon.png";
 
 // The icon is optional: a tree without it (the tests' small ones) shows the desktop's own.
 // Anything at its path, a broken link too, is opened the checked way and reported if bad.
-void setIcon(sf::Window& window)
+void setIcon(Presenter& presenter)
 {
-    static sf::Image icon;
-    static bool loaded = false;
+    sf::Image icon;
     std::error_code ignored;
-    if (!loaded && std::filesystem::exists(std::filesystem::symlink_status(ICON_PATH, ignored)))
-        loaded = ResourceManager::loadImage(icon, ICON_PATH);
-    if (loaded)
-        window.setIcon(icon.getSize().x, icon.getSize().y, icon.getPixelsPtr());
+    if (std::filesystem::exists(std::filesystem::symlink_status(ICON_PATH, ignored))
+        && ResourceManager::loadImage(icon, ICON_PATH))
+        presenter.setIcon(icon);
 }
 } // namespace
 
-void createWindow(sf::RenderWindow& window)
+FrameList warmUpFrame()
 {
-    createWindow(window, sf::VideoMode(Letterbox::PICTURE.x, Letterbox::PICTURE.y, 32), sf::Style::Default);
-}
-
-void createWindow(sf::RenderWindow& window, const sf::VideoMode& mode, sf::Uint32 style)
-{
-    sf::ContextSettings settings;
-    settings.depthBits = 0;
-    settings.stencilBits = 0;
-    settings.antialiasingLevel = 0;
-    settings.majorVersion = 2;
-    settings.minorVersion = 0;
-    window.create(mode, WINDOW_TITLE, style, settings);
-    setIcon(window);
-}
-
-void prepareRenderer(sf::RenderTarget& target)
-{
+    FrameList warm;
     sf::RectangleShape shade(sf::Vector2f(8.0f, 8.0f));
     shade.setFillColor(sf::Color(0, 0, 0, 128));
-    // The media library sets up its own states on a target's first draw only.
-    target.draw(shade);
-    // Everything is drawn alpha-blended, where a fully transparent pixel changes nothing;
-    // skipping those outright spares the rasteriser a fifth of a crowd's cost.
-    if (target.setActive(true)) {
-        glEnable(GL_ALPHA_TEST);
-        glAlphaFunc(GL_GREATER, 0.0f);
-    }
-    // A software renderer compiles a program for each new kind of draw on first use, which
-    // stalled the first frame by tens of milliseconds. One of each kind, drawn and cleared
-    // before play: a sprite sheet, the ground batch, smooth font text and plain shapes.
+    warm.draw(shade);
     if (!ResourceManager::textures.empty())
-        target.draw(sf::Sprite(*ResourceManager::textures.begin()->second));
+        warm.draw(sf::Sprite(*ResourceManager::textures.begin()->second));
     if (!ResourceManager::tileTextures.empty()) {
         Zone ground(0, 2, 2, nullptr);
-        ground.draw(target, false);
+        ground.submit(warm, false);
     }
-    target.draw(sf::Text("Warm", ResourceManager::dialogFont, 30));
-    target.draw(sf::Text("Warm", ResourceManager::debugFont, 20));
-    target.draw(shade);
-    target.clear();
+    warm.draw(sf::Text("Warm", ResourceManager::dialogFont, 30));
+    warm.draw(sf::Text("Warm", ResourceManager::debugFont, 20));
+    warm.draw(shade);
+    return warm;
 }
 
-State** createStates(sf::RenderWindow* window)
-{
-    prepareRenderer(*window);
-    State** states = new State*[STATE_COUNT];
-    states[STATE_GAME] = new StateGame(window, states);
-    states[STATE_EDITOR] = new StateEditor(window, states);
-    states[2] = nullptr;
-    return states;
-}
-
-void destroyStates(State** states)
-{
-    for (int i = 0; i < STATE_COUNT; ++i)
-        delete states[i];
-    delete[] states;
-}
+std::unique_ptr<StateTable> createStates(sf::RenderWindow* window) { return std::make_unique<StateTable>(window); }
 
 namespace {
 // A close the state does not take at once (the editor asks about unsaved work first, a
@@ -222,7 +176,7 @@ int play(sf::RenderWindow& window, Desktop& desktop, State** states, SettingsFil
         if (!said.empty())
             notice.show(said, Recorder::NOTICE_FRAMES);
         if (window.isOpen())
-            notice.draw(desktop.getScreen().target());
+            notice.submit(states[current]->getFrame());
         notice.tick();
         desktop.endFrame();
         Settings now = desktop.settings(game->getHud().isShown());
@@ -271,7 +225,9 @@ int runGame(const GameOptions& options)
 
     sf::RenderWindow window;
     Desktop desktop(window, settings);
-    desktop.getScreen().limitFrames(FRAMES_PER_SECOND);
+    Presenter& presenter = desktop.getPresenter();
+    setIcon(presenter);
+    presenter.limitFrames(FRAMES_PER_SECOND);
     desktop.watchExposure();
     if (!ResourceManager::loadResources()) {
         window.close();
@@ -279,15 +235,17 @@ int runGame(const GameOptions& options)
     }
     if (options.replay == nullptr)
         LevelFolder::removeLeftoverSaves();
-    // After the resources: readying an offscreen picture draws with them.
-    desktop.getScreen().prepare();
-    State** states = createStates(&window);
+    // After the resources: readying the picture paints with them.
+    presenter.setWarmUp(warmUpFrame());
+    presenter.prepare();
+    std::unique_ptr<StateTable> table = createStates(&window);
+    State** states = table->get();
     StateGame* game = static_cast<StateGame*>(states[STATE_GAME]);
     game->setHudShown(settings.overlay);
     game->setAssist(settings.assist);
     const int status = options.replay != nullptr ? playReplay(window, desktop, states, options)
                                                  : play(window, desktop, states, settingsFile, options.recordPath);
-    destroyStates(states);
+    table.reset();
     ResourceManager::unloadResources();
     return status;
 }

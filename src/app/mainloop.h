@@ -1,33 +1,25 @@
 #pragma once
 // The pieces of the frame loop, kept out of main so tests can drive the game frame by frame.
 
+#include "app/statetable.h"
+
 #include <SFML/Config.hpp>
+#include <memory>
 #include <string>
 
-namespace sf {
-class RenderTarget;
-class RenderWindow;
-class VideoMode;
-} // namespace sf
+namespace sf { class RenderWindow; }
 class Desktop;
+class FrameList;
 class State;
 namespace replayfile { struct Replay; }
 
-extern const std::string WINDOW_TITLE;
+// One of each kind of thing the game paints (a sprite sheet, the ground, both fonts, a
+// plain shape), painted on every target before play so a software renderer compiles its
+// programs then rather than in the first frames. Once resources are loaded.
+FrameList warmUpFrame();
 
-// Opens the game window: 800 x 600 x 32, default style (Screen keeps the frame rate).
-void createWindow(sf::RenderWindow& window);
-// The same in another mode and style (fullscreen, a remembered size).
-void createWindow(sf::RenderWindow& window, const sf::VideoMode& mode, sf::Uint32 style);
-
-// Readies a target for play once resources are loaded: compiles the renderer's programs
-// up front and has it skip fully transparent pixels. The picture is the same either way.
-void prepareRenderer(sf::RenderTarget& target);
-
-// Allocates the three-slot state table (and prepares the window's renderer): play state, editor, nothing.
-State** createStates(sf::RenderWindow* window);
-// Frees a table made by createStates (the game itself keeps its table until exit).
-void destroyStates(State** states);
+// The three-slot state table: play state, editor, nothing.
+std::unique_ptr<StateTable> createStates(sf::RenderWindow* window);
 
 // Drains the window's events; while the window has no focus it waits here for events.
 // A desktop, when given, takes its window keys first and repaints a window resized while

@@ -4,7 +4,7 @@
 #include "world/resourcemanager.h"
 
 namespace {
-const KindMaker MAKER(Entity::TYPE_CLERK, [](EntityManager* manager) -> Entity* { return new Clerk(manager); });
+const KindMaker MAKER(Entity::TYPE_CLERK, [](EntityManager* manager) -> std::unique_ptr<Entity> { return std::make_unique<Clerk>(manager); });
 } // namespace
 
 Clerk::Clerk(EntityManager* owner)
@@ -22,12 +22,12 @@ void Clerk::update(Zone& zone)
     Unit::update(zone);
 }
 
-void Clerk::draw(sf::RenderTarget& target)
+void Clerk::animate()
 {
     if (isMoving()) {
-        showAnimation(walk, target, true);
+        showAnimation(walk, true);
         return;
     }
     walk.currentFrame = 2;
-    showAnimation(walk, target, false);
+    showAnimation(walk, false);
 }

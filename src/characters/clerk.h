@@ -1,7 +1,7 @@
 #pragma once
 // The shopkeeper: stands still until a script gives it a path, then walks it slowly.
 
-#include "core/animation.h"
+#include "render/animation.h"
 #include "characters/unit.h"
 
 class Clerk final : public Unit {
@@ -13,6 +13,6 @@ public:
     explicit Clerk(EntityManager* owner);
 
     void update(Zone& zone) override;
-    void draw(sf::RenderTarget& target) override;
+    void animate() override;
     float walkSpeed() const override { return WALK_SPEED; }
 };

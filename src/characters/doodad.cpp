@@ -1,18 +1,16 @@
 #include "characters/doodad.h"
 
-#include "world/entitymanager.h"
-#include "core/drawlist.h"
 #include "core/globals.h"
+#include "render/framelist.h"
+#include "world/entitymanager.h"
 #include "world/resourcemanager.h"
-#include "core/spritetrim.h"
 #include "world/zonefile.h"
 
 #include <SFML/Graphics/CircleShape.hpp>
-#include <SFML/Graphics/RenderTarget.hpp>
 #include <cstdint>
 
 namespace {
-const KindMaker MAKER(Entity::TYPE_DOODAD, [](EntityManager* manager) -> Entity* { return new Doodad(manager, 0); });
+const KindMaker MAKER(Entity::TYPE_DOODAD, [](EntityManager* manager) -> std::unique_ptr<Entity> { return std::make_unique<Doodad>(manager, 0); });
 } // namespace
 
 Doodad::Doodad(EntityManager* owner, int prop)
@@ -48,14 +46,15 @@ void Doodad::update(Zone&) {}
 
 void Doodad::onCollide(Entity&, const sf::Vector2f&) {}
 
-void Doodad::draw(sf::RenderTarget& target)
+void Doodad::animate() { sprite.setPosition(worldToScreen(position)); }
+
+void Doodad::submit(FrameList& frame) const
 {
-    sprite.setPosition(worldToScreen(position));
     if (isValidProp(imageIndex) && static_cast<std::size_t>(imageIndex) < ResourceManager::doodadTextures.size() &&
         sprite.getTexture() == &ResourceManager::getDoodadTexture(imageIndex).texture)
-        SpriteTrim::draw(target, sprite, ResourceManager::getDoodadTexture(imageIndex).visible);
+        frame.trimmed(sprite, ResourceManager::getDoodadTexture(imageIndex).visible);
     else
-        DrawList::draw(target, sprite);
+        frame.draw(sprite);
 }
 
 void Doodad::save(zonefile::EntityRecord& record) const
@@ -80,7 +79,7 @@ void TestEntity::update(Zone&) {}
 
 void TestEntity::onCollide(Entity&, const sf::Vector2f&) {}
 
-void TestEntity::draw(sf::RenderTarget& target)
+void TestEntity::submit(FrameList& frame) const
 {
     sf::CircleShape marker(16.0f, 30);
     marker.setOrigin(16.0f, 32.0f);
@@ -88,5 +87,5 @@ void TestEntity::draw(sf::RenderTarget& target)
     marker.setOutlineThickness(2.0f);
     marker.setFillColor(sf::Color::Black);
     marker.setPosition(worldToScreen(position));
-    DrawList::draw(target, marker);
+    frame.draw(marker);
 }

@@ -18,7 +18,8 @@ public:
 
     void update(Zone& zone) override;
     void onCollide(Entity& other, const sf::Vector2f& push) override;
-    void draw(sf::RenderTarget& target) override;
+    void animate() override;
+    void submit(FrameList& frame) const override;
     void save(zonefile::EntityRecord& record) const override;
     // A prop number outside the list keeps the current image.
     void load(const zonefile::EntityRecord& record) override;
@@ -39,5 +40,5 @@ public:
 
     void update(Zone& zone) override;
     void onCollide(Entity& other, const sf::Vector2f& push) override;
-    void draw(sf::RenderTarget& target) override;
+    void submit(FrameList& frame) const override;
 };

@@ -10,7 +10,7 @@
 #include <string>
 
 namespace {
-const KindMaker MAKER(Entity::TYPE_MALE_PEDESTRIAN, [](EntityManager* manager) -> Entity* { return new MalePedestrian(manager); });
+const KindMaker MAKER(Entity::TYPE_MALE_PEDESTRIAN, [](EntityManager* manager) -> std::unique_ptr<Entity> { return std::make_unique<MalePedestrian>(manager); });
 } // namespace
 
 namespace {
@@ -89,23 +89,22 @@ void MalePedestrian::onCollide(Entity& other, const sf::Vector2f& push)
     Unit::onCollide(other, push);
 }
 
-void MalePedestrian::draw(sf::RenderTarget& target)
+void MalePedestrian::animate()
 {
     if (spinTimer <= 0 && isMoving()) {
-        showAnimation(walking, target, true);
+        showAnimation(walking, true);
     } else if (spinTimer > 0) {
-        showAnimation(spin, target, true);
+        showAnimation(spin, true);
         if (spin.currentFrame == 8 && spin.timer == 0 && !manager->holdBlows) {
             // Attached, so the blow moves with the pedestrian.
-            Combat* hit = new Combat(manager, Combat::COMBAT_POWER_HIT, team);
+            Combat* hit = manager->add(std::make_unique<Combat>(manager, Combat::COMBAT_POWER_HIT, team));
             hit->position = facing * HIT_REACH;
             hit->facing = rotate(facing, facesLeft() ? 60.0f : -60.0f);
-            manager->add(hit);
             hit->setParent(this);
         }
     } else {
         // Standing pose: frame 2 of the walk, held still.
         walking.currentFrame = 2;
-        showAnimation(walking, target, false);
+        showAnimation(walking, false);
     }
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The passer-by: wanders from one random walkable tile to the next, spins when bumped.
 
-#include "core/animation.h"
+#include "render/animation.h"
 #include "characters/unit.h"
 
 class Tile;
@@ -25,7 +25,7 @@ public:
 
     void update(Zone& zone) override;
     void onCollide(Entity& other, const sf::Vector2f& push) override;
-    void draw(sf::RenderTarget& target) override;
+    void animate() override;
     float walkSpeed() const override { return WALK_SPEED; }
 
     void startSpin();

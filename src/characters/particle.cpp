@@ -1,12 +1,11 @@
 #include "characters/particle.h"
 
-#include "core/drawlist.h"
-#include "core/globals.h"
-#include "world/resourcemanager.h"
 #include "characters/unit.h"
+#include "core/globals.h"
+#include "render/framelist.h"
+#include "world/resourcemanager.h"
 
 #include <SFML/Graphics/CircleShape.hpp>
-#include <SFML/Graphics/RenderTarget.hpp>
 
 namespace {
 const char* HIT_SOUND = "resources/sfx/hit.wav";
@@ -66,7 +65,7 @@ void Combat::onCollide(Entity& other, const sf::Vector2f&)
     dead = true;
 }
 
-void Combat::draw(sf::RenderTarget&) {}
+void Combat::submit(FrameList&) const {}
 
 Dust::Dust(EntityManager* owner, int kindValue, const sf::Vector2f& at)
     : Particle(TYPE_DUST, owner), kind(kindValue)
@@ -90,7 +89,7 @@ void Dust::update(Zone& zone)
 
 void Dust::onCollide(Entity&, const sf::Vector2f&) {}
 
-void Dust::draw(sf::RenderTarget& target)
+void Dust::submit(FrameList& frame) const
 {
     const float r = worldToScreen(sf::Vector2f(radius, 0.0f)).x;
     sf::CircleShape disc(r, 30);
@@ -100,5 +99,5 @@ void Dust::draw(sf::RenderTarget& target)
     if (const Entity* parent = getParent())
         at += parent->position;
     disc.setPosition(worldToScreen(at));
-    DrawList::draw(target, disc);
+    frame.draw(disc);
 }

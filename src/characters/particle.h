@@ -23,7 +23,7 @@ public:
     Combat(EntityManager* owner, int kindValue, int ownerTeamValue);
 
     void onCollide(Entity& other, const sf::Vector2f& push) override;
-    void draw(sf::RenderTarget& target) override;
+    void submit(FrameList& frame) const override;
 
     static const char* soundFor(int kindValue);
 };
@@ -36,5 +36,5 @@ public:
 
     void update(Zone& zone) override;
     void onCollide(Entity& other, const sf::Vector2f& push) override;
-    void draw(sf::RenderTarget& target) override;
+    void submit(FrameList& frame) const override;
 };

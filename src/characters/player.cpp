@@ -8,7 +8,7 @@
 #include <string>
 
 namespace {
-const KindMaker MAKER(Entity::TYPE_PLAYER, [](EntityManager* manager) -> Entity* { return new Player(manager); });
+const KindMaker MAKER(Entity::TYPE_PLAYER, [](EntityManager* manager) -> std::unique_ptr<Entity> { return std::make_unique<Player>(manager); });
 } // namespace
 
 namespace {
@@ -122,11 +122,10 @@ void Player::throwGrabbed()
 
 void Player::markAndDust()
 {
-    Combat* marker = new Combat(manager, Combat::COMBAT_MARKER, team);
+    Combat* marker = manager->add(std::make_unique<Combat>(manager, Combat::COMBAT_MARKER, team));
     marker->position = facing * MARKER_REACH;
-    manager->add(marker);
     marker->setParent(this);
-    manager->add(new Dust(manager, 0, position));
+    manager->add(std::make_unique<Dust>(manager, 0, position));
 }
 
 void Player::makePunchHits()
@@ -139,13 +138,12 @@ void Player::makePunchHits()
         return;
     const bool mirrored = facesLeft();
     const float angle = (frame == 4) == mirrored ? 60.0f : -60.0f;
-    Combat* hit = new Combat(manager, Combat::COMBAT_HIT, team);
+    Combat* hit = manager->add(std::make_unique<Combat>(manager, Combat::COMBAT_HIT, team));
     hit->position = position + facing * HIT_REACH;
     hit->facing = rotate(facing, angle);
-    manager->add(hit);
 }
 
-void Player::draw(sf::RenderTarget& target)
+void Player::animate()
 {
     if (!defeated) {
         if (actionTimer == 0) {
@@ -157,5 +155,5 @@ void Player::draw(sf::RenderTarget& target)
                 makePunchHits();
         }
     }
-    showAnimation(*currentAnimation, target, true);
+    showAnimation(*currentAnimation, true);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The brawler the user steers: walks, punches, spin-kicks, gets hurt and falls.
 
-#include "core/animation.h"
+#include "render/animation.h"
 #include "characters/unit.h"
 
 class Player final : public Unit {
@@ -33,9 +33,8 @@ public:
 
     void update(Zone& zone) override;
     void onCollide(Entity& other, const sf::Vector2f& push) override;
-    void draw(sf::RenderTarget& target) override;
+    void animate() override;
     void load(const zonefile::EntityRecord& record) override;
-    Player* asPlayer() override { return this; }
     int damage(int amount) override;
     float walkSpeed() const override;
 

@@ -8,7 +8,7 @@
 #include <string>
 
 namespace {
-const KindMaker MAKER(Entity::TYPE_ROBBER, [](EntityManager* manager) -> Entity* { return new Robber(manager); });
+const KindMaker MAKER(Entity::TYPE_ROBBER, [](EntityManager* manager) -> std::unique_ptr<Entity> { return std::make_unique<Robber>(manager); });
 } // namespace
 
 namespace {
@@ -121,21 +121,19 @@ void Robber::makeHits(const Animation& shown)
     if (&shown == &punch && punch.timer == 0 &&
         (punch.currentFrame == 4 || punch.currentFrame == 7)) {
         const float angle = (punch.currentFrame == 4) == mirrored ? 60.0f : -60.0f;
-        Combat* hit = new Combat(manager, Combat::COMBAT_HIT, team);
+        Combat* hit = manager->add(std::make_unique<Combat>(manager, Combat::COMBAT_HIT, team));
         hit->position = position + facing * HIT_REACH;
         hit->facing = rotate(facing, angle);
-        manager->add(hit);
     } else if (&shown == &spin && spin.timer == 0 && spin.currentFrame == 8) {
         // Attached, so the blow travels with the spinning robber.
-        Combat* hit = new Combat(manager, Combat::COMBAT_POWER_HIT, team);
+        Combat* hit = manager->add(std::make_unique<Combat>(manager, Combat::COMBAT_POWER_HIT, team));
         hit->position = facing * HIT_REACH;
         hit->facing = rotate(facing, mirrored ? 60.0f : -60.0f);
-        manager->add(hit);
         hit->setParent(this);
     }
 }
 
-void Robber::draw(sf::RenderTarget& target)
+void Robber::animate()
 {
     Animation* shown = &idle;
     if (isMoving() && !isBusy())
@@ -148,6 +146,6 @@ void Robber::draw(sf::RenderTarget& target)
         shown = &punch;
     else if (hurtTimer > 0)
         shown = &hurt;
-    showAnimation(*shown, target, true);
+    showAnimation(*shown, true);
     makeHits(*shown);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The hostile fighter: hunts the player along a path and punches or spins on contact.
 
-#include "core/animation.h"
+#include "render/animation.h"
 #include "characters/unit.h"
 
 class Robber final : public Unit {
@@ -24,7 +24,7 @@ public:
 
     void update(Zone& zone) override;
     void onCollide(Entity& other, const sf::Vector2f& push) override;
-    void draw(sf::RenderTarget& target) override;
+    void animate() override;
     int damage(int amount) override;
     float walkSpeed() const override { return CHASE_SPEED; }
 

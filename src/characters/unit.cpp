@@ -1,6 +1,6 @@
 #include "characters/unit.h"
 
-#include "core/animation.h"
+#include "render/animation.h"
 #include "core/globals.h"
 #include "world/tile.h"
 #include "world/zone.h"
@@ -69,13 +69,24 @@ bool Unit::facesUp() const { return facing.x + facing.y < 0.0f; }
 
 bool Unit::facesLeft() const { return facing.x - facing.y <= 0.0f; }
 
-void Unit::showAnimation(Animation& animation, sf::RenderTarget& target, bool advance)
+void Unit::showAnimation(Animation& animation, bool advance)
 {
     animation.position = worldToScreen(position);
     animation.mirrored = facesLeft();
     if (advance)
         animation.update();
-    animation.draw(target, facesUp());
+    showing = &animation;
+}
+
+void Unit::submit(FrameList& frame) const
+{
+    if (showing != nullptr)
+        showing->submit(frame, facesUp());
+}
+
+bool Unit::showsAt(const sf::Vector2f& picturePoint) const
+{
+    return showing != nullptr && showing->covers(picturePoint, facesUp());
 }
 
 bool Unit::reusePaths = true;

@@ -24,6 +24,10 @@ public:
 
     void update(Zone& zone) override;
     void onCollide(Entity& other, const sf::Vector2f& push) override;
+    // The animation its animate last showed.
+    void submit(FrameList& frame) const override;
+    // Whether the picture point lies on the body its animate last showed.
+    bool showsAt(const sf::Vector2f& picturePoint) const;
     virtual int damage(int amount);
     virtual void steer(float speed);
     // The speed it steers with when it walks, also when a script walks it.
@@ -42,11 +46,12 @@ public:
     bool isMoving() const;
 
 protected:
-    // Sheet and mirroring for the current facing, shared by every character's draw.
+    // Sheet and mirroring for the current facing, shared by every character's animation.
     bool facesUp() const;
     bool facesLeft() const;
-    // Positions, mirrors, optionally advances and draws one animation.
-    void showAnimation(Animation& animation, sf::RenderTarget& target, bool advance);
+    // Positions and mirrors one animation, optionally advances it, and makes it the one
+    // shown.
+    void showAnimation(Animation& animation, bool advance);
 
 private:
     struct LastSearch {
@@ -60,4 +65,5 @@ private:
         std::vector<PathNode> result;
     };
     LastSearch lastSearch;
+    const Animation* showing = nullptr;
 };

@@ -5,6 +5,8 @@
 #include <cmath>
 
 inline constexpr float TILE_SIZE = 32.0f;
+// Height in pixels of a tile's diamond on screen; it is twice as wide.
+inline constexpr float TILE_SCREEN_HEIGHT = 64.0f;
 
 // The tile index of a world coordinate, truncated toward zero. Coordinates no grid could
 // reach (and NaN) come out as a value far off every grid, so the conversion never overflows.

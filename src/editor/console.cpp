@@ -1,10 +1,10 @@
 #include "editor/console.h"
 
 #include "core/globals.h"
+#include "render/framelist.h"
 #include "world/resourcemanager.h"
 
 #include <SFML/Graphics/RectangleShape.hpp>
-#include <SFML/Graphics/RenderTarget.hpp>
 #include <SFML/Graphics/Text.hpp>
 
 #include <algorithm>
@@ -228,20 +228,20 @@ std::string Console::handleKey(const sf::Event::KeyEvent& key, bool& submitted)
     return std::string();
 }
 
-void Console::draw(sf::RenderTarget& target) const
+void Console::submit(FrameList& frame) const
 {
-    const float width = static_cast<float>(target.getSize().x);
+    const float width = static_cast<float>(frame.getSize().x);
     const float size = static_cast<float>(charSize);
     const float bottom = static_cast<float>(height);
 
     sf::RectangleShape background(sf::Vector2f(width, bottom + 3.0f));
     background.setFillColor(BACKGROUND);
-    target.draw(background);
+    frame.draw(background);
 
     sf::RectangleShape rule(sf::Vector2f(width, 2.0f));
     rule.setPosition(0.0f, bottom + 4.0f);
     rule.setFillColor(sf::Color::White);
-    target.draw(rule);
+    frame.draw(rule);
 
     sf::Text text;
     text.setFont(ResourceManager::debugFont);
@@ -253,18 +253,18 @@ void Console::draw(sf::RenderTarget& target) const
             break; // the rest have climbed off the top
         text.setString(log[k]);
         text.setPosition(10.0f, y);
-        target.draw(text);
+        frame.draw(text);
     }
 
     text.setString(input);
     text.setPosition(10.0f, bottom - size);
-    target.draw(text);
+    frame.draw(text);
 
     const sf::Vector2f at = text.findCharacterPos(static_cast<std::size_t>(cursor));
     sf::RectangleShape caret(sf::Vector2f(2.0f, size));
     caret.setPosition(at);
     caret.setFillColor(CURSOR_COLOUR);
-    target.draw(caret);
+    frame.draw(caret);
 
     if (hasSelection()) {
         const sf::Vector2f from = text.findCharacterPos(static_cast<std::size_t>(std::min(cursor, anchor)));
@@ -272,6 +272,6 @@ void Console::draw(sf::RenderTarget& target) const
         sf::RectangleShape selection(sf::Vector2f(to.x - from.x, size));
         selection.setPosition(from.x, from.y + 2.0f);
         selection.setFillColor(SELECTION_COLOUR);
-        target.draw(selection);
+        frame.draw(selection);
     }
 }

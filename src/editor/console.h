@@ -8,7 +8,7 @@
 #include <deque>
 #include <string>
 
-namespace sf { class RenderTarget; }
+class FrameList;
 
 // The US keyboard layout for the keys the console types; 0 for any other key.
 char keyToChar(sf::Keyboard::Key code, bool shift);
@@ -52,7 +52,7 @@ public:
     // then hands back the submitted line.
     std::string handleKey(const sf::Event::KeyEvent& key, bool& submitted);
     // Expects the target to be in screen space.
-    void draw(sf::RenderTarget& target) const;
+    void submit(FrameList& frame) const;
 
 private:
     void recall(const std::string& line);

@@ -44,17 +44,18 @@ void EditHistory::trim()
     }
 }
 
-bool EditHistory::undo(Zone*& zone, int& source, std::string& label)
+bool EditHistory::undo(std::unique_ptr<Zone>& zone, int& source, std::string& label)
 {
     return travel(done, undone, zone, source, label);
 }
 
-bool EditHistory::redo(Zone*& zone, int& source, std::string& label)
+bool EditHistory::redo(std::unique_ptr<Zone>& zone, int& source, std::string& label)
 {
     return travel(undone, done, zone, source, label);
 }
 
-bool EditHistory::travel(std::deque<Kept>& from, std::deque<Kept>& to, Zone*& zone, int& source, std::string& label)
+bool EditHistory::travel(std::deque<Kept>& from, std::deque<Kept>& to, std::unique_ptr<Zone>& zone, int& source,
+                         std::string& label)
 {
     end(*zone);
     if (from.empty())

@@ -34,8 +34,8 @@ public:
 
     // Undo and redo swap a step's state into the zone (the object may change). False when
     // there is nothing to take back or do again; label says what was.
-    bool undo(Zone*& zone, int& source, std::string& label);
-    bool redo(Zone*& zone, int& source, std::string& label);
+    bool undo(std::unique_ptr<Zone>& zone, int& source, std::string& label);
+    bool redo(std::unique_ptr<Zone>& zone, int& source, std::string& label);
     void clear();
 
     // The zone at this place matches file (an id), or is FRESH.
@@ -59,7 +59,7 @@ private:
     void trim();
     void dropRedo();
     // Swaps the newest step of from into the zone and keeps it on to.
-    bool travel(std::deque<Kept>& from, std::deque<Kept>& to, Zone*& zone, int& source, std::string& label);
+    bool travel(std::deque<Kept>& from, std::deque<Kept>& to, std::unique_ptr<Zone>& zone, int& source, std::string& label);
 
     std::unique_ptr<EditStep> current;
     std::deque<Kept> done;

@@ -185,10 +185,10 @@ void makeTrigger(CommandCall& c)
         return;
     }
     const sf::Vector2f at = c.editor.mouseWorld();
-    Trigger* trigger = new Trigger(&c.zone, r, 1, true, 1);
-    c.editor.step().noteEntity(c.zone, trigger->getID());
-    trigger->position = at;
-    c.zone.add(trigger);
+    auto made = std::make_unique<Trigger>(&c.zone.entities, r, 1, true, 1);
+    c.editor.step().noteEntity(c.zone, made->getID());
+    made->position = at;
+    Trigger* trigger = c.zone.entities.add(std::move(made));
     trigger->addEvent();
     c.editor.selectEntity(trigger);
     console(c).print(MSG_TRIGGER, static_cast<double>(r), static_cast<double>(at.x), static_cast<double>(at.y));

@@ -5,6 +5,7 @@
 
 #include "core/globals.h"
 #include "play/trigger.h"
+#include "render/framelist.h"
 #include "world/entity.h"
 #include "world/levelfolder.h"
 #include "world/resourcemanager.h"
@@ -13,7 +14,6 @@
 
 #include <SFML/Graphics/ConvexShape.hpp>
 #include <SFML/Graphics/RectangleShape.hpp>
-#include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Text.hpp>
 #include <cmath>
 #include <cstdio>
@@ -58,16 +58,18 @@ std::string place(const Tile* tile)
 
 void StateEditor::draw()
 {
-    camera.apply(*picture);
+    frame->clear(sf::Color::Black);
+    camera.apply(*frame);
     MORVANE_ASSERT(currZone, "src/stateeditor");
-    currZone->drawCleared(*picture, sf::Color::Black, mode == MODE_ENTITY);
+    currZone->animate();
+    currZone->submit(*frame, mode == MODE_ENTITY);
     if (mode == MODE_TILE_PROPERTIES) {
-        currZone->drawInfo(*picture);
+        currZone->submitInfo(*frame);
         if (selectedTile)
-            selectedTile->drawOutline(*picture);
+            selectedTile->submitOutline(*frame);
         drawRegion();
     } else if (mode == MODE_ENTITY && selectedEntity) {
-        selectedEntity->drawDebug(*picture, true);
+        selectedEntity->submitDebug(*frame, true);
     }
     if (mode == MODE_ENTITY)
         drawEntityIds();
@@ -78,15 +80,15 @@ void StateEditor::draw()
 
 void StateEditor::drawOverlay()
 {
-    camera.setScreenSpace(*picture, true);
+    camera.setScreenSpace(*frame, true);
     const sf::Vector2f size = Camera::pictureView().getSize();
     const unsigned charSize = static_cast<unsigned>(console.charSize);
 
     sf::RectangleShape bar(sf::Vector2f(size.x, 30.0f));
     bar.setFillColor(PANEL_COLOR);
-    picture->draw(bar);
-    picture->draw(makeText(fitting(currZone->name, size.x - 5.0f, charSize), 5.0f, 5.0f, charSize));
-    picture->draw(makeText("ID: " + std::to_string(currZone->id), 5.0f, 15.0f, charSize));
+    frame->draw(bar);
+    frame->draw(makeText(fitting(currZone->name, size.x - 5.0f, charSize), 5.0f, 5.0f, charSize));
+    frame->draw(makeText("ID: " + std::to_string(currZone->id), 5.0f, 15.0f, charSize));
     drawZoneInfo();
 
     for (int m = 0; m < 3; ++m) {
@@ -97,11 +99,11 @@ void StateEditor::drawOverlay()
             box.setOutlineColor(sf::Color::White);
             box.setOutlineThickness(2.0f);
         }
-        picture->draw(box);
+        frame->draw(box);
     }
 
     if (panelHeight < 0.0f)
-        panelHeight = static_cast<float>(picture->getSize().y) - 64.0f;
+        panelHeight = static_cast<float>(frame->getSize().y) - 64.0f;
     if (mode == MODE_TILE_PAINT)
         drawTilePalette();
     else if (mode == MODE_TILE_PROPERTIES)
@@ -109,9 +111,9 @@ void StateEditor::drawOverlay()
     else if (mode == MODE_ENTITY)
         drawEntityPanel();
 
-    picture->draw(makeText(modeText(mode), 96.0f, 32.0f, charSize));
+    frame->draw(makeText(modeText(mode), 96.0f, 32.0f, charSize));
     drawStrip();
-    camera.setScreenSpace(*picture, false);
+    camera.setScreenSpace(*frame, false);
 }
 
 void StateEditor::drawTilePalette()
@@ -119,7 +121,7 @@ void StateEditor::drawTilePalette()
     sf::RectangleShape panel(sf::Vector2f(100.0f, panelHeight));
     panel.setPosition(2.0f, 62.0f);
     panel.setFillColor(sf::Color(40, 40, 40, 200));
-    picture->draw(panel);
+    frame->draw(panel);
     const float middle = panelHeight / 2.0f + 30.0f;
     for (int k = -5; k <= 5; ++k) {
         const int index = tileBrush + k;
@@ -131,7 +133,7 @@ void StateEditor::drawTilePalette()
             sprite.setPosition(20.0f, middle);
         else
             sprite.setPosition(-60.0f, middle + 50.0f * k);
-        picture->draw(sprite);
+        frame->draw(sprite);
     }
 }
 
@@ -154,7 +156,7 @@ void StateEditor::drawTileInfoPanel()
         info = "Wall";
         break;
     }
-    picture->draw(makeText(info, 4.0f, 64.0f, static_cast<unsigned>(console.charSize)));
+    frame->draw(makeText(info, 4.0f, 64.0f, static_cast<unsigned>(console.charSize)));
 }
 
 void StateEditor::drawEntityPanel()
@@ -162,7 +164,7 @@ void StateEditor::drawEntityPanel()
     sf::RectangleShape panel(sf::Vector2f(300.0f, panelHeight));
     panel.setPosition(2.0f, 62.0f);
     panel.setFillColor(PANEL_COLOR);
-    picture->draw(panel);
+    frame->draw(panel);
     if (const Trigger* trigger = selectedTrigger())
         drawTriggerScript(*trigger);
     else
@@ -178,12 +180,12 @@ void StateEditor::drawTriggerScript(const Trigger& trigger)
         sf::Text number = makeText(std::to_string(i), 0.0f, y, charSize);
         if (static_cast<int>(i) == selectedEvent)
             number.setFillColor(sf::Color::Green);
-        picture->draw(number);
+        frame->draw(number);
         y += 10.0f;
         if (event.type == Event::EVENT_DIALOG) {
             for (std::size_t j = 0; j < event.dialogLines.size(); ++j) {
                 const DialogLine& line = event.dialogLines[j];
-                picture->draw(makeText(line.text, 56.0f, y, charSize));
+                frame->draw(makeText(line.text, 56.0f, y, charSize));
                 sf::Sprite portrait(ResourceManager::getPortrait(line.portraitId));
                 portrait.setScale(0.25f, 0.25f);
                 sf::Vector2f offset(0.0f, 0.0f);
@@ -194,21 +196,21 @@ void StateEditor::drawTriggerScript(const Trigger& trigger)
                 else if (line.portraitPos == 3)
                     offset = sf::Vector2f(25.0f, 25.0f);
                 portrait.setPosition(sf::Vector2f(4.0f, y) + offset);
-                picture->draw(portrait);
+                frame->draw(portrait);
                 if (static_cast<int>(j) == selectedLine) {
-                    sf::RectangleShape frame(sf::Vector2f(50.0f, 50.0f));
-                    frame.setPosition(4.0f, y);
-                    frame.setFillColor(sf::Color::Transparent);
-                    frame.setOutlineColor(sf::Color::White);
-                    frame.setOutlineThickness(2.0f);
-                    picture->draw(frame);
+                    sf::RectangleShape marker(sf::Vector2f(50.0f, 50.0f));
+                    marker.setPosition(4.0f, y);
+                    marker.setFillColor(sf::Color::Transparent);
+                    marker.setOutlineColor(sf::Color::White);
+                    marker.setOutlineThickness(2.0f);
+                    frame->draw(marker);
                 }
                 y += 75.0f;
             }
         } else if (event.type == Event::EVENT_MOVE) {
             const std::string move = "[" + std::to_string(event.entityId) + "] => (" +
                                      std::to_string(event.destX) + ", " + std::to_string(event.destY) + ")";
-            picture->draw(makeText(move, 56.0f, y, charSize));
+            frame->draw(makeText(move, 56.0f, y, charSize));
             y += 30.0f;
         }
     }
@@ -219,12 +221,12 @@ void StateEditor::drawStampList()
     const unsigned charSize = static_cast<unsigned>(console.charSize);
     float y = 64.0f;
     for (int t : stampedKinds()) {
-        picture->draw(makeText(Entity::getTypeName(t), t == stampType ? 20.0f : 4.0f, y, charSize));
+        frame->draw(makeText(Entity::getTypeName(t), t == stampType ? 20.0f : 4.0f, y, charSize));
         y += 10.0f;
     }
     for (std::size_t p = 0; p < ResourceManager::doodadTextures.size(); ++p) {
         const bool chosen = stampType == Entity::TYPE_DOODAD && static_cast<int>(p) == doodadIndex;
-        picture->draw(makeText(ResourceManager::doodadTextures[p].path, chosen ? 20.0f : 4.0f, y, charSize));
+        frame->draw(makeText(ResourceManager::doodadTextures[p].path, chosen ? 20.0f : 4.0f, y, charSize));
         y += 10.0f;
     }
 }
@@ -241,7 +243,7 @@ void StateEditor::drawZoneInfo()
     else
         file = LevelFolder::savePath(currZone->id);
     const std::string size = std::to_string(currZone->getWidth()) + " x " + std::to_string(currZone->getHeight());
-    picture->draw(makeText(size + "   " + file + (history.isUnsaved() ? "   *" : ""), 160.0f, 5.0f, charSize));
+    frame->draw(makeText(size + "   " + file + (history.isUnsaved() ? "   *" : ""), 160.0f, 5.0f, charSize));
 
     // Over the strip a click chooses from it: no tile is under the mouse then.
     const bool overStrip = (mode == MODE_TILE_PAINT || mode == MODE_ENTITY) && strip.contains(mouseScreen());
@@ -252,7 +254,7 @@ void StateEditor::drawZoneInfo()
     const std::vector<Tile*> region = mode == MODE_TILE_PROPERTIES ? selectedTiles() : std::vector<Tile*>();
     if (region.size() > 1)
         where += " (" + std::to_string(region.size()) + " tiles)";
-    picture->draw(makeText(where + "   " + zoomText, 160.0f, 15.0f, charSize));
+    frame->draw(makeText(where + "   " + zoomText, 160.0f, 15.0f, charSize));
 }
 
 // The dragged rectangle of tiles, as one outline.
@@ -275,17 +277,17 @@ void StateEditor::drawRegion()
     outline.setFillColor(sf::Color(255, 255, 255, 40));
     outline.setOutlineColor(sf::Color::Yellow);
     outline.setOutlineThickness(2.0f);
-    picture->draw(outline);
+    frame->draw(outline);
 }
 
 // Every entity's id on a dark label in screen pixels, readable at any zoom.
 void StateEditor::drawEntityIds()
 {
-    camera.setScreenSpace(*picture, true);
+    camera.setScreenSpace(*frame, true);
     const sf::Vector2f size = Camera::pictureView().getSize();
     for (const auto& entry : currZone->entities) {
-        const sf::Vector2i pixel = picture->mapCoordsToPixel(worldToScreen(entry.second->position), camera.getView());
-        const sf::Vector2f at = picture->mapPixelToCoords(pixel, Camera::pictureView());
+        const sf::Vector2i pixel = frame->mapCoordsToPixel(worldToScreen(entry.second->position), camera.getView());
+        const sf::Vector2f at = frame->mapPixelToCoords(pixel, Camera::pictureView());
         if (at.x < -40.0f || at.y < -40.0f || at.x > size.x || at.y > size.y)
             continue;
         sf::Text id = makeText(std::to_string(entry.first), at.x + 4.0f, at.y - 2.0f, ID_LABEL_SIZE);
@@ -293,12 +295,12 @@ void StateEditor::drawEntityIds()
         sf::RectangleShape back(sf::Vector2f(bounds.width + 6.0f, bounds.height + 6.0f));
         back.setPosition(bounds.left - 3.0f, bounds.top - 3.0f);
         back.setFillColor(LABEL_COLOR);
-        back.setOutlineColor(entry.second == selectedEntity ? sf::Color::Red : sf::Color::Green);
+        back.setOutlineColor(entry.second.get() == selectedEntity ? sf::Color::Red : sf::Color::Green);
         back.setOutlineThickness(1.0f);
-        picture->draw(back);
-        picture->draw(id);
+        frame->draw(back);
+        frame->draw(id);
     }
-    camera.setScreenSpace(*picture, false);
+    camera.setScreenSpace(*frame, false);
 }
 
 // Every tile image in tile paint mode, every stamp choice in entity mode.
@@ -307,7 +309,7 @@ void StateEditor::drawStrip()
     const sf::Vector2f point = mouseScreen();
     if (mode == MODE_TILE_PAINT) {
         strip.layout(Camera::pictureView().getSize(), static_cast<int>(tilePalette.size()));
-        strip.drawTiles(*picture, tileBrush, strip.cellAt(point));
+        strip.submitTiles(*frame, tileBrush, strip.cellAt(point));
     } else if (mode == MODE_ENTITY) {
         const std::vector<std::pair<int, int>> choices = stampChoices();
         int chosen = -1;
@@ -315,13 +317,13 @@ void StateEditor::drawStrip()
             if (choices[i].first == stampType && (stampType != Entity::TYPE_DOODAD || choices[i].second == doodadIndex))
                 chosen = static_cast<int>(i);
         strip.layout(Camera::pictureView().getSize(), static_cast<int>(choices.size()));
-        strip.drawStamps(*picture, choices, chosen, strip.cellAt(point));
+        strip.submitStamps(*frame, choices, chosen, strip.cellAt(point));
     }
 }
 
 void StateEditor::drawConsole()
 {
-    camera.setScreenSpace(*picture, true);
-    console.draw(*picture);
-    camera.setScreenSpace(*picture, false);
+    camera.setScreenSpace(*frame, true);
+    console.submit(*frame);
+    camera.setScreenSpace(*frame, false);
 }

@@ -37,7 +37,7 @@ void StateEditor::handleEditorKeys()
         view.move(0.0f, -SCROLL_STEP);
     // Keep the mouse mapping in step with what the next frame shows.
     if (view.getCenter() != before)
-        camera.apply(*picture);
+        camera.apply(*frame);
 
     if (input::isKeyPressed(sf::Keyboard::Num1))
         mode = MODE_TILE_PAINT;
@@ -47,18 +47,18 @@ void StateEditor::handleEditorKeys()
         mode = MODE_ENTITY;
 }
 
-void StateEditor::zoomAt(const sf::Vector2i& pixel, float steps)
+void StateEditor::zoomAtMouse(float steps)
 {
     const float wanted = std::min(MAX_ZOOM, std::max(MIN_ZOOM, zoom * std::pow(ZOOM_PER_STEP, steps)));
     if (!(wanted != zoom))
         return;
     // The point under the cursor stays under it.
     sf::View& view = camera.getView();
-    const sf::Vector2f before = picture->mapPixelToCoords(pixel, view);
+    const sf::Vector2f before = mouseIn(view);
     view.setSize(Camera::pictureView().getSize() / wanted);
-    view.move(before - picture->mapPixelToCoords(pixel, view));
+    view.move(before - mouseIn(view));
     zoom = wanted;
-    camera.apply(*picture);
+    camera.apply(*frame);
 }
 
 void StateEditor::handleMouse()
@@ -195,7 +195,7 @@ void StateEditor::entityMouse(const sf::Vector2f& world, bool left, bool right)
     if (left && !dragging) {
         dragging = true;
         dragAnchor = world;
-        selectEntity(currZone->entityAt(world));
+        selectEntity(currZone->entities.entityAt(world));
         selectedLine = 0;
         selectedEvent = 0;
     } else if (left) {
@@ -209,11 +209,11 @@ void StateEditor::entityMouse(const sf::Vector2f& world, bool left, bool right)
         dragging = false;
     }
     if (right) {
-        if (Entity* doomed = currZone->entityAt(world)) {
+        if (Entity* doomed = currZone->entities.entityAt(world)) {
             selectEntity(nullptr);
             stroke(Stroke::DELETE, "delete %d entity", "delete %d entities");
             step().noteEntity(*currZone, doomed->getID());
-            currZone->remove(doomed->getID(), true);
+            currZone->entities.remove(doomed->getID());
         }
     }
 }
@@ -222,7 +222,7 @@ void StateEditor::handleEvent(const sf::Event& event)
 {
     if (event.type == sf::Event::MouseWheelScrolled) {
         if (question == Question::NONE && currZone && event.mouseWheelScroll.wheel == sf::Mouse::VerticalWheel)
-            zoomAt(mousePixel(), event.mouseWheelScroll.delta);
+            zoomAtMouse(event.mouseWheelScroll.delta);
         return;
     }
     if (event.type != sf::Event::KeyPressed)

@@ -176,23 +176,22 @@ bool StateEditor::writeZone()
 
 void StateEditor::loadZone(int zoneId)
 {
-    Zone* loaded = new Zone(0, 1, 1, nullptr);
+    auto loaded = std::make_unique<Zone>(0, 1, 1, nullptr);
     bool accepted = false;
     std::string why;
     loaded->load(zoneId, &accepted, &why);
     if (!accepted) {
-        delete loaded;
         console.print(MSG_LOAD_FAILED, zoneId, why.c_str());
         return;
     }
-    replaceZone(loaded, zoneId, "load " + std::to_string(zoneId));
+    replaceZone(std::move(loaded), zoneId, "load " + std::to_string(zoneId));
     history.markLoaded(zoneId);
     console.print(MSG_LOADED, currZone->id, printable(currZone->name).c_str(), currZone->getWidth(), currZone->getHeight());
 }
 
 void StateEditor::newZone(int w, int h)
 {
-    replaceZone(new Zone(-1, w, h, nullptr), -1, "new " + std::to_string(w) + " " + std::to_string(h));
+    replaceZone(std::make_unique<Zone>(-1, w, h, nullptr), -1, "new " + std::to_string(w) + " " + std::to_string(h));
     history.markLoaded(EditHistory::FRESH);
     console.print(MSG_NEW, w, h);
 }
@@ -221,12 +220,12 @@ void StateEditor::loadOfferedRecovery()
     const RecoveryFile::Offer offer = recoveryOffers.front();
     recoveryOffers.erase(recoveryOffers.begin());
     std::string why;
-    Zone* recovered = RecoveryFile::read(offer, why);
+    std::unique_ptr<Zone> recovered = RecoveryFile::read(offer, why);
     if (!recovered) {
         console.print(MSG_RECOVERY_REFUSED, offer.path.c_str(), why.c_str());
     } else {
         // Not marked as matching any file: it is unsaved work until it is saved.
-        replaceZone(recovered, offer.zoneId, "load recovery");
+        replaceZone(std::move(recovered), offer.zoneId, "load recovery");
         recovery.adopt(offer.path);
         console.print(MSG_RECOVERY_LOADED, offer.zoneId, RecoveryFile::timeText(offer.written, std::time(nullptr)).c_str());
     }
@@ -326,7 +325,7 @@ void StateEditor::returnFromTest()
     f5Latch = true;
     escapeLatch = true;
     leftHeld = true;
-    camera.apply(*picture);
+    camera.apply(*frame);
     console.print("%s", MSG_BACK);
     StateGame* play = game();
     if (play && play->takeTestEnd() == TestEnd::QUIT)

@@ -19,7 +19,7 @@ bool sameTile(const Tile& tile, int32_t type, int32_t texture, int32_t link)
 } // namespace
 
 EditStep::EditStep(const Zone& zone, const std::string& label, const std::string& many)
-    : text(label), textForMany(many), id(zone.id), name(zone.name), nextID(zone.nextID)
+    : text(label), textForMany(many), id(zone.id), name(zone.name), nextID(zone.entities.nextID)
 {
 }
 
@@ -43,7 +43,7 @@ void EditStep::noteTile(const Tile& tile) { tiles.push_back(stateOf(tile)); }
 EditStep::EntityState EditStep::entityState(const Zone& zone, int entityId)
 {
     EntityState state{entityId, false, std::string()};
-    if (const Entity* e = zone.get(entityId)) {
+    if (const Entity* e = zone.entities.get(entityId)) {
         std::vector<zonefile::EntityRecord> records(1);
         e->save(records[0]);
         state.present = true;
@@ -54,17 +54,17 @@ EditStep::EntityState EditStep::entityState(const Zone& zone, int entityId)
 
 void EditStep::putEntity(Zone& zone, const EntityState& state)
 {
-    if (zone.get(state.id))
-        zone.remove(state.id, true);
+    if (zone.entities.get(state.id))
+        zone.entities.remove(state.id);
     std::vector<zonefile::EntityRecord> records;
     std::string why;
     if (!state.present || !zonefile::decodeEntities(state.record, records, why) || records.size() != 1)
         return;
-    Entity* e = createEntity(records[0].type, &zone);
+    std::unique_ptr<Entity> e = createEntity(records[0].type, &zone.entities);
     if (!e)
         return;
     e->load(records[0]);
-    zone.add(e);
+    zone.entities.add(std::move(e));
 }
 
 void EditStep::noteEntity(const Zone& zone, int entityId)
@@ -93,10 +93,11 @@ void EditStep::noteResize(const Zone& zone, int w, int h)
     cutOutside(zone, w, h, grid.outside);
 }
 
-void EditStep::replaceZone(Zone*& zone, int& sourceNow, Zone* replacement, int replacementSource)
+void EditStep::replaceZone(std::unique_ptr<Zone>& zone, int& sourceNow, std::unique_ptr<Zone> replacement,
+                           int replacementSource)
 {
-    otherZone.reset(zone);
-    zone = replacement;
+    otherZone = std::move(zone);
+    zone = std::move(replacement);
     source = sourceNow;
     sourceNow = replacementSource;
 }
@@ -158,15 +159,13 @@ void EditStep::swapHeader(Zone& zone)
 {
     std::swap(zone.id, id);
     std::swap(zone.name, name);
-    std::swap(zone.nextID, nextID);
+    std::swap(zone.entities.nextID, nextID);
 }
 
-void EditStep::swap(Zone*& zone, int& sourceNow)
+void EditStep::swap(std::unique_ptr<Zone>& zone, int& sourceNow)
 {
     if (otherZone) {
-        Zone* other = otherZone.release();
-        otherZone.reset(zone);
-        zone = other;
+        otherZone.swap(zone);
         std::swap(sourceNow, source);
         return;
     }
@@ -185,8 +184,8 @@ void EditStep::swap(Zone*& zone, int& sourceNow)
     for (const EntityState& e : entities)
         now.push_back(entityState(*zone, e.id));
     for (const EntityState& e : entities)
-        if (zone->get(e.id))
-            zone->remove(e.id, true);
+        if (zone->entities.get(e.id))
+            zone->entities.remove(e.id);
     for (const EntityState& e : entities)
         putEntity(*zone, e);
     entities.swap(now);

@@ -27,12 +27,12 @@ public:
     // Before zone.resize(w, h): keeps the tiles the resize cuts away.
     void noteResize(const Zone& zone, int w, int h);
     // Replaces the zone object and the file it came from; the step keeps the old ones.
-    void replaceZone(Zone*& zone, int& source, Zone* replacement, int replacementSource);
+    void replaceZone(std::unique_ptr<Zone>& zone, int& source, std::unique_ptr<Zone> replacement, int replacementSource);
 
     // After the change: drops what did not change; false when nothing did.
     bool finish(const Zone& zone);
     // Swaps the zone's state with the step's; a replaced zone comes back with its source.
-    void swap(Zone*& zone, int& source);
+    void swap(std::unique_ptr<Zone>& zone, int& source);
 
     const std::string& label() const { return text; }
     // Roughly what the step holds in memory.

@@ -2,13 +2,14 @@
 
 #include "characters/doodad.h"
 #include "core/globals.h"
+#include "render/framelist.h"
+#include "render/painter.h"
 #include "world/entity.h"
 #include "world/entitymanager.h"
 #include "world/resourcemanager.h"
 #include "world/tile.h"
 
 #include <SFML/Graphics/RectangleShape.hpp>
-#include <SFML/Graphics/RenderTarget.hpp>
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/View.hpp>
 #include <algorithm>
@@ -48,28 +49,28 @@ sf::FloatRect PaletteStrip::cell(int index) const
     return sf::FloatRect(PAD + cellWidth * index, area.top + PAD, cellWidth - PAD, HEIGHT - 2 * PAD);
 }
 
-void PaletteStrip::drawCells(sf::RenderTarget& target, int chosen, int hovered)
+void PaletteStrip::submitCells(FrameList& frame, int chosen, int hovered)
 {
     sf::RectangleShape back(sf::Vector2f(area.width, area.height));
     back.setPosition(area.left, area.top);
     back.setFillColor(STRIP_COLOR);
-    target.draw(back);
+    frame.draw(back);
     for (int i = 0; i < cells; ++i) {
-        const sf::FloatRect box = cell(i);
-        sf::RectangleShape frame(sf::Vector2f(box.width, box.height));
-        frame.setPosition(box.left, box.top);
-        frame.setFillColor(i == hovered ? HOVER_COLOR : sf::Color::Transparent);
+        const sf::FloatRect place = cell(i);
+        sf::RectangleShape box(sf::Vector2f(place.width, place.height));
+        box.setPosition(place.left, place.top);
+        box.setFillColor(i == hovered ? HOVER_COLOR : sf::Color::Transparent);
         if (i == chosen) {
-            frame.setOutlineColor(sf::Color::White);
-            frame.setOutlineThickness(2.0f);
+            box.setOutlineColor(sf::Color::White);
+            box.setOutlineThickness(2.0f);
         }
-        target.draw(frame);
+        frame.draw(box);
     }
 }
 
-void PaletteStrip::drawTiles(sf::RenderTarget& target, int chosen, int hovered)
+void PaletteStrip::submitTiles(FrameList& frame, int chosen, int hovered)
 {
-    drawCells(target, chosen, hovered);
+    submitCells(frame, chosen, hovered);
     for (int i = 0; i < cells && i < static_cast<int>(ResourceManager::tileTextures.size()); ++i) {
         const sf::FloatRect box = cell(i);
         sf::Sprite sprite = Tile::imageSprite(i);
@@ -79,20 +80,20 @@ void PaletteStrip::drawTiles(sf::RenderTarget& target, int chosen, int hovered)
         // The origin is the diamond's top corner: centre the whole image in the cell.
         const float imageTop = (image.height - TILE_SCREEN_HEIGHT) * scale;
         sprite.setPosition(box.left + box.width / 2, box.top + (box.height - image.height * scale) / 2 + imageTop);
-        target.draw(sprite);
+        frame.draw(sprite);
     }
 }
 
-void PaletteStrip::drawStamps(sf::RenderTarget& target, const std::vector<std::pair<int, int>>& choices,
-                              int chosen, int hovered)
+void PaletteStrip::submitStamps(FrameList& frame, const std::vector<std::pair<int, int>>& choices,
+                                int chosen, int hovered)
 {
-    drawCells(target, chosen, hovered);
+    submitCells(frame, chosen, hovered);
     if (sampled != choices || sampledWidth != cellWidth)
         paintSamples(choices);
     // The picture holds colours already weighed by their cover.
     sf::Sprite shown(samplePicture.getTexture());
     shown.setPosition(area.left, area.top);
-    target.draw(shown, sf::BlendMode(sf::BlendMode::One, sf::BlendMode::OneMinusSrcAlpha));
+    frame.draw(shown, sf::BlendMode(sf::BlendMode::One, sf::BlendMode::OneMinusSrcAlpha));
 }
 
 void PaletteStrip::paintSamples(const std::vector<std::pair<int, int>>& choices)
@@ -102,24 +103,28 @@ void PaletteStrip::paintSamples(const std::vector<std::pair<int, int>>& choices)
     // Drawn once, standing still: a unit's animation would step on with every draw.
     if (!samplePicture.create(static_cast<unsigned>(area.width), static_cast<unsigned>(area.height)))
         return;
-    samplePicture.clear(sf::Color::Transparent);
+    FrameList painted(samplePicture.getSize());
+    painted.clear(sf::Color::Transparent);
     EntityManager samples(nullptr);
     for (int i = 0; i < cells && i < static_cast<int>(choices.size()); ++i) {
         const std::pair<int, int>& choice = choices[static_cast<std::size_t>(i)];
-        Entity* sample = choice.first == Entity::TYPE_DOODAD ? new Doodad(&samples, choice.second)
-                                                            : createEntity(choice.first, &samples);
-        if (!sample)
+        std::unique_ptr<Entity> made = choice.first == Entity::TYPE_DOODAD
+                                           ? std::unique_ptr<Entity>(std::make_unique<Doodad>(&samples, choice.second))
+                                           : createEntity(choice.first, &samples);
+        if (!made)
             continue;
-        samples.add(sample);
+        Entity* sample = samples.add(std::move(made));
         const sf::FloatRect box = cell(i);
         // A view of the world around the entity's feet, shrunk into the cell.
         sf::View view(sf::Vector2f(0.0f, -box.height * 0.4f / ENTITY_SCALE),
                       sf::Vector2f(box.width / ENTITY_SCALE, box.height / ENTITY_SCALE));
         view.setViewport(sf::FloatRect((box.left - area.left) / area.width, (box.top - area.top) / area.height,
                                        box.width / area.width, box.height / area.height));
-        samplePicture.setView(view);
+        painted.setView(view);
         sample->position = ZERO_VECTOR;
-        sample->draw(samplePicture);
+        sample->animate();
+        sample->submit(painted);
     }
+    Painter::paint(painted, samplePicture);
     samplePicture.display();
 }

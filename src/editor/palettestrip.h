@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-namespace sf { class RenderTarget; }
+class FrameList;
 
 class PaletteStrip final {
 public:
@@ -28,19 +28,19 @@ public:
     sf::FloatRect cell(int index) const;
 
     // In screen space. The chosen cell is framed; the one under the mouse lit.
-    void drawTiles(sf::RenderTarget& target, int chosen, int hovered);
+    void submitTiles(FrameList& frame, int chosen, int hovered);
     // Stamp choices are (type, prop number) pairs; each cell shows an entity of its kind.
-    void drawStamps(sf::RenderTarget& target, const std::vector<std::pair<int, int>>& choices, int chosen,
+    void submitStamps(FrameList& frame, const std::vector<std::pair<int, int>>& choices, int chosen,
                     int hovered);
 
 private:
-    void drawCells(sf::RenderTarget& target, int chosen, int hovered);
+    void submitCells(FrameList& frame, int chosen, int hovered);
     void paintSamples(const std::vector<std::pair<int, int>>& choices);
 
     sf::FloatRect area;
     int cells = 0;
     float cellWidth = 0.0f;
-    // One entity of each stamp choice as it would stand, drawn once into the strip's cells.
+    // One entity of each stamp choice as it would stand, painted once into the strip's cells.
     sf::RenderTexture samplePicture;
     std::vector<std::pair<int, int>> sampled;
     float sampledWidth = -1.0f;

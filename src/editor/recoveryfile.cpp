@@ -97,7 +97,7 @@ std::vector<RecoveryFile::Offer> RecoveryFile::findOffers()
     return offers;
 }
 
-Zone* RecoveryFile::read(const Offer& offer, std::string& why)
+std::unique_ptr<Zone> RecoveryFile::read(const Offer& offer, std::string& why)
 {
     struct stat link;
     if (::lstat(offer.path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
@@ -110,14 +110,14 @@ Zone* RecoveryFile::read(const Offer& offer, std::string& why)
             why = "it cannot be opened";
         return nullptr;
     }
-    std::unique_ptr<Zone> zone(new Zone(0, 1, 1, nullptr));
+    auto zone = std::make_unique<Zone>(0, 1, 1, nullptr);
     if (!zone->loadBytes(bytes, why))
         return nullptr;
     if (zone->id != offer.zoneId) {
         why = "it holds zone " + std::to_string(zone->id) + ", not zone " + std::to_string(offer.zoneId);
         return nullptr;
     }
-    return zone.release();
+    return zone;
 }
 
 std::string RecoveryFile::timeText(std::time_t when, std::time_t now)

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -36,9 +37,9 @@ public:
     static bool idOfName(const std::string& name, int& zoneId);
     // Recovery files in the level folder newer than their levels, newest first.
     static std::vector<Offer> findOffers();
-    // The zone of an offer, new for the caller to own; null with why for a link, a file that
-    // does not load or one that holds another zone than its name says.
-    static Zone* read(const Offer& offer, std::string& why);
+    // The zone of an offer; null with why for a link, a file that does not load or one that
+    // holds another zone than its name says.
+    static std::unique_ptr<Zone> read(const Offer& offer, std::string& why);
     // When the file was written, as 12:03 on the day of now, else as 2026-12-03 12:03.
     static std::string timeText(std::time_t when, std::time_t now);
 

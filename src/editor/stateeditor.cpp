@@ -32,7 +32,6 @@ StateEditor::StateEditor(sf::RenderWindow* targetWindow, State** stateTable)
       doodadIndex(0),
       selectedTile(nullptr),
       selectedEntity(nullptr),
-      currZone(nullptr),
       mode(MODE_TILE_PAINT),
       dragAnchor(0.0f, 0.0f),
       dragging(false),
@@ -57,7 +56,6 @@ StateEditor::~StateEditor()
 {
     // The history may hold zones; the current one is ours alone.
     history.clear();
-    delete currZone;
 }
 
 void StateEditor::enter()
@@ -66,8 +64,7 @@ void StateEditor::enter()
         returnFromTest();
         return;
     }
-    delete currZone;
-    currZone = new Zone(-1, START_WIDTH, START_HEIGHT, nullptr);
+    currZone = std::make_unique<Zone>(-1, START_WIDTH, START_HEIGHT, nullptr);
     source = -1;
     history.clear();
     history.markLoaded(EditHistory::FRESH);
@@ -79,8 +76,8 @@ void StateEditor::enter()
     exitTo = -1;
     recoveryTimer = 0;
     recoveryPlace = 0;
-    // The mouse is mapped through the picture's view: make it ours from the first frame.
-    camera.apply(*picture);
+    // The frame's view is the camera's from the first frame on: it says where the world shows.
+    camera.apply(*frame);
     offerRecovery();
 }
 
@@ -100,8 +97,7 @@ void StateEditor::leave()
     selectEntity(nullptr);
     dragging = false;
     held = Stroke::NONE;
-    delete currZone;
-    currZone = nullptr;
+    currZone.reset();
 }
 
 int StateEditor::update()
@@ -139,14 +135,14 @@ bool StateEditor::isTyping() const { return !console.hidden || question != Quest
 
 sf::Vector2f StateEditor::mouseWorld() const
 {
-    return screenToWorld(picture->mapPixelToCoords(mousePixel(), camera.getView()));
+    return screenToWorld(mouseIn(camera.getView()));
 }
 
 Tile* StateEditor::mouseTile() const { return currZone->tileAt(mouseWorld()); }
 
 sf::Vector2f StateEditor::mouseScreen() const
 {
-    return picture->mapPixelToCoords(mousePixel(), Camera::pictureView());
+    return mouseIn(Camera::pictureView());
 }
 
 std::vector<int> StateEditor::stampedKinds()
@@ -196,15 +192,16 @@ void StateEditor::stampEntity()
     const bool unit = kind != nullptr && kind->stamp == Stamp::BY_KIND;
     const bool prop = stampType == Entity::TYPE_DOODAD && Doodad::isValidProp(doodadIndex)
                    && doodadIndex < static_cast<int>(ResourceManager::doodadTextures.size());
-    if ((!unit && !prop) || (stampType == Entity::TYPE_PLAYER && currZone->get(0)))
+    if ((!unit && !prop) || (stampType == Entity::TYPE_PLAYER && currZone->entities.get(0)))
         return;
     // Opened before the entity takes its id, so an undo gives the same id out again.
     beginStep("stamp " + (prop ? Doodad::getImagePath(doodadIndex) : Entity::getTypeName(stampType)));
-    Entity* e = prop ? new Doodad(currZone, doodadIndex) : createEntity(stampType, currZone);
-    if (e) {
-        step().noteEntity(*currZone, e->getID());
-        e->position = mouseWorld();
-        currZone->add(e);
+    std::unique_ptr<Entity> made = prop ? std::unique_ptr<Entity>(std::make_unique<Doodad>(&currZone->entities, doodadIndex))
+                                        : createEntity(stampType, &currZone->entities);
+    if (made) {
+        step().noteEntity(*currZone, made->getID());
+        made->position = mouseWorld();
+        currZone->entities.add(std::move(made));
     }
     endStep();
 }
@@ -244,10 +241,10 @@ void StateEditor::endStroke()
         endStep();
 }
 
-void StateEditor::replaceZone(Zone* replacement, int replacementSource, const std::string& label)
+void StateEditor::replaceZone(std::unique_ptr<Zone> replacement, int replacementSource, const std::string& label)
 {
     beginStep(label);
-    history.open()->replaceZone(currZone, source, replacement, replacementSource);
+    history.open()->replaceZone(currZone, source, std::move(replacement), replacementSource);
     endStep();
     selectedTile = nullptr;
     regionSet = false;
@@ -277,7 +274,7 @@ void StateEditor::travel(bool back)
 void StateEditor::reselect(const sf::Vector2i& tile)
 {
     selectedTile = currZone->getTile(tile.x, tile.y);
-    selectEntity(currZone->get(selectedEntityId));
+    selectEntity(currZone->entities.get(selectedEntityId));
 }
 
 // --- selection ---
@@ -290,7 +287,7 @@ void StateEditor::selectEntity(Entity* e)
 
 void StateEditor::checkSelection()
 {
-    if (selectedEntity && (!currZone || currZone->get(selectedEntityId) != selectedEntity))
+    if (selectedEntity && (!currZone || currZone->entities.get(selectedEntityId) != selectedEntity))
         selectEntity(nullptr);
 }
 

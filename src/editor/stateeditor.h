@@ -2,8 +2,8 @@
 // The level editor: one zone at a time, three mouse modes, and a console for typed commands;
 // every change can be undone, tried in play, and is never dropped without a question.
 
-#include "core/camera.h"
-#include "core/state.h"
+#include "render/camera.h"
+#include "render/state.h"
 #include "editor/console.h"
 #include "editor/edithistory.h"
 #include "editor/palettestrip.h"
@@ -14,6 +14,7 @@
 #include <SFML/System/Vector2.hpp>
 #include <SFML/Window/Keyboard.hpp>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -78,7 +79,7 @@ public:
     void undo();
     void redo();
     // Replaces the zone as one step (load, new): the old zone waits in the history.
-    void replaceZone(Zone* replacement, int replacementSource, const std::string& label);
+    void replaceZone(std::unique_ptr<Zone> replacement, int replacementSource, const std::string& label);
 
     // Runs what asked for, after the unsaved-changes question when there is unsaved work.
     void request(Pending what, int a = 0, int b = 0);
@@ -89,7 +90,7 @@ public:
     void loadRecovery();
     void discardRecovery();
     // Zooms by wheel steps around a window pixel, within MIN_ZOOM and MAX_ZOOM.
-    void zoomAt(const sf::Vector2i& pixel, float steps);
+    void zoomAtMouse(float steps);
     // The tiles Z X C V set in tile properties mode: the dragged rectangle, else the tile.
     std::vector<Tile*> selectedTiles();
     // The kinds the stamp list names one by one, in the kind table's order.
@@ -106,7 +107,7 @@ public:
     int doodadIndex;
     Tile* selectedTile;
     Entity* selectedEntity;
-    Zone* currZone;
+    std::unique_ptr<Zone> currZone;
     int mode;
     sf::Vector2f dragAnchor;
     bool dragging;

@@ -1,9 +1,9 @@
 #include "play/hud.h"
 
+#include "render/framelist.h"
 #include "world/resourcemanager.h"
 
 #include <SFML/Graphics/RectangleShape.hpp>
-#include <SFML/Graphics/RenderTarget.hpp>
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/Text.hpp>
 #include <algorithm>
@@ -74,7 +74,7 @@ int pipCell(int pip, int hitPoints)
     return PIP_EMPTY;
 }
 
-void drawCell(sf::RenderTarget& target, int cell, const sf::FloatRect& at)
+void submitCell(FrameList& frame, int cell, const sf::FloatRect& at)
 {
     const sf::Texture& image = ResourceManager::getTexture(ResourceManager::HEALTH_BAR);
     const int side = static_cast<int>(image.getSize().y);
@@ -84,7 +84,7 @@ void drawCell(sf::RenderTarget& target, int cell, const sf::FloatRect& at)
     sf::Sprite sprite(image, sf::IntRect(cell * side, 0, side, side));
     sprite.setPosition(at.left, at.top);
     sprite.setScale(at.width / static_cast<float>(side), at.height / static_cast<float>(side));
-    target.draw(sprite);
+    frame.draw(sprite);
 }
 
 } // namespace
@@ -101,12 +101,12 @@ void Hud::tick()
         --nameFrames;
 }
 
-void Hud::draw(sf::RenderTarget& target, const Status& status) const
+void Hud::submit(FrameList& frame, const Status& status) const
 {
     if (!shown)
         return;
-    target.setView(target.getDefaultView());
-    place(&target, target.getDefaultView().getSize(), status);
+    frame.setView(frame.getDefaultView());
+    place(&frame, frame.getDefaultView().getSize(), status);
 }
 
 std::vector<Hud::Piece> Hud::layout(sf::Vector2f viewSize, const Status& status) const
@@ -114,7 +114,7 @@ std::vector<Hud::Piece> Hud::layout(sf::Vector2f viewSize, const Status& status)
     return place(nullptr, viewSize, status);
 }
 
-std::vector<Hud::Piece> Hud::place(sf::RenderTarget* target, sf::Vector2f view, const Status& status) const
+std::vector<Hud::Piece> Hud::place(FrameList* frame, sf::Vector2f view, const Status& status) const
 {
     std::vector<Piece> pieces;
     const float s = scaleFor(view);
@@ -122,13 +122,13 @@ std::vector<Hud::Piece> Hud::place(sf::RenderTarget* target, sf::Vector2f view, 
     const float cell = CELL * s;
     const sf::FloatRect heart(margin, margin, cell, cell);
     pieces.push_back({heart, "heart"});
-    if (target)
-        drawCell(*target, HEART, heart);
+    if (frame)
+        submitCell(*frame, HEART, heart);
     for (int pip = 0; pip < PIPS; ++pip) {
         const sf::FloatRect at(margin + (HEART_ADVANCE + PIP_ADVANCE * static_cast<float>(pip)) * s, margin, cell, cell);
         pieces.push_back({at, "pip"});
-        if (target)
-            drawCell(*target, pipCell(pip, status.hitPoints), at);
+        if (frame)
+            submitCell(*frame, pipCell(pip, status.hitPoints), at);
     }
 
     // Beside the bar, not under it: a dialog box of a scene starts just below.
@@ -140,8 +140,8 @@ std::vector<Hud::Piece> Hud::place(sf::RenderTarget* target, sf::Vector2f view, 
         text.setPosition(left - local.left * scale.x, margin + (cell - local.height * scale.y) * 0.5f - local.top * scale.y);
         const sf::FloatRect bounds = text.getGlobalBounds();
         pieces.push_back({bounds, what});
-        if (target)
-            target->draw(text);
+        if (frame)
+            frame->draw(text);
         left = std::min(view.x - margin - 1.f, bounds.left + bounds.width + ROBBERS_GAP * s);
     };
     if (status.robbersLeft > 0)
@@ -158,8 +158,8 @@ std::vector<Hud::Piece> Hud::place(sf::RenderTarget* target, sf::Vector2f view, 
         title.setFillColor(sf::Color(Hud::TEXT_COLOUR.r, Hud::TEXT_COLOUR.g, Hud::TEXT_COLOUR.b, alpha));
         title.setOutlineColor(sf::Color(OUTLINE_COLOUR.r, OUTLINE_COLOUR.g, OUTLINE_COLOUR.b, alpha));
         pieces.push_back({title.getGlobalBounds(), "name"});
-        if (target)
-            target->draw(title);
+        if (frame)
+            frame->draw(title);
     }
     return pieces;
 }
@@ -172,16 +172,16 @@ std::vector<std::string> Hud::knockedOutLines(bool offerAssist)
     return lines;
 }
 
-void Hud::drawKnockedOut(sf::RenderTarget& target, bool offerAssist)
+void Hud::submitKnockedOut(FrameList& frame, bool offerAssist)
 {
-    target.setView(target.getDefaultView());
-    placeMessage(&target, target.getDefaultView().getSize(), knockedOutLines(offerAssist), false);
+    frame.setView(frame.getDefaultView());
+    placeMessage(&frame, frame.getDefaultView().getSize(), knockedOutLines(offerAssist), false);
 }
 
-void Hud::drawEndCard(sf::RenderTarget& target)
+void Hud::submitEndCard(FrameList& frame)
 {
-    target.setView(target.getDefaultView());
-    placeMessage(&target, target.getDefaultView().getSize(), {THE_END, END_PROMPT}, true);
+    frame.setView(frame.getDefaultView());
+    placeMessage(&frame, frame.getDefaultView().getSize(), {THE_END, END_PROMPT}, true);
 }
 
 std::vector<Hud::Piece> Hud::messageLayout(sf::Vector2f viewSize, const std::vector<std::string>& lines, bool titled)
@@ -189,7 +189,7 @@ std::vector<Hud::Piece> Hud::messageLayout(sf::Vector2f viewSize, const std::vec
     return placeMessage(nullptr, viewSize, lines, titled);
 }
 
-std::vector<Hud::Piece> Hud::placeMessage(sf::RenderTarget* target, sf::Vector2f view,
+std::vector<Hud::Piece> Hud::placeMessage(FrameList* frame, sf::Vector2f view,
                                           const std::vector<std::string>& lines, bool titled)
 {
     const float s = scaleFor(view);
@@ -213,13 +213,13 @@ std::vector<Hud::Piece> Hud::placeMessage(sf::RenderTarget* target, sf::Vector2f
         band.setPosition(0.f, std::max(0.f, std::min(first.top - pad, view.y - height)));
         band.setFillColor(BAND_COLOUR);
         pieces.push_back({band.getGlobalBounds(), "band"});
-        if (target)
-            target->draw(band);
+        if (frame)
+            frame->draw(band);
     }
     for (std::size_t i = 0; i < texts.size(); ++i) {
         pieces.push_back({texts[i].getGlobalBounds(), lines[i]});
-        if (target)
-            target->draw(texts[i]);
+        if (frame)
+            frame->draw(texts[i]);
     }
     return pieces;
 }

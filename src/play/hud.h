@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace sf { class RenderTarget; }
+class FrameList;
 
 class Hud {
 public:
@@ -47,11 +47,11 @@ public:
     bool isShown() const { return shown; }
     bool showsName() const { return nameFrames > 0; }
 
-    // In the target's default view, which maps onto the whole window; the caller sets its
+    // In the frame's default view, which maps onto the whole picture; the caller sets its
     // own view again afterwards. Nothing is placed outside that view, whatever its size.
-    void draw(sf::RenderTarget& target, const Status& status) const;
-    static void drawKnockedOut(sf::RenderTarget& target, bool offerAssist);
-    static void drawEndCard(sf::RenderTarget& target);
+    void submit(FrameList& frame, const Status& status) const;
+    static void submitKnockedOut(FrameList& frame, bool offerAssist);
+    static void submitEndCard(FrameList& frame);
     static std::vector<std::string> knockedOutLines(bool offerAssist);
 
     // What draw would place for a view of this size, without drawing it.
@@ -60,8 +60,8 @@ public:
     static std::vector<Piece> messageLayout(sf::Vector2f viewSize, const std::vector<std::string>& lines, bool titled);
 
 private:
-    std::vector<Piece> place(sf::RenderTarget* target, sf::Vector2f viewSize, const Status& status) const;
-    static std::vector<Piece> placeMessage(sf::RenderTarget* target, sf::Vector2f viewSize,
+    std::vector<Piece> place(FrameList* frame, sf::Vector2f viewSize, const Status& status) const;
+    static std::vector<Piece> placeMessage(FrameList* frame, sf::Vector2f viewSize,
                                            const std::vector<std::string>& lines, bool titled);
 
     bool shown = true;

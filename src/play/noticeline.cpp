@@ -1,11 +1,9 @@
 #include "play/noticeline.h"
 
-#include "core/camera.h"
+#include "render/camera.h"
+#include "render/framelist.h"
 #include "world/resourcemanager.h"
 
-#include <SFML/Graphics/RectangleShape.hpp>
-#include <SFML/Graphics/RenderTarget.hpp>
-#include <SFML/Graphics/Text.hpp>
 #include <cmath>
 
 namespace {
@@ -26,13 +24,13 @@ void NoticeLine::tick()
         --framesLeft;
 }
 
-void NoticeLine::draw(sf::RenderTarget& target) const
+void NoticeLine::submit(FrameList& frame) const
 {
     if (!isShowing())
         return;
-    const sf::View kept = target.getView();
+    const sf::View kept = frame.getView();
     const sf::View picture = Camera::pictureView();
-    target.setView(picture);
+    frame.setView(picture);
     sf::Text text(line, ResourceManager::debugFont, TEXT_SIZE);
     const sf::FloatRect bounds = text.getLocalBounds();
     const float top = picture.getSize().y - MARGIN - TEXT_SIZE - PADDING;
@@ -40,7 +38,7 @@ void NoticeLine::draw(sf::RenderTarget& target) const
     sf::RectangleShape backing(sf::Vector2f(bounds.left + bounds.width + 2 * PADDING, TEXT_SIZE + 2 * PADDING));
     backing.setPosition(MARGIN, top);
     backing.setFillColor(BACKING);
-    target.draw(backing);
-    target.draw(text);
-    target.setView(kept);
+    frame.draw(backing);
+    frame.draw(text);
+    frame.setView(kept);
 }

@@ -1,12 +1,11 @@
 #pragma once
 // One line of text along the bottom of the picture: what a recording did (kept, ended,
 // could not be written) for a couple of seconds, or a replay's speed and place for as long
-// as it plays. Drawn in the picture's own pixels; the view it finds is put back, since the
-// next frame's mouse is mapped through it.
+// as it plays. In the picture's own pixels; the view it finds is put back for what follows.
 
 #include <string>
 
-namespace sf { class RenderTarget; }
+class FrameList;
 
 class NoticeLine final {
 public:
@@ -18,7 +17,7 @@ public:
     void tick();
     bool isShowing() const { return framesLeft != 0 && !line.empty(); }
     const std::string& text() const { return line; }
-    void draw(sf::RenderTarget& target) const;
+    void submit(FrameList& frame) const;
 
 private:
     std::string line;

@@ -1,14 +1,12 @@
 #include "play/playback.h"
 
 #include "core/globals.h"
-#include "core/letterbox.h"
 #include "core/printable.h"
-#include "core/state.h"
 #include "play/replaycheck.h"
 #include "play/stategame.h"
+#include "render/state.h"
 #include "world/zone.h"
 
-#include <SFML/Graphics/RenderTarget.hpp>
 #include <cstdio>
 #include <set>
 
@@ -21,7 +19,7 @@ const char* const MSG_ENDED = "Replay ended: %d frames, %d checkpoints match\n";
 
 Playback::Playback(StateGame& gameIn, const replayfile::Replay& replayIn, const std::string& nameIn)
     : game(gameIn), replay(replayIn), name(printable(nameIn)), reader(replayIn.body),
-      switches(replayfile::ITEM_COUNT, false), axes(replayfile::ITEM_COUNT, 0.f), unseen(Letterbox::PICTURE)
+      switches(replayfile::ITEM_COUNT, false), axes(replayfile::ITEM_COUNT, 0.f)
 {
 }
 
@@ -31,7 +29,7 @@ Playback::~Playback()
         input::setSource(before);
 }
 
-void Playback::begin(sf::RenderTarget& first)
+void Playback::begin(FrameList& first)
 {
     std::set<int> named;
     for (const replayfile::ZoneRead& recorded : replay.zones) {
@@ -51,19 +49,9 @@ void Playback::begin(sf::RenderTarget& first)
         randomInt();
     before = &input::source();
     input::setSource(this);
-    target = &first;
-    game.setTarget(target);
+    game.setFrame(&first);
     game.enter();
     begun = true;
-}
-
-void Playback::useTarget(sf::RenderTarget& next)
-{
-    if (&next != target) {
-        next.setView(target->getView());
-        target = &next;
-        game.setTarget(target);
-    }
 }
 
 void Playback::apply(const replayfile::Frame& frame)
@@ -94,11 +82,13 @@ void Playback::diverge()
     std::fflush(stdout);
 }
 
-Playback::Outcome Playback::stepUnseen() { return step(unseen); }
+Playback::Outcome Playback::step(FrameList& into) { return play(&into); }
 
-void Playback::show(sf::RenderTarget& into)
+Playback::Outcome Playback::stepUnseen() { return play(nullptr); }
+
+void Playback::show(FrameList& into)
 {
-    useTarget(into);
+    game.setFrame(&into);
     game.draw();
 }
 
@@ -109,7 +99,7 @@ void Playback::end()
     begun = false;
 }
 
-Playback::Outcome Playback::step(sf::RenderTarget& into)
+Playback::Outcome Playback::play(FrameList* into)
 {
     if (result != Outcome::PLAYING)
         return result;
@@ -132,11 +122,13 @@ Playback::Outcome Playback::step(sf::RenderTarget& into)
     if (frame.checked && !compare(frame.check))
         return result;
 
-    useTarget(into);
+    game.setFrame(into != nullptr ? into : &unseen);
     const int next = game.update();
     ++framesPlayed;
-    if (next != STATE_QUIT)
+    if (next != STATE_QUIT && into != nullptr)
         game.draw();
+    else if (next != STATE_QUIT)
+        game.animate();
     // The game left play where the recording goes on, or the recording ends here.
     if (next != STATE_GAME || framesPlayed == replay.frames)
         finish();

@@ -5,13 +5,12 @@
 // and compares the world at every checkpoint.
 
 #include "core/input.h"
-#include "core/nulltarget.h"
 #include "play/replayfile.h"
+#include "render/framelist.h"
 
 #include <string>
 #include <vector>
 
-namespace sf { class RenderTarget; }
 class StateGame;
 
 class Playback final : public input::Source {
@@ -27,15 +26,14 @@ public:
 
     // Before the first frame: names every zone file that is not the one recorded, sets the
     // play state and the random sequence where the recording started, and enters the game
-    // with target as its picture.
-    void begin(sf::RenderTarget& target);
-    // Plays one frame into target. Shown or not, every frame is drawn: drawing moves the
-    // animations on and throws the blows.
-    Outcome step(sf::RenderTarget& target);
-    // Plays one frame that is not shown.
+    // with first as its picture.
+    void begin(FrameList& first);
+    // Plays one frame drawn into the list.
+    Outcome step(FrameList& into);
+    // Plays one frame that is not shown: the play state animates it without a picture.
     Outcome stepUnseen();
-    // Draws the world as it stands into target, playing nothing (a divergence held).
-    void show(sf::RenderTarget& target);
+    // Draws the world as it stands into the list, playing nothing (a divergence held).
+    void show(FrameList& into);
     // Leaves the game (its zones go).
     void end();
 
@@ -59,9 +57,8 @@ public:
 private:
     bool down(int item) const;
     void apply(const replayfile::Frame& frame);
-    // The picture target changes; the view goes with it, since the next frame's mouse is
-    // mapped through it.
-    void useTarget(sf::RenderTarget& target);
+    // One frame, drawn into the list given or, without one, only animated.
+    Outcome play(FrameList* into);
     bool compare(std::uint64_t recorded);
     // Says where: the frame and the zone.
     void diverge();
@@ -75,8 +72,8 @@ private:
     std::vector<bool> switches;
     std::vector<float> axes;
     sf::Vector2i mouse;
-    sf::RenderTarget* target = nullptr;
-    NullTarget unseen;
+    // The play state's picture while no frame is shown: never painted.
+    FrameList unseen;
     bool begun = false;
     std::vector<int> changed;
     Outcome result = Outcome::PLAYING;

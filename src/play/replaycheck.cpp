@@ -5,7 +5,7 @@
 #include "characters/particle.h"
 #include "characters/player.h"
 #include "characters/robber.h"
-#include "core/animation.h"
+#include "render/animation.h"
 #include "core/digest.h"
 #include "core/globals.h"
 #include "core/safefile.h"

@@ -5,13 +5,13 @@
 #include "core/gamepad.h"
 #include "core/globals.h"
 #include "core/input.h"
+#include "render/framelist.h"
 #include "world/resourcemanager.h"
 #include "characters/unit.h"
 #include "world/zone.h"
 
 #include <SFML/Graphics/ConvexShape.hpp>
 #include <SFML/Graphics/RectangleShape.hpp>
-#include <SFML/Graphics/RenderTarget.hpp>
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/Text.hpp>
 #include <cfloat>
@@ -170,7 +170,7 @@ void ScriptHandler::update(Zone& zone)
 void ScriptHandler::updateWalk(Zone& zone)
 {
     const Event& event = queue.front();
-    Entity* e = zone.get(event.entityId);
+    Entity* e = zone.entities.get(event.entityId);
     if (e == nullptr || !Entity::isUnitType(e->getType())) {
         report(MSG_NO_WALKER, event.entityId);
         endWalk();
@@ -322,46 +322,47 @@ bool ScriptHandler::advanceKeyHeld()
            Gamepad::held(Gamepad::A) || Gamepad::held(Gamepad::B) || Gamepad::held(Gamepad::START);
 }
 
-bool ScriptHandler::boxPlace(const sf::RenderTarget& target, sf::Vector2f& size, sf::FloatRect& viewport) const
+bool ScriptHandler::boxPlace(const FrameList& frame, sf::Vector2f& size, sf::FloatRect& viewport) const
 {
     if (!boxVisible || queue.empty())
         return false;
-    const sf::Vector2f screen = target.getDefaultView().getSize();
+    const sf::Vector2f screen = frame.getDefaultView().getSize();
     size = sf::Vector2f(0.8f * screen.x * openness, 0.4f * screen.y * openness);
     viewport = sf::FloatRect(0.5f - 0.4f * openness, 0.1f, 0.8f * openness, 0.4f);
     // A box with no area would give the view a degenerate projection.
     return size.x > 0.f && size.y > 0.f;
 }
 
-sf::IntRect ScriptHandler::coveredPixels(const sf::RenderTarget& target) const
+sf::IntRect ScriptHandler::coveredPixels(const FrameList& frame) const
 {
     sf::Vector2f size;
     sf::FloatRect viewport;
-    if (BOX_COLOUR.a != 255 || !boxPlace(target, size, viewport))
+    if (BOX_COLOUR.a != 255 || !boxPlace(frame, size, viewport))
         return sf::IntRect();
     sf::View view;
     view.setViewport(viewport);
     // The box fills its viewport; a pixel in from each side, whatever the rounding.
-    const sf::IntRect port = target.getViewport(view);
+    const sf::IntRect port = frame.getViewport(view);
     if (port.width <= 2 || port.height <= 2)
         return sf::IntRect();
     return sf::IntRect(port.left + 1, port.top + 1, port.width - 2, port.height - 2);
 }
 
-void ScriptHandler::draw(sf::RenderTarget& target)
+void ScriptHandler::submit(FrameList& frame) const
 {
     sf::Vector2f size;
     sf::FloatRect viewport;
-    if (!boxPlace(target, size, viewport))
+    if (!boxPlace(frame, size, viewport))
         return;
+    frame.cover(coveredPixels(frame));
     const float w = size.x, h = size.y;
-    dialogView.reset(sf::FloatRect(0.f, 0.f, w, h));
+    sf::View dialogView(sf::FloatRect(0.f, 0.f, w, h));
     dialogView.setViewport(viewport);
-    target.setView(dialogView);
+    frame.setView(dialogView);
 
     sf::RectangleShape box(sf::Vector2f(w, h));
     box.setFillColor(BOX_COLOUR);
-    target.draw(box);
+    frame.draw(box);
     if (fading)
         return;
 
@@ -377,13 +378,13 @@ void ScriptHandler::draw(sf::RenderTarget& target)
     case 3: corner = sf::Vector2f(w - PORTRAIT_SIZE, h - PORTRAIT_SIZE); break;
     default: break;
     }
-    sf::RectangleShape frame(sf::Vector2f(PORTRAIT_SIZE, PORTRAIT_SIZE));
-    frame.setFillColor(sf::Color::Magenta);
-    frame.setPosition(corner);
-    target.draw(frame);
+    sf::RectangleShape backing(sf::Vector2f(PORTRAIT_SIZE, PORTRAIT_SIZE));
+    backing.setFillColor(sf::Color::Magenta);
+    backing.setPosition(corner);
+    frame.draw(backing);
     sf::Sprite portrait(ResourceManager::getPortrait(line.portraitId));
     portrait.setPosition(corner);
-    target.draw(portrait);
+    frame.draw(portrait);
 
     const std::string shown = wrapToWidth(line.text, w - 2.f * TEXT_LEFT).substr(0, static_cast<std::size_t>(charsShown));
     sf::Text text(shown, ResourceManager::dialogFont, TEXT_SIZE);
@@ -397,7 +398,7 @@ void ScriptHandler::draw(sf::RenderTarget& target)
         triangle.setPoint(2, sf::Vector2f(20.f, 0.f));
         triangle.setFillColor(sf::Color::White);
         triangle.setPosition(0.5f * w - 10.f, h - 20.f);
-        target.draw(triangle);
+        frame.draw(triangle);
     }
-    target.draw(text);
+    frame.draw(text);
 }

@@ -2,17 +2,18 @@
 // Plays queued events one after another: dialogs typed into a box, and scripted walks.
 
 #include "play/trigger.h"
+#include "world/eventqueue.h"
 
 #include <SFML/Graphics/Rect.hpp>
 #include <SFML/Graphics/View.hpp>
 #include <deque>
 #include <string>
 
-namespace sf { class RenderTarget; }
+class FrameList;
 class Unit;
 class Zone;
 
-class ScriptHandler {
+class ScriptHandler final : public EventQueue {
 public:
     // Slightly under 1/60: the box takes 61 frames to open and 61 to close.
     static constexpr float FADE_STEP = 0.0166666f;
@@ -30,13 +31,14 @@ public:
 
     // As constructed: nothing queued, no box, no walk.
     void clear();
-    void addEvent(const Event& event);
+    void addEvent(const Event& event) override;
     bool isRunning() const;
     void update(Zone& zone);
-    void draw(sf::RenderTarget& target);
-    // The target's pixels the dialog box will paint over opaque when drawn now; empty when
+    // The dialog box, when one shows, and the pixels it covers: the world leaves them out.
+    void submit(FrameList& frame) const;
+    // The picture's pixels the dialog box paints over opaque when submitted now; empty when
     // no box shows. Whatever is drawn there before it never shows.
-    sf::IntRect coveredPixels(const sf::RenderTarget& target) const;
+    sf::IntRect coveredPixels(const FrameList& frame) const;
 
     // What the play state and tests look at.
     bool isWalking() const { return walking; }
@@ -61,10 +63,9 @@ private:
     static bool advanceKeyHeld();
     // The box's size in its own view and where that view lies on the target; false when
     // there is no box to draw.
-    bool boxPlace(const sf::RenderTarget& target, sf::Vector2f& size, sf::FloatRect& viewport) const;
+    bool boxPlace(const FrameList& frame, sf::Vector2f& size, sf::FloatRect& viewport) const;
 
     std::deque<Event> queue;
-    sf::View dialogView;
     bool boxVisible;
     bool fading;
     bool fadingIn;

@@ -1,9 +1,8 @@
 #include "play/stategame.h"
 
-#include "core/spritetrim.h"
 #include "play/playwatch.h"
-
 #include "world/entity.h"
+#include "world/kinds.h"
 #include "core/gamepad.h"
 #include "core/globals.h"
 #include "core/input.h"
@@ -85,18 +84,19 @@ void StateGame::start()
     if (testPending) {
         enterTest();
     } else {
-        zone = new Zone(0, 1, 1, &scriptHandler);
-        zones[0] = zone;
-        player = zone->load(0);
+        zones[0] = std::make_unique<Zone>(0, 1, 1, &scriptHandler);
+        zone = zones[0].get();
+        // The player's kind is made as a Player.
+        player = static_cast<Player*>(zone->load(0));
         if (watch != nullptr)
             watch->zoneRead(0);
         if (player == nullptr) {
             // Without a player nothing can be played; a stand-in lets the editor repair the level.
-            player = new Player(zone);
-            player->position = firstWalkableCentre(*zone);
-            std::printf(MSG_NO_START_PLAYER, player->position.x, player->position.y);
+            auto standIn = std::make_unique<Player>(&zone->entities);
+            standIn->position = firstWalkableCentre(*zone);
+            std::printf(MSG_NO_START_PLAYER, standIn->position.x, standIn->position.y);
             std::fflush(stdout);
-            addPlayerTo(zone);
+            player = addPlayerTo(*zone, std::move(standIn));
         }
         notePlaces(*zone);
     }
@@ -125,17 +125,13 @@ void StateGame::arrive()
     player->assisted = assist;
     arrival.take(*zone, *player, placed[zone]);
     settleIn();
-    // The first frame in a zone would paint all of it; its ground is painted now, with the
-    // zone's loading, and that frame copies it back.
     aimCamera();
-    zone->prepare(*picture, sf::Color::Black);
-    camera.setScreenSpace(*picture, false);
 }
 
 void StateGame::aimCamera()
 {
     camera.getView().setCenter(worldToScreen(player->position) + sf::Vector2f(0.f, -CAMERA_RISE));
-    camera.apply(*picture);
+    camera.setScreenSpace(*frame, false);
 }
 
 void StateGame::settleIn()
@@ -176,22 +172,23 @@ void StateGame::enterTest()
     fadeOutTimer = 0;
     fadeInTimer = 0;
 
-    zone = new Zone(0, 1, 1, &scriptHandler);
+    auto tried = std::make_unique<Zone>(0, 1, 1, &scriptHandler);
     std::string why;
-    if (!zone->loadBytes(test.zoneBytes, why)) {
+    if (!tried->loadBytes(test.zoneBytes, why)) {
         std::printf(MSG_TEST_ZONE_REFUSED, why.c_str());
         std::fflush(stdout);
     }
     test.zoneBytes.clear();
-    zones[zone->id] = zone;
+    zone = tried.get();
+    zones[zone->id] = std::move(tried);
     notePlaces(*zone);
-    Entity* first = zone->get(0);
-    player = first != nullptr ? first->asPlayer() : nullptr;
+    Entity* first = zone->entities.get(0);
+    player = first != nullptr && first->getType() == Entity::TYPE_PLAYER ? static_cast<Player*>(first) : nullptr;
     if (player == nullptr) {
-        player = new Player(zone);
+        auto standIn = std::make_unique<Player>(&zone->entities);
         const bool onGrid = zone->tileAt(test.start) != nullptr;
-        player->position = onGrid ? test.start : firstWalkableCentre(*zone);
-        addPlayerTo(zone);
+        standIn->position = onGrid ? test.start : firstWalkableCentre(*zone);
+        player = addPlayerTo(*zone, std::move(standIn));
     }
 }
 
@@ -236,19 +233,12 @@ int StateGame::testKeys()
 
 void StateGame::release()
 {
-    // The player goes first, while the zone it refers to still exists.
-    if (player != nullptr) {
-        if (zone != nullptr && zone->get(player->getID()) == player)
-            zone->remove(player->getID(), false);
-        delete player;
-        player = nullptr;
-    }
-    for (auto& entry : zones)
-        delete entry.second;
-    zones.clear();
+    // The player goes with the zone that holds it.
+    player = nullptr;
     placed.clear();
     knockOuts.clear();
     zone = nullptr;
+    zones.clear();
 }
 
 sf::Vector2f StateGame::firstWalkableCentre(Zone& target)
@@ -260,16 +250,16 @@ sf::Vector2f StateGame::firstWalkableCentre(Zone& target)
     return sf::Vector2f(TILE_SIZE * 0.5f, TILE_SIZE * 0.5f);
 }
 
-void StateGame::addPlayerTo(Zone* target)
+Player* StateGame::addPlayerTo(Zone& target, std::unique_ptr<Player> arriving)
 {
     // Whatever holds the player's id there (a player record of the zone's own file) makes way.
-    if (Entity* occupant = target->get(player->getID())) {
-        std::printf(MSG_EXTRA_PLAYER, target->id);
+    if (Entity* occupant = target.entities.get(arriving->getID())) {
+        std::printf(MSG_EXTRA_PLAYER, target.id);
         std::fflush(stdout);
-        target->remove(occupant->getID(), true);
+        target.entities.remove(occupant->getID());
     }
-    player->manager = target;
-    target->add(player);
+    arriving->manager = &target.entities;
+    return target.entities.add(std::move(arriving));
 }
 
 int StateGame::update()
@@ -294,7 +284,7 @@ int StateGame::update()
 
     // The world stands still for scripts (a scripted walk moves its walker alone) and fades.
     if (scriptHandler.isRunning()) {
-        zone->holdBlows = true;
+        zone->entities.holdBlows = true;
         ResourceManager::music().setVolume(SCRIPT_VOLUME);
         player->moveDirection = ZERO_VECTOR;
         scriptHandler.update(*zone);
@@ -307,7 +297,7 @@ int StateGame::update()
         return STATE_GAME;
     }
     const bool fading = updateTransition();
-    zone->holdBlows = fading; // set after the fade, which may have changed the zone
+    zone->entities.holdBlows = fading; // set after the fade, which may have changed the zone
     if (fading)
         return STATE_GAME;
 
@@ -322,7 +312,7 @@ int StateGame::update()
         return STATE_GAME;
     }
 
-    if (zone->id == ENDING_ZONE && zone->countType(Entity::TYPE_ROBBER) == 0) {
+    if (zone->id == ENDING_ZONE && zone->entities.countType(Entity::TYPE_ROBBER) == 0) {
         scriptHandler.addEvent(endingDialog());
         ending = true;
         fadeOutTimer = ENDING_FRAMES;
@@ -414,27 +404,47 @@ void StateGame::handlePlayerInput()
     const bool walking = leftHeld && left;
     const bool punching = right && !rightHeld;
     // Asked only when it counts: a replay then holds the mouse only while it steers.
-    const sf::Vector2f cursor =
-        walking || punching ? screenToWorld(picture->mapPixelToCoords(mousePixel())) : ZERO_VECTOR;
+    const sf::Vector2f pointer = walking || punching ? mouseIn(camera.getView()) : ZERO_VECTOR;
 
-    player->moveDirection = walking ? cursor - player->position : ZERO_VECTOR;
+    player->moveDirection = walking ? screenToWorld(pointer) - player->position : ZERO_VECTOR;
     handlePad();
 
     if (punching) {
-        const sf::Vector2f aim = cursor - player->position;
+        const sf::Vector2f aim = aimAt(pointer) - player->position;
         if (aim != ZERO_VECTOR)
             player->facing = normalize(aim);
         player->punch();
     }
 
     if (input::isKeyPressed(sf::Keyboard::R))
-        zone->add(new MalePedestrian(zone));
+        zone->entities.add(std::make_unique<MalePedestrian>(&zone->entities));
     if (input::isKeyPressed(sf::Keyboard::Z))
         player->spinKick();
 
     leftHeld = left;
     rightHeld = right;
     middleHeld = middle;
+}
+
+sf::Vector2f StateGame::aimAt(const sf::Vector2f& picturePoint) const
+{
+    // A person points at a character's body, not at the ground under it: a punch aimed at
+    // a body goes toward its feet, where blows land. Bodies overlapping: the front one, the
+    // lower id on a tie.
+    sf::Vector2f target = screenToWorld(picturePoint);
+    float front = -INFINITY;
+    for (const auto& entry : zone->entities) {
+        const Entity& e = *entry.second;
+        if (&e == player || !kinds::isUnit(e.getType()))
+            continue;
+        const Unit& unit = static_cast<const Unit&>(e);
+        const float depth = unit.position.x + unit.position.y;
+        if (unit.hitPoints > 0 && depth > front && unit.showsAt(picturePoint)) {
+            front = depth;
+            target = unit.position;
+        }
+    }
+    return target;
 }
 
 void StateGame::handlePad()
@@ -540,10 +550,10 @@ void StateGame::changeZone()
     if (leftId == 0 && ResourceManager::music().getStatus() != sf::Music::Playing)
         ResourceManager::music().play();
 
-    if (zone->get(player->getID()) == player)
-        zone->remove(player->getID(), false);
+    // The player is always registered in the zone it stands in.
+    std::unique_ptr<Entity> leaving = zone->entities.take(player->getID());
     zone = target;
-    addPlayerTo(zone);
+    player = addPlayerTo(*zone, std::unique_ptr<Player>(static_cast<Player*>(leaving.release())));
     player->position = zone->findLinkIn(leftId);
     if (player->position == NO_LINK_IN) {
         player->position = firstWalkableCentre(*zone);
@@ -564,38 +574,52 @@ Zone* StateGame::targetZone(int target)
 {
     auto found = zones.find(target);
     if (found != zones.end())
-        return found->second;
-    Zone* loaded = new Zone(0, 1, 1, &scriptHandler);
+        return found->second.get();
+    auto loaded = std::make_unique<Zone>(0, 1, 1, &scriptHandler);
     bool accepted = false;
     loaded->load(target, &accepted); // a player of its own gives way in addPlayerTo
     if (watch != nullptr)
         watch->zoneRead(target);
-    if (!accepted) {
-        delete loaded;
+    if (!accepted)
         return nullptr;
-    }
-    zones[target] = loaded;
-    notePlaces(*loaded);
-    return loaded;
+    Zone* arrived = loaded.get();
+    zones[target] = std::move(loaded);
+    notePlaces(*arrived);
+    return arrived;
+}
+
+void StateGame::moveOn()
+{
+    aimCamera();
+    zone->animate();
+}
+
+void StateGame::animate()
+{
+    if (paused)
+        return;
+    // The pause keeps this frame's picture to show.
+    if (pauseAsked)
+        draw();
+    else
+        moveOn();
 }
 
 void StateGame::draw()
 {
     if (paused) {
-        showPicture(pausedPicture);
+        frame->clear();
+        frame->append(pausedPicture);
         drawPaused();
-        camera.setScreenSpace(*picture, false);
+        camera.setScreenSpace(*frame, false);
         return;
     }
-    aimCamera();
-    {
-        // The dialog box is painted over the world opaque: nothing under it need be painted.
-        const SpriteTrim::Hidden underBox(*picture, scriptHandler.isRunning() ? scriptHandler.coveredPixels(*picture)
-                                                                              : sf::IntRect());
-        zone->drawCleared(*picture, sf::Color::Black, debugDraw);
-    }
+    frame->clear(sf::Color::Black);
+    moveOn();
+    zone->submit(*frame, debugDraw);
+    // The dialog box is painted over the world opaque: nothing under it is painted.
     if (scriptHandler.isRunning())
-        scriptHandler.draw(*picture);
+        scriptHandler.submit(*frame);
 
     float alpha = -1.f;
     if (ending || fadeOutTimer > 0) {
@@ -606,37 +630,53 @@ void StateGame::draw()
     }
     // The guidance fades with the world; the closing fade hides it for good.
     if (!ending)
-        hud.draw(*picture, hudStatus());
+        hud.submit(*frame, hudStatus());
     if (alpha >= 0.f) {
-        camera.setScreenSpace(*picture, true);
-        sf::RectangleShape overlay(sf::Vector2f(picture->getSize()));
+        camera.setScreenSpace(*frame, true);
+        sf::RectangleShape overlay(sf::Vector2f(frame->getSize()));
         overlay.setFillColor(sf::Color(0, 0, 0, static_cast<sf::Uint8>(static_cast<int>(alpha) & 0xFF)));
-        picture->draw(overlay);
+        frame->draw(overlay);
     }
     if (showsEndCard())
-        Hud::drawEndCard(*picture);
+        Hud::submitEndCard(*frame);
     else if (knockedOut)
-        Hud::drawKnockedOut(*picture, offersAssist());
+        Hud::submitKnockedOut(*frame, offersAssist());
+    if (debugDraw)
+        submitShownBy();
     if (pauseAsked) {
-        copyPicture(pausedPicture);
+        pausedPicture.clear();
+        pausedPicture.append(*frame);
         setPaused(true);
         drawPaused();
     }
     // The dialog box, the overlays and the messages leave their own views behind.
-    camera.setScreenSpace(*picture, false);
+    camera.setScreenSpace(*frame, false);
 }
 
 void StateGame::drawPaused()
 {
-    camera.setScreenSpace(*picture, true);
+    camera.setScreenSpace(*frame, true);
     sf::Text text(PAUSED_TEXT, ResourceManager::dialogFont, PAUSED_TEXT_SIZE);
     const sf::FloatRect bounds = text.getLocalBounds();
-    const sf::Vector2f size(picture->getSize());
+    const sf::Vector2f size(frame->getSize());
     text.setPosition(std::round((size.x - bounds.width) / 2.f - bounds.left),
                      std::round((size.y - bounds.height) / 2.f - bounds.top));
     text.setOutlineColor(sf::Color::Black);
     text.setOutlineThickness(3.f);
-    picture->draw(text);
+    frame->draw(text);
+}
+
+void StateGame::submitShownBy()
+{
+    if (frame->shownBy.empty())
+        return;
+    camera.setScreenSpace(*frame, true);
+    sf::Text text("shown by " + frame->shownBy, ResourceManager::debugFont, 14);
+    text.setFillColor(sf::Color::White);
+    text.setOutlineColor(sf::Color::Black);
+    text.setOutlineThickness(1.f);
+    text.setPosition(6.f, static_cast<float>(frame->getSize().y) - 22.f);
+    frame->draw(text);
 }
 
 Hud::Status StateGame::hudStatus() const
@@ -645,7 +685,7 @@ Hud::Status StateGame::hudStatus() const
     status.hitPoints = player->hitPoints;
     status.assist = assist;
     for (const auto& entry : zone->entities)
-        if (entry.second->getType() == Entity::TYPE_ROBBER && static_cast<const Unit*>(entry.second)->hitPoints > 0)
+        if (entry.second->getType() == Entity::TYPE_ROBBER && static_cast<const Unit*>(entry.second.get())->hitPoints > 0)
             ++status.robbersLeft;
     return status;
 }

@@ -1,18 +1,18 @@
 #pragma once
 // The play state: runs scripts, zone changes and the world, and draws them.
 
-#include "core/camera.h"
+#include "render/camera.h"
 #include "play/playtest.h"
-#include "core/state.h"
+#include "render/state.h"
 #include "play/hud.h"
 #include "play/playstart.h"
 #include "play/scripthandler.h"
 #include "play/zonesnapshot.h"
 #include "world/zonefile.h"
 
-#include <SFML/Graphics/Texture.hpp>
 #include <SFML/System/Vector2.hpp>
 #include <map>
+#include <memory>
 
 class Player;
 class PlayWatch;
@@ -38,6 +38,10 @@ public:
 
     int update() override;
     void draw() override;
+    // What draw moves on, without the picture: the camera the next frame's mouse is mapped
+    // through and the world's animations (blows land on their frames). A replay's frames
+    // that are not shown play with this instead of draw.
+    void animate();
     void enter() override;
     void leave() override;
     void handleEvent(const sf::Event& event) override;
@@ -53,7 +57,7 @@ public:
 
     Zone* getZone() const { return zone; }
     Player* getPlayer() const { return player; }
-    const std::map<int, Zone*>& getZones() const { return zones; }
+    const std::map<int, std::unique_ptr<Zone>>& getZones() const { return zones; }
     const ScriptHandler& getScriptHandler() const { return scriptHandler; }
     bool isEnding() const { return ending; }
     bool isDebugDraw() const { return debugDraw; }
@@ -84,19 +88,24 @@ private:
     void start();
     template <typename Self, typename Visit> static void eachCarried(Self& self, PlayStart& start, Visit visit);
     void handlePlayerInput();
+    // Where a punch aimed at the picture point goes, in the world.
+    sf::Vector2f aimAt(const sf::Vector2f& picturePoint) const;
     void handlePad();
     // P or the pad's Back: a pause starts once the frame in progress is drawn, so the
-    // picture it keeps showing is that frame's; the world's draw advances animations.
+    // picture it keeps showing is that frame's, its list submitted again.
     void togglePause();
     // Freezes or thaws the world; the music drops to a quarter meanwhile.
     void setPaused(bool on);
     void drawPaused();
+    // draw's part that is animate's.
+    void moveOn();
     bool updateTransition();
     const Tile* tileUnderPlayer() const;
     void noteOffLink(const Tile* under);
     void changeZone();
     Zone* targetZone(int target);
-    void addPlayerTo(Zone* target);
+    // The player handed to target, where it is registered from now on.
+    Player* addPlayerTo(Zone& target, std::unique_ptr<Player> arriving);
     void release();
     // A zone just loaded: where its file puts its robbers, for every retry there.
     void notePlaces(const Zone& loaded);
@@ -106,6 +115,8 @@ private:
     void settleIn();
     // The view on the picture follows the player.
     void aimCamera();
+    // Says how the picture is shown, with the debug marks.
+    void submitShownBy();
     void retry();
     void newGame();
     void backOffLink();
@@ -125,7 +136,8 @@ private:
     };
 
     ScriptHandler scriptHandler;
-    std::map<int, Zone*> zones;
+    // Every zone visited, owning its entities (the player among them).
+    std::map<int, std::unique_ptr<Zone>> zones;
     Zone* zone;
     Camera camera;
     bool debugDraw;
@@ -155,7 +167,7 @@ private:
     bool returnHeld;
     bool paused;
     bool pauseAsked;
-    sf::Texture pausedPicture;
+    FrameList pausedPicture;
     float volumeBeforePause;
     bool padPunchHeld;
     bool padBackHeld;

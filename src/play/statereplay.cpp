@@ -1,6 +1,5 @@
 #include "play/statereplay.h"
 
-#include <SFML/Graphics/RenderTarget.hpp>
 #include <SFML/System/Clock.hpp>
 #include <SFML/Window/Event.hpp>
 #include <cstdio>
@@ -37,7 +36,7 @@ StateReplay::StateReplay(sf::RenderWindow* targetWindow, State** stateTable, Sta
 {
 }
 
-void StateReplay::enter() { playback.begin(*picture); }
+void StateReplay::enter() { playback.begin(*frame); }
 
 void StateReplay::leave() { playback.end(); }
 
@@ -79,14 +78,11 @@ void StateReplay::draw()
         play();
         stepAsked = false;
     } else if (holding) {
-        // The view stays the game's: the next frame's mouse is mapped through it.
-        const sf::View kept = picture->getView();
-        showPicture(held);
-        picture->setView(kept);
+        showHeld();
     }
     if (playback.outcome() == Playback::Outcome::DIVERGED && !holding) {
         // The world stands where it went astray; drawn once more, it is shown from then on.
-        playback.show(*picture);
+        playback.show(*frame);
         hold();
     }
     if (pauseAsked && !paused) {
@@ -95,7 +91,7 @@ void StateReplay::draw()
     }
     pauseAsked = false;
     statusLine.show(statusText(), -1);
-    statusLine.draw(*picture);
+    statusLine.submit(*frame);
 }
 
 void StateReplay::play()
@@ -105,7 +101,7 @@ void StateReplay::play()
         playback.stepUnseen();
     if (playback.outcome() != Playback::Outcome::PLAYING)
         return;
-    playback.step(*picture);
+    playback.step(*frame);
     if (paused)
         hold();
 }
@@ -120,8 +116,15 @@ void StateReplay::fastForward()
 
 void StateReplay::hold()
 {
-    copyPicture(held);
+    held.clear();
+    held.append(*frame);
     holding = true;
+}
+
+void StateReplay::showHeld()
+{
+    frame->clear();
+    frame->append(held);
 }
 
 std::string StateReplay::statusText() const

@@ -2,15 +2,14 @@
 // The screen that plays a replay (morvane --replay FILE): the recorded game in the real play
 // state, its input from the file alone. The live keys drive only the playback: Space pauses,
 // Right steps one frame while paused, 1, 2, 4 and 8 set the speed, Escape quits. Faster than
-// 1x, every frame is still played and drawn, but only the last of each screen's worth is
-// drawn where it shows. A game longer than ten minutes is fast-forwarded, unseen, to its
-// last ten.
+// 1x, the frames of each screen's worth but the last are played without a picture. A game
+// longer than ten minutes is fast-forwarded, unseen, to its last ten.
 
-#include "core/state.h"
 #include "play/noticeline.h"
 #include "play/playback.h"
+#include "render/framelist.h"
+#include "render/state.h"
 
-#include <SFML/Graphics/Texture.hpp>
 #include <string>
 
 class StateReplay final : public State {
@@ -43,6 +42,7 @@ private:
     void fastForward();
     // The picture drawn last is kept, to show while nothing moves.
     void hold();
+    void showHeld();
     std::string statusText() const;
 
     Playback playback;
@@ -52,6 +52,6 @@ private:
     bool stepAsked = false;
     bool quitAsked = false;
     bool holding = false;
-    sf::Texture held;
+    FrameList held;
     NoticeLine statusLine;
 };

@@ -2,11 +2,11 @@
 
 #include "world/entitymanager.h"
 #include "core/globals.h"
-#include "play/scripthandler.h"
+#include "world/eventqueue.h"
 #include "characters/unit.h"
 
 namespace {
-const KindMaker MAKER(Entity::TYPE_TRIGGER, [](EntityManager* manager) -> Entity* { return new Trigger(manager, 1.0f, 1, true, 1); });
+const KindMaker MAKER(Entity::TYPE_TRIGGER, [](EntityManager* manager) -> std::unique_ptr<Entity> { return std::make_unique<Trigger>(manager, 1.0f, 1, true, 1); });
 } // namespace
 
 
@@ -51,17 +51,17 @@ void Trigger::onCollide(Entity& other, const sf::Vector2f&)
         fire();
 }
 
-void Trigger::draw(sf::RenderTarget&) {}
+void Trigger::submit(FrameList&) const {}
 
 void Trigger::fire()
 {
     if (uses <= 0)
         return;
-    // The editor's zones have no script handler; they never run collisions anyway.
-    ScriptHandler* handler = manager != nullptr ? manager->scriptHandler : nullptr;
-    if (handler != nullptr)
+    // The editor's zones play no events; they never run collisions anyway.
+    EventQueue* queue = manager != nullptr ? manager->events : nullptr;
+    if (queue != nullptr)
         for (const Event& event : events)
-            handler->addEvent(event);
+            queue->addEvent(event);
     --uses;
 }
 

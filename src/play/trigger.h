@@ -25,7 +25,7 @@ public:
 
     void update(Zone& zone) override;
     void onCollide(Entity& other, const sf::Vector2f& push) override;
-    void draw(sf::RenderTarget& target) override;
+    void submit(FrameList& frame) const override;
     void save(zonefile::EntityRecord& record) const override;
     void load(const zonefile::EntityRecord& record) override;
 

@@ -39,7 +39,7 @@ void ZoneSnapshot::take(const Zone& zone, const Player& player, const Places& pl
         if (Entity::isUnitType(e.getType()))
             hitPoints[e.getID()] = static_cast<const Unit&>(e).hitPoints;
     }
-    nextID = zone.nextID;
+    nextID = zone.entities.nextID;
     playerPosition = player.position;
     playerFacing = player.facing;
 }
@@ -48,17 +48,17 @@ bool ZoneSnapshot::restore(Zone& zone, const Player& player) const
 {
     std::vector<int> gone;
     for (const auto& entry : zone.entities)
-        if (entry.second != &player)
+        if (entry.second.get() != &player)
             gone.push_back(entry.first);
     for (int id : gone)
-        zone.remove(id, true);
+        zone.entities.remove(id);
 
     std::string why;
-    if (!zone.canBuild(records, why))
+    if (!zone.entities.canBuild(records, why))
         return false;
-    zone.build(records);
-    for (auto& entry : zone.entities) {
-        Entity* e = entry.second;
+    zone.entities.build(records);
+    for (const auto& entry : zone.entities) {
+        Entity* e = entry.second.get();
         if (e == &player)
             continue;
         auto facing = facings.find(e->getID());
@@ -68,6 +68,6 @@ bool ZoneSnapshot::restore(Zone& zone, const Player& player) const
         if (hp != hitPoints.end())
             static_cast<Unit*>(e)->hitPoints = hp->second;
     }
-    zone.nextID = nextID;
+    zone.entities.nextID = nextID;
     return true;
 }

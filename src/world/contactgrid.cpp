@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-void ContactGrid::build(const std::map<int, Entity*>& entities, int zoneWidth, int zoneHeight)
+void ContactGrid::build(const std::map<int, std::unique_ptr<Entity>>& entities, int zoneWidth, int zoneHeight)
 {
     // Only the cells used last time need emptying; a big zone has far more cells than entities.
     for (int cell : cellOf)
@@ -25,7 +25,7 @@ void ContactGrid::build(const std::map<int, Entity*>& entities, int zoneWidth, i
     largestRadius = 0.0f;
     for (const auto& entry : entities) {
         ids.push_back(entry.first);
-        slots.push_back(entry.second);
+        slots.push_back(entry.second.get());
         cellOf.push_back(ALWAYS);
     }
     for (std::size_t s = 0; s < slots.size(); ++s) {

@@ -4,6 +4,7 @@
 
 #include <SFML/System/Vector2.hpp>
 #include <map>
+#include <memory>
 #include <vector>
 
 class Entity;
@@ -18,7 +19,7 @@ public:
 
     // Bins every registered entity; cells cover a zone of the given size in tiles, and
     // anything outside lands in the nearest edge cell.
-    void build(const std::map<int, Entity*>& entities, int zoneWidth, int zoneHeight);
+    void build(const std::map<int, std::unique_ptr<Entity>>& entities, int zoneWidth, int zoneHeight);
 
     std::size_t size() const { return slots.size(); }
     Entity* at(int slot) const { return slots[static_cast<std::size_t>(slot)]; }

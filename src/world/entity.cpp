@@ -7,12 +7,14 @@
 #include "world/zone.h"
 #include "world/zonefile.h"
 
+#include "render/framelist.h"
+
 #include <SFML/Graphics/CircleShape.hpp>
-#include <SFML/Graphics/RenderTarget.hpp>
 #include <SFML/Graphics/Text.hpp>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -155,7 +157,7 @@ void Entity::collideTiles(Zone& zone)
     }
 }
 
-void Entity::drawDebug(sf::RenderTarget& target, bool highlighted)
+void Entity::submitDebug(FrameList& frame, bool highlighted) const
 {
     const sf::Vector2f screen = worldToScreen(position);
     sf::CircleShape circle(radius, 30);
@@ -165,10 +167,10 @@ void Entity::drawDebug(sf::RenderTarget& target, bool highlighted)
     circle.setOutlineThickness(2.0f);
     circle.setOutlineColor(sf::Color::Green);
     circle.setFillColor(highlighted ? sf::Color(255, 0, 0, 100) : sf::Color::Transparent);
-    target.draw(circle);
+    frame.draw(std::move(circle));
 
     sf::Text text(std::to_string(id), ResourceManager::debugFont, 10);
     text.setFillColor(sf::Color::White);
     text.setPosition(screen);
-    target.draw(text);
+    frame.draw(std::move(text));
 }

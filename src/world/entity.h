@@ -7,10 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace sf { class RenderTarget; }
+class FrameList;
 namespace zonefile { struct EntityRecord; }
 class EntityManager;
-class Player;
 class Zone;
 
 class Entity : public KindTypes {
@@ -37,12 +36,14 @@ public:
 
     virtual void update(Zone& zone) = 0;
     virtual void onCollide(Entity& other, const sf::Vector2f& push) = 0;
-    virtual void draw(sf::RenderTarget& target) = 0;
+    // Once a frame, back to front by depth, whether or not it shows: moves its animation on
+    // and throws its blows.
+    virtual void animate() {}
+    // What it shows now, added to the frame; changes nothing.
+    virtual void submit(FrameList& frame) const = 0;
     // The entity's record in a zone file, and back. Only kinds a file holds use them.
     virtual void save(zonefile::EntityRecord& record) const;
     virtual void load(const zonefile::EntityRecord& record);
-    // Null for every entity but the player.
-    virtual Player* asPlayer() { return nullptr; }
 
     int getID() const;
     int getType() const;
@@ -55,5 +56,6 @@ public:
     bool containsPoint(const sf::Vector2f& point) const;
     sf::Vector2f pushOut(const Entity& other) const;
     void collideTiles(Zone& zone);
-    void drawDebug(sf::RenderTarget& target, bool highlighted);
+    // Its circle and id, for the debug overlay and the editor's selection.
+    void submitDebug(FrameList& frame, bool highlighted) const;
 };

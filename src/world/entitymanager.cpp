@@ -1,15 +1,13 @@
 #include "world/entitymanager.h"
 
 #include "core/globals.h"
-#include "core/nulltarget.h"
-#include "core/spritetrim.h"
+#include "render/framelist.h"
+#include "render/visibletiles.h"
 #include "world/entity.h"
 #include "world/resourcemanager.h"
-#include "world/visibletiles.h"
 #include "world/zone.h"
 #include "world/zonefile.h"
 
-#include <SFML/Graphics/RenderTarget.hpp>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -30,12 +28,6 @@ float depthOf(const Entity* e)
     if (const Entity* parent = e->getParent())
         p += parent->position;
     return p.x + p.y;
-}
-
-// Heap order with the smallest depth on top.
-bool fartherFront(const Entity* a, const Entity* b)
-{
-    return depthOf(a) > depthOf(b);
 }
 
 bool nearerBack(const std::pair<float, Entity*>& a, const std::pair<float, Entity*>& b)
@@ -98,15 +90,12 @@ bool canMake(int type)
     return type >= 0 && static_cast<std::size_t>(type) < byType.size() && byType[static_cast<std::size_t>(type)];
 }
 
-Entity* createEntity(int type, EntityManager* manager)
+std::unique_ptr<Entity> createEntity(int type, EntityManager* manager)
 {
     return canMake(type) ? makers()[static_cast<std::size_t>(type)](manager) : nullptr;
 }
 
-EntityManager::EntityManager(ScriptHandler* scriptHandlerIn)
-    : scriptHandler(scriptHandlerIn), nextID(1)
-{
-}
+EntityManager::EntityManager(EventQueue* eventsIn) : events(eventsIn), nextID(1) {}
 
 EntityManager::~EntityManager()
 {
@@ -115,43 +104,49 @@ EntityManager::~EntityManager()
 
 int EntityManager::allocateID()
 {
-    if (entities.size() >= static_cast<std::size_t>(MAX_ENTITIES))
+    if (registry.size() >= static_cast<std::size_t>(MAX_ENTITIES))
         return -1;
-    while (entities.find(nextID) != entities.end())
+    while (registry.find(nextID) != registry.end())
         ++nextID;
     return nextID;
 }
 
-void EntityManager::add(Entity* e)
+void EntityManager::adopt(std::unique_ptr<Entity> e)
 {
-    MORVANE_ASSERT(entities.size() < MAX_ENTITIES, SOURCE);
-    MORVANE_ASSERT(entities.find(e->getID()) == entities.end(), SOURCE);
-    entities[e->getID()] = e;
+    MORVANE_ASSERT(e != nullptr && e->manager == this, SOURCE);
+    MORVANE_ASSERT(registry.size() < MAX_ENTITIES, SOURCE);
+    MORVANE_ASSERT(registry.find(e->getID()) == registry.end(), SOURCE);
+    const int id = e->getID();
+    registry[id] = std::move(e);
     ++registryVersion;
 }
 
-void EntityManager::remove(int id, bool destroy)
+std::unique_ptr<Entity> EntityManager::take(int id)
 {
-    auto it = entities.find(id);
-    MORVANE_ASSERT(it != entities.end(), SOURCE);
-    Entity* e = it->second;
-    // Unregister first so the destructor sees the registry without it.
-    entities.erase(it);
+    auto it = registry.find(id);
+    MORVANE_ASSERT(it != registry.end(), SOURCE);
+    std::unique_ptr<Entity> e = std::move(it->second);
+    registry.erase(it);
     ++registryVersion;
-    if (destroy)
-        delete e;
+    return e;
+}
+
+void EntityManager::remove(int id)
+{
+    // Unregistered first, so the destructor sees the registry without it.
+    take(id).reset();
 }
 
 Entity* EntityManager::get(int id) const
 {
-    auto it = entities.find(id);
-    return it == entities.end() ? nullptr : it->second;
+    auto it = registry.find(id);
+    return it == registry.end() ? nullptr : it->second.get();
 }
 
 int EntityManager::countType(int typeValue) const
 {
     int count = 0;
-    for (const auto& entry : entities)
+    for (const auto& entry : registry)
         if (entry.second->getType() == typeValue)
             ++count;
     return count;
@@ -159,9 +154,9 @@ int EntityManager::countType(int typeValue) const
 
 Entity* EntityManager::entityAt(const sf::Vector2f& point) const
 {
-    for (const auto& entry : entities)
+    for (const auto& entry : registry)
         if (entry.second->containsPoint(point))
-            return entry.second;
+            return entry.second.get();
     return nullptr;
 }
 
@@ -180,21 +175,21 @@ void EntityManager::step(Zone& zone, bool frozen, bool useGrid)
     std::vector<std::pair<int, Entity*>> deadOnes;
     gridValid = false;
     // Stepping by key rather than by iterator lets handlers add or drop entities mid-pass.
-    for (auto it = entities.begin(); it != entities.end();) {
+    for (auto it = registry.begin(); it != registry.end();) {
         const int currentID = it->first;
-        Entity* e = it->second;
+        Entity* e = it->second.get();
         if (!frozen) {
             e->update(zone);
             if (get(currentID) != e) {
-                it = entities.upper_bound(currentID);
+                it = registry.upper_bound(currentID);
                 continue;
             }
             if (useGrid)
                 collideNearby(zone, e, currentID);
             else
-                collideFrom(e, entities.begin());
+                collideFrom(e, registry.begin());
             move(*e, zone);
-            if (gridValid && gridVersion == registryVersion && contactGrid.size() == entities.size()) {
+            if (gridValid && gridVersion == registryVersion && contactGrid.size() == registry.size()) {
                 const int slot = contactGrid.slotOf(currentID);
                 if (slot >= 0 && contactGrid.at(slot) == e)
                     contactGrid.moved(slot);
@@ -202,16 +197,11 @@ void EntityManager::step(Zone& zone, bool frozen, bool useGrid)
         }
         if (e->dead)
             deadOnes.emplace_back(currentID, e);
-        it = entities.upper_bound(currentID);
+        it = registry.upper_bound(currentID);
     }
-    for (const auto& entry : deadOnes) {
-        auto found = entities.find(entry.first);
-        if (found == entities.end() || found->second != entry.second)
-            continue;
-        entities.erase(found);
-        ++registryVersion;
-        delete entry.second;
-    }
+    for (const auto& entry : deadOnes)
+        if (get(entry.first) == entry.second)
+            remove(entry.first);
 }
 
 void EntityManager::move(Entity& e, Zone& zone)
@@ -221,30 +211,30 @@ void EntityManager::move(Entity& e, Zone& zone)
     e.collideTiles(zone);
 }
 
-void EntityManager::collideFrom(Entity* e, std::map<int, Entity*>::iterator from)
+void EntityManager::collideFrom(Entity* e, Registry::iterator from)
 {
-    for (auto o = from; o != entities.end();) {
+    for (auto o = from; o != registry.end();) {
         const int otherID = o->first;
-        Entity* other = o->second;
+        Entity* other = o->second.get();
         if (other != e) {
             const sf::Vector2f push = e->pushOut(*other);
             if (push != ZERO_VECTOR)
                 e->onCollide(*other, push);
         }
-        o = entities.upper_bound(otherID);
+        o = registry.upper_bound(otherID);
     }
 }
 
 void EntityManager::collideNearby(Zone& zone, Entity* e, int id)
 {
-    if (!gridValid || gridVersion != registryVersion || contactGrid.size() != entities.size()) {
-        contactGrid.build(entities, zone.getWidth(), zone.getHeight());
+    if (!gridValid || gridVersion != registryVersion || contactGrid.size() != registry.size()) {
+        contactGrid.build(registry, zone.getWidth(), zone.getHeight());
         gridVersion = registryVersion;
         gridValid = true;
     }
     int slot = contactGrid.slotOf(id);
     if (slot < 0 || contactGrid.at(slot) != e) {
-        contactGrid.build(entities, zone.getWidth(), zone.getHeight());
+        contactGrid.build(registry, zone.getWidth(), zone.getHeight());
         slot = contactGrid.slotOf(id);
     }
     // Its own update may have moved it.
@@ -254,7 +244,7 @@ void EntityManager::collideNearby(Zone& zone, Entity* e, int id)
     const sf::Vector2f at = parent != nullptr ? e->position + parent->position : e->position;
     const float reach = e->radius;
     if (!contactGrid.gather(at, reach, nearby)) {
-        collideFrom(e, entities.begin());
+        collideFrom(e, registry.begin());
         gridValid = false;
         return;
     }
@@ -274,80 +264,67 @@ void EntityManager::collideNearby(Zone& zone, Entity* e, int id)
         const Entity* parentNow = e->getParent();
         const sf::Vector2f atNow = parentNow != nullptr ? e->position + parentNow->position : e->position;
         // A handler that reshaped the registry or moved this entity: finish the plain way.
-        if (registryVersion != gridVersion || entities.size() != contactGrid.size() || atNow != at || reach != e->radius) {
+        if (registryVersion != gridVersion || registry.size() != contactGrid.size() || atNow != at || reach != e->radius) {
             gridValid = false;
-            collideFrom(e, entities.upper_bound(otherID));
+            collideFrom(e, registry.upper_bound(otherID));
             return;
         }
     }
 }
 
-void EntityManager::draw(sf::RenderTarget& target, bool debug, const DrawUpTo& upTo)
+void EntityManager::animate()
 {
-    const sf::FloatRect box = VisibleTiles::viewBox(target);
-    const float reach = spriteReach();
-    NullTarget offView(target.getSize());
-    // Same heap, same pushes and pops as drawAll, so equal depths come out in the same order.
-    for (const auto& entry : entities) {
-        depthQueue.emplace_back(depthOf(entry.second), entry.second);
+    // A heap of the depths, popped in turn: entities of equal depth keep the order they
+    // have always come out in.
+    drawOrder.clear();
+    for (const auto& entry : registry) {
+        depthQueue.emplace_back(depthOf(entry.second.get()), entry.second.get());
         std::push_heap(depthQueue.begin(), depthQueue.end(), nearerBack);
     }
     while (!depthQueue.empty()) {
         Entity* e = depthQueue.front().second;
-        const bool shows = mayShow(*e, box, reach);
-        if (shows && upTo)
-            upTo(depthQueue.front().first);
-        sf::RenderTarget& into = shows ? target : offView;
-        if (debug)
-            e->drawDebug(into, false);
-        e->draw(into);
+        drawOrder.emplace_back(depthQueue.front().first, e->getID());
         std::pop_heap(depthQueue.begin(), depthQueue.end(), nearerBack);
         depthQueue.pop_back();
+        // Blows thrown here join the registry, not this frame's order.
+        e->animate();
     }
-    if (upTo)
-        upTo(INFINITY);
 }
 
-void EntityManager::drawAll(sf::RenderTarget& target, bool debug, const DrawUpTo& upTo)
+void EntityManager::submit(FrameList& frame, bool debug, const DrawUpTo& upTo, bool every) const
 {
-    // The plain picture: every sprite whole.
-    const bool trimming = SpriteTrim::trimming;
-    SpriteTrim::trimming = false;
-    for (const auto& entry : entities) {
-        drawQueue.push_back(entry.second);
-        std::push_heap(drawQueue.begin(), drawQueue.end(), fartherFront);
-    }
-    while (!drawQueue.empty()) {
-        Entity* e = drawQueue.front();
+    const sf::FloatRect box = VisibleTiles::viewBox(frame.getView());
+    const float reach = spriteReach();
+    for (const auto& [depth, id] : drawOrder) {
+        const Entity* e = get(id);
+        if (e == nullptr || (!every && !mayShow(*e, box, reach)))
+            continue;
         if (upTo)
-            upTo(depthOf(e));
+            upTo(depth);
+        frame.setDepth(depth);
         if (debug)
-            e->drawDebug(target, false);
-        e->draw(target);
-        std::pop_heap(drawQueue.begin(), drawQueue.end(), fartherFront);
-        drawQueue.pop_back();
+            e->submitDebug(frame, false);
+        e->submit(frame);
     }
     if (upTo)
         upTo(INFINITY);
-    SpriteTrim::trimming = trimming;
 }
 
 void EntityManager::save(std::vector<zonefile::EntityRecord>& records) const
 {
-    records.resize(entities.size());
+    records.resize(registry.size());
     std::size_t k = 0;
-    for (const auto& entry : entities)
+    for (const auto& entry : registry)
         entry.second->save(records[k++]);
 }
 
 void EntityManager::clear()
 {
     // Take the map out first: destructors then see an empty registry.
-    std::map<int, Entity*> dropped;
-    dropped.swap(entities);
+    Registry dropped;
+    dropped.swap(registry);
     ++registryVersion;
-    for (auto& entry : dropped)
-        delete entry.second;
+    dropped.clear();
 }
 
 bool EntityManager::canBuild(const std::vector<zonefile::EntityRecord>& records, std::string& why) const
@@ -363,7 +340,7 @@ bool EntityManager::canBuild(const std::vector<zonefile::EntityRecord>& records,
     return true;
 }
 
-Player* EntityManager::load(std::istream& in)
+Entity* EntityManager::load(std::istream& in)
 {
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<zonefile::EntityRecord> records;
@@ -387,17 +364,17 @@ void EntityManager::sayEntityCount(std::size_t count)
     std::printf(MSG_ENTITY_COUNT, static_cast<int>(count));
 }
 
-Player* EntityManager::build(const std::vector<zonefile::EntityRecord>& records)
+Entity* EntityManager::build(const std::vector<zonefile::EntityRecord>& records)
 {
     // One after another, each made and added before the next: every constructor's id
     // allocation sees the ids registered so far, which decides where nextID ends.
-    Player* player = nullptr;
+    Entity* player = nullptr;
     for (const zonefile::EntityRecord& record : records) {
-        Entity* e = createEntity(record.type, this);
-        e->load(record);
-        add(e);
-        if (Player* p = e->asPlayer())
-            player = p;
+        std::unique_ptr<Entity> made = createEntity(record.type, this);
+        made->load(record);
+        Entity* e = add(std::move(made));
+        if (e->getType() == Entity::TYPE_PLAYER)
+            player = e;
     }
     return player;
 }

@@ -1,45 +1,62 @@
 #pragma once
-// The registry of one zone's entities: ids, the simulation step, depth-sorted drawing
-// and the entity list of a zone file.
+// The registry of one zone's entities, which owns them: ids, the simulation step,
+// depth-sorted drawing and the entity list of a zone file.
 
 #include "world/contactgrid.h"
+#include "world/entity.h"
 #include "world/zonefile.h"
 
 #include <SFML/System/Vector2.hpp>
 #include <functional>
 #include <iosfwd>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
-namespace sf { class RenderTarget; }
-class Entity;
-class Player;
-class ScriptHandler;
+class EventQueue;
+class FrameList;
 class Zone;
 
 class EntityManager {
 public:
     static constexpr int MAX_ENTITIES = zonefile::MAX_ENTITIES;
     static constexpr float DAMPING = 0.8f;
+    using Registry = std::map<int, std::unique_ptr<Entity>>;
 
-    ScriptHandler* scriptHandler;
-    std::map<int, Entity*> entities;
+    // Where triggers send their events; none in the editor's zones.
+    EventQueue* events;
     int nextID;
     // Set while the world stands still (a script, a fade) but is still drawn: drawing is
     // where blows are made, and frozen blows would all land at once when the world runs.
     bool holdBlows = false;
 
-    explicit EntityManager(ScriptHandler* scriptHandlerIn);
+    explicit EntityManager(EventQueue* eventsIn);
     // Destroys every entity still registered.
-    virtual ~EntityManager();
+    ~EntityManager();
     EntityManager(const EntityManager&) = delete;
     EntityManager& operator=(const EntityManager&) = delete;
 
+    // The registered entities in id order, as (id, entity) pairs.
+    Registry::const_iterator begin() const { return registry.begin(); }
+    Registry::const_iterator end() const { return registry.end(); }
+    std::size_t size() const { return registry.size(); }
+    bool empty() const { return registry.empty(); }
+
     int allocateID();
-    void add(Entity* e);
-    // destroy = false hands the entity over intact (moving the player between zones).
-    void remove(int id, bool destroy);
+    // Registers e, made with this manager, which owns it from now on; e for the caller to
+    // go on with.
+    template <class T>
+    T* add(std::unique_ptr<T> e)
+    {
+        T* kept = e.get();
+        adopt(std::move(e));
+        return kept;
+    }
+    // Unregisters and destroys.
+    void remove(int id);
+    // Unregisters and hands over, intact (moving the player between zones).
+    std::unique_ptr<Entity> take(int id);
     Entity* get(int id) const;
     int countType(int typeValue) const;
     Entity* entityAt(const sf::Vector2f& point) const;
@@ -49,15 +66,16 @@ public:
     void update(Zone& zone, bool frozen);
     // The same step testing every ordered pair; the grid is checked against it.
     void updateAllPairs(Zone& zone, bool frozen);
-    // What is drawn among the entities by depth: called with an entity's depth before it is
-    // painted, and with infinity at the end.
+    // Every entity's animate, back to front by depth (the order drawing has always run
+    // them in), whether it shows or not. The order is kept for submit.
+    void animate();
+    // What is drawn among the entities by depth: called with an entity's depth before its
+    // items, and with infinity at the end.
     using DrawUpTo = std::function<void(float depth)>;
-    // Entities that cannot touch the view are drawn into a null target: their draw still
-    // runs (it advances animations and throws blows), only the painting is skipped, and
-    // upTo is called only before the entities that paint.
-    void draw(sf::RenderTarget& target, bool debug, const DrawUpTo& upTo = nullptr);
-    // Every entity painted, none skipped, upTo called before each.
-    void drawAll(sf::RenderTarget& target, bool debug, const DrawUpTo& upTo = nullptr);
+    // The items of the entities animate put in order, each at its depth, its debug marks
+    // under it. Those that cannot touch the frame's view are left out, and upTo is called
+    // only before the others; with every, none is left out.
+    void submit(FrameList& frame, bool debug, const DrawUpTo& upTo = nullptr, bool every = false) const;
     // Every entity's record, in id order.
     void save(std::vector<zonefile::EntityRecord>& records) const;
     // The motion part of a step for one entity: damping, moving, the push out of walls.
@@ -67,21 +85,25 @@ public:
 
     // The entity list of a zone file (the count, then the records), all or nothing: a bad
     // record or an id already registered here adds nothing, prints why and answers null.
-    Player* load(std::istream& in);
+    // Answers the player's entity, or null when the records hold none.
+    Entity* load(std::istream& in);
     // False with why when records hold what the game refuses or a kind nobody can make.
     bool canBuild(const std::vector<zonefile::EntityRecord>& records, std::string& why) const;
     // Makes and adds the entities of records that canBuild accepted, silently, and hands
-    // back the player.
-    Player* build(const std::vector<zonefile::EntityRecord>& records);
+    // back the player's entity (or null).
+    Entity* build(const std::vector<zonefile::EntityRecord>& records);
     // The line a load from a file prints before building.
     static void sayEntityCount(std::size_t count);
 
 private:
+    void adopt(std::unique_ptr<Entity> e);
     void step(Zone& zone, bool frozen, bool useGrid);
-    void collideFrom(Entity* e, std::map<int, Entity*>::iterator from);
+    void collideFrom(Entity* e, Registry::iterator from);
     void collideNearby(Zone& zone, Entity* e, int id);
 
-    std::vector<Entity*> drawQueue;
+    // Entities and their depths, back to front, as animate met them.
+    std::vector<std::pair<float, int>> drawOrder;
+    Registry registry;
     // Bumped by every add and remove, so a pass knows when its grid is stale.
     unsigned long registryVersion = 0;
     unsigned long gridVersion = 0;
@@ -93,10 +115,10 @@ private:
 
 // How to make one entity of a kind. Each kind's own source registers its maker with a
 // KindMaker at start-up, so the manager includes none of them.
-using EntityMaker = Entity* (*)(EntityManager* manager);
+using EntityMaker = std::unique_ptr<Entity> (*)(EntityManager* manager);
 struct KindMaker {
     KindMaker(int type, EntityMaker make);
 };
 bool canMake(int type);
 // The level factory: null for a type value no kind registered.
-Entity* createEntity(int type, EntityManager* manager);
+std::unique_ptr<Entity> createEntity(int type, EntityManager* manager);

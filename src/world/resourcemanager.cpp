@@ -1,12 +1,11 @@
 #include "world/resourcemanager.h"
 
-#include "core/animation.h"
+#include "render/animation.h"
 #include "core/globals.h"
 #include "core/safefile.h"
-#include "core/spritetrim.h"
+#include "render/visiblepixels.h"
 #include "world/kinds.h"
-#include "world/picturecache.h"
-#include "world/tilecover.h"
+#include "render/tilecover.h"
 
 #include <al.h>
 #include <cstdio>
@@ -165,6 +164,7 @@ bool ResourceManager::loadTileTextures()
             tileTextures.pop_back();
             break;
         }
+        VisiblePixels::remember(tileTextures.back(), image);
     }
     // Which images hide which is worked out now, not in the first frame drawn.
     TileCover::refresh(tileTextures);
@@ -176,9 +176,8 @@ void ResourceManager::unloadResources()
     sounds.clear();
     music().stop();
     Animation::releaseFrames();
-    SpriteTrim::forgetAll();
+    VisiblePixels::forgetAll();
     TileCover::forget();
-    PictureCache::forgetAll();
     for (auto& entry : textures)
         delete entry.second;
     textures.clear();
@@ -198,7 +197,7 @@ void ResourceManager::loadTexture(const std::string& path)
     // A missing sheet stays empty and draws nothing.
     sf::Image image;
     if (openResource(image, path, &sf::Image::loadFromFile) && texture->loadFromImage(image))
-        SpriteTrim::remember(*texture, image);
+        VisiblePixels::remember(*texture, image);
     textures[path] = texture;
 }
 
@@ -220,7 +219,8 @@ bool ResourceManager::loadDoodadTexture(const std::string& path, int originX, in
     sf::Image image;
     if (!openResource(image, path, &sf::Image::loadFromFile) || !record.texture.loadFromImage(image))
         return false;
-    record.visible = SpriteTrim::visibleBounds(image, sf::IntRect(0, 0, static_cast<int>(image.getSize().x),
+    VisiblePixels::remember(record.texture, image);
+    record.visible = VisiblePixels::bounds(image, sf::IntRect(0, 0, static_cast<int>(image.getSize().x),
                                                                   static_cast<int>(image.getSize().y)));
     record.path = path;
     record.originX = originX;

@@ -1,15 +1,16 @@
 #include "world/tile.h"
 
 #include "core/globals.h"
+#include "render/framelist.h"
 #include "world/resourcemanager.h"
 
-#include <SFML/Graphics/RenderTarget.hpp>
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/Text.hpp>
 #include <SFML/Graphics/VertexArray.hpp>
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace {
 const char* SOURCE = "src/tile";
@@ -73,14 +74,14 @@ sf::Vector2f Tile::anchor() const
     return worldToScreen(sf::Vector2f(x * TILE_SIZE, y * TILE_SIZE));
 }
 
-void Tile::draw(sf::RenderTarget& target)
+void Tile::submit(FrameList& frame) const
 {
     sf::Sprite sprite = imageSprite(shownImage());
     sprite.setPosition(anchor());
-    target.draw(sprite);
+    frame.draw(sprite);
 }
 
-void Tile::drawOutline(sf::RenderTarget& target)
+void Tile::submitOutline(FrameList& frame) const
 {
     const sf::Vector2f p = anchor();
     const float h = TILE_SCREEN_HEIGHT;
@@ -90,10 +91,10 @@ void Tile::drawOutline(sf::RenderTarget& target)
     strip[2] = sf::Vertex(p + sf::Vector2f(0, h), sf::Color::White);
     strip[3] = sf::Vertex(p + sf::Vector2f(-h, h * 0.5f), sf::Color::White);
     strip[4] = sf::Vertex(p, sf::Color::White);
-    target.draw(strip);
+    frame.draw(std::move(strip));
 }
 
-void Tile::drawInfo(sf::RenderTarget& target)
+void Tile::submitInfo(FrameList& frame) const
 {
     sf::Color fill;
     switch (type) {
@@ -110,13 +111,13 @@ void Tile::drawInfo(sf::RenderTarget& target)
     quad[1] = sf::Vertex(p + sf::Vector2f(h, h * 0.5f), fill);
     quad[2] = sf::Vertex(p + sf::Vector2f(0, h), fill);
     quad[3] = sf::Vertex(p + sf::Vector2f(-h, h * 0.5f), fill);
-    target.draw(quad);
+    frame.draw(std::move(quad));
 
     if (type == TILE_LINKOUT || type == TILE_LINKIN) {
         sf::Text text(std::to_string(link), ResourceManager::debugFont, LABEL_SIZE);
         text.setFillColor(sf::Color::White);
         text.setPosition(p + LABEL_OFFSET);
-        target.draw(text);
+        frame.draw(std::move(text));
     }
 }
 

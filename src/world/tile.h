@@ -1,17 +1,14 @@
 #pragma once
 // One cell of a zone's grid: a ground image, a kind and a zone link.
 
+#include "core/grid.h"
 #include "world/zonefile.h"
 
 #include <SFML/System/Vector2.hpp>
 
-namespace sf {
-class RenderTarget;
-class Sprite;
-} // namespace sf
+namespace sf { class Sprite; }
+class FrameList;
 
-// Height in pixels of a tile's diamond on screen; it is twice as wide.
-constexpr float TILE_SCREEN_HEIGHT = 64.0f;
 
 class Tile {
 public:
@@ -31,10 +28,13 @@ public:
     void setTexture(int i);
     void setType(TileType typeIn);
 
-    void draw(sf::RenderTarget& target);
-    void drawOutline(sf::RenderTarget& target);
-    void drawInfo(sf::RenderTarget& target);
-    // How far to either side of its anchor drawInfo can paint; it paints nothing above the
+    // Its image, as its own sprite.
+    void submit(FrameList& frame) const;
+    // A white outline of its diamond (the editor's selection).
+    void submitOutline(FrameList& frame) const;
+    // Its kind as a coloured diamond, with its link (the editor's overlay).
+    void submitInfo(FrameList& frame) const;
+    // How far to either side of its anchor submitInfo can paint; it paints nothing above the
     // anchor and nothing more than a diamond's height below it.
     static float infoHalfWidth();
 

@@ -1,15 +1,12 @@
 #include "world/tilebatch.h"
 
+#include "render/framelist.h"
+#include "render/tilecover.h"
 #include "world/resourcemanager.h"
 #include "world/tile.h"
-#include "world/tilecover.h"
-#include "world/visibletiles.h"
 
-#include "core/spritetrim.h"
-
-#include <SFML/Graphics/RenderTarget.hpp>
 #include <SFML/Graphics/Sprite.hpp>
-#include <SFML/Graphics/Vertex.hpp>
+#include <SFML/Graphics/VertexArray.hpp>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -47,13 +44,14 @@ bool overlap(const sf::FloatRect& a, const sf::FloatRect& b)
 }
 
 // The two triangles of a sprite's strip, in the order the strip hands them on.
-void addQuad(std::vector<sf::Vertex>& into, const sf::Vector2f& corner, const sf::Vector2f& size)
+void addQuad(sf::VertexArray& into, const sf::Vector2f& corner, const sf::Vector2f& size)
 {
     const sf::Vertex v0(corner, sf::Vector2f(0.0f, 0.0f));
     const sf::Vertex v1(sf::Vector2f(corner.x, corner.y + size.y), sf::Vector2f(0.0f, size.y));
     const sf::Vertex v2(sf::Vector2f(corner.x + size.x, corner.y), sf::Vector2f(size.x, 0.0f));
     const sf::Vertex v3(corner + size, size);
-    into.insert(into.end(), {v0, v1, v2, v2, v1, v3});
+    for (const sf::Vertex& v : {v0, v1, v2, v2, v1, v3})
+        into.append(v);
 }
 
 const Tile& at(const Tiles& tiles, int x, int y) { return tiles[static_cast<std::size_t>(x)][static_cast<std::size_t>(y)]; }
@@ -218,18 +216,17 @@ private:
     std::priority_queue<Front, std::vector<Front>, std::greater<Front>> fronts;
 };
 
-// One draw call: tiles of one image, each the two triangles of its own sprite.
-void drawRun(sf::RenderTarget& target, int image, const std::vector<const Tile*>& run)
+// One item: tiles of one image, each the two triangles of its own sprite.
+void submitRun(FrameList& frame, int image, const std::vector<const Tile*>& run)
 {
     if (run.empty())
         return;
     const sf::Texture& texture = ResourceManager::tileTextures[static_cast<std::size_t>(image)];
     const sf::Vector2f size(texture.getSize());
-    static std::vector<sf::Vertex> vertices;
-    vertices.clear();
+    sf::VertexArray vertices(sf::Triangles);
     for (const Tile* tile : run)
         addQuad(vertices, imageCorner(*tile, texture.getSize()), size);
-    target.draw(vertices.data(), vertices.size(), sf::Triangles, sf::RenderStates(&texture));
+    frame.ground(texture, std::move(vertices));
 }
 
 // The image of the wall block at (x, y), or -1 where there is none.
@@ -241,36 +238,25 @@ int wallImageAt(const Tiles& tiles, int x, int y)
     return tile.isWallBlock() ? tile.shownImage() : -1;
 }
 
-// A run of wall blocks, in its order. Of a block that the blocks in front partly hide only
-// the part that shows is painted, as a sprite of its own held to that part; the others
-// still go together, unless part of the target is hidden.
-void drawWallRun(sf::RenderTarget& target, const Tiles& tiles, int image, const std::vector<const Tile*>& run)
+// A run of wall blocks of one image, in its order, each at its depth and held to what the
+// blocks in front of it leave showing.
+void submitWallRun(FrameList& frame, const Tiles& tiles, int image, const std::vector<const Tile*>& run)
 {
-    static std::vector<const Tile*> whole;
-    whole.clear();
-    const sf::Vector2u size = ResourceManager::tileTextures[static_cast<std::size_t>(image)].getSize();
     for (const Tile* wall : run) {
         const sf::IntRect shows = TileCover::showing(image, wallImageAt(tiles, wall->x + 1, wall->y),
                                                      wallImageAt(tiles, wall->x, wall->y + 1),
                                                      wallImageAt(tiles, wall->x + 1, wall->y + 1));
-        // Under a hidden area every block goes alone, so that only its part outside is painted.
-        if (!SpriteTrim::Hidden::on(target) && shows == sf::IntRect(0, 0, static_cast<int>(size.x), static_cast<int>(size.y))) {
-            whole.push_back(wall);
-            continue;
-        }
-        drawRun(target, image, whole);
-        whole.clear();
         sf::Sprite sprite = Tile::imageSprite(image);
         sprite.setPosition(wall->anchor());
-        SpriteTrim::draw(target, sprite, shows);
+        frame.setDepth(wall->depth());
+        frame.wall(sprite, shows);
     }
-    drawRun(target, image, whole);
 }
 
 } // namespace
 
-TileBatch::TileBatch(const Tiles& tilesIn, const sf::RenderTarget& target)
-    : tiles(tilesIn), visible(target, static_cast<int>(tiles.size()), tiles.empty() ? 0 : static_cast<int>(tiles[0].size()),
+TileBatch::TileBatch(const Tiles& tilesIn, const sf::View& view)
+    : tiles(tilesIn), visible(view, static_cast<int>(tiles.size()), tiles.empty() ? 0 : static_cast<int>(tiles[0].size()),
                               (widest() + 1.0f) * 0.5f, tallest() - TILE_SCREEN_HEIGHT, TILE_SCREEN_HEIGHT)
 {
     if (ResourceManager::tileTextures.empty())
@@ -305,45 +291,20 @@ float TileBatch::tallest()
     return h;
 }
 
-void TileBatch::drawGround(sf::RenderTarget& target)
+void TileBatch::submitGround(FrameList& frame) const
 {
     const std::vector<sf::Texture>& images = ResourceManager::tileTextures;
     if (visible.empty() || images.empty())
         return;
+    frame.setDepth(FrameList::GROUND_DEPTH);
     Runs runs(tiles, visible, widest(), tallest());
     static std::vector<const Tile*> run;
     int image = 0;
     while (runs.next(image, run))
-        drawRun(target, image, run);
+        submitRun(frame, image, run);
 }
 
-void TileBatch::describeGround(PictureCache::Key& key) const
-{
-    const std::vector<sf::Texture>& images = ResourceManager::tileTextures;
-    key.push_back(images.size());
-    for (const sf::Texture& t : images)
-        picturekey::addTexture(key, &t);
-    if (visible.empty() || images.empty())
-        return;
-    const int width = static_cast<int>(tiles.size()), height = static_cast<int>(tiles[0].size());
-    int top = height, bottom = -1;
-    for (int x = visible.firstColumn; x <= visible.lastColumn; ++x) {
-        top = std::min(top, visible.firstRows[static_cast<std::size_t>(x)]);
-        bottom = std::max(bottom, visible.lastRows[static_cast<std::size_t>(x)]);
-    }
-    // A tile further along both axes may hide one in view (isGround).
-    const int right = std::min(width - 1, visible.lastColumn + TileCover::reach());
-    bottom = std::min(height - 1, bottom + TileCover::reach());
-    key.insert(key.end(), {static_cast<std::uint64_t>(visible.firstColumn), static_cast<std::uint64_t>(right),
-                           static_cast<std::uint64_t>(top), static_cast<std::uint64_t>(bottom)});
-    for (int x = visible.firstColumn; x <= right; ++x)
-        for (int y = top; y <= bottom; ++y) {
-            const Tile& tile = at(tiles, x, y);
-            key.push_back(static_cast<std::uint64_t>(tile.shownImage()) * 2 + (tile.isWallBlock() ? 1 : 0));
-        }
-}
-
-void TileBatch::drawWalls(sf::RenderTarget& target, float upTo)
+void TileBatch::submitWalls(FrameList& frame, float upTo)
 {
     // The walls due, in runs of one image: a wall goes ahead of earlier ones still waiting
     // only when it overlaps none of them, so every pair that meets keeps its order.
@@ -369,7 +330,7 @@ void TileBatch::drawWalls(sf::RenderTarget& target, float upTo)
                 walls[kept++] = wall;
             }
         }
-        drawWallRun(target, tiles, image, run);
+        submitWallRun(frame, tiles, image, run);
         // Those left wait for the next run, in their order.
         std::move_backward(walls.begin() + static_cast<std::ptrdiff_t>(next), walls.begin() + static_cast<std::ptrdiff_t>(kept),
                            walls.begin() + static_cast<std::ptrdiff_t>(end));

@@ -1,30 +1,28 @@
 #pragma once
-// A zone's tiles in few draw calls: those that can touch the view, each as the very two
+// A zone's tiles as few items: those that can touch the view, each as the very two
 // triangles its own sprite is drawn with, gathered into runs of one image. A tile only
 // moves ahead of tiles it cannot overlap, so the picture is the plain one, pixel for pixel,
-// at any scale and position. The ground goes first; the wall blocks are drawn among the
-// entities by depth, a frame's batch handing out those due before each entity.
+// at any scale and position. The ground goes first; the wall blocks go among the entities
+// by depth, a frame's batch handing out those due before each entity.
 
-#include "world/picturecache.h"
-#include "world/visibletiles.h"
+#include "render/visibletiles.h"
 
 #include <vector>
 
-namespace sf { class RenderTarget; }
+namespace sf { class View; }
+class FrameList;
 class Tile;
 
 class TileBatch final {
 public:
     // Columns as the zone holds them: x outer, y inner.
-    TileBatch(const std::vector<std::vector<Tile>>& tiles, const sf::RenderTarget& target);
+    TileBatch(const std::vector<std::vector<Tile>>& tiles, const sf::View& view);
 
     // Every visible tile but the wall blocks and the tiles a tile in front hides whole.
-    void drawGround(sf::RenderTarget& target);
-    // Adds to key all that drawGround's picture depends on besides the target and its view:
-    // the tile images, and each tile that can touch the view or hide one that does.
-    void describeGround(PictureCache::Key& key) const;
-    // The visible wall blocks not yet drawn whose depth is at most upTo.
-    void drawWalls(sf::RenderTarget& target, float upTo);
+    void submitGround(FrameList& frame) const;
+    // The visible wall blocks not yet submitted whose depth is at most upTo, each held to
+    // what the blocks in front of it leave showing.
+    void submitWalls(FrameList& frame, float upTo);
 
     // The order of wall blocks among themselves: by depth, then the grid's.
     static bool wallBefore(const Tile* a, const Tile* b);

@@ -1,16 +1,14 @@
 #include "world/zone.h"
 
-#include "world/entity.h"
-#include "core/drawlist.h"
-#include "core/spritetrim.h"
-#include "world/levelfolder.h"
 #include "core/globals.h"
 #include "core/safefile.h"
+#include "render/framelist.h"
+#include "render/visibletiles.h"
+#include "world/entity.h"
+#include "world/levelfolder.h"
 #include "world/resourcemanager.h"
 #include "world/tilebatch.h"
-#include "world/visibletiles.h"
 
-#include <SFML/Graphics/RenderTarget.hpp>
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
@@ -57,8 +55,8 @@ int countMissingImages(const zonefile::ZoneData& data)
 
 } // namespace
 
-Zone::Zone(int zoneId, int widthIn, int heightIn, ScriptHandler* scriptHandlerIn)
-    : EntityManager(scriptHandlerIn), id(zoneId), name("unnamed"), width(0), height(0)
+Zone::Zone(int zoneId, int widthIn, int heightIn, EventQueue* events)
+    : id(zoneId), name("unnamed"), width(0), height(0), entities(events)
 {
     const int w = std::min(std::max(widthIn, 1), MAX_SIDE);
     const int h = std::min(std::max(heightIn, 1), std::min(MAX_SIDE, MAX_TILES / w));
@@ -109,119 +107,45 @@ bool Zone::resize(int w, int h)
     return true;
 }
 
-void Zone::draw(sf::RenderTarget& target, bool debug)
+void Zone::submit(FrameList& frame, bool debug) const
 {
-    TileBatch batch(tiles, target);
-    batch.drawGround(target);
-    EntityManager::draw(target, debug, [&](float depth) { batch.drawWalls(target, depth); });
+    TileBatch batch(tiles, frame.getView());
+    batch.submitGround(frame);
+    entities.submit(frame, debug, [&](float depth) { batch.submitWalls(frame, depth); });
+    frame.setDepth(NAN);
 }
 
-Zone::Kept Zone::drawCleared(sf::RenderTarget& target, const sf::Color& colour, bool debug)
+void Zone::submitAll(FrameList& frame, bool debug) const
 {
-    TileBatch batch(tiles, target);
-    PictureCache::Key ground;
-    const bool keeps = PictureCache::describe(target, colour, ground);
-    if (keeps)
-        batch.describeGround(ground);
-    const auto walls = [&](float depth) { batch.drawWalls(target, depth); };
-    // A view that has not moved will most likely show the same next frame: what it paints
-    // is kept at once. One that moves would only pay for the copies.
-    const bool still = keeps && groundPicture.follows(ground);
-    auto paintGround = [&] {
-        if (keeps && groundPicture.restore(target, ground))
-            return Kept::GROUND;
-        target.clear(colour);
-        batch.drawGround(target);
-        if (keeps)
-            groundPicture.offer(target, ground, sf::IntRect(), still);
-        return Kept::NOTHING;
-    };
-    // Debug marks are drawn straight to the target, so are not held back.
-    if (!keeps || debug) {
-        const Kept kept = paintGround();
-        EntityManager::draw(target, debug, walls);
-        return kept;
-    }
-    // The entities are held back first: their draw moves their animations on, so it happens
-    // once a frame whether or not anything is painted.
-    DrawList held(target);
-    EntityManager::draw(held, false, [&](float depth) { held.mark(depth); });
-    const DrawList::Outline drawn = held.outline();
-    PictureCache::Key all = ground;
-    all.push_back(SpriteTrim::trimming ? 1u : 0u);
-    const std::size_t listFrom = all.size();
-    drawn.addTo(all);
-    const sf::IntRect hole = SpriteTrim::Hidden::area(target);
-    if (wholePicture.restore(target, all, hole))
-        return Kept::ALL;
-    // Only some sprites changed since the picture kept: it is copied back and painted anew
-    // just around them, from the ground up.
-    sf::IntRect area;
-    if (wholePicture.holdsStart(all, listFrom, hole) && groundPicture.holds(ground)
-        && drawn.changedSince(keptOutline, area) && wholePicture.restoreKept(target)) {
-        const bool none = area.width <= 0 || area.height <= 0;
-        // Should the ground not come back, the whole picture is painted below instead.
-        if (none || groundPicture.restoreKept(target, area)) {
-            if (!none) {
-                const SpriteTrim::Clip clip(target, area);
-                held.paint(target, walls);
-            }
-            wholePicture.refresh(target, all, hole, area);
-            keptOutline = drawn;
-            return Kept::MOST;
-        }
-    }
-    const Kept painted = paintGround();
-    held.paint(target, walls);
-    if (wholePicture.offer(target, all, hole, still))
-        keptOutline = drawn;
-    return painted;
-}
-
-void Zone::prepare(sf::RenderTarget& target, const sf::Color& colour)
-{
-    PictureCache::Key ground;
-    if (!PictureCache::describe(target, colour, ground))
-        return;
-    // The walls' first paint costs about twice a later one (what each block leaves showing
-    // is worked out on first use, and so is the renderer's side of their images): they are
-    // painted once here, before the copy of the ground, which waits for them to finish.
-    TileBatch(tiles, target).drawWalls(target, INFINITY);
-    TileBatch batch(tiles, target);
-    batch.describeGround(ground);
-    target.clear(colour);
-    batch.drawGround(target);
-    groundPicture.offer(target, ground, sf::IntRect(), true);
-    wholePicture.reserve(target);
-}
-
-void Zone::drawAll(sf::RenderTarget& target, bool debug)
-{
-    std::vector<Tile*> walls;
-    for (auto& column : tiles)
-        for (auto& tile : column) {
+    frame.setDepth(FrameList::GROUND_DEPTH);
+    std::vector<const Tile*> walls;
+    for (const auto& column : tiles)
+        for (const auto& tile : column) {
             if (tile.isWallBlock())
                 walls.push_back(&tile);
             else
-                tile.draw(target);
+                tile.submit(frame);
         }
     std::sort(walls.begin(), walls.end(), TileBatch::wallBefore);
     std::size_t next = 0;
-    EntityManager::drawAll(target, debug, [&](float depth) {
-        for (; next < walls.size() && walls[next]->depth() <= depth; ++next)
-            walls[next]->draw(target);
-    });
+    entities.submit(frame, debug, [&](float depth) {
+        for (; next < walls.size() && walls[next]->depth() <= depth; ++next) {
+            frame.setDepth(walls[next]->depth());
+            walls[next]->submit(frame);
+        }
+    }, true);
+    frame.setDepth(NAN);
 }
 
-void Zone::drawInfo(sf::RenderTarget& target)
+void Zone::submitInfo(FrameList& frame) const
 {
     // Only the tiles that can touch the view, in the grid's order: a big zone's every tile
     // held the editor to a few frames a second.
-    const VisibleTiles visible(target, width, height, Tile::infoHalfWidth(), 0.0f, TILE_SCREEN_HEIGHT);
+    const VisibleTiles visible(frame.getView(), width, height, Tile::infoHalfWidth(), 0.0f, TILE_SCREEN_HEIGHT);
     for (int x = visible.firstColumn; x <= visible.lastColumn; ++x) {
-        std::vector<Tile>& column = tiles[static_cast<std::size_t>(x)];
+        const std::vector<Tile>& column = tiles[static_cast<std::size_t>(x)];
         for (int y = visible.firstRows[static_cast<std::size_t>(x)]; y <= visible.lastRows[static_cast<std::size_t>(x)]; ++y)
-            column[static_cast<std::size_t>(y)].drawInfo(target);
+            column[static_cast<std::size_t>(y)].submitInfo(frame);
     }
 }
 
@@ -273,11 +197,11 @@ zonefile::ZoneData Zone::data() const
     for (const auto& column : tiles)
         for (const auto& tile : column)
             d.tiles.push_back(tile.record());
-    EntityManager::save(d.entities);
+    entities.save(d.entities);
     return d;
 }
 
-Player* Zone::load(int zoneId, bool* loaded, std::string* refusal)
+Entity* Zone::load(int zoneId, bool* loaded, std::string* refusal)
 {
     const std::string file = LevelFolder::readPath(zoneId);
     std::string bytes;
@@ -285,7 +209,7 @@ Player* Zone::load(int zoneId, bool* loaded, std::string* refusal)
     zonefile::ZoneData data;
     const safefile::Found found = safefile::read(file, bytes, why, zonefile::MAX_FILE_BYTES);
     const bool accepted = found == safefile::Found::FILE && zonefile::decode(bytes, data, why)
-                       && canBuild(data.entities, why);
+                       && entities.canBuild(data.entities, why);
     if (loaded != nullptr)
         *loaded = accepted;
     if (!accepted) {
@@ -301,14 +225,14 @@ Player* Zone::load(int zoneId, bool* loaded, std::string* refusal)
     const int missingImages = countMissingImages(data);
     if (missingImages > 0)
         std::printf(MSG_MISSING_IMAGES, missingImages, file.c_str());
-    sayEntityCount(data.entities.size());
+    EntityManager::sayEntityCount(data.entities.size());
     return adopt(data);
 }
 
 bool Zone::loadBytes(const std::string& bytes, std::string& why)
 {
     zonefile::ZoneData data;
-    if (!zonefile::decode(bytes, data, why) || !canBuild(data.entities, why))
+    if (!zonefile::decode(bytes, data, why) || !entities.canBuild(data.entities, why))
         return false;
     adopt(data);
     return true;
@@ -322,18 +246,18 @@ bool Zone::readFile(const std::string& file, std::string& bytes, std::string& wh
     return found == safefile::Found::FILE;
 }
 
-Player* Zone::adopt(const zonefile::ZoneData& data)
+Entity* Zone::adopt(const zonefile::ZoneData& data)
 {
     std::vector<std::vector<Tile>> grid;
     buildTiles(data, grid);
 
     // Everything checked and built: only now does the zone change.
-    clear();
+    entities.clear();
     id = data.id;
     name = data.name;
     tiles.swap(grid);
     width = data.width;
     height = data.height;
     ++Tile::layoutVersion;
-    return build(data.entities);
+    return entities.build(data.entities);
 }

@@ -1,16 +1,16 @@
 #pragma once
-// One level area: a grid of tiles, the entities on it (a zone is their manager), and its file.
+// One level area: a grid of tiles, the entities on it (in its manager), and its file.
 
-#include "core/drawlist.h"
 #include "world/entitymanager.h"
-#include "world/picturecache.h"
 #include "world/tile.h"
 
 #include <SFML/System/Vector2.hpp>
 #include <string>
 #include <vector>
 
-class Zone : public EntityManager {
+class EventQueue;
+
+class Zone {
 public:
     static const std::string LEVEL_DIR;
     static const std::string FILE_EXTENSION;
@@ -21,10 +21,14 @@ public:
     std::string name;
     int width;
     int height;
+    // The zone's entities; a zone is what they are given as their zone.
+    EntityManager entities;
 
     // Sizes below 1 are clamped to 1; callers pass valid sizes.
-    Zone(int zoneId, int widthIn, int heightIn, ScriptHandler* scriptHandlerIn);
-    ~Zone() override;
+    Zone(int zoneId, int widthIn, int heightIn, EventQueue* events);
+    ~Zone();
+    Zone(const Zone&) = delete;
+    Zone& operator=(const Zone&) = delete;
 
     Tile* getTile(int x, int y);
     const Tile* getTile(int x, int y) const;
@@ -37,28 +41,20 @@ public:
     bool resize(int w, int h);
 
     // One simulation step of the zone's own entities over its own grid.
-    void update(bool frozen) { EntityManager::update(*this, frozen); }
-    using EntityManager::update;
+    void update(bool frozen) { entities.update(*this, frozen); }
 
-    // The ground that can touch the view in runs of one image, then the entities.
-    void draw(sf::RenderTarget& target, bool debug);
-    // What drawCleared copied back instead of painting: all but the pixels around the
-    // sprites that changed, for MOST.
-    enum class Kept { NOTHING, GROUND, MOST, ALL };
-    // The same over the whole target cleared to colour first. While the view and the ground
-    // stay as they were, the ground's picture is copied back from the frame before; while
-    // the entities, the walls and the hidden area do too, the whole picture is. When only
-    // some sprites changed, only the pixels around them are painted.
-    Kept drawCleared(sf::RenderTarget& target, const sf::Color& colour, bool debug);
-    // Before the first frame on target with its view as it will be: paints and keeps the
-    // ground that frame would paint and makes room for the whole picture, so the frame
-    // copies the ground; the walls are painted once, so the frame paints them at their
-    // usual cost. The target is left painted; the entities are not drawn.
-    void prepare(sf::RenderTarget& target, const sf::Color& colour);
-    // Every tile as its own sprite, then every entity whole: the reference for draw.
-    void drawAll(sf::RenderTarget& target, bool debug);
+    // Once a frame, drawn or not: the entities' animations move on and their blows are
+    // thrown, back to front by depth.
+    void animate() { entities.animate(); }
+    // The ground that can touch the frame's view in runs of one image, then the entities
+    // that can, back to front, with the wall blocks among them by depth. What comes after
+    // stands over the world.
+    void submit(FrameList& frame, bool debug) const;
+    // Every tile as its own sprite, then every entity, each sprite whole: the reference for
+    // submit (paint it untrimmed).
+    void submitAll(FrameList& frame, bool debug) const;
     // The kinds and links of the tiles that can touch the view (the editor's overlay).
-    void drawInfo(sf::RenderTarget& target);
+    void submitInfo(FrameList& frame) const;
     sf::Vector2f findLinkIn(int fromId) const;
 
     // The zone's file beside the resources; LevelFolder chooses what is really read and saved.
@@ -67,13 +63,11 @@ public:
     zonefile::ZoneData data() const;
     // The zone file's bytes.
     std::string encode() const;
-    using EntityManager::save;
     bool save();
-    using EntityManager::load;
-    // All or nothing: a refused file leaves the zone as it was and returns null. A file
-    // without a player returns null too; loaded, when given, tells the two apart, and
-    // refusal gets the file and why it was refused. Only regular files are opened.
-    Player* load(int zoneId, bool* loaded = nullptr, std::string* refusal = nullptr);
+    // All or nothing: a refused file leaves the zone as it was and returns null. Else the
+    // player's entity, or null for a file without one; loaded, when given, tells the two
+    // apart, and refusal gets the file and why it was refused. Only regular files are opened.
+    Entity* load(int zoneId, bool* loaded = nullptr, std::string* refusal = nullptr);
     // The same from bytes in memory, silently: false with why, and the zone as it was.
     bool loadBytes(const std::string& bytes, std::string& why);
     // False when there is nothing to read; why is then empty for a missing file.
@@ -81,12 +75,7 @@ public:
 
 private:
     // Takes over checked data; canBuild has accepted its entities.
-    Player* adopt(const zonefile::ZoneData& data);
+    Entity* adopt(const zonefile::ZoneData& data);
 
     std::vector<std::vector<Tile>> tiles;
-    PictureCache groundPicture;
-    PictureCache wholePicture;
-    // What the whole picture kept was painted from, step by step, to tell which of its
-    // pixels a later frame changes.
-    DrawList::Outline keptOutline;
 };

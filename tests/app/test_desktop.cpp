@@ -3,7 +3,8 @@
 
 #include "app/desktop.h"
 #include "app/mainloop.h"
-#include "app/screen.h"
+#include "render/processorpresenter.h"
+#include "render/quadpresenter.h"
 #include "characters/doodad.h"
 #include "characters/player.h"
 #include "characters/robber.h"
@@ -104,7 +105,8 @@ protected:
         testsupport::keepPixels(window.getSystemHandle());
         window.setFramerateLimit(0);
         testing::internal::CaptureStdout();
-        states = createStates(&window);
+        table = createStates(&window);
+        states = table->get();
         states[current]->enter();
         testing::internal::GetCapturedStdout();
         frame();
@@ -113,7 +115,7 @@ protected:
     {
         input::setSource(nullptr);
         states[current]->leave();
-        destroyStates(states);
+        table.reset();
         sf::Listener::setGlobalVolume(100.f);
     }
     void frame()
@@ -142,6 +144,7 @@ protected:
     input::ScriptedSource script;
     sf::RenderWindow window;
     std::unique_ptr<Desktop> desktop;
+    std::unique_ptr<StateTable> table;
     State** states = nullptr;
     int current = STATE_GAME;
 };
@@ -232,7 +235,8 @@ public:
         ++draws;
         sf::RectangleShape red(sf::Vector2f(Letterbox::PICTURE));
         red.setFillColor(sf::Color::Red);
-        picture->draw(red);
+        frame->clear();
+        frame->draw(red);
     }
     void enter() override {}
     void leave() override {}
@@ -241,12 +245,12 @@ public:
 
 TEST_F(DesktopTest, WindowResizedWhileWaitingForFocusShowsItsLastPictureWithoutDrawingAnew)
 {
-    State* table[STATE_COUNT] = {};
-    CountingState waiting(&window, table);
-    table[STATE_GAME] = &waiting;
+    State* counting[STATE_COUNT] = {};
+    CountingState waiting(&window, counting);
+    counting[STATE_GAME] = &waiting;
     int at = STATE_GAME;
-    desktop->beginFrame(table);
-    stepState(table, &at, &window);
+    desktop->beginFrame(counting);
+    stepState(counting, &at, &window);
     desktop->endFrame();
     sf::Event lost{};
     lost.type = sf::Event::LostFocus;
@@ -254,7 +258,7 @@ TEST_F(DesktopTest, WindowResizedWhileWaitingForFocusShowsItsLastPictureWithoutD
     window.setSize(sf::Vector2u(1000, 500));
     ASSERT_TRUE(testsupport::waitForWindowSize(window.getSystemHandle(), sf::Vector2u(1000, 500)));
     script.queueEvent(sizeEvent(1000, 500));
-    pumpEvents(table, &at, &window, desktop.get());
+    pumpEvents(counting, &at, &window, desktop.get());
     EXPECT_EQ(waiting.updates, 1);
     EXPECT_EQ(waiting.draws, 1); // drawing advances animations: the held picture is shown instead
     const sf::Image shown = capture(window);
@@ -278,8 +282,8 @@ TEST_F(DesktopTest, WindowResizedAndToggledEveryFrameKeepsShowingThePicture)
         else
             resize(sizes[i / 2 % 6].x, sizes[i / 2 % 6].y);
         frame();
-        scaled += desktop->getScreen().isScaled();
-        direct += desktop->getScreen().wasPutDirectly();
+        scaled += !Letterbox(window.getSize()).isExact();
+        direct += desktop->getPresenter().wasPutDirectly();
     }
     const std::string said = testing::internal::GetCapturedStdout();
     EXPECT_FALSE(desktop->isFullscreen());
@@ -436,12 +440,14 @@ TEST(WindowSize, AHugeSavedWindowOpensNoLargerThanTheDesktop)
     EXPECT_EQ(desktop.settings(true).height, screen.height);
 }
 
-// The editor (a prop-filled zone, its panels and console text) drawn straight into an
-// 800 x 600 window and through the offscreen picture at other sizes, scaled by the
-// processor and by the renderer: as the server shows it, each pixel inside the bars is the
-// picture pixel Letterbox maps it to, exactly, and the bars are black. (The play state's
-// drawing advances its animations, so it cannot be drawn twice the same.)
-TEST(ScaledPicture, IsTheUnscaledPictureScaledPixelForPixel)
+// The editor (a prop-filled zone, its panels and console text) presented at 800 x 600 and
+// scaled at other sizes, the processor's way (through shared memory, and without it on the
+// renderer's quad) and the renderer's: at 800 x 600 every way shows the same bytes, and as
+// the server shows a scaled window, each pixel inside the bars is the picture pixel
+// Letterbox maps it to, and the bars are black. The processor's way is exact; the
+// renderer's sampling may take a neighbour at a seam between picture pixels.
+// (The play state's drawing advances its animations, so it cannot be drawn twice the same.)
+TEST(ScaledPicture, IsTheUnscaledPictureScaledPixelForPixelWhicheverWayItIsShown)
 {
     testsupport::loadRepoResources();
     sf::RenderWindow& window = testsupport::window();
@@ -451,14 +457,14 @@ TEST(ScaledPicture, IsTheUnscaledPictureScaledPixelForPixel)
     window.setPosition(sf::Vector2i(0, 0));
     window.setVisible(true);
     testsupport::keepPixels(window.getSystemHandle());
-    State** states = createStates(&window);
+    std::unique_ptr<StateTable> table = createStates(&window);
+    State** states = table->get();
     const int current = STATE_EDITOR;
     StateEditor& editor = *static_cast<StateEditor*>(states[current]);
     editor.enter();
     for (int prop = 0; prop < 12; ++prop) {
-        Doodad* doodad = new Doodad(editor.currZone, prop);
+        Doodad* doodad = editor.currZone->entities.add(std::make_unique<Doodad>(&editor.currZone->entities, prop));
         doodad->position = sf::Vector2f(24.f * prop, 300.f - 24.f * prop);
-        editor.currZone->add(doodad);
     }
     editor.mode = StateEditor::MODE_ENTITY;
     editor.console.hidden = false;
@@ -466,29 +472,39 @@ TEST(ScaledPicture, IsTheUnscaledPictureScaledPixelForPixel)
     // The editor shows where the mouse is: keep it on the same picture pixel at every size.
     input::ScriptedSource script;
     input::setSource(&script);
-    auto drawAt = [&](Screen& screen, sf::Vector2u size) {
+    auto drawAt = [&](Presenter& presenter, sf::Vector2u size) {
         window.setSize(size);
         EXPECT_TRUE(testsupport::waitForWindowSize(window.getSystemHandle(), size));
         script.setMouse(sf::Vector2i(Letterbox(size).area().left, Letterbox(size).area().top));
         // The renderer takes up the new size with the next shown frame.
         for (int pass = 0; pass < 2; ++pass) {
-            states[current]->setTarget(&screen.beginFrame());
             states[current]->draw();
-            screen.present();
+            presenter.present(states[current]->getFrame());
         }
-        screen.finish();
+        presenter.finish();
         return capture(window);
     };
-    for (const Screen::Scaling scaling : {Screen::BY_PROCESSOR_WHERE_POSSIBLE, Screen::BY_RENDERER}) {
-        SCOPED_TRACE(scaling == Screen::BY_RENDERER ? "by the renderer" : "by the processor");
-        Screen screen(window, scaling);
-        const sf::Image reference = drawAt(screen, Letterbox::PICTURE);
+    enum Way { SHARED, UNSHARED, QUAD };
+    sf::Image first; // the unscaled picture, which every way shows the same
+    for (const Way way : {SHARED, UNSHARED, QUAD}) {
+        SCOPED_TRACE(way == SHARED ? "by the processor" : way == UNSHARED ? "no shared memory" : "by the renderer");
+        std::unique_ptr<Presenter> presenter;
+        if (way == QUAD)
+            presenter = std::make_unique<QuadPresenter>(window);
+        else
+            presenter = std::make_unique<ProcessorPresenter>(window, way == SHARED);
+        window.setVerticalSyncEnabled(false);
+        const sf::Image reference = drawAt(*presenter, Letterbox::PICTURE);
         ASSERT_EQ(reference.getSize(), Letterbox::PICTURE) << "the server gave no pixels";
+        if (way == SHARED)
+            first = reference;
+        EXPECT_TRUE(std::equal(reference.getPixelsPtr(), reference.getPixelsPtr() + 800 * 600 * 4, first.getPixelsPtr()))
+            << "the presentations differ at 800 x 600";
         for (const sf::Vector2u size : {sf::Vector2u(1000, 750), sf::Vector2u(1024, 700), sf::Vector2u(900, 680)}) {
             SCOPED_TRACE(testing::Message() << size.x << " x " << size.y);
-            const sf::Image shown = drawAt(screen, size);
+            const sf::Image shown = drawAt(*presenter, size);
             ASSERT_EQ(shown.getSize(), size) << "the server gave no pixels";
-            EXPECT_EQ(screen.wasPutDirectly(), scaling == Screen::BY_PROCESSOR_WHERE_POSSIBLE);
+            EXPECT_EQ(presenter->wasPutDirectly(), way == SHARED);
             const Letterbox box(size);
             int wrong = 0;
             for (unsigned y = 0; y < size.y; ++y) {
@@ -501,8 +517,7 @@ TEST(ScaledPicture, IsTheUnscaledPictureScaledPixelForPixel)
                     }
                     const sf::Vector2i p = box.toPicture(at);
                     bool match = got == reference.getPixel(static_cast<unsigned>(p.x), static_cast<unsigned>(p.y));
-                    // The renderer's sampling may take a neighbour at a seam between picture pixels.
-                    for (int dy = -1; dy <= 1 && scaling == Screen::BY_RENDERER; ++dy)
+                    for (int dy = -1; dy <= 1 && way != SHARED; ++dy)
                         for (int dx = -1; dx <= 1; ++dx)
                             match = match || got == reference.getPixel(static_cast<unsigned>(std::clamp(p.x + dx, 0, 799)),
                                                                        static_cast<unsigned>(std::clamp(p.y + dy, 0, 599)));
@@ -513,7 +528,7 @@ TEST(ScaledPicture, IsTheUnscaledPictureScaledPixelForPixel)
         }
     }
     editor.leave();
-    destroyStates(states);
+    table.reset();
     input::setSource(nullptr);
     window.setSize(fullSize);
     window.setPosition(place);
@@ -534,13 +549,13 @@ protected:
         input::setSource(&script);
         window = &testsupport::window();
         Zone start(0, 8, 8, nullptr);
-        auto place = [&start](Entity* e, sf::Vector2f at) {
+        auto place = [&start](std::unique_ptr<Entity> e, sf::Vector2f at) {
             e->position = at;
-            start.add(e); // an entity takes its id when made: one at a time
+            start.entities.add(std::move(e)); // an entity takes its id when made: one at a time
         };
-        place(new Player(&start), sf::Vector2f(48.f, 48.f));
-        place(new Robber(&start), sf::Vector2f(176.f, 176.f));
-        place(new Robber(&start), sf::Vector2f(208.f, 80.f));
+        place(std::make_unique<Player>(&start.entities), sf::Vector2f(48.f, 48.f));
+        place(std::make_unique<Robber>(&start.entities), sf::Vector2f(176.f, 176.f));
+        place(std::make_unique<Robber>(&start.entities), sf::Vector2f(208.f, 80.f));
         testing::internal::CaptureStdout();
         ASSERT_TRUE(start.save());
         testing::internal::GetCapturedStdout();
@@ -554,7 +569,8 @@ protected:
     void begin()
     {
         std::srand(1); // every run draws the same random numbers
-        states = createStates(window);
+        table = createStates(window);
+        states = table->get();
         current = STATE_GAME;
         testing::internal::CaptureStdout();
         states[current]->enter();
@@ -564,7 +580,7 @@ protected:
     void end()
     {
         states[current]->leave();
-        destroyStates(states);
+        table.reset();
         script.releaseAll();
     }
     void frame()
@@ -577,7 +593,7 @@ protected:
     // pedestrians (random walks), kick once.
     void playInput(int i)
     {
-        script.setMouse(window->mapCoordsToPixel(worldToScreen(sf::Vector2f(170.f, 160.f))));
+        script.setMouse(window->mapCoordsToPixel(worldToScreen(sf::Vector2f(170.f, 160.f)), game->getFrame().getView()));
         (i > 5 && i < 120) ? script.press(sf::Mouse::Left) : script.release(sf::Mouse::Left);
         (i % 40 == 20) ? script.press(sf::Mouse::Right) : script.release(sf::Mouse::Right);
         (i >= 10 && i < 14) ? script.press(sf::Keyboard::R) : script.release(sf::Keyboard::R);
@@ -588,7 +604,7 @@ protected:
     {
         std::vector<std::tuple<int, int, float, float, float, float, int>> all;
         for (const auto& entry : game->getZone()->entities) {
-            const Entity* e = entry.second;
+            const Entity* e = entry.second.get();
             const int hp = Entity::isUnitType(e->getType()) ? static_cast<const Unit*>(e)->hitPoints : 0;
             all.emplace_back(e->getID(), e->getType(), e->position.x, e->position.y, e->velocity.x, e->velocity.y,
                              hp);
@@ -601,6 +617,7 @@ protected:
 
     input::ScriptedSource script;
     sf::RenderWindow* window = nullptr;
+    std::unique_ptr<StateTable> table;
     State** states = nullptr;
     int current = STATE_GAME;
     StateGame* game = nullptr;

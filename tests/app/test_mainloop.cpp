@@ -1,6 +1,7 @@
 #include "core/input.h"
 #include "app/mainloop.h"
-#include "core/state.h"
+#include "render/presenter.h"
+#include "render/state.h"
 #include "testsupport.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
@@ -44,16 +45,24 @@ protected:
     void TearDown() override
     {
         input::setSource(nullptr);
-        if (states)
-            destroyStates(states);
+        drop();
         if (!window->isOpen())
-            createWindow(*window);
+            Presenter::createWindow(*window);
     }
 
+    // Whatever table there was goes.
+    void drop()
+    {
+        table.reset();
+        fakes[0].reset();
+        fakes[1].reset();
+        states = nullptr;
+    }
     // The real state table, entered the way main enters it.
     void startGame()
     {
-        states = createStates(window);
+        table = createStates(window);
+        states = table->get();
         current = STATE_GAME;
         states[current]->enter();
     }
@@ -65,16 +74,22 @@ protected:
     // A table of recording states, the first asking for firstNext, the second (if any) for secondNext.
     RecordingState* fakeTable(int firstNext, int secondNext = -1)
     {
-        states = new State*[STATE_COUNT]{};
-        states[0] = new RecordingState(window, states, firstNext);
+        drop();
+        states = fakeStates;
+        fakes[0] = std::make_unique<RecordingState>(window, states, firstNext);
         if (secondNext >= 0)
-            states[1] = new RecordingState(window, states, secondNext);
+            fakes[1] = std::make_unique<RecordingState>(window, states, secondNext);
+        for (int i = 0; i < 2; ++i)
+            fakeStates[i] = fakes[i].get();
         current = STATE_GAME;
-        return static_cast<RecordingState*>(states[0]);
+        return fakes[0].get();
     }
 
     input::ScriptedSource script;
     sf::RenderWindow* window = nullptr;
+    std::unique_ptr<StateTable> table;
+    std::unique_ptr<RecordingState> fakes[2];
+    State* fakeStates[STATE_COUNT] = {};
     State** states = nullptr;
     int current = STATE_GAME;
 };
@@ -105,10 +120,9 @@ TEST_F(FrameLoopTest, EscapeClosesInEitherState)
 {
     for (int wanted : {STATE_GAME, STATE_EDITOR}) {
         SCOPED_TRACE(wanted == STATE_GAME ? "in play" : "in the editor");
-        if (states != nullptr)
-            destroyStates(states);
+        drop();
         if (!window->isOpen())
-            createWindow(*window);
+            Presenter::createWindow(*window);
         script.releaseAll();
         startGame();
         frame(); // F12 not held: the latch opens

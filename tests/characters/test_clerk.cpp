@@ -13,7 +13,7 @@ using namespace charscene;
 
 TEST_F(CharacterTest, ClerkStandsUntilGivenAPathThenWalksItAndStops)
 {
-    Clerk* clerk = place(zone, new Clerk(&zone), tileCentre(2, 2));
+    Clerk* clerk = place(zone, std::make_unique<Clerk>(&zone.entities), tileCentre(2, 2));
     runFrames(zone, 50);
     EXPECT_EQ(clerk->position, tileCentre(2, 2));
     clerk->findPath(zone, 2, 6);

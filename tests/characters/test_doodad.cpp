@@ -16,8 +16,8 @@ using namespace charscene;
 
 TEST_F(CharacterTest, DoodadLoadsItsPropAndRefusesUnknownOnes)
 {
-    Doodad lamp(&zone, 0);
-    Doodad counter(&zone, 7);
+    Doodad lamp(&zone.entities, 0);
+    Doodad counter(&zone.entities, 7);
     zonefile::EntityRecord record;
     counter.save(record);
     EXPECT_EQ(record.image, 7);
@@ -31,7 +31,7 @@ TEST_F(CharacterTest, DoodadLoadsItsPropAndRefusesUnknownOnes)
     record.image = 99; // a prop number off the list
     lamp.load(record);
     EXPECT_EQ(lamp.imageIndex, 7);
-    EXPECT_EQ(Doodad(&zone, 12).imageIndex, 0);
+    EXPECT_EQ(Doodad(&zone.entities, 12).imageIndex, 0);
     EXPECT_FALSE(Doodad::isValidProp(-1));
     EXPECT_EQ(Doodad::getImagePath(12), "");
 }
@@ -39,13 +39,13 @@ TEST_F(CharacterTest, DoodadLoadsItsPropAndRefusesUnknownOnes)
 TEST_F(CharacterTest, DoodadIsKeptOutOfWallsButDrawnAtItsOwnPosition)
 {
     paint(zone, {"...", "..#"});
-    Doodad* bin = place(zone, new Doodad(&zone, 2), {60.0f, 48.0f});
+    Doodad* bin = place(zone, std::make_unique<Doodad>(&zone.entities, 2), {60.0f, 48.0f});
     frame(zone);
     EXPECT_EQ(bin->position, sf::Vector2f(48.0f, 48.0f));
-    Robber* robber = place(zone, new Robber(&zone), centre);
-    Doodad* hat = place(zone, new Doodad(&zone, 5), {40.0f, 40.0f});
+    Robber* robber = place(zone, std::make_unique<Robber>(&zone.entities), centre);
+    Doodad* hat = place(zone, std::make_unique<Doodad>(&zone.entities, 5), {40.0f, 40.0f});
     hat->setParent(robber);
-    zone.draw(canvas(), false);
+    zone.animate();
     EXPECT_EQ(hat->sprite.getPosition(), worldToScreen({40.0f, 40.0f}));
 }
 

@@ -23,7 +23,7 @@ protected:
 
     Combat* blow(int kind, int team, sf::Vector2f at, sf::Vector2f facing = {1.0f, 0.0f})
     {
-        Combat* c = place(zone, new Combat(&zone, kind, team), at);
+        Combat* c = place(zone, std::make_unique<Combat>(&zone.entities, kind, team), at);
         c->facing = facing;
         return c;
     }
@@ -36,8 +36,8 @@ protected:
 
 TEST_F(CombatTest, OneHitOverlappingTwoEnemiesHurtsBothWithTwoSoundsAndGoesOnce)
 {
-    Robber* left = place(zone, new Robber(&zone), {100.0f, 120.0f});
-    Robber* right = place(zone, new Robber(&zone), {140.0f, 120.0f});
+    Robber* left = place(zone, std::make_unique<Robber>(&zone.entities), {100.0f, 120.0f});
+    Robber* right = place(zone, std::make_unique<Robber>(&zone.entities), {140.0f, 120.0f});
     blow(Combat::COMBAT_HIT, 1, {120.0f, 120.0f}, {0.0f, 1.0f});
     frame(zone);
     EXPECT_EQ(left->hitPoints, 45);
@@ -49,10 +49,10 @@ TEST_F(CombatTest, OneHitOverlappingTwoEnemiesHurtsBothWithTwoSoundsAndGoesOnce)
 
 TEST_F(CombatTest, BlowsSpareTheirOwnTeamAndEverythingThatIsNotAUnit)
 {
-    Robber* robber = place(zone, new Robber(&zone), {100.0f, 100.0f});
-    MalePedestrian* walker = place(zone, new MalePedestrian(&zone), {40.0f, 200.0f});
-    Doodad* lamp = place(zone, new Doodad(&zone, 0), {200.0f, 100.0f});
-    Dust* puff = place(zone, new Dust(&zone, 0, {200.0f, 200.0f}), {200.0f, 200.0f});
+    Robber* robber = place(zone, std::make_unique<Robber>(&zone.entities), {100.0f, 100.0f});
+    MalePedestrian* walker = place(zone, std::make_unique<MalePedestrian>(&zone.entities), {40.0f, 200.0f});
+    Doodad* lamp = place(zone, std::make_unique<Doodad>(&zone.entities, 0), {200.0f, 100.0f});
+    Dust* puff = place(zone, std::make_unique<Dust>(&zone.entities, 0, sf::Vector2f(200.0f, 200.0f)), {200.0f, 200.0f});
     puff->velocity = {};
     for (int kind : {Combat::COMBAT_HIT, Combat::COMBAT_POWER_HIT}) {
         blow(kind, 2, robber->position + sf::Vector2f(4.0f, 0.0f));
@@ -70,22 +70,22 @@ TEST_F(CombatTest, BlowsSpareTheirOwnTeamAndEverythingThatIsNotAUnit)
 TEST_F(CombatTest, TheClerkIsHurtByEitherSideAndOneBlowRemovesIt)
 {
     for (int team : {1, 2}) {
-        Clerk* clerk = place(zone, new Clerk(&zone), {100.0f, 100.0f});
+        Clerk* clerk = place(zone, std::make_unique<Clerk>(&zone.entities), {100.0f, 100.0f});
         const int id = clerk->getID();
         blow(Combat::COMBAT_HIT, team, {110.0f, 100.0f}, {0.0f, 1.0f});
         frame(zone);
-        ASSERT_EQ(zone.get(id), clerk);
+        ASSERT_EQ(zone.entities.get(id), clerk);
         EXPECT_EQ(clerk->hitPoints, -4);
         // Knock-back lands after the clerk's own damping this pass.
         EXPECT_EQ(clerk->velocity, sf::Vector2f(0.0f, 10.0f));
         frame(zone);
-        EXPECT_EQ(zone.get(id), nullptr) << "team " << team;
+        EXPECT_EQ(zone.entities.get(id), nullptr) << "team " << team;
     }
 }
 
 TEST_F(CombatTest, AMarkerNeverHurtsAndOutlastsAHitThatTouchedNobody)
 {
-    Robber* robber = place(zone, new Robber(&zone), {100.0f, 100.0f});
+    Robber* robber = place(zone, std::make_unique<Robber>(&zone.entities), {100.0f, 100.0f});
     blow(Combat::COMBAT_MARKER, 1, {105.0f, 100.0f});
     blow(Combat::COMBAT_HIT, 1, {200.0f, 200.0f});
     frames(zone, 15);
@@ -105,13 +105,12 @@ TEST_F(CombatTest, DustDriftsTwicePerPassAndFadesAfterSixty)
     const float first = randomUnit() - 0.5f;
     const float second = randomUnit() - 0.5f;
     std::srand(7);
-    Dust* puff = new Dust(&zone, 0, {100.0f, 100.0f});
+    Dust* puff = zone.entities.add(std::make_unique<Dust>(&zone.entities, 0, sf::Vector2f(100.0f, 100.0f)));
     // The second draw is x, the first y.
     const sf::Vector2f drift = normalize({second, first});
     EXPECT_NEAR(puff->velocity.x, drift.x, 1e-6f);
     EXPECT_NEAR(puff->velocity.y, drift.y, 1e-6f);
     EXPECT_EQ(puff->radius, 16.0f);
-    zone.add(puff);
     frame(zone);
     EXPECT_NEAR(puff->position.x, 100.0f + 1.8f * drift.x, 1e-4f);
     EXPECT_NEAR(puff->position.y, 100.0f + 1.8f * drift.y, 1e-4f);

@@ -30,17 +30,17 @@ TEST_F(CharacterTest, EachActionStrikesOnItsOwnDrawsAndNowhereElse)
     const sf::Vector2f down(0.0f, 1.0f); // mirrored
     const sf::Vector2f right(1.0f, 0.0f);
     const std::vector<Case> cases = {
-        {"player punch", [](Zone& z) { Player* p = new Player(&z); z.add(p); p->punch(); return p; },
+        {"player punch", [](Zone& z) { Player* p = z.entities.add(std::make_unique<Player>(&z.entities)); p->punch(); return p; },
          down, 48, {25, 40}, {60.0f, -60.0f}, Combat::COMBAT_HIT, false},
-        {"player punch", [](Zone& z) { Player* p = new Player(&z); z.add(p); p->punch(); return p; },
+        {"player punch", [](Zone& z) { Player* p = z.entities.add(std::make_unique<Player>(&z.entities)); p->punch(); return p; },
          right, 48, {25, 40}, {-60.0f, 60.0f}, Combat::COMBAT_HIT, false},
-        {"player kick", [](Zone& z) { Player* p = new Player(&z); z.add(p); p->spinKick(); return p; },
+        {"player kick", [](Zone& z) { Player* p = z.entities.add(std::make_unique<Player>(&z.entities)); p->spinKick(); return p; },
          right, 36, {}, {}, 0, false},
-        {"robber punch", [](Zone& z) { Robber* r = new Robber(&z); z.add(r); r->startPunch(); return r; },
+        {"robber punch", [](Zone& z) { Robber* r = z.entities.add(std::make_unique<Robber>(&z.entities)); r->startPunch(); return r; },
          down, 72, {34, 55}, {60.0f, -60.0f}, Combat::COMBAT_HIT, false},
-        {"robber spin", [](Zone& z) { Robber* r = new Robber(&z); z.add(r); r->startSpin(); return r; },
+        {"robber spin", [](Zone& z) { Robber* r = z.entities.add(std::make_unique<Robber>(&z.entities)); r->startSpin(); return r; },
          right, 66, {62}, {-60.0f}, Combat::COMBAT_POWER_HIT, true},
-        {"pedestrian spin", [](Zone& z) { auto* m = new MalePedestrian(&z); z.add(m); m->startSpin(); return m; },
+        {"pedestrian spin", [](Zone& z) { auto* m = z.entities.add(std::make_unique<MalePedestrian>(&z.entities)); m->startSpin(); return m; },
          down, 72, {62}, {60.0f}, Combat::COMBAT_POWER_HIT, true},
     };
     for (const Case& c : cases) {
@@ -70,7 +70,7 @@ TEST_F(CharacterTest, EachActionStrikesOnItsOwnDrawsAndNowhereElse)
 
 TEST_F(CharacterTest, PlayerStartsNothingWhileBusyButTurns)
 {
-    Player* player = place(zone, new Player(&zone), centre);
+    Player* player = place(zone, std::make_unique<Player>(&zone.entities), centre);
     player->punch();
     runFrames(zone, 10);
     player->facing = {-1.0f, 0.0f};
@@ -87,7 +87,7 @@ TEST_F(CharacterTest, PlayerStartsNothingWhileBusyButTurns)
 
 TEST_F(CharacterTest, HeldSpinKickRestartsOnTheFirstFreeTick)
 {
-    Player* player = place(zone, new Player(&zone), centre);
+    Player* player = place(zone, std::make_unique<Player>(&zone.entities), centre);
     std::vector<int> starts;
     runFrames(zone, 80, [&](int f) {
         player->spinKick();
@@ -99,7 +99,7 @@ TEST_F(CharacterTest, HeldSpinKickRestartsOnTheFirstFreeTick)
 
 TEST_F(CharacterTest, PlayerHurtLastsFortyTicksAndCutsAPunchShort)
 {
-    Player* player = place(zone, new Player(&zone), centre);
+    Player* player = place(zone, std::make_unique<Player>(&zone.entities), centre);
     player->punch();
     runFrames(zone, 24); // the first hit would come on the next draw
     EXPECT_EQ(player->damage(5), 5);
@@ -115,7 +115,7 @@ TEST_F(CharacterTest, PlayerHurtLastsFortyTicksAndCutsAPunchShort)
 
 TEST_F(CharacterTest, AFallenPlayerLiesStillAndStaysInTheZone)
 {
-    Player* player = place(zone, new Player(&zone), centre);
+    Player* player = place(zone, std::make_unique<Player>(&zone.entities), centre);
     EXPECT_EQ(player->damage(100), 100);
     EXPECT_TRUE(player->defeated);
     EXPECT_EQ(player->currentAnimation, &player->death);
@@ -123,15 +123,15 @@ TEST_F(CharacterTest, AFallenPlayerLiesStillAndStaysInTheZone)
     EXPECT_EQ(player->hitPoints, 0);
     player->moveDirection = {1.0f, 0.0f};
     runFrames(zone, 200);
-    EXPECT_EQ(zone.get(0), player);
+    EXPECT_EQ(zone.entities.get(0), player);
     EXPECT_EQ(player->death.currentFrame, 7);
     EXPECT_EQ(player->position, centre);
 }
 
 TEST_F(CharacterTest, PlayerThrowAndMarkerOperationsWork)
 {
-    Player* player = place(zone, new Player(&zone), centre);
-    Doodad* box = place(zone, new Doodad(&zone, 2), centre + sf::Vector2f(10.0f, 0.0f));
+    Player* player = place(zone, std::make_unique<Player>(&zone.entities), centre);
+    Doodad* box = place(zone, std::make_unique<Doodad>(&zone.entities, 2), centre + sf::Vector2f(10.0f, 0.0f));
     box->interactable = true;
     player->throwGrabbed();
     EXPECT_EQ(player->currentAnimation, &player->throwAnimation);
@@ -142,11 +142,11 @@ TEST_F(CharacterTest, PlayerThrowAndMarkerOperationsWork)
     player->throwGrabbed();
     EXPECT_EQ(player->grabbed, box);
     EXPECT_EQ(player->actionTimer, 47); // no restart while busy
-    zone.remove(box->getID(), true);
+    zone.entities.remove(box->getID());
     frame(zone);
     EXPECT_EQ(player->grabCandidate, nullptr);
 
-    Robber* robber = place(zone, new Robber(&zone), centre + sf::Vector2f(0.0f, 20.0f));
+    Robber* robber = place(zone, std::make_unique<Robber>(&zone.entities), centre + sf::Vector2f(0.0f, 20.0f));
     robber->hurtTimer = 100000; // too hurt to fight back
     player->facing = {0.0f, 1.0f};
     player->markAndDust();

@@ -17,21 +17,21 @@ using namespace charscene;
 
 TEST_F(CharacterTest, DyingRobberShowsItsLastFrameForTheFullDelayThenGoes)
 {
-    Robber* robber = place(zone, new Robber(&zone), centre);
+    Robber* robber = place(zone, std::make_unique<Robber>(&zone.entities), centre);
     const int id = robber->getID();
     EXPECT_EQ(robber->damage(50), 50);
     EXPECT_EQ(robber->damage(5), 0); // already dying
     robber->startPunch();             // still starts, but only the death is shown
     EXPECT_TRUE(runFrames(zone, 55).empty());
-    ASSERT_EQ(zone.get(id), robber);
+    ASSERT_EQ(zone.entities.get(id), robber);
     EXPECT_EQ(robber->death.currentFrame, 7);
     frame(zone);
-    EXPECT_EQ(zone.get(id), nullptr);
+    EXPECT_EQ(zone.entities.get(id), nullptr);
 }
 
 TEST_F(CharacterTest, RobberHurtCancelsTheRestOfItsPunch)
 {
-    Robber* robber = place(zone, new Robber(&zone), centre);
+    Robber* robber = place(zone, std::make_unique<Robber>(&zone.entities), centre);
     robber->startPunch();
     EXPECT_EQ(runFrames(zone, 40).size(), 1u);
     EXPECT_EQ(robber->damage(5), 5);
@@ -42,8 +42,8 @@ TEST_F(CharacterTest, RobberHurtCancelsTheRestOfItsPunch)
 
 TEST_F(CharacterTest, RobberPicksPunchOrSpinSeventyThirty)
 {
-    Player* player = place(zone, new Player(&zone), centre);
-    Robber* robber = place(zone, new Robber(&zone), centre + sf::Vector2f(20.0f, 0.0f));
+    Player* player = place(zone, std::make_unique<Player>(&zone.entities), centre);
+    Robber* robber = place(zone, std::make_unique<Robber>(&zone.entities), centre + sf::Vector2f(20.0f, 0.0f));
     int punches = 0;
     for (int i = 0; i < 2000; ++i) {
         robber->punchTimer = robber->spinTimer = 0;
@@ -56,8 +56,8 @@ TEST_F(CharacterTest, RobberPicksPunchOrSpinSeventyThirty)
 
 TEST_F(CharacterTest, RobberInContactAttacksAgainOnTheTickItsActionEnds)
 {
-    Player* player = place(zone, new Player(&zone), centre);
-    Robber* robber = place(zone, new Robber(&zone), centre);
+    Player* player = place(zone, std::make_unique<Player>(&zone.entities), centre);
+    Robber* robber = place(zone, std::make_unique<Robber>(&zone.entities), centre);
     player->hitPoints = 1000000;
     int idleFrames = 0;
     runFrames(zone, 1500, [&](int f) {
@@ -73,10 +73,10 @@ TEST_F(CharacterTest, RobberInContactAttacksAgainOnTheTickItsActionEnds)
 
 TEST_F(CharacterTest, RobberWithoutAPlayerStands)
 {
-    Doodad* prop = new Doodad(&zone, 0);
+    auto prop = std::make_unique<Doodad>(&zone.entities, 0);
     prop->id = 0; // something at id 0 that is no player
-    place(zone, prop, tileCentre(1, 1));
-    Robber* robber = place(zone, new Robber(&zone), centre);
+    place(zone, std::move(prop), tileCentre(1, 1));
+    Robber* robber = place(zone, std::make_unique<Robber>(&zone.entities), centre);
     runFrames(zone, 30);
     EXPECT_EQ(robber->position, centre);
     EXPECT_FALSE(robber->hasPath());
@@ -86,14 +86,14 @@ TEST_F(CharacterTest, RobberWalksAroundTheWallToThePlayerAndTheyFightUntilOneFal
 {
     Zone street(0, 10, 7, nullptr);
     paint(street, {"..........", "..........", "..........", "#########."});
-    Player* player = place(street, new Player(&street), tileCentre(1, 5));
-    Robber* robber = place(street, new Robber(&street), tileCentre(1, 1));
+    Player* player = place(street, std::make_unique<Player>(&street.entities), tileCentre(1, 5));
+    Robber* robber = place(street, std::make_unique<Robber>(&street.entities), tileCentre(1, 1));
     const int robberID = robber->getID();
 
     int playerStart = 0, punchStart = 0, spinStart = 0, lastTry = -1000, f = 0;
     bool met = false;
     std::vector<int> playerOffsets, punchOffsets, spinOffsets;
-    while (++f < 20000 && !player->defeated && street.get(robberID) != nullptr) {
+    while (++f < 20000 && !player->defeated && street.entities.get(robberID) != nullptr) {
         // A slow user: now and then a punch toward a robber within reach.
         const sf::Vector2f toRobber = robber->position - player->position;
         if (length(toRobber) < 40.0f && f - lastTry >= 150) {
@@ -105,7 +105,7 @@ TEST_F(CharacterTest, RobberWalksAroundTheWallToThePlayerAndTheyFightUntilOneFal
         if (player->actionTimer == 48 && player->attacking)
             playerStart = f;
         frame(street);
-        if (street.get(robberID) == nullptr)
+        if (street.entities.get(robberID) == nullptr)
             break;
         punchStart = robber->punchTimer == 72 ? f : punchStart;
         spinStart = robber->spinTimer == 66 ? f : spinStart;
@@ -121,7 +121,7 @@ TEST_F(CharacterTest, RobberWalksAroundTheWallToThePlayerAndTheyFightUntilOneFal
     }
     EXPECT_TRUE(met);
     EXPECT_LT(f, 20000);
-    EXPECT_TRUE(player->defeated || street.get(robberID) == nullptr);
+    EXPECT_TRUE(player->defeated || street.entities.get(robberID) == nullptr);
     EXPECT_FALSE(playerOffsets.empty());
     EXPECT_FALSE(punchOffsets.empty() && spinOffsets.empty());
     for (int offset : playerOffsets)
@@ -131,7 +131,7 @@ TEST_F(CharacterTest, RobberWalksAroundTheWallToThePlayerAndTheyFightUntilOneFal
     for (int offset : spinOffsets)
         EXPECT_EQ(offset, 62);
     if (player->defeated) {
-        EXPECT_EQ(street.get(0), player);
+        EXPECT_EQ(street.entities.get(0), player);
     }
 }
 
@@ -142,8 +142,8 @@ TEST_F(CharacterTest, RobberWalksItsPathAtThePaceTheZoneChecksCountOn)
     const sf::Vector2i walks[][2] = {{{1, 1}, {21, 1}}, {{1, 1}, {15, 15}}};
     for (const auto& walk : walks) {
         Zone ground(0, 24, 18, nullptr);
-        Player* player = place(ground, new Player(&ground), tileCentre(walk[1].x, walk[1].y));
-        Robber* robber = place(ground, new Robber(&ground), tileCentre(walk[0].x, walk[0].y));
+        Player* player = place(ground, std::make_unique<Player>(&ground.entities), tileCentre(walk[1].x, walk[1].y));
+        Robber* robber = place(ground, std::make_unique<Robber>(&ground.entities), tileCentre(walk[0].x, walk[0].y));
         robber->findPath(ground, walk[1].y, walk[1].x);
         // Up to a tile short of the player, where their bodies are about to touch.
         const float way = (tilepath::tiles(robber->path) - 1.f) * TILE_SIZE;

@@ -25,7 +25,6 @@ public:
         steer(speed);
         Unit::update(zone);
     }
-    void draw(sf::RenderTarget&) override {}
     float speed;
 };
 
@@ -82,7 +81,7 @@ class UnitTest : public ::testing::Test {
 protected:
     Loaded loaded;
     Zone zone{0, 6, 6, nullptr};
-    Probe* unit = place(zone, new Probe(&zone), tileCentre(1, 1));
+    Probe* unit = place(zone, std::make_unique<Probe>(&zone.entities), tileCentre(1, 1));
 };
 
 } // namespace
@@ -127,7 +126,7 @@ TEST(UnitPathRandom, PathsAreLegalAndFoundExactlyWhenTheGoalIsReachable)
         // The start may be on a wall; the goal may be anywhere, sometimes off the grid.
         const Cell start{static_cast<int>(rng() % h), static_cast<int>(rng() % w)};
         const Cell goal{static_cast<int>(rng() % (h + 1)), static_cast<int>(rng() % (w + 1))};
-        Probe* unit = place(zone, new Probe(&zone), tileCentre(start.second, start.first));
+        Probe* unit = place(zone, std::make_unique<Probe>(&zone.entities), tileCentre(start.second, start.first));
         unit->findPath(zone, goal.first, goal.second);
 
         const std::vector<Cell> path = cells(*unit);
@@ -150,7 +149,7 @@ TEST(UnitPathLarge, AnUnreachableGoalInABigZoneEndsPromptly)
     Zone zone(0, 256, 256, nullptr);
     for (Cell wall : {Cell{255, 254}, Cell{254, 255}, Cell{254, 254}})
         zone.getTile(wall.second, wall.first)->setType(TILE_WALL);
-    Probe* unit = place(zone, new Probe(&zone), tileCentre(0, 0));
+    Probe* unit = place(zone, std::make_unique<Probe>(&zone.entities), tileCentre(0, 0));
     for (int i = 0; i < 3; ++i) {
         unit->findPath(zone, 255, 255);
         EXPECT_FALSE(unit->hasPath());
@@ -163,7 +162,7 @@ TEST_F(UnitTest, FollowingAPathHoldsSpeedNearTheGivenOne)
 {
     Zone corridor(0, 40, 1, nullptr);
     for (float speed : {1.0f, 3.0f}) {
-        Probe* walker = place(corridor, new Probe(&corridor, speed), tileCentre(0, 0));
+        Probe* walker = place(corridor, std::make_unique<Probe>(&corridor.entities, speed), tileCentre(0, 0));
         walker->radius = 15.0f;
         walker->findPath(corridor, 0, 39);
         for (int f = 0; f < 60; ++f) {
@@ -177,7 +176,7 @@ TEST_F(UnitTest, FollowingAPathHoldsSpeedNearTheGivenOne)
                 EXPECT_LT(step, 1.12f * speed + 1e-4f) << "frame " << f;
             }
         }
-        corridor.remove(walker->getID(), true);
+        corridor.entities.remove(walker->getID());
     }
 }
 
@@ -214,16 +213,16 @@ TEST_F(UnitTest, OverkillLeavesNegativeHitPointsAndTheNextUpdateRemovesIt)
 {
     EXPECT_EQ(unit->damage(10), 10);
     EXPECT_EQ(unit->hitPoints, -9);
-    EXPECT_EQ(zone.get(unit->getID()), unit);
+    EXPECT_EQ(zone.entities.get(unit->getID()), unit);
     frame(zone);
-    EXPECT_EQ(zone.countType(Entity::TYPE_UNIT), 0);
+    EXPECT_EQ(zone.entities.countType(Entity::TYPE_UNIT), 0);
 }
 
 TEST_F(UnitTest, OverlappingUnitsPushApartButPropsDoNot)
 {
-    Probe* other = place(zone, new Probe(&zone), unit->position + sf::Vector2f(6.0f, 0.0f));
+    Probe* other = place(zone, std::make_unique<Probe>(&zone.entities), unit->position + sf::Vector2f(6.0f, 0.0f));
     unit->radius = other->radius = 15.0f;
-    Doodad* lamp = place(zone, new Doodad(&zone, 0), unit->position - sf::Vector2f(10.0f, 0.0f));
+    Doodad* lamp = place(zone, std::make_unique<Doodad>(&zone.entities, 0), unit->position - sf::Vector2f(10.0f, 0.0f));
     const sf::Vector2f lampAt = lamp->position;
     const float left = unit->position.x;
     frame(zone);

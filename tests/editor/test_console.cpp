@@ -1,4 +1,6 @@
 #include "editor/console.h"
+#include "render/framelist.h"
+#include "render/painter.h"
 #include "testsupport.h"
 
 #include <gtest/gtest.h>
@@ -330,8 +332,10 @@ protected:
 
     sf::Image render(const Console& console)
     {
-        target.clear(sf::Color::Black);
-        console.draw(target);
+        FrameList frame;
+        frame.clear(sf::Color::Black);
+        console.submit(frame);
+        Painter::paint(frame, target);
         target.display();
         return target.getTexture().copyToImage();
     }

@@ -118,7 +118,7 @@ TEST_F(EditorHistoryTest, FiveHundredRandomEditsUndoToTheFirstBytesAndRedoToTheL
         ASSERT_EQ(zone().encode(), states[k - 1]) << "after undoing step " << k;
     }
     EXPECT_EQ(run("undo"), std::vector<std::string>{"Nothing to undo."});
-    EXPECT_EQ(zone().nextID, 1);
+    EXPECT_EQ(zone().entities.nextID, 1);
     EXPECT_FALSE(editor->isUnsaved());
     sf::Event redo = keyEvent(sf::Keyboard::Y);
     redo.key.control = true;
@@ -190,7 +190,7 @@ TEST_F(EditorHistoryTest, UndoneResizeBringsBackCutTilesAndKeepsEntityIds)
     run("undo");
     EXPECT_EQ(zone().encode(), before);
     stamp(Entity::TYPE_ROBBER, tileCentre(1, 1));
-    EXPECT_NE(zone().get(2), nullptr);
+    EXPECT_NE(zone().entities.get(2), nullptr);
 }
 
 TEST_F(EditorHistoryTest, StripClicksChooseAndTheWheelZoomsAboutTheCursor)

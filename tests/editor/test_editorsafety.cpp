@@ -389,7 +389,7 @@ protected:
     }
     void aim(const sf::Vector2f& world)
     {
-        script.setMouse(window->mapCoordsToPixel(worldToScreen(world), window->getView()));
+        script.setMouse(window->mapCoordsToPixel(worldToScreen(world), states[current]->getFrame().getView()));
     }
 
     StateEditor* editor = nullptr;
@@ -412,7 +412,7 @@ TEST_F(PlayTestRun, MovesFightsFiresATriggerAndComesBackToTheSameEditor)
         editor->runCommand(line);
     editor->runCommand("note \"Unsaved name\"");
     const std::string before = editor->currZone->encode();
-    const Zone* zone = editor->currZone;
+    const Zone* zone = editor->currZone.get();
     const Entity* selected = editor->selectedEntity;
     const sf::View view = editor->camera.getView();
     const std::size_t steps = editor->history.undoCount();
@@ -429,7 +429,7 @@ TEST_F(PlayTestRun, MovesFightsFiresATriggerAndComesBackToTheSameEditor)
     Unit* robber = nullptr;
     for (const auto& entry : game->getZone()->entities)
         if (entry.second->getType() == Entity::TYPE_ROBBER)
-            robber = static_cast<Unit*>(entry.second);
+            robber = static_cast<Unit*>(entry.second.get());
     ASSERT_NE(robber, nullptr);
     const int robberHealth = robber->hitPoints;
     aim(robber->position);
@@ -448,7 +448,7 @@ TEST_F(PlayTestRun, MovesFightsFiresATriggerAndComesBackToTheSameEditor)
     hold(sf::Keyboard::F5);
     ASSERT_EQ(current, STATE_EDITOR);
     EXPECT_FALSE(game->getScriptHandler().isRunning());
-    EXPECT_EQ(editor->currZone, zone);
+    EXPECT_EQ(editor->currZone.get(), zone);
     EXPECT_EQ(editor->selectedEntity, selected);
     EXPECT_EQ(editor->camera.getView().getCenter(), view.getCenter());
     EXPECT_EQ(editor->history.undoCount(), steps);
@@ -483,17 +483,15 @@ TEST_F(PlayTestRun, ZonesWithoutGroundPlayerOrPathStillPlayAndReturn)
         {"a walk with no way", [](Zone& z) {
              for (int y = 0; y < z.getHeight(); ++y)
                  z.getTile(5, y)->setType(TILE_WALL);
-             auto* clerk = new Clerk(&z);
+             auto* clerk = z.entities.add(std::make_unique<Clerk>(&z.entities));
              clerk->position = tileCentre(1, 1);
-             z.add(clerk);
-             auto* trigger = new Trigger(&z, 40.0f, 1, true, 1);
+             auto* trigger = z.entities.add(std::make_unique<Trigger>(&z.entities, 40.0f, 1, true, 1));
              trigger->position = tileCentre(1, 2);
              trigger->addEvent();
              trigger->events[0].type = Event::EVENT_MOVE;
              trigger->events[0].entityId = clerk->getID();
              trigger->events[0].destX = 8;
              trigger->events[0].destY = 8;
-             z.add(trigger);
          }, tileCentre(1, 2)},
     };
     for (const auto& c : cases) {

@@ -137,8 +137,8 @@ TEST_F(EditorTest, SpaceStampsAtTheMouseOnePlayerAndOnlyRealProps)
     stamp(Entity::TYPE_PLAYER, tileCentre(5, 5));
     stamp(Entity::TYPE_CLERK, tileCentre(3, 1));
     ASSERT_EQ(editor->currZone->entities.size(), 2u);
-    ASSERT_NE(editor->currZone->get(0), nullptr);
-    EXPECT_EQ(editor->currZone->get(0)->position, where);
+    ASSERT_NE(editor->currZone->entities.get(0), nullptr);
+    EXPECT_EQ(editor->currZone->entities.get(0)->position, where);
 
     stamp(Entity::TYPE_DOODAD, tileCentre(6, 6));
     for (int prop : {7, 40, -1}) {
@@ -148,14 +148,14 @@ TEST_F(EditorTest, SpaceStampsAtTheMouseOnePlayerAndOnlyRealProps)
     std::vector<int> props;
     for (const auto& entry : editor->currZone->entities)
         if (entry.second->getType() == Entity::TYPE_DOODAD)
-            props.push_back(static_cast<Doodad*>(entry.second)->imageIndex);
+            props.push_back(static_cast<Doodad*>(entry.second.get())->imageIndex);
     EXPECT_EQ(props, (std::vector<int>{0, 7}));
 }
 
 TEST_F(EditorTest, DragMovesTheSelectedEntityByTheMouseWorldMovement)
 {
     stamp(Entity::TYPE_ROBBER, tileCentre(2, 2));
-    Entity* robber = editor->currZone->entities.begin()->second;
+    Entity* robber = editor->currZone->entities.begin()->second.get();
     const sf::Vector2f placed = robber->position;
     script.press(sf::Mouse::Left);
     frame();
@@ -280,7 +280,7 @@ protected:
     }
     void clickAt(int x, int y)
     {
-        script.setMouse(window->mapCoordsToPixel(worldToScreen(tileCentre(x, y)), window->getView()));
+        script.setMouse(window->mapCoordsToPixel(worldToScreen(tileCentre(x, y)), states[current]->getFrame().getView()));
         script.press(sf::Mouse::Left);
         frame();
         script.release(sf::Mouse::Left);
@@ -307,17 +307,17 @@ TEST_F(EditorRoundTrip, ZoneBuiltInTheEditorIsPlayedAfterF12)
     press(sf::Keyboard::Tilde);
 
     hold(sf::Keyboard::Num3);
-    script.setMouse(window->mapCoordsToPixel(worldToScreen(tileCentre(1, 1)), window->getView()));
+    script.setMouse(window->mapCoordsToPixel(worldToScreen(tileCentre(1, 1)), editor->getFrame().getView()));
     press(sf::Keyboard::Space); // the player
     for (int n = 0; n < 2; ++n)
         press(sf::Keyboard::E);
-    script.setMouse(window->mapCoordsToPixel(worldToScreen(tileCentre(6, 6)), window->getView()));
+    script.setMouse(window->mapCoordsToPixel(worldToScreen(tileCentre(6, 6)), editor->getFrame().getView()));
     press(sf::Keyboard::Space); // a clerk
     clickAt(6, 6);
     ASSERT_NE(editor->selectedEntity, nullptr);
     const int clerkId = editor->selectedEntity->getID();
 
-    script.setMouse(window->mapCoordsToPixel(worldToScreen(tileCentre(3, 3)), window->getView()));
+    script.setMouse(window->mapCoordsToPixel(worldToScreen(tileCentre(3, 3)), editor->getFrame().getView()));
     press(sf::Keyboard::Tilde);
     for (const std::string& line : {std::string("trigger 20"), std::string("dialog"),
                                     std::string("dialogtext \"welcome in\""), std::string("event"),
@@ -336,12 +336,12 @@ TEST_F(EditorRoundTrip, ZoneBuiltInTheEditorIsPlayedAfterF12)
     EXPECT_EQ(zone->getTile(2, 1)->texture, 1);
     EXPECT_EQ(zone->getTile(4, 4)->type, TILE_LINKOUT);
     EXPECT_EQ(zone->getTile(4, 4)->link, 3);
-    ASSERT_NE(zone->get(0), nullptr);
-    ASSERT_NE(zone->get(clerkId), nullptr);
-    EXPECT_EQ(zone->get(clerkId)->getType(), Entity::TYPE_CLERK);
+    ASSERT_NE(zone->entities.get(0), nullptr);
+    ASSERT_NE(zone->entities.get(clerkId), nullptr);
+    EXPECT_EQ(zone->entities.get(clerkId)->getType(), Entity::TYPE_CLERK);
     Trigger* trigger = nullptr;
     for (const auto& entry : zone->entities)
-        if (Trigger* t = editortesting::asTrigger(entry.second))
+        if (Trigger* t = editortesting::asTrigger(entry.second.get()))
             trigger = t;
     ASSERT_NE(trigger, nullptr);
     ASSERT_EQ(trigger->events.size(), 2u);

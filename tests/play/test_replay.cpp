@@ -5,9 +5,9 @@
 // limit; the playback's own keys; and every replay in tests/replays/.
 
 #include "app/mainloop.h"
+#include "app/statetable.h"
 #include "characters/player.h"
 #include "core/globals.h"
-#include "core/nulltarget.h"
 #include "gamerun.h"
 #include "play/playback.h"
 #include "play/replayfile.h"
@@ -95,7 +95,7 @@ protected:
 class Watching {
 public:
     explicit Watching(const replayfile::Replay& replayIn)
-        : replay(replayIn), states(createStates(&testsupport::window())),
+        : replay(replayIn), table(createStates(&testsupport::window())), states(table->get()),
           screen(&testsupport::window(), states, static_cast<StateGame&>(*states[STATE_GAME]), replay, "watched.mvr")
     {
         input::setSource(&live);
@@ -105,7 +105,6 @@ public:
     {
         screen.leave();
         input::setSource(nullptr);
-        destroyStates(states);
     }
     Watching(const Watching&) = delete;
     Watching& operator=(const Watching&) = delete;
@@ -127,6 +126,7 @@ public:
 
     const replayfile::Replay replay;
     input::ScriptedSource live;
+    std::unique_ptr<StateTable> table;
     State** states;
     StateReplay screen;
 };

@@ -1,4 +1,6 @@
 #include "play/scripthandler.h"
+#include "render/framelist.h"
+#include "render/painter.h"
 
 #include "core/gamepad.h"
 #include "core/input.h"
@@ -33,7 +35,6 @@ public:
         Unit::update(zone);
     }
     float walkSpeed() const override { return speed; }
-    void draw(sf::RenderTarget&) override {}
 
     float speed;
 };
@@ -87,8 +88,7 @@ protected:
     std::size_t blips() const { return ResourceManager::sounds.size(); }
     Walker* addWalker(sf::Vector2f at, float speed = 2.f)
     {
-        Walker* w = new Walker(&zone, at, speed);
-        zone.add(w);
+        Walker* w = zone.entities.add(std::make_unique<Walker>(&zone.entities, at, speed));
         return w;
     }
 
@@ -298,15 +298,14 @@ TEST_F(ScriptHandlerTest, WalksThatStallOrTakeTooLongAreGivenUp)
         EXPECT_NE(out.find(c.why), std::string::npos) << out;
         EXPECT_FALSE(w->hasPath());
         handler.clear();
-        zone.remove(w->getID(), true);
+        zone.entities.remove(w->getID());
     }
 }
 
 TEST_F(ScriptHandlerTest, UnplayableEventsAreSkippedWithOneLineEach)
 {
     Walker* w = addWalker(sf::Vector2f(16.f, 16.f));
-    Trigger* t = new Trigger(&zone, 5.f, 1, true, 1);
-    zone.add(t);
+    Trigger* t = zone.entities.add(std::make_unique<Trigger>(&zone.entities, 5.f, 1, true, 1));
     for (int y = 0; y < 6; ++y)
         zone.getTile(3, y)->setType(TILE_WALL);
 
@@ -340,8 +339,9 @@ TEST_F(ScriptHandlerTest, PortraitStandsInItsCornerAndOddCornersMeanTopLeft)
         h.addEvent(event);
         for (int i = 0; i < 61; ++i)
             h.update(zone);
-        canvas.clear(sf::Color::Black);
-        h.draw(canvas);
+        FrameList frame;
+        h.submit(frame);
+        Painter::paint(frame, canvas);
         canvas.display();
         return canvas.getTexture().copyToImage();
     };
@@ -362,17 +362,21 @@ TEST_F(ScriptHandlerTest, CoveredPixelsAreAllPaintedByTheBoxAsItOpensStaysAndClo
     ASSERT_TRUE(canvas.create(800, 600));
     const sf::Color clear(1, 2, 3);
     handler.addEvent(dialog({"covered"}));
-    EXPECT_EQ(handler.coveredPixels(canvas), sf::IntRect());
+    const FrameList empty;
+    EXPECT_EQ(handler.coveredPixels(empty), sf::IntRect());
     bool sawOpen = false;
     int frame = 0;
     for (; frame < 300 && handler.isRunning(); ++frame) {
         if (frame == 150)
             script.press(sf::Keyboard::Return);
         handler.update(zone);
-        const sf::IntRect covered = handler.coveredPixels(canvas);
-        canvas.clear(clear);
-        canvas.setView(canvas.getDefaultView());
-        handler.draw(canvas);
+        FrameList list;
+        list.clear(clear);
+        handler.submit(list);
+        const sf::IntRect covered = handler.coveredPixels(list);
+        // The box says what it covers: the world leaves that out.
+        EXPECT_EQ(list.covered(), covered);
+        Painter::paint(list, canvas);
         canvas.display();
         if (covered.width <= 0)
             continue;
@@ -396,8 +400,9 @@ TEST_F(ScriptHandlerTest, LongLinesBreakAtSpacesInsideTheBox)
     handler.addEvent(dialog({"I'll take three boxes of the good stuff, and a bag of the crunchy ones too."}));
     open();
     frames(400); // typed out in full
-    canvas.clear(sf::Color::Black);
-    handler.draw(canvas);
+    FrameList frame;
+    handler.submit(frame);
+    Painter::paint(frame, canvas);
     canvas.display();
     const sf::Image image = canvas.getTexture().copyToImage();
     // The box clips what does not fit, so a line too long for it must be broken: the

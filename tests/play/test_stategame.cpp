@@ -5,6 +5,7 @@
 #include "core/input.h"
 #include "characters/malepedestrian.h"
 #include "app/mainloop.h"
+#include "render/presenter.h"
 #include "characters/player.h"
 #include "world/resourcemanager.h"
 #include "characters/robber.h"
@@ -12,12 +13,14 @@
 #include "play/hud.h"
 #include "play/trigger.h"
 #include "play/zonesnapshot.h"
+#include "render/framelist.h"
 #include "world/zone.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Texture.hpp>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -35,12 +38,11 @@ sf::Vector2f centreOf(int column, int row)
 // A one-line scene that plays once when someone steps on tile 3,3.
 void addGreeting(Zone& z)
 {
-    Trigger* t = new Trigger(&z, 10.f, 1, true, 1);
+    Trigger* t = z.entities.add(std::make_unique<Trigger>(&z.entities, 10.f, 1, true, 1));
     t->position = centreOf(3, 3);
     Event talk;
     talk.dialogLines.push_back(DialogLine{"Hi", 0, 0});
     t->events = {talk};
-    z.add(t);
 }
 
 void setTile(Zone& z, int column, int row, TileType type, int link = -1)
@@ -52,9 +54,8 @@ void setTile(Zone& z, int column, int row, TileType type, int link = -1)
 
 template <typename T> T* place(Zone& z, int column, int row)
 {
-    T* e = new T(&z);
+    T* e = z.entities.add(std::make_unique<T>(&z.entities));
     e->position = centreOf(column, row);
-    z.add(e);
     return e;
 }
 
@@ -103,11 +104,10 @@ protected:
     void TearDown() override
     {
         input::setSource(nullptr);
-        if (states)
-            destroyStates(states);
+        table.reset();
         ResourceManager::music().stop();
         if (!window->isOpen())
-            createWindow(*window);
+            Presenter::createWindow(*window);
         clearLevels(); // later tests start from no levels at all
     }
 
@@ -119,7 +119,8 @@ protected:
 
     void start()
     {
-        states = createStates(window);
+        table = createStates(window);
+        states = table->get();
         current = STATE_GAME;
         testing::internal::CaptureStdout();
         states[current]->enter();
@@ -129,16 +130,17 @@ protected:
     }
     void frame()
     {
-        pumpEvents(states, &current, window);
-        window->clear(sf::Color::Black);
-        stepState(states, &current, window);
+        testsupport::frame(states, &current, *window);
     }
     void frames(int n)
     {
         for (int i = 0; i < n; ++i)
             frame();
     }
-    void aimAt(sf::Vector2f world) { script.setMouse(window->mapCoordsToPixel(worldToScreen(world))); }
+    void aimAt(sf::Vector2f world)
+    {
+        script.setMouse(window->mapCoordsToPixel(worldToScreen(world), game->getFrame().getView()));
+    }
     Player* player() const { return game->getPlayer(); }
     Zone* zone() const { return game->getZone(); }
     void pressF12()
@@ -187,6 +189,7 @@ protected:
 
     input::ScriptedSource script;
     sf::RenderWindow* window = nullptr;
+    std::unique_ptr<StateTable> table;
     State** states = nullptr;
     int current = STATE_GAME;
     StateGame* game = nullptr;
@@ -244,6 +247,49 @@ TEST_F(StateGameTest, HeldRightButtonPunchesOnceEachNewPressAgainAndAPressOnTheP
     EXPECT_NEAR(player()->facing.y, -1.f, 0.01f);
 }
 
+TEST_F(StateGameTest, APunchAimedAtABodyGoesTowardItsFeetAndAtBareGroundTowardTheGround)
+{
+    writeStartZone([](Zone& z) { place<Robber>(z, 1, 4); }); // straight down the world's y axis
+    start();
+    Unit* robber = nullptr;
+    for (const auto& entry : zone()->entities)
+        if (entry.second->getType() == Entity::TYPE_ROBBER)
+            robber = static_cast<Unit*>(entry.second.get());
+    ASSERT_NE(robber, nullptr);
+    const sf::Vector2f feet = centreOf(1, 4);
+    // A point of the body far from the feet (wherever this tree's sheets put the body), and
+    // the ground under that point.
+    sf::Vector2f body;
+    for (float dy = -300.f; dy <= 0.f && body == sf::Vector2f(); dy += 4.f)
+        for (float dx = -200.f; dx <= 200.f && body == sf::Vector2f(); dx += 4.f)
+            if (std::abs(dx) + std::abs(dy) > 60.f && robber->showsAt(worldToScreen(feet) + sf::Vector2f(dx, dy)))
+                body = worldToScreen(feet) + sf::Vector2f(dx, dy);
+    ASSERT_NE(body, sf::Vector2f());
+    const sf::Vector2f ground = normalize(screenToWorld(body) - player()->position);
+    ASSERT_GT(std::abs(ground.x), 0.1f); // else the cases below could not tell the two apart
+    const struct {
+        sf::Vector2f standing;
+        int hitPoints;
+        sf::Vector2f facing;
+    } cases[] = {
+        {feet, 40, {0.f, 1.f}},        // alive and under the pointer: at the feet
+        {centreOf(6, 6), 40, ground},  // elsewhere: the ground
+        {feet, 0, ground},             // knocked down (last: it is gone after): the ground
+    };
+    for (const auto& c : cases) {
+        robber->position = c.standing;
+        robber->hitPoints = c.hitPoints;
+        frame(); // shown where it now stands
+        script.setMouse(window->mapCoordsToPixel(body, game->getFrame().getView()));
+        script.press(sf::Mouse::Right);
+        frame();
+        script.release(sf::Mouse::Right);
+        EXPECT_NEAR(player()->facing.x, c.facing.x, 0.02f) << c.hitPoints;
+        EXPECT_NEAR(player()->facing.y, c.facing.y, 0.02f) << c.hitPoints;
+        frames(60);
+    }
+}
+
 TEST_F(StateGameTest, LinkFadesSixtyFramesSwitchesAndFadesFiftyNineMore)
 {
     writeStartZone();
@@ -263,18 +309,18 @@ TEST_F(StateGameTest, LinkFadesSixtyFramesSwitchesAndFadesFiftyNineMore)
     frame();
     ASSERT_EQ(zone()->id, 3);
     EXPECT_EQ(game->getZones().count(3), 1u);
-    EXPECT_EQ(zone()->get(0), player());
-    EXPECT_EQ(player()->manager, zone());
+    EXPECT_EQ(zone()->entities.get(0), player());
+    EXPECT_EQ(player()->manager, &zone()->entities);
     EXPECT_EQ(player()->position, centreOf(1, 1));
     EXPECT_EQ(game->getFadeInTimer(), 59);
     EXPECT_EQ(ResourceManager::music().getStatus(), sf::Music::Playing);
 
-    const sf::Vector2f robberAt = zone()->get(1)->position;
+    const sf::Vector2f robberAt = zone()->entities.get(1)->position;
     frames(59);
     EXPECT_EQ(game->getFadeInTimer(), 0);
-    EXPECT_EQ(zone()->get(1)->position, robberAt); // frozen through the fade
+    EXPECT_EQ(zone()->entities.get(1)->position, robberAt); // frozen through the fade
     frame();
-    EXPECT_NE(zone()->get(1)->position, robberAt);
+    EXPECT_NE(zone()->entities.get(1)->position, robberAt);
 }
 
 TEST_F(StateGameTest, RevisitedZoneIsAsItWasLeftAndOnlyLeavingZoneZeroStartsTheMusic)
@@ -292,8 +338,8 @@ TEST_F(StateGameTest, RevisitedZoneIsAsItWasLeftAndOnlyLeavingZoneZeroStartsTheM
     ResourceManager::music().stop();
     player()->position = centreOf(6, 1);
     frame(); // the crossing starts; this frame still runs the zone
-    const sf::Vector2f walkerAt = three->get(walkerId)->position;
-    const int robbers = three->countType(Entity::TYPE_ROBBER);
+    const sf::Vector2f walkerAt = three->entities.get(walkerId)->position;
+    const int robbers = three->entities.countType(Entity::TYPE_ROBBER);
     frames(2 * StateGame::FADE_FRAMES);
     EXPECT_EQ(zone()->id, 0);
     EXPECT_EQ(player()->position, centreOf(1, 6));
@@ -302,8 +348,8 @@ TEST_F(StateGameTest, RevisitedZoneIsAsItWasLeftAndOnlyLeavingZoneZeroStartsTheM
     frames(30);
     crossLink(5, 1);
     EXPECT_EQ(zone(), three);
-    EXPECT_EQ(three->get(walkerId)->position, walkerAt);
-    EXPECT_EQ(three->countType(Entity::TYPE_ROBBER), robbers);
+    EXPECT_EQ(three->entities.get(walkerId)->position, walkerAt);
+    EXPECT_EQ(three->entities.countType(Entity::TYPE_ROBBER), robbers);
     EXPECT_EQ(ResourceManager::music().getStatus(), sf::Music::Playing);
 }
 
@@ -391,8 +437,8 @@ TEST_F(StateGameTest, ZoneWithAPlayerOfItsOwnMakesWayForTheArrivingOne)
     testing::internal::CaptureStdout();
     crossLink(5, 1);
     const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(zone()->countType(Entity::TYPE_PLAYER), 1);
-    EXPECT_EQ(zone()->get(0), player());
+    EXPECT_EQ(zone()->entities.countType(Entity::TYPE_PLAYER), 1);
+    EXPECT_EQ(zone()->entities.get(0), player());
     EXPECT_NE(out.find("player"), std::string::npos) << out;
 }
 
@@ -401,7 +447,7 @@ TEST_F(StateGameTest, StartWithoutAPlayerStandsANewOneOnTheFirstWalkableTile)
     start(); // no zone file at all
     ASSERT_NE(player(), nullptr);
     EXPECT_EQ(player()->position, centreOf(0, 0));
-    EXPECT_EQ(zone()->get(0), player());
+    EXPECT_EQ(zone()->entities.get(0), player());
     EXPECT_NE(startOutput.find("player"), std::string::npos) << startOutput;
     states[current]->leave();
 
@@ -420,10 +466,10 @@ TEST_F(StateGameTest, LastRobberDyingOutsideZoneThreeDoesNotEndTheGame)
 {
     writeStartZone([](Zone& z) { place<Robber>(z, 6, 6); });
     start();
-    static_cast<Robber*>(zone()->get(1))->damage(1000);
-    for (int i = 0; i < 300 && zone()->countType(Entity::TYPE_ROBBER) > 0; ++i)
+    static_cast<Robber*>(zone()->entities.get(1))->damage(1000);
+    for (int i = 0; i < 300 && zone()->entities.countType(Entity::TYPE_ROBBER) > 0; ++i)
         frame();
-    ASSERT_EQ(zone()->countType(Entity::TYPE_ROBBER), 0);
+    ASSERT_EQ(zone()->entities.countType(Entity::TYPE_ROBBER), 0);
     frames(5);
     EXPECT_FALSE(game->isEnding());
     EXPECT_FALSE(game->getScriptHandler().isRunning());
@@ -432,7 +478,7 @@ TEST_F(StateGameTest, LastRobberDyingOutsideZoneThreeDoesNotEndTheGame)
 TEST_F(StateGameTest, ScriptedWalkMovesThePlayerAndDialogsFreezeIt)
 {
     writeStartZone([](Zone& z) {
-        Trigger* t = new Trigger(&z, 10.f, 1, true, 1);
+        Trigger* t = z.entities.add(std::make_unique<Trigger>(&z.entities, 10.f, 1, true, 1));
         t->position = centreOf(1, 1) + sf::Vector2f(2.f, 0.f);
         Event walk;
         walk.type = Event::EVENT_MOVE;
@@ -442,7 +488,6 @@ TEST_F(StateGameTest, ScriptedWalkMovesThePlayerAndDialogsFreezeIt)
         Event talk;
         talk.dialogLines.push_back(DialogLine{"Hi", 0, 0});
         t->events = {walk, talk};
-        z.add(t);
     });
     start();
     ASSERT_TRUE(game->getScriptHandler().isWalking());
@@ -477,7 +522,7 @@ TEST_F(StateGameTest, ScriptedRobberWalkEndsAndHurtsNobody)
         robber->position.x += 20.f; // touching the player
         robberId = robber->getID();
         walkerId = place<MalePedestrian>(z, 6, 3)->getID();
-        Trigger* t = new Trigger(&z, 10.f, 1, true, 1);
+        Trigger* t = z.entities.add(std::make_unique<Trigger>(&z.entities, 10.f, 1, true, 1));
         t->position = centreOf(1, 1);
         Event walk;
         walk.type = Event::EVENT_MOVE;
@@ -485,23 +530,22 @@ TEST_F(StateGameTest, ScriptedRobberWalkEndsAndHurtsNobody)
         walk.destX = 6;
         walk.destY = 6;
         t->events = {walk};
-        z.add(t);
     });
     start();
     ASSERT_TRUE(game->getScriptHandler().isWalking());
     const sf::Vector2f playerAt = player()->position;
-    const sf::Vector2f walkerAt = zone()->get(walkerId)->position;
+    const sf::Vector2f walkerAt = zone()->entities.get(walkerId)->position;
     for (int n = 0; n < 1300 && game->getScriptHandler().isWalking(); ++n) {
         frame();
         ASSERT_EQ(player()->hitPoints, 100) << n;
         ASSERT_EQ(player()->position, playerAt) << n;
-        ASSERT_EQ(zone()->get(walkerId)->position, walkerAt) << n;
+        ASSERT_EQ(zone()->entities.get(walkerId)->position, walkerAt) << n;
     }
     ASSERT_FALSE(game->getScriptHandler().isRunning());
-    const Entity* robber = zone()->get(robberId);
+    const Entity* robber = zone()->entities.get(robberId);
     EXPECT_EQ(static_cast<int>(robber->position.x / TILE_SIZE), 6);
     EXPECT_EQ(static_cast<int>(robber->position.y / TILE_SIZE), 6);
-    EXPECT_EQ(zone()->countType(Entity::TYPE_COMBAT), 0); // no blows wait to land
+    EXPECT_EQ(zone()->entities.countType(Entity::TYPE_COMBAT), 0); // no blows wait to land
 }
 
 TEST_F(StateGameTest, ReturningFromTheEditorFindsNoScriptRunning)
@@ -521,12 +565,11 @@ TEST_F(StateGameTest, ReturningFromTheEditorFindsNoScriptRunning)
 TEST_F(StateGameTest, LeavingWithAParentedPlayerTouchesNoDestroyedZone)
 {
     writeStartZone([](Zone& z) {
-        Doodad* prop = new Doodad(&z, 0);
+        Doodad* prop = z.entities.add(std::make_unique<Doodad>(&z.entities, 0));
         prop->position = centreOf(3, 3);
-        z.add(prop);
     });
     start();
-    Entity* prop = zone()->get(1);
+    Entity* prop = zone()->entities.get(1);
     ASSERT_NE(prop, nullptr);
     prop->setParent(player());
     // Run under the sanitizers, a destroyed zone used here shows up at once.
@@ -534,22 +577,33 @@ TEST_F(StateGameTest, LeavingWithAParentedPlayerTouchesNoDestroyedZone)
     EXPECT_EQ(current, STATE_EDITOR);
     pressF12();
     EXPECT_EQ(current, STATE_GAME);
-    EXPECT_EQ(zone()->get(0), player());
+    EXPECT_EQ(zone()->entities.get(0), player());
 }
 
-TEST_F(StateGameTest, DKeyTogglesTheDebugOverlay)
+TEST_F(StateGameTest, DKeyTogglesTheDebugOverlayWhichNamesHowThePictureIsShown)
 {
     writeStartZone();
     start();
+    FrameList& shown = game->getFrame();
+    shown.shownBy = "the test's way";
+    auto saysHow = [&] {
+        for (const FrameList::Item& item : shown.items())
+            if (const auto* text = std::get_if<sf::Text>(&shown.drawn(item)))
+                if (text->getString() == "shown by the test's way" && std::isnan(item.depth))
+                    return true;
+        return false;
+    };
     sf::Event press{};
     press.type = sf::Event::KeyPressed;
     press.key.code = sf::Keyboard::D;
     script.queueEvent(press);
     frame();
     EXPECT_TRUE(game->isDebugDraw());
+    EXPECT_TRUE(saysHow());
     script.queueEvent(press);
     frame();
     EXPECT_FALSE(game->isDebugDraw());
+    EXPECT_FALSE(saysHow());
 }
 
 // The whole game from a fresh start: through the link, beat the robber, the closing scene,
@@ -571,11 +625,11 @@ TEST_F(StateGameTest, BeatingTheLastRobberOfZoneThreeEndsWithTheEndCardAndReturn
     ASSERT_EQ(game->getFadeInTimer(), 0);
 
     // Face the robber and punch whenever it is close, one fresh press at a time.
-    for (int i = 0; i < 3000 && zone()->countType(Entity::TYPE_ROBBER) > 0; ++i) {
+    for (int i = 0; i < 3000 && zone()->entities.countType(Entity::TYPE_ROBBER) > 0; ++i) {
         Entity* robber = nullptr;
         for (auto& entry : zone()->entities)
             if (entry.second->getType() == Entity::TYPE_ROBBER)
-                robber = entry.second;
+                robber = entry.second.get();
         aimAt(robber->position);
         if (distance(robber->position, player()->position) < 40.f && i % 2 == 0)
             script.press(sf::Mouse::Right);
@@ -584,7 +638,7 @@ TEST_F(StateGameTest, BeatingTheLastRobberOfZoneThreeEndsWithTheEndCardAndReturn
         frame();
     }
     script.release(sf::Mouse::Right);
-    ASSERT_EQ(zone()->countType(Entity::TYPE_ROBBER), 0);
+    ASSERT_EQ(zone()->entities.countType(Entity::TYPE_ROBBER), 0);
     EXPECT_FALSE(player()->defeated);
     EXPECT_EQ(heartPixel(), sf::Color::Red);
 
@@ -661,7 +715,7 @@ TEST_F(StateGameTest, KnockOutOffersTryAgainAndReturnPutsTheZoneBackWithItsRobbe
     start();
     crossLink(5, 1);
     ASSERT_EQ(zone()->id, 3);
-    Robber* robber = static_cast<Robber*>(zone()->get(1));
+    Robber* robber = static_cast<Robber*>(zone()->entities.get(1));
     const sf::Vector2f placedAt = robber->position;
     // A first visit: the robber comes on and takes a blow, then the player leaves.
     frames(60);
@@ -676,7 +730,7 @@ TEST_F(StateGameTest, KnockOutOffersTryAgainAndReturnPutsTheZoneBackWithItsRobbe
     std::map<int, int> arrivedKinds;
     for (const auto& entry : zone()->entities)
         arrivedKinds[entry.first] = entry.second->getType();
-    const sf::Vector2f pedestrianAt = zone()->get(2)->position;
+    const sf::Vector2f pedestrianAt = zone()->entities.get(2)->position;
 
     // Change what can change: the trigger spent, the robber hurt again, a pedestrian more.
     player()->position = centreOf(3, 3) + sf::Vector2f(2.f, 0.f);
@@ -684,7 +738,7 @@ TEST_F(StateGameTest, KnockOutOffersTryAgainAndReturnPutsTheZoneBackWithItsRobbe
     for (int i = 0; i < 600 && (i < 2 || game->getScriptHandler().isRunning()); ++i)
         frame();
     script.release(sf::Keyboard::Return);
-    ASSERT_EQ(static_cast<Trigger*>(zone()->get(3))->uses, 0);
+    ASSERT_EQ(static_cast<Trigger*>(zone()->entities.get(3))->uses, 0);
     robber->damage(10);
     script.press(sf::Keyboard::R);
     frame();
@@ -720,13 +774,13 @@ TEST_F(StateGameTest, KnockOutOffersTryAgainAndReturnPutsTheZoneBackWithItsRobbe
     for (const auto& entry : zone()->entities)
         nowKinds[entry.first] = entry.second->getType();
     EXPECT_EQ(nowKinds, arrivedKinds);
-    const Robber* again = static_cast<const Robber*>(zone()->get(1));
+    const Robber* again = static_cast<const Robber*>(zone()->entities.get(1));
     EXPECT_EQ(again->position, placedAt);
     EXPECT_EQ(again->facing, sf::Vector2f(1.f, 0.f)) << "as fresh from the file";
     EXPECT_EQ(again->hitPoints, 30) << "as hurt as on arrival";
-    EXPECT_EQ(zone()->get(2)->position, pedestrianAt) << "the others stand as they did on arrival";
-    EXPECT_EQ(static_cast<Trigger*>(zone()->get(3))->uses, 1);
-    EXPECT_EQ(zone()->get(0), player());
+    EXPECT_EQ(zone()->entities.get(2)->position, pedestrianAt) << "the others stand as they did on arrival";
+    EXPECT_EQ(static_cast<Trigger*>(zone()->entities.get(3))->uses, 1);
+    EXPECT_EQ(zone()->entities.get(0), player());
 }
 
 // Zones a player may make by hand: robbers on the arrival, no link-in at all, a way out
@@ -785,7 +839,7 @@ TEST_F(StateGameTest, BadlyMadeZonesStillPlayAndARetryStillWorks)
         EXPECT_EQ(ZoneSnapshot::robberPlaces(*zone()), placed);
         frames(60);
         EXPECT_EQ(zone()->id, 3) << "it plays on";
-        destroyStates(states);
+        table.reset();
         states = nullptr;
         clearLevels();
     }

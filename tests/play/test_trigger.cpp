@@ -16,7 +16,6 @@ namespace {
 class Walker final : public Unit {
 public:
     Walker(EntityManager* owner, int teamValue) : Unit(TYPE_CLERK, owner, teamValue) { radius = 8.f; }
-    void draw(sf::RenderTarget&) override {}
 };
 
 const sf::Vector2f FAR_AWAY(48.f, 48.f);
@@ -34,20 +33,18 @@ class TriggerTest : public ::testing::Test {
 protected:
     Walker* addWalker(int teamValue, sf::Vector2f at = FAR_AWAY)
     {
-        Walker* w = new Walker(&zone, teamValue);
+        Walker* w = zone.entities.add(std::make_unique<Walker>(&zone.entities, teamValue));
         w->position = at;
-        zone.add(w);
         return w;
     }
     Trigger* addTrigger(bool onEnter, int uses, std::vector<Event> events = {say("hello")})
     {
-        Trigger* t = new Trigger(&zone, 20.f, 1, onEnter, uses);
+        Trigger* t = zone.entities.add(std::make_unique<Trigger>(&zone.entities, 20.f, 1, onEnter, uses));
         t->position = CENTRE;
         t->events = events;
-        zone.add(t);
         return t;
     }
-    void step() { zone.update(zone, false); }
+    void step() { zone.update(false); }
     std::size_t queued() const { return handler.getQueue().size(); }
 
     ResourcesLoaded resources; // before the zone
@@ -125,7 +122,7 @@ TEST_F(TriggerTest, UnitThatVanishesInsideCountsAsHavingLeft)
     Trigger* t = addTrigger(false, 1);
     step();
     ASSERT_EQ(t->inside.size(), 1u);
-    zone.remove(w->getID(), true);
+    zone.entities.remove(w->getID());
     step();
     EXPECT_TRUE(t->inside.empty());
     EXPECT_EQ(queued(), 1u);
@@ -155,7 +152,7 @@ TEST_F(TriggerTest, FiringWithoutEventsStillSpendsAUse)
 
 TEST_F(TriggerTest, EditingBuildsDialogsAndRefusesMissingEventsOrLines)
 {
-    Trigger t(&zone, 10.f, 1, true, 1);
+    Trigger t(&zone.entities, 10.f, 1, true, 1);
     EXPECT_FALSE(t.addDialogLine(0));
     EXPECT_FALSE(t.setEventEntity(0, 3));
     t.addEvent();
@@ -220,7 +217,7 @@ std::string listOf(const Trigger& t)
 
 TEST_F(TriggerTest, RecordIsWrittenByteForByte)
 {
-    Trigger t(&zone, 32.f, 1, true, 1);
+    Trigger t(&zone.entities, 32.f, 1, true, 1);
     t.id = 2;
     t.position = sf::Vector2f(64.f, 64.f);
     t.addEvent();
@@ -236,7 +233,7 @@ TEST_F(TriggerTest, RecordLoadsBackAndShortRecordsAreRefused)
     std::vector<zonefile::EntityRecord> records;
     std::string why;
     ASSERT_TRUE(zonefile::decodeEntities(list, records, why)) << why;
-    Trigger t(&zone, 1.f, 7, false, 9);
+    Trigger t(&zone.entities, 1.f, 7, false, 9);
     t.load(records[0]);
     EXPECT_EQ(t.getID(), 2);
     EXPECT_EQ(t.radius, 32.f);

@@ -149,10 +149,9 @@ TEST(ZoneText, ReadsTheGamesOwnZoneFilesExactly)
     zone.getTile(1, 0)->link = 5;
     zone.getTile(2, 1)->setType(TILE_WALL);
     zone.getTile(2, 1)->setTexture(1);
-    Robber* robber = new Robber(&zone);
+    Robber* robber = zone.entities.add(std::make_unique<Robber>(&zone.entities));
     robber->id = 3;
     robber->position = sf::Vector2f(48.5f, 20.25f);
-    zone.add(robber);
     testing::internal::CaptureStdout();
     ASSERT_TRUE(zone.save());
     testing::internal::GetCapturedStdout();
@@ -525,7 +524,7 @@ TEST(ShippedLevels, LoadInTheGameAndEveryRobberCanReachTheArrivalTile)
     for (int n = 0; n < SHIPPED_ZONES; ++n) {
         Zone zone(0, 1, 1, nullptr);
         testing::internal::CaptureStdout();
-        Player* player = zone.load(n);
+        Player* player = static_cast<Player*>(zone.load(n));
         const std::string out = testing::internal::GetCapturedStdout();
         EXPECT_EQ(out.find("Error"), std::string::npos) << out;
         EXPECT_EQ(out.find("stands in"), std::string::npos) << out;
@@ -541,7 +540,7 @@ TEST(ShippedLevels, LoadInTheGameAndEveryRobberCanReachTheArrivalTile)
         for (const auto& entry : zone.entities) {
             if (entry.second->getType() != Entity::TYPE_ROBBER)
                 continue;
-            Robber* robber = static_cast<Robber*>(entry.second);
+            Robber* robber = static_cast<Robber*>(entry.second.get());
             robber->findPath(zone, row, column);
             EXPECT_TRUE(robber->hasPath()) << "robber " << robber->getID() << " of zone " << n << " is shut away";
         }

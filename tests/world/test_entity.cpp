@@ -20,8 +20,8 @@ protected:
 
 TEST_F(EntityTest, PushOutSeparatesOverlapsOnly)
 {
-    ProbeEntity* a = addProbe(zone, {0, 0}, 5);
-    ProbeEntity* b = addProbe(zone, {6, 0}, 5);
+    ProbeEntity* a = addProbe(zone.entities, {0, 0}, 5);
+    ProbeEntity* b = addProbe(zone.entities, {6, 0}, 5);
     const sf::Vector2f p = a->pushOut(*b);
     EXPECT_FLOAT_EQ(p.x, -4.0f);
     EXPECT_FLOAT_EQ(p.y, 0.0f);
@@ -38,9 +38,9 @@ TEST_F(EntityTest, PushOutSeparatesOverlapsOnly)
 
 TEST_F(EntityTest, PushOutAddsOwnParentOffsetButNotTheOthers)
 {
-    ProbeEntity* parent = addProbe(zone, {100, 0}, 1);
-    ProbeEntity* child = addProbe(zone, {0, 0}, 5);
-    ProbeEntity* other = addProbe(zone, {106, 0}, 5);
+    ProbeEntity* parent = addProbe(zone.entities, {100, 0}, 1);
+    ProbeEntity* child = addProbe(zone.entities, {0, 0}, 5);
+    ProbeEntity* other = addProbe(zone.entities, {106, 0}, 5);
     child->setParent(parent);
     EXPECT_FLOAT_EQ(child->pushOut(*other).x, -4.0f);
     // The other side sees the child at its stored offset, far away.
@@ -49,9 +49,9 @@ TEST_F(EntityTest, PushOutAddsOwnParentOffsetButNotTheOthers)
 
 TEST_F(EntityTest, ParentLinksAreListedOnceAndUndoneOnDestruction)
 {
-    ProbeEntity* first = addProbe(zone, {}, 1);
-    ProbeEntity* second = addProbe(zone, {}, 1);
-    ProbeEntity* child = addProbe(zone, {}, 1);
+    ProbeEntity* first = addProbe(zone.entities, {}, 1);
+    ProbeEntity* second = addProbe(zone.entities, {}, 1);
+    ProbeEntity* child = addProbe(zone.entities, {}, 1);
     child->setParent(first);
     child->setParent(first);
     EXPECT_EQ(first->children, std::vector<int>{child->getID()});
@@ -59,10 +59,10 @@ TEST_F(EntityTest, ParentLinksAreListedOnceAndUndoneOnDestruction)
     EXPECT_TRUE(first->children.empty());
     EXPECT_EQ(child->getParent(), second);
 
-    zone.remove(second->getID(), true);
+    zone.entities.remove(second->getID());
     EXPECT_EQ(child->parentID, Entity::NO_PARENT);
     child->setParent(first);
-    zone.remove(child->getID(), true);
+    zone.entities.remove(child->getID());
     EXPECT_TRUE(first->children.empty());
 }
 
@@ -99,7 +99,7 @@ TEST_F(EntityTest, TileStepPushesBodiesOutOfWallsAndTheGridEdge)
         Zone room(0, 4, 4, nullptr);
         for (const auto& wall : c.walls)
             room.getTile(wall.first, wall.second)->setType(c.kind);
-        ProbeEntity* e = addProbe(room, c.at, 10);
+        ProbeEntity* e = addProbe(room.entities, c.at, 10);
         e->tileCollision = c.collides;
         e->collideTiles(room);
         EXPECT_NEAR(e->position.x, c.expected.x, 1e-4f);

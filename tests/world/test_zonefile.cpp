@@ -56,7 +56,7 @@ protected:
     {
         writeFile(Zone::fileName(FILE_ID), bytes);
         testing::internal::CaptureStdout();
-        Player* player = zone.load(FILE_ID);
+        Player* player = static_cast<Player*>(zone.load(FILE_ID));
         out = testing::internal::GetCapturedStdout();
         return player;
     }
@@ -122,11 +122,10 @@ TEST_F(ZoneFileTest, TilesAreStoredColumnByColumn)
 TEST_F(ZoneFileTest, PlayerRecordComesBackWithIdZero)
 {
     Zone zone(FILE_ID, 1, 1, nullptr);
-    Player* player = new Player(&zone);
+    Player* player = zone.entities.add(std::make_unique<Player>(&zone.entities));
     player->id = 1;
     player->position = {48, 80};
     player->radius = 16;
-    zone.add(player);
     const std::string bytes = saveBytes(zone);
     EXPECT_EQ(hex(bytes.substr(bytes.size() - 20)),
               "01 00 00 00 01 00 00 00 00 00 40 42 00 00 a0 42 00 00 80 41");
@@ -137,7 +136,7 @@ TEST_F(ZoneFileTest, PlayerRecordComesBackWithIdZero)
     ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(out, "1 entities to load\n");
     EXPECT_EQ(loaded->getID(), 0);
-    EXPECT_EQ(other.get(0), loaded);
+    EXPECT_EQ(other.entities.get(0), loaded);
     EXPECT_EQ(loaded->position, sf::Vector2f(48, 80));
 }
 
@@ -151,8 +150,8 @@ TEST_F(ZoneFileTest, LoadThenSaveGivesTheSameBytes)
     EXPECT_EQ(zone.id, 5);
     EXPECT_EQ(zone.name, "ab");
     EXPECT_EQ(zone.entities.size(), 3u);
-    EXPECT_EQ(zone.get(1)->getType(), Entity::TYPE_MALE_PEDESTRIAN);
-    EXPECT_EQ(zone.get(3)->getType(), Entity::TYPE_TRIGGER);
+    EXPECT_EQ(zone.entities.get(1)->getType(), Entity::TYPE_MALE_PEDESTRIAN);
+    EXPECT_EQ(zone.entities.get(3)->getType(), Entity::TYPE_TRIGGER);
 
     // The file carries id 5, so the zone now saves as 5.zn.
     const std::string again = saveBytes(zone);
@@ -164,13 +163,13 @@ TEST_F(ZoneFileTest, LoadReplacesAndDestroysTheEntitiesItHeld)
 {
     Zone zone(0, 3, 3, nullptr);
     int destroyed = 0;
-    addProbe(zone, {5, 5}, 1)->destroyed = &destroyed;
-    addProbe(zone, {9, 9}, 1)->destroyed = &destroyed;
+    addProbe(zone.entities, {5, 5}, 1)->destroyed = &destroyed;
+    addProbe(zone.entities, {9, 9}, 1)->destroyed = &destroyed;
     std::string out;
     loadBytes(zone, fullFile(), out);
     EXPECT_EQ(destroyed, 2);
     EXPECT_EQ(zone.getWidth(), 2);
-    EXPECT_EQ(zone.countType(Entity::TYPE_TEST_ENTITY), 0);
+    EXPECT_EQ(zone.entities.countType(Entity::TYPE_TEST_ENTITY), 0);
 }
 
 TEST_F(ZoneFileTest, TrailingBytesAfterTheLastRecordAreIgnored)
@@ -218,7 +217,7 @@ protected:
     {
         keep.name = "keep";
         keep.getTile(1, 1)->link = 77;
-        addProbe(keep, {20, 20}, 4)->destroyed = &destroyed;
+        addProbe(keep.entities, {20, 20}, 4)->destroyed = &destroyed;
     }
 
     void expectRefused(const std::string& bytes, const std::string& label)
@@ -310,7 +309,7 @@ TEST_F(CorruptZoneFileTest, DialogLineOverTheLimitRefusesTheFileAndOneAtItLoadsW
     EXPECT_NE(out.find("a dialog line is 65537 bytes long, more than 65536"), std::string::npos) << out;
 
     ASSERT_EQ(loadBytes(keep, withLine(Trigger::MAX_TEXT), out), nullptr);
-    const auto* trigger = static_cast<const Trigger*>(keep.get(1));
+    const auto* trigger = static_cast<const Trigger*>(keep.entities.get(1));
     ASSERT_EQ(trigger->events.size(), 1u);
     EXPECT_EQ(trigger->events[0].dialogLines[0].text.size(), Trigger::MAX_TEXT);
     EXPECT_EQ(saveBytes(keep), withLine(Trigger::MAX_TEXT));
@@ -340,7 +339,7 @@ TEST_F(ZoneFileTest, UnknownEventTypesLoadAndSaveByteForByte)
     std::string out;
     loadBytes(zone, b.data, out);
     EXPECT_EQ(out, "1 entities to load\n");
-    const auto* trigger = static_cast<const Trigger*>(zone.get(4));
+    const auto* trigger = static_cast<const Trigger*>(zone.entities.get(4));
     ASSERT_NE(trigger, nullptr);
     ASSERT_EQ(trigger->events.size(), 2u);
     EXPECT_EQ(trigger->events[0].type, 5);
@@ -360,8 +359,8 @@ TEST_F(ZoneFileTest, NextIdAfterALoadIsWhereAddingTheRecordsInTurnLeavesIt)
     std::string out;
     loadBytes(zone, b.data, out);
     ASSERT_EQ(zone.entities.size(), 17u) << out;
-    zone.remove(3, true);
-    EXPECT_EQ(zone.allocateID(), 18);
+    zone.entities.remove(3);
+    EXPECT_EQ(zone.entities.allocateID(), 18);
 }
 
 // ---- saving ----
