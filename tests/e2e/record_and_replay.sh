@@ -74,10 +74,13 @@ sed -i 's/^pedestrian id 2 at 240 176 /pedestrian id 2 at 244 176 /' "$work/0.tx
 grep -q "^pedestrian id 2 at 244 176 " "$work/0.txt" || fail "zone 0 has no passer-by at 240 176 to move"
 "$zonetool" build "$work/0.txt" -o resources/lvl/0.zn >/dev/null
 start --no-settings --replay "$work/game.mvr"
-for _ in $(seq 100); do grep -q "^Replay diverged at frame" "$work/game.log" && break; sleep 0.1; done
+for _ in $(seq 300); do grep -q "^Replay diverged at frame" "$work/game.log" && break; sleep 0.1; done
 grep -qx "$work/game.mvr: zone 0 is not the one it was recorded with (resources/lvl/0.zn)" "$work/game.log" \
   || fail "the changed zone was not named"
-grep -qx "Replay diverged at frame 60 (zone 0)" "$work/game.log" || fail "no divergence at frame 60"
+# The first checkpoint, or the world after the last frame when a busy machine recorded fewer.
+first=60
+[ "$recorded" -lt "$first" ] && first=$recorded
+grep -qx "Replay diverged at frame $first (zone 0)" "$work/game.log" || fail "no divergence at frame $first"
 sleep 1
 alive
 hold Escape 0.5
