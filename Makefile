@@ -8,7 +8,7 @@ WITH_DISPLAY := $(if $(DISPLAY),,$(XVFB))
 # The benchmarks show full-HD windows: a screen that holds them.
 BENCH_DISPLAY := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1920x1080x24 -noreset")
 
-.PHONY: deps run build release package package-check options test test-long asan fuzz bench assets levels clean
+.PHONY: deps run build release package package-check options test test-long asan fuzz bench assets levels replays clean
 
 deps:
 	@scripts/install-deps
@@ -95,6 +95,11 @@ levels: deps
 	    --record levels/built.sums $(if $(FORCE),--force) || status=1; \
 	done; exit $$status
 	@build/default/tools/zonetool check resources/lvl/*.zn
+
+# tests/replays/ recorded anew by the bot, after a change to the game's play on purpose; the
+# diff of their checkpoints shows in review.
+replays: build
+	cd $(CURDIR) && ALSOFT_DRIVERS=null $(WITH_DISPLAY) build/default/tests/morvane_replays tests/replays
 
 # The options table of src/app/commandline.cpp into the README and the manual page.
 options: deps

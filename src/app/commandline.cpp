@@ -8,12 +8,16 @@ namespace commandline {
 
 const char* const NO_SETTINGS = "no-settings";
 const char* const PACK = "pack";
+const char* const RECORD = "record";
+const char* const REPLAY = "replay";
 const char* const HELP = "help";
 const char* const VERSION = "version";
 
 const std::vector<Option> OPTIONS = {
     {NO_SETTINGS, "", "neither read nor write the settings file"},
     {PACK, "PATH", "play the zone pack in this folder or .zip instead of the built-in one"},
+    {RECORD, "FILE", "also write the game, from its start until F12 or the end, to FILE"},
+    {REPLAY, "FILE", "play the recorded game in FILE, frame for frame, and exit"},
     {HELP, "", "print this help and exit"},
     {VERSION, "", "print the version and the zone format, and exit"},
 };

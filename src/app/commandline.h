@@ -19,6 +19,8 @@ struct Option {
 // The names main acts on, and the table in the order --help lists it.
 extern const char* const NO_SETTINGS;
 extern const char* const PACK;
+extern const char* const RECORD;
+extern const char* const REPLAY;
 extern const char* const HELP;
 extern const char* const VERSION;
 extern const std::vector<Option> OPTIONS;

@@ -7,7 +7,10 @@
 #include "core/input.h"
 #include "core/userdirs.h"
 #include "editor/stateeditor.h"
+#include "play/noticeline.h"
+#include "play/recorder.h"
 #include "play/stategame.h"
+#include "play/statereplay.h"
 #include "render/framelist.h"
 #include "render/presenter.h"
 #include "render/state.h"
@@ -168,12 +171,79 @@ void chooseFolders(const Pack& pack)
     LevelFolder::usePack(pack);
 }
 
-int runGame(const std::string& settingsPath, const Pack& pack)
+namespace {
+
+// The game as it is played: every game recorded in memory (F9 keeps it), the first one also
+// to the --record file, the settings kept as they change.
+int play(sf::RenderWindow& window, Desktop& desktop, State** states, SettingsFile& settingsFile,
+         const std::string& recordPath)
+{
+    StateGame* game = static_cast<StateGame*>(states[STATE_GAME]);
+    Recorder recorder(input::source());
+    if (!recordPath.empty())
+        recorder.recordTo(recordPath);
+    input::setSource(&recorder);
+    game->setWatch(&recorder);
+    NoticeLine notice;
+    int current = STATE_GAME;
+    desktop.aimStates(states);
+    states[current]->enter();
+    while (window.isOpen()) {
+        pumpEvents(states, &current, &window, &desktop);
+        desktop.beginFrame(states);
+        const bool recording = recorder.isRecording();
+        stepState(states, &current, &window);
+        std::string said = recorder.takeNotice();
+        if (recording && !recorder.isRecording() && current == STATE_EDITOR)
+            said = Recorder::F12_NOTICE;
+        if (!said.empty())
+            notice.show(said, Recorder::NOTICE_FRAMES);
+        if (window.isOpen())
+            notice.submit(states[current]->getFrame());
+        notice.tick();
+        desktop.endFrame();
+        Settings now = desktop.settings(game->getHud().isShown());
+        now.assist = game->hasAssist();
+        now.finished = game->getFinished();
+        settingsFile.offer(now);
+    }
+    settingsFile.flush();
+    // Not needed by the game, but keeps leak checkers quiet at exit.
+    states[current]->leave();
+    recorder.finish();
+    game->setWatch(nullptr);
+    input::setSource(nullptr);
+    return 0;
+}
+
+// A replay in the real play state: the game is not entered as itself but played by the
+// replay's screen, and nothing is written.
+int playReplay(sf::RenderWindow& window, Desktop& desktop, State** states, const GameOptions& options)
+{
+    StateGame* game = static_cast<StateGame*>(states[STATE_GAME]);
+    StateReplay replay(&window, states, *game, *options.replay, options.replayName);
+    State* table[STATE_COUNT] = {&replay, nullptr, nullptr};
+    int current = STATE_GAME;
+    desktop.aimStates(table);
+    replay.enter();
+    while (window.isOpen()) {
+        pumpEvents(table, &current, &window, &desktop);
+        desktop.beginFrame(table);
+        stepState(table, &current, &window);
+        desktop.endFrame();
+    }
+    replay.leave();
+    return replay.status();
+}
+
+} // namespace
+
+int runGame(const GameOptions& options)
 {
     if (!resourceroot::enter())
         return 1;
-    chooseFolders(pack);
-    SettingsFile settingsFile(settingsPath);
+    chooseFolders(options.pack != nullptr ? *options.pack : Pack::builtIn());
+    SettingsFile settingsFile(options.settingsPath);
     const Settings settings = settingsFile.load();
 
     sf::RenderWindow window;
@@ -186,7 +256,8 @@ int runGame(const std::string& settingsPath, const Pack& pack)
         window.close();
         return 1;
     }
-    LevelFolder::removeLeftoverSaves();
+    if (options.replay == nullptr)
+        LevelFolder::removeLeftoverSaves();
     // After the resources: readying the picture paints with them.
     presenter.setWarmUp(warmUpFrame());
     presenter.prepare();
@@ -196,23 +267,9 @@ int runGame(const std::string& settingsPath, const Pack& pack)
     game->setHudShown(settings.overlay);
     game->setAssist(settings.assist);
     game->setFinished(settings.finished);
-    int current = STATE_GAME;
-    desktop.aimStates(states);
-    states[current]->enter();
-    while (window.isOpen()) {
-        pumpEvents(states, &current, &window, &desktop);
-        desktop.beginFrame(states);
-        stepState(states, &current, &window);
-        desktop.endFrame();
-        Settings now = desktop.settings(game->getHud().isShown());
-        now.assist = game->hasAssist();
-        now.finished = game->getFinished();
-        settingsFile.offer(now);
-    }
-    settingsFile.flush();
-    // Not needed by the game, but keeps leak checkers quiet at exit.
-    states[current]->leave();
+    const int status = options.replay != nullptr ? playReplay(window, desktop, states, options)
+                                                 : play(window, desktop, states, settingsFile, options.recordPath);
     table.reset();
     ResourceManager::unloadResources();
-    return 0;
+    return status;
 }

@@ -12,6 +12,7 @@ class Desktop;
 class FrameList;
 class State;
 class Pack;
+namespace replayfile { struct Replay; }
 
 // One of each kind of thing the game paints (a sprite sheet, the ground, both fonts, a
 // plain shape), painted on every target before play so a software renderer compiles its
@@ -36,6 +37,17 @@ bool openPack(const std::string& path, Pack& pack);
 // folder.
 void chooseFolders(const Pack& pack);
 
-// The whole program: returns the process exit status. An empty settingsPath reads and
-// keeps no settings.
-int runGame(const std::string& settingsPath, const Pack& pack);
+struct GameOptions {
+    // Empty: no settings are read or kept.
+    std::string settingsPath;
+    // Also write the first game to this file (every game is recorded in memory anyway).
+    std::string recordPath;
+    // Play this instead of a game (nothing is recorded, no settings or zones written).
+    const replayfile::Replay* replay = nullptr;
+    std::string replayName;
+    // The zones to play: the built-in ones when none is given.
+    const Pack* pack = nullptr;
+};
+
+// The whole program: returns the process exit status.
+int runGame(const GameOptions& options);

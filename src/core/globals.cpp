@@ -7,6 +7,7 @@
 
 namespace {
 const char* SOURCE = "src/globals";
+unsigned long long draws = 0;
 
 bool isWhite(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 } // namespace
@@ -32,7 +33,19 @@ sf::Vector2f screenToWorld(const sf::Vector2f& s)
     return sf::Vector2f((s.y + s.x / 2.f) / 2.f, (s.y - s.x / 2.f) / 2.f);
 }
 
-int randomInt() { return std::rand() & 0x7FFF; }
+int randomInt()
+{
+    ++draws;
+    return std::rand() & 0x7FFF;
+}
+
+unsigned long long randomDraws() { return draws; }
+
+void restartRandom()
+{
+    std::srand(1);
+    draws = 0;
+}
 
 float randomUnit() { return static_cast<float>(randomInt() / 32767.0); }
 

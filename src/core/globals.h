@@ -25,6 +25,11 @@ sf::Vector2f screenToWorld(const sf::Vector2f& s);
 int randomInt();
 // randomInt() / 32767.0: from 0 to 1, both ends included.
 float randomUnit();
+// How many numbers randomInt() has drawn: with the seed never changed, where the sequence
+// stands. A replay starts from there.
+unsigned long long randomDraws();
+// The sequence from its start again, as a fresh program has it (tests and benchmarks).
+void restartRandom();
 
 float degToRad(float degrees);
 float radToDeg(float radians);

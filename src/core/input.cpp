@@ -1,5 +1,7 @@
 #include "core/input.h"
 
+#include "core/letterbox.h"
+
 #include <SFML/Window/Window.hpp>
 
 namespace input {
@@ -21,6 +23,12 @@ const LiveSource liveSource;
 const Source* current = &liveSource;
 
 } // namespace
+
+sf::Vector2i Source::picturePixel(const sf::Window& window, bool letterboxed) const
+{
+    const sf::Vector2i pixel = mousePosition(window);
+    return letterboxed ? Letterbox(window.getSize()).toPicture(pixel) : pixel;
+}
 
 bool ScriptedSource::isKeyPressed(sf::Keyboard::Key key) const { return keys.count(key) != 0; }
 bool ScriptedSource::isButtonPressed(sf::Mouse::Button button) const { return buttons.count(button) != 0; }
@@ -78,7 +86,6 @@ void ScriptedSource::releaseAll()
 }
 
 void setSource(const Source* source) { current = source ? source : &liveSource; }
-
 const Source& source() { return *current; }
 
 bool isKeyPressed(sf::Keyboard::Key key) { return current->isKeyPressed(key); }
@@ -93,6 +100,10 @@ bool isPadConnected(unsigned pad) { return current->isPadConnected(pad); }
 float padAxis(unsigned pad, sf::Joystick::Axis axis) { return current->padAxis(pad, axis); }
 bool isPadButtonPressed(unsigned pad, unsigned button) { return current->isPadButtonPressed(pad, button); }
 sf::Vector2i mousePosition(const sf::Window& window) { return current->mousePosition(window); }
+sf::Vector2i picturePixel(const sf::Window& window, bool letterboxed)
+{
+    return current->picturePixel(window, letterboxed);
+}
 bool pollEvent(sf::Window& window, sf::Event& event) { return current->pollEvent(window, event); }
 bool waitEvent(sf::Window& window, sf::Event& event) { return current->waitEvent(window, event); }
 

@@ -21,6 +21,10 @@ public:
     virtual bool isKeyPressed(sf::Keyboard::Key key) const = 0;
     virtual bool isButtonPressed(sf::Mouse::Button button) const = 0;
     virtual sf::Vector2i mousePosition(const sf::Window& window) const = 0;
+    // The picture pixel under the mouse: the window pixel, or where the letterbox shows
+    // that window pixel when the picture is scaled into the window. Replays hold this one,
+    // so that they play the same in a window of any size.
+    virtual sf::Vector2i picturePixel(const sf::Window& window, bool letterboxed) const;
     // Game pads, numbered as the media library numbers them; axes run from -100 to 100.
     virtual bool isPadConnected(unsigned pad) const = 0;
     virtual float padAxis(unsigned pad, sf::Joystick::Axis axis) const = 0;
@@ -72,6 +76,7 @@ private:
 
 // Null restores SFML's live state.
 void setSource(const Source* source);
+// The source in use now (SFML's live state unless one was set).
 const Source& source();
 
 bool isKeyPressed(sf::Keyboard::Key key);
@@ -82,6 +87,7 @@ bool isPadConnected(unsigned pad);
 float padAxis(unsigned pad, sf::Joystick::Axis axis);
 bool isPadButtonPressed(unsigned pad, unsigned button);
 sf::Vector2i mousePosition(const sf::Window& window);
+sf::Vector2i picturePixel(const sf::Window& window, bool letterboxed);
 bool pollEvent(sf::Window& window, sf::Event& event);
 bool waitEvent(sf::Window& window, sf::Event& event);
 

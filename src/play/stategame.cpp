@@ -1,5 +1,6 @@
 #include "play/stategame.h"
 
+#include "play/playwatch.h"
 #include "world/entity.h"
 #include "world/kinds.h"
 #include "core/gamepad.h"
@@ -20,6 +21,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <type_traits>
 
 namespace {
 const char* MSG_NO_START_PLAYER = "Zone %d gave no player: starting a new one at %.0f, %.0f\n";
@@ -72,6 +74,13 @@ StateGame::~StateGame() { release(); }
 
 void StateGame::enter()
 {
+    if (watch != nullptr)
+        watch->entering(*this);
+    start();
+}
+
+void StateGame::start()
+{
     // A dialog or walk left running when the state was left belongs to zones now gone.
     scriptHandler.clear();
     if (testPending) {
@@ -82,6 +91,8 @@ void StateGame::enter()
         zone = zones[start].get();
         // The player's kind is made as a Player.
         player = static_cast<Player*>(zone->load(start));
+        if (watch != nullptr)
+            watch->zoneRead(start);
         if (player == nullptr) {
             // Without a player nothing can be played; a stand-in lets the editor repair the level.
             auto standIn = std::make_unique<Player>(&zone->entities);
@@ -135,8 +146,11 @@ void StateGame::settleIn()
 
 void StateGame::leave()
 {
+    if (watch != nullptr)
+        watch->left(*this);
     packMenu.close();
     pausedForMenu = false;
+    chosenPack.reset();
     setPaused(false);
     if (testing)
         leaveTest();
@@ -256,6 +270,9 @@ Player* StateGame::addPlayerTo(Zone& target, std::unique_ptr<Player> arriving)
 
 int StateGame::update()
 {
+    playChosenPack();
+    if (watch != nullptr)
+        watch->frame(*this);
     if (packMenu.isOpen()) {
         updatePackMenu();
         return STATE_GAME;
@@ -330,6 +347,42 @@ int StateGame::startZone() { return LevelFolder::pack().info().start; }
 
 int StateGame::endingZone() { return LevelFolder::pack().info().ending; }
 
+// Every number the play state carries into its next game beside its place in a PlayStart:
+// the one list that both ways read.
+template <typename Self, typename Visit> void StateGame::eachCarried(Self& self, PlayStart& start, Visit visit)
+{
+    visit(start.ending, self.ending);
+    visit(start.fadeOutTimer, self.fadeOutTimer);
+    visit(start.fadeInTimer, self.fadeInTimer);
+    visit(start.fadeTarget, self.fadeTarget);
+    visit(start.leftHeld, self.leftHeld);
+    visit(start.middleHeld, self.middleHeld);
+    visit(start.rightHeld, self.rightHeld);
+    visit(start.switchLatch, self.switchLatch);
+    visit(start.returnHeld, self.returnHeld);
+    visit(start.padPunchHeld, self.padPunchHeld);
+    visit(start.padBackHeld, self.padBackHeld);
+    visit(start.assistHeld, self.assistKeyHeld);
+    visit(start.debugDraw, self.debugDraw);
+    visit(start.assist, self.assist);
+}
+
+PlayStart StateGame::carried() const
+{
+    PlayStart start;
+    eachCarried(*this, start, [](int& into, const auto& from) { into = from; });
+    start.overlay = hud.isShown();
+    return start;
+}
+
+void StateGame::carry(const PlayStart& start)
+{
+    PlayStart given = start;
+    eachCarried(*this, given,
+                [](const int& from, auto& into) { into = static_cast<std::decay_t<decltype(into)>>(from); });
+    hud.show(start.overlay != 0);
+}
+
 bool StateGame::showsEndCard() const { return ending && fadeOutTimer <= 0 && !scriptHandler.isRunning(); }
 
 void StateGame::retry()
@@ -357,22 +410,24 @@ void StateGame::newGame()
     ending = false;
     fadeOutTimer = 0;
     fadeInTimer = 0;
-    enter();
+    start();
 }
 
 void StateGame::handlePlayerInput()
 {
-    const sf::Vector2f pointer = mouseIn(camera.getView());
-    const sf::Vector2f cursor = screenToWorld(pointer);
     const bool left = input::isButtonPressed(sf::Mouse::Left);
     const bool right = input::isButtonPressed(sf::Mouse::Right);
     const bool middle = input::isButtonPressed(sf::Mouse::Middle);
-
     // A press walks from its second frame on, so a click alone does not.
-    player->moveDirection = leftHeld && left ? cursor - player->position : ZERO_VECTOR;
+    const bool walking = leftHeld && left;
+    const bool punching = right && !rightHeld;
+    // Asked only when it counts: a replay then holds the mouse only while it steers.
+    const sf::Vector2f pointer = walking || punching ? mouseIn(camera.getView()) : ZERO_VECTOR;
+
+    player->moveDirection = walking ? screenToWorld(pointer) - player->position : ZERO_VECTOR;
     handlePad();
 
-    if (right && !rightHeld) {
+    if (punching) {
         const sf::Vector2f aim = aimAt(pointer) - player->position;
         if (aim != ZERO_VECTOR)
             player->facing = normalize(aim);
@@ -541,12 +596,31 @@ Zone* StateGame::targetZone(int target)
     auto loaded = std::make_unique<Zone>(0, 1, 1, &scriptHandler);
     bool accepted = false;
     loaded->load(target, &accepted); // a player of its own gives way in addPlayerTo
+    if (watch != nullptr)
+        watch->zoneRead(target);
     if (!accepted)
         return nullptr;
     Zone* arrived = loaded.get();
     zones[target] = std::move(loaded);
     notePlaces(*arrived);
     return arrived;
+}
+
+void StateGame::moveOn()
+{
+    aimCamera();
+    zone->animate();
+}
+
+void StateGame::animate()
+{
+    if (paused)
+        return;
+    // The pause keeps this frame's picture to show.
+    if (pauseAsked)
+        draw();
+    else
+        moveOn();
 }
 
 void StateGame::draw()
@@ -562,8 +636,7 @@ void StateGame::draw()
         return;
     }
     frame->clear(sf::Color::Black);
-    aimCamera();
-    zone->animate();
+    moveOn();
     zone->submit(*frame, debugDraw);
     // The dialog box is painted over the world opaque: nothing under it is painted.
     if (scriptHandler.isRunning())
@@ -677,15 +750,38 @@ void StateGame::updatePackMenu()
             return;
         }
         closePackMenu();
-        LevelFolder::usePack(chosen);
-        // The Return that chose must not also act in the new game.
-        returnHeld = true;
-        newGame();
+        // A replay plays the game it holds: this machine's packs are not chosen from.
+        if (!packsLocked)
+            chosenPack = std::make_unique<Pack>(chosen);
     }
+}
+
+void StateGame::playChosenPack()
+{
+    if (chosenPack == nullptr)
+        return;
+    // A recording is of one pack's game: it ends with the frame that chose, updated and
+    // drawn, and the new game is recorded as another before anything of the next frame.
+    if (watch != nullptr)
+        watch->left(*this);
+    LevelFolder::usePack(*chosenPack);
+    chosenPack.reset();
+    // The Return that chose must not also act in the new game.
+    returnHeld = true;
+    release();
+    ending = false;
+    fadeOutTimer = 0;
+    fadeInTimer = 0;
+    if (watch != nullptr)
+        watch->entering(*this);
+    start();
 }
 
 void StateGame::handleEvent(const sf::Event& event)
 {
+    playChosenPack();
+    if (watch != nullptr)
+        watch->event(*this, event);
     if (event.type != sf::Event::KeyPressed)
         return;
     if (packMenu.isOpen()) {

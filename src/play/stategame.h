@@ -6,6 +6,7 @@
 #include "render/state.h"
 #include "play/hud.h"
 #include "play/packmenu.h"
+#include "play/playstart.h"
 #include "play/scripthandler.h"
 #include "play/zonesnapshot.h"
 #include "world/zonefile.h"
@@ -17,6 +18,7 @@
 #include <string>
 
 class Player;
+class PlayWatch;
 class Tile;
 class Zone;
 
@@ -38,6 +40,10 @@ public:
 
     int update() override;
     void draw() override;
+    // What draw moves on, without the picture: the camera the next frame's mouse is mapped
+    // through and the world's animations (blows land on their frames). A replay's frames
+    // that are not shown play with this instead of draw.
+    void animate();
     void enter() override;
     void leave() override;
     void handleEvent(const sf::Event& event) override;
@@ -81,7 +87,18 @@ public:
     const std::set<std::string>& getFinished() const { return finished; }
     void setFinished(const std::set<std::string>& names) { finished = names; }
 
+    // What the next entry starts from, and setting it before an entry (a replay's start).
+    PlayStart carried() const;
+    void carry(const PlayStart& start);
+    // Told of entries, frames, events and zone reads from now on; null for none.
+    void setWatch(PlayWatch* watcher) { watch = watcher; }
+    // While a replay plays: a pack chosen from the list closes it and changes nothing.
+    void lockPacks(bool locked) { packsLocked = locked; }
+
 private:
+    // The start of a game in zone 0, or of a play-test; enter is the watch's word and this.
+    void start();
+    template <typename Self, typename Visit> static void eachCarried(Self& self, PlayStart& start, Visit visit);
     void handlePlayerInput();
     // Where a punch aimed at the picture point goes, in the world.
     sf::Vector2f aimAt(const sf::Vector2f& picturePoint) const;
@@ -92,6 +109,8 @@ private:
     // Freezes or thaws the world; the music drops to a quarter meanwhile.
     void setPaused(bool on);
     void drawPaused();
+    // draw's part that is animate's.
+    void moveOn();
     bool updateTransition();
     const Tile* tileUnderPlayer() const;
     void noteOffLink(const Tile* under);
@@ -170,6 +189,10 @@ private:
     bool padBackHeld;
 
     std::set<std::string> finished;
+    bool packsLocked = false;
+    // Chosen from the list: played from the next frame's start.
+    std::unique_ptr<Pack> chosenPack;
+    void playChosenPack();
     PackMenu packMenu;
     enum class MenuKey { NONE, UP, DOWN, CHOOSE, CLOSE };
     MenuKey menuKey = MenuKey::NONE;
@@ -183,4 +206,5 @@ private:
     bool closeAsked = false;
     TestEnd testEnd = TestEnd::NONE;
     Kept kept;
+    PlayWatch* watch = nullptr;
 };

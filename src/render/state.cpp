@@ -1,7 +1,6 @@
 #include "render/state.h"
 
 #include "core/input.h"
-#include "core/letterbox.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/View.hpp>
@@ -33,8 +32,7 @@ int State::switchKeys(bool& switchLatch, int otherState)
 
 sf::Vector2f State::mouseIn(const sf::View& view) const
 {
-    const sf::Vector2i pixel = input::mousePosition(*window);
-    if (frame == &own)
-        return window->mapPixelToCoords(pixel, view);
-    return frame->mapPixelToCoords(Letterbox(window->getSize()).toPicture(pixel), view);
+    const bool painted = frame == &own;
+    const sf::Vector2i pixel = input::picturePixel(*window, !painted);
+    return painted ? window->mapPixelToCoords(pixel, view) : frame->mapPixelToCoords(pixel, view);
 }

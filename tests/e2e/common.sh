@@ -27,6 +27,16 @@ start_display() {
 # a second argument, for a machine busy enough to stretch frames).
 hold() { xdotool keydown "$1"; sleep "${2:-0.15}"; xdotool keyup "$1"; sleep 0.15; }
 alive() { kill -0 "$pid" 2>/dev/null || fail "the game ended early"; }
+# In the game's $window: walk toward the cursor for a second, punch at it, spin-kick.
+walk_punch_and_kick() {
+  xdotool mousemove --window "$window" 520 360 mousedown 1
+  sleep 1
+  xdotool mouseup 1
+  xdotool mousemove --window "$window" 460 320 mousedown 3
+  sleep 0.15
+  xdotool mouseup 3
+  hold z
+}
 
 # True while the editor shows: its top bar over the black beyond its fresh zone.
 in_editor() {

@@ -23,14 +23,7 @@ xdotool mousemove --window "$window" 400 300
 
 sleep 1
 alive
-# Walk toward the cursor, then punch at it and spin-kick.
-xdotool mousemove --window "$window" 520 360 mousedown 1
-sleep 1
-xdotool mouseup 1
-xdotool mousemove --window "$window" 460 320 mousedown 3
-sleep 0.15
-xdotool mouseup 3
-hold z
+walk_punch_and_kick
 alive
 
 # The editor and its console.
