@@ -250,6 +250,7 @@ void BM_Switches(benchmark::State& state, const Switches (&settings)[N])
                 const FrameStats one = play(scenario, size, scenario == WALK ? WALK_FRAMES : HOLD_R_FRAMES);
                 for (std::vector<double> FrameStats::*part : {&FrameStats::frames, &FrameStats::cpu, &FrameStats::draws})
                     (all[s].*part).insert((all[s].*part).end(), (one.*part).begin(), (one.*part).end());
+                all[s].moving += one.moving;
             }
     }
     KeptPicture::enabled = true;

@@ -86,7 +86,7 @@ inline const std::vector<Kind> TABLE = {
      {"idle_downright", "idle_upright", "punch_downright", "punch_upright", "walk_downright", "walk_upright",
       "spinkick_downright", "spinkick_upright", "throw_downright", "throw_upright", "death_downright",
       "death_upright", "hurt_downright", "hurt_upright"},
-     0xF4F0E8}, // the light accent of the glasses and hoodie strings
+     0xE38D60}, // the light on his hoodie
     {KindTypes::TYPE_MALE_PEDESTRIAN, "Male Pedestrian", "pedestrian", RecordLayout::PLAIN, true, Stamp::BY_KIND,
      "resources/gfx/male_pedestrian/",
      {"spin_downright", "spin_upright", "throw_downright", "throw_upright", "walking_downright",
@@ -100,7 +100,7 @@ inline const std::vector<Kind> TABLE = {
      "resources/gfx/robber/gangster_",
      {"idle_downright", "idle_upright", "walking_downright", "walk_upright", "punch_downright", "punch_upright",
       "spin_downright", "spin_upright", "hurt_downright", "hurt_upright", "death_downright", "death_upright"},
-     0xE0505C}, // the cap, brightened to stand off the bricks
+     0x221E26}, // the balaclava: a dark figure on any wall
     {KindTypes::TYPE_COMBAT, nullptr, nullptr, RecordLayout::NONE, false, Stamp::NO, nullptr, {}},
     {KindTypes::TYPE_DUST, nullptr, nullptr, RecordLayout::NONE, false, Stamp::NO, nullptr, {}},
     {KindTypes::TYPE_DOODAD, nullptr, "prop", RecordLayout::PROP, false, Stamp::BY_PROP, nullptr, {}},

@@ -123,9 +123,10 @@ TEST_F(ZoneGridTest, FindLinkInTakesSmallestColumnThenRow)
     EXPECT_EQ(zone.findLinkIn(9), sf::Vector2f(-1, -1));
 }
 
-// The game's own paving around a brick wall block at (2, 2), with a character of the type
-// given standing where given (or nobody), drawn the fast way or the plain one.
-sf::Image wallScene(const sf::Vector2f* standing, bool plain, int type = Entity::TYPE_MALE_PEDESTRIAN)
+// The game's own paving around a wall block of the image given at (2, 2), with a
+// character of the type given standing where given (or nobody), drawn the fast way or the
+// plain one.
+sf::Image wallScene(const sf::Vector2f* standing, bool plain, int type = Entity::TYPE_MALE_PEDESTRIAN, int image = 8)
 {
     static sf::RenderTexture target;
     if (target.getSize().x == 0)
@@ -135,7 +136,7 @@ sf::Image wallScene(const sf::Vector2f* standing, bool plain, int type = Entity:
         for (int y = 0; y < 5; ++y)
             zone.getTile(x, y)->setTexture(3);
     zone.getTile(2, 2)->setType(TILE_WALL);
-    zone.getTile(2, 2)->setTexture(8);
+    zone.getTile(2, 2)->setTexture(image);
     if (standing != nullptr)
         charscene::place(zone, createEntity(type, &zone.entities), *standing);
     target.setView(sf::View(sf::Vector2f(0, 128), sf::Vector2f(400, 400)));
@@ -145,58 +146,70 @@ sf::Image wallScene(const sf::Vector2f* standing, bool plain, int type = Entity:
     return target.getTexture().copyToImage();
 }
 
+std::vector<sf::Vector2u> differing(const sf::Image& a, const sf::Image& b)
+{
+    std::vector<sf::Vector2u> at;
+    for (unsigned y = 0; y < a.getSize().y; ++y)
+        for (unsigned x = 0; x < a.getSize().x; ++x)
+            if (a.getPixel(x, y) != b.getPixel(x, y))
+                at.emplace_back(x, y);
+    return at;
+}
+
 TEST(ZoneDrawingTest, AWallBlockShowsWhoStandsBehindItAsASilhouetteOfTheirColourAndHidesNoOneInFront)
 {
     testsupport::loadRepoResources();
-    const sf::Image wall = ResourceManager::tileTextures[8].copyToImage();
-    ASSERT_EQ(wall.getSize(), sf::Vector2u(128, 160));
-    // The wall's image starts at (-64, 32) on the screen plane, (136, 104) in the picture.
-    // Where the wall's image has at least the alpha given.
-    auto onWall = [&](unsigned x, unsigned y, sf::Uint8 alpha) {
-        return x >= 136 && y >= 104 && x < 136 + 128 && y < 104 + 160 && wall.getPixel(x - 136, y - 104).a >= alpha;
-    };
-    auto differing = [](const sf::Image& a, const sf::Image& b) {
-        std::vector<sf::Vector2u> at;
-        for (unsigned y = 0; y < 400; ++y)
-            for (unsigned x = 0; x < 400; ++x)
-                if (a.getPixel(x, y) != b.getPixel(x, y))
-                    at.emplace_back(x, y);
-        return at;
-    };
-    const sf::Vector2f behind = charscene::tileCentre(1, 1), inFront = charscene::tileCentre(3, 3),
-                       open = charscene::tileCentre(4, 0);
-    const sf::Image empty = wallScene(nullptr, false);
-    for (int type : {Entity::TYPE_PLAYER, Entity::TYPE_ROBBER, Entity::TYPE_MALE_PEDESTRIAN, Entity::TYPE_CLERK}) {
-        const long rgb = kinds::find(type)->silhouette;
-        ASSERT_GE(rgb, 0) << type;
-        const sf::Color colour(static_cast<sf::Uint8>(rgb >> 16), static_cast<sf::Uint8>(rgb >> 8), static_cast<sf::Uint8>(rgb));
-        for (bool plain : {false, true}) {
-            SCOPED_TRACE(std::string(kinds::name(type)) + (plain ? ", plain" : ", fast"));
-            Painter::silhouettes = false;
-            const sf::Image hidden = wallScene(&behind, plain, type), frontOff = wallScene(&inFront, plain, type),
-                            openOff = wallScene(&open, plain, type);
-            Painter::silhouettes = true;
-            const sf::Image shown = wallScene(&behind, plain, type);
-            // Hidden, only the head over the wall's top shows and no wall pixel changes.
-            int wallChanged = 0;
-            for (const sf::Vector2u& p : differing(hidden, empty))
-                wallChanged += onWall(p.x, p.y, 255);
-            EXPECT_EQ(wallChanged, 0);
-            // With silhouettes, what changes is the wall, to the character's colour.
-            const std::vector<sf::Vector2u> silhouette = differing(shown, hidden);
-            EXPECT_GT(silhouette.size(), 600u);
-            int offWall = 0, otherColour = 0;
-            for (const sf::Vector2u& p : silhouette) {
-                offWall += !onWall(p.x, p.y, 128);
-                otherColour += shown.getPixel(p.x, p.y) != colour;
+    // The tall brick block and the low hedge (an image of another height), each with a
+    // place close behind it.
+    const std::pair<int, sf::Vector2f> walls[] = {{8, charscene::tileCentre(1, 1)}, {9, charscene::tileCentre(1, 1)}, {10, charscene::tileCentre(1, 1)},
+                                                  {11, charscene::tileCentre(1, 2) + sf::Vector2f(8, 0)}};
+    const sf::Vector2f inFront = charscene::tileCentre(3, 3), open = charscene::tileCentre(4, 0);
+    for (const auto& [image, behind] : walls) {
+        const sf::Image wall = ResourceManager::tileTextures[static_cast<std::size_t>(image)].copyToImage();
+        // The block's anchor is at (200, 200) in the picture; the image's foot 32 below it.
+        const sf::Vector2u size = wall.getSize(), corner(200 - size.x / 2, 200 + 64 - size.y);
+        // Where the wall's image has at least the alpha given.
+        auto onWall = [&](const sf::Vector2u& p, sf::Uint8 alpha) {
+            return p.x >= corner.x && p.y >= corner.y && p.x < corner.x + size.x && p.y < corner.y + size.y
+                && wall.getPixel(p.x - corner.x, p.y - corner.y).a >= alpha;
+        };
+        const sf::Image empty = wallScene(nullptr, false, 0, image);
+        for (int type : {Entity::TYPE_PLAYER, Entity::TYPE_ROBBER, Entity::TYPE_MALE_PEDESTRIAN, Entity::TYPE_CLERK}) {
+            const long rgb = kinds::find(type)->silhouette;
+            ASSERT_GE(rgb, 0) << type;
+            const sf::Color colour(static_cast<sf::Uint8>(rgb >> 16), static_cast<sf::Uint8>(rgb >> 8),
+                                   static_cast<sf::Uint8>(rgb));
+            for (bool plain : {false, true}) {
+                SCOPED_TRACE(std::string(kinds::name(type)) + (plain ? ", plain, image " : ", fast, image ")
+                             + std::to_string(image));
+                Painter::silhouettes = false;
+                const sf::Image hidden = wallScene(&behind, plain, type, image),
+                                frontOff = wallScene(&inFront, plain, type, image),
+                                openOff = wallScene(&open, plain, type, image);
+                Painter::silhouettes = true;
+                const sf::Image shown = wallScene(&behind, plain, type, image);
+                // Without silhouettes no opaque pixel of the wall changes: it hides part of him.
+                int wallChanged = 0;
+                for (const sf::Vector2u& p : differing(hidden, empty))
+                    wallChanged += onWall(p, 255);
+                // With them, what changes is only the wall where it is solid, to his colour.
+                const std::vector<sf::Vector2u> silhouette = differing(shown, hidden);
+                int offWall = 0, otherColour = 0;
+                for (const sf::Vector2u& p : silhouette) {
+                    offWall += !onWall(p, 128);
+                    otherColour += shown.getPixel(p.x, p.y) != colour;
+                }
+                EXPECT_EQ(wallChanged, 0);
+                EXPECT_GT(silhouette.size(), image == 8 ? 600u : 100u);
+                EXPECT_EQ(offWall, 0);
+                EXPECT_EQ(otherColour, 0);
+                // In front of the wall and in the open nothing has a silhouette.
+                EXPECT_TRUE(differing(wallScene(&inFront, plain, type, image), frontOff).empty());
+                EXPECT_TRUE(differing(wallScene(&open, plain, type, image), openOff).empty());
+                EXPECT_GT(differing(frontOff, empty).size(), 1000u);
+                EXPECT_EQ(0, std::memcmp(wallScene(&behind, !plain, type, image).getPixelsPtr(), shown.getPixelsPtr(),
+                                         400 * 400 * 4));
             }
-            EXPECT_EQ(offWall, 0);
-            EXPECT_EQ(otherColour, 0);
-            // In front of the wall and in the open nothing has a silhouette.
-            EXPECT_TRUE(differing(wallScene(&inFront, plain, type), frontOff).empty());
-            EXPECT_TRUE(differing(wallScene(&open, plain, type), openOff).empty());
-            EXPECT_GT(differing(frontOff, empty).size(), 1000u);
-            EXPECT_EQ(0, std::memcmp(wallScene(&behind, !plain, type).getPixelsPtr(), shown.getPixelsPtr(), 400 * 400 * 4));
         }
     }
     Painter::silhouettes = true;
