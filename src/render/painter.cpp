@@ -243,7 +243,8 @@ void paintSilhouettes(Paint& paint, const FrameList::Item& wallItem, const sf::S
             if (shader == nullptr || !target.setActive(true))
                 return;
             flushRun(paint);
-            const float* m = windowToImage(target, wall).getMatrix();
+            const sf::Transform toImage = windowToImage(target, wall);
+            const float* m = toImage.getMatrix();
             shader->setUniform("wall", *wall.getTexture());
             shader->setUniform("wallU", sf::Glsl::Vec3(m[0], m[4], m[12]));
             shader->setUniform("wallV", sf::Glsl::Vec3(m[1], m[5], m[13]));
