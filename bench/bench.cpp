@@ -439,6 +439,7 @@ BENCHMARK(BM_Present)->Args({800, 600, 0})->Args({1280, 720, 0})->Args({1920, 10
 extern "C" __attribute__((weak)) void __lsan_do_leak_check();
 
 void registerCacheBenchmarks();
+void registerSilhouetteBenchmarks();
 
 namespace {
 
@@ -448,6 +449,8 @@ int runBenchmarks(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         if (std::string(argv[i]) == "--caches")
             registerCacheBenchmarks();
+        else if (std::string(argv[i]) == "--silhouettes")
+            registerSilhouetteBenchmarks();
     // Resources load from the repository, as the game loads them from its working directory.
     if (const char* root = std::getenv("MORVANE_ROOT"))
         fs::current_path(root);

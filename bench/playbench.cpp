@@ -9,6 +9,7 @@
 #include "play/stategame.h"
 #include "render/framelist.h"
 #include "render/keptpicture.h"
+#include "render/painter.h"
 #include "render/presenter.h"
 #include "render/state.h"
 #include "world/zone.h"
@@ -219,38 +220,50 @@ void BM_Play(benchmark::State& state, Scenario scenario)
     stats.report(state);
 }
 
-// The kept picture weighed: the scenario played with it, then without, round after round,
-// so the machine's load falls on both alike.
-struct CacheSwitches {
+// A switch weighed: the scenario played with each setting in turn, round after round, so
+// the machine's load falls on all alike. The first setting is the game's own.
+struct Switches {
     const char* name;
     bool picture;
+    bool silhouettes;
 };
-const CacheSwitches SWITCHES[] = {
-    {"kept_", true},
-    {"no_picture_", false},
+const Switches CACHES[] = {
+    {"kept_", true, true},
+    {"no_picture_", false, true},
+};
+const Switches SILHOUETTES[] = {
+    {"silhouettes_", true, true},
+    {"no_silhouettes_", true, false},
 };
 
-void BM_Caches(benchmark::State& state)
+template <std::size_t N>
+void BM_Switches(benchmark::State& state, const Switches (&settings)[N])
 {
     const Scenario scenario = state.range(0) == 0 ? WALK : HOLD_R;
     const sf::Vector2u size(static_cast<unsigned>(state.range(1)), static_cast<unsigned>(state.range(2)));
-    std::vector<FrameStats> all(std::size(SWITCHES));
+    std::vector<FrameStats> all(N);
     for (auto _ : state) {
         for (int round = 0; round < 3; ++round)
-            for (std::size_t s = 0; s < std::size(SWITCHES); ++s) {
-                KeptPicture::enabled = SWITCHES[s].picture;
+            for (std::size_t s = 0; s < N; ++s) {
+                KeptPicture::enabled = settings[s].picture;
+                Painter::silhouettes = settings[s].silhouettes;
                 const FrameStats one = play(scenario, size, scenario == WALK ? WALK_FRAMES : HOLD_R_FRAMES);
                 for (std::vector<double> FrameStats::*part : {&FrameStats::frames, &FrameStats::cpu, &FrameStats::draws})
                     (all[s].*part).insert((all[s].*part).end(), (one.*part).begin(), (one.*part).end());
+                all[s].moving += one.moving;
             }
     }
     KeptPicture::enabled = true;
-    for (std::size_t s = 0; s < std::size(SWITCHES); ++s) {
-        const std::string name = SWITCHES[s].name;
+    Painter::silhouettes = true;
+    for (std::size_t s = 0; s < N; ++s) {
+        const std::string name = settings[s].name;
         all[s].report(state, name);
-        if (s > 0)
-            state.counters[name + "saves_%"] =
-                100.0 * (FrameStats::mean(all[s].frames) - FrameStats::mean(all[0].frames)) / FrameStats::mean(all[s].frames);
+        if (s == 0)
+            continue;
+        // What the game's own setting saves over this one; negative, what it costs.
+        const double saves = FrameStats::mean(all[s].frames) - FrameStats::mean(all[0].frames);
+        state.counters[name + "saves_%"] = 100.0 * saves / FrameStats::mean(all[s].frames);
+        state.counters[name + "saves_ms"] = saves;
     }
 }
 
@@ -265,6 +278,14 @@ BENCHMARK_CAPTURE(BM_Play, holdR, HOLD_R)->Args({800, 600})->Args({1920, 1080})-
 // Long, so only on asking: morvane_bench --caches.
 void registerCacheBenchmarks()
 {
-    benchmark::RegisterBenchmark("BM_Caches", BM_Caches)->Args({0, 1920, 1080})->Args({1, 1920, 1080})
-        ->Args({0, 800, 600})->Args({1, 800, 600})->Iterations(1)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_Caches", [](benchmark::State& state) { BM_Switches(state, CACHES); })
+        ->Args({0, 1920, 1080})->Args({1, 1920, 1080})->Args({0, 800, 600})->Args({1, 800, 600})->Iterations(1)
+        ->Unit(benchmark::kMillisecond);
+}
+
+// Also on asking: morvane_bench --silhouettes, walking at the game's own size.
+void registerSilhouetteBenchmarks()
+{
+    benchmark::RegisterBenchmark("BM_Silhouettes", [](benchmark::State& state) { BM_Switches(state, SILHOUETTES); })
+        ->Args({0, 800, 600})->Iterations(1)->Unit(benchmark::kMillisecond);
 }

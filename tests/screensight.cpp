@@ -3,6 +3,7 @@
 #include "characters/robber.h"
 #include "render/animation.h"
 #include "core/globals.h"
+#include "render/painter.h"
 #include "world/resourcemanager.h"
 #include "world/tile.h"
 #include "world/zone.h"
@@ -54,6 +55,11 @@ bool opaque(const sf::Image& image, const sf::IntRect& rect, int x, int y)
     return image.getPixel(static_cast<unsigned>(rect.left + x), static_cast<unsigned>(rect.top + y)).a > 0;
 }
 
+bool solid(const sf::Image& image, const sf::IntRect& rect, int x, int y)
+{
+    return image.getPixel(static_cast<unsigned>(rect.left + x), static_cast<unsigned>(rect.top + y)).a >= 128;
+}
+
 } // namespace
 
 bool ScreenSight::shows(const Zone& zone, const Robber& robber, const sf::View& view)
@@ -100,7 +106,8 @@ bool ScreenSight::seen(const Zone& zone, const sf::Sprite& sprite, float depth, 
                 if (covered)
                     break;
             }
-            if (!covered)
+            // Where a wall paints over a solid pixel, the robber's silhouette shows there.
+            if (!covered || (Painter::silhouettes && solid(image, rect, x, y)))
                 return true;
         }
     return false;

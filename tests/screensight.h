@@ -1,8 +1,10 @@
 #pragma once
 // What a person can make out of a robber on the screen: some opaque pixel of its sprite
-// inside the view and not under an opaque pixel of a wall block drawn in front of it. Told
-// from the picture's geometry (the sprite shown, the wall images and where they stand), not
-// from whether the game knows the robber is there.
+// inside the view and not under an opaque pixel of a wall block drawn in front of it, or
+// there in silhouette (a solid pixel, while silhouettes are on): a person who sees the
+// robber's flat shape over a wall knows where it is. Told from the picture's geometry (the
+// sprite shown, the wall images and where they stand), not from whether the game knows the
+// robber is there.
 
 #include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/View.hpp>

@@ -296,9 +296,11 @@ TEST_F(FastMethodsTest, BatchedGroundAndCulledEntitiesPaintTheSamePixels)
     {
         auto plainZone = paintedZone();
         auto fastZone = paintedZone();
-        sf::RenderTexture plainTarget, fastTarget;
+        sf::RenderTexture plainTarget, fastTarget, bareTarget;
         ASSERT_TRUE(plainTarget.create(800, 600));
         ASSERT_TRUE(fastTarget.create(800, 600));
+        ASSERT_TRUE(bareTarget.create(800, 600));
+        int silhouetted = 0; // pictures in which characters behind blocks show
         // Whole, fractional and far-off centres, and centres that put every pixel centre on
         // texel edges at 1:1 (x.5), 2x (x.75) and 1.25x (x.6); at the game's scale, scaled as
         // a resized window scales it, and zoomed out; the debug overlay now and then.
@@ -321,9 +323,22 @@ TEST_F(FastMethodsTest, BatchedGroundAndCulledEntitiesPaintTheSamePixels)
                 const sf::Image a = plainTarget.getTexture().copyToImage();
                 const sf::Image b = fastTarget.getTexture().copyToImage();
                 ASSERT_EQ(0, std::memcmp(a.getPixelsPtr(), b.getPixelsPtr(), 800 * 600 * 4));
+                // The same frame again without silhouettes (not animated again).
+                FrameList bare(bareTarget.getSize());
+                bare.setView(view);
+                fastZone->submit(bare, shot % 3 == 0);
+                bareTarget.clear(sf::Color(10, 20, 30));
+                Painter::silhouettes = false;
+                testsupport::paint(bare, bareTarget);
+                Painter::silhouettes = true;
+                bareTarget.display();
+                silhouetted += std::memcmp(a.getPixelsPtr(), bareTarget.getTexture().copyToImage().getPixelsPtr(),
+                                           800 * 600 * 4) != 0;
                 ++shot;
             }
         }
+        // The far-off centres and the widest views show nobody hidden.
+        EXPECT_GE(silhouetted, 10);
         EXPECT_TRUE(sameBits(snapshot(*plainZone), snapshot(*fastZone)));
         EXPECT_EQ(plainZone->entities.size(), fastZone->entities.size());
         // The block hid the floors behind it from the fast path; the tall frame hides nothing.

@@ -2,11 +2,12 @@
 // wall, facing either way, the bot sees it exactly when drawing it changes the picture (a
 // sliver of a few pixels aside, which its sampling may miss and a person would too). A
 // wall block is lower than a robber: one close behind it shows its head unless the view's
-// edge cuts that off.
+// edge cuts that off, and then only its silhouette over the wall shows it.
 
 #include "characters/robber.h"
 #include "charscene.h"
 #include "core/globals.h"
+#include "render/painter.h"
 #include "screensight.h"
 #include "testsupport.h"
 #include "world/tile.h"
@@ -58,33 +59,40 @@ TEST(ScreenSight, SeesARobberExactlyWhenThePictureShowsIt)
     picture.setView(view);
     const sf::Image empty = drawn(zone, picture);
 
-    playbot::ScreenSight eyes;
-    int hidden = 0, shown = 0, offView = 0;
-    for (int x = 0; x < 12; ++x)
-        for (int y = 0; y < 12; ++y) {
-            if (!zone.getTile(x, y)->walkable)
-                continue;
-            Robber* robber = zone.entities.add(std::make_unique<Robber>(&zone.entities));
-            robber->position = sf::Vector2f(x + 0.5f, y + 0.5f) * TILE_SIZE;
-            robber->facing = (x + y) % 2 == 0 ? sf::Vector2f(1.f, 0.f) : sf::Vector2f(-0.6f, 0.8f);
-            const int n = differing(drawn(zone, picture), empty);
-            const bool seen = eyes.shows(zone, *robber, view);
-            zone.entities.remove(robber->getID());
-            SCOPED_TRACE("robber on " + std::to_string(x) + "," + std::to_string(y) + ", " + std::to_string(n)
-                         + " pixels");
-            if (n == 0) {
-                EXPECT_FALSE(seen);
-            } else if (n >= SLIVER) {
-                EXPECT_TRUE(seen);
+    for (bool silhouettes : {true, false}) {
+        SCOPED_TRACE(silhouettes ? "silhouettes" : "no silhouettes");
+        Painter::silhouettes = silhouettes;
+        playbot::ScreenSight eyes;
+        int hidden = 0, shown = 0, offView = 0;
+        for (int x = 0; x < 12; ++x)
+            for (int y = 0; y < 12; ++y) {
+                if (!zone.getTile(x, y)->walkable)
+                    continue;
+                Robber* robber = zone.entities.add(std::make_unique<Robber>(&zone.entities));
+                robber->position = sf::Vector2f(x + 0.5f, y + 0.5f) * TILE_SIZE;
+                robber->facing = (x + y) % 2 == 0 ? sf::Vector2f(1.f, 0.f) : sf::Vector2f(-0.6f, 0.8f);
+                const int n = differing(drawn(zone, picture), empty);
+                const bool seen = eyes.shows(zone, *robber, view);
+                zone.entities.remove(robber->getID());
+                SCOPED_TRACE("robber on " + std::to_string(x) + "," + std::to_string(y) + ", " + std::to_string(n)
+                             + " pixels");
+                if (n == 0) {
+                    EXPECT_FALSE(seen);
+                } else if (n >= SLIVER) {
+                    EXPECT_TRUE(seen);
+                }
+                const sf::Vector2f feet = worldToScreen(sf::Vector2f(x + 0.5f, y + 0.5f) * TILE_SIZE);
+                const bool feetInView =
+                    sf::FloatRect(view.getCenter() - view.getSize() * 0.5f, view.getSize()).contains(feet);
+                hidden += n == 0 && feetInView ? 1 : 0;
+                offView += n == 0 && !feetInView ? 1 : 0;
+                shown += n >= SLIVER ? 1 : 0;
             }
-            const sf::Vector2f feet = worldToScreen(sf::Vector2f(x + 0.5f, y + 0.5f) * TILE_SIZE);
-            const bool feetInView = sf::FloatRect(view.getCenter() - view.getSize() * 0.5f, view.getSize()).contains(feet);
-            hidden += n == 0 && feetInView ? 1 : 0;
-            offView += n == 0 && !feetInView ? 1 : 0;
-            shown += n >= SLIVER ? 1 : 0;
-        }
-    // The block hid some, the view's edge others, and most stood in plain sight.
-    EXPECT_GE(hidden, 1);
-    EXPECT_GE(offView, 10);
-    EXPECT_GE(shown, 30);
+        // The view's edge hid some and most stood in plain sight; the block hid some only
+        // without silhouettes, which show everyone it covers.
+        EXPECT_EQ(hidden >= 1, !silhouettes) << hidden;
+        EXPECT_GE(offView, 10);
+        EXPECT_GE(shown, 30);
+    }
+    Painter::silhouettes = true;
 }

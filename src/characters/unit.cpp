@@ -2,6 +2,7 @@
 
 #include "render/animation.h"
 #include "core/globals.h"
+#include "world/kinds.h"
 #include "world/tile.h"
 #include "world/zone.h"
 
@@ -80,8 +81,14 @@ void Unit::showAnimation(Animation& animation, bool advance)
 
 void Unit::submit(FrameList& frame) const
 {
-    if (showing != nullptr)
-        showing->submit(frame, facesUp());
+    if (showing == nullptr)
+        return;
+    const Kind* kind = kinds::find(getType());
+    const long rgb = kind != nullptr ? kind->silhouette : -1;
+    const sf::Color silhouette = rgb < 0 ? sf::Color::Transparent
+                                         : sf::Color(static_cast<sf::Uint8>(rgb >> 16), static_cast<sf::Uint8>(rgb >> 8),
+                                                     static_cast<sf::Uint8>(rgb));
+    showing->submit(frame, facesUp(), silhouette);
 }
 
 bool Unit::showsAt(const sf::Vector2f& picturePoint) const

@@ -1,6 +1,7 @@
 #pragma once
 // One sequence of character frames cut from an up-right and a down-right sprite sheet.
 
+#include <SFML/Graphics/Color.hpp>
 #include <SFML/Graphics/Rect.hpp>
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/System/Vector2.hpp>
@@ -37,8 +38,9 @@ public:
     // One tick: a frame stays up for delay + 1 ticks.
     void update();
     // The frame shown, where position puts it: up picks the up-right sheet; mirrored flips
-    // it for left-facing characters.
-    void submit(FrameList& frame, bool up) const;
+    // it for left-facing characters; where a later wall block hides it, it shows as a flat
+    // shape of silhouette (transparent: not at all).
+    void submit(FrameList& frame, bool up, const sf::Color& silhouette = sf::Color::Transparent) const;
     // Whether point falls in the visible part of the frame submit would show.
     bool covers(const sf::Vector2f& point, bool up) const;
 

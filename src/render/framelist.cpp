@@ -71,10 +71,10 @@ sf::Vector2i FrameList::mapCoordsToPixel(const sf::Vector2f& point, const sf::Vi
 }
 
 void FrameList::add(Kind kind, Drawn&& drawable, const sf::IntRect& part, const sf::BlendMode& blend,
-                    const sf::Texture* texture)
+                    const sf::Texture* texture, const sf::Color& silhouette)
 {
     list.push_back({kind, static_cast<std::uint32_t>(views.size() - 1), static_cast<std::uint32_t>(drawables.size()),
-                    currentDepth, part, blend, texture});
+                    currentDepth, part, blend, texture, silhouette});
     drawables.push_back(std::move(drawable));
 }
 
@@ -94,6 +94,11 @@ void FrameList::draw(sf::VertexArray vertices, const sf::Texture* texture)
 }
 
 void FrameList::trimmed(const sf::Sprite& sprite, const sf::IntRect& visible) { add(Kind::TRIMMED, sprite, visible); }
+
+void FrameList::trimmed(const sf::Sprite& sprite, const sf::IntRect& visible, const sf::Color& silhouette)
+{
+    add(Kind::TRIMMED, sprite, visible, sf::BlendAlpha, nullptr, silhouette);
+}
 
 void FrameList::ground(const sf::Texture& image, sf::VertexArray&& triangles)
 {
@@ -115,7 +120,7 @@ void FrameList::append(const FrameList& other, std::size_t from, std::size_t to)
         const Item& item = other.list[i];
         setView(other.view(item));
         currentDepth = item.depth;
-        add(item.kind, Drawn(other.drawn(item)), item.part, item.blend, item.texture);
+        add(item.kind, Drawn(other.drawn(item)), item.part, item.blend, item.texture, item.silhouette);
     }
     currentDepth = depth;
 }

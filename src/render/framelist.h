@@ -47,6 +47,9 @@ public:
         sf::IntRect part;
         sf::BlendMode blend;
         const sf::Texture* texture; // for vertices
+        // A character's: the flat colour it shows where a later wall block paints over it;
+        // transparent for none.
+        sf::Color silhouette;
     };
     static constexpr float GROUND_DEPTH = -INFINITY;
 
@@ -82,6 +85,9 @@ public:
     // A sprite of which only the texels within visible can show (a frame's margin is empty):
     // painted only around them, its triangles unchanged. Empty visible paints nothing.
     void trimmed(const sf::Sprite& sprite, const sf::IntRect& visible);
+    // A character's sprite, trimmed so, that wall blocks added after it show in silhouette
+    // where they hide it (alpha 0: none).
+    void trimmed(const sf::Sprite& sprite, const sf::IntRect& visible, const sf::Color& silhouette);
     // Tiles of one image, as triangles (Triangles, texture coordinates in pixels).
     void ground(const sf::Texture& image, sf::VertexArray&& triangles);
     // A wall block's sprite, of whose image only showing can show.
@@ -103,7 +109,7 @@ public:
 
 private:
     void add(Kind kind, Drawn&& drawable, const sf::IntRect& part = sf::IntRect(), const sf::BlendMode& blend = sf::BlendAlpha,
-             const sf::Texture* texture = nullptr);
+             const sf::Texture* texture = nullptr, const sf::Color& silhouette = sf::Color::Transparent);
 
     sf::Vector2u size;
     sf::Color background = sf::Color::Black;

@@ -73,7 +73,8 @@ bool same(const sf::Text&, const sf::Text&) { return false; }
 
 bool sameItem(const FrameList& a, const FrameList::Item& x, const FrameList& b, const FrameList::Item& y)
 {
-    if (x.kind != y.kind || x.part != y.part || !(x.blend == y.blend) || !sameBits(&x.depth, &y.depth, 1)
+    if (x.kind != y.kind || x.part != y.part || !(x.blend == y.blend) || x.silhouette != y.silhouette
+        || !sameBits(&x.depth, &y.depth, 1)
         || !sameImage(x.texture, y.texture) || !sameView(a.view(x), b.view(y)))
         return false;
     const FrameList::Drawn& p = a.drawn(x);

@@ -3,12 +3,15 @@
 #include "render/framelist.h"
 
 #include <SFML/Graphics/RenderTarget.hpp>
+#include <SFML/Graphics/Shader.hpp>
 #include <SFML/Graphics/Texture.hpp>
 #include <SFML/Graphics/Transform.hpp>
 #include <SFML/OpenGL.hpp>
 
 #include <algorithm>
 #include <cmath>
+#include <iostream>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -16,13 +19,21 @@ namespace {
 // A box of target pixels as the renderer counts them: x, y from the bottom, width, height.
 using Box = GLint[4];
 
+// A character painted so far that a wall block painted after it may hide.
+struct Hideable {
+    const FrameList::Item* item;
+    sf::IntRect pixels; // top row first
+};
+
 struct Paint {
+    const FrameList& list;
     sf::RenderTarget& target;
     const Painter::Options& options;
     GLint height;
     sf::IntRect cover;
     std::vector<sf::Vertex> run;
     const sf::Texture* runImage = nullptr;
+    std::vector<Hideable> hideable;
 };
 
 // The parts of box outside hidden (top row first) on a target height rows tall: the rows
@@ -106,6 +117,69 @@ bool paintedBox(const sf::RenderTarget& target, const sf::Sprite& sprite, const 
     return true;
 }
 
+// The target's pixels (top row first) that the part of sprite around visible can cover.
+sf::IntRect paintedPixels(const sf::RenderTarget& target, const sf::Sprite& sprite, const sf::IntRect& visible)
+{
+    Box box;
+    if (!paintedBox(target, sprite, visible, box))
+        return sf::IntRect();
+    return sf::IntRect(box[0], static_cast<int>(target.getSize().y) - box[1] - box[3], box[2], box[3]);
+}
+
+// A hidden character's flat shape: the pixels where both its sprite and the wall block's
+// image are at least half opaque. The wall's texel is found from the pixel, so the one
+// draw needs no second set of coordinates.
+const char* const SILHOUETTE_SHADER = R"(
+uniform sampler2D character;
+uniform sampler2D wall;
+uniform vec3 wallU;
+uniform vec3 wallV;
+uniform vec4 colour;
+void main()
+{
+    vec3 at = vec3(gl_FragCoord.xy, 1.0);
+    vec2 w = vec2(dot(wallU, at), dot(wallV, at));
+    if (w.x < 0.0 || w.x >= 1.0 || w.y < 0.0 || w.y >= 1.0
+        || texture2D(character, gl_TexCoord[0].xy).a < 0.5 || texture2D(wall, w).a < 0.5)
+        discard;
+    gl_FragColor = colour;
+}
+)";
+
+// Made once, with the first silhouette; null where the driver runs no shaders, and then
+// characters behind walls are simply hidden.
+sf::Shader* silhouetteShader()
+{
+    static std::unique_ptr<sf::Shader> shader;
+    static bool tried = false;
+    if (!tried) {
+        tried = true;
+        shader = std::make_unique<sf::Shader>();
+        if (!sf::Shader::isAvailable() || !shader->loadFromMemory(SILHOUETTE_SHADER, sf::Shader::Fragment)) {
+            std::cout << "Silhouettes are off: the graphics driver runs no shaders." << std::endl;
+            shader.reset();
+        }
+    }
+    return shader.get();
+}
+
+// From a fragment's window position (bottom row first, as the renderer counts) to the
+// texture coordinates of wall's image there.
+sf::Transform windowToImage(const sf::RenderTarget& target, const sf::Sprite& wall)
+{
+    const sf::View& view = target.getView();
+    const sf::FloatRect port(target.getViewport(view));
+    const float height = static_cast<float>(target.getSize().y);
+    const sf::Transform topFirst(1.0f, 0.0f, 0.0f, 0.0f, -1.0f, height, 0.0f, 0.0f, 1.0f);
+    const sf::Transform toClip(2.0f / port.width, 0.0f, -1.0f - 2.0f * port.left / port.width, 0.0f,
+                               -2.0f / port.height, 1.0f + 2.0f * port.top / port.height, 0.0f, 0.0f, 1.0f);
+    const sf::IntRect rect = wall.getTextureRect();
+    const sf::Vector2f size(wall.getTexture()->getSize());
+    sf::Transform toImage;
+    toImage.scale(1.0f / size.x, 1.0f / size.y).translate(static_cast<float>(rect.left), static_cast<float>(rect.top));
+    return toImage * wall.getInverseTransform() * view.getInverseTransform() * toClip * topFirst;
+}
+
 // A sprite painted only around visible, less the cover.
 void paintTrimmed(Paint& paint, const sf::Sprite& sprite, const sf::IntRect& visible)
 {
@@ -148,6 +222,48 @@ void addQuad(std::vector<sf::Vertex>& into, const sf::Vector2f& corner, const sf
     into.insert(into.end(), {v0, v1, v2, v2, v1, v3});
 }
 
+// Every character painted before the wall block and under it, as a flat shape where the
+// block hides it; painted right after the block, so that whatever stands in front of the
+// block still covers it.
+void paintSilhouettes(Paint& paint, const FrameList::Item& wallItem, const sf::Sprite& wall)
+{
+    if (!Painter::silhouettes || paint.hideable.empty())
+        return;
+    sf::RenderTarget& target = paint.target;
+    const sf::Vector2i size(wall.getTexture()->getSize());
+    const sf::IntRect wallPixels =
+        paintedPixels(target, wall, paint.options.trim ? wallItem.part : sf::IntRect(0, 0, size.x, size.y));
+    sf::Shader* shader = nullptr;
+    for (const Hideable& hidden : paint.hideable) {
+        sf::IntRect both;
+        if (hidden.item->view != wallItem.view || !wallPixels.intersects(hidden.pixels, both))
+            continue;
+        if (shader == nullptr) {
+            shader = silhouetteShader();
+            if (shader == nullptr || !target.setActive(true))
+                return;
+            flushRun(paint);
+            const sf::Transform toImage = windowToImage(target, wall);
+            const float* m = toImage.getMatrix();
+            shader->setUniform("wall", *wall.getTexture());
+            shader->setUniform("wallU", sf::Glsl::Vec3(m[0], m[4], m[12]));
+            shader->setUniform("wallV", sf::Glsl::Vec3(m[1], m[5], m[13]));
+            shader->setUniform("character", sf::Shader::CurrentTexture);
+        }
+        shader->setUniform("colour", sf::Glsl::Vec4(hidden.item->silhouette));
+        const Box box = {both.left, paint.height - both.top - both.height, both.width, both.height};
+        GLint parts[4][4];
+        // The plain picture paints under the cover too; the box painted later hides it.
+        const int count = outside(box, paint.options.trim ? paint.cover : sf::IntRect(), paint.height, parts);
+        glEnable(GL_SCISSOR_TEST);
+        for (int i = 0; i < count; ++i) {
+            glScissor(parts[i][0], parts[i][1], parts[i][2], parts[i][3]);
+            target.draw(std::get<sf::Sprite>(paint.list.drawn(*hidden.item)), sf::RenderStates(shader));
+        }
+        glDisable(GL_SCISSOR_TEST);
+    }
+}
+
 void paintWall(Paint& paint, const sf::Sprite& sprite, const sf::IntRect& showing)
 {
     const sf::Texture* image = sprite.getTexture();
@@ -176,9 +292,11 @@ void paintDrawn(sf::RenderTarget& target, const FrameList::Drawn& drawn, const F
 
 } // namespace
 
+bool Painter::silhouettes = true;
+
 void Painter::paint(const FrameList& list, sf::RenderTarget& target, const Options& options)
 {
-    Paint paint{target, options, static_cast<GLint>(target.getSize().y), list.covered(), {}};
+    Paint paint{list, target, options, static_cast<GLint>(target.getSize().y), list.covered(), {}, nullptr, {}};
     if (options.clear)
         target.clear(list.clearColour());
     const std::vector<FrameList::Item>& items = list.items();
@@ -200,12 +318,20 @@ void Painter::paint(const FrameList& list, sf::RenderTarget& target, const Optio
         case FrameList::Kind::GROUND:
             paintDrawn(target, list.drawn(item), item);
             break;
-        case FrameList::Kind::TRIMMED:
-            paintTrimmed(paint, std::get<sf::Sprite>(list.drawn(item)), item.part);
+        case FrameList::Kind::TRIMMED: {
+            const sf::Sprite& sprite = std::get<sf::Sprite>(list.drawn(item));
+            paintTrimmed(paint, sprite, item.part);
+            if (item.silhouette.a > 0 && !std::isnan(item.depth))
+                paint.hideable.push_back(
+                    {&item, paintedPixels(target, sprite, options.trim ? item.part : sprite.getTextureRect())});
             break;
-        case FrameList::Kind::WALL:
-            paintWall(paint, std::get<sf::Sprite>(list.drawn(item)), item.part);
+        }
+        case FrameList::Kind::WALL: {
+            const sf::Sprite& sprite = std::get<sf::Sprite>(list.drawn(item));
+            paintWall(paint, sprite, item.part);
+            paintSilhouettes(paint, item, sprite);
             break;
+        }
         case FrameList::Kind::COVER:
             break;
         }

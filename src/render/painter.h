@@ -5,7 +5,8 @@
 // texel and a pixel wider): cutting the sprite instead would move its triangles, and with
 // them which texel a pixel centre on a texel edge takes. The pixels of the frame's cover
 // are left out of both, with up to four boxes that share no pixel. Blocks that show whole
-// go in runs of one image, a draw call each.
+// go in runs of one image, a draw call each. Right after a wall block, each character
+// painted before it that it hides shows there as a flat shape of the character's colour.
 
 #include <cstddef>
 
@@ -28,4 +29,7 @@ public:
     // of the last item painted.
     static void paint(const FrameList& list, sf::RenderTarget& target, const Options& options);
     static void paint(const FrameList& list, sf::RenderTarget& target) { paint(list, target, Options()); }
+
+    // Off, characters behind wall blocks stay hidden (the benchmark weighs the silhouettes).
+    static bool silhouettes;
 };

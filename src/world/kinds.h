@@ -48,6 +48,8 @@ struct Kind {
     Stamp stamp;
     const char* sheetPrefix;   // its character sheets are sheetPrefix + a name + ".png"
     std::vector<const char*> sheets;
+    // 0xRRGGBB of the flat shape it shows where a wall block hides it; none for -1.
+    long silhouette = -1;
 };
 
 // The scenery props, by prop number: image, origin in the image, and the name the zone
@@ -83,18 +85,22 @@ inline const std::vector<Kind> TABLE = {
     {KindTypes::TYPE_PLAYER, "Player", "player", RecordLayout::PLAIN, true, Stamp::BY_KIND, "resources/gfx/otaku/otaku_",
      {"idle_downright", "idle_upright", "punch_downright", "punch_upright", "walk_downright", "walk_upright",
       "spinkick_downright", "spinkick_upright", "throw_downright", "throw_upright", "death_downright",
-      "death_upright", "hurt_downright", "hurt_upright"}},
+      "death_upright", "hurt_downright", "hurt_upright"},
+     0xE38D60}, // the light on his hoodie
     {KindTypes::TYPE_MALE_PEDESTRIAN, "Male Pedestrian", "pedestrian", RecordLayout::PLAIN, true, Stamp::BY_KIND,
      "resources/gfx/male_pedestrian/",
      {"spin_downright", "spin_upright", "throw_downright", "throw_upright", "walking_downright",
-      "walking_upright"}},
+      "walking_upright"},
+     0x7AACD0}, // the shirt
     {KindTypes::TYPE_CLERK, "Clerk", "clerk", RecordLayout::PLAIN, true, Stamp::BY_KIND, "resources/gfx/clerk/clerk_",
-     {"walk_downright", "walk_upright"}},
+     {"walk_downright", "walk_upright"},
+     0x3E7C62}, // the apron
     // The robber's two walk sheets really are named differently.
     {KindTypes::TYPE_ROBBER, "Robber", "robber", RecordLayout::PLAIN, true, Stamp::BY_KIND,
      "resources/gfx/robber/gangster_",
      {"idle_downright", "idle_upright", "walking_downright", "walk_upright", "punch_downright", "punch_upright",
-      "spin_downright", "spin_upright", "hurt_downright", "hurt_upright", "death_downright", "death_upright"}},
+      "spin_downright", "spin_upright", "hurt_downright", "hurt_upright", "death_downright", "death_upright"},
+     0x221E26}, // the balaclava: a dark figure on any wall
     {KindTypes::TYPE_COMBAT, nullptr, nullptr, RecordLayout::NONE, false, Stamp::NO, nullptr, {}},
     {KindTypes::TYPE_DUST, nullptr, nullptr, RecordLayout::NONE, false, Stamp::NO, nullptr, {}},
     {KindTypes::TYPE_DOODAD, nullptr, "prop", RecordLayout::PROP, false, Stamp::BY_PROP, nullptr, {}},

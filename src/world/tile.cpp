@@ -78,7 +78,11 @@ void Tile::submit(FrameList& frame) const
 {
     sf::Sprite sprite = imageSprite(shownImage());
     sprite.setPosition(anchor());
-    frame.draw(sprite);
+    // A block as a wall item, whole, so the painter shows whoever it hides.
+    if (isWallBlock())
+        frame.wall(sprite, sf::IntRect(sf::Vector2i(), sf::Vector2i(sprite.getTexture()->getSize())));
+    else
+        frame.draw(sprite);
 }
 
 void Tile::submitOutline(FrameList& frame) const

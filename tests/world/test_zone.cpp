@@ -1,4 +1,6 @@
 #include "world/zone.h"
+#include "world/entitymanager.h"
+#include "world/kinds.h"
 
 #include "characters/malepedestrian.h"
 #include "characters/particle.h"
@@ -121,9 +123,10 @@ TEST_F(ZoneGridTest, FindLinkInTakesSmallestColumnThenRow)
     EXPECT_EQ(zone.findLinkIn(9), sf::Vector2f(-1, -1));
 }
 
-// The game's own paving around a brick wall block at (2, 2), with a pedestrian standing
-// where given (or nobody), drawn the fast way or the plain one.
-sf::Image wallScene(const sf::Vector2f* standing, bool plain)
+// The game's own paving around a wall block of the image given at (2, 2), with a
+// character of the type given standing where given (or nobody), drawn the fast way or the
+// plain one.
+sf::Image wallScene(const sf::Vector2f* standing, bool plain, int type = Entity::TYPE_MALE_PEDESTRIAN, int image = 8)
 {
     static sf::RenderTexture target;
     if (target.getSize().x == 0)
@@ -133,9 +136,9 @@ sf::Image wallScene(const sf::Vector2f* standing, bool plain)
         for (int y = 0; y < 5; ++y)
             zone.getTile(x, y)->setTexture(3);
     zone.getTile(2, 2)->setType(TILE_WALL);
-    zone.getTile(2, 2)->setTexture(8);
+    zone.getTile(2, 2)->setTexture(image);
     if (standing != nullptr)
-        charscene::place(zone, std::make_unique<MalePedestrian>(&zone.entities), *standing);
+        charscene::place(zone, createEntity(type, &zone.entities), *standing);
     target.setView(sf::View(sf::Vector2f(0, 128), sf::Vector2f(400, 400)));
     target.clear();
     charscene::drawZone(zone, target, false, plain);
@@ -143,34 +146,73 @@ sf::Image wallScene(const sf::Vector2f* standing, bool plain)
     return target.getTexture().copyToImage();
 }
 
-TEST(ZoneDrawingTest, AWallBlockHidesWhoStandsBehindItAndNotWhoStandsInFront)
+std::vector<sf::Vector2u> differing(const sf::Image& a, const sf::Image& b)
+{
+    std::vector<sf::Vector2u> at;
+    for (unsigned y = 0; y < a.getSize().y; ++y)
+        for (unsigned x = 0; x < a.getSize().x; ++x)
+            if (a.getPixel(x, y) != b.getPixel(x, y))
+                at.emplace_back(x, y);
+    return at;
+}
+
+TEST(ZoneDrawingTest, AWallBlockShowsWhoStandsBehindItAsASilhouetteOfTheirColourAndHidesNoOneInFront)
 {
     testsupport::loadRepoResources();
-    const sf::Image wall = ResourceManager::tileTextures[8].copyToImage();
-    ASSERT_EQ(wall.getSize(), sf::Vector2u(128, 160));
-    const sf::Vector2f behind = charscene::tileCentre(1, 1), inFront = charscene::tileCentre(3, 3);
-    const sf::Image empty = wallScene(nullptr, false);
-    // The wall's image starts at (-64, 32) on the screen plane, (136, 104) in the picture.
-    auto wallPixelsChanged = [&](const sf::Image& shot) {
-        int changed = 0;
-        for (unsigned v = 0; v < wall.getSize().y; ++v)
-            for (unsigned u = 0; u < wall.getSize().x; ++u)
-                if (wall.getPixel(u, v).a == 255 && shot.getPixel(136 + u, 104 + v) != empty.getPixel(136 + u, 104 + v))
-                    ++changed;
-        return changed;
-    };
-    auto anyChange = [&](const sf::Image& shot) {
-        return std::memcmp(shot.getPixelsPtr(), empty.getPixelsPtr(), 400 * 400 * 4) != 0;
-    };
-    for (bool plain : {false, true}) {
-        SCOPED_TRACE(plain ? "plain" : "fast");
-        const sf::Image back = wallScene(&behind, plain), front = wallScene(&inFront, plain);
-        // Behind: his head shows over the wall's top, the rest of him not at all.
-        EXPECT_TRUE(anyChange(back));
-        EXPECT_EQ(wallPixelsChanged(back), 0);
-        EXPECT_GT(wallPixelsChanged(front), 1000);
+    // The tall brick block and the low hedge (an image of another height), each with a
+    // place close behind it.
+    const std::pair<int, sf::Vector2f> walls[] = {{8, charscene::tileCentre(1, 1)}, {9, charscene::tileCentre(1, 1)}, {10, charscene::tileCentre(1, 1)},
+                                                  {11, charscene::tileCentre(1, 2) + sf::Vector2f(8, 0)}};
+    const sf::Vector2f inFront = charscene::tileCentre(3, 3), open = charscene::tileCentre(4, 0);
+    for (const auto& [image, behind] : walls) {
+        const sf::Image wall = ResourceManager::tileTextures[static_cast<std::size_t>(image)].copyToImage();
+        // The block's anchor is at (200, 200) in the picture; the image's foot 32 below it.
+        const sf::Vector2u size = wall.getSize(), corner(200 - size.x / 2, 200 + 64 - size.y);
+        // Where the wall's image has at least the alpha given.
+        auto onWall = [&](const sf::Vector2u& p, sf::Uint8 alpha) {
+            return p.x >= corner.x && p.y >= corner.y && p.x < corner.x + size.x && p.y < corner.y + size.y
+                && wall.getPixel(p.x - corner.x, p.y - corner.y).a >= alpha;
+        };
+        const sf::Image empty = wallScene(nullptr, false, 0, image);
+        for (int type : {Entity::TYPE_PLAYER, Entity::TYPE_ROBBER, Entity::TYPE_MALE_PEDESTRIAN, Entity::TYPE_CLERK}) {
+            const long rgb = kinds::find(type)->silhouette;
+            ASSERT_GE(rgb, 0) << type;
+            const sf::Color colour(static_cast<sf::Uint8>(rgb >> 16), static_cast<sf::Uint8>(rgb >> 8),
+                                   static_cast<sf::Uint8>(rgb));
+            for (bool plain : {false, true}) {
+                SCOPED_TRACE(std::string(kinds::name(type)) + (plain ? ", plain, image " : ", fast, image ")
+                             + std::to_string(image));
+                Painter::silhouettes = false;
+                const sf::Image hidden = wallScene(&behind, plain, type, image),
+                                frontOff = wallScene(&inFront, plain, type, image),
+                                openOff = wallScene(&open, plain, type, image);
+                Painter::silhouettes = true;
+                const sf::Image shown = wallScene(&behind, plain, type, image);
+                // Without silhouettes no opaque pixel of the wall changes: it hides part of him.
+                int wallChanged = 0;
+                for (const sf::Vector2u& p : differing(hidden, empty))
+                    wallChanged += onWall(p, 255);
+                // With them, what changes is only the wall where it is solid, to his colour.
+                const std::vector<sf::Vector2u> silhouette = differing(shown, hidden);
+                int offWall = 0, otherColour = 0;
+                for (const sf::Vector2u& p : silhouette) {
+                    offWall += !onWall(p, 128);
+                    otherColour += shown.getPixel(p.x, p.y) != colour;
+                }
+                EXPECT_EQ(wallChanged, 0);
+                EXPECT_GT(silhouette.size(), image == 8 ? 600u : 100u);
+                EXPECT_EQ(offWall, 0);
+                EXPECT_EQ(otherColour, 0);
+                // In front of the wall and in the open nothing has a silhouette.
+                EXPECT_TRUE(differing(wallScene(&inFront, plain, type, image), frontOff).empty());
+                EXPECT_TRUE(differing(wallScene(&open, plain, type, image), openOff).empty());
+                EXPECT_GT(differing(frontOff, empty).size(), 1000u);
+                EXPECT_EQ(0, std::memcmp(wallScene(&behind, !plain, type, image).getPixelsPtr(), shown.getPixelsPtr(),
+                                         400 * 400 * 4));
+            }
+        }
     }
-    EXPECT_EQ(0, std::memcmp(wallScene(&behind, true).getPixelsPtr(), wallScene(&behind, false).getPixelsPtr(), 400 * 400 * 4));
+    Painter::silhouettes = true;
     // The game's brick block hides the paving straight behind it, so that is never painted.
     for (int block : {8, 9, 10})
         EXPECT_TRUE(TileCover::hides(block, 3, 1)) << block;
@@ -325,6 +367,9 @@ TEST(ZoneDrawingTest, AStillSceneIsCopiedBackAndAnyChangeToItIsPaintedAnew)
         {"first frames", [&] { ASSERT_TRUE(a.create(500, 400) && b.create(500, 400)); }, {P, C, C}},
         {"someone walks", [&] { everyone([](Entity& e) { e.position += sf::Vector2f(9, 3); }); }, {P, C, C}},
         {"someone steps aside", [&] { everyone([](Entity& e) { e.position += sf::Vector2f(5, -5); }); }, {P, C, C}},
+        // Right behind a block of the building: in silhouette over it, and the picture kept so.
+        {"someone walks behind the building",
+         [&] { everyone([](Entity& e) { e.position = charscene::tileCentre(3, 0) + sf::Vector2f(4, 6); }); }, {P, C, C}},
         {"dust rises", [&] {
              for (Zone* zone : {&plain, &fast})
                  zone->entities.add(std::make_unique<Dust>(&zone->entities, 0, charscene::tileCentre(2, 4)));
