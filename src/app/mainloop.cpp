@@ -24,6 +24,7 @@
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/Text.hpp>
 #include <SFML/Window/Event.hpp>
+#include <cmath>
 #include <filesystem>
 
 namespace {
@@ -56,6 +57,17 @@ FrameList warmUpFrame()
     if (!ResourceManager::tileTextures.empty()) {
         Zone ground(0, 2, 2, nullptr);
         ground.submit(warm, false);
+    }
+    // A character behind a wall block: the silhouettes' shader is made and first run here,
+    // not when someone first walks behind a building.
+    if (!ResourceManager::textures.empty() && !ResourceManager::tileTextures.empty()) {
+        const sf::Texture& sheet = *ResourceManager::textures.begin()->second;
+        const sf::IntRect part(0, 0, static_cast<int>(sheet.getSize().x), static_cast<int>(sheet.getSize().y));
+        warm.setDepth(0.f);
+        warm.trimmed(sf::Sprite(sheet), part, sf::Color::White);
+        const sf::Texture& block = ResourceManager::tileTextures.back();
+        warm.wall(sf::Sprite(block), sf::IntRect(0, 0, static_cast<int>(block.getSize().x), static_cast<int>(block.getSize().y)));
+        warm.setDepth(NAN);
     }
     warm.draw(sf::Text("Warm", ResourceManager::dialogFont, 30));
     warm.draw(sf::Text("Warm", ResourceManager::debugFont, 20));

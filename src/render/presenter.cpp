@@ -120,6 +120,9 @@ void Presenter::setWarmUp(const FrameList& warm)
 {
     warmUp = std::make_unique<FrameList>(warm);
     prepareTarget(window);
+    // The window's first buffer swap readies the renderer's buffers: done here, on a black
+    // window, rather than in the first frame of play.
+    window.display();
 }
 
 void Presenter::prepareTarget(sf::RenderTarget& target) const { prepareTarget(target, warmUp.get()); }
