@@ -19,14 +19,14 @@ namespace {
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
-using packtesting::readAll;
+using testsupport::readFile;
 
 // Every file under a folder with its bytes, to see that nothing there changed.
 std::vector<std::pair<std::string, std::string>> snapshot(const std::string& folder)
 {
     std::vector<std::pair<std::string, std::string>> all;
     for (const auto& entry : fs::recursive_directory_iterator(folder))
-        all.emplace_back(entry.path().string(), entry.is_regular_file() ? readAll(entry.path().string()) : "");
+        all.emplace_back(entry.path().string(), entry.is_regular_file() ? readFile(entry.path().string()) : "");
     std::sort(all.begin(), all.end());
     return all;
 }
@@ -70,7 +70,7 @@ TEST_F(EditorPackTest, NewPackTakesTheSavesAndAZipIsReadOnlyUntilCopied)
 
     const std::string folder = packs + "Two Streets/";
     EXPECT_EQ(run("pack new \"Two Streets\""), Lines{"Made the pack \"Two Streets\" in " + folder + ": zones save there now."});
-    EXPECT_EQ(readAll(folder + "pack.ini"),
+    EXPECT_EQ(readFile(folder + "pack.ini"),
               "[pack]\nname=Two Streets\nauthor=\nversion=1\ndescription=\nstart=0\nending=0\n");
     EXPECT_EQ(run("pack"), Lines{"Pack \"Two Streets\" (folder): " + folder});
     EXPECT_EQ(run("pack new \"Two Streets\""),
@@ -80,7 +80,7 @@ TEST_F(EditorPackTest, NewPackTakesTheSavesAndAZipIsReadOnlyUntilCopied)
         run(line);
     EXPECT_EQ(run("save"), Lines{"Saved!"});
     ASSERT_TRUE(fs::exists(folder + "3.zn"));
-    const std::string saved = readAll(folder + "3.zn");
+    const std::string saved = readFile(folder + "3.zn");
     EXPECT_EQ(run("load 2"), Lines{"Failed to load zone 2! (" + folder + "2.zn: No such file or directory)"})
         << "the shipped zone 2 is not this pack's";
     EXPECT_EQ(run("load 3"), Lines{"Loaded zone 3 (unnamed), 12 x 6 tiles."});
@@ -89,7 +89,7 @@ TEST_F(EditorPackTest, NewPackTakesTheSavesAndAZipIsReadOnlyUntilCopied)
     std::string zip, why;
     Pack::Files files;
     ASSERT_TRUE(LevelFolder::pack().files(files, why)) << why;
-    packtesting::writeAll(dir + "/two.zip", packtesting::archive(files));
+    testsupport::writeFile(dir + "/two.zip", packtesting::archive(files));
     Pack zipped;
     ASSERT_TRUE(zipped.open(dir + "/two.zip", why, false)) << why;
     LevelFolder::usePack(zipped);
@@ -100,11 +100,11 @@ TEST_F(EditorPackTest, NewPackTakesTheSavesAndAZipIsReadOnlyUntilCopied)
                                  "unpacks it into a folder pack to save in."});
     EXPECT_EQ(run("pack copy Mine"), Lines{"Copied \"Two Streets\" into the folder pack \"Mine\" in " + packs
                                            + "Mine/: zones save there now."});
-    EXPECT_EQ(readAll(packs + "Mine/3.zn"), saved);
-    EXPECT_NE(readAll(packs + "Mine/pack.ini").find("name=Mine\n"), std::string::npos);
+    EXPECT_EQ(readFile(packs + "Mine/3.zn"), saved);
+    EXPECT_NE(readFile(packs + "Mine/pack.ini").find("name=Mine\n"), std::string::npos);
     EXPECT_EQ(run("save"), Lines{"Saved!"});
-    EXPECT_NE(readAll(packs + "Mine/3.zn"), saved);
-    EXPECT_EQ(readAll(folder + "3.zn"), saved) << "the first pack is left as it was";
+    EXPECT_NE(readFile(packs + "Mine/3.zn"), saved);
+    EXPECT_EQ(readFile(folder + "3.zn"), saved) << "the first pack is left as it was";
     EXPECT_EQ(snapshot("resources/lvl"), shipped) << "nothing written among the shipped zones";
 }
 

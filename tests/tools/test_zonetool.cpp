@@ -33,13 +33,7 @@ using zonetext::ZoneData;
 
 const int SHIPPED_ZONES = 4;
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
+using testsupport::readFile;
 
 std::string shipped(int zone) { return testsupport::repoDir() + "/resources/lvl/" + std::to_string(zone) + ".zn"; }
 

@@ -174,7 +174,7 @@ TEST(PackArchive, HostileArchivesAreRefusedWhole)
         if (c.bendIt)
             c.bendIt(zip);
         const std::string path = scratch.dir + "/hostile.zip";
-        writeAll(path, zip);
+        writeFile(path, zip);
         Pack pack;
         std::string why;
         EXPECT_FALSE(pack.open(path, why)) << c.label;
@@ -193,12 +193,12 @@ TEST(PackArchive, TenThousandEntriesAreAcceptedAndOneMoreIsNot)
     while (files.size() < PackArchive::MAX_ENTRIES)
         files.emplace_back("notes/" + std::to_string(files.size()), "");
     const std::string path = scratch.dir + "/crowded.zip";
-    writeAll(path, archive(files));
+    writeFile(path, archive(files));
     Pack pack;
     std::string why;
     EXPECT_TRUE(pack.open(path, why)) << why;
     files.emplace_back("notes/one more", "");
-    writeAll(path, archive(files));
+    writeFile(path, archive(files));
     EXPECT_FALSE(pack.open(path, why));
     EXPECT_EQ(why, "10001 entries, more than 10000");
     EXPECT_EQ(pack.name(), "Crowded") << "a refused open leaves the pack as it was";
@@ -211,7 +211,7 @@ TEST(PackArchive, AnEntryLongerThanItsHeaderSaysStopsThereAndOneShorterIsRefused
     for (const uint32_t lie : {static_cast<uint32_t>(zone.size() - 1), static_cast<uint32_t>(zone.size() + 1)}) {
         std::string zip = archive(twoStreets("Liar", 0, 1));
         bend(zip, "1.zn", [lie](const Header& h) { h.setSize(lie); });
-        writeAll(scratch.dir + "/liar.zip", zip);
+        writeFile(scratch.dir + "/liar.zip", zip);
         Pack pack;
         std::string why, bytes = "kept";
         ASSERT_TRUE(pack.open(scratch.dir + "/liar.zip", why)) << "the header alone looks fine: " << why;
@@ -231,12 +231,12 @@ TEST(Pack, FolderAndArchiveHoldTheSameZonesAndAMissingOneIsMissing)
     Scratch scratch;
     const auto files = twoStreets("Two Streets", 4, 5);
     writeFolder(scratch.dir + "/folder", files);
-    writeAll(scratch.dir + "/flat.zip", archive(files));
+    writeFile(scratch.dir + "/flat.zip", archive(files));
     std::vector<std::pair<std::string, std::string>> nested;
     for (const auto& f : files)
         nested.emplace_back("Two Streets/" + f.first, f.second);
     nested.emplace_back("Two Streets/", "");
-    writeAll(scratch.dir + "/nested.zip", archive(nested));
+    writeFile(scratch.dir + "/nested.zip", archive(nested));
 
     for (const std::string name : {"folder", "flat.zip", "nested.zip"}) {
         Pack pack;
@@ -264,8 +264,8 @@ TEST(Pack, RefusedPacksSayWhyInOneLine)
     writeFolder(d + "/no start", {files[0], files[2]});
     writeFolder(d + "/garbage", {{"pack.ini", "\x7f" "ELF\x02\x01"}});
     writeFolder(d + "/no ini", {files[1]});
-    writeAll(d + "/not a zip.zip", "PK but not really");
-    writeAll(d + "/no ini.zip", archive({files[1]}));
+    writeFile(d + "/not a zip.zip", "PK but not really");
+    writeFile(d + "/no ini.zip", archive({files[1]}));
     ASSERT_EQ(::mkfifo((d + "/fifo").c_str(), 0644), 0);
     fs::create_symlink(d + "/loop", d + "/loop");
     writeFolder(d + "/ini fifo", {files[1]});
@@ -297,11 +297,11 @@ TEST(PackShelf, ListsFoldersAndZipsByNameWithTheRefusedOnesSaidWhy)
 {
     Scratch scratch;
     const std::string d = scratch.dir;
-    writeAll(d + "/b.zip", archive(twoStreets("Bee", 0, 1)));
+    writeFile(d + "/b.zip", archive(twoStreets("Bee", 0, 1)));
     writeFolder(d + "/a", twoStreets("Ay", 0, 1));
     writeFolder(d + "/.hidden", twoStreets("Hidden", 0, 1));
-    writeAll(d + "/README.txt", "not a pack");
-    writeAll(d + "/c.ZIP", "garbage");
+    writeFile(d + "/README.txt", "not a pack");
+    writeFile(d + "/c.ZIP", "garbage");
     ASSERT_EQ(::mkfifo((d + "/d").c_str(), 0644), 0);
     const std::vector<PackShelf::Entry> list = PackShelf::list(d);
     ASSERT_EQ(list.size(), 4u);
