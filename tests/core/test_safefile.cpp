@@ -8,9 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
