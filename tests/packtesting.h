@@ -2,6 +2,7 @@
 // Zones, pack folders and archives for the pack tests, made here byte by byte; and a way to
 // bend an archive's headers the way a hostile one would.
 
+#include "testsupport.h"
 #include "world/kinds.h"
 #include "world/packarchive.h"
 #include "world/zonefile.h"
@@ -9,30 +10,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace packtesting {
 
-inline std::string readAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
-inline void writeAll(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
+using testsupport::readFile;
+using testsupport::writeFile;
 
 inline zonefile::EntityRecord record(int32_t type, int32_t id, int column, int row)
 {
@@ -99,7 +86,7 @@ inline void writeFolder(const std::string& folder, const std::vector<std::pair<s
 {
     std::filesystem::create_directories(folder);
     for (const auto& file : files)
-        writeAll(folder + "/" + file.first, file.second);
+        writeFile(folder + "/" + file.first, file.second);
 }
 
 inline std::string archive(const std::vector<std::pair<std::string, std::string>>& files)
@@ -109,27 +96,19 @@ inline std::string archive(const std::vector<std::pair<std::string, std::string>
     return bytes;
 }
 
-inline uint32_t get32(const std::string& b, std::size_t at)
+// Little-endian fields of an archive's headers.
+inline uint32_t get(const std::string& b, std::size_t at, int bytes)
 {
-    return static_cast<uint32_t>(static_cast<unsigned char>(b[at])) | static_cast<uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8
-         | static_cast<uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 | static_cast<uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
+    uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = v << 8 | static_cast<unsigned char>(b[at + static_cast<std::size_t>(i)]);
+    return v;
 }
 
-inline uint16_t get16(const std::string& b, std::size_t at)
+inline void put(std::string& b, std::size_t at, int bytes, uint32_t v)
 {
-    return static_cast<uint16_t>(static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8);
-}
-
-inline void put32(std::string& b, std::size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < bytes; ++i)
         b[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xff);
-}
-
-inline void put16(std::string& b, std::size_t at, uint16_t v)
-{
-    b[at] = static_cast<char>(v & 0xff);
-    b[at + 1] = static_cast<char>(v >> 8);
 }
 
 // The header fields a hostile archive lies in, found in the local header and the central
@@ -138,17 +117,16 @@ struct Header {
     std::string& bytes;
     std::size_t at;
     bool central;
-    std::string name() const { return bytes.substr(at + (central ? 46 : 30), get16(bytes, at + (central ? 28 : 26))); }
+    std::string name() const { return bytes.substr(at + (central ? 46 : 30), get(bytes, at + (central ? 28 : 26), 2)); }
     void setName(const std::string& to) const { bytes.replace(at + (central ? 46 : 30), to.size(), to); }
-    void setFlags(uint16_t v) const { put16(bytes, at + (central ? 8 : 6), v | get16(bytes, at + (central ? 8 : 6))); }
-    uint32_t packedSize() const { return get32(bytes, at + (central ? 20 : 18)); }
-    void setSize(uint32_t v) const { put32(bytes, at + (central ? 24 : 22), v); }
+    void setFlags(uint16_t v) const { put(bytes, at + (central ? 8 : 6), 2, v | get(bytes, at + (central ? 8 : 6), 2)); }
+    void setSize(uint32_t v) const { put(bytes, at + (central ? 24 : 22), 4, v); }
     // The central directory only: the file type and permissions made on a Unix system.
     void setUnixMode(uint32_t mode) const
     {
         if (central) {
             bytes[at + 5] = 3;
-            put32(bytes, at + 38, mode << 16);
+            put(bytes, at + 38, 4, mode << 16);
         }
     }
 };
@@ -158,7 +136,7 @@ inline void bend(std::string& zip, const std::string& entry, const std::function
 {
     int found = 0;
     for (std::size_t at = 0; at + 46 < zip.size(); ++at) {
-        const uint32_t signature = get32(zip, at);
+        const uint32_t signature = get(zip, at, 4);
         if (signature != 0x04034b50 && signature != 0x02014b50)
             continue;
         const Header h{zip, at, signature == 0x02014b50};

@@ -16,8 +16,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -95,11 +93,7 @@ bool touchesEdge(const sf::Image& image, const sf::IntRect& r)
     return false;
 }
 
-[[maybe_unused]] std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using testsupport::readFile;
 
 } // namespace
 

@@ -8,8 +8,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -52,11 +50,7 @@ double rmsOf(const Decoded& sound, std::size_t firstFrame, std::size_t frames)
     return std::sqrt(sum / static_cast<double>(frames));
 }
 
-[[maybe_unused]] std::string readBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using testsupport::readFile;
 
 TEST(AudioAssets, EverySoundLoadsIsAudibleAndNeverClips)
 {
@@ -134,9 +128,9 @@ TEST(AudioAssets, GeneratorGivesTheSameBytesEveryRunAndMatchesTheCommittedFiles)
     ASSERT_EQ(runAudiogen(second, ".wav"), 0);
     EXPECT_FALSE(std::filesystem::exists(first + "/" + TUNE)) << "the filter should skip the tune";
     for (const char* name : EFFECTS) {
-        const std::string made = readBytes(first + "/" + name);
+        const std::string made = readFile(first + "/" + name);
         ASSERT_FALSE(made.empty()) << name;
-        EXPECT_EQ(made, readBytes(second + "/" + name)) << name;
+        EXPECT_EQ(made, readFile(second + "/" + name)) << name;
 
         // Stale assets: the recipe changed but nobody ran `make assets`. Allow a rounding
         // step of slack so another compiler's maths does not count as a change.

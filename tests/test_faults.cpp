@@ -36,13 +36,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string readBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using testsupport::readFile;
 
 void writeBytes(const std::string& path, const std::string& bytes)
 {
@@ -81,7 +75,7 @@ TEST_F(SaveFaultTest, UnwritableLevelDirectoryFailsAndKeepsTheOldFile)
     ASSERT_EQ(quiet("id 41"), Lines{"Zone id set to 41!"});
     ASSERT_EQ(quiet("save"), Lines{"Saved!"});
     const std::string file = Zone::fileName(41);
-    const std::string old = readBytes(file);
+    const std::string old = readFile(file);
     quiet("resize 3 4");
 
     // The level's own name taken by a directory: nothing is put in its place.
@@ -98,11 +92,11 @@ TEST_F(SaveFaultTest, UnwritableLevelDirectoryFailsAndKeepsTheOldFile)
     EXPECT_EQ(quiet("save"), Lines{"Failed to save!"});
     fs::remove("resources/lvl");
     fs::rename("resources/lvl.moved", "resources/lvl");
-    EXPECT_EQ(readBytes(file), old);
+    EXPECT_EQ(readFile(file), old);
 
     // Once the disk behaves again, saving works and leaves nothing behind.
     EXPECT_EQ(quiet("save"), Lines{"Saved!"});
-    EXPECT_NE(readBytes(file), old);
+    EXPECT_NE(readFile(file), old);
     EXPECT_EQ(leftovers(file), std::vector<std::string>{});
     fs::remove(file);
 }
@@ -148,10 +142,10 @@ TEST_F(SaveFaultTest, SaveKilledPartWayLeavesTheOldFileOrTheNewOneNeverAMix)
     const auto saveStart = Clock::now();
     ASSERT_TRUE(newZone->save());
     const auto saveTime = Clock::now() - saveStart;
-    const std::string newBytes = readBytes(file);
+    const std::string newBytes = readFile(file);
     ASSERT_TRUE(oldZone->save());
     testing::internal::GetCapturedStdout();
-    const std::string oldBytes = readBytes(file);
+    const std::string oldBytes = readFile(file);
 
     int keptOld = 0, gotNew = 0;
     for (int attempt = 0; attempt < 16; ++attempt) {
@@ -167,7 +161,7 @@ TEST_F(SaveFaultTest, SaveKilledPartWayLeavesTheOldFileOrTheNewOneNeverAMix)
         int status = 0;
         waitpid(child, &status, 0);
 
-        const std::string now = readBytes(file);
+        const std::string now = readFile(file);
         ASSERT_TRUE(now == oldBytes || now == newBytes)
             << "attempt " << attempt << ": " << now.size() << " bytes, neither old nor new";
         if (now == oldBytes) {
@@ -182,7 +176,7 @@ TEST_F(SaveFaultTest, SaveKilledPartWayLeavesTheOldFileOrTheNewOneNeverAMix)
     testing::internal::CaptureStdout();
     EXPECT_TRUE(newZone->save());
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(readBytes(file), newBytes);
+    EXPECT_EQ(readFile(file), newBytes);
     EXPECT_EQ(leftovers(file), std::vector<std::string>{});
     fs::remove(file);
     std::printf("killed saves: %d kept the old file, %d had finished\n", keptOld, gotNew);
@@ -419,7 +413,7 @@ struct GameRun {
         return -1;
     }
 
-    std::string output() const { return readBytes(log); }
+    std::string output() const { return readFile(log); }
 
     // CPU seconds the game has used so far.
     double cpuSeconds() const

@@ -23,7 +23,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -33,24 +32,6 @@ namespace fs = std::filesystem;
 using editortesting::keyEvent;
 using editortesting::tileCentre;
 
-// Every file and folder under root but skip, what is in it and the folders that lead to it,
-// with the files' bytes.
-std::map<std::string, std::string> snapshot(const std::string& root, const std::string& skip)
-{
-    std::map<std::string, std::string> all;
-    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
-        const std::string path = it->path().string();
-        if (path.rfind(skip, 0) == 0) {
-            it.disable_recursion_pending();
-            continue;
-        }
-        if (skip.rfind(path + "/", 0) == 0)
-            continue;
-        all[path] = it->is_regular_file() ? packtesting::readAll(path) : "";
-    }
-    return all;
-}
-
 // The real states in a scratch folder (see RealStatesFixture), with HOME and the XDG folders
 // in a scratch home of their own.
 class PackCampaign : public RealStatesFixture {
@@ -58,12 +39,6 @@ protected:
     PackCampaign() : RealStatesFixture(STATE_GAME) {}
     void SetUp() override
     {
-        for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
-            if (const char* value = std::getenv(name))
-                saved[name] = value;
-        ::setenv("HOME", home.c_str(), 1);
-        ::setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
         chooseFolders(Pack::builtIn());
         RealStatesFixture::SetUp();
         frame();
@@ -71,15 +46,9 @@ protected:
     void TearDown() override
     {
         RealStatesFixture::TearDown();
-        for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
-            if (saved.count(name))
-                ::setenv(name, saved[name].c_str(), 1);
-            else
-                ::unsetenv(name);
         LevelFolder::usePack(Pack::builtIn());
         LevelFolder::choosePacks("");
         LevelFolder::choose(true, "");
-        fs::remove_all(home);
     }
 
     // A key the states take as an event, as the window gives it.
@@ -127,8 +96,11 @@ protected:
         tap(sf::Keyboard::Space);
     }
 
-    std::string home = testsupport::makeTempDir();
-    std::map<std::string, std::string> saved;
+    testsupport::Scratch scratch;
+    const std::string home = scratch.dir;
+    testsupport::ScopedEnv env{{"HOME", home.c_str()},
+                               {"XDG_DATA_HOME", (home + "/data").c_str()},
+                               {"XDG_CONFIG_HOME", (home + "/config").c_str()}};
 };
 
 TEST_F(PackCampaign, MadeInTheEditorPackedAndPlayedThroughItsOwnEnding)
@@ -136,8 +108,8 @@ TEST_F(PackCampaign, MadeInTheEditorPackedAndPlayedThroughItsOwnEnding)
     const std::string packs = home + "/data/morvane/packs/";
     const std::string here = fs::current_path().string();
     const std::string onlyPacks = packs.substr(0, packs.size() - 1);
-    const auto homeBefore = snapshot(home, onlyPacks);
-    const auto hereBefore = snapshot(here, onlyPacks);
+    const auto homeBefore = testsupport::snapshot(home, onlyPacks);
+    const auto hereBefore = testsupport::snapshot(here, onlyPacks);
 
     hold(sf::Keyboard::F12);
     ASSERT_EQ(current, STATE_EDITOR);
@@ -153,8 +125,8 @@ TEST_F(PackCampaign, MadeInTheEditorPackedAndPlayedThroughItsOwnEnding)
     stamp(Entity::TYPE_ROBBER, 10, 3);
     EXPECT_EQ(said("save"), "Saved!");
     // The designer says in pack.ini which zone ends the pack.
-    const std::string ini = packtesting::readAll(packs + "Errand/pack.ini");
-    packtesting::writeAll(packs + "Errand/pack.ini", ini.substr(0, ini.find("ending=0")) + "ending=1\n");
+    const std::string ini = testsupport::readFile(packs + "Errand/pack.ini");
+    testsupport::writeFile(packs + "Errand/pack.ini", ini.substr(0, ini.find("ending=0")) + "ending=1\n");
     EXPECT_EQ(said("check"), "Zone 1: no problems in the pack \"Errand\".");
 
     const std::string tool = std::string("'" MORVANE_ZONETOOL "' pack --tiles '") + testsupport::repoDir()
@@ -205,8 +177,8 @@ TEST_F(PackCampaign, MadeInTheEditorPackedAndPlayedThroughItsOwnEnding)
     EXPECT_EQ(played, 1894);
     EXPECT_EQ(game().getFinished(), std::set<std::string>{"Errand"});
 
-    EXPECT_EQ(snapshot(home, onlyPacks), homeBefore) << "nothing written in the home folder but the packs";
-    EXPECT_EQ(snapshot(here, onlyPacks), hereBefore) << "nothing written among the game's resources";
+    EXPECT_EQ(testsupport::snapshot(home, onlyPacks), homeBefore) << "nothing written in the home folder but the packs";
+    EXPECT_EQ(testsupport::snapshot(here, onlyPacks), hereBefore) << "nothing written among the game's resources";
     EXPECT_TRUE(fs::exists(packs + "Errand/0.zn") && fs::exists(packs + "Errand/1.zn"));
 }
 

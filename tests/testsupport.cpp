@@ -82,6 +82,62 @@ std::string makeTempDir()
     return made ? std::string(made) : std::string();
 }
 
+Scratch::~Scratch()
+{
+    std::error_code ignored;
+    fs::remove_all(dir, ignored);
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+void writeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::map<std::string, std::string> snapshot(const std::string& root, const std::string& skip)
+{
+    std::map<std::string, std::string> all;
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+        const std::string path = it->path().string();
+        if (!skip.empty() && path.rfind(skip, 0) == 0) {
+            it.disable_recursion_pending();
+            continue;
+        }
+        if (!skip.empty() && skip.rfind(path + "/", 0) == 0)
+            continue;
+        all[path] = it->is_regular_file() ? readFile(path) : "";
+    }
+    return all;
+}
+
+ScopedEnv::ScopedEnv(std::initializer_list<std::pair<const char*, const char*>> values)
+{
+    for (const auto& value : values) {
+        const char* was = std::getenv(value.first);
+        kept.push_back({value.first, {was != nullptr, was ? was : ""}});
+        if (value.second)
+            setenv(value.first, value.second, 1);
+        else
+            unsetenv(value.first);
+    }
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    for (auto it = kept.rbegin(); it != kept.rend(); ++it)
+        if (it->second.first)
+            setenv(it->first.c_str(), it->second.second.c_str(), 1);
+        else
+            unsetenv(it->first.c_str());
+}
+
 void writeResourceTree(const std::string& dir, const TreeOptions& options)
 {
     const fs::path root(dir);

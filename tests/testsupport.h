@@ -3,9 +3,13 @@
 // a window for tests that draw, and captured media-library errors.
 
 #include <atomic>
+#include <initializer_list>
+#include <map>
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace sf { class RenderTarget; class RenderWindow; }
 class FrameList;
@@ -25,6 +29,36 @@ void writeResourceTree(const std::string& dir, const TreeOptions& options = Tree
 
 // A fresh empty directory under the system temp dir.
 std::string makeTempDir();
+
+// A fresh scratch folder for one test, removed with all in it when the test is done.
+struct Scratch {
+    Scratch() = default;
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    ~Scratch();
+    std::string at(const std::string& name) const { return dir + "/" + name; }
+    const std::string dir = makeTempDir();
+};
+
+// A file's bytes (empty when it cannot be read), and bytes written as a file's whole.
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& bytes);
+
+// Every file and folder under root with the files' bytes (a folder's are empty), to see that
+// nothing there changed; skip, what lies under it and the folders leading to it left out.
+std::map<std::string, std::string> snapshot(const std::string& root, const std::string& skip = "");
+
+// Environment variables set for its lifetime (a null value unsets one), then put back.
+class ScopedEnv {
+public:
+    ScopedEnv(std::initializer_list<std::pair<const char*, const char*>> values);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::vector<std::pair<std::string, std::pair<bool, std::string>>> kept;
+};
 
 // Changes the working directory for its lifetime.
 class ScopedCwd {

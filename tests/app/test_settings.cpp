@@ -27,11 +27,7 @@ void writeText(const std::string& path, const std::string& text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
-std::string readText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using testsupport::readFile;
 
 // Loads path; what it printed goes to output.
 Settings loadFrom(const std::string& path, std::string& output)
@@ -140,12 +136,12 @@ TEST(SettingsFile, WritesWholeFilesOnlyAfterAChangeHasSettledAndSurvivesAFolderI
     EXPECT_FALSE(fs::exists(path));
     for (int i = 0; i < SettingsFile::QUIET_FRAMES; ++i)
         file.offer(now);
-    EXPECT_EQ(readText(path), now.toText());
+    EXPECT_EQ(readFile(path), now.toText());
     EXPECT_FALSE(fs::exists(path + ".tmp"));
     now.muted = true;
     file.offer(now);
     file.flush(); // at exit
-    EXPECT_EQ(readText(path), now.toText());
+    EXPECT_EQ(readFile(path), now.toText());
     // Fullscreen for a moment (the window manager's, left with F11), then quit: the exit
     // writes what is, not the moment.
     Settings brief = now;
@@ -154,7 +150,7 @@ TEST(SettingsFile, WritesWholeFilesOnlyAfterAChangeHasSettledAndSurvivesAFolderI
         file.offer(brief);
     file.offer(now);
     file.flush();
-    EXPECT_EQ(readText(path), now.toText());
+    EXPECT_EQ(readFile(path), now.toText());
 
     // A config "folder" that is a file: saving fails with one line, and play goes on.
     writeText(dir + "/blocked", "");
@@ -187,7 +183,7 @@ TEST(SettingsFile, WritesOverASettingsFileOnlyFollowingLinksToOneAndLeavesAnythi
 {
     const std::string dir = testsupport::makeTempDir();
     const std::string path = dir + "/settings.ini";
-    const std::string zone = readText(testsupport::repoDir() + "/resources/lvl/0.zn");
+    const std::string zone = readFile(testsupport::repoDir() + "/resources/lvl/0.zn");
     writeText(dir + "/0.zn", zone);
     Settings valid;
     valid.volume = 40;
@@ -229,12 +225,12 @@ TEST(SettingsFile, WritesOverASettingsFileOnlyFollowingLinksToOneAndLeavesAnythi
         EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), c.said.empty() ? 0 : 1) << output;
         EXPECT_EQ(output.rfind(c.said, 0), 0u) << output;
         EXPECT_TRUE(std::none_of(output.begin(), output.end(), [](char b) { return b != '\n' && b >= 0 && b < ' '; }));
-        EXPECT_EQ(readText(dir + "/0.zn"), zone);
+        EXPECT_EQ(readFile(dir + "/0.zn"), zone);
         EXPECT_EQ(fs::is_symlink(path), *c.linkAtStart || *c.linkLater);
         const bool dotfile = std::string(c.written) == "dotfiles/settings.ini";
-        EXPECT_EQ(readText(dir + "/dotfiles/settings.ini"), dotfile ? now.toText() : valid.toText());
+        EXPECT_EQ(readFile(dir + "/dotfiles/settings.ini"), dotfile ? now.toText() : valid.toText());
         if (*c.written) {
-            EXPECT_EQ(readText(dir + "/" + c.written), now.toText());
+            EXPECT_EQ(readFile(dir + "/" + c.written), now.toText());
         }
     }
     fs::remove_all(dir);

@@ -8,19 +8,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string bytesOf(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using testsupport::readFile;
 
 TEST(BackgroundWriterTest, TheNewestBytesAreWrittenAndEachWriteSaysHowItWent)
 {
@@ -51,10 +44,10 @@ TEST(BackgroundWriterTest, TheNewestBytesAreWrittenAndEachWriteSaysHowItWent)
         // Offered after a finish: the thread goes on, and the writer's end waits for it.
         writer.offer(dir + "last.mvr", "end");
     }
-    EXPECT_EQ(bytesOf(dir + "game.mvr"), std::string(20000, static_cast<char>('a' + 20)));
-    EXPECT_EQ(bytesOf(dir + "kept.mvr"), "theirs");
-    EXPECT_EQ(bytesOf(dir + "fresh.mvr"), "ours");
-    EXPECT_EQ(bytesOf(dir + "last.mvr"), "end");
+    EXPECT_EQ(readFile(dir + "game.mvr"), std::string(20000, static_cast<char>('a' + 20)));
+    EXPECT_EQ(readFile(dir + "kept.mvr"), "theirs");
+    EXPECT_EQ(readFile(dir + "fresh.mvr"), "ours");
+    EXPECT_EQ(readFile(dir + "last.mvr"), "end");
     EXPECT_FALSE(fs::exists(dir + "missing"));
     fs::remove_all(dir);
 }

@@ -8,9 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -19,22 +17,9 @@ namespace {
 
 class SafeFileTest : public ::testing::Test {
 protected:
-    void SetUp() override { dir = testsupport::makeTempDir(); }
-    void TearDown() override { fs::remove_all(dir); }
-
-    std::string at(const std::string& name) const { return dir + "/" + name; }
-
-    static std::string bytesOf(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream out;
-        out << in.rdbuf();
-        return out.str();
-    }
-    static void put(const std::string& path, const std::string& bytes)
-    {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
+    std::string at(const std::string& name) const { return scratch.at(name); }
+    static std::string bytesOf(const std::string& path) { return testsupport::readFile(path); }
+    static void put(const std::string& path, const std::string& bytes) { testsupport::writeFile(path, bytes); }
     std::set<std::string> names() const
     {
         std::set<std::string> all;
@@ -50,7 +35,8 @@ protected:
         return ok;
     }
 
-    std::string dir;
+    testsupport::Scratch scratch;
+    const std::string dir = scratch.dir;
 };
 
 TEST_F(SafeFileTest, StaleTemporariesAreNeverWrittenThroughAndAreRemoved)

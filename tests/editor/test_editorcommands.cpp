@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -297,11 +296,7 @@ TEST_F(EditorCommandTest, HelpNamesEveryCommandInAFewLines)
     EXPECT_LE(out.size(), 8u);
 }
 
-std::string fileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using testsupport::readFile;
 
 TEST_F(EditorCommandTest, ScriptedZoneSavesAndReadsBackByteForByte)
 {
@@ -310,7 +305,7 @@ TEST_F(EditorCommandTest, ScriptedZoneSavesAndReadsBackByteForByte)
                              "selectevent 1", "eventtype", "evententity 3", "eventdest 5 2", "id 641"})
         run(line);
     EXPECT_EQ(run("save"), Lines{"Saved!"});
-    const std::string first = fileBytes("resources/lvl/641.zn");
+    const std::string first = readFile("resources/lvl/641.zn");
 
     editor->leave();
     editor->enter();
@@ -319,7 +314,7 @@ TEST_F(EditorCommandTest, ScriptedZoneSavesAndReadsBackByteForByte)
     EXPECT_EQ(editor->currZone->name, "Back alley");
     run("id 642");
     run("save");
-    std::string second = fileBytes("resources/lvl/642.zn");
+    std::string second = readFile("resources/lvl/642.zn");
     std::remove("resources/lvl/641.zn");
     std::remove("resources/lvl/642.zn");
     ASSERT_FALSE(first.empty());
@@ -335,7 +330,7 @@ TEST_F(EditorCommandTest, NumberWordsThatAreNotPlainNumbersChangeNothing)
     selectTile(2, 1);
     for (const char* line : {"trigger 30", "dialog", "id 651", "save"})
         run(line);
-    const std::string before = fileBytes("resources/lvl/651.zn");
+    const std::string before = readFile("resources/lvl/651.zn");
     const std::string whole = "Not a whole number: \"", decimal = "Not a number: \"",
                       range = "Number out of range: \"";
     const struct {
@@ -359,7 +354,7 @@ TEST_F(EditorCommandTest, NumberWordsThatAreNotPlainNumbersChangeNothing)
     EXPECT_EQ(editor->selectedTile, editor->currZone->getTile(2, 1));
     EXPECT_EQ(editor->selectedLine, 0);
     EXPECT_EQ(run("save"), Lines{"Saved!"});
-    EXPECT_EQ(fileBytes("resources/lvl/651.zn"), before);
+    EXPECT_EQ(readFile("resources/lvl/651.zn"), before);
     std::remove("resources/lvl/651.zn");
 
     // Their neighbours that are plain numbers go through.

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <set>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,24 +19,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
-using packtesting::readAll;
-
-// Every file under a folder with its bytes, to see that nothing there changed.
-std::vector<std::pair<std::string, std::string>> snapshot(const std::string& folder)
-{
-    std::vector<std::pair<std::string, std::string>> all;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        all.emplace_back(entry.path().string(), entry.is_regular_file() ? readAll(entry.path().string()) : "");
-    std::sort(all.begin(), all.end());
-    return all;
-}
+using testsupport::readFile;
 
 class EditorPackTest : public EditorFixture {
 protected:
     void SetUp() override
     {
         EditorFixture::SetUp();
-        packs = dir + "/packs/";
         LevelFolder::choosePacks(packs);
     }
     void TearDown() override
@@ -44,76 +33,92 @@ protected:
         LevelFolder::usePack(Pack::builtIn());
         LevelFolder::choosePacks("");
         EditorFixture::TearDown();
-        fs::remove_all(dir);
     }
-    std::string dir = testsupport::makeTempDir();
-    std::string packs;
+    testsupport::Scratch scratch;
+    const std::string packs = scratch.at("packs/");
+};
+
+// Lines typed in order, what the console said to each, and the files each made in the packs
+// folder: after every line those and no others are there.
+struct Typed {
+    std::string line;
+    Lines said; // empty: whatever it says
+    std::vector<std::string> made;
 };
 
 TEST_F(EditorPackTest, NewPackTakesTheSavesAndAZipIsReadOnlyUntilCopied)
 {
-    const auto shipped = snapshot("resources/lvl");
-    EXPECT_EQ(run("pack"), Lines{"Pack \"The errand\" (built in): resources/lvl/"});
-    const struct {
-        const char* line;
-        const char* said;
-    } refused[] = {
-        {"pack new \".hidden\"", "Not a pack name: a name may not start with a dot nor hold a slash."},
-        {"pack new \"a/b\"", "Not a pack name: a name may not start with a dot nor hold a slash."},
-        {"pack new \" x\"", "Not a pack name: a name may not be empty nor start or end with a space."},
-        {"pack new \"\"", "Not a pack name: a name may not be empty nor start or end with a space."},
-        {"pack old x", "pack, pack new <name> or pack copy <name>"},
+    const auto shipped = testsupport::snapshot("resources/lvl");
+    std::set<std::string> files;
+    auto type = [&](const std::vector<Typed>& lines) {
+        for (const Typed& t : lines) {
+            const Lines said = run(t.line);
+            EXPECT_TRUE(t.said.empty() || said == t.said) << t.line << ": " << (said.empty() ? "" : said[0]);
+            files.insert(t.made.begin(), t.made.end());
+            std::set<std::string> there;
+            std::error_code ignoreMissing;
+            for (const auto& entry : fs::recursive_directory_iterator(packs, fs::directory_options(), ignoreMissing))
+                if (entry.is_regular_file())
+                    there.insert(entry.path().string().substr(packs.size()));
+            EXPECT_EQ(there, files) << t.line;
+        }
     };
-    for (const auto& r : refused)
-        EXPECT_EQ(run(r.line), Lines{r.said}) << r.line;
-    EXPECT_FALSE(fs::exists(packs + "a")) << "nothing made for a refused name";
-
     const std::string folder = packs + "Two Streets/";
-    EXPECT_EQ(run("pack new \"Two Streets\""), Lines{"Made the pack \"Two Streets\" in " + folder + ": zones save there now."});
-    EXPECT_EQ(readAll(folder + "pack.ini"),
+    const std::string badStart = "Not a pack name: a name may not start with a dot nor hold a slash.";
+    const std::string badSpace = "Not a pack name: a name may not be empty nor start or end with a space.";
+    type({
+        {"pack", {"Pack \"The errand\" (built in): resources/lvl/"}, {}},
+        {"pack new \".hidden\"", {badStart}, {}},
+        {"pack new \"a/b\"", {badStart}, {}},
+        {"pack new \" x\"", {badSpace}, {}},
+        {"pack new \"\"", {badSpace}, {}},
+        {"pack old x", {"pack, pack new <name> or pack copy <name>"}, {}},
+        {"pack new \"Two Streets\"", {"Made the pack \"Two Streets\" in " + folder + ": zones save there now."},
+         {"Two Streets/pack.ini"}},
+        {"pack", {"Pack \"Two Streets\" (folder): " + folder}, {}},
+        {"pack new \"Two Streets\"", {"No pack made in " + packs + "Two Streets: something is there already."}, {}},
+        {"new 12 6", {}, {}},
+        {"id 3", {}, {}},
+        {"save", {"Saved!"}, {"Two Streets/3.zn"}},
+        // The shipped zone 2 is not this pack's.
+        {"load 2", {"Failed to load zone 2! (" + folder + "2.zn: No such file or directory)"}, {}},
+        {"load 3", {"Loaded zone 3 (unnamed), 12 x 6 tiles."}, {}},
+    });
+    EXPECT_EQ(readFile(folder + "pack.ini"),
               "[pack]\nname=Two Streets\nauthor=\nversion=1\ndescription=\nstart=0\nending=0\n");
-    EXPECT_EQ(run("pack"), Lines{"Pack \"Two Streets\" (folder): " + folder});
-    EXPECT_EQ(run("pack new \"Two Streets\""),
-              Lines{"No pack made in " + packs + "Two Streets: something is there already."});
+    const std::string saved = readFile(folder + "3.zn");
 
-    for (const char* line : {"new 12 6", "id 3"})
-        run(line);
-    EXPECT_EQ(run("save"), Lines{"Saved!"});
-    ASSERT_TRUE(fs::exists(folder + "3.zn"));
-    const std::string saved = readAll(folder + "3.zn");
-    EXPECT_EQ(run("load 2"), Lines{"Failed to load zone 2! (" + folder + "2.zn: No such file or directory)"})
-        << "the shipped zone 2 is not this pack's";
-    EXPECT_EQ(run("load 3"), Lines{"Loaded zone 3 (unnamed), 12 x 6 tiles."});
-
-    // The same pack as a .zip: loads, but never saves.
-    std::string zip, why;
-    Pack::Files files;
-    ASSERT_TRUE(LevelFolder::pack().files(files, why)) << why;
-    packtesting::writeAll(dir + "/two.zip", packtesting::archive(files));
-    Pack zipped;
-    ASSERT_TRUE(zipped.open(dir + "/two.zip", why, false)) << why;
-    LevelFolder::usePack(zipped);
-    EXPECT_EQ(run("pack"), Lines{"Pack \"Two Streets\" (.zip, read only): " + dir + "/two.zip"});
-    EXPECT_EQ(run("load 3"), Lines{"Loaded zone 3 (unnamed), 12 x 6 tiles."});
-    run("note Changed");
-    EXPECT_EQ(run("save"), Lines{"Not saved: the pack \"Two Streets\" is a .zip and read only. pack copy <name> "
-                                 "unpacks it into a folder pack to save in."});
-    EXPECT_EQ(run("pack copy Mine"), Lines{"Copied \"Two Streets\" into the folder pack \"Mine\" in " + packs
-                                           + "Mine/: zones save there now."});
-    EXPECT_EQ(readAll(packs + "Mine/3.zn"), saved);
-    EXPECT_NE(readAll(packs + "Mine/pack.ini").find("name=Mine\n"), std::string::npos);
-    EXPECT_EQ(run("save"), Lines{"Saved!"});
-    EXPECT_NE(readAll(packs + "Mine/3.zn"), saved);
-    EXPECT_EQ(readAll(folder + "3.zn"), saved) << "the first pack is left as it was";
-    EXPECT_EQ(snapshot("resources/lvl"), shipped) << "nothing written among the shipped zones";
-}
-
-TEST_F(EditorPackTest, WithoutAPlaceForPacksNothingIsMade)
-{
+    // The same pack as a .zip: loads, but never saves until copied into a folder.
+    std::string why;
+    Pack::Files zipped;
+    ASSERT_TRUE(LevelFolder::pack().files(zipped, why)) << why;
+    testsupport::writeFile(scratch.at("two.zip"), packtesting::archive(zipped));
+    Pack zip;
+    ASSERT_TRUE(zip.open(scratch.at("two.zip"), why, false)) << why;
+    LevelFolder::usePack(zip);
+    type({
+        {"pack", {"Pack \"Two Streets\" (.zip, read only): " + scratch.at("two.zip")}, {}},
+        {"load 3", {"Loaded zone 3 (unnamed), 12 x 6 tiles."}, {}},
+        {"note Changed", {}, {}},
+        {"save", {"Not saved: the pack \"Two Streets\" is a .zip and read only. pack copy <name> unpacks it into a "
+                  "folder pack to save in."}, {}},
+        {"pack copy Mine", {"Copied \"Two Streets\" into the folder pack \"Mine\" in " + packs
+                            + "Mine/: zones save there now."}, {"Mine/pack.ini", "Mine/3.zn"}},
+    });
+    EXPECT_EQ(readFile(packs + "Mine/3.zn"), saved);
+    EXPECT_NE(readFile(packs + "Mine/pack.ini").find("name=Mine\n"), std::string::npos);
+    // Without a place for packs nothing is made, and the editor stays in its pack.
+    const std::string nowhere = "There is no folder for packs: neither XDG_DATA_HOME nor HOME is set.";
+    type({{"save", {"Saved!"}, {}}});
     LevelFolder::choosePacks("");
-    EXPECT_EQ(run("pack new Mine"), Lines{"There is no folder for packs: neither XDG_DATA_HOME nor HOME is set."});
-    EXPECT_EQ(run("pack copy Mine"), Lines{"There is no folder for packs: neither XDG_DATA_HOME nor HOME is set."});
-    EXPECT_EQ(LevelFolder::pack().kind(), Pack::Kind::BUILT_IN);
+    type({
+        {"pack new Other", {nowhere}, {}},
+        {"pack copy Other", {nowhere}, {}},
+        {"pack", {"Pack \"Mine\" (folder): " + packs + "Mine/"}, {}},
+    });
+    EXPECT_NE(readFile(packs + "Mine/3.zn"), saved);
+    EXPECT_EQ(readFile(folder + "3.zn"), saved) << "the first pack is left as it was";
+    EXPECT_EQ(testsupport::snapshot("resources/lvl"), shipped) << "nothing written among the shipped zones";
 }
 
 // check: the held zone, unsaved, against the rest of its pack.

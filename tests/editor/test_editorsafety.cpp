@@ -25,11 +25,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string fileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using testsupport::readFile;
 
 class EditorSafetyTest : public EditorFixture {
 protected:
@@ -128,16 +124,16 @@ TEST_F(EditorSafetyTest, SavingOverAnotherZonesFileAsksAndAnUndoPastTheSaveIsUns
         run("note \"Corner Shop\"");
         run("save");
     });
-    const std::string shop = fileBytes(Zone::fileName(782));
+    const std::string shop = readFile(Zone::fileName(782));
     editor->leave();
     editor->enter();
     run("id 782");
     EXPECT_EQ(run("save"), Lines{"Zone 782 exists (Corner Shop). Overwrite? y/n"});
     EXPECT_EQ(answer(sf::Keyboard::N), Lines{"Not saved."});
-    EXPECT_EQ(fileBytes(Zone::fileName(782)), shop);
+    EXPECT_EQ(readFile(Zone::fileName(782)), shop);
     run("save");
     EXPECT_EQ(quietly([&] { EXPECT_EQ(answer(sf::Keyboard::Y), Lines{"Saved!"}); }), "");
-    EXPECT_NE(fileBytes(Zone::fileName(782)), shop);
+    EXPECT_NE(readFile(Zone::fileName(782)), shop);
     EXPECT_FALSE(editor->isUnsaved());
     run("note Shop");
     EXPECT_EQ(run("save"), Lines{"Saved!"}); // its own file now
@@ -205,7 +201,7 @@ TEST_F(EditorSafetyTest, RecoveryFilesThatDoNotLoadAreReportedAndLeftAlone)
         const Lines said = run("load recovery");
         ASSERT_EQ(said.size(), 1u);
         EXPECT_NE(said[0].find(c.why), std::string::npos) << said[0];
-        EXPECT_EQ(fileBytes(path), c.bytes);
+        EXPECT_EQ(readFile(path), c.bytes);
         EXPECT_EQ(editor->currZone->id, -1);
         fs::remove(path);
     }
@@ -241,7 +237,7 @@ TEST_F(EditorSafetyTest, AFailedRecoveryWriteIsOneLineAndEditingGoesOn)
     for (int f = 0; f < RecoveryFile::INTERVAL_FRAMES; ++f)
         editor->update();
     EXPECT_EQ(editor->console.log.size(), 1u);
-    EXPECT_EQ(fileBytes("resources/lvl/787.zn.recovery"), editor->currZone->encode());
+    EXPECT_EQ(readFile("resources/lvl/787.zn.recovery"), editor->currZone->encode());
 }
 
 // Whatever stands at a recovery file's name that this editor did not write is never written
@@ -254,7 +250,7 @@ TEST_F(EditorSafetyTest, ARecoveryNameHeldByAnythingElseIsLeftAloneAndTheNextFre
         run("note Level");
         run("save");
     });
-    const std::string level = fileBytes(Zone::fileName(788));
+    const std::string level = readFile(Zone::fileName(788));
     const std::string other = Zone(2, 2, 2, nullptr).encode();
     const struct {
         const char* what;
@@ -280,7 +276,7 @@ TEST_F(EditorSafetyTest, ARecoveryNameHeldByAnythingElseIsLeftAloneAndTheNextFre
         c.place(path);
         utimbuf old{1000, 1000}; // older than anything written now: the copy is offered first
         utime(path.c_str(), &old);
-        const std::string kept = fs::is_regular_file(path) ? fileBytes(path) : std::string();
+        const std::string kept = fs::is_regular_file(path) ? readFile(path) : std::string();
         editor->leave();
         editor->enter();
         if (c.refuseFirst) {
@@ -303,9 +299,9 @@ TEST_F(EditorSafetyTest, ARecoveryNameHeldByAnythingElseIsLeftAloneAndTheNextFre
                                "Not writing over " + path + ", which this editor did not write: the recovery goes to "
                                    + free + ".",
                                "Zone name set to \"hello\"."}));
-        EXPECT_EQ(fileBytes(Zone::fileName(788)), level);
-        EXPECT_EQ(fs::is_regular_file(path) ? fileBytes(path) : std::string(), kept);
-        EXPECT_EQ(fileBytes(free), editor->currZone->encode());
+        EXPECT_EQ(readFile(Zone::fileName(788)), level);
+        EXPECT_EQ(fs::is_regular_file(path) ? readFile(path) : std::string(), kept);
+        EXPECT_EQ(readFile(free), editor->currZone->encode());
 
         // The next start (this editor still open, as if killed) offers the numbered copy like
         // any other, newest first.
@@ -321,8 +317,8 @@ TEST_F(EditorSafetyTest, ARecoveryNameHeldByAnythingElseIsLeftAloneAndTheNextFre
             next.leave(); // unsaved work given up: its copy goes, what was there before stays
         }
         EXPECT_FALSE(fs::exists(free));
-        EXPECT_EQ(fs::is_regular_file(path) ? fileBytes(path) : std::string(), kept);
-        EXPECT_EQ(fileBytes(Zone::fileName(788)), level);
+        EXPECT_EQ(fs::is_regular_file(path) ? readFile(path) : std::string(), kept);
+        EXPECT_EQ(readFile(Zone::fileName(788)), level);
         editor->leave();
         editor->enter();
         fs::remove_all(path);
@@ -384,7 +380,7 @@ protected:
     {
         std::map<std::string, std::string> files;
         for (const auto& entry : fs::directory_iterator("resources/lvl"))
-            files[entry.path().filename().string()] = fileBytes(entry.path().string());
+            files[entry.path().filename().string()] = readFile(entry.path().string());
         return files;
     }
     void aim(const sf::Vector2f& world)

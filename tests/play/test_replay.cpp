@@ -36,11 +36,7 @@ namespace {
 
 const int FRAME_BUDGET = 6000;
 
-std::string slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using testsupport::readFile;
 
 // What a playback printed last: its end or its divergence.
 std::string lastLine(const std::string& said)
@@ -51,16 +47,11 @@ std::string lastLine(const std::string& said)
 
 class ReplayTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        testsupport::loadRepoResources();
-        dir = testsupport::makeTempDir() + "/";
-    }
+    void SetUp() override { testsupport::loadRepoResources(); }
     void TearDown() override
     {
         LevelFolder::choose(true, "");
         LevelFolder::usePack(Pack::builtIn());
-        fs::remove_all(dir);
     }
 
     static replayfile::Replay decoded(const std::string& bytes)
@@ -90,7 +81,8 @@ protected:
         return frames;
     }
 
-    std::string dir;
+    testsupport::Scratch scratch;
+    const std::string dir = scratch.dir + "/";
 };
 
 // The replay's screen as --replay runs it, over a fresh set of states, with a person's
@@ -183,7 +175,7 @@ TEST_F(ReplayTest, ABotsGameReplaysWithEveryCheckpointAndAnEditedZoneDivergesWhe
     // the first checkpoint after the player arrived in it.
     zonefile::ZoneData zone;
     std::string why;
-    ASSERT_TRUE(zonefile::decode(slurp("resources/lvl/1.zn"), zone, why)) << why;
+    ASSERT_TRUE(zonefile::decode(readFile("resources/lvl/1.zn"), zone, why)) << why;
     for (zonefile::EntityRecord& record : zone.entities)
         record.x += record.type == Entity::TYPE_ROBBER ? 32.f : 0.f;
     std::ofstream(dir + "1.zn", std::ios::binary) << zonefile::encode(zone);
@@ -292,18 +284,15 @@ TEST_F(ReplayTest, AssistIsTheRecordingsWhateverThePlayersSettingsSay)
 
 TEST_F(ReplayTest, TheFileIsWrittenEachSecondF9KeepsTheGameSoFarAndFailuresLeavePlayGoing)
 {
-    const std::string keptData = std::getenv("XDG_DATA_HOME") != nullptr ? std::getenv("XDG_DATA_HOME") : "";
-    const std::string keptHome = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
-    setenv("XDG_DATA_HOME", dir.substr(0, dir.size() - 1).c_str(), 1);
     {
+        testsupport::ScopedEnv env{{"XDG_DATA_HOME", scratch.dir.c_str()}, {"HOME", scratch.dir.c_str()}};
         GameRun run(testsupport::window());
         run.recorder.recordTo(dir + "game.mvr");
         run.start();
         run.frames(130);
         run.recorder.finish();
-        EXPECT_EQ(decoded(slurp(dir + "game.mvr")).frames, 120);
+        EXPECT_EQ(decoded(readFile(dir + "game.mvr")).frames, 120);
 
-        setenv("HOME", dir.substr(0, dir.size() - 1).c_str(), 1);
         testing::internal::CaptureStdout();
         run.tell(sf::Keyboard::F9);
         run.tell(sf::Keyboard::F9);
@@ -318,7 +307,7 @@ TEST_F(ReplayTest, TheFileIsWrittenEachSecondF9KeepsTheGameSoFarAndFailuresLeave
         EXPECT_TRUE(std::regex_match(said, kept)) << said;
         int keptFiles = 0;
         for (const auto& entry : fs::directory_iterator(dir + "morvane/replays")) {
-            EXPECT_EQ(decoded(slurp(entry.path().string())).frames, 130) << entry.path();
+            EXPECT_EQ(decoded(readFile(entry.path().string())).frames, 130) << entry.path();
             ++keptFiles;
         }
         EXPECT_EQ(keptFiles, 2);
@@ -327,7 +316,7 @@ TEST_F(ReplayTest, TheFileIsWrittenEachSecondF9KeepsTheGameSoFarAndFailuresLeave
         testing::internal::CaptureStdout();
         run.quit();
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "Recorded 142 frames to " + dir + "game.mvr\n");
-        const replayfile::Replay whole = decoded(slurp(dir + "game.mvr"));
+        const replayfile::Replay whole = decoded(readFile(dir + "game.mvr"));
         EXPECT_TRUE(whole.ended);
         testing::internal::CaptureStdout();
         EXPECT_EQ(playUnseen(testsupport::window(), whole, "game.mvr").matched, 3);
@@ -336,8 +325,7 @@ TEST_F(ReplayTest, TheFileIsWrittenEachSecondF9KeepsTheGameSoFarAndFailuresLeave
     {
         // Nowhere to write: one line each, the path's control bytes escaped, and play goes
         // on recorded in memory.
-        unsetenv("XDG_DATA_HOME");
-        unsetenv("HOME");
+        testsupport::ScopedEnv env{{"XDG_DATA_HOME", nullptr}, {"HOME", nullptr}};
         GameRun run(testsupport::window());
         run.recorder.recordTo(dir + "missing\x1b[2J/game.mvr");
         testing::internal::CaptureStdout();
@@ -351,11 +339,6 @@ TEST_F(ReplayTest, TheFileIsWrittenEachSecondF9KeepsTheGameSoFarAndFailuresLeave
         EXPECT_TRUE(run.recorder.isRecording());
         EXPECT_FALSE(fs::exists(dir + "missing\x1b[2J"));
     }
-    setenv("HOME", keptHome.c_str(), 1);
-    if (!keptData.empty())
-        setenv("XDG_DATA_HOME", keptData.c_str(), 1);
-    else
-        unsetenv("XDG_DATA_HOME");
 }
 
 // A game in a pack names the pack; choosing another pack with F2 ends its recording, and the
@@ -382,7 +365,7 @@ TEST_F(ReplayTest, AGameInAPackEndsAtF2sChoiceAndReplaysOnlyInItsPack)
     EXPECT_TRUE(run.recorder.isRecording()); // the built-in pack's game
     EXPECT_EQ(decoded(run.recorder.recording()).header.pack, Pack::builtIn().name());
     run.recorder.finish();
-    const replayfile::Replay replay = decoded(slurp(dir + "game.mvr"));
+    const replayfile::Replay replay = decoded(readFile(dir + "game.mvr"));
     EXPECT_EQ(replay.header.pack, "Streets");
     EXPECT_TRUE(replay.ended);
 
@@ -496,7 +479,7 @@ TEST_P(ShippedReplay, PlaysToItsEndWithEveryCheckpointMatching)
     std::printf("%s", lastLine(said).c_str());
     // The list a review reads is the file's own.
     const std::string list = GetParam().substr(0, GetParam().size() - 4) + ".checks";
-    EXPECT_EQ(slurp(list), checkpointList(replay)) << list << " is not the replay's: make replays writes both";
+    EXPECT_EQ(readFile(list), checkpointList(replay)) << list << " is not the replay's: make replays writes both";
 }
 
 std::vector<std::string> shippedReplays()

@@ -732,7 +732,7 @@ TEST_F(StateGameTest, F2ListsThePacksAndReturnPlaysTheChosenOneFromItsStart)
 {
     const std::string packs = testsupport::makeTempDir() + "/";
     packtesting::writeFolder(packs + "a streets", packtesting::twoStreets("Two Streets", 4, 5));
-    packtesting::writeAll(packs + "b broken.zip", "not a zip");
+    testsupport::writeFile(packs + "b broken.zip", "not a zip");
     LevelFolder::choosePacks(packs);
     writeStartZone();
     start();

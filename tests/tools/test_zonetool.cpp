@@ -20,7 +20,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,13 +32,7 @@ using zonetext::ZoneData;
 
 const int SHIPPED_ZONES = 4;
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
+using testsupport::readFile;
 
 std::string shipped(int zone) { return testsupport::repoDir() + "/resources/lvl/" + std::to_string(zone) + ".zn"; }
 
