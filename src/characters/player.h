@@ -44,6 +44,8 @@ public:
     // Kept for later: no control calls these yet.
     void throwGrabbed();
     void markAndDust();
+    // Taking a blow: the hurt shown, the knock-back's slide (over within it) still going.
+    bool reeling() const { return currentAnimation == &hurt && actionTimer > 0; }
 
 private:
     void startAction(Animation& animation);

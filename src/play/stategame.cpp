@@ -526,8 +526,12 @@ bool StateGame::updateTransition()
         return true;
     }
     const Tile* tile = tileUnderPlayer();
-    // A body knocked onto a way out stays: no zone change while defeated.
-    if (tile != nullptr && tile->type == TILE_LINKOUT && !player->defeated) {
+    // Only a walk takes the player out. A body knocked onto a way out stays while defeated;
+    // one still reeling from a blow stops at its edge, so no fight ends in another zone.
+    const bool onWayOut = tile != nullptr && tile->type == TILE_LINKOUT;
+    if (onWayOut && player->reeling()) {
+        backOffLink();
+    } else if (onWayOut && !player->defeated) {
         fadeInTimer = FADE_FRAMES;
         fadeOutTimer = FADE_FRAMES;
         fadeTarget = tile->link;

@@ -6,6 +6,7 @@
 #include "characters/malepedestrian.h"
 #include "app/mainloop.h"
 #include "render/presenter.h"
+#include "characters/particle.h"
 #include "characters/player.h"
 #include "world/resourcemanager.h"
 #include "characters/robber.h"
@@ -338,6 +339,32 @@ TEST_F(StateGameTest, LinkFadesSixtyFramesSwitchesAndFadesFiftyNineMore)
     EXPECT_EQ(zone()->entities.get(1)->position, robberAt); // frozen through the fade
     frame();
     EXPECT_NE(zone()->entities.get(1)->position, robberAt);
+}
+
+// A blow's knock-back stops at the edge of a way out for as long as the player reels; the
+// same slide once the blow is over (a crowd's push) takes the way out as a walk does.
+TEST_F(StateGameTest, ABlowNeverCarriesThePlayerThroughAWayOut)
+{
+    writeStartZone();
+    writeZoneThree([](Zone&) {});
+    start();
+    const float wayOutEdge = 5 * TILE_SIZE;
+    player()->position = centreOf(4, 1);
+    player()->damage(1);
+    player()->velocity = sf::Vector2f(Combat::KNOCKBACK, 0.f);
+    int reeled = 0;
+    for (; player()->reeling() && reeled < 120; ++reeled) {
+        frame();
+        ASSERT_EQ(game->getFadeOutTimer(), 0) << "frame " << reeled;
+    }
+    EXPECT_EQ(reeled, player()->hurt.runLength());
+    EXPECT_LT(player()->position.x, wayOutEdge);
+    frame();
+    EXPECT_EQ(game->getFadeOutTimer(), 0);
+    player()->position = sf::Vector2f(wayOutEdge - 4.f, player()->position.y);
+    player()->velocity = sf::Vector2f(Combat::KNOCKBACK, 0.f);
+    frames(2); // onto it, then seen there
+    EXPECT_GT(game->getFadeOutTimer(), 0);
 }
 
 TEST_F(StateGameTest, RevisitedZoneIsAsItWasLeftAndOnlyLeavingZoneZeroStartsTheMusic)
