@@ -309,12 +309,14 @@ void EntityManager::submit(FrameList& frame, bool debug, const DrawUpTo& upTo, b
         if (e == nullptr || (!every && !mayShow(*e, box, reach)))
             continue;
         const float depth = feet.x + feet.y, sorted = sortDepth ? sortDepth(feet) : depth;
-        moved = moved || sorted != depth;
+        moved = moved || sorted > depth;
         shown.emplace_back(sorted, e);
     }
-    // Those of one depth keep the order animate ran them in.
+    // Those of one depth keep the order animate ran them in; one off every grid (NaN) goes last.
     if (moved)
-        std::stable_sort(shown.begin(), shown.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::stable_sort(shown.begin(), shown.end(), [](const auto& a, const auto& b) {
+            return a.first < b.first || (std::isnan(b.first) && !std::isnan(a.first));
+        });
     for (const auto& [depth, e] : shown) {
         if (upTo)
             upTo(depth);

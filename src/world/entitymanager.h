@@ -105,8 +105,8 @@ private:
     void collideFrom(Entity* e, Registry::iterator from);
     void collideNearby(Zone& zone, Entity* e, int id);
 
-    // Entities and their depths, back to front, as animate met them.
-    std::vector<std::pair<sf::Vector2f, int>> drawOrder; // feet, id
+    // Entities and where their feet stand, back to front, as animate met them.
+    std::vector<std::pair<sf::Vector2f, int>> drawOrder;
     Registry registry;
     // Bumped by every add and remove, so a pass knows when its grid is stale.
     unsigned long registryVersion = 0;
