@@ -70,16 +70,17 @@ bool ScreenSight::shows(const Zone& zone, const Robber& robber, const sf::View& 
 bool ScreenSight::wouldShow(const Zone& zone, const Robber& robber, const sf::Vector2f& at, const sf::View& view)
 {
     sf::Sprite sprite;
-    return spriteAt(robber, at, sprite) && seen(zone, sprite, at.x + at.y, view);
+    return spriteAt(robber, at, sprite) && seen(zone, sprite, at, view);
 }
 
-bool ScreenSight::seen(const Zone& zone, const sf::Sprite& sprite, float depth, const sf::View& view)
+bool ScreenSight::seen(const Zone& zone, const sf::Sprite& sprite, const sf::Vector2f& feet, const sf::View& view)
 {
     const sf::FloatRect shown(view.getCenter() - view.getSize() * 0.5f, view.getSize());
     const sf::FloatRect bounds = sprite.getGlobalBounds();
     if (!bounds.intersects(shown))
         return false;
     collectWalls(zone);
+    const float depth = zone.sortDepth()(feet);
     // The wall blocks painted after the robber, over where it stands.
     std::vector<sf::Sprite> front;
     for (const Block& block : walls)

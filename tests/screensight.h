@@ -28,7 +28,7 @@ public:
     bool wouldShow(const Zone& zone, const Robber& robber, const sf::Vector2f& at, const sf::View& view);
 
 private:
-    bool seen(const Zone& zone, const sf::Sprite& sprite, float depth, const sf::View& view);
+    bool seen(const Zone& zone, const sf::Sprite& sprite, const sf::Vector2f& feet, const sf::View& view);
     const sf::Image& pixels(const sf::Texture& texture);
     void collectWalls(const Zone& zone);
 

@@ -21,12 +21,18 @@ const char* SOURCE = "src/entitymanager";
 const char* MSG_ENTITY_COUNT = "%d entities to load\n";
 const char* MSG_REFUSED = "Entities not loaded: %s\n";
 
-// Depth of the absolute position: the parent's offset counts, one level only.
-float depthOf(const Entity* e)
+// The absolute position: the parent's offset counts, one level only.
+sf::Vector2f feetOf(const Entity* e)
 {
     sf::Vector2f p = e->position;
     if (const Entity* parent = e->getParent())
         p += parent->position;
+    return p;
+}
+
+float depthOf(const Entity* e)
+{
+    const sf::Vector2f p = feetOf(e);
     return p.x + p.y;
 }
 
@@ -283,7 +289,7 @@ void EntityManager::animate()
     }
     while (!depthQueue.empty()) {
         Entity* e = depthQueue.front().second;
-        drawOrder.emplace_back(depthQueue.front().first, e->getID());
+        drawOrder.emplace_back(feetOf(e), e->getID());
         std::pop_heap(depthQueue.begin(), depthQueue.end(), nearerBack);
         depthQueue.pop_back();
         // Blows thrown here join the registry, not this frame's order.
@@ -291,14 +297,27 @@ void EntityManager::animate()
     }
 }
 
-void EntityManager::submit(FrameList& frame, bool debug, const DrawUpTo& upTo, bool every) const
+void EntityManager::submit(FrameList& frame, bool debug, const DrawUpTo& upTo, bool every, const SortDepth& sortDepth) const
 {
     const sf::FloatRect box = VisibleTiles::viewBox(frame.getView());
     const float reach = spriteReach();
-    for (const auto& [depth, id] : drawOrder) {
+    static std::vector<std::pair<float, const Entity*>> shown;
+    shown.clear();
+    bool moved = false;
+    for (const auto& [feet, id] : drawOrder) {
         const Entity* e = get(id);
         if (e == nullptr || (!every && !mayShow(*e, box, reach)))
             continue;
+        const float depth = feet.x + feet.y, sorted = sortDepth ? sortDepth(feet) : depth;
+        moved = moved || sorted > depth;
+        shown.emplace_back(sorted, e);
+    }
+    // Those of one depth keep the order animate ran them in; one off every grid (NaN) goes last.
+    if (moved)
+        std::stable_sort(shown.begin(), shown.end(), [](const auto& a, const auto& b) {
+            return a.first < b.first || (std::isnan(b.first) && !std::isnan(a.first));
+        });
+    for (const auto& [depth, e] : shown) {
         if (upTo)
             upTo(depth);
         frame.setDepth(depth);

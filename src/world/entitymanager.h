@@ -72,10 +72,14 @@ public:
     // What is drawn among the entities by depth: called with an entity's depth before its
     // items, and with infinity at the end.
     using DrawUpTo = std::function<void(float depth)>;
-    // The items of the entities animate put in order, each at its depth, its debug marks
-    // under it. Those that cannot touch the frame's view are left out, and upTo is called
-    // only before the others; with every, none is left out.
-    void submit(FrameList& frame, bool debug, const DrawUpTo& upTo = nullptr, bool every = false) const;
+    // Where an entity standing at feet sorts among what upTo draws; its depth when none.
+    using SortDepth = std::function<float(const sf::Vector2f& feet)>;
+    // The items of the entities animate put in order, each at its depth (sortDepth's, when
+    // given: those it moves deeper go later), its debug marks under it. Those that cannot
+    // touch the frame's view are left out, and upTo is called only before the others; with
+    // every, none is left out.
+    void submit(FrameList& frame, bool debug, const DrawUpTo& upTo = nullptr, bool every = false,
+                const SortDepth& sortDepth = nullptr) const;
     // Every entity's record, in id order.
     void save(std::vector<zonefile::EntityRecord>& records) const;
     // The motion part of a step for one entity: damping, moving, the push out of walls.
@@ -101,8 +105,8 @@ private:
     void collideFrom(Entity* e, Registry::iterator from);
     void collideNearby(Zone& zone, Entity* e, int id);
 
-    // Entities and their depths, back to front, as animate met them.
-    std::vector<std::pair<float, int>> drawOrder;
+    // Entities and where their feet stand, back to front, as animate met them.
+    std::vector<std::pair<sf::Vector2f, int>> drawOrder;
     Registry registry;
     // Bumped by every add and remove, so a pass knows when its grid is stale.
     unsigned long registryVersion = 0;

@@ -66,7 +66,12 @@ bool Tile::isWallBlock() const
 
 float Tile::depth() const
 {
-    return (x + 1) * TILE_SIZE + (y + 1) * TILE_SIZE;
+    return (x + y + 1) * TILE_SIZE;
+}
+
+bool Tile::standsInFront(const sf::Vector2f& feet) const
+{
+    return feet.x >= (x + 1) * TILE_SIZE || feet.y >= (y + 1) * TILE_SIZE;
 }
 
 sf::Vector2f Tile::anchor() const

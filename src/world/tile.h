@@ -51,8 +51,13 @@ public:
     // A wall whose image rises above its diamond: drawn among the entities by depth, so it
     // hides what stands behind it. A flat wall is ground: a prop may stand on it.
     bool isWallBlock() const;
-    // Where a wall block sorts among the entities: the depth of its tile's near corner.
+    // Where a wall block sorts among the entities: the depth of its tile's centre, which its
+    // left and right corners share. Feet behind one of its back faces are always shallower;
+    // feet in front of a front face are as deep or deeper.
     float depth() const;
+    // Whether feet there stand in front of the block: on the near side of one of its front
+    // faces' lines, where it can hide nothing of them, however far to the side.
+    bool standsInFront(const sf::Vector2f& feet) const;
     // The sprite that shows image i on a tile, before it is placed: the whole image, its
     // bottom 64 rows the diamond. Made when needed rather than kept in every tile, where
     // it would be nine tenths of a big zone's memory.

@@ -275,6 +275,40 @@ bool TileBatch::wallBefore(const Tile* a, const Tile* b)
     return a->depth() < b->depth() || (a->depth() == b->depth() && a->x < b->x);
 }
 
+float TileBatch::sortDepth(const Tiles& tiles, const sf::Vector2f& feet)
+{
+    // By depth alone a block would cover whoever stands before its front face's line but
+    // off to its side, where the sprite reaches over its corner: before the next block of a
+    // row. So the character waits for such blocks.
+    const float depth = feet.x + feet.y, across = feet.x - feet.y;
+    if (tiles.empty() || !std::isfinite(depth) || !std::isfinite(across))
+        return depth;
+    const int width = static_cast<int>(tiles.size()), height = static_cast<int>(tiles[0].size());
+    const int near = static_cast<int>(std::ceil(REACH / TILE_SIZE)) + 2;
+    const int column = tileIndex(feet.x), row = tileIndex(feet.y);
+    // The blocks that can meet the sprite, deeper than the feet: their least depth that
+    // hides them, and the depths they stand in front of.
+    float hides = INFINITY;
+    static std::vector<float> before;
+    before.clear();
+    for (int x = std::max(0, column - near); x <= std::min(width - 1, column + near); ++x)
+        for (int y = std::max(0, row - near); y <= std::min(height - 1, row + near); ++y) {
+            const Tile& tile = at(tiles, x, y);
+            const float d = tile.depth(), centre = static_cast<float>(x - y) * TILE_SIZE;
+            if (d <= depth || d > depth + REACH || std::fabs(centre - across) >= TILE_SIZE + REACH || !tile.isWallBlock())
+                continue;
+            if (tile.standsInFront(feet))
+                before.push_back(d);
+            else
+                hides = std::min(hides, d);
+        }
+    float sorted = depth;
+    for (float d : before)
+        if (d < hides)
+            sorted = std::max(sorted, d);
+    return sorted;
+}
+
 float TileBatch::widest()
 {
     float w = 0.0f;

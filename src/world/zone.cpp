@@ -114,7 +114,7 @@ void Zone::submit(FrameList& frame, bool debug) const
 {
     TileBatch batch(tiles, frame.getView());
     batch.submitGround(frame);
-    entities.submit(frame, debug, [&](float depth) { batch.submitWalls(frame, depth); });
+    entities.submit(frame, debug, [&](float depth) { batch.submitWalls(frame, depth); }, false, sortDepth());
     frame.setDepth(NAN);
 }
 
@@ -136,8 +136,13 @@ void Zone::submitAll(FrameList& frame, bool debug) const
             frame.setDepth(walls[next]->depth());
             walls[next]->submit(frame);
         }
-    }, true);
+    }, true, sortDepth());
     frame.setDepth(NAN);
+}
+
+EntityManager::SortDepth Zone::sortDepth() const
+{
+    return [this](const sf::Vector2f& feet) { return TileBatch::sortDepth(tiles, feet); };
 }
 
 void Zone::submitInfo(FrameList& frame) const

@@ -53,6 +53,8 @@ public:
     // Every tile as its own sprite, then every entity, each sprite whole: the reference for
     // submit (paint it untrimmed).
     void submitAll(FrameList& frame, bool debug) const;
+    // Where whoever stands at given feet goes among the wall blocks drawn by depth.
+    EntityManager::SortDepth sortDepth() const;
     // The kinds and links of the tiles that can touch the view (the editor's overlay).
     void submitInfo(FrameList& frame) const;
     sf::Vector2f findLinkIn(int fromId) const;

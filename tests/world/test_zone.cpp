@@ -123,10 +123,11 @@ TEST_F(ZoneGridTest, FindLinkInTakesSmallestColumnThenRow)
     EXPECT_EQ(zone.findLinkIn(9), sf::Vector2f(-1, -1));
 }
 
-// The game's own paving around a wall block of the image given at (2, 2), with a
-// character of the type given standing where given (or nobody), drawn the fast way or the
-// plain one.
-sf::Image wallScene(const sf::Vector2f* standing, bool plain, int type = Entity::TYPE_MALE_PEDESTRIAN, int image = 8)
+// The game's own paving around a wall block of the image given at (2, 2) (and at more
+// tiles given), with a character of the type given standing where given (or nobody), drawn
+// the fast way or the plain one.
+sf::Image wallScene(const sf::Vector2f* standing, bool plain, int type = Entity::TYPE_MALE_PEDESTRIAN, int image = 8,
+                    std::vector<sf::Vector2i> more = {})
 {
     static sf::RenderTexture target;
     if (target.getSize().x == 0)
@@ -135,8 +136,11 @@ sf::Image wallScene(const sf::Vector2f* standing, bool plain, int type = Entity:
     for (int x = 0; x < 5; ++x)
         for (int y = 0; y < 5; ++y)
             zone.getTile(x, y)->setTexture(3);
-    zone.getTile(2, 2)->setType(TILE_WALL);
-    zone.getTile(2, 2)->setTexture(image);
+    more.push_back(sf::Vector2i(2, 2));
+    for (const sf::Vector2i& at : more) {
+        zone.getTile(at.x, at.y)->setType(TILE_WALL);
+        zone.getTile(at.x, at.y)->setTexture(image);
+    }
     if (standing != nullptr)
         charscene::place(zone, createEntity(type, &zone.entities), *standing);
     target.setView(sf::View(sf::Vector2f(0, 128), sf::Vector2f(400, 400)));
@@ -216,6 +220,61 @@ TEST(ZoneDrawingTest, AWallBlockShowsWhoStandsBehindItAsASilhouetteOfTheirColour
     // The game's brick block hides the paving straight behind it, so that is never painted.
     for (int block : {8, 9, 10})
         EXPECT_TRUE(TileCover::hides(block, 3, 1)) << block;
+}
+
+TEST(ZoneDrawingTest, ACharacterInFrontOfABlocksFrontFaceLineIsDrawnOverItAndOneBehindItInSilhouette)
+{
+    testsupport::loadRepoResources();
+    // The block at (2, 2) covers x and y from 64 to 96; its centre's depth, shared by its
+    // left and right corners, is 160. Feet are placed where no push out of walls moves them.
+    struct Case {
+        const char* where;
+        sf::Vector2f feet;
+        bool inFront;
+        std::vector<sf::Vector2i> more;
+    };
+    const Case cases[] = {
+        {"before the left face, its left half (under the near corner's depth)", {72, 100}, true, {}},
+        {"before the left face's line, beside the left corner (under the centre's depth)", {56, 100}, true, {}},
+        {"on the left face's line", {60, 96}, true, {}},
+        {"one behind the left face's line", {60, 95}, false, {}},
+        {"on the depth line, beside the left corner", {58, 102}, true, {}},
+        {"before the right face's line, beside the right corner", {100, 56}, true, {}},
+        {"on the right face's line", {96, 60}, true, {}},
+        {"one behind the right face's line", {95, 60}, false, {}},
+        {"straight behind", {56, 56}, false, {}},
+        {"before a row, beside the next block's corner", {56, 100}, true, {{1, 2}, {3, 2}}},
+        // Before the line of the block at (2, 2), but behind the one at (1, 3), of the same
+        // depth: he waits for neither, so the one that hides him does.
+        {"before one block's line, behind another of its depth", {28, 100}, false, {{1, 3}}},
+    };
+    const sf::Color colour = [] {
+        const long rgb = kinds::find(Entity::TYPE_PLAYER)->silhouette;
+        return sf::Color(static_cast<sf::Uint8>(rgb >> 16), static_cast<sf::Uint8>(rgb >> 8), static_cast<sf::Uint8>(rgb));
+    }();
+    for (const Case& c : cases) {
+        for (bool plain : {false, true}) {
+            SCOPED_TRACE(std::string(c.where) + (plain ? ", plain" : ", fast"));
+            const sf::Image empty = wallScene(nullptr, plain, 0, 8, c.more);
+            Painter::silhouettes = false;
+            const sf::Image off = wallScene(&c.feet, plain, Entity::TYPE_PLAYER, 8, c.more);
+            Painter::silhouettes = true;
+            const sf::Image on = wallScene(&c.feet, plain, Entity::TYPE_PLAYER, 8, c.more);
+            // He meets the blocks on the screen, or the case would prove nothing.
+            ASSERT_GT(differing(off, empty).size(), 1000u);
+            const std::vector<sf::Vector2u> silhouette = differing(on, off);
+            int otherColour = 0;
+            for (const sf::Vector2u& p : silhouette)
+                otherColour += on.getPixel(p.x, p.y) != colour;
+            if (c.inFront)
+                EXPECT_TRUE(silhouette.empty()) << silhouette.size();
+            else
+                EXPECT_GT(silhouette.size(), 100u);
+            EXPECT_EQ(otherColour, 0);
+            EXPECT_EQ(0, std::memcmp(wallScene(&c.feet, !plain, Entity::TYPE_PLAYER, 8, c.more).getPixelsPtr(),
+                                     on.getPixelsPtr(), 400 * 400 * 4));
+        }
+    }
 }
 
 // A building three blocks deep of the game's bricks, windows and doors, with a hedge and
