@@ -125,7 +125,7 @@ TEST_F(ZoneGridTest, FindLinkInTakesSmallestColumnThenRow)
 
 // The game's own paving around a wall block of the image given at (2, 2), with a
 // character of the type given standing where given (or nobody), drawn the fast way or the
-// plain one.
+// plain one. A robber stands there just struck, its sprite in the hit flash.
 sf::Image wallScene(const sf::Vector2f* standing, bool plain, int type = Entity::TYPE_MALE_PEDESTRIAN, int image = 8)
 {
     static sf::RenderTexture target;
@@ -137,8 +137,11 @@ sf::Image wallScene(const sf::Vector2f* standing, bool plain, int type = Entity:
             zone.getTile(x, y)->setTexture(3);
     zone.getTile(2, 2)->setType(TILE_WALL);
     zone.getTile(2, 2)->setTexture(image);
-    if (standing != nullptr)
-        charscene::place(zone, createEntity(type, &zone.entities), *standing);
+    if (standing != nullptr) {
+        Entity* placed = charscene::place(zone, createEntity(type, &zone.entities), *standing);
+        if (type == Entity::TYPE_ROBBER)
+            static_cast<Unit*>(placed)->damage(1);
+    }
     target.setView(sf::View(sf::Vector2f(0, 128), sf::Vector2f(400, 400)));
     target.clear();
     charscene::drawZone(zone, target, false, plain);
