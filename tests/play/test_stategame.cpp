@@ -161,6 +161,14 @@ protected:
     }
     Player* player() const { return game->getPlayer(); }
     Zone* zone() const { return game->getZone(); }
+    Robber* lastRobber() const
+    {
+        Robber* robber = nullptr;
+        for (const auto& entry : zone()->entities)
+            if (entry.second->getType() == Entity::TYPE_ROBBER)
+                robber = static_cast<Robber*>(entry.second.get());
+        return robber;
+    }
     void pressF12()
     {
         script.press(sf::Keyboard::F12);
@@ -269,10 +277,7 @@ TEST_F(StateGameTest, APunchAimedAtABodyGoesTowardItsFeetAndAtBareGroundTowardTh
 {
     writeStartZone([](Zone& z) { place<Robber>(z, 1, 4); }); // straight down the world's y axis
     start();
-    Unit* robber = nullptr;
-    for (const auto& entry : zone()->entities)
-        if (entry.second->getType() == Entity::TYPE_ROBBER)
-            robber = static_cast<Unit*>(entry.second.get());
+    Unit* robber = lastRobber();
     ASSERT_NE(robber, nullptr);
     const sf::Vector2f feet = centreOf(1, 4);
     // A point of the body far from the feet (wherever this tree's sheets put the body), and
@@ -314,10 +319,7 @@ TEST_F(StateGameTest, APunchThatLandsFlashesTheRobberForItsFramesAndAMissNobody)
 {
     writeStartZone([](Zone& z) { place<Robber>(z, 1, 5); });
     start();
-    Robber* robber = nullptr;
-    for (const auto& entry : zone()->entities)
-        if (entry.second->getType() == Entity::TYPE_ROBBER)
-            robber = static_cast<Robber*>(entry.second.get());
+    Robber* robber = lastRobber();
     ASSERT_NE(robber, nullptr);
     auto flashed = [this] {
         const FrameList& list = game->getFrame();
