@@ -95,11 +95,13 @@ bool lineWaiting(const ScriptHandler& scripts, int line)
         && scripts.getCharsShown() == static_cast<int>(event.dialogLines[static_cast<std::size_t>(line)].text.size());
 }
 
-bool robberInReach(Zone& zone, const Player& player)
+// struck: only a robber showing the hit flash counts.
+bool robberInReach(Zone& zone, const Player& player, bool struck = false)
 {
     for (const auto& entry : zone.entities)
         if (entry.second->getType() == Entity::TYPE_ROBBER
-            && std::hypot(entry.second->position.x - player.position.x, entry.second->position.y - player.position.y) < 48.0f)
+            && std::hypot(entry.second->position.x - player.position.x, entry.second->position.y - player.position.y) < 48.0f
+            && (!struck || static_cast<const Unit&>(*entry.second).flashing()))
             return true;
     return false;
 }
@@ -233,7 +235,7 @@ int main(int argc, char** argv)
             if (zone.id == 1 && !scripts.isRunning() && game.getFadeInTimer() == 0 && ++zone1Frames == 200)
                 shots.save("play.png");
             if (zone.id >= 1 && !shots.has("fight.png") && robberInReach(zone, *game.getPlayer())
-                && ++fightFrames == 45)
+                && ++fightFrames >= 45 && robberInReach(zone, *game.getPlayer(), true))
                 shots.save("fight.png");
             if (zone.id == 3 && !shots.has("shop.png") && !scripts.isRunning() && robberInReach(zone, *game.getPlayer())
                 && ++shopFightFrames == 30)

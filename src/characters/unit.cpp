@@ -8,6 +8,8 @@
 
 #include <cmath>
 
+const sf::Color Unit::HIT_FLASH(255, 110, 110);
+
 Unit::Unit(int typeValue, EntityManager* owner, int teamValue)
     : Entity(typeValue, owner), team(teamValue)
 {
@@ -31,6 +33,7 @@ void Unit::onCollide(Entity& other, const sf::Vector2f& push)
 int Unit::damage(int amount)
 {
     hitPoints -= amount;
+    flashLeft = HIT_FLASH_FRAMES;
     return amount;
 }
 
@@ -77,6 +80,9 @@ void Unit::showAnimation(Animation& animation, bool advance)
     if (advance)
         animation.update();
     showing = &animation;
+    flashShown = flashLeft > 0;
+    if (flashShown)
+        flashLeft -= 1;
 }
 
 void Unit::submit(FrameList& frame) const
@@ -88,7 +94,7 @@ void Unit::submit(FrameList& frame) const
     const sf::Color silhouette = rgb < 0 ? sf::Color::Transparent
                                          : sf::Color(static_cast<sf::Uint8>(rgb >> 16), static_cast<sf::Uint8>(rgb >> 8),
                                                      static_cast<sf::Uint8>(rgb));
-    showing->submit(frame, facesUp(), silhouette);
+    showing->submit(frame, facesUp(), silhouette, flashShown ? HIT_FLASH : sf::Color::White);
 }
 
 bool Unit::showsAt(const sf::Vector2f& picturePoint) const

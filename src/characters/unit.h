@@ -4,6 +4,7 @@
 #include "world/entity.h"
 #include "world/tilepath.h"
 
+#include <SFML/Graphics/Color.hpp>
 #include <SFML/System/Vector2.hpp>
 #include <vector>
 
@@ -13,6 +14,10 @@ class Unit : public Entity {
 public:
     // Closer than this to a waypoint's centre and it counts as reached.
     static constexpr float WAYPOINT_REACHED = 32.0f / 6.0f;
+    // A blow that lands shows: the sprite drawn warm for this many frames, the hit's own
+    // first. Drawing only, so it counts down in animate and no replay checkpoint holds it.
+    static constexpr int HIT_FLASH_FRAMES = 7;
+    static const sf::Color HIT_FLASH;
 
     int team;
     int hitPoints = 1;
@@ -28,6 +33,8 @@ public:
     void submit(FrameList& frame) const override;
     // Whether the picture point lies on the body its animate last showed.
     bool showsAt(const sf::Vector2f& picturePoint) const;
+    // Whether the frame its animate last showed is drawn with the hit flash.
+    bool flashing() const { return flashShown; }
     virtual int damage(int amount);
     virtual void steer(float speed);
     // The speed it steers with when it walks, also when a script walks it.
@@ -50,7 +57,7 @@ protected:
     bool facesUp() const;
     bool facesLeft() const;
     // Positions and mirrors one animation, optionally advances it, and makes it the one
-    // shown.
+    // shown; the hit flash counts down with it.
     void showAnimation(Animation& animation, bool advance);
 
 private:
@@ -66,4 +73,6 @@ private:
     };
     LastSearch lastSearch;
     const Animation* showing = nullptr;
+    int flashLeft = 0;
+    bool flashShown = false;
 };

@@ -113,7 +113,7 @@ void Animation::restart()
     forward = true;
 }
 
-void Animation::submit(FrameList& frame, bool up, const sf::Color& silhouette) const
+void Animation::submit(FrameList& frame, bool up, const sf::Color& silhouette, const sf::Color& tint) const
 {
     if (shared->frameWidth <= 0 || shared->frameHeight <= 0 || currentFrame < 0 || currentFrame >= frameCount)
         return;
@@ -121,6 +121,7 @@ void Animation::submit(FrameList& frame, bool up, const sf::Color& silhouette) c
     sf::Sprite sprite = (up ? upFrames : downFrames)[shown];
     sprite.setPosition(position);
     sprite.setScale(mirrored ? -scale.x : scale.x, scale.y);
+    sprite.setColor(tint);
     frame.trimmed(sprite, (up ? shared->upVisible : shared->downVisible)[shown], silhouette);
 }
 

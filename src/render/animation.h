@@ -39,8 +39,10 @@ public:
     void update();
     // The frame shown, where position puts it: up picks the up-right sheet; mirrored flips
     // it for left-facing characters; where a later wall block hides it, it shows as a flat
-    // shape of silhouette (transparent: not at all).
-    void submit(FrameList& frame, bool up, const sf::Color& silhouette = sf::Color::Transparent) const;
+    // shape of silhouette (transparent: not at all). tint multiplies the frame's colours,
+    // the flat shape's not.
+    void submit(FrameList& frame, bool up, const sf::Color& silhouette = sf::Color::Transparent,
+                const sf::Color& tint = sf::Color::White) const;
     // Whether point falls in the visible part of the frame submit would show.
     bool covers(const sf::Vector2f& point, bool up) const;
 

@@ -161,6 +161,14 @@ protected:
     }
     Player* player() const { return game->getPlayer(); }
     Zone* zone() const { return game->getZone(); }
+    Robber* lastRobber() const
+    {
+        Robber* robber = nullptr;
+        for (const auto& entry : zone()->entities)
+            if (entry.second->getType() == Entity::TYPE_ROBBER)
+                robber = static_cast<Robber*>(entry.second.get());
+        return robber;
+    }
     void pressF12()
     {
         script.press(sf::Keyboard::F12);
@@ -269,10 +277,7 @@ TEST_F(StateGameTest, APunchAimedAtABodyGoesTowardItsFeetAndAtBareGroundTowardTh
 {
     writeStartZone([](Zone& z) { place<Robber>(z, 1, 4); }); // straight down the world's y axis
     start();
-    Unit* robber = nullptr;
-    for (const auto& entry : zone()->entities)
-        if (entry.second->getType() == Entity::TYPE_ROBBER)
-            robber = static_cast<Unit*>(entry.second.get());
+    Unit* robber = lastRobber();
     ASSERT_NE(robber, nullptr);
     const sf::Vector2f feet = centreOf(1, 4);
     // A point of the body far from the feet (wherever this tree's sheets put the body), and
@@ -306,6 +311,57 @@ TEST_F(StateGameTest, APunchAimedAtABodyGoesTowardItsFeetAndAtBareGroundTowardTh
         EXPECT_NEAR(player()->facing.y, c.facing.y, 0.02f) << c.hitPoints;
         frames(60);
     }
+}
+
+// A blow that lands shows on whom it hits: its sprite drawn in the hit flash on the frame
+// of the hit and the frames after, HIT_FLASH_FRAMES in all, then plain; a miss shows nothing.
+TEST_F(StateGameTest, APunchThatLandsFlashesTheRobberForItsFramesAndAMissNobody)
+{
+    writeStartZone([](Zone& z) { place<Robber>(z, 1, 5); });
+    start();
+    Robber* robber = lastRobber();
+    ASSERT_NE(robber, nullptr);
+    auto flashed = [this] {
+        const FrameList& list = game->getFrame();
+        int sprites = 0;
+        for (const FrameList::Item& item : list.items())
+            if (const auto* sprite = std::get_if<sf::Sprite>(&list.drawn(item)))
+                sprites += sprite->getColor() == Unit::HIT_FLASH ? 1 : 0;
+        return sprites;
+    };
+    auto punchAt = [this](sf::Vector2f target) {
+        aimAt(target);
+        script.press(sf::Mouse::Right);
+        frame();
+        script.release(sf::Mouse::Right);
+    };
+
+    // Away from the robber, still far off: the punch plays out and nobody flashes.
+    punchAt(centreOf(4, 1));
+    for (int i = 0; i < 60; ++i) {
+        EXPECT_EQ(flashed(), 0) << i;
+        frame();
+    }
+    ASSERT_EQ(robber->hitPoints, 50);
+
+    robber->position = player()->position + sf::Vector2f(0.f, 40.f);
+    punchAt(robber->position);
+    int hitFrame = 0;
+    for (; hitFrame < 60 && robber->hitPoints == 50; ++hitFrame) {
+        EXPECT_EQ(flashed(), 0) << hitFrame;
+        frame();
+    }
+    ASSERT_EQ(robber->hitPoints, 45);
+    EXPECT_TRUE(robber->flashing());
+    EXPECT_EQ(flashed(), 1);
+    for (int i = 1; i < Unit::HIT_FLASH_FRAMES; ++i)
+        frame();
+    EXPECT_EQ(flashed(), 1) << "the last frame of the flash";
+    frame();
+    EXPECT_EQ(flashed(), 0) << "one past it";
+    EXPECT_FALSE(robber->flashing());
+    EXPECT_EQ(robber->hitPoints, 45) << "no second blow within the flash";
+    EXPECT_FALSE(player()->flashing());
 }
 
 TEST_F(StateGameTest, LinkFadesSixtyFramesSwitchesAndFadesFiftyNineMore)

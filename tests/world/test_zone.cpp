@@ -125,7 +125,8 @@ TEST_F(ZoneGridTest, FindLinkInTakesSmallestColumnThenRow)
 
 // The game's own paving around a wall block of the image given at (2, 2) (and at more
 // tiles given), with a character of the type given standing where given (or nobody), drawn
-// the fast way or the plain one.
+// the fast way or the plain one. A robber stands there just struck, its sprite in the hit
+// flash.
 sf::Image wallScene(const sf::Vector2f* standing, bool plain, int type = Entity::TYPE_MALE_PEDESTRIAN, int image = 8,
                     std::vector<sf::Vector2i> more = {})
 {
@@ -141,8 +142,11 @@ sf::Image wallScene(const sf::Vector2f* standing, bool plain, int type = Entity:
         zone.getTile(at.x, at.y)->setType(TILE_WALL);
         zone.getTile(at.x, at.y)->setTexture(image);
     }
-    if (standing != nullptr)
-        charscene::place(zone, createEntity(type, &zone.entities), *standing);
+    if (standing != nullptr) {
+        Entity* placed = charscene::place(zone, createEntity(type, &zone.entities), *standing);
+        if (type == Entity::TYPE_ROBBER)
+            static_cast<Unit*>(placed)->damage(1);
+    }
     target.setView(sf::View(sf::Vector2f(0, 128), sf::Vector2f(400, 400)));
     target.clear();
     charscene::drawZone(zone, target, false, plain);
