@@ -404,12 +404,14 @@ void StateGame::retry()
     settleIn();
 }
 
-void StateGame::newGame()
+void StateGame::newGame(bool recordedAnew)
 {
     release();
     ending = false;
     fadeOutTimer = 0;
     fadeInTimer = 0;
+    if (recordedAnew && watch != nullptr)
+        watch->entering(*this);
     start();
 }
 
@@ -772,13 +774,7 @@ void StateGame::playChosenPack()
     chosenPack.reset();
     // The Return that chose must not also act in the new game.
     returnHeld = true;
-    release();
-    ending = false;
-    fadeOutTimer = 0;
-    fadeInTimer = 0;
-    if (watch != nullptr)
-        watch->entering(*this);
-    start();
+    newGame(true);
 }
 
 void StateGame::handleEvent(const sf::Event& event)

@@ -130,7 +130,8 @@ private:
     // Says how the picture is shown, with the debug marks.
     void submitShownBy();
     void retry();
-    void newGame();
+    // recordedAnew: a recording watching the game starts another with it (a new pack's).
+    void newGame(bool recordedAnew = false);
     // F2: the list of packs over a paused game. What its keys asked is done in update.
     void openPackMenu();
     void closePackMenu();
