@@ -4,6 +4,8 @@
 
 #include "testsupport.h"
 #include "world/kinds.h"
+#include "world/levelfolder.h"
+#include "world/pack.h"
 #include "world/packarchive.h"
 #include "world/zonefile.h"
 
@@ -87,6 +89,18 @@ inline void writeFolder(const std::string& folder, const std::vector<std::pair<s
     std::filesystem::create_directories(folder);
     for (const auto& file : files)
         writeFile(folder + "/" + file.first, file.second);
+}
+
+// The files as a folder pack, opened and played from now on (the caller puts the built-in
+// pack back).
+inline Pack playFolder(const std::string& folder, const std::vector<std::pair<std::string, std::string>>& files)
+{
+    writeFolder(folder, files);
+    Pack pack;
+    std::string why;
+    EXPECT_TRUE(pack.open(folder, why)) << why;
+    LevelFolder::usePack(pack);
+    return pack;
 }
 
 inline std::string archive(const std::vector<std::pair<std::string, std::string>>& files)

@@ -124,11 +124,7 @@ TEST_F(EditorPackTest, NewPackTakesTheSavesAndAZipIsReadOnlyUntilCopied)
 // check: the held zone, unsaved, against the rest of its pack.
 TEST_F(EditorPackTest, CheckNamesEachProblemOfTheHeldZoneWithItsTile)
 {
-    packtesting::writeFolder(packs + "Checked", packtesting::twoStreets("Checked", 0, 1));
-    Pack pack;
-    std::string why;
-    ASSERT_TRUE(pack.open(packs + "Checked", why)) << why;
-    LevelFolder::usePack(pack);
+    packtesting::playFolder(packs + "Checked", packtesting::twoStreets("Checked", 0, 1));
     run("load 1");
     EXPECT_EQ(run("check"), Lines{"Zone 1: no problems in the pack \"Checked\"."});
     selectTile(5, 0);

@@ -345,11 +345,7 @@ TEST_F(ReplayTest, TheFileIsWrittenEachSecondF9KeepsTheGameSoFarAndFailuresLeave
 // replay, played with the pack or without it, chooses nothing from the player's packs.
 TEST_F(ReplayTest, AGameInAPackEndsAtF2sChoiceAndReplaysOnlyInItsPack)
 {
-    packtesting::writeFolder(dir + "streets", packtesting::twoStreets("Streets", 5, 6));
-    Pack streets;
-    std::string why;
-    ASSERT_TRUE(streets.open(dir + "streets", why)) << why;
-    LevelFolder::usePack(streets);
+    const Pack streets = packtesting::playFolder(dir + "streets", packtesting::twoStreets("Streets", 5, 6));
     GameRun run(testsupport::window());
     run.recorder.recordTo(dir + "game.mvr");
     run.start();
