@@ -225,15 +225,17 @@ void BM_Play(benchmark::State& state, Scenario scenario)
 struct Switches {
     const char* name;
     bool picture;
+    bool ground;
     bool silhouettes;
 };
 const Switches CACHES[] = {
-    {"kept_", true, true},
-    {"no_picture_", false, true},
+    {"kept_", true, true, true},
+    {"no_picture_", false, true, true},
+    {"no_ground_", true, false, true},
 };
 const Switches SILHOUETTES[] = {
-    {"silhouettes_", true, true},
-    {"no_silhouettes_", true, false},
+    {"silhouettes_", true, true, true},
+    {"no_silhouettes_", true, true, false},
 };
 
 template <std::size_t N>
@@ -246,6 +248,7 @@ void BM_Switches(benchmark::State& state, const Switches (&settings)[N])
         for (int round = 0; round < 3; ++round)
             for (std::size_t s = 0; s < N; ++s) {
                 KeptPicture::enabled = settings[s].picture;
+                GroundRing::enabled = settings[s].ground;
                 Painter::silhouettes = settings[s].silhouettes;
                 const FrameStats one = play(scenario, size, scenario == WALK ? WALK_FRAMES : HOLD_R_FRAMES);
                 for (std::vector<double> FrameStats::*part : {&FrameStats::frames, &FrameStats::cpu, &FrameStats::draws})
@@ -254,6 +257,7 @@ void BM_Switches(benchmark::State& state, const Switches (&settings)[N])
             }
     }
     KeptPicture::enabled = true;
+    GroundRing::enabled = true;
     Painter::silhouettes = true;
     for (std::size_t s = 0; s < N; ++s) {
         const std::string name = settings[s].name;

@@ -9,6 +9,7 @@
 #include <SFML/Window/Context.hpp>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <type_traits>
@@ -195,6 +196,9 @@ KeptPicture::Drawn KeptPicture::paint(const FrameList& frame, sf::RenderTexture&
     }
     Painter::Options under;
     under.to = world;
+    // The ground at the start of the world may come from the ring, the clear with it.
+    under.from = std::min(ring.paint(frame, target), world);
+    under.clear = under.from == 0;
     Painter::paint(frame, target, under);
     if (still && sameWorld(frame, frame) && copyFrom(target)) {
         kept.clear(frame.clearColour());
@@ -266,6 +270,7 @@ bool KeptPicture::fit(sf::RenderTexture& target)
 
 void KeptPicture::reserve(sf::RenderTexture& target)
 {
+    ring.reserve(target.getSize());
     if (!broken && target.setActive(true))
         fit(target);
 }

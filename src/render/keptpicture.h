@@ -12,6 +12,7 @@
 // text in the world, or an image without a number, is never kept.
 
 #include "render/framelist.h"
+#include "render/groundring.h"
 
 #include <SFML/Config.hpp>
 #include <SFML/Graphics/Texture.hpp>
@@ -35,6 +36,9 @@ public:
     // Makes room for target's picture now, so the first copy costs no more than the others.
     void reserve(sf::RenderTexture& target);
 
+    // The ground of the frames it paints, kept while the view moves.
+    const GroundRing& ground() const { return ring; }
+
     // The benchmark weighs the picture kept against none: off, every frame is painted.
     static bool enabled;
 
@@ -57,6 +61,7 @@ private:
     // The numbers of the images the first end items show now, in order.
     static std::vector<std::uint64_t> stampsOf(const FrameList& frame, std::size_t end);
 
+    GroundRing ring;
     FrameList kept;                    // the world items the picture holds
     std::vector<std::uint64_t> keptStamps; // and the numbers of their images then
     sf::IntRect keptHole;              // the cover it was painted around

@@ -494,5 +494,109 @@ TEST(ZoneDrawingTest, AStillSceneIsCopiedBackAndAnyChangeToItIsPaintedAnew)
     }
 }
 
+// A view walking over a zone of mixed ground, with every fraction of a pixel near the edges
+// where the renderer's rounding decides, steps of all sizes, tiles repainted under it and
+// the clear colour changed: every frame is the plain picture, byte for byte, the ground
+// taken from the ring wherever pixel centres keep clear of pixel edges.
+TEST(ZoneDrawingTest, AWalkingViewTakesItsGroundFromTheRingAndPaintsThePlainPicture)
+{
+    testsupport::loadRepoResources();
+    std::vector<int> flat;
+    for (std::size_t i = 0; i < ResourceManager::tileTextures.size(); ++i)
+        if (ResourceManager::tileTextures[i].getSize().y <= 64)
+            flat.push_back(static_cast<int>(i));
+    ASSERT_GE(flat.size(), 3u);
+    Zone plain(0, 40, 40, nullptr), fast(0, 40, 40, nullptr);
+    auto paintTile = [&](int x, int y, int image) {
+        plain.getTile(x, y)->setTexture(image);
+        fast.getTile(x, y)->setTexture(image);
+    };
+    for (int x = 0; x < 40; ++x)
+        for (int y = 0; y < 40; ++y)
+            paintTile(x, y, flat[static_cast<std::size_t>((x * 7 + y * 3) % 5) % flat.size()]);
+    for (Zone* zone : {&plain, &fast})
+        charscene::place(*zone, std::make_unique<MalePedestrian>(&zone->entities), charscene::tileCentre(10, 9));
+    sf::RenderTexture a, b;
+    ASSERT_TRUE(a.create(500, 400) && b.create(500, 400));
+    KeptPicture kept;
+    sf::Color clear(10, 20, 30);
+    // Each step puts the view's top-left pixel centre at world (x, y) + 0.5; ring: whether
+    // the ground should come from it; painted: at least / below how many pixels go into it.
+    enum Painted { ANY, STRIP, TILE, WHOLE };
+    struct Step {
+        float x, y;
+        bool ring;
+        Painted painted;
+        std::function<void()> change;
+    };
+    std::vector<Step> steps;
+    float x = -300, y = 400;
+    // Just past a pixel edge the renderer rounds the pixel centre back across it; just
+    // before the next edge it does not.
+    for (const auto& [fraction, ring] : std::vector<std::pair<float, bool>>{
+             {0.0f, false}, {1e-4f, false}, {1.0f / 512, false}, {1.0f / 256, true}, {0.25f, true}, {0.5f, true},
+             {1 - 1.0f / 512, true}, {1 - 1.0f / 1024, true}, {1 - 1e-4f, false}}) {
+        x += 3;
+        steps.push_back({x + fraction, y + 0.5f, ring, ANY, nullptr});
+        y += 2;
+        steps.push_back({x + 0.5f, y + fraction, ring, ANY, nullptr});
+    }
+    for (int i = 0; i < 30; ++i) {
+        x += static_cast<float>(i % 3 - 1 + i % 5);
+        y += static_cast<float>(2 - i % 4);
+        Step step{x + 0.3f, y + 0.6f, true, i == 0 ? ANY : STRIP, nullptr};
+        if (i == 10)
+            step = {step.x, step.y, true, TILE, [&] {
+                        paintTile(10, 8, plain.getTile(10, 8)->texture == flat[0] ? flat[1] : flat[0]);
+                    }};
+        if (i == 15)
+            step = {step.x, step.y, true, WHOLE, [&] { clear = sf::Color(40, 10, 10); }};
+        if (i == 20) {
+            x += 700;
+            step = {x + 0.3f, y + 0.6f, true, WHOLE, nullptr};
+        }
+        steps.push_back(step);
+    }
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const Step& step = steps[i];
+        if (step.change)
+            step.change();
+        SCOPED_TRACE(std::to_string(i) + ": " + std::to_string(step.x) + ", " + std::to_string(step.y));
+        const sf::View view(sf::Vector2f(step.x + 249.5f, step.y + 199.5f), sf::Vector2f(500, 400));
+        FrameList plainList(a.getSize()), fastList(b.getSize());
+        for (FrameList* list : {&plainList, &fastList}) {
+            list->clear(clear);
+            list->setView(view);
+        }
+        plain.animate();
+        plain.submitAll(plainList, false);
+        fast.animate();
+        fast.submit(fastList, false);
+        Painter::Options whole;
+        whole.trim = false;
+        Painter::paint(plainList, a, whole);
+        kept.paint(fastList, b);
+        a.display();
+        b.display();
+        ASSERT_EQ(0, std::memcmp(a.getTexture().copyToImage().getPixelsPtr(), b.getTexture().copyToImage().getPixelsPtr(),
+                                 500 * 400 * 4));
+        EXPECT_EQ(kept.ground().served(), step.ring);
+        // A step of a few pixels paints a few rows and columns; a repainted tile, its
+        // rectangle besides; a new colour or a view that leaves all behind, the whole.
+        const std::size_t painted = kept.ground().lastPainted();
+        switch (step.painted) {
+        case ANY: break;
+        case STRIP: EXPECT_LT(painted, 500u * 12); break;
+        case TILE: {
+            const sf::Vector2u tile = ResourceManager::tileTextures[static_cast<std::size_t>(flat[0])].getSize();
+            EXPECT_GE(painted, tile.x * tile.y);
+            EXPECT_LT(painted, 500u * 12 + tile.x * tile.y);
+            break;
+        }
+        case WHOLE: EXPECT_EQ(painted, 500u * 400); break;
+        }
+    }
+}
+
 } // namespace
 
