@@ -69,6 +69,13 @@ FrameList warmUpFrame()
         warm.wall(sf::Sprite(block), sf::IntRect(0, 0, static_cast<int>(block.getSize().x), static_cast<int>(block.getSize().y)));
         warm.setDepth(NAN);
     }
+    // A texel of every image: the renderer readies a way of painting for each kind of
+    // texture size here, not when a zone first shows one.
+    for (const auto& entry : ResourceManager::textures)
+        if (entry.second != nullptr)
+            warm.draw(sf::Sprite(*entry.second, sf::IntRect(0, 0, 1, 1)));
+    for (const sf::Texture& tile : ResourceManager::tileTextures)
+        warm.draw(sf::Sprite(tile, sf::IntRect(0, 0, 1, 1)));
     warm.draw(sf::Text("Warm", ResourceManager::dialogFont, 30));
     warm.draw(sf::Text("Warm", ResourceManager::debugFont, 20));
     warm.draw(shade);

@@ -151,6 +151,25 @@ bool GroundRing::make(sf::Vector2u to)
     return true;
 }
 
+void GroundRing::reserve(sf::RenderTexture& target, const FrameList* warm)
+{
+    if (!make(target.getSize()) || warm == nullptr || warmed)
+        return;
+    warmed = true;
+    sf::View view(sf::FloatRect(0.f, 0.f, static_cast<float>(size.x), static_cast<float>(size.y)));
+    for (int step = 0; step < 2; ++step) {
+        FrameList ground(size);
+        ground.setView(view);
+        for (const FrameList::Item& item : warm->items())
+            if (item.kind == FrameList::Kind::GROUND && item.texture != nullptr)
+                ground.ground(*item.texture, sf::VertexArray(std::get<sf::VertexArray>(warm->drawn(item))));
+        paint(ground, target);
+        view.move(1.25f, 0.75f);
+    }
+    holds = false;
+    target.clear();
+}
+
 void GroundRing::paintArea(const FrameList& frame, const sf::IntRect& area)
 {
     const int w = static_cast<int>(size.x), h = static_cast<int>(size.y);

@@ -39,8 +39,10 @@ public:
     // was. Otherwise 0, and target is untouched.
     std::size_t paint(const FrameList& frame, sf::RenderTexture& target);
 
-    // Makes the ring for a target of size now, so the first frame does not pay for it.
-    void reserve(sf::Vector2u to) { make(to); }
+    // Makes the ring for target now, and the first time paints the ground of warm through
+    // it (in two views, then cleared away): the renderer readies its ways of painting,
+    // clearing and copying here rather than in the first frame of play.
+    void reserve(sf::RenderTexture& target, const FrameList* warm);
 
     // The world pixels the last paint painted into the ring (0 when it only copied).
     std::size_t lastPainted() const { return painted; }
@@ -86,6 +88,7 @@ private:
     std::vector<sf::Vertex> scratch;
     std::size_t painted = 0;
     bool serving = false;
+    bool warmed = false;
     unsigned frameBuffer = 0;
     sf::Uint64 frameBufferContext = 0;
 };

@@ -268,9 +268,9 @@ bool KeptPicture::fit(sf::RenderTexture& target)
     return target.setActive(true);
 }
 
-void KeptPicture::reserve(sf::RenderTexture& target)
+void KeptPicture::reserve(sf::RenderTexture& target, const FrameList* warm)
 {
-    ring.reserve(target.getSize());
+    ring.reserve(target, warm);
     if (!broken && target.setActive(true))
         fit(target);
 }

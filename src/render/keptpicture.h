@@ -33,8 +33,9 @@ public:
 
     // Paints frame on target, the world copied back when it is the one kept.
     Drawn paint(const FrameList& frame, sf::RenderTexture& target);
-    // Makes room for target's picture now, so the first copy costs no more than the others.
-    void reserve(sf::RenderTexture& target);
+    // Makes room for target's picture now, so the first copy costs no more than the others,
+    // and has the ring paint warm's ground (when given) the first time.
+    void reserve(sf::RenderTexture& target, const FrameList* warm = nullptr);
 
     // The ground of the frames it paints, kept while the view moves.
     const GroundRing& ground() const { return ring; }

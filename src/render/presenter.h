@@ -99,6 +99,8 @@ protected:
     // Draws picture over the whole window as one quad scaled between black bars (see
     // Letterbox), and shows the window.
     void showScaled(const sf::Texture& picture);
+    // What setWarmUp was given; null before.
+    const FrameList* warmUpList() const { return warmUp.get(); }
 
     sf::RenderWindow& window;
 

@@ -82,7 +82,7 @@ void ProcessorPresenter::prepare()
 {
     if (!window.isOpen() || &target() == &window)
         return;
-    kept.reserve(offscreen);
+    kept.reserve(offscreen, warmUpList());
     if (direct())
         windowImage.prepare(window.getSize());
 }
