@@ -5,6 +5,7 @@
 #include "core/input.h"
 #include "app/mainloop.h"
 #include "render/framelist.h"
+#include "render/groundring.h"
 #include "render/keptpicture.h"
 #include "render/painter.h"
 #include "render/presenter.h"
@@ -228,8 +229,9 @@ void BM_Draw(benchmark::State& state, bool fast, bool walls)
 // The same scene with the view drifting as it does while the player walks (about a pixel
 // and a half a frame, turning back every second), painted as the software back end paints
 // a scaled picture: the kept ground and picture with it (fast), or every item whole (plain).
-void BM_DrawWalking(benchmark::State& state, bool fast, bool walls)
+void BM_DrawWalking(benchmark::State& state, bool fast, bool walls, bool ring = true)
 {
+    GroundRing::enabled = ring;
     auto zone = drawScene(static_cast<int>(state.range(0)), walls);
     sf::RenderTexture& target = drawTarget();
     sf::View view(sf::Vector2f(0.0f, 64.0f * 64.0f), sf::Vector2f(800.0f, 600.0f));
@@ -256,6 +258,7 @@ void BM_DrawWalking(benchmark::State& state, bool fast, bool walls)
         glFinish();
     }
     state.counters["ground_kept"] = static_cast<double>(served);
+    GroundRing::enabled = true;
 }
 
 // The editor's tile overlay on a 1,024 x 1,024 zone: walls one tile in ten, a link out or
@@ -458,6 +461,8 @@ BENCHMARK_CAPTURE(BM_Draw, walls/fast, true, true)->Arg(1000)->Arg(0)->Iteration
 BENCHMARK_CAPTURE(BM_Draw, walls/plain, false, true)->Arg(1000)->Iterations(5)->Repetitions(3)->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DrawWalking, fast, true, false)->Arg(1000)->Arg(0)->Iterations(100)->Repetitions(5)
+    ->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DrawWalking, fast/no_ring, true, false, false)->Arg(1000)->Arg(0)->Iterations(100)->Repetitions(5)
     ->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DrawWalking, plain, false, false)->Arg(1000)->Iterations(5)->Repetitions(3)
     ->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
