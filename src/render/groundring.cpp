@@ -5,7 +5,6 @@
 #define GL_GLEXT_PROTOTYPES
 #include <SFML/Graphics/Texture.hpp>
 #include <SFML/OpenGL.hpp>
-#include <SFML/Window/Context.hpp>
 #include <GL/glext.h>
 
 #include <algorithm>
@@ -80,12 +79,7 @@ std::vector<std::pair<int, int>> pieces(int from, int length, int size)
 
 GroundRing::GroundRing() = default;
 
-GroundRing::~GroundRing()
-{
-    // A frame buffer can only be deleted in its own context; one that is gone took it along.
-    if (frameBuffer != 0 && sf::Context::getActiveContextId() == frameBufferContext)
-        glDeleteFramebuffers(1, &frameBuffer);
-}
+GroundRing::~GroundRing() = default;
 
 bool GroundRing::origin(const sf::View& view, sf::Vector2u size, sf::Vector2i& at)
 {
@@ -138,9 +132,6 @@ bool GroundRing::make(sf::Vector2u to)
 {
     if (size == to)
         return true;
-    if (frameBuffer != 0 && sf::Context::getActiveContextId() == frameBufferContext)
-        glDeleteFramebuffers(1, &frameBuffer);
-    frameBuffer = 0;
     holds = false;
     size = sf::Vector2u();
     if (!ring.create(to.x, to.y)) {
@@ -205,39 +196,18 @@ void GroundRing::paintWorld(const FrameList& frame, const sf::IntRect& area)
             paintArea(frame, sf::IntRect(across.first, down.first, across.second, down.second));
 }
 
-bool GroundRing::attach()
+bool GroundRing::copyTo(sf::RenderTexture& target, sf::Vector2i at)
 {
-    const sf::Uint64 context = sf::Context::getActiveContextId();
-    if (frameBuffer != 0 && frameBufferContext == context)
-        return true;
-    // One made in a context since gone is only a name now.
-    frameBuffer = 0;
-    GLint read = 0;
-    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
-    glGenFramebuffers(1, &frameBuffer);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer);
-    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, ring.getTexture().getNativeHandle(),
-                           0);
-    const bool complete = glCheckFramebufferStatus(GL_READ_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read));
-    frameBufferContext = context;
-    if (!complete) {
+    if (!target.setActive(true))
+        return false;
+    if (!reader.bind(ring.getTexture())) {
         std::printf("%s", MSG_CANNOT_COPY);
         std::fflush(stdout);
         broken = true;
         holds = false;
-    }
-    return complete;
-}
-
-bool GroundRing::copyTo(sf::RenderTexture& target, sf::Vector2i at)
-{
-    if (!target.setActive(true) || !attach())
         return false;
+    }
     const int w = static_cast<int>(size.x), h = static_cast<int>(size.y);
-    GLint read = 0;
-    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer);
     // Both count rows from the bottom: a top-first row r of height n is rows h - r - n up.
     for (const auto& across : pieces(at.x, w, w))
         for (const auto& down : pieces(at.y, h, h)) {
@@ -246,7 +216,7 @@ bool GroundRing::copyTo(sf::RenderTexture& target, sf::Vector2i at)
             glBlitFramebuffer(fromX, h - fromY - down.second, fromX + across.second, h - fromY, toX,
                               h - toY - down.second, toX + across.second, h - toY, GL_COLOR_BUFFER_BIT, GL_NEAREST);
         }
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read));
+    reader.unbind();
     return true;
 }
 

@@ -18,6 +18,7 @@
 // over the part still in view differ from those it was painted with, it is painted anew.
 
 #include "render/framelist.h"
+#include "render/texturereader.h"
 
 #include <SFML/Config.hpp>
 #include <SFML/Graphics/Rect.hpp>
@@ -74,7 +75,6 @@ private:
     // Paints the world pixels of area (one piece of the ring, unwrapped) from the quads.
     void paintArea(const FrameList& frame, const sf::IntRect& area);
     void paintWorld(const FrameList& frame, const sf::IntRect& area);
-    bool attach();
     bool copyTo(sf::RenderTexture& target, sf::Vector2i at);
 
     sf::RenderTexture ring;
@@ -89,6 +89,5 @@ private:
     std::size_t painted = 0;
     bool serving = false;
     bool warmed = false;
-    unsigned frameBuffer = 0;
-    sf::Uint64 frameBufferContext = 0;
+    TextureReader reader;
 };

@@ -6,7 +6,6 @@
 #define GL_GLEXT_PROTOTYPES
 #include <SFML/Graphics/RenderTexture.hpp>
 #include <SFML/OpenGL.hpp>
-#include <SFML/Window/Context.hpp>
 #include <GL/glext.h>
 
 #include <algorithm>
@@ -103,12 +102,7 @@ bool within(const sf::IntRect& inner, const sf::IntRect& outer)
 
 KeptPicture::KeptPicture() = default;
 
-KeptPicture::~KeptPicture()
-{
-    // A frame buffer can only be deleted in its own context; one that is gone took it along.
-    if (frameBuffer != 0 && sf::Context::getActiveContextId() == frameBufferContext)
-        glDeleteFramebuffers(1, &frameBuffer);
-}
+KeptPicture::~KeptPicture() = default;
 
 std::size_t KeptPicture::worldEnd(const FrameList& frame)
 {
@@ -214,40 +208,20 @@ KeptPicture::Drawn KeptPicture::paint(const FrameList& frame, sf::RenderTexture&
     return Drawn::PAINTED;
 }
 
-bool KeptPicture::attach()
+bool KeptPicture::restoreTo(sf::RenderTexture& target)
 {
-    const sf::Uint64 context = sf::Context::getActiveContextId();
-    if (frameBuffer != 0 && frameBufferContext == context)
-        return true;
-    // One made in a context since gone is only a name now.
-    frameBuffer = 0;
-    GLint read = 0;
-    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
-    glGenFramebuffers(1, &frameBuffer);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer);
-    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, picture.getNativeHandle(), 0);
-    const bool complete = glCheckFramebufferStatus(GL_READ_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read));
-    frameBufferContext = context;
-    if (!complete) {
+    if (!target.setActive(true))
+        return false;
+    if (!reader.bind(picture)) {
         std::printf("%s", MSG_CANNOT_COPY);
         std::fflush(stdout);
         broken = true;
         holds = false;
-    }
-    return complete;
-}
-
-bool KeptPicture::restoreTo(sf::RenderTexture& target)
-{
-    if (!target.setActive(true) || !attach())
         return false;
+    }
     const GLint w = static_cast<GLint>(picture.getSize().x), h = static_cast<GLint>(picture.getSize().y);
-    GLint read = 0;
-    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer);
     glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read));
+    reader.unbind();
     return true;
 }
 
@@ -256,10 +230,6 @@ bool KeptPicture::fit(sf::RenderTexture& target)
     const sf::Vector2u size = target.getSize();
     if (picture.getSize() == size)
         return true;
-    // A new texture is another attachment.
-    if (frameBuffer != 0 && sf::Context::getActiveContextId() == frameBufferContext)
-        glDeleteFramebuffers(1, &frameBuffer);
-    frameBuffer = 0;
     holds = false;
     if (!picture.create(size.x, size.y)) {
         broken = true;

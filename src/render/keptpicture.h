@@ -13,6 +13,7 @@
 
 #include "render/framelist.h"
 #include "render/groundring.h"
+#include "render/texturereader.h"
 
 #include <SFML/Config.hpp>
 #include <SFML/Graphics/Texture.hpp>
@@ -51,7 +52,6 @@ public:
     static bool sameWorld(const FrameList& a, const FrameList& b);
 
 private:
-    bool attach();
     // The kept texture at target's size, with target active again; false when it cannot be.
     bool fit(sf::RenderTexture& target);
     bool copyFrom(sf::RenderTexture& target);
@@ -73,6 +73,5 @@ private:
     std::vector<sf::View> lastViews;   // the last frame's world views, in order
     bool broken = false;               // the renderer refused; painting from now on
     sf::Texture picture;
-    unsigned frameBuffer = 0;
-    sf::Uint64 frameBufferContext = 0; // frame buffers belong to one context
+    TextureReader reader;
 };
