@@ -3,15 +3,18 @@
 #include "render/framelist.h"
 #include "world/resourcemanager.h"
 
+#include <SFML/Graphics/ConvexShape.hpp>
 #include <SFML/Graphics/RectangleShape.hpp>
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/Text.hpp>
 #include <algorithm>
+#include <cmath>
 
 const std::string Hud::KNOCKED_OUT = "Knocked out. Return: try again";
 const std::string Hud::ASSIST_OFFER = "A: try again with assist";
 const std::string Hud::ASSIST_ON = "Assist";
 const sf::Color Hud::TEXT_COLOUR(244, 240, 232);
+const sf::Color Hud::POINTER_COLOUR(232, 84, 56);
 const std::string Hud::THE_END = "The End";
 const std::string Hud::END_PROMPT = "Return: play again. Escape: quit";
 const std::string Hud::PACKS_PROMPT = "F2: other zone packs";
@@ -36,6 +39,8 @@ const unsigned MESSAGE_TEXT = 28;
 const int NAME_FADE_FRAMES = 30;
 
 const sf::Color OUTLINE_COLOUR(30, 24, 38);
+// A pointer's length from its centre to its tip.
+const float POINTER = 12.f;
 const sf::Color BAND_COLOUR(30, 24, 38, 170);
 
 float scaleFor(sf::Vector2f view) { return std::min({1.f, view.x / DESIGN.x, view.y / DESIGN.y}); }
@@ -149,6 +154,34 @@ std::vector<Hud::Piece> Hud::place(FrameList* frame, sf::Vector2f view, const St
         beside("Robbers left: " + std::to_string(status.robbersLeft), "robbers");
     if (status.assist)
         beside(ASSIST_ON, "assist");
+
+    // Under the bar, inside the view's edges: each pointer on the line from the view's
+    // centre to its robber.
+    const float tip = POINTER * s;
+    const sf::Vector2f low(margin + tip, margin + cell + margin + tip), high(view.x - margin - tip, view.y - margin - tip);
+    const sf::Vector2f centre((low.x + high.x) * 0.5f, (low.y + high.y) * 0.5f);
+    for (const sf::Vector2f& away : status.robbersAway) {
+        const sf::Vector2f d = away - centre;
+        const float length = std::hypot(d.x, d.y);
+        if (low.x >= high.x || low.y >= high.y || length <= 0.f)
+            break;
+        float reach = 1.f;
+        if (d.x != 0.f)
+            reach = std::min(reach, ((d.x > 0.f ? high.x : low.x) - centre.x) / d.x);
+        if (d.y != 0.f)
+            reach = std::min(reach, ((d.y > 0.f ? high.y : low.y) - centre.y) / d.y);
+        const sf::Vector2f at = centre + d * reach, along = d / length, across(-along.y, along.x);
+        sf::ConvexShape pointer(3);
+        pointer.setPoint(0, at + along * tip);
+        pointer.setPoint(1, at - along * (0.6f * tip) + across * (0.5f * tip));
+        pointer.setPoint(2, at - along * (0.6f * tip) - across * (0.5f * tip));
+        pointer.setFillColor(Hud::POINTER_COLOUR);
+        pointer.setOutlineColor(OUTLINE_COLOUR);
+        pointer.setOutlineThickness(2.f * s);
+        pieces.push_back({pointer.getGlobalBounds(), "pointer"});
+        if (frame)
+            frame->draw(pointer);
+    }
 
     if (nameFrames > 0) {
         sf::Text title = styledText(name, NAME_TEXT, s, view.x - 2.f * margin);

@@ -1,6 +1,6 @@
 #pragma once
-// What the screen tells the player over the world: health, the robbers left, the assist if
-// it is on, the zone's name on arrival, and the two messages that wait for Return (knocked
+// What the screen tells the player over the world: health, the robbers left and the way to
+// those out of sight, the assist if it is on, the zone's name on arrival, and the two messages that wait for Return (knocked
 // out, the end).
 
 #include <SFML/Graphics/Color.hpp>
@@ -17,6 +17,7 @@ public:
     static const std::string ASSIST_OFFER;
     static const std::string ASSIST_ON;
     static const sf::Color TEXT_COLOUR;
+    static const sf::Color POINTER_COLOUR;
     static const std::string THE_END;
     static const std::string END_PROMPT;
     static const std::string PACKS_PROMPT;
@@ -30,6 +31,9 @@ public:
         int hitPoints = 0;
         int robbersLeft = 0;
         bool assist = false;
+        // Where each robber still standing out of sight is, in the view's coordinates: a
+        // pointer at the view's edge shows the way to it.
+        std::vector<sf::Vector2f> robbersAway;
     };
 
     // Every part drawn, in the coordinates of the view it is drawn in.

@@ -714,9 +714,20 @@ Hud::Status StateGame::hudStatus() const
     Hud::Status status;
     status.hitPoints = player->hitPoints;
     status.assist = assist;
-    for (const auto& entry : zone->entities)
-        if (entry.second->getType() == Entity::TYPE_ROBBER && static_cast<const Unit*>(entry.second.get())->hitPoints > 0)
-            ++status.robbersLeft;
+    const sf::Vector2f size(frame != nullptr ? frame->getSize() : sf::Vector2u());
+    for (const auto& entry : zone->entities) {
+        const Entity& e = *entry.second;
+        if (e.getType() != Entity::TYPE_ROBBER || static_cast<const Unit&>(e).hitPoints <= 0)
+            continue;
+        ++status.robbersLeft;
+        // Pointers only over the world: a scene's dialog box has the top of the screen.
+        if (frame == nullptr || scriptHandler.isRunning())
+            continue;
+        const sf::Vector2f body(frame->mapCoordsToPixel(worldToScreen(e.position) - sf::Vector2f(0.f, ROBBER_BODY),
+                                                        camera.getView()));
+        if (body.x < 0.f || body.y < 0.f || body.x >= size.x || body.y >= size.y)
+            status.robbersAway.push_back(body);
+    }
     return status;
 }
 

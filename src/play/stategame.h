@@ -29,6 +29,8 @@ public:
     static constexpr float PLAY_VOLUME = 100.f;
     static constexpr float SCRIPT_VOLUME = 50.f;
     static constexpr float CAMERA_RISE = 32.f;
+    // How far above a robber's feet its body is, where a pointer to it aims.
+    static constexpr float ROBBER_BODY = 40.f;
     // A retry gives back all of them, whatever the player arrived with.
     static constexpr int FULL_HIT_POINTS = 100;
     static constexpr float PAUSED_MUSIC_SHARE = 0.25f;

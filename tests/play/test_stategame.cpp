@@ -364,6 +364,39 @@ TEST_F(StateGameTest, APunchThatLandsFlashesTheRobberForItsFramesAndAMissNobody)
     EXPECT_FALSE(player()->flashing());
 }
 
+TEST_F(StateGameTest, ARobberOutOfSightHasAPointerAtTheEdgeTowardItUntilInSightOrDown)
+{
+    writeStartZone([](Zone& z) { place<Robber>(z, 7, 0); });
+    start();
+    Robber* robber = lastRobber();
+    ASSERT_NE(robber, nullptr);
+    auto pointers = [this] {
+        std::vector<sf::Vector2f> at;
+        const FrameList& list = game->getFrame();
+        for (const FrameList::Item& item : list.items())
+            if (const auto* shape = std::get_if<sf::ConvexShape>(&list.drawn(item)))
+                if (shape->getFillColor() == Hud::POINTER_COLOUR)
+                    at.push_back(shape->getPoint(0));
+        return at;
+    };
+    // Off to the right of the view, beyond it: a pointer at the right edge, its tip toward him.
+    robber->position = centreOf(7, 0);
+    frame();
+    std::vector<sf::Vector2f> seen = pointers();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_GT(seen[0].x, 760.f);
+    EXPECT_TRUE(seen[0].y > 56.f && seen[0].y < 600.f) << seen[0].y;
+    // Beside the player, in sight: none.
+    robber->position = player()->position + sf::Vector2f(40.f, 0.f);
+    frame();
+    EXPECT_TRUE(pointers().empty());
+    // Out of sight again but down: none.
+    robber->position = centreOf(7, 0);
+    robber->hitPoints = 0;
+    frame();
+    EXPECT_TRUE(pointers().empty());
+}
+
 TEST_F(StateGameTest, LinkFadesSixtyFramesSwitchesAndFadesFiftyNineMore)
 {
     writeStartZone();
@@ -1173,14 +1206,27 @@ TEST(Hud, EveryPieceStaysInsideTheViewAtAnySize)
     const sf::Vector2f sizes[] = {{800.f, 600.f}, {1920.f, 1080.f}, {320.f, 240.f}, {60.f, 45.f}, {1000.f, 90.f}};
     for (const sf::Vector2f& size : sizes) {
         SCOPED_TRACE(std::to_string(size.x) + " x " + std::to_string(size.y));
+        // Robbers out of sight all round, far and just past an edge.
+        const std::vector<sf::Vector2f> away = {{-5000.f, -5000.f}, {size.x * 0.5f, size.y + 900.f}, {size.x + 1.f, size.y * 0.5f},
+                                                {-1.f, 0.f}, {size.x * 3.f, size.y * 0.2f}};
+        status.robbersAway = away;
         std::vector<Hud::Piece> pieces = hud.layout(size, status);
-        EXPECT_EQ(pieces.size(), 1u + Hud::PIPS + 3u);
-        // The bar and the count stay above where a scene's dialog box begins.
+        EXPECT_EQ(pieces.size(), 1u + Hud::PIPS + 3u + away.size());
+        // The bar and the count stay above where a scene's dialog box begins; the pointers
+        // below the bar, each on the robber's side of the view's middle.
+        const float barBottom = pieces[0].bounds.top + pieces[0].bounds.height;
+        std::size_t pointer = 0;
         for (const Hud::Piece& piece : pieces) {
-            if (piece.what != "name") {
+            const sf::Vector2f middle(piece.bounds.left + piece.bounds.width * 0.5f, piece.bounds.top + piece.bounds.height * 0.5f);
+            if (piece.what == "pointer") {
+                const sf::Vector2f toRobber = away[pointer++] - size * 0.5f, toPointer = middle - size * 0.5f;
+                EXPECT_GE(piece.bounds.top, barBottom);
+                EXPECT_GT(toRobber.x * toPointer.x + toRobber.y * toPointer.y, 0.f) << pointer;
+            } else if (piece.what != "name") {
                 EXPECT_LE(piece.bounds.top + piece.bounds.height, size.y * 0.1f) << piece.what;
             }
         }
+        EXPECT_EQ(pointer, away.size());
         for (const Hud::Piece& piece : Hud::messageLayout(size, Hud::knockedOutLines(true), false))
             pieces.push_back(piece);
         for (const Hud::Piece& piece : Hud::messageLayout(size, {Hud::THE_END, Hud::END_PROMPT}, true))
