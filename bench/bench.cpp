@@ -487,6 +487,7 @@ extern "C" __attribute__((weak)) void __lsan_do_leak_check();
 
 void registerCacheBenchmarks();
 void registerSilhouetteBenchmarks();
+void registerPacedBenchmarks();
 
 namespace {
 
@@ -498,6 +499,8 @@ int runBenchmarks(int argc, char** argv)
             registerCacheBenchmarks();
         else if (std::string(argv[i]) == "--silhouettes")
             registerSilhouetteBenchmarks();
+        else if (std::string(argv[i]) == "--paced")
+            registerPacedBenchmarks();
     // Resources load from the repository, as the game loads them from its working directory.
     if (const char* root = std::getenv("MORVANE_ROOT"))
         fs::current_path(root);

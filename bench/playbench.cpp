@@ -25,6 +25,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -152,7 +153,9 @@ private:
     int lastPunch = -1000;
 };
 
-FrameStats play(Scenario scenario, sf::Vector2u size, int count)
+// paced: each frame begins a sixtieth of a second after the one before, as the game runs
+// them (the machine may idle between), instead of straight after it.
+FrameStats play(Scenario scenario, sf::Vector2u size, int count, bool paced = false)
 {
     sf::RenderWindow window;
     Presenter::createWindow(window, sf::VideoMode(size.x, size.y, 32), sf::Style::Default);
@@ -200,6 +203,8 @@ FrameStats play(Scenario scenario, sf::Vector2u size, int count)
         const sf::Vector2f at = game.getPlayer() != nullptr ? game.getPlayer()->position : sf::Vector2f();
         stats.moving += at != last;
         last = at;
+        if (paced)
+            std::this_thread::sleep_until(start + std::chrono::microseconds(16667));
     }
     script.releaseAll();
     states[current]->leave();
@@ -211,12 +216,12 @@ FrameStats play(Scenario scenario, sf::Vector2u size, int count)
 const int WALK_FRAMES = 2400;
 const int HOLD_R_FRAMES = 600;
 
-void BM_Play(benchmark::State& state, Scenario scenario)
+void BM_Play(benchmark::State& state, Scenario scenario, bool paced = false)
 {
     FrameStats stats;
     for (auto _ : state)
         stats = play(scenario, sf::Vector2u(static_cast<unsigned>(state.range(0)), static_cast<unsigned>(state.range(1))),
-                     scenario == WALK ? WALK_FRAMES : HOLD_R_FRAMES);
+                     scenario == WALK ? WALK_FRAMES : HOLD_R_FRAMES, paced);
     stats.report(state);
 }
 
@@ -285,6 +290,16 @@ void registerCacheBenchmarks()
     benchmark::RegisterBenchmark("BM_Caches", [](benchmark::State& state) { BM_Switches(state, CACHES); })
         ->Args({0, 1920, 1080})->Args({1, 1920, 1080})->Args({0, 800, 600})->Args({1, 800, 600})->Iterations(1)
         ->Unit(benchmark::kMillisecond);
+}
+
+// Also on asking, since they take the game's own time: morvane_bench --paced, the walk and
+// held R at 60 frames a second.
+void registerPacedBenchmarks()
+{
+    benchmark::RegisterBenchmark("BM_PlayPaced/walk", [](benchmark::State& state) { BM_Play(state, WALK, true); })
+        ->Args({800, 600})->Args({1920, 1080})->Iterations(1)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_PlayPaced/holdR", [](benchmark::State& state) { BM_Play(state, HOLD_R, true); })
+        ->Args({800, 600})->Args({1920, 1080})->Iterations(1)->Unit(benchmark::kMillisecond);
 }
 
 // Also on asking: morvane_bench --silhouettes, walking at the game's own size.
