@@ -38,11 +38,6 @@ bool sameVertex(const sf::Vertex& v, const sf::Vector2f& position, const sf::Vec
     return v.position == position && v.texCoords == texture && v.color == sf::Color::White;
 }
 
-bool meets(const sf::IntRect& a, const sf::IntRect& b)
-{
-    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height && b.top < a.top + a.height;
-}
-
 // The parts of area outside inner (which lies within it): the rows above and below, then
 // either side on the rows between.
 std::vector<sf::IntRect> around(const sf::IntRect& area, const sf::IntRect& inner)
@@ -180,7 +175,7 @@ void GroundRing::paintArea(const FrameList& frame, const sf::IntRect& area)
         const sf::VertexArray& vertices = std::get<sf::VertexArray>(frame.drawn(it));
         scratch.clear();
         for (; at < current.size() && current[at].item == item; ++at)
-            if (meets(current[at].rect, area))
+            if (current[at].rect.intersects(area))
                 scratch.insert(scratch.end(), &vertices[current[at].vertex], &vertices[current[at].vertex] + 6);
         if (!scratch.empty())
             ring.draw(scratch.data(), scratch.size(), sf::Triangles, sf::RenderStates(it.texture));
@@ -235,10 +230,10 @@ bool GroundRing::changes(const sf::IntRect& area, std::vector<sf::IntRect>& stal
     auto byKey = [&](const Seen& a, const Seen& b) { return key(*a.quad) < key(*b.quad); };
     std::vector<Seen> before, after;
     for (std::uint32_t i = 0; i < quads.size(); ++i)
-        if (meets(quads[i].rect, area))
+        if (quads[i].rect.intersects(area))
             before.push_back(Seen{&quads[i], i, 0});
     for (std::uint32_t i = 0; i < current.size(); ++i)
-        if (meets(current[i].rect, area))
+        if (current[i].rect.intersects(area))
             after.push_back(Seen{&current[i], 0, i});
     std::sort(before.begin(), before.end(), byKey);
     std::sort(after.begin(), after.end(), byKey);
