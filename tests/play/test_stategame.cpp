@@ -169,6 +169,23 @@ protected:
                 robber = static_cast<Robber*>(entry.second.get());
         return robber;
     }
+    // Zone 0 with one robber on the tile given, played from its first frame.
+    Robber* startWithRobber(int column, int row)
+    {
+        writeStartZone([&](Zone& z) { place<Robber>(z, column, row); });
+        start();
+        return lastRobber();
+    }
+    // The drawables of type T in the last frame's list that keep takes.
+    template <class T, class Keep> std::vector<const T*> drawn(Keep keep) const
+    {
+        std::vector<const T*> found;
+        const FrameList& list = game->getFrame();
+        for (const FrameList::Item& item : list.items())
+            if (const T* d = std::get_if<T>(&list.drawn(item)); d != nullptr && keep(*d))
+                found.push_back(d);
+        return found;
+    }
     void pressF12()
     {
         script.press(sf::Keyboard::F12);
@@ -317,18 +334,9 @@ TEST_F(StateGameTest, APunchAimedAtABodyGoesTowardItsFeetAndAtBareGroundTowardTh
 // of the hit and the frames after, HIT_FLASH_FRAMES in all, then plain; a miss shows nothing.
 TEST_F(StateGameTest, APunchThatLandsFlashesTheRobberForItsFramesAndAMissNobody)
 {
-    writeStartZone([](Zone& z) { place<Robber>(z, 1, 5); });
-    start();
-    Robber* robber = lastRobber();
+    Robber* robber = startWithRobber(1, 5);
     ASSERT_NE(robber, nullptr);
-    auto flashed = [this] {
-        const FrameList& list = game->getFrame();
-        int sprites = 0;
-        for (const FrameList::Item& item : list.items())
-            if (const auto* sprite = std::get_if<sf::Sprite>(&list.drawn(item)))
-                sprites += sprite->getColor() == Unit::HIT_FLASH ? 1 : 0;
-        return sprites;
-    };
+    auto flashed = [this] { return drawn<sf::Sprite>([](const sf::Sprite& s) { return s.getColor() == Unit::HIT_FLASH; }).size(); };
     auto punchAt = [this](sf::Vector2f target) {
         aimAt(target);
         script.press(sf::Mouse::Right);
@@ -339,7 +347,7 @@ TEST_F(StateGameTest, APunchThatLandsFlashesTheRobberForItsFramesAndAMissNobody)
     // Away from the robber, still far off: the punch plays out and nobody flashes.
     punchAt(centreOf(4, 1));
     for (int i = 0; i < 60; ++i) {
-        EXPECT_EQ(flashed(), 0) << i;
+        EXPECT_EQ(flashed(), 0u) << i;
         frame();
     }
     ASSERT_EQ(robber->hitPoints, 50);
@@ -348,53 +356,41 @@ TEST_F(StateGameTest, APunchThatLandsFlashesTheRobberForItsFramesAndAMissNobody)
     punchAt(robber->position);
     int hitFrame = 0;
     for (; hitFrame < 60 && robber->hitPoints == 50; ++hitFrame) {
-        EXPECT_EQ(flashed(), 0) << hitFrame;
+        EXPECT_EQ(flashed(), 0u) << hitFrame;
         frame();
     }
     ASSERT_EQ(robber->hitPoints, 45);
     EXPECT_TRUE(robber->flashing());
-    EXPECT_EQ(flashed(), 1);
+    EXPECT_EQ(flashed(), 1u);
     for (int i = 1; i < Unit::HIT_FLASH_FRAMES; ++i)
         frame();
-    EXPECT_EQ(flashed(), 1) << "the last frame of the flash";
+    EXPECT_EQ(flashed(), 1u) << "the last frame of the flash";
     frame();
-    EXPECT_EQ(flashed(), 0) << "one past it";
+    EXPECT_EQ(flashed(), 0u) << "one past it";
     EXPECT_FALSE(robber->flashing());
     EXPECT_EQ(robber->hitPoints, 45) << "no second blow within the flash";
     EXPECT_FALSE(player()->flashing());
 }
 
+// Where the pointers stand at every window size is the overlay's layout test; here, who gets one.
 TEST_F(StateGameTest, ARobberOutOfSightHasAPointerAtTheEdgeTowardItUntilInSightOrDown)
 {
-    writeStartZone([](Zone& z) { place<Robber>(z, 7, 0); });
-    start();
-    Robber* robber = lastRobber();
+    Robber* robber = startWithRobber(7, 0);
     ASSERT_NE(robber, nullptr);
     auto pointers = [this] {
-        std::vector<sf::Vector2f> at;
-        const FrameList& list = game->getFrame();
-        for (const FrameList::Item& item : list.items())
-            if (const auto* shape = std::get_if<sf::ConvexShape>(&list.drawn(item)))
-                if (shape->getFillColor() == Hud::POINTER_COLOUR)
-                    at.push_back(shape->getPoint(0));
-        return at;
+        return drawn<sf::ConvexShape>([](const sf::ConvexShape& c) { return c.getFillColor() == Hud::POINTER_COLOUR; });
     };
-    // Off to the right of the view, beyond it: a pointer at the right edge, its tip toward him.
-    robber->position = centreOf(7, 0);
+    // Off to the right, beyond the view: one, at the right edge.
     frame();
-    std::vector<sf::Vector2f> seen = pointers();
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_GT(seen[0].x, 760.f);
-    EXPECT_TRUE(seen[0].y > 56.f && seen[0].y < 600.f) << seen[0].y;
-    // Beside the player, in sight: none.
+    ASSERT_EQ(pointers().size(), 1u);
+    EXPECT_GT(pointers()[0]->getPoint(0).x, 760.f);
     robber->position = player()->position + sf::Vector2f(40.f, 0.f);
     frame();
-    EXPECT_TRUE(pointers().empty());
-    // Out of sight again but down: none.
+    EXPECT_TRUE(pointers().empty()) << "in sight";
     robber->position = centreOf(7, 0);
     robber->hitPoints = 0;
     frame();
-    EXPECT_TRUE(pointers().empty());
+    EXPECT_TRUE(pointers().empty()) << "down";
 }
 
 TEST_F(StateGameTest, LinkFadesSixtyFramesSwitchesAndFadesFiftyNineMore)

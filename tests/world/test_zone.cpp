@@ -398,15 +398,54 @@ TEST(ZoneDrawingTest, AHiddenAreaIsLeftUnpaintedAndOnceCoveredThePictureIsTheSam
     }
 }
 
+// Two zones alike, one painted whole the plain way on a, the other as the software back end
+// paints it on b (the kept picture and the ground ring), a frame at a time.
+struct PlainAndKept {
+    PlainAndKept(Zone& plainIn, Zone& fastIn) : plain(plainIn), fast(fastIn) {}
+    Zone& plain;
+    Zone& fast;
+    sf::RenderTexture a, b;
+    KeptPicture kept;
+
+    // One frame of both in view over clear, with over added to both lists after the world:
+    // how the kept picture took it, and whether the two pictures are the same bytes.
+    std::pair<KeptPicture::Drawn, bool> frame(const sf::View& view, const sf::Color& clear, bool debug = false,
+                                              const std::function<void(FrameList&)>& over = nullptr)
+    {
+        FrameList plainList(a.getSize()), fastList(b.getSize());
+        for (FrameList* list : {&plainList, &fastList}) {
+            list->clear(clear);
+            list->setView(view);
+        }
+        plain.animate();
+        plain.submitAll(plainList, debug);
+        fast.animate();
+        fast.submit(fastList, debug);
+        if (over) {
+            over(plainList);
+            over(fastList);
+        }
+        Painter::Options whole;
+        whole.trim = false;
+        Painter::paint(plainList, a, whole);
+        const KeptPicture::Drawn drawn = kept.paint(fastList, b);
+        a.display();
+        b.display();
+        const sf::Vector2u size = a.getSize();
+        return {drawn, std::memcmp(a.getTexture().copyToImage().getPixelsPtr(), b.getTexture().copyToImage().getPixelsPtr(),
+                                   size.x * size.y * 4) == 0};
+    }
+};
+
 TEST(ZoneDrawingTest, AStillSceneIsCopiedBackAndAnyChangeToItIsPaintedAnew)
 {
     Streets streets;
     Zone &plain = streets.plain, &fast = streets.fast;
-    sf::RenderTexture a, b;
+    PlainAndKept both(plain, fast);
+    sf::RenderTexture &a = both.a, &b = both.b;
     sf::View view(sf::Vector2f(0, 200), sf::Vector2f(500, 400));
     bool debug = false;
     sf::IntRect box; // the opaque box painted over both pictures, which the fast one leaves out
-    KeptPicture kept;
     // Each step changes something, then three frames are drawn; what each frame's world
     // took, and every frame the plain picture. A view that moved is kept only once it stays.
     using D = KeptPicture::Drawn;
@@ -470,26 +509,9 @@ TEST(ZoneDrawingTest, AStillSceneIsCopiedBackAndAnyChangeToItIsPaintedAnew)
         SCOPED_TRACE(step.what);
         step.change();
         for (std::size_t frame = 0; frame < step.drawn.size(); ++frame) {
-            FrameList plainList(a.getSize()), fastList(b.getSize());
-            for (FrameList* list : {&plainList, &fastList}) {
-                list->clear(sf::Color(10, 20, 30));
-                list->setView(view);
-            }
-            plain.animate();
-            plain.submitAll(plainList, debug);
-            fast.animate();
-            fast.submit(fastList, debug);
-            boxed(plainList);
-            boxed(fastList);
-            Painter::Options whole;
-            whole.trim = false;
-            Painter::paint(plainList, a, whole);
-            EXPECT_EQ(kept.paint(fastList, b), step.drawn[frame]) << frame;
-            a.display();
-            b.display();
-            const sf::Vector2u size = a.getSize();
-            ASSERT_EQ(0, std::memcmp(a.getTexture().copyToImage().getPixelsPtr(),
-                                     b.getTexture().copyToImage().getPixelsPtr(), size.x * size.y * 4)) << frame;
+            const auto [drawn, same] = both.frame(view, sf::Color(10, 20, 30), debug, boxed);
+            EXPECT_EQ(drawn, step.drawn[frame]) << frame;
+            ASSERT_TRUE(same) << frame;
         }
     }
 }
@@ -505,7 +527,7 @@ TEST(ZoneDrawingTest, AWalkingViewTakesItsGroundFromTheRingAndPaintsThePlainPict
     for (std::size_t i = 0; i < ResourceManager::tileTextures.size(); ++i)
         if (ResourceManager::tileTextures[i].getSize().y <= 64)
             flat.push_back(static_cast<int>(i));
-    ASSERT_GE(flat.size(), 3u);
+    ASSERT_GE(flat.size(), 2u);
     Zone plain(0, 40, 40, nullptr), fast(0, 40, 40, nullptr);
     auto paintTile = [&](int x, int y, int image) {
         plain.getTile(x, y)->setTexture(image);
@@ -513,22 +535,24 @@ TEST(ZoneDrawingTest, AWalkingViewTakesItsGroundFromTheRingAndPaintsThePlainPict
     };
     for (int x = 0; x < 40; ++x)
         for (int y = 0; y < 40; ++y)
-            paintTile(x, y, flat[static_cast<std::size_t>((x * 7 + y * 3) % 5) % flat.size()]);
+            paintTile(x, y, flat[static_cast<std::size_t>(x * 7 + y * 3) % flat.size()]);
     for (Zone* zone : {&plain, &fast})
         charscene::place(*zone, std::make_unique<MalePedestrian>(&zone->entities), charscene::tileCentre(10, 9));
-    sf::RenderTexture a, b;
-    ASSERT_TRUE(a.create(500, 400) && b.create(500, 400));
-    KeptPicture kept;
+    PlainAndKept both(plain, fast);
+    ASSERT_TRUE(both.a.create(500, 400) && both.b.create(500, 400));
     sf::Color clear(10, 20, 30);
-    // Each step puts the view's top-left pixel centre at world (x, y) + 0.5; ring: whether
-    // the ground should come from it; painted: at least / below how many pixels go into it.
-    enum Painted { ANY, STRIP, TILE, WHOLE };
+    const std::size_t tile = ResourceManager::tileTextures[static_cast<std::size_t>(flat[0])].getSize().x
+                           * ResourceManager::tileTextures[static_cast<std::size_t>(flat[0])].getSize().y;
+    // Each step moves the view's top-left pixel centre to world (x, y) + 0.5 after a change;
+    // ring: whether the ground comes from it; painted: how many pixels went into the ring,
+    // at least and below.
     struct Step {
         float x, y;
         bool ring;
-        Painted painted;
+        std::size_t least, below;
         std::function<void()> change;
     };
+    const std::size_t ALL = 500 * 400, STRIPS = 500 * 12;
     std::vector<Step> steps;
     float x = -300, y = 400;
     // Just past a pixel edge the renderer rounds the pixel centre back across it; just
@@ -537,24 +561,23 @@ TEST(ZoneDrawingTest, AWalkingViewTakesItsGroundFromTheRingAndPaintsThePlainPict
              {0.0f, false}, {1e-4f, false}, {1.0f / 512, false}, {1.0f / 256, true}, {0.25f, true}, {0.5f, true},
              {1 - 1.0f / 512, true}, {1 - 1.0f / 1024, true}, {1 - 1e-4f, false}}) {
         x += 3;
-        steps.push_back({x + fraction, y + 0.5f, ring, ANY, nullptr});
+        steps.push_back({x + fraction, y + 0.5f, ring, 0, ALL + 1, nullptr});
         y += 2;
-        steps.push_back({x + 0.5f, y + fraction, ring, ANY, nullptr});
+        steps.push_back({x + 0.5f, y + fraction, ring, 0, ALL + 1, nullptr});
     }
+    // A walk of steps of every size: a few rows and columns each; a repainted tile, its
+    // rectangle besides; a new colour or a view that leaves all behind, the whole.
     for (int i = 0; i < 30; ++i) {
-        x += static_cast<float>(i % 3 - 1 + i % 5);
+        x += static_cast<float>(i % 3 - 1 + i % 5) + (i == 20 ? 700.f : 0.f);
         y += static_cast<float>(2 - i % 4);
-        Step step{x + 0.3f, y + 0.6f, true, i == 0 ? ANY : STRIP, nullptr};
+        Step step{x + 0.3f, y + 0.6f, true, 0, i == 0 ? ALL + 1 : STRIPS, nullptr};
         if (i == 10)
-            step = {step.x, step.y, true, TILE, [&] {
-                        paintTile(10, 8, plain.getTile(10, 8)->texture == flat[0] ? flat[1] : flat[0]);
-                    }};
+            step = {step.x, step.y, true, tile, STRIPS + tile,
+                    [&] { paintTile(10, 8, plain.getTile(10, 8)->texture == flat[0] ? flat[1] : flat[0]); }};
         if (i == 15)
-            step = {step.x, step.y, true, WHOLE, [&] { clear = sf::Color(40, 10, 10); }};
-        if (i == 20) {
-            x += 700;
-            step = {x + 0.3f, y + 0.6f, true, WHOLE, nullptr};
-        }
+            step = {step.x, step.y, true, ALL, ALL + 1, [&] { clear = sf::Color(40, 10, 10); }};
+        if (i == 20)
+            step = {step.x, step.y, true, ALL, ALL + 1, nullptr};
         steps.push_back(step);
     }
     for (std::size_t i = 0; i < steps.size(); ++i) {
@@ -562,41 +585,11 @@ TEST(ZoneDrawingTest, AWalkingViewTakesItsGroundFromTheRingAndPaintsThePlainPict
         if (step.change)
             step.change();
         SCOPED_TRACE(std::to_string(i) + ": " + std::to_string(step.x) + ", " + std::to_string(step.y));
-        const sf::View view(sf::Vector2f(step.x + 249.5f, step.y + 199.5f), sf::Vector2f(500, 400));
-        FrameList plainList(a.getSize()), fastList(b.getSize());
-        for (FrameList* list : {&plainList, &fastList}) {
-            list->clear(clear);
-            list->setView(view);
-        }
-        plain.animate();
-        plain.submitAll(plainList, false);
-        fast.animate();
-        fast.submit(fastList, false);
-        Painter::Options whole;
-        whole.trim = false;
-        Painter::paint(plainList, a, whole);
-        kept.paint(fastList, b);
-        a.display();
-        b.display();
-        ASSERT_EQ(0, std::memcmp(a.getTexture().copyToImage().getPixelsPtr(), b.getTexture().copyToImage().getPixelsPtr(),
-                                 500 * 400 * 4));
-        EXPECT_EQ(kept.ground().served(), step.ring);
-        // A step of a few pixels paints a few rows and columns; a repainted tile, its
-        // rectangle besides; a new colour or a view that leaves all behind, the whole.
-        const std::size_t painted = kept.ground().lastPainted();
-        switch (step.painted) {
-        case ANY: break;
-        case STRIP: EXPECT_LT(painted, 500u * 12); break;
-        case TILE: {
-            const sf::Vector2u tile = ResourceManager::tileTextures[static_cast<std::size_t>(flat[0])].getSize();
-            EXPECT_GE(painted, tile.x * tile.y);
-            EXPECT_LT(painted, 500u * 12 + tile.x * tile.y);
-            break;
-        }
-        case WHOLE: EXPECT_EQ(painted, 500u * 400); break;
-        }
+        ASSERT_TRUE(both.frame(sf::View(sf::Vector2f(step.x + 249.5f, step.y + 199.5f), sf::Vector2f(500, 400)), clear).second);
+        EXPECT_EQ(both.kept.ground().served(), step.ring);
+        const std::size_t painted = both.kept.ground().lastPainted();
+        EXPECT_TRUE(painted >= step.least && painted < step.below) << painted;
     }
 }
-
 } // namespace
 
